@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian machine, builds the program and starts it with the delivered skin,
+# from its run folder (the program finds Config.ini, Graphics/ and Sound/ there).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+bash scripts/build.sh build -DCMAKE_BUILD_TYPE=Release -DQ50_TESTS=OFF
+cd build/run
+exec ./quendrix50 "$@"

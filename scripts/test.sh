@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian machine, builds the test build (AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+bash scripts/build.sh build-test -DCMAKE_BUILD_TYPE=Debug -DQ50_SANITIZE=ON -DQ50_BENCH=OFF
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+cd build-test
+ctest --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" --timeout 600

@@ -1,0 +1,36 @@
+#include "shell/core/settings_store.h"
+
+#include <charconv>
+
+namespace q50 {
+
+std::optional<std::int32_t> parse_stored_int(std::string_view t) {
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+    if (t.empty()) return std::nullopt;
+    std::int32_t v = 0;
+    auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v, 10);
+    if (ec != std::errc() || p != t.data() + t.size()) return std::nullopt;
+    return v;
+}
+
+std::int32_t SettingsStore::read_int(std::string_view name, std::int32_t dflt) {
+    auto text = read_text(name);
+    if (!text) return dflt;
+    return parse_stored_int(*text).value_or(dflt);
+}
+
+bool SettingsStore::read_bool(std::string_view name, bool dflt) {
+    return read_int(name, dflt ? 1 : 0) != 0;
+}
+
+bool SettingsStore::write_int(std::string_view name, std::int32_t value) {
+    return write_text(name, std::to_string(value));
+}
+
+bool SettingsStore::write_bool(std::string_view name, bool value) {
+    return write_text(name, value ? "1" : "0");
+}
+
+} // namespace q50
