@@ -146,9 +146,10 @@ struct ToolRun {
 };
 
 ToolRun run_tool(const std::string& script) {
-    const std::string dir = Q50_BINARY_DIR "/tests";
-    const std::string in = dir + "/trace_tool_in.txt", out = dir + "/trace_tool_out.txt",
-                      err = dir + "/trace_tool_err.txt";
+    // One set of files per test: CTest runs the tests of this program side by side.
+    const std::string dir = std::string(Q50_BINARY_DIR "/tests/trace_tool_") +
+                            ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    const std::string in = dir + ".in", out = dir + ".out", err = dir + ".err";
     std::ofstream(in) << script;
     const std::string cmd = std::string(Q50_BINARY_DIR "/tools/quendrix-trace") + " < " + in +
                             " > " + out + " 2> " + err;
