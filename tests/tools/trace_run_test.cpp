@@ -1,3 +1,4 @@
+#include "game/device.h"
 #include "tools/trace/runner.h"
 #include "tools/trace/script.h"
 
@@ -129,6 +130,33 @@ TEST(TraceRun, ScriptedDrawsAreDealtAndOutOfRangeStopsTheRun) {
     EXPECT_NE(bad.result.error.find("line 5"), std::string::npos) << bad.result.error;
     EXPECT_TRUE(bad.has("9931 sound Bombfall")); // what ran before is printed
     EXPECT_EQ(bad.out.find("var "), std::string::npos);
+}
+
+TEST(TraceRun, SkinStepRunsBetweenTheCreationHalvesAndItsMessagesArePrinted) {
+    const ParseResult p = parse_script("at 1 release left\n");
+    ASSERT_TRUE(p.script.has_value());
+    RunOptions options;
+    bool speed_table_filled = false;
+    options.load_skin = [&](Device& d, MessageSink& messages) {
+        speed_table_filled = d.Speed_Table[0] == 435;
+        messages.error("Graphics/Skin/x.png is missing");
+        // Pictures of their own are not glyphs or pad copies, and are not reported.
+        auto own = std::make_shared<const Image>();
+        d.board.set_picture(d.board.Seg_Digit[2], own);
+        d.board.set_picture(d.board.get("btn_move_top"), own);
+    };
+    std::ostringstream out;
+    EXPECT_TRUE(run_script(*p.script, out, options).ok);
+    EXPECT_TRUE(speed_table_filled);
+    // Before the keys are loaded, which comes after the skin.
+    EXPECT_EQ(out.str().rfind("0 message Graphics/Skin/x.png is missing\n0 store Key1 2\n", 0), 0u)
+        << out.str();
+    EXPECT_EQ(out.str().find("digit"), std::string::npos);
+    // Emptying the pad's own picture is a change to report.
+    const std::string text = out.str();
+    const auto pad = text.find("1 picture btn_move_top -\n");
+    ASSERT_NE(pad, std::string::npos);
+    EXPECT_EQ(text.find("picture"), pad + 2); // the only pad line
 }
 
 TEST(TraceRun, SameSeedSameRun) {

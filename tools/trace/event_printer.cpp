@@ -5,6 +5,7 @@
 #include "tools/trace/rig.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string_view>
 #include <vector>
 
@@ -44,18 +45,26 @@ void EventPrinter::shown_changed(const Segment& s) {
 }
 
 void EventPrinter::picture_changed(const Segment& s) {
+    // Only copies of the glyphs or of the pressed pad pictures, and emptying, are reported;
+    // a picture of the segment's own (from a skin) is remembered as unreported.
     for (int k = 1; k <= 4; ++k) {
         if (&s != &dev_.board.Seg_Digit[k]) continue;
         std::string glyph = source_of(s);
         if (glyph.rfind(kGlyphPrefix, 0) == 0) glyph = glyph.substr(kGlyphPrefix.size());
-        if (glyph == digit_[std::size_t(k)]) return;
-        digit_[std::size_t(k)] = glyph;
+        const bool reportable = glyph == "-" || (glyph.size() == 1 && std::isdigit(glyph[0]));
+        std::string& last = digit_[std::size_t(k)];
+        if (!reportable) last = "?";
+        if (!reportable || glyph == last) return;
+        last = glyph;
         line() << "digit " << k << ' ' << glyph << '\n';
         return;
     }
     if (s.name == "btn_move_top") {
         const std::string source = source_of(s);
-        if (source == pad_) return;
+        const bool reportable =
+            source == "-" || source == "btn_move_down_left" || source == "btn_move_down_right";
+        if (!reportable) pad_ = "?";
+        if (!reportable || source == pad_) return;
         pad_ = source;
         line() << "picture btn_move_top " << source << '\n';
     }

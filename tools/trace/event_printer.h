@@ -30,7 +30,8 @@ class EventPrinter : public BoardObserver, public MessageSink {
 
   private:
     std::ostream& line();
-    // "-" for an empty picture, else the segment whose picture it copies.
+    // "-" for an empty picture, the segment whose picture it copies, or "?" for a picture
+    // of its own.
     static std::string source_of(const Segment& s);
 
     std::ostream& out_;
