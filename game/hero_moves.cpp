@@ -54,18 +54,14 @@ void Device::Inp_right_down() {
         Gam_Execute_Miss_Phase_1();
         return;
     }
-    const bool hand_over = Pelko_Hold == 3 && Gam_Check_Collision_Bomb_Partner();
     Score += Score_Step;
     Vid_Show_Panel_Score(board, Score, true);
     Chance_Resume = 0;
-    // A step that both reaches the chance score and hands the bomb over runs the hand-over
-    // first: its first point-step finds the score reached and runs the chance time, which
-    // then resumes the hand-over. Testing here too would start a chance time that the
-    // hand-over at once stops.
-    if (!hand_over) Gam_Check_Chance_Time();
-    // Does not restart a period still running from an earlier step.
+    Gam_Check_Chance_Time();
+    // Set after the chance test, so that a chance time it starts does not stop it; and it
+    // does not restart a period still running from an earlier step.
     timers.start(TimerId::Pelko_Move, 300);
-    if (hand_over) Gam_Execute_Bonus();
+    if (Pelko_Hold == 3 && Gam_Check_Collision_Bomb_Partner()) Gam_Execute_Bonus();
 }
 
 void Device::Inp_bomb_down() {
