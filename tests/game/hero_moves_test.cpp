@@ -15,6 +15,11 @@ struct HeroMoves : ::testing::Test {
     void SetUp() override { start_play(h); }
     std::size_t mark() const { return h.sound.calls.size(); }
     std::string pad() const { return d.board.get("btn_move_top").picture_source; }
+    // How often `what` was played since `from`.
+    long played(const std::string& what, std::size_t from) const {
+        const std::vector<std::string> s = h.sounds(from);
+        return std::count(s.begin(), s.end(), what);
+    }
     bool hero_drawn(int pos, int hold) const {
         const Board& b = d.board;
         return b.Seg_Pelko(pos, 1).shown && b.Seg_Pelko(pos, hold).shown &&
@@ -183,7 +188,7 @@ TEST_F(HeroMoves, RightWithLowBombOverFlameMissesWithoutMoving) {
     EXPECT_TRUE(hero_drawn(1, 2));
     EXPECT_EQ(d.Score, 0);
     EXPECT_FALSE(d.timers.enabled(TimerId::Pelko_Move));
-    EXPECT_EQ(std::count(h.sounds(m).begin(), h.sounds(m).end(), "Move"), 0);
+    EXPECT_EQ(played("Move", m), 0);
 }
 
 TEST_F(HeroMoves, LeftWithLowBombOverFlameMovesThenTests) {
@@ -225,20 +230,23 @@ TEST_F(HeroMoves, RightIntoTheEnemyFlameWithHighBombMisses) {
     EXPECT_FALSE(d.timers.enabled(TimerId::Pelko_Move));
 }
 
-TEST_F(HeroMoves, SwitchingTheHoldIntoAHazardMisses) {
+TEST_F(HeroMoves, RaisingIntoTheEnemyFlameMisses) {
     d.board.show("im_enemy_1_flame_4");
-    std::size_t m = mark();
-    d.Inp_bomb_down(); // raised into the flame
+    const std::size_t m = mark();
+    d.Inp_bomb_down();
     EXPECT_EQ(d.Pelko_Hold, 3);
     EXPECT_TRUE(hero_drawn(1, 3));
-    EXPECT_TRUE(h.sounds(m).empty());
-    d.Inp_bomb_up();
-    d.board.hide("im_enemy_1_flame_4");
+    EXPECT_EQ(played("Movebomb", m), 0);
+}
+
+TEST_F(HeroMoves, LoweringOntoTheFloorFlameMisses) {
+    place_hero(h, 1, 3);
     d.board.show("im_flame_1");
-    m = mark();
-    d.Inp_bomb_down(); // lowered into the floor flame
+    const std::size_t m = mark();
+    d.Inp_bomb_down();
     EXPECT_EQ(d.Pelko_Hold, 2);
-    EXPECT_TRUE(h.sounds(m).empty());
+    EXPECT_TRUE(hero_drawn(1, 2));
+    EXPECT_EQ(played("Movebomb", m), 0);
 }
 
 TEST_F(HeroMoves, RaisingAtFiveWhileTheHandIsOutDeliversWithoutScore) {
@@ -249,7 +257,7 @@ TEST_F(HeroMoves, RaisingAtFiveWhileTheHandIsOutDeliversWithoutScore) {
     d.Inp_bomb_down();
     EXPECT_TRUE(h.lit("im_pelko_5_bomb"));
     EXPECT_EQ(d.Score, 0);
-    EXPECT_EQ(std::count(h.sounds(m).begin(), h.sounds(m).end(), "Movebomb"), 0);
+    EXPECT_EQ(played("Movebomb", m), 0);
 }
 
 TEST_F(HeroMoves, StepToFiveWithTheHandOutScoresThenDelivers) {

@@ -227,7 +227,8 @@ TEST(EnemyStep, MissLeavesCountersAndFlamesButTheTickStillCounts) {
     h.dev.advance_to(tick_time(1));
     EXPECT_EQ(counters(h), (Counters{8, 8, 8, 8, 8}));
     EXPECT_TRUE(h.lit("im_enemy_2_flame_4"));
-    EXPECT_EQ(std::count(h.sounds(calls).begin(), h.sounds(calls).end(), "Enemy"), 0);
+    const std::vector<std::string> played = h.sounds(calls);
+    EXPECT_EQ(std::count(played.begin(), played.end(), "Enemy"), 0);
     EXPECT_EQ(h.dev.Tick_Phase, 2);
     EXPECT_EQ(h.dev.Stage_Ticks, 2);
 }
