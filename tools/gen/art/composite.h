@@ -12,11 +12,11 @@
 namespace q50gen {
 
 struct Scene {
-    bool closed = false;                  // lid and open button instead of the open face
-    bool overlays = true;                 // the controller overlay buttons
-    std::set<std::string> lit;            // LCD segments shown
-    std::map<std::string, int> digits;    // digit position -> glyph
-    std::set<std::string> pressed;        // "_down" pictures shown
+    bool closed = false;               // lid and open button instead of the open face
+    bool overlays = true;              // the controller overlay buttons
+    std::set<std::string> lit;         // LCD segments shown
+    std::map<std::string, int> digits; // digit position -> glyph
+    std::set<std::string> pressed;     // "_down" pictures shown
 };
 
 // Every LCD segment of the everything-on display (the panel reads 12:00 AM).

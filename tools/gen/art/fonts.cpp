@@ -37,8 +37,12 @@ bool load_fonts() {
     return ok;
 }
 
-QFont sans(double pixel_size, bool bold) { return make("DejaVu Sans", pixel_size, bold); }
-QFont narrow(double pixel_size, bool bold) { return make("Liberation Sans", pixel_size, bold); }
+QFont sans(double pixel_size, bool bold) {
+    return make("DejaVu Sans", pixel_size, bold);
+}
+QFont narrow(double pixel_size, bool bold) {
+    return make("Liberation Sans", pixel_size, bold);
+}
 QFont condensed(double pixel_size, bool bold) {
     QFont f = make("DejaVu Sans", pixel_size, bold);
     f.setStretch(QFont::SemiCondensed);

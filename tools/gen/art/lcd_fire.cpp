@@ -124,8 +124,7 @@ void furnace_fire(QPainter& p) { // flame_10: the fire bed that burns all game l
     const Box b = box("im_flame_10");
     const double base = b.b() - 0.8;
     ink(p, rounded(b.l + 1.0, base - 4.5, b.w - 2.0, 4.5, 2.0)); // embers
-    for (double x = b.l + 6.0; x < b.r() - 3.0; x += 7.0)
-        cut(p, ellipse(x, base - 2.2, 1.6, 1.0));
+    for (double x = b.l + 6.0; x < b.r() - 3.0; x += 7.0) cut(p, ellipse(x, base - 2.2, 1.6, 1.0));
     const double xs[5] = {6.0, 13.5, 20.5, 27.5, 33.5};
     const double hs[5] = {13.0, 20.0, 24.0, 18.0, 12.0};
     for (int i = 0; i < 5; ++i)
@@ -210,9 +209,9 @@ void fort_explosion(QPainter& p) { // the fort itself is blown up
     cut(p, burst(cx, cy, 15.0, 8.5, 13, 0.12, 0.85));
     ink(p, burst(cx, cy, 8.0, 4.0, 9, 0.0, 0.85));
     // Bricks flying off.
-    const QPointF bricks[6] = {{b.r() - 9.0, b.t + 6.0}, {b.r() - 6.0, b.t + 22.0},
+    const QPointF bricks[6] = {{b.r() - 9.0, b.t + 6.0},    {b.r() - 6.0, b.t + 22.0},
                                {b.r() - 11.0, b.b() - 8.0}, {b.l + 3.0, b.t + 4.0},
-                               {b.l + 46.0, b.t + 1.5}, {b.l + 2.0, b.b() - 7.0}};
+                               {b.l + 46.0, b.t + 1.5},     {b.l + 2.0, b.b() - 7.0}};
     for (int i = 0; i < 6; ++i) {
         QTransform turn;
         turn.translate(bricks[i].x(), bricks[i].y());

@@ -10,7 +10,9 @@ namespace q50gen {
 
 const QColor kInk(26, 30, 29, 240);
 
-QPainterPath circle(double cx, double cy, double r) { return ellipse(cx, cy, r, r); }
+QPainterPath circle(double cx, double cy, double r) {
+    return ellipse(cx, cy, r, r);
+}
 
 QPainterPath ellipse(double cx, double cy, double rx, double ry) {
     QPainterPath path;
@@ -32,8 +34,10 @@ QPainterPath polygon(std::initializer_list<QPointF> points) {
     QPainterPath path;
     bool first = true;
     for (const QPointF& pt : points) {
-        if (first) path.moveTo(pt);
-        else path.lineTo(pt);
+        if (first)
+            path.moveTo(pt);
+        else
+            path.lineTo(pt);
         first = false;
     }
     path.closeSubpath();
@@ -46,9 +50,13 @@ QPainterPath rounded(double x, double y, double w, double h, double r) {
     return path;
 }
 
-void ink(QPainter& p, const QPainterPath& shape) { p.fillPath(shape, kInk); }
+void ink(QPainter& p, const QPainterPath& shape) {
+    p.fillPath(shape, kInk);
+}
 
-void ink_line(QPainter& p, QPointF a, QPointF b, double width) { ink(p, capsule(a, b, width)); }
+void ink_line(QPainter& p, QPointF a, QPointF b, double width) {
+    ink(p, capsule(a, b, width));
+}
 
 void cut(QPainter& p, const QPainterPath& shape) {
     p.save();
@@ -57,7 +65,9 @@ void cut(QPainter& p, const QPainterPath& shape) {
     p.restore();
 }
 
-void cut_line(QPainter& p, QPointF a, QPointF b, double width) { cut(p, capsule(a, b, width)); }
+void cut_line(QPainter& p, QPointF a, QPointF b, double width) {
+    cut(p, capsule(a, b, width));
+}
 
 void cut_stroke(QPainter& p, const QPainterPath& path, double width) {
     QPainterPathStroker stroker;
@@ -66,8 +76,7 @@ void cut_stroke(QPainter& p, const QPainterPath& path, double width) {
     cut(p, stroker.createStroke(path));
 }
 
-void bomb(QPainter& p, double cx, double cy, double r, double fuse_dx, double fuse_dy,
-          bool spark) {
+void bomb(QPainter& p, double cx, double cy, double r, double fuse_dx, double fuse_dy, bool spark) {
     ink(p, circle(cx, cy, r));
     // The cap the fuse comes out of.
     const double len = std::hypot(fuse_dx, fuse_dy);
@@ -81,7 +90,8 @@ void bomb(QPainter& p, double cx, double cy, double r, double fuse_dx, double fu
     cut_stroke(p, shine, std::max(1.0, r * 0.2));
     // The fuse: a short curl.
     const QPointF f0(cx + ux * r * 1.15, cy + uy * r * 1.15);
-    const QPointF f1(f0.x() + ux * r * 0.45 - uy * r * 0.25, f0.y() + uy * r * 0.45 + ux * r * 0.25);
+    const QPointF f1(f0.x() + ux * r * 0.45 - uy * r * 0.25,
+                     f0.y() + uy * r * 0.45 + ux * r * 0.25);
     ink_line(p, f0, f1, std::max(1.0, r * 0.18));
     if (spark) {
         const QPointF s(f1.x() + ux * r * 0.2, f1.y() + uy * r * 0.2);
@@ -96,8 +106,10 @@ QPainterPath burst(double cx, double cy, double r_out, double r_in, int spikes, 
         const double a = turn + M_PI * i / spikes;
         const double r = (i % 2 == 0) ? r_out : r_in;
         const QPointF pt(cx + std::cos(a) * r, cy + std::sin(a) * r * squash);
-        if (i == 0) path.moveTo(pt);
-        else path.lineTo(pt);
+        if (i == 0)
+            path.moveTo(pt);
+        else
+            path.lineTo(pt);
     }
     path.closeSubpath();
     return path;
@@ -162,24 +174,40 @@ void seven_segment(QPainter& p, double x, double y, double w, double h, int digi
     const double xl = x + 0.8 + t / 2, xr = x + w - 0.8 - t / 2 - h * slant;
     const double yt = y + 0.8 + t / 2, ym = y + h / 2.0, yb = bottom - t / 2;
     auto horizontal = [&](double cy) {
-        return polygon({sk(xl + g, cy), sk(xl + g + t / 2, cy - t / 2), sk(xr - g - t / 2, cy - t / 2),
-                        sk(xr - g, cy), sk(xr - g - t / 2, cy + t / 2), sk(xl + g + t / 2, cy + t / 2)});
+        return polygon({sk(xl + g, cy), sk(xl + g + t / 2, cy - t / 2),
+                        sk(xr - g - t / 2, cy - t / 2), sk(xr - g, cy),
+                        sk(xr - g - t / 2, cy + t / 2), sk(xl + g + t / 2, cy + t / 2)});
     };
     auto vertical = [&](double cx, double y0, double y1) {
-        return polygon({sk(cx, y0 + g), sk(cx + t / 2, y0 + g + t / 2), sk(cx + t / 2, y1 - g - t / 2),
-                        sk(cx, y1 - g), sk(cx - t / 2, y1 - g - t / 2), sk(cx - t / 2, y0 + g + t / 2)});
+        return polygon({sk(cx, y0 + g), sk(cx + t / 2, y0 + g + t / 2),
+                        sk(cx + t / 2, y1 - g - t / 2), sk(cx, y1 - g),
+                        sk(cx - t / 2, y1 - g - t / 2), sk(cx - t / 2, y0 + g + t / 2)});
     };
     const double ht = yt, hb = yb, vl = xl, vr = xr, mid = ym;
     QPainterPath shape;
     for (const char* s = lit[digit % 10]; *s; ++s) {
         switch (*s) {
-        case 'a': shape.addPath(horizontal(ht)); break;
-        case 'g': shape.addPath(horizontal(mid)); break;
-        case 'd': shape.addPath(horizontal(hb)); break;
-        case 'f': shape.addPath(vertical(vl, ht, mid)); break;
-        case 'b': shape.addPath(vertical(vr, ht, mid)); break;
-        case 'e': shape.addPath(vertical(vl, mid, hb)); break;
-        case 'c': shape.addPath(vertical(vr, mid, hb)); break;
+        case 'a':
+            shape.addPath(horizontal(ht));
+            break;
+        case 'g':
+            shape.addPath(horizontal(mid));
+            break;
+        case 'd':
+            shape.addPath(horizontal(hb));
+            break;
+        case 'f':
+            shape.addPath(vertical(vl, ht, mid));
+            break;
+        case 'b':
+            shape.addPath(vertical(vr, ht, mid));
+            break;
+        case 'e':
+            shape.addPath(vertical(vl, mid, hb));
+            break;
+        case 'c':
+            shape.addPath(vertical(vr, mid, hb));
+            break;
         }
     }
     ink(p, shape);

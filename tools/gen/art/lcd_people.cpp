@@ -183,7 +183,7 @@ void left_partner(QPainter& p) {
     cut_line(p, QPointF(cx - 6.5, cy - 1.8), QPointF(cx + 5.8, cy - 1.8), 1.0);
     cut(p, circle(cx + 2.6, cy + 1.0, 0.9));
     ink(p, rounded(cx - 6.5, cy + 6.2, 13.0, 10.0, 3.0)); // chest, cut off by the sill
-    ink(p, circle(cx + 7.2, cy + 8.6, 3.2));               // shoulder
+    ink(p, circle(cx + 7.2, cy + 8.6, 3.2));              // shoulder
     cut_line(p, QPointF(cx - 6.5, b.b() - 0.8), QPointF(cx + 10.5, b.b() - 0.8), 1.2);
 }
 
@@ -238,7 +238,8 @@ void right_platform(QPainter& p) { // the partner's legs and the platform he sta
     const Box b = box("im_partner_right_1");
     const double deck = b.t + 3.0;
     ink(p, rounded(b.l + 1.0, deck, b.w - 2.0, 3.2, 1.0));
-    for (double x = b.l + 6.0; x < b.r() - 3; x += 6.0) cut_line(p, QPointF(x, deck), QPointF(x, deck + 3.2), 0.8);
+    for (double x = b.l + 6.0; x < b.r() - 3; x += 6.0)
+        cut_line(p, QPointF(x, deck), QPointF(x, deck + 3.2), 0.8);
     ink_line(p, QPointF(b.l + 4.0, deck + 3.0), QPointF(b.l + 4.0, b.b() - 0.5), 2.6);
     ink_line(p, QPointF(b.r() - 4.0, deck + 3.0), QPointF(b.r() - 4.0, b.b() - 0.5), 2.6);
     ink_line(p, QPointF(b.l + 4.0, b.b() - 2.0), QPointF(b.l + 16.0, deck + 3.5), 1.6);
@@ -263,20 +264,24 @@ void right_standing(QPainter& p) { // waiting, hands up and ready
 
 void right_reaching(QPainter& p) { // bent forward, both hands out for the bomb
     const Box b = box("im_partner_right_2");
-    const QPointF hip(b.r() - 3.5, b.t + 17.5);
-    const QPointF neck(b.r() - 13.0, b.t + 10.0);
-    ink(p, capsule(hip, neck, 9.5));
-    right_head(p, b.l + 13.5, b.t + 6.6, true);
-    const QPointF hand(b.l + 3.5, b.b() - 7.0);
-    ink_line(p, QPointF(neck.x() - 1.0, neck.y() + 3.0), hand, 4.0);
-    ink_line(p, QPointF(neck.x() + 2.5, neck.y() + 4.0), QPointF(hand.x() + 3.0, hand.y() + 2.5),
-             3.2);
-    cut_line(p, QPointF(neck.x() + 0.5, neck.y() + 4.5), QPointF(hand.x() + 2.5, hand.y() + 0.2),
-             0.8);
-    ink(p, ellipse(hand.x() - 0.5, hand.y() + 0.5, 3.0, 3.0));
-    // Legs on the deck.
-    ink_line(p, hip, QPointF(b.r() - 5.5, b.b() - 19.0), 3.6);
-    ink_line(p, QPointF(b.r() - 5.5, b.b() - 19.0), QPointF(b.r() - 3.0, b.t + 17.0 + 0.5), 3.2);
+    const double deck = box("im_partner_right_1").t + 3.0;
+    const QPointF hip(b.r() - 6.5, b.t + 8.5);
+    const QPointF shoulders(b.r() - 15.5, b.t + 6.5);
+    // Legs down to the deck, then the bent back.
+    ink_line(p, hip, QPointF(b.r() - 9.0, deck - 1.2), 3.6);
+    ink_line(p, hip, QPointF(b.r() - 2.5, deck - 1.2), 3.6);
+    ink(p, capsule(hip, shoulders, 8.0));
+    cut_line(p, QPointF(hip.x() - 2.0, hip.y() - 3.6), QPointF(hip.x() - 2.0, hip.y() + 3.6), 1.0);
+    right_head(p, b.l + 11.0, b.t + 5.6, true);
+    // Both arms hanging forward, hands open under the hero's raised bomb.
+    const QPointF hand(b.l + 3.6, b.b() - 9.0);
+    ink_line(p, QPointF(shoulders.x() - 1.0, shoulders.y() + 2.0), hand, 3.6);
+    ink_line(p, QPointF(shoulders.x() + 2.5, shoulders.y() + 3.0),
+             QPointF(hand.x() + 4.0, hand.y() + 2.0), 3.0);
+    cut_line(p, QPointF(shoulders.x() + 0.2, shoulders.y() + 4.5),
+             QPointF(hand.x() + 2.4, hand.y() + 0.6), 0.8);
+    ink(p, ellipse(hand.x() - 0.4, hand.y() + 0.8, 3.0, 2.6));
+    ink(p, ellipse(hand.x() + 4.0, hand.y() + 2.6, 2.4, 2.2));
 }
 
 void right_lifting(QPainter& p) { // the bomb taken, held high
@@ -294,8 +299,8 @@ void right_throwing(QPainter& p) { // the arm that sends the bomb off to the ene
     ink_line(p, QPointF(b.l + 5.0, b.t + 3.0), QPointF(b.l + 1.0, b.t + 1.5), 1.6);
     ink_line(p, QPointF(b.l + 5.0, b.t + 3.0), QPointF(b.l + 1.2, b.t + 4.8), 1.6);
     for (int i = 0; i < 3; ++i)
-        ink_line(p, QPointF(b.l + 8.0 + i * 3.5, b.t + 0.8), QPointF(b.l + 10.0 + i * 3.5, b.t + 0.8),
-                 1.0);
+        ink_line(p, QPointF(b.l + 8.0 + i * 3.5, b.t + 0.8),
+                 QPointF(b.l + 10.0 + i * 3.5, b.t + 0.8), 1.0);
 }
 
 // An enemy: a small horned imp, facing right, throwing fire from its raised hand.

@@ -27,6 +27,10 @@ int main(int argc, char** argv) {
     const q50gen::ArtBook book = q50gen::full_book();
     q50gen::write_skin(book, root / "data");
     q50gen::write_config(root / "data" / "Config.ini");
+    q50gen::write_backdrop(root / "data" / "Graphics" / "Backdrop");
+    q50gen::write_window_pictures(book, root / "shell" / "pictures");
+    q50gen::write_manual(book, root / "tools" / "gen" / "art" / "manual.txt",
+                         root / "data" / "Graphics" / "Manual");
     if (argc == 4) q50gen::write_previews(book, argv[3]);
     return 0;
 }

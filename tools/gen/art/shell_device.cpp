@@ -32,7 +32,8 @@ void hinge(QPainter& p) {
     shape.addRoundedRect(bar, 12, 12);
     p.fillPath(shape, g);
     p.setPen(QPen(QColor(10, 10, 12), 2));
-    for (double x : {150.0, 348.0}) p.drawLine(QPointF(x, bar.top() + 2), QPointF(x, bar.bottom() - 2));
+    for (double x : {150.0, 348.0})
+        p.drawLine(QPointF(x, bar.top() + 2), QPointF(x, bar.bottom() - 2));
 }
 
 // The lower half, with the buttons at rest.
@@ -58,7 +59,8 @@ void body(QPainter& p) {
     };
     auto below = [&](const char* name, const char* text, double gap) {
         const QRectF r = rect_of(name);
-        print_text(p, QRectF(r.left() - 30, r.bottom() + gap, r.width() + 60, 13), text, label, ink);
+        print_text(p, QRectF(r.left() - 30, r.bottom() + gap, r.width() + 60, 13), text, label,
+                   ink);
     };
     above("btn_game_a_top", "GAME A");
     above("btn_game_b_top", "GAME B");
@@ -149,11 +151,11 @@ void glass(QPainter& p) {
     p.fillPath(band.translated(135, 0), QColor(255, 255, 255, 12));
     // Edge shading where the glass meets the bezel.
     QLinearGradient left(kLcdArea.topLeft(), kLcdArea.topLeft() + QPointF(5, 0));
-    left.setColorAt(0, QColor(0, 0, 0, 60));
+    left.setColorAt(0, QColor(0, 0, 0, 44));
     left.setColorAt(1, QColor(0, 0, 0, 0));
     p.fillRect(QRectF(kLcdArea.left(), kLcdArea.top(), 5, kLcdArea.height()), left);
     QLinearGradient top(kLcdArea.topLeft(), kLcdArea.topLeft() + QPointF(0, 5));
-    top.setColorAt(0, QColor(0, 0, 0, 60));
+    top.setColorAt(0, QColor(0, 0, 0, 44));
     top.setColorAt(1, QColor(0, 0, 0, 0));
     p.fillRect(QRectF(kLcdArea.left(), kLcdArea.top(), kLcdArea.width(), 5), top);
     p.restore();
@@ -206,16 +208,20 @@ void add_shell(ArtBook& book) {
     book.add("btn_open", [](QPainter& p) { open_key(p, rect_of("btn_open")); });
     for (const char* key : {"game_a", "game_b", "time"}) {
         const std::string base = std::string("btn_") + key;
-        book.add(base + "_down", [base](QPainter& p) { game_key(p, rect_of(base + "_down"), true); });
+        book.add(base + "_down",
+                 [base](QPainter& p) { game_key(p, rect_of(base + "_down"), true); });
         book.add(base + "_top", [base](QPainter& p) { key_gloss(p, rect_of(base + "_top"), 3); });
     }
-    book.add("btn_acl_down", [](QPainter& p) { small_round_key(p, rect_of("btn_acl_down"), true); });
+    book.add("btn_acl_down",
+             [](QPainter& p) { small_round_key(p, rect_of("btn_acl_down"), true); });
     book.add("btn_acl_top", [](QPainter& p) { key_gloss(p, rect_of("btn_acl_top"), 2); });
     book.add("btn_alarm_top", [](QPainter& p) { key_gloss(p, rect_of("btn_alarm_top"), 2); });
     book.add("btn_bomb_down", [](QPainter& p) { bomb_key(p, rect_of("btn_bomb_down"), true); });
-    book.add("btn_bomb_top", [](QPainter& p) { key_gloss(p, rect_of("btn_bomb_top").adjusted(8, 8, -8, -8), 8); });
+    book.add("btn_bomb_top",
+             [](QPainter& p) { key_gloss(p, rect_of("btn_bomb_top").adjusted(8, 8, -8, -8), 8); });
     book.add("btn_move_top", [](QPainter& p) { move_pad(p, rect_of("btn_move_top"), 0); });
-    book.add("btn_move_down_left", [](QPainter& p) { move_pad(p, rect_of("btn_move_down_left"), -1); });
+    book.add("btn_move_down_left",
+             [](QPainter& p) { move_pad(p, rect_of("btn_move_down_left"), -1); });
     book.add("btn_move_down_right",
              [](QPainter& p) { move_pad(p, rect_of("btn_move_down_right"), 1); });
     book.add("btn_ctrlr_overlay_left",

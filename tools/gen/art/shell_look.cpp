@@ -118,8 +118,8 @@ void bomb_key(QPainter& p, const QRectF& r, bool pressed) {
     hole.addEllipse(r.adjusted(0.5, 0.5, -0.5, -0.5));
     recess(p, hole);
     const double inset = pressed ? 5.5 : 5.0;
-    const QRectF cap = r.adjusted(inset, inset + (pressed ? 1.5 : 0), -inset,
-                                  -inset + (pressed ? 1.0 : -1.0));
+    const QRectF cap =
+        r.adjusted(inset, inset + (pressed ? 1.5 : 0), -inset, -inset + (pressed ? 1.0 : -1.0));
     QRadialGradient g(cap.center() - QPointF(6, 8), cap.width() * 0.75);
     const QColor base = pressed ? kBombRed.darker(140) : kBombRed;
     g.setColorAt(0, pressed ? base.lighter(115) : base.lighter(160));
@@ -153,9 +153,9 @@ void move_pad(QPainter& p, const QRectF& r, int tilt) {
     if (tilt != 0) {
         p.save();
         p.setClipPath(shape);
-        const QRectF side = tilt < 0 ? QRectF(cap.left(), cap.top(), cap.width() / 2, cap.height())
-                                     : QRectF(cap.center().x(), cap.top(), cap.width() / 2,
-                                              cap.height());
+        const QRectF side =
+            tilt < 0 ? QRectF(cap.left(), cap.top(), cap.width() / 2, cap.height())
+                     : QRectF(cap.center().x(), cap.top(), cap.width() / 2, cap.height());
         QLinearGradient s(side.topLeft(), side.topRight());
         s.setColorAt(tilt < 0 ? 0 : 1, QColor(0, 0, 0, 150));
         s.setColorAt(tilt < 0 ? 1 : 0, QColor(0, 0, 0, 20));
@@ -170,7 +170,8 @@ void move_pad(QPainter& p, const QRectF& r, int tilt) {
     p.drawPath(shape);
     // A groove between the two halves and the arrows.
     p.setPen(QPen(QColor(0, 0, 0, 120), 1.5));
-    p.drawLine(QPointF(cap.center().x(), cap.top() + 8), QPointF(cap.center().x(), cap.bottom() - 8));
+    p.drawLine(QPointF(cap.center().x(), cap.top() + 8),
+               QPointF(cap.center().x(), cap.bottom() - 8));
     for (int dir : {-1, 1}) {
         const double cx = cap.center().x() + dir * cap.width() * 0.28;
         const double cy = cap.center().y() + (tilt == dir ? 1.0 : 0.0);

@@ -10,7 +10,9 @@
 namespace q50gen {
 namespace fs = std::filesystem;
 
-bool named_nil(std::string_view segment) { return segment.substr(0, 15) == "im_panel_digit_"; }
+bool named_nil(std::string_view segment) {
+    return segment.substr(0, 15) == "im_panel_digit_";
+}
 
 namespace {
 
@@ -29,8 +31,9 @@ void write_skin(const ArtBook& book, const fs::path& data) {
         QImage image = book.render(name);
         if (is_device_shell(name)) harden_alpha(image);
         const int nudged = avoid_key_colour(image, kKeyRgb);
-        if (nudged) std::printf("%.*s: %d pixels moved off the key colour\n", int(name.size()),
-                                name.data(), nudged);
+        if (nudged)
+            std::printf("%.*s: %d pixels moved off the key colour\n", int(name.size()), name.data(),
+                        nudged);
         write_png(image, (dir / (std::string(name) + ".png")).string());
     }
 }
@@ -49,8 +52,8 @@ void write_config(const fs::path& file) {
     for (std::size_t i = 0; i < kSkinImage.size(); ++i) {
         const auto& g = geometry(kSkinImage[i]);
         ini << "[Image" << i + 1 << "]\n";
-        ini << "Filename=" << (named_nil(g.name) ? std::string("nil") : std::string(g.name) + ".png")
-            << "\n";
+        ini << "Filename="
+            << (named_nil(g.name) ? std::string("nil") : std::string(g.name) + ".png") << "\n";
         ini << "Left=" << g.left << "\nTop=" << g.top << "\nWidth=" << g.width
             << "\nHeight=" << g.height << "\n\n";
     }
@@ -88,10 +91,11 @@ void write_previews(const ArtBook& book, const fs::path& folder) {
     // A moment of play: hero at 3 holding high under a lit flame tip, floor flame at 2.
     Scene play;
     play.lit = {"im_game_background", "im_partner_left_fort", "im_partner_left_1",
-                "im_partner_right_1", "im_partner_right_3", "im_flame_10", "im_flame_9",
-                "im_flame_2", "im_pelko_3_body", "im_pelko_3_up", "im_enemy_3_flame_3",
-                "im_enemy_3_flame_4", "im_enemy_1_flame_1", "im_enemy_4_flame_2",
-                "im_enemy_1_bomb", "im_enemy_2_bomb", "im_panel_game_a"};
+                "im_partner_right_1", "im_partner_right_3",   "im_flame_10",
+                "im_flame_9",         "im_flame_2",           "im_pelko_3_body",
+                "im_pelko_3_up",      "im_enemy_3_flame_3",   "im_enemy_3_flame_4",
+                "im_enemy_1_flame_1", "im_enemy_4_flame_2",   "im_enemy_1_bomb",
+                "im_enemy_2_bomb",    "im_panel_game_a"};
     for (int n = 1; n <= 5; ++n) play.lit.insert("im_enemy_" + std::to_string(n) + "_up");
     play.digits = {{"im_panel_digit_2", 1}, {"im_panel_digit_3", 4}, {"im_panel_digit_4", 7}};
     const QImage game = compose(book, play);

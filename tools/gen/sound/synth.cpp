@@ -14,7 +14,9 @@ struct Glide {
     double from, to;
 };
 
-double steady(double, const void* ctx) { return *static_cast<const double*>(ctx); }
+double steady(double, const void* ctx) {
+    return *static_cast<const double*>(ctx);
+}
 double moving(double t, const void* ctx) {
     auto g = static_cast<const Glide*>(ctx);
     return g->from * std::pow(g->to / g->from, t);
@@ -47,19 +49,18 @@ void Track::tone(double start_ms, double length_ms, double hz, double volume, do
     add(start_ms, length_ms, volume, duty, steady, &hz, false);
 }
 
-void Track::fading_tone(double start_ms, double length_ms, double hz, double volume,
-                        double duty) {
+void Track::fading_tone(double start_ms, double length_ms, double hz, double volume, double duty) {
     add(start_ms, length_ms, volume, duty, steady, &hz, true);
 }
 
-void Track::glide(double start_ms, double length_ms, double from_hz, double to_hz,
-                  double volume, double duty) {
+void Track::glide(double start_ms, double length_ms, double from_hz, double to_hz, double volume,
+                  double duty) {
     const Glide g{from_hz, to_hz};
     add(start_ms, length_ms, volume, duty, moving, &g, false);
 }
 
-void Track::rattle(double start_ms, double length_ms, double lo_hz, double hi_hz,
-                   double grain_ms, double volume, std::uint32_t seed) {
+void Track::rattle(double start_ms, double length_ms, double lo_hz, double hi_hz, double grain_ms,
+                   double volume, std::uint32_t seed) {
     std::uint32_t state = seed ? seed : 1;
     for (double t = 0; t < length_ms; t += grain_ms) {
         state = state * 1664525u + 1013904223u; // fixed LCG: the same bytes on every run
@@ -113,8 +114,10 @@ double note(const char* name) {
     if (letter < 'A' || letter > 'G') throw std::invalid_argument(name);
     int semitone = offsets[letter - 'A'];
     int i = 1;
-    if (name[i] == '#') ++semitone, ++i;
-    else if (name[i] == 'b') --semitone, ++i;
+    if (name[i] == '#')
+        ++semitone, ++i;
+    else if (name[i] == 'b')
+        --semitone, ++i;
     const int octave = name[i] - '0';
     const int midi = 12 * (octave + 1) + semitone;
     return 440.0 * std::pow(2.0, (midi - 69) / 12.0);

@@ -49,8 +49,7 @@ Track bombfall() { // the left partner drops a new bomb; 300 ms to the next step
 
 Track start() { // the introduction; the hero appears at 1090 ms
     Track t;
-    melody(t, 0,
-           {{"C5", 110}, {"E5", 110}, {"G5", 110}, {"C6", 220}, {"G5", 110}, {"C6", 330}});
+    melody(t, 0, {{"C5", 110}, {"E5", 110}, {"G5", 110}, {"C6", 220}, {"G5", 110}, {"C6", 330}});
     return t;
 }
 
@@ -85,8 +84,8 @@ Track gameover() { // the last explosion gives way to the game-over loop after 4
 
 Track chance() { // one jingle per chance step, 1800 ms apart
     Track t;
-    double at = melody(t, 0,
-                       {{"G5", 90}, {"A5", 90}, {"B5", 90}, {"D6", 180}, {"B5", 90}, {"D6", 180}});
+    double at =
+        melody(t, 0, {{"G5", 90}, {"A5", 90}, {"B5", 90}, {"D6", 180}, {"B5", 90}, {"D6", 180}});
     at = melody(t, at + 60, {{"E6", 90}, {"D6", 90}, {"E6", 90}, {"G6", 360}});
     return t;
 }
@@ -114,10 +113,16 @@ Track bonus6() { // the fuses are lit: 300 ms until the enemies blow up
 
 Track bonus7() { // the fanfare after the enemy blast; the stage restarts 3300 ms later
     Track t;
-    double at = melody(t, 0, {{"G5", 130}, {"G5", 130}, {"G5", 130}, {"C6", 520}, {"A5", 260},
-                              {"C6", 260}, {nullptr, 100}});
-    at = melody(t, at, {{"D6", 130}, {"D6", 130}, {"D6", 130}, {"E6", 390}, {"C6", 130},
-                        {"E6", 130}});
+    double at = melody(t, 0,
+                       {{"G5", 130},
+                        {"G5", 130},
+                        {"G5", 130},
+                        {"C6", 520},
+                        {"A5", 260},
+                        {"C6", 260},
+                        {nullptr, 100}});
+    at = melody(t, at,
+                {{"D6", 130}, {"D6", 130}, {"D6", 130}, {"E6", 390}, {"C6", 130}, {"E6", 130}});
     t.fading_tone(at, 420, note("G6"), 0.5);
     return t;
 }
