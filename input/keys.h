@@ -1,0 +1,53 @@
+#pragma once
+// The seven key assignments, the 44 assignable keys, and the hints of the on-screen buttons
+// that name the assigned keys.
+#include "game/board.h"
+#include "shell/core/settings_store.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace q50 {
+
+struct AssignableKey {
+    std::string_view dialog_text; // "A", "<UP ARROW>", ...
+    std::string_view name;        // as hints say it: "'A'", "'up arrow' key", ...
+    std::uint16_t code;           // virtual-key code
+};
+constexpr int kAssignableKeyCount = 44;
+// Entry 1..44 (entry 0 is unused).
+const AssignableKey& assignable_key(int number);
+// The number 1..44 of the key with this code, or 0.
+int assignable_key_number(std::uint16_t code);
+
+struct KeyBindingRecord {
+    std::int32_t Choice = 0;
+    std::uint16_t Code = 0;
+};
+
+// Assignment n: 1 Game A, 2 Game B, 3 Time, 4 open/ACL, 5 left, 6 right, 7 bomb.
+constexpr int kAssignmentCount = 7;
+constexpr std::array<std::int32_t, 8> kDefaultChoice = {0, 2, 3, 4, 6, 39, 40, 42};
+constexpr std::array<std::string_view, 8> kAssignmentLabel = {
+    "", "Game A", "Game B", "Time", "Open the game/ACL", "Left", "Right", "Bomb"};
+
+class KeyAssignments {
+  public:
+    std::array<KeyBindingRecord, 8> Key_Binding{}; // index 1..7
+    std::array<std::string, 45> Key_Name{};        // index 1..44
+
+    // Reads Key1..Key7, writes all seven back (so the store holds them after the first run),
+    // derives the codes and builds the hints. A stored choice outside 1..44 (only possible by
+    // editing the store) falls back to that assignment's default.
+    void Keys_Load(SettingsStore& store, Board& board);
+    // Sets Key_Binding[n].Code from the record's Choice; a Choice outside 1..44 leaves it.
+    void AssignWord(int n, const KeyBindingRecord& rec);
+    void Keys_Build_Hints(Board& board) const;
+
+    // Key_Name of assignment n's key.
+    const std::string& K(int n) const;
+};
+
+} // namespace q50

@@ -1,0 +1,17 @@
+#pragma once
+// The toolkit-free steps of the main window's creation, shared by the desktop program and the
+// trace tool. The skin load (and, on the desktop, the menus) comes between the two halves.
+#include "game/device.h"
+#include "game/device_services.h"
+#include "input/keys.h"
+
+namespace q50 {
+
+// Fills the speed table and reads FullscreenMode (default true).
+void form_create_before_skin(Device& device);
+
+// Loads the key assignments and hints, reads CtrlrOverlay (default true) and shows the overlay
+// buttons accordingly, reads both high scores, clears Play_Active and Move_Lock.
+void form_create_after_skin(Device& device, KeyAssignments& keys);
+
+} // namespace q50
