@@ -79,12 +79,12 @@ void enemy_flame_1(QPainter& p, int n) {
 
 void enemy_flame_2(QPainter& p, int n) {
     const Box b = box(enemy(n, "flame_2"));
-    flame(p, b.l + 13.0, b.b() - 0.8, 11.0, 17.0, -58, true);
+    flame(p, b.l + 13.5, b.b() - 1.0, 10.5, 15.5, -58, true);
 }
 
 void enemy_flame_3(QPainter& p, int n) {
     const Box b = box(enemy(n, "flame_3"));
-    flame(p, b.cx() + 1.0, b.b() - 0.8, std::min(12.5, b.w - 1.0), b.h - 0.5, -24);
+    flame(p, b.cx() + 1.0, b.b() - 0.8, std::min(12.0, b.w - 1.5), b.h - 1.5, -22);
 }
 
 void enemy_flame_tip(QPainter& p, int n) {

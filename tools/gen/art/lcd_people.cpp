@@ -51,7 +51,7 @@ void hero_body(QPainter& p, int pos) {
     hero_head(p, f.ax - 7.5, f.sy - 10.0);
     // Torso with a belt, and the shoulder the arms hang from.
     ink(p, rounded(f.ax - 13.0, f.sy - 3.5, 13.2, 15.0, 3.5));
-    ink(p, circle(f.ax - 1.0, f.sy, 3.4));
+    ink(p, circle(f.ax + 0.2, f.sy, 3.6));
     cut_line(p, QPointF(f.ax - 12.5, f.sy + 8.2), QPointF(f.ax - 0.5, f.sy + 8.2), 1.1);
     cut_line(p, QPointF(f.ax - 4.2, f.sy - 2.0), QPointF(f.ax - 4.2, f.sy + 3.5), 0.9);
     // Legs: a long stride at odd places, a short one at even places, so that walking shows.
@@ -72,10 +72,10 @@ void hero_high(QPainter& p, int pos, bool with_bomb) {
     const HeroFrame f = hero_frame(pos);
     const Box up = box(pelko(pos, "up"));
     const QPointF hand(f.ax + 6.8, up.t + 14.5);
-    ink_line(p, QPointF(f.ax + 0.2, up.b()), hand, 4.6);
-    ink_line(p, QPointF(f.ax + 0.2, up.b()), QPointF(f.ax + 0.5, up.b() + 2), 4.6);
+    // The arm starts at the segment's edge; the shoulder in the body covers the joint.
+    ink_line(p, QPointF(f.ax + 2.3, up.b() - 1.0), hand, 4.6);
     ink(p, ellipse(hand.x() + 0.5, hand.y() - 0.3, 3.2, 2.6));
-    cut_line(p, QPointF(f.ax + 1.5, up.b() - 4), QPointF(hand.x() - 1.5, hand.y() + 3.5), 0.8);
+    cut_line(p, QPointF(f.ax + 2.6, up.b() - 4), QPointF(hand.x() - 1.5, hand.y() + 3.5), 0.8);
     if (with_bomb) bomb(p, f.ax + 9.0, up.t + 7.0, 6.3, 1, -0.35);
 }
 
@@ -84,8 +84,7 @@ void hero_low(QPainter& p, int pos) {
     const HeroFrame f = hero_frame(pos);
     const Box down = box(pelko(pos, "down"));
     const QPointF hand(f.ax + 6.0, down.t + 10.5);
-    ink_line(p, QPointF(f.ax + 0.2, down.t), hand, 4.6);
-    ink_line(p, QPointF(f.ax + 0.2, down.t - 2), QPointF(f.ax + 0.2, down.t), 4.6);
+    ink_line(p, QPointF(f.ax + 2.3, down.t + 1.0), hand, 4.6);
     ink(p, ellipse(hand.x() + 0.6, hand.y() + 0.4, 3.2, 2.6));
     cut_line(p, QPointF(f.ax + 1.6, down.t + 3.0), QPointF(hand.x() - 1.0, hand.y() - 2.5), 0.8);
     bomb(p, f.ax + 9.5, down.b() - 6.8, 6.1, 1, -0.6);
