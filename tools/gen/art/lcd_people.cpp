@@ -168,10 +168,13 @@ void fort(QPainter& p) {
     cut(p, door);
 }
 
-// The left partner in the fort's window, facing right.
+// The left partner in the fort's window, facing right. His shoulder sits where the pieces of
+// his arm (raised with a bomb, or stretched out after the drop) begin.
+const QPointF kLeftShoulder(110.5, 191.0);
+
 void left_partner(QPainter& p) {
     const Box b = box("im_partner_left_1");
-    const double cx = b.l + 15.5, cy = b.t + 8.0;
+    const double cx = b.l + 15.0, cy = b.t + 7.5;
     ink(p, circle(cx, cy, 5.4));
     // Round helmet with a rim.
     QPainterPath helmet;
@@ -182,17 +185,15 @@ void left_partner(QPainter& p) {
     cut_line(p, QPointF(cx - 6.5, cy - 1.8), QPointF(cx + 5.8, cy - 1.8), 1.0);
     cut(p, circle(cx + 2.6, cy + 1.0, 0.9));
     ink(p, rounded(cx - 6.5, cy + 6.2, 13.0, 10.0, 3.0)); // chest, cut off by the sill
-    ink(p, circle(cx + 7.2, cy + 8.6, 3.2));              // shoulder
-    cut_line(p, QPointF(cx - 6.5, b.b() - 0.8), QPointF(cx + 10.5, b.b() - 0.8), 1.2);
+    ink_line(p, QPointF(cx + 5.0, cy + 8.5), kLeftShoulder, 4.2);
+    ink(p, circle(kLeftShoulder.x(), kLeftShoulder.y(), 2.6));
+    cut_line(p, QPointF(cx - 6.5, b.b() - 0.8), QPointF(cx + 6.5, b.b() - 0.8), 1.2);
 }
 
 void left_partner_lifting(QPainter& p) { // holding the new bomb up
     const Box a = box("im_partner_left_2");
-    const Box b = box("im_partner_left_1");
-    const QPointF shoulder(b.l + 22.7, b.t + 16.6);
     const QPointF hand(a.l + 11.0, a.t + 12.5);
-    ink_line(p, QPointF(a.l + 1.0, a.b() - 1.0), hand, 4.2);
-    (void)shoulder;
+    ink_line(p, QPointF(a.l + 1.8, a.b() - 1.6), hand, 4.0);
     ink(p, ellipse(hand.x() + 0.5, hand.y(), 3.0, 2.5));
     bomb(p, a.l + 15.0, a.t + 6.5, 6.0, 1, -0.4);
 }
@@ -200,7 +201,7 @@ void left_partner_lifting(QPainter& p) { // holding the new bomb up
 void left_partner_dropping(QPainter& p) { // arm stretched out after letting go
     const Box a = box("im_partner_left_3");
     const QPointF hand(a.r() - 4.0, a.b() - 5.0);
-    ink_line(p, QPointF(a.l + 2.5, a.t + 3.5), hand, 4.2);
+    ink_line(p, QPointF(kLeftShoulder.x() + 0.5, a.t + 2.0), hand, 4.0);
     // Open fingers.
     ink_line(p, hand, QPointF(hand.x() + 3.0, hand.y() + 0.5), 1.6);
     ink_line(p, hand, QPointF(hand.x() + 2.2, hand.y() + 3.0), 1.6);
