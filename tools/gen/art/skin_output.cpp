@@ -3,6 +3,8 @@
 #include "outputs.h"
 #include "skin_table.h"
 
+#include "display/skin_loader.h"
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -26,7 +28,8 @@ bool is_device_shell(std::string_view name) {
 void write_skin(const ArtBook& book, const fs::path& data) {
     const fs::path dir = data / "Graphics" / "Skin";
     fs::create_directories(dir);
-    for (std::string_view name : kSkinImage) {
+    for (int i = 1; i <= q50::kSkinImageCount; ++i) {
+        const std::string_view name = q50::skin_image_names()[std::size_t(i)];
         if (named_nil(name)) continue;
         QImage image = book.render(name);
         if (is_device_shell(name)) harden_alpha(image);
@@ -49,9 +52,9 @@ void write_config(const fs::path& file) {
     char key[16];
     std::snprintf(key, sizeof key, "$%08x", kKeyColourIni);
     ini << "[VideoMode]\nTranspColor=" << key << "\n\n";
-    for (std::size_t i = 0; i < kSkinImage.size(); ++i) {
-        const auto& g = geometry(kSkinImage[i]);
-        ini << "[Image" << i + 1 << "]\n";
+    for (int i = 1; i <= q50::kSkinImageCount; ++i) {
+        const auto& g = geometry(q50::skin_image_names()[std::size_t(i)]);
+        ini << "[Image" << i << "]\n";
         ini << "Filename="
             << (named_nil(g.name) ? std::string("nil") : std::string(g.name) + ".png") << "\n";
         ini << "Left=" << g.left << "\nTop=" << g.top << "\nWidth=" << g.width
