@@ -20,7 +20,9 @@ struct DeviceHarness {
     Device dev{Services{sound, store, random, clock}};
     KeyAssignments keys;
 
-    DeviceHarness() { sound.clock = [this] { return dev.now(); }; }
+    DeviceHarness() {
+        sound.clock = [this] { return dev.now(); };
+    }
 
     // What the program does before the closed device is on screen: the window's creation and
     // the splash window's Play (mode 0).
