@@ -12,7 +12,9 @@ using Argb = std::uint32_t;
 constexpr Argb argb(std::uint8_t a, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     return (Argb(a) << 24) | (Argb(r) << 16) | (Argb(g) << 8) | Argb(b);
 }
-constexpr std::uint8_t alpha_of(Argb p) { return std::uint8_t(p >> 24); }
+constexpr std::uint8_t alpha_of(Argb p) {
+    return std::uint8_t(p >> 24);
+}
 
 struct Image {
     int width = 0;

@@ -107,13 +107,18 @@ void Vid_Show_Pelko(Board& b, std::int32_t position, std::int32_t hold, bool sho
 
 void Vid_Show_Enemy_Flame(Board& b, std::int32_t enemy, std::int32_t frame, bool show) {
     switch (frame) {
-    case 1: b.set_shown(b.Seg_Enemy(enemy, 3), show); break;
-    case 2: b.set_shown(b.Seg_Enemy(enemy, 4), show); break;
+    case 1:
+        b.set_shown(b.Seg_Enemy(enemy, 3), show);
+        break;
+    case 2:
+        b.set_shown(b.Seg_Enemy(enemy, 4), show);
+        break;
     case 3:
         b.set_shown(b.Seg_Enemy(enemy, 5), show);
         b.set_shown(b.Seg_Enemy(enemy, 6), show);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 

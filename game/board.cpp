@@ -32,10 +32,9 @@ bool starts_shown(std::string_view n) {
 
 Cursor cursor_of(std::string_view n) {
     if (n == "btn_move_top" || n == "btn_alarm_top") return Cursor::Help;
-    if (n == "btn_open" || n == "btn_game_a_top" || n == "btn_game_b_top" ||
-        n == "btn_time_top" || n == "btn_acl_top" || n == "btn_bomb_top" ||
-        n == "btn_ctrlr_overlay_left" || n == "btn_ctrlr_overlay_right" ||
-        n == "btn_game_menu_top")
+    if (n == "btn_open" || n == "btn_game_a_top" || n == "btn_game_b_top" || n == "btn_time_top" ||
+        n == "btn_acl_top" || n == "btn_bomb_top" || n == "btn_ctrlr_overlay_left" ||
+        n == "btn_ctrlr_overlay_right" || n == "btn_game_menu_top")
         return Cursor::Hand;
     return Cursor::Arrow;
 }

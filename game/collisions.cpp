@@ -3,8 +3,14 @@
 
 namespace q50 {
 
-bool Device::Gam_Check_Collision_Bomb_Up() const { return false; }
-bool Device::Gam_Check_Collision_Bomb_Down() const { return false; }
-bool Device::Gam_Check_Collision_Bomb_Partner() const { return false; }
+bool Device::Gam_Check_Collision_Bomb_Up() const {
+    return false;
+}
+bool Device::Gam_Check_Collision_Bomb_Down() const {
+    return false;
+}
+bool Device::Gam_Check_Collision_Bomb_Partner() const {
+    return false;
+}
 
 } // namespace q50

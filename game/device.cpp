@@ -14,22 +14,54 @@ void Device::catch_up_to(std::int64_t t) {
 
 void Device::fire(TimerId id) {
     switch (id) {
-    case TimerId::Bonus_Phase_1: Timer_Bonus_Phase_1Timer(); break;
-    case TimerId::Bonus_Phase_2: Timer_Bonus_Phase_2Timer(); break;
-    case TimerId::Bonus_Phase_3: Timer_Bonus_Phase_3Timer(); break;
-    case TimerId::Bonus_Phase_4: Timer_Bonus_Phase_4Timer(); break;
-    case TimerId::Chance: Timer_ChanceTimer(); break;
-    case TimerId::Clock: Timer_ClockTimer(); break;
-    case TimerId::Game: Timer_GameTimer(); break;
-    case TimerId::Game_Over: Timer_Game_OverTimer(); break;
-    case TimerId::Game_Start: Timer_Game_StartTimer(); break;
-    case TimerId::Game_Start_Enemy: Timer_Game_Start_EnemyTimer(); break;
-    case TimerId::Pelko_Move: Timer_Pelko_MoveTimer(); break;
-    case TimerId::Miss_Phase_1: Timer_Miss_Phase_1Timer(); break;
-    case TimerId::Miss_Phase_2: Timer_Miss_Phase_2Timer(); break;
-    case TimerId::Miss_Phase_3: Timer_Miss_Phase_3Timer(); break;
-    case TimerId::Score_Blink: Timer_Score_BlinkTimer(); break;
-    case TimerId::Stage_Init: Timer_Stage_InitTimer(); break;
+    case TimerId::Bonus_Phase_1:
+        Timer_Bonus_Phase_1Timer();
+        break;
+    case TimerId::Bonus_Phase_2:
+        Timer_Bonus_Phase_2Timer();
+        break;
+    case TimerId::Bonus_Phase_3:
+        Timer_Bonus_Phase_3Timer();
+        break;
+    case TimerId::Bonus_Phase_4:
+        Timer_Bonus_Phase_4Timer();
+        break;
+    case TimerId::Chance:
+        Timer_ChanceTimer();
+        break;
+    case TimerId::Clock:
+        Timer_ClockTimer();
+        break;
+    case TimerId::Game:
+        Timer_GameTimer();
+        break;
+    case TimerId::Game_Over:
+        Timer_Game_OverTimer();
+        break;
+    case TimerId::Game_Start:
+        Timer_Game_StartTimer();
+        break;
+    case TimerId::Game_Start_Enemy:
+        Timer_Game_Start_EnemyTimer();
+        break;
+    case TimerId::Pelko_Move:
+        Timer_Pelko_MoveTimer();
+        break;
+    case TimerId::Miss_Phase_1:
+        Timer_Miss_Phase_1Timer();
+        break;
+    case TimerId::Miss_Phase_2:
+        Timer_Miss_Phase_2Timer();
+        break;
+    case TimerId::Miss_Phase_3:
+        Timer_Miss_Phase_3Timer();
+        break;
+    case TimerId::Score_Blink:
+        Timer_Score_BlinkTimer();
+        break;
+    case TimerId::Stage_Init:
+        Timer_Stage_InitTimer();
+        break;
     }
 }
 

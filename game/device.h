@@ -133,13 +133,15 @@ class Device {
     bool Gam_Check_Collision_Bomb_Down() const;
     bool Gam_Check_Collision_Bomb_Partner() const;
 
-    // --- sequences that interrupt play ------------------------------------------------------------
+    // --- sequences that interrupt play
+    // ------------------------------------------------------------
     void Gam_Execute_Miss_Phase_1();
     void Gam_Reprise_After_Miss();
     void Gam_Execute_Bonus();
     void Gam_Check_Chance_Time();
 
-    // --- timer handlers ----------------------------------------------------------------------------
+    // --- timer handlers
+    // ----------------------------------------------------------------------------
     void Timer_Bonus_Phase_1Timer();
     void Timer_Bonus_Phase_2Timer();
     void Timer_Bonus_Phase_3Timer();

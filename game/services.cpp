@@ -4,13 +4,17 @@ namespace q50 {
 
 namespace {
 constexpr std::string_view kSampleNames[kSampleCount] = {
-    "Bombfall", "Bonus0",   "Bonus1", "Bonus2", "Bonus3", "Bonus4", "Bonus5", "Bonus6", "Bonus7",
-    "Chance",   "Enemy",    "Gameover", "Miss1", "Miss2", "Miss3", "Move",   "Movebomb", "Start",
+    "Bombfall", "Bonus0", "Bonus1",   "Bonus2", "Bonus3", "Bonus4", "Bonus5", "Bonus6",   "Bonus7",
+    "Chance",   "Enemy",  "Gameover", "Miss1",  "Miss2",  "Miss3",  "Move",   "Movebomb", "Start",
 };
 }
 
-std::string_view sample_name(Sample s) { return kSampleNames[int(s)]; }
+std::string_view sample_name(Sample s) {
+    return kSampleNames[int(s)];
+}
 
-std::string sample_file(Sample s) { return "Sound/" + std::string(sample_name(s)) + ".wav"; }
+std::string sample_file(Sample s) {
+    return "Sound/" + std::string(sample_name(s)) + ".wav";
+}
 
 } // namespace q50

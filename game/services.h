@@ -38,8 +38,8 @@ std::string sample_file(Sample s);
 class SoundSink {
   public:
     virtual ~SoundSink() = default;
-    virtual void play(Sample s) = 0;  // Snd_Play
-    virtual void silence() = 0;       // Snd_Silence
+    virtual void play(Sample s) = 0; // Snd_Play
+    virtual void silence() = 0;      // Snd_Silence
 };
 
 // Pseudo-random draws. The caller asks for a uniform integer in lo..hi (both included).

@@ -22,10 +22,14 @@ struct KeyTable {
             const char* name;
             std::uint16_t code;
         } named[8] = {
-            {"<UP ARROW>", "'up arrow' key", 38},    {"<DOWN ARROW>", "'down arrow' key", 40},
-            {"<LEFT ARROW>", "'left arrow' key", 37}, {"<RIGHT ARROW>", "'right arrow' key", 39},
-            {"<ALT>", "'alt' key", 18},              {"<CTRL>", "'ctrl' key", 17},
-            {"<SHIFT>", "'shift' key", 16},          {"<SPACEBAR>", "'spacebar'", 32},
+            {"<UP ARROW>", "'up arrow' key", 38},
+            {"<DOWN ARROW>", "'down arrow' key", 40},
+            {"<LEFT ARROW>", "'left arrow' key", 37},
+            {"<RIGHT ARROW>", "'right arrow' key", 39},
+            {"<ALT>", "'alt' key", 18},
+            {"<CTRL>", "'ctrl' key", 17},
+            {"<SHIFT>", "'shift' key", 16},
+            {"<SPACEBAR>", "'spacebar'", 32},
         };
         for (int i = 0; i < 8; ++i) {
             dialog[37 + i] = named[i].dialog;
@@ -85,10 +89,8 @@ const std::string& KeyAssignments::K(int n) const {
 void KeyAssignments::Keys_Build_Hints(Board& b) const {
     const std::string click = "click or press ";
     b.get("btn_open").hint = click + K(4) + " " + "to open the game";
-    b.get("btn_game_a_top").hint =
-        click + K(1) + " " + "to start game A (hold to view highscore)";
-    b.get("btn_game_b_top").hint =
-        click + K(2) + " " + "to start game B (hold to view highscore)";
+    b.get("btn_game_a_top").hint = click + K(1) + " " + "to start game A (hold to view highscore)";
+    b.get("btn_game_b_top").hint = click + K(2) + " " + "to start game B (hold to view highscore)";
     b.get("btn_time_top").hint =
         click + K(3) + " " + "to view current time (hold to view alarm time)";
     b.get("btn_acl_top").hint = click + K(4) + " " + "to reset the game";

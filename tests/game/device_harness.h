@@ -1,5 +1,6 @@
 #pragma once
 // A device with recording and scripted services, for tests that drive it in virtual time.
+#include "display/render_ops.h"
 #include "game/device.h"
 #include "game/device_services.h"
 #include "input/keys.h"
@@ -20,7 +21,9 @@ struct DeviceHarness {
     Device dev{Services{sound, store, random, clock}};
     KeyAssignments keys;
 
-    DeviceHarness() { sound.clock = [this] { return dev.now(); }; }
+    DeviceHarness() {
+        sound.clock = [this] { return dev.now(); };
+    }
 
     // What the program does before the closed device is on screen: the window's creation and
     // the splash window's Play (mode 0).
@@ -54,6 +57,56 @@ struct DeviceHarness {
         if (s.picture_source.rfind(prefix, 0) != 0) return -1;
         return std::stoi(s.picture_source.substr(prefix.size()));
     }
+    // A game in play as a stage start leaves it, without the introduction: mode 6 or 8, the
+    // hero at `pos` holding `hold`, both partners at rest, the enemies up, no flame lit but the
+    // floor flame source.
+    void set_up_play(int pos, int hold, int game_state = 6) {
+        Board& b = dev.board;
+        dev.Game_State = game_state;
+        dev.Score_Step = 1;
+        dev.Next_Chance_Score = 300;
+        dev.Partner_Period = 3;
+        dev.Partner_Count = 1;
+        dev.Tick_Phase = 1;
+        dev.Stage_Ticks = 1;
+        for (const char* name :
+             {"im_game_background", "im_partner_left_fort", "im_partner_left_1",
+              "im_partner_right_1", "im_partner_right_3", "im_flame_9", "im_flame_10"})
+            b.show(name);
+        b.show(game_state == 8 ? "im_panel_game_b" : "im_panel_game_a");
+        Vid_Show_All_Enemy_Up(b, true);
+        Vid_Show_Panel_Score(b, dev.Score, true);
+        Vid_Show_Panel_Miss(b, dev.Misses);
+        dev.Pelko_Pos = pos;
+        dev.Pelko_Hold = hold;
+        Vid_Show_Pelko(b, pos, hold, true);
+        dev.Play_Active = true;
+    }
+
+    void run_for(std::int64_t ms) { dev.advance_to(dev.now() + ms); }
+
+    // How often `what` was played (or "silence" called) from index `from` on.
+    int sound_count(const std::string& what, std::size_t from = 0) const {
+        int n = 0;
+        for (std::size_t i = from; i < sound.calls.size(); ++i) n += sound.calls[i].what == what;
+        return n;
+    }
+
+    // Shown flags of every segment, in declaration order.
+    std::vector<bool> shown_flags() const {
+        std::vector<bool> out;
+        for (const Segment& s : dev.board.segments()) out.push_back(s.shown);
+        return out;
+    }
+    // Names of the segments whose shown flag differs from `before`.
+    std::vector<std::string> changed_since(const std::vector<bool>& before) const {
+        std::vector<std::string> out;
+        const auto& segs = dev.board.segments();
+        for (std::size_t i = 0; i < segs.size(); ++i)
+            if (segs[i].shown != before[i]) out.push_back(segs[i].name);
+        return out;
+    }
+
     std::string panel() const {
         std::string out;
         for (int k = 1; k <= 4; ++k) out += digit(k) < 0 ? '_' : char('0' + digit(k));

@@ -1,0 +1,247 @@
+#include "display/painter.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace q50 {
+
+// A picture cut into runs per row: fully transparent pixels are skipped, fully opaque runs
+// are copied, the rest blended.
+struct Painter::Prepared {
+    struct Run {
+        int x;
+        int length;
+        bool opaque;
+    };
+    int width = 0;
+    int height = 0;
+    std::vector<Run> runs;
+    std::vector<std::size_t> row_start; // height + 1 entries into runs
+    const Image* image = nullptr;
+};
+
+struct Painter::CacheEntry {
+    Picture keep; // keeps the image (and so its address) alive while it is cached
+    Image scaled; // stretched copies only
+    Prepared prepared;
+    int used_at = 0;
+};
+
+namespace {
+
+Rect intersect(Rect a, Rect b) {
+    const int l = std::max(a.left, b.left), t = std::max(a.top, b.top);
+    const long long r = std::min<long long>(0ll + a.left + a.width, 0ll + b.left + b.width);
+    const long long bm = std::min<long long>(0ll + a.top + a.height, 0ll + b.top + b.height);
+    if (r <= l || bm <= t) return Rect{};
+    return Rect{l, t, int(r - l), int(bm - t)};
+}
+
+bool is_empty(Rect r) {
+    return r.width <= 0 || r.height <= 0;
+}
+
+Rect unite(Rect a, Rect b) {
+    if (is_empty(a)) return b;
+    if (is_empty(b)) return a;
+    const int l = std::min(a.left, b.left), t = std::min(a.top, b.top);
+    const int r = std::max(a.left + a.width, b.left + b.width);
+    const int bm = std::max(a.top + a.height, b.top + b.height);
+    return Rect{l, t, r - l, bm - t};
+}
+
+// src over an opaque dst, rounded like a division by 255.
+inline Argb blend(Argb s, Argb d) {
+    const std::uint32_t a = s >> 24, ia = 255 - a;
+    std::uint32_t rb = (s & 0xFF00FFu) * a + (d & 0xFF00FFu) * ia + 0x800080u;
+    rb = ((rb + ((rb >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
+    std::uint32_t g = (s & 0xFF00u) * a + (d & 0xFF00u) * ia + 0x8000u;
+    g = ((g + ((g >> 8) & 0xFF00u)) >> 8) & 0xFF00u;
+    return 0xFF000000u | rb | g;
+}
+
+void prepare(const Image& img, Painter::Prepared& out) {
+    out.width = img.width;
+    out.height = img.height;
+    out.image = &img;
+    out.runs.clear();
+    out.row_start.assign(std::size_t(std::max(img.height, 0)) + 1, 0);
+    for (int y = 0; y < img.height; ++y) {
+        out.row_start[std::size_t(y)] = out.runs.size();
+        const Argb* row = &img.pixels[std::size_t(y) * img.width];
+        int x = 0;
+        while (x < img.width) {
+            const std::uint8_t a = alpha_of(row[x]);
+            if (a == 0) {
+                ++x;
+                continue;
+            }
+            const bool opaque = a == 0xFF;
+            int end = x + 1;
+            while (end < img.width) {
+                const std::uint8_t b = alpha_of(row[end]);
+                if (b == 0 || (b == 0xFF) != opaque) break;
+                ++end;
+            }
+            out.runs.push_back({x, end - x, opaque});
+            x = end;
+        }
+    }
+    out.row_start[std::size_t(std::max(img.height, 0))] = out.runs.size();
+}
+} // namespace
+
+Painter::Painter() = default;
+Painter::~Painter() = default;
+
+void Painter::order_layers(const Board& board) {
+    board_ = &board;
+    backdrop_ = board.find("im_backdrop");
+    order_.clear();
+    for (const Segment& s : board.segments()) order_.push_back(&s);
+    std::stable_sort(order_.begin(), order_.end(),
+                     [](const Segment* a, const Segment* b) { return a->layer < b->layer; });
+    seen_.assign(board.segments().size(), Seen{});
+}
+
+const Painter::Prepared& Painter::prepared(const Picture& picture) {
+    auto& entry = cache_[picture.get()];
+    if (!entry) {
+        entry = std::make_unique<CacheEntry>();
+        entry->keep = picture;
+        prepare(*picture, entry->prepared);
+    }
+    return entry->prepared;
+}
+
+const Painter::Prepared& Painter::stretched(const Picture& picture, int width, int height) {
+    if (!stretch_ || stretch_->keep != picture || stretch_->scaled.width != width ||
+        stretch_->scaled.height != height) {
+        stretch_ = std::make_unique<CacheEntry>();
+        stretch_->keep = picture;
+        Image& out = stretch_->scaled;
+        out = Image(width, height);
+        const Image& src = *picture;
+        for (int y = 0; y < height; ++y) {
+            const int sy = int(std::int64_t(y) * src.height / height);
+            for (int x = 0; x < width; ++x)
+                out.at(x, y) = src.at(int(std::int64_t(x) * src.width / width), sy);
+        }
+        prepare(out, stretch_->prepared);
+    }
+    return stretch_->prepared;
+}
+
+void Painter::prune_cache() {
+    if (cache_.size() <= 2 * order_.size()) return;
+    for (auto it = cache_.begin(); it != cache_.end();) {
+        if (it->second->keep.use_count() == 1)
+            it = cache_.erase(it);
+        else
+            ++it;
+    }
+}
+
+void Painter::draw_prepared(const Prepared& p, int x0, int y0, Rect clip) {
+    const Rect area = intersect(Rect{x0, y0, p.width, p.height}, clip);
+    if (is_empty(area)) return;
+    const int cx0 = area.left - x0, cx1 = cx0 + area.width;
+    for (int y = area.top; y < area.top + area.height; ++y) {
+        const int py = y - y0;
+        const Argb* src = p.image->pixels.data() + std::size_t(py) * p.width;
+        Argb* row = frame_.pixels.data() + std::size_t(y) * frame_.width;
+        for (std::size_t r = p.row_start[py]; r < p.row_start[py + 1]; ++r) {
+            const Prepared::Run& run = p.runs[r];
+            const int a = std::max(run.x, cx0), b = std::min(run.x + run.length, cx1);
+            if (a >= b) continue;
+            Argb* dst = row + (x0 + a);
+            if (run.opaque) {
+                std::memcpy(dst, src + a, std::size_t(b - a) * sizeof(Argb));
+            } else {
+                for (int x = a; x < b; ++x, ++dst) *dst = blend(src[x], *dst);
+            }
+        }
+    }
+}
+
+void Painter::draw(const Segment& s, const WindowModel& window, Rect clip) {
+    if (!s.shown || !s.picture || s.picture->empty()) return;
+    const Rect bounds = intersect(s.rect, clip);
+    if (is_empty(bounds)) return;
+    const Image& pic = *s.picture;
+    if (&s == backdrop_) {
+        if (window.backdrop_stretch) {
+            draw_prepared(stretched(s.picture, s.rect.width, s.rect.height), s.rect.left,
+                          s.rect.top, bounds);
+        } else {
+            const int x = s.rect.left + (s.rect.width - pic.width) / 2;
+            const int y = s.rect.top + (s.rect.height - pic.height) / 2;
+            draw_prepared(prepared(s.picture), x, y, bounds);
+        }
+        return;
+    }
+    draw_prepared(prepared(s.picture), s.rect.left, s.rect.top, bounds);
+}
+
+void Painter::paint_region(const WindowModel& window, Rect clip) {
+    clip = intersect(clip, Rect{0, 0, frame_.width, frame_.height});
+    if (is_empty(clip)) return;
+    const Argb fill = opaque_from_colour(window.colour);
+    for (int y = clip.top; y < clip.top + clip.height; ++y) {
+        Argb* row = &frame_.pixels[std::size_t(y) * frame_.width + clip.left];
+        std::fill(row, row + clip.width, fill);
+    }
+    for (const Segment* s : order_) draw(*s, window, clip);
+    if (window.key_on) {
+        const Argb key = opaque_from_colour(window.key_colour);
+        for (int y = clip.top; y < clip.top + clip.height; ++y) {
+            Argb* row = &frame_.pixels[std::size_t(y) * frame_.width + clip.left];
+            for (int x = 0; x < clip.width; ++x)
+                if (row[x] == key) row[x] = 0;
+        }
+    }
+}
+
+const Image& Painter::paint(const Board& board, const WindowModel& window, Rect* damage) {
+    if (board_ != &board) {
+        order_layers(board);
+        valid_ = false;
+    }
+    const int w = std::clamp(window.client_width, 0, kMaxClientSide);
+    const int h = std::clamp(window.client_height, 0, kMaxClientSide);
+    const Rect whole{0, 0, w, h};
+    Rect dirty;
+    if (!valid_ || !(window == window_) || frame_.width != w || frame_.height != h) {
+        if (frame_.width != w || frame_.height != h) frame_ = Image(w, h);
+        window_ = window;
+        dirty = whole;
+    } else if (board.revision() != board_revision_) {
+        const auto& segs = board.segments();
+        for (std::size_t i = 0; i < segs.size(); ++i) {
+            const Segment& s = segs[i];
+            const Seen& old = seen_[i];
+            if (s.revision == old.revision) continue;
+            if (old.shown) dirty = unite(dirty, intersect(old.rect, whole));
+            if (s.shown) dirty = unite(dirty, intersect(s.rect, whole));
+            // A picture change of a hidden segment shows nowhere.
+        }
+    }
+    const auto& segs = board.segments();
+    for (std::size_t i = 0; i < segs.size(); ++i)
+        seen_[i] = Seen{segs[i].shown, segs[i].rect, segs[i].revision};
+    board_revision_ = board.revision();
+    valid_ = true;
+
+    paint_region(window, dirty);
+    if (damage) *damage = dirty;
+    prune_cache();
+    return frame_;
+}
+
+Image paint_board(const Board& board, const WindowModel& window) {
+    Painter p;
+    return p.paint(board, window);
+}
+
+} // namespace q50

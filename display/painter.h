@@ -1,0 +1,66 @@
+#pragma once
+// Paints the board into one frame: the window colour, then every shown segment in layer
+// order, each picture at its own size from its rectangle's top-left corner and cut off at
+// the rectangle, blended by its alpha; in windowed mode pixels of exactly the key colour end
+// up fully transparent. im_backdrop alone centres or stretches its picture.
+#include "display/window_model.h"
+#include "game/board.h"
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace q50 {
+
+class Painter {
+  public:
+    Painter();
+    ~Painter();
+    Painter(const Painter&) = delete;
+    Painter& operator=(const Painter&) = delete;
+
+    // Brings the frame up to date with the board and the window and returns it. Only the
+    // part that changed since the last call is repainted; `damage` (when given) receives
+    // that part, an empty rectangle when nothing changed.
+    const Image& paint(const Board& board, const WindowModel& window, Rect* damage = nullptr);
+    // Forgets the previous frame, so that the next paint repaints everything.
+    void invalidate() { valid_ = false; }
+
+    const Image& frame() const { return frame_; }
+
+    // A picture ready for fast drawing (defined in painter.cpp).
+    struct Prepared;
+
+  private:
+    struct Seen {
+        bool shown = false;
+        Rect rect;
+        std::uint64_t revision = 0;
+    };
+
+    void paint_region(const WindowModel& window, Rect clip);
+    void draw(const Segment& s, const WindowModel& window, Rect clip);
+    void draw_prepared(const Prepared& p, int x, int y, Rect clip);
+    const Prepared& prepared(const Picture& picture);
+    const Prepared& stretched(const Picture& picture, int width, int height);
+    void order_layers(const Board& board);
+    void prune_cache();
+
+    Image frame_;
+    bool valid_ = false;
+    WindowModel window_;
+    const Board* board_ = nullptr;
+    const Segment* backdrop_ = nullptr;
+    std::uint64_t board_revision_ = 0;
+    std::vector<const Segment*> order_;
+    std::vector<Seen> seen_; // by declaration index
+    struct CacheEntry;
+    std::unordered_map<const Image*, std::unique_ptr<CacheEntry>> cache_;
+    std::unique_ptr<CacheEntry> stretch_;
+};
+
+// The whole frame at once.
+Image paint_board(const Board& board, const WindowModel& window);
+
+} // namespace q50

@@ -1,0 +1,142 @@
+#include "display/picture_file.h"
+
+#include "display/decoders.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+namespace q50 {
+
+namespace {
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return s;
+}
+
+const char* kind_name(PictureKind k) {
+    switch (k) {
+    case PictureKind::Bitmap:
+        return "bitmap";
+    case PictureKind::Png:
+        return "PNG";
+    case PictureKind::Jpeg:
+        return "JPEG";
+    case PictureKind::Icon:
+        return "icon";
+    }
+    return "";
+}
+
+struct Format {
+    PictureKind kind;
+    bool (*decode)(std::span<const std::uint8_t>, Image&, std::string&);
+};
+
+// Null format with an error for extensions we cannot decode.
+const Format* format_for(std::string_view extension, std::string& error) {
+    static const Format bmp{PictureKind::Bitmap, decode_bmp_file};
+    static const Format png{PictureKind::Png, decode_png};
+    static const Format jpeg{PictureKind::Jpeg, decode_jpeg};
+    static const Format ico{PictureKind::Icon, decode_ico};
+    const std::string ext = lower(std::string(extension));
+    if (ext == "bmp") return &bmp;
+    if (ext == "png") return &png;
+    if (ext == "jpg" || ext == "jpeg") return &jpeg;
+    if (ext == "ico") return &ico;
+    if (ext == "wmf" || ext == "emf")
+        error = "Metafile pictures (." + std::string(extension) +
+                ") cannot be shown: this platform has no metafile decoder";
+    else
+        error = "Unknown picture file extension (." + std::string(extension) + ")";
+    return nullptr;
+}
+
+} // namespace
+
+bool picture_size_acceptable(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+           width * height <= kMaxPicturePixels;
+}
+
+std::string picture_extension(const std::filesystem::path& path) {
+    const std::string name = path.filename().string();
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+PictureLoad decode_picture(std::string_view extension, std::span<const std::uint8_t> bytes) {
+    PictureLoad result;
+    const Format* format = format_for(extension, result.error);
+    if (!format) return result;
+    result.kind = format->kind;
+    auto image = std::make_shared<Image>();
+    if (format->decode(bytes, *image, result.error)) result.picture = std::move(image);
+    return result;
+}
+
+PictureLoad load_picture_file(const std::filesystem::path& path) {
+    PictureLoad result;
+    const std::string extension = picture_extension(path);
+    if (!format_for(extension, result.error)) return result;
+
+    const std::string quoted = "\"" + path.string() + "\"";
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        result.error = quoted + " is a directory, not a picture file";
+        return result;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        result.error = quoted + " cannot be read (" + std::strerror(errno) + ")";
+        return result;
+    }
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0) {
+        result.error = quoted + " cannot be read";
+        return result;
+    }
+    if (size == 0) {
+        result.error = quoted + " is empty";
+        return result;
+    }
+    if (std::uintmax_t(size) > kMaxPictureFileBytes) {
+        result.error = quoted + " is too large to be a picture";
+        return result;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
+        result.error = quoted + " cannot be read";
+        return result;
+    }
+    result = decode_picture(extension, bytes);
+    if (!result)
+        result.error = quoted + " is not a valid " + kind_name(result.kind) + " picture (" +
+                       result.error + ")";
+    return result;
+}
+
+Image with_bottom_left_colour_transparent(const Image& src) {
+    Image out = src;
+    if (out.empty()) return out;
+    const Argb key = src.at(0, src.height - 1) & 0x00FFFFFFu;
+    for (Argb& p : out.pixels)
+        if ((p & 0x00FFFFFFu) == key) p = 0;
+    return out;
+}
+
+Picture placeholder_picture() {
+    Image img(10, 10, opaque_from_colour(0x000000FF));
+    for (int i = 0; i < 10; ++i) {
+        img.at(i, 0) = img.at(i, 9) = img.at(0, i) = img.at(9, i) = opaque_from_colour(0);
+    }
+    return std::make_shared<const Image>(std::move(img));
+}
+
+} // namespace q50

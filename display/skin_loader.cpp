@@ -1,0 +1,277 @@
+#include "display/skin_loader.h"
+
+#include "display/ini_file.h"
+#include "display/picture_file.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <system_error>
+
+namespace q50 {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kNoPicture = "nil";
+
+std::string with_slashes(std::string_view s) {
+    std::string out(s);
+    std::replace(out.begin(), out.end(), '\\', '/');
+    return out;
+}
+
+bool names_picture(const std::string& value) {
+    return !value.empty() && value != kNoPicture;
+}
+
+bool file_exists(const fs::path& p) {
+    std::error_code ec;
+    return fs::is_regular_file(p, ec);
+}
+
+int saturate(std::int64_t v) {
+    return int(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
+                                        std::numeric_limits<int>::max()));
+}
+
+int client_side(std::int32_t v) {
+    return std::clamp<int>(v, 0, kMaxClientSide);
+}
+
+// "Center", "0" and any text that is not an integer centre the device.
+int offset_from(const std::string& text, int screen, int client) {
+    const std::optional<std::int32_t> v = strict_integer(text);
+    if (v && *v != 0) return *v;
+    return int((std::int64_t(screen) - client) / 2); // truncates towards zero
+}
+
+class Load {
+  public:
+    Load(Board& b, WindowModel& w, const SkinEnvironment& e, MessageSink& m)
+        : board_(b), window_(w), env_(e), messages_(m) {}
+
+    SkinLoadResult run();
+
+  private:
+    bool apply_config(const IniFile& ini);
+    bool fullscreen_setup(const IniFile& ini);
+    bool windowed_setup(const IniFile& ini);
+    bool load_segments(const IniFile& ini);
+    bool read_colour(const IniFile& ini, std::string_view section, std::string_view key,
+                     std::string_view fallback, Colour& out);
+    // Decodes into *out; false after showing the failure.
+    bool load_picture(const fs::path& file, bool transparent, Picture& out);
+    void set_client_size(int width, int height);
+    void finish();
+
+    fs::path picture_path(const fs::path& dir, const std::string& name) const {
+        return dir / with_slashes(name);
+    }
+
+    Board& board_;
+    WindowModel& window_;
+    const SkinEnvironment& env_;
+    MessageSink& messages_;
+    std::array<Segment*, kSkinImageCount + 1> Skin_Image{};
+    fs::path skin_dir_;
+    int offset_x_ = 0;
+    int offset_y_ = 0;
+};
+
+SkinLoadResult Load::run() {
+    const auto& names = skin_image_names();
+    for (int i = 1; i <= kSkinImageCount; ++i) Skin_Image[i] = &board_.get(names[i]);
+
+    SkinLoadResult result;
+    const fs::path config = env_.executable_dir / "Config.ini";
+    std::string error;
+    std::optional<IniFile> ini;
+    if (file_exists(config)) ini = IniFile::load(config, &error);
+    if (!ini) {
+        messages_.error(std::string(kConfigMissingMessage));
+        result.status = SkinLoadStatus::ConfigMissing;
+        result.terminate_requested = true;
+    } else if (!apply_config(*ini)) {
+        result.status = SkinLoadStatus::Stopped;
+    }
+    finish();
+    return result;
+}
+
+bool Load::apply_config(const IniFile& ini) {
+    skin_dir_ =
+        skin_directory(ini.read_string("Common", "SkinDir", "Graphics\\Skin\\"), env_.current_dir);
+    const int height = client_side(ini.read_integer("Common", "GameHeight", 770));
+    set_client_size(window_.client_width, height);
+    const int width = client_side(ini.read_integer("Common", "GameWidth", 498));
+    set_client_size(width, height);
+
+    const bool ok = env_.Fullscreen_Mode ? fullscreen_setup(ini) : windowed_setup(ini);
+    return ok && load_segments(ini);
+}
+
+bool Load::fullscreen_setup(const IniFile& ini) {
+    const fs::path dir = skin_directory(
+        ini.read_string("Fullscreen", "BackdropDir", "Graphics\\Backdrop\\"), env_.current_dir);
+    Segment& backdrop = board_.get("im_backdrop");
+    Segment& logo = board_.get("im_backdrop_logo");
+
+    const std::string backdrop_file = ini.read_string("Fullscreen", "BackdropFile", kNoPicture);
+    if (names_picture(backdrop_file) && file_exists(picture_path(dir, backdrop_file))) {
+        Picture p;
+        if (!load_picture(picture_path(dir, backdrop_file), backdrop.transparent, p)) return false;
+        board_.set_picture(backdrop, std::move(p));
+        window_.backdrop_stretch =
+            (ini.read_integer("Fullscreen", "BackdropStretch", 0) & 0xFF) != 0;
+        board_.show(backdrop);
+    }
+
+    Colour colour;
+    if (!read_colour(ini, "Fullscreen", "BgColor", "$00000000", colour)) return false;
+    window_.colour = colour;
+    window_.key_on = false;
+
+    offset_x_ = offset_from(ini.read_string("Fullscreen", "GameOffsetX", "Center"),
+                            env_.screen_width, window_.client_width);
+    offset_y_ = offset_from(ini.read_string("Fullscreen", "GameOffsetY", "Center"),
+                            env_.screen_height, window_.client_height);
+
+    set_client_size(client_side(env_.screen_width), window_.client_height);
+    set_client_size(window_.client_width, client_side(env_.screen_height));
+
+    const std::string logo_file = ini.read_string("Fullscreen", "LogoFile", kNoPicture);
+    if (names_picture(logo_file) && file_exists(picture_path(dir, logo_file))) {
+        Picture p;
+        if (!load_picture(picture_path(dir, logo_file), logo.transparent, p)) return false;
+        const int w = p->width, h = p->height;
+        board_.set_picture(logo, std::move(p));
+        Rect r = logo.rect;
+        r.width = w;
+        r.height = h;
+        board_.set_rect(logo, r);
+        board_.show(logo);
+        const int right = window_.client_width - w, bottom = window_.client_height - h;
+        switch (ini.read_integer("Fullscreen", "LogoPosition", 1)) {
+        case 0:
+            r.left = 0, r.top = 0;
+            break;
+        case 1:
+            r.left = right, r.top = 0;
+            break;
+        case 2:
+            r.left = 0, r.top = bottom;
+            break;
+        case 3:
+            r.left = right, r.top = bottom;
+            break;
+        default:
+            break; // stays where it is
+        }
+        board_.set_rect(logo, r);
+    }
+    return true;
+}
+
+bool Load::windowed_setup(const IniFile& ini) {
+    offset_x_ = offset_y_ = 0;
+    Colour colour;
+    if (!read_colour(ini, "VideoMode", "TranspColor", "$00ff00ff", colour)) return false;
+    window_.colour = colour;
+    if (!read_colour(ini, "VideoMode", "TranspColor", "$00ff00ff", colour)) return false;
+    window_.key_colour = colour;
+    window_.key_on = true;
+    board_.hide("im_backdrop");
+    board_.hide("im_backdrop_logo");
+    return true;
+}
+
+bool Load::load_segments(const IniFile& ini) {
+    for (int i = 1; i <= kSkinImageCount; ++i) {
+        const std::string section = "Image" + std::to_string(i);
+        Segment& seg = *Skin_Image[i];
+        const std::string file = ini.read_string(section, "Filename", "");
+        if (names_picture(file)) {
+            const fs::path path = picture_path(skin_dir_, file);
+            Picture p;
+            if (!file_exists(path)) {
+                p = placeholder_picture();
+                if (seg.transparent)
+                    p = std::make_shared<const Image>(with_bottom_left_colour_transparent(*p));
+            } else if (!load_picture(path, seg.transparent, p)) {
+                return false;
+            }
+            board_.set_picture(seg, std::move(p));
+        }
+        const std::int32_t height = ini.read_integer(section, "Height", 0);
+        const std::int32_t left = ini.read_integer(section, "Left", 0);
+        const std::int32_t top = ini.read_integer(section, "Top", 0);
+        const std::int32_t width = ini.read_integer(section, "Width", 0);
+        board_.set_rect(seg, Rect{saturate(std::int64_t(left) + offset_x_),
+                                  saturate(std::int64_t(top) + offset_y_), width, height});
+    }
+    return true;
+}
+
+bool Load::read_colour(const IniFile& ini, std::string_view section, std::string_view key,
+                       std::string_view fallback, Colour& out) {
+    const std::string text = ini.read_string(section, key, fallback);
+    const std::optional<std::int32_t> v = strict_integer(text);
+    if (!v) {
+        messages_.error(invalid_integer_message(text));
+        return false;
+    }
+    // The highest byte selects system colours on the original platform; only RGB is kept.
+    out = Colour(std::uint32_t(*v) & 0x00FFFFFFu);
+    return true;
+}
+
+bool Load::load_picture(const fs::path& file, bool transparent, Picture& out) {
+    PictureLoad loaded = load_picture_file(file);
+    if (!loaded) {
+        messages_.error(loaded.error);
+        return false;
+    }
+    if (transparent && loaded.kind == PictureKind::Bitmap)
+        out = std::make_shared<const Image>(with_bottom_left_colour_transparent(*loaded.picture));
+    else
+        out = std::move(loaded.picture);
+    return true;
+}
+
+void Load::set_client_size(int width, int height) {
+    window_.client_width = width;
+    window_.client_height = height;
+    // im_backdrop is anchored to all four edges of the window.
+    board_.set_rect(board_.get("im_backdrop"), Rect{0, 0, width, height});
+}
+
+void Load::finish() {
+    Segment& top = board_.get("btn_game_menu_top");
+    Segment& background = board_.get("btn_game_menu_background");
+    board_.set_shown(top, env_.Fullscreen_Mode);
+    board_.set_shown(background, env_.Fullscreen_Mode);
+    Rect r = background.rect;
+    r.height = 32;
+    r.width = 36;
+    board_.set_rect(background, r);
+}
+
+} // namespace
+
+fs::path skin_directory(std::string_view value, const fs::path& current_dir) {
+    std::string dir = with_slashes(value);
+    if (dir.empty()) return current_dir;
+    if (dir.back() != '/') dir += '/';
+    const fs::path p(dir);
+    return p.is_absolute() ? p : current_dir / p;
+}
+
+SkinLoadResult Load_Skin(Board& board, WindowModel& window, const SkinEnvironment& env,
+                         MessageSink& messages) {
+    return Load(board, window, env, messages).run();
+}
+
+} // namespace q50

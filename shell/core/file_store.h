@@ -1,0 +1,43 @@
+#pragma once
+// The per-user settings store: a text file of `Name=Text` lines (see store_text.h), by default
+// $XDG_CONFIG_HOME/Vantorel/Quendrix50.conf (XDG_CONFIG_HOME defaults to ~/.config).
+//
+// Every read reads the file afresh, so a value written by one window or by another running copy
+// is seen by the next read. Every write reads, changes and replaces the whole file under an
+// advisory lock, through a temporary file that is flushed to the disk and renamed over the old
+// one: the file is always either the old or the new content, and two copies of the program
+// never lose each other's values.
+#include "shell/core/settings_store.h"
+
+#include <filesystem>
+
+namespace q50 {
+
+class FileStore : public SettingsStore {
+  public:
+    // Opens the store on `file`, creating its folder when it is missing (a failure to create it
+    // shows later as writes that return false).
+    explicit FileStore(std::filesystem::path file);
+
+    // $XDG_CONFIG_HOME/Vantorel/Quendrix50.conf, or ~/.config/Vantorel/Quendrix50.conf when
+    // XDG_CONFIG_HOME is unset, empty or relative.
+    static std::filesystem::path default_path();
+
+    const std::filesystem::path& path() const { return file_; }
+    // The lock file beside the store file that every writer holds while it writes.
+    std::filesystem::path lock_path() const;
+
+    // Nothing when the value is absent or the file cannot be read.
+    std::optional<std::string> read_text(std::string_view name) override;
+    // False, with the file unchanged, when the folder cannot be written, the existing file
+    // cannot be read (its values would be lost), or the name or text do not fit on a line.
+    bool write_text(std::string_view name, std::string_view text) override;
+
+    // Files larger than this are treated as unreadable rather than loaded.
+    static constexpr std::size_t kMaxFileSize = 1 << 20;
+
+  private:
+    std::filesystem::path file_;
+};
+
+} // namespace q50

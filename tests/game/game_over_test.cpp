@@ -1,0 +1,142 @@
+// The third miss: the score folded below 1000, the high score of the game played stored only
+// when beaten, and the four-minute game-over display that falls back to the clock.
+#include "device_harness.h"
+
+#include <gtest/gtest.h>
+
+namespace q50::testing {
+namespace {
+
+// A third miss found at position 1 at `kStart`; its count comes 3710 ms after phase 1 step 1.
+constexpr std::int64_t kStart = 1000;
+constexpr std::int64_t kCount = kStart + 1 + 3710;
+constexpr std::int64_t kDisplayStart = kCount + 1; // game-over step 1
+
+struct GameOverRun {
+    DeviceHarness h;
+    std::vector<std::pair<std::string, std::string>> writes;
+
+    GameOverRun(int game_state, int score, int hi_a, int hi_b) {
+        h.start();
+        h.store.on_write = [this](const std::string& n, const std::string& t) {
+            writes.emplace_back(n, t);
+        };
+        h.dev.Hi_Score_A = hi_a;
+        h.dev.Hi_Score_B = hi_b;
+        h.dev.Misses = 2;
+        h.dev.Score = score;
+        h.set_up_play(1, 2, game_state);
+        h.dev.advance_to(kStart);
+        h.dev.Gam_Execute_Miss_Phase_1();
+    }
+};
+
+TEST(GameOver, BeatenHighScoreIsFoldedAndWrittenAtOnceAsDecimalText) {
+    GameOverRun r(6, 1234, 200, 500);
+    r.h.dev.advance_to(kCount - 1);
+    EXPECT_TRUE(r.writes.empty());
+    r.h.dev.advance_to(kCount);
+    EXPECT_EQ(r.h.dev.Misses, 3);
+    EXPECT_EQ(r.h.dev.Score, 234);
+    EXPECT_EQ(r.h.dev.Hi_Score_A, 234);
+    EXPECT_EQ(r.h.dev.Hi_Score_B, 500);
+    ASSERT_EQ(r.writes.size(), 1u);
+    EXPECT_EQ(r.writes[0], (std::pair<std::string, std::string>{"HiScore1", "234"}));
+    EXPECT_EQ(r.h.store.read_text("HiScore1"), "234");
+    EXPECT_FALSE(r.h.dev.timers.enabled(TimerId::Stage_Init));
+}
+
+TEST(GameOver, NoWriteWhenTheFoldedScoreDoesNotBeatTheHighScore) {
+    struct Case {
+        int game_state, score, hi_a, hi_b;
+    };
+    for (Case c : {Case{6, 2000, 0, 0},     // folds to 0, equal to 0
+                   Case{6, 200, 200, 0},    // equal
+                   Case{6, 1150, 151, 0},   // folds below
+                   Case{8, 345, 100, 345}}) // equal, in Game B
+    {
+        SCOPED_TRACE("score " + std::to_string(c.score));
+        GameOverRun r(c.game_state, c.score, c.hi_a, c.hi_b);
+        r.h.dev.advance_to(kDisplayStart + 250000);
+        EXPECT_TRUE(r.writes.empty());
+        EXPECT_EQ(r.h.dev.Hi_Score_A, c.hi_a);
+        EXPECT_EQ(r.h.dev.Hi_Score_B, c.hi_b);
+        EXPECT_EQ(r.h.dev.Score, c.score % 1000);
+    }
+}
+
+TEST(GameOver, EachGameUpdatesOnlyItsOwnHighScore) {
+    GameOverRun b(8, 777, 100, 300);
+    b.h.dev.advance_to(kCount);
+    EXPECT_EQ(b.h.dev.Hi_Score_A, 100);
+    EXPECT_EQ(b.h.dev.Hi_Score_B, 777);
+    ASSERT_EQ(b.writes.size(), 1u);
+    EXPECT_EQ(b.writes[0].first, "HiScore2");
+    EXPECT_EQ(b.writes[0].second, "777");
+
+    GameOverRun a(6, 50, 10, 900);
+    a.h.dev.advance_to(kCount);
+    EXPECT_EQ(a.h.dev.Hi_Score_B, 900);
+    ASSERT_EQ(a.writes.size(), 1u);
+    EXPECT_EQ(a.writes[0].first, "HiScore1");
+}
+
+TEST(GameOver, DisplayReplaysTheFortEvery5sAndEndsAfter4300PlusFourMinutes) {
+    GameOverRun r(6, 42, 0, 0);
+    Device& d = r.h.dev;
+    r.h.dev.advance_to(kDisplayStart);
+    EXPECT_EQ(r.h.sound_time("Gameover"), kDisplayStart);
+    EXPECT_EQ(d.Game_State, 6);
+    d.advance_to(kDisplayStart + 4299);
+    EXPECT_EQ(d.Game_State, 6);
+    EXPECT_TRUE(r.h.lit("im_partner_left_boom"));
+    const std::int64_t step2 = kDisplayStart + 4300;
+    d.advance_to(step2);
+    EXPECT_EQ(d.Game_State, 9);
+    EXPECT_EQ(d.Game_Over_Ticks, 1);
+    EXPECT_FALSE(r.h.lit("im_partner_left_boom"));
+    EXPECT_FALSE(r.h.lit("im_pelko_0_body"));
+
+    // One replay of the explosion, step by step.
+    struct Frame {
+        int second;
+        bool body, head, up, boom1, boom2, partner, fort, fort_boom;
+    };
+    const Frame frames[] = {
+        {1, true, true, true, false, false, true, true, false},
+        {2, true, true, true, true, false, true, true, false},
+        {3, true, false, false, true, true, true, true, false},
+        {4, true, false, false, true, true, false, false, true},
+        {5, false, false, false, false, false, false, false, false},
+    };
+    for (int round : {0, 46}) {
+        for (const Frame& f : frames) {
+            d.advance_to(step2 + 1000 * (round * 5 + f.second));
+            SCOPED_TRACE("second " + std::to_string(round * 5 + f.second));
+            EXPECT_EQ(r.h.lit("im_pelko_0_body"), f.body);
+            EXPECT_EQ(r.h.lit("im_pelko_0_head"), f.head);
+            EXPECT_EQ(r.h.lit("im_pelko_0_up"), f.up);
+            EXPECT_EQ(r.h.lit("im_pelko_0_boom_1"), f.boom1);
+            EXPECT_EQ(r.h.lit("im_pelko_0_boom_2"), f.boom2);
+            EXPECT_EQ(r.h.lit("im_partner_left_1"), f.partner);
+            EXPECT_EQ(r.h.lit("im_partner_left_fort"), f.fort);
+            EXPECT_EQ(r.h.lit("im_partner_left_boom"), f.fort_boom);
+        }
+    }
+    // The panel keeps the score and all three marks, the enemies stay down.
+    EXPECT_EQ(r.h.panel(), "_042");
+    for (int i = 0; i <= 3; ++i) EXPECT_TRUE(d.board.Seg_Miss[i].shown);
+    for (int n = 1; n <= 5; ++n) EXPECT_TRUE(d.board.Seg_Enemy(n, 1).shown);
+
+    d.advance_to(step2 + 239999);
+    EXPECT_EQ(d.Game_State, 9);
+    EXPECT_EQ(d.Game_Over_Ticks, 240);
+    d.advance_to(step2 + 240000);
+    EXPECT_EQ(d.Game_State, 4);
+    EXPECT_EQ(d.Game_Over_Ticks, 241);
+    EXPECT_FALSE(d.timers.enabled(TimerId::Game_Over));
+    EXPECT_EQ(r.h.sound_count("Gameover"), 1);
+}
+
+} // namespace
+} // namespace q50::testing
