@@ -1,6 +1,7 @@
 #include "shell/about_window.h"
 
 #include "shell/window_look.h"
+#include "shell/window_pictures.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -43,7 +44,7 @@ AboutWindow::AboutWindow(UrlOpener opener, QWidget* parent)
     im_picture->setObjectName(QStringLiteral("im_picture"));
     im_picture->setGeometry(8, 8, 116, 160);
     im_picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    im_picture->setPixmap(QPixmap(QStringLiteral(":/pictures/about.png")));
+    im_picture->setPixmap(window_picture(QStringLiteral("about.png")));
 
     const QFont bold = arial(kFontPixels, true);
     QFont bold_italic = bold;

@@ -3,6 +3,7 @@
 #include "shell/popup_menu.h"
 #include "shell/qt_picture.h"
 #include "shell/window_look.h"
+#include "shell/window_pictures.h"
 
 #include <QMouseEvent>
 
@@ -110,7 +111,7 @@ void GameMenu::remove_rows() {
 }
 
 Picture game_menu_backing_picture() {
-    return picture_from_qimage(QImage(QStringLiteral(":/pictures/game_menu.png")));
+    return picture_from_qimage(window_picture(QStringLiteral("game_menu.png")).toImage());
 }
 
 } // namespace q50
