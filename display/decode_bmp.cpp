@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -68,6 +69,7 @@ struct Header {
     std::uint32_t colours_used = 0;
     std::size_t header_end = 0; // where the palette (or the masks of a 40-byte header) begin
     int palette_entry = 4;
+    std::size_t palette_cap = SIZE_MAX;                // entries that fit before the pixels
     std::optional<std::array<std::uint32_t, 4>> masks; // red, green, blue, alpha
 };
 
@@ -164,7 +166,8 @@ bool read_header(const Bytes& b, std::size_t at, bool icon, Header& h, std::stri
 std::size_t palette_count(const Header& h) {
     if (h.bpp > 8) return 0;
     const std::size_t full = std::size_t(1) << h.bpp;
-    return h.colours_used != 0 && h.colours_used < full ? h.colours_used : full;
+    return std::min(h.palette_cap,
+                    h.colours_used != 0 && h.colours_used < full ? h.colours_used : full);
 }
 
 // Where the palette ends (and, when nothing says otherwise, the pixels begin).
@@ -328,9 +331,13 @@ bool decode_bmp_file(std::span<const std::uint8_t> bytes, Image& out, std::strin
     }
     Header h;
     if (!read_header(b, 14, false, h, error)) return false;
-    // Some writers leave the pixel offset at 0; the pixels then follow the palette.
+    // Some writers leave the pixel offset at 0; the pixels then follow the palette. A palette
+    // never reaches into the pixels.
     std::size_t data = b.u32(10);
-    if (data < palette_end(h) || data >= b.size()) data = palette_end(h);
+    if (data < h.header_end || data >= b.size())
+        data = palette_end(h);
+    else
+        h.palette_cap = (data - h.header_end) / std::size_t(h.palette_entry);
     std::size_t end;
     if (decode_pixels(b, data, h, false, out, end, error)) return true;
     out = Image();

@@ -38,10 +38,11 @@ void on_error_exit(j_common_ptr cinfo) {
     std::longjmp(job->jump, 1);
 }
 
-// Warnings about damaged data are tolerated, except running out of data: a truncated file
-// is reported rather than shown with a grey lower part.
+// Warnings about damaged data are tolerated, except running out of picture data: a
+// truncated file is reported rather than shown with a grey lower part.
 void on_message(j_common_ptr cinfo, int level) {
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) on_error_exit(cinfo);
+    const int code = cinfo->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER)) on_error_exit(cinfo);
 }
 
 void on_progress(j_common_ptr cinfo) {

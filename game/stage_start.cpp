@@ -1,8 +1,55 @@
-// NOT YET BUILT: placeholder bodies so that the tree links; replaced by the real rules.
+// The left partner hands the hero a bomb, the enemy flames are dealt and play begins.
+#include "display/render_ops.h"
 #include "game/device.h"
 
 namespace q50 {
 
-void Device::Timer_Stage_InitTimer() {}
+void Device::Timer_Stage_InitTimer() {
+    Board& b = board;
+    switch (Stage_Init_Phase) {
+    case 1:
+        Vid_Show_All_Enemy_Bomb(b, false);
+        b.hide("im_flame_1");
+        b.hide("im_flame_2");
+        for (auto name : {"im_partner_left_fort", "im_partner_left_1", "im_partner_left_2",
+                          "im_pelko_1_body", "im_pelko_1_left"})
+            b.show(name);
+        Vid_Show_All_Enemy_Up(b, true);
+        timers.set_interval(TimerId::Stage_Init, 300);
+        break;
+    case 2:
+        b.hide("im_partner_left_2");
+        b.show("im_partner_left_3");
+        b.show("im_partner_left_4");
+        sound().play(Sample::Bombfall);
+        break;
+    case 3:
+        b.hide("im_partner_left_4");
+        b.show("im_partner_left_5");
+        break;
+    case 4:
+        b.hide("im_partner_left_3");
+        b.hide("im_partner_left_5");
+        b.hide("im_pelko_1_left");
+        Pelko_Pos = 1;
+        Pelko_Hold = 2;
+        Vid_Show_Pelko(b, Pelko_Pos, Pelko_Hold, true);
+        for (int n = 1; n <= 4; ++n) Enemy_Flame[std::size_t(n)] = random().uniform(1, 5);
+        Enemy_Flame[5] = 5;
+        for (int n = 1; n <= 5; ++n) Vid_Show_Enemy_Flame_Frame(b, n, Enemy_Flame[std::size_t(n)]);
+        Bombs_Delivered = 0;
+        Partner_Count = 1;
+        Tick_Phase = 1;
+        Stage_Ticks = 1;
+        Gam_Set_Difficulty();
+        timers.enable(TimerId::Game);
+        Play_Active = true;
+        timers.disable(TimerId::Stage_Init);
+        break;
+    default:
+        break;
+    }
+    ++Stage_Init_Phase;
+}
 
 } // namespace q50

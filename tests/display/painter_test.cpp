@@ -1,0 +1,227 @@
+#include "display/painter.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace q50 {
+namespace {
+
+constexpr Argb kRed = argb(255, 255, 0, 0), kGreen = argb(255, 0, 255, 0),
+               kBlue = argb(255, 0, 0, 255);
+
+Picture solid(int w, int h, Argb c) {
+    return std::make_shared<const Image>(w, h, c);
+}
+
+class PainterTest : public ::testing::Test {
+  protected:
+    PainterTest() {
+        // Start from nothing visible so that each test shows what it needs.
+        for (Segment& s : board.segments()) board.hide(s);
+        window.client_width = 12;
+        window.client_height = 8;
+        window.colour = 0x00FFFFFF;
+        window.key_on = false;
+    }
+    void place(std::string_view name, Rect r, Picture p, bool shown = true) {
+        Segment& s = board.get(name);
+        board.set_rect(s, r);
+        board.set_picture(s, std::move(p));
+        board.set_shown(s, shown);
+    }
+    Image paint() { return paint_board(board, window); }
+
+    Board board;
+    WindowModel window;
+    const Argb white = argb(255, 255, 255, 255);
+};
+
+TEST_F(PainterTest, LayersDecideWhatCoversWhatAndHiddenSegmentsDoNotShow) {
+    place("im_background_front", {1, 1, 2, 2}, solid(2, 2, kBlue)); // layer 127
+    place("im_background_bottom", {0, 0, 4, 4}, solid(4, 4, kRed)); // layer 3
+    place("im_game_background", {0, 0, 4, 2}, solid(4, 2, kGreen)); // layer 4
+    place("im_flame_1", {6, 0, 2, 2}, solid(2, 2, kRed), false);
+    place("im_flame_2", {8, 0, 2, 2}, nullptr);
+    const Image f = paint();
+    ASSERT_EQ(f.width, 12);
+    ASSERT_EQ(f.height, 8);
+    EXPECT_EQ(f.at(0, 0), kGreen);
+    EXPECT_EQ(f.at(1, 1), kBlue);
+    EXPECT_EQ(f.at(2, 2), kBlue);
+    EXPECT_EQ(f.at(0, 3), kRed);
+    EXPECT_EQ(f.at(6, 0), white); // hidden
+    EXPECT_EQ(f.at(8, 0), white); // shown without a picture
+    EXPECT_EQ(f.at(11, 7), white);
+}
+
+TEST_F(PainterTest, PicturesAreDrawnFromTheTopLeftAndCutAtTheRectangle) {
+    Image big(6, 6);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 6; ++x) big.at(x, y) = argb(255, std::uint8_t(x), std::uint8_t(y), 7);
+    place("im_game_background", {2, 2, 3, 2}, std::make_shared<const Image>(big));
+    // Smaller than its rectangle: the rest shows what lies beneath.
+    place("im_background_bottom", {8, 0, 4, 4}, solid(4, 4, kRed));
+    place("im_enemy_1_up", {8, 0, 4, 4}, solid(1, 1, kBlue));
+    const Image f = paint();
+    EXPECT_EQ(f.at(2, 2), big.at(0, 0));
+    EXPECT_EQ(f.at(4, 3), big.at(2, 1));
+    EXPECT_EQ(f.at(5, 2), white);
+    EXPECT_EQ(f.at(2, 4), white);
+    EXPECT_EQ(f.at(8, 0), kBlue);
+    EXPECT_EQ(f.at(9, 0), kRed);
+}
+
+TEST_F(PainterTest, RectanglesPartlyOrWhollyOutsideTheFrame) {
+    Image img(10, 10);
+    for (int i = 0; i < 100; ++i) img.pixels[std::size_t(i)] = argb(255, std::uint8_t(i), 0, 0);
+    place("im_game_background", {-5, -5, 10, 10}, std::make_shared<const Image>(img));
+    place("im_flame_1", {2147483647, 0, 10, 10}, solid(2, 2, kBlue));
+    place("im_flame_2", {0, 0, -4, -4}, solid(2, 2, kBlue));
+    place("im_flame_3", {-2147483647 - 1, -2147483647 - 1, 2147483647, 2147483647},
+          solid(2, 2, kBlue));
+    const Image f = paint();
+    EXPECT_EQ(f.at(0, 0), img.at(5, 5));
+    EXPECT_EQ(f.at(4, 4), img.at(9, 9));
+    EXPECT_EQ(f.at(5, 5), white);
+}
+
+TEST_F(PainterTest, AlphaIsBlendedOverWhatLiesBeneath) {
+    Image img(3, 1);
+    img.pixels = {argb(128, 255, 0, 0), argb(0, 0, 0, 255), argb(255, 0, 0, 255)};
+    place("im_flame_1", {0, 0, 3, 1}, std::make_shared<const Image>(img));
+    const Image f = paint();
+    EXPECT_EQ(f.at(0, 0), argb(255, 255, 127, 127));
+    EXPECT_EQ(f.at(1, 0), white);
+    EXPECT_EQ(f.at(2, 0), kBlue);
+
+    // Blending is exact to the rounding of a division by 255 for every alpha.
+    Image ramp(256, 1);
+    for (int a = 0; a < 256; ++a) ramp.pixels[std::size_t(a)] = argb(std::uint8_t(a), 200, 100, 0);
+    window.client_width = 256;
+    place("im_flame_1", {0, 0, 256, 1}, std::make_shared<const Image>(ramp));
+    place("im_background_bottom", {0, 0, 256, 1}, solid(256, 1, argb(255, 10, 50, 250)));
+    const Image g = paint();
+    auto mix = [](int s, int d, int a) { return (s * a + d * (255 - a) + 127) / 255; };
+    for (int a = 0; a < 256; ++a) {
+        const Argb p = g.at(a, 0);
+        EXPECT_EQ(int((p >> 16) & 0xFF), mix(200, 10, a)) << a;
+        EXPECT_EQ(int((p >> 8) & 0xFF), mix(100, 50, a)) << a;
+        EXPECT_EQ(int(p & 0xFF), mix(0, 250, a)) << a;
+        EXPECT_EQ(alpha_of(p), 255);
+    }
+}
+
+TEST_F(PainterTest, KeyColourBecomesSeeThroughInWindowedModeOnly) {
+    window.colour = window.key_colour = 0x00FF00FF; // magenta: red and blue
+    window.key_on = true;
+    Image img(3, 1);
+    img.pixels = {argb(255, 255, 0, 255), argb(255, 254, 0, 255), argb(255, 1, 2, 3)};
+    place("im_game_background", {0, 0, 3, 1}, std::make_shared<const Image>(img));
+    Image f = paint();
+    EXPECT_EQ(f.at(0, 0), 0u); // a picture pixel of exactly the key colour
+    EXPECT_EQ(f.at(1, 0), argb(255, 254, 0, 255));
+    EXPECT_EQ(f.at(2, 0), argb(255, 1, 2, 3));
+    EXPECT_EQ(f.at(5, 5), 0u); // the uncovered window
+
+    window.key_on = false;
+    f = paint();
+    EXPECT_EQ(f.at(0, 0), argb(255, 255, 0, 255));
+    EXPECT_EQ(f.at(5, 5), argb(255, 255, 0, 255));
+}
+
+TEST_F(PainterTest, BackdropCentresOrStretches) {
+    window.client_width = 6;
+    window.client_height = 4;
+    Image img(2, 2);
+    img.pixels = {kRed, kGreen, kBlue, white};
+    place("im_backdrop", {0, 0, 6, 4}, std::make_shared<const Image>(img));
+    Image f = paint();
+    EXPECT_EQ(f.at(2, 1), kRed);
+    EXPECT_EQ(f.at(3, 2), white);
+    EXPECT_EQ(f.at(0, 0), white);
+    EXPECT_EQ(f.at(1, 1), white);
+
+    window.backdrop_stretch = true;
+    f = paint();
+    EXPECT_EQ(f.at(0, 0), kRed);
+    EXPECT_EQ(f.at(2, 0), kRed);
+    EXPECT_EQ(f.at(3, 0), kGreen);
+    EXPECT_EQ(f.at(0, 3), kBlue);
+    EXPECT_EQ(f.at(5, 3), white);
+
+    // Larger than the window: centred, so the middle shows.
+    window.backdrop_stretch = false;
+    Image big(10, 8);
+    for (int i = 0; i < 80; ++i) big.pixels[std::size_t(i)] = argb(255, std::uint8_t(i), 1, 1);
+    place("im_backdrop", {0, 0, 6, 4}, std::make_shared<const Image>(big));
+    f = paint();
+    EXPECT_EQ(f.at(0, 0), big.at(2, 2));
+}
+
+TEST_F(PainterTest, IncrementalPaintingMatchesAFullPaint) {
+    window.client_width = 60;
+    window.client_height = 40;
+    std::mt19937 rng(5);
+    std::vector<Segment*> segs;
+    for (Segment& s : board.segments()) segs.push_back(&s);
+    auto any = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (Segment* s : segs) {
+        Image img(any(1, 20), any(1, 20));
+        for (Argb& p : img.pixels)
+            p = argb(std::uint8_t(any(0, 2) * 127 + (any(0, 1))), std::uint8_t(any(0, 255)),
+                     std::uint8_t(any(0, 255)), std::uint8_t(any(0, 255)));
+        board.set_picture(*s, std::make_shared<const Image>(img));
+        board.set_rect(*s, {any(-10, 55), any(-10, 35), any(0, 25), any(0, 25)});
+    }
+    Painter painter;
+    Rect damage;
+    painter.paint(board, window, &damage);
+    EXPECT_EQ(damage, (Rect{0, 0, 60, 40}));
+    painter.paint(board, window, &damage);
+    EXPECT_EQ(damage, Rect{}) << "nothing changed";
+
+    for (int step = 0; step < 300; ++step) {
+        Segment& s = *segs[std::size_t(any(0, int(segs.size()) - 1))];
+        switch (any(0, 3)) {
+        case 0:
+            board.set_shown(s, !s.shown);
+            break;
+        case 1:
+            board.set_rect(s, {any(-10, 55), any(-10, 35), any(0, 25), any(0, 25)});
+            break;
+        case 2:
+            board.copy_picture(s, *segs[std::size_t(any(0, int(segs.size()) - 1))]);
+            break;
+        default:
+            board.clear_picture(s);
+        }
+        if (step % 50 == 0) window.key_on = !window.key_on;
+        const Image& frame = painter.paint(board, window, &damage);
+        ASSERT_EQ(frame.pixels, paint_board(board, window).pixels) << "step " << step;
+    }
+}
+
+TEST_F(PainterTest, DamageIsWhereTheChangeIs) {
+    window.client_width = 100;
+    window.client_height = 100;
+    place("im_flame_1", {10, 20, 5, 5}, solid(5, 5, kRed));
+    Painter painter;
+    painter.paint(board, window);
+    Rect damage;
+    board.hide("im_flame_1");
+    painter.paint(board, window, &damage);
+    EXPECT_EQ(damage, (Rect{10, 20, 5, 5}));
+    board.set_rect(board.get("im_flame_1"), {50, 50, 5, 5});
+    painter.paint(board, window, &damage);
+    EXPECT_EQ(damage, Rect{}) << "a hidden segment moved";
+    board.show("im_flame_1");
+    board.set_rect(board.get("im_flame_1"), {60, 60, 5, 5});
+    painter.paint(board, window, &damage);
+    EXPECT_EQ(damage, (Rect{60, 60, 5, 5}));
+    board.set_rect(board.get("im_flame_1"), {70, 60, 5, 5});
+    painter.paint(board, window, &damage);
+    EXPECT_EQ(damage, (Rect{60, 60, 15, 5}));
+}
+
+} // namespace
+} // namespace q50

@@ -1,0 +1,162 @@
+#include "tests/display/skin_fixture.h"
+
+namespace q50 {
+namespace {
+
+using test::Bytes;
+using test::SkinFixture;
+
+using SkinFullscreen = SkinFixture;
+
+TEST_F(SkinFullscreen, DefaultsCentreTheDeviceOnTheScreen) {
+    config("[Image7]\nLeft=270\nTop=655\nWidth=34\nHeight=22\n");
+    ASSERT_EQ(load(true).status, SkinLoadStatus::Complete);
+    // (1024 - 498) / 2 = 263, (768 - 770) / 2.0 = -1.
+    EXPECT_EQ(seg("btn_game_a_top").rect, (Rect{270 + 263, 655 - 1, 34, 22}));
+    // No section: the empty rectangle plus the offsets.
+    EXPECT_EQ(seg("btn_game_a_down").rect, (Rect{263, -1, 0, 0}));
+    EXPECT_EQ(window.client_width, 1024);
+    EXPECT_EQ(window.client_height, 768);
+    EXPECT_EQ(window.colour, 0u);
+    EXPECT_FALSE(window.key_on);
+    EXPECT_EQ(seg("im_backdrop").rect, (Rect{0, 0, 1024, 768}));
+    EXPECT_TRUE(seg("btn_game_menu_top").shown);
+    EXPECT_TRUE(seg("btn_game_menu_background").shown);
+}
+
+TEST_F(SkinFullscreen, OffsetRules) {
+    struct Case {
+        const char* x;
+        const char* y;
+        int screen_w, screen_h;
+        int expect_x, expect_y;
+    };
+    const Case cases[] = {
+        {"Center", "Center", 1024, 768, 263, -1}, {"0", "0", 1024, 768, 263, -1},
+        {"-15", "40", 1024, 768, -15, 40},        {"middle", "12px", 1024, 768, 263, -1},
+        {"$10", "0x10", 1024, 768, 16, -1},     // the strict conversion knows no "0x"
+        {"Center", "Center", 497, 773, 0, 1},   // -1 / 2.0 truncates to 0; 3 / 2.0 to 1
+        {"Center", "Center", 495, 767, -1, -1}, // -3 / 2.0 = -1.5 truncates to -1
+    };
+    for (const Case& c : cases) {
+        config(std::string("[Fullscreen]\nGameOffsetX=") + c.x + "\nGameOffsetY=" + c.y +
+               "\n[Image1]\nLeft=10\nTop=20\n");
+        load(true, c.screen_w, c.screen_h);
+        EXPECT_EQ(seg("im_background_bottom").rect.left, 10 + c.expect_x)
+            << c.x << " " << c.screen_w;
+        EXPECT_EQ(seg("im_background_bottom").rect.top, 20 + c.expect_y)
+            << c.y << " " << c.screen_h;
+    }
+}
+
+TEST_F(SkinFullscreen, OffsetsNeverOverflow) {
+    config("[Common]\nGameWidth=-2147483648\n[Fullscreen]\nGameOffsetX=2147483647\n"
+           "[Image1]\nLeft=2147483647\nTop=-2147483648\n");
+    load(true);
+    EXPECT_EQ(seg("im_background_bottom").rect.left, 2147483647);
+    EXPECT_EQ(seg("im_background_bottom").rect.top, -2147483647 - 1);
+}
+
+TEST_F(SkinFullscreen, BackdropIsShownAndStretchedByTheLowestByte) {
+    file("Graphics/Backdrop/sky.png", test::solid_png(4, 4, argb(255, 0, 0, 200)));
+    const std::pair<const char*, bool> cases[] = {{"1", true},   {"0", false},   {"256", false},
+                                                  {"257", true}, {"yes", false}, {"$FF00", false}};
+    for (auto [value, stretch] : cases) {
+        config(std::string("[Fullscreen]\nBackdropFile=sky.png\nBackdropStretch=") + value + "\n");
+        board.hide("im_backdrop");
+        ASSERT_EQ(load(true).status, SkinLoadStatus::Complete);
+        EXPECT_EQ(window.backdrop_stretch, stretch) << value;
+        EXPECT_TRUE(seg("im_backdrop").shown);
+        EXPECT_EQ(seg("im_backdrop").picture->width, 4);
+    }
+}
+
+TEST_F(SkinFullscreen, MissingBackdropOrLogoLeavesThemAsTheyWere) {
+    config("[Fullscreen]\nBackdropFile=none.png\nLogoFile=none.png\n");
+    const Picture backdrop = seg("im_backdrop").picture;
+    board.hide("im_backdrop");
+    ASSERT_EQ(load(true).status, SkinLoadStatus::Complete);
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_FALSE(seg("im_backdrop").shown);
+    EXPECT_EQ(seg("im_backdrop").picture, backdrop);
+    EXPECT_TRUE(seg("im_backdrop_logo").shown); // shown from the start
+    EXPECT_FALSE(seg("im_backdrop_logo").picture);
+    EXPECT_EQ(seg("im_backdrop_logo").rect, (Rect{0, 0, 64, 64}));
+}
+
+TEST_F(SkinFullscreen, LogoCorners) {
+    file("Graphics/Backdrop/logo.png", test::solid_png(20, 10, argb(255, 1, 1, 1)));
+    // Position 4 on the first load: the logo stays at the window's top-left corner.
+    config("[Fullscreen]\nLogoFile=logo.png\nLogoPosition=4\n");
+    load(true);
+    EXPECT_EQ(seg("im_backdrop_logo").rect, (Rect{0, 0, 20, 10}));
+    EXPECT_TRUE(seg("im_backdrop_logo").shown);
+
+    const std::pair<const char*, Rect> cases[] = {
+        {"0", {0, 0, 20, 10}},      {"1", {1004, 0, 20, 10}},    {"2", {0, 758, 20, 10}},
+        {"3", {1004, 758, 20, 10}}, {"-1", {1004, 758, 20, 10}}, // stays after 3
+        {"", {1004, 0, 20, 10}}, // not an integer: the default, top right
+    };
+    for (auto [pos, rect] : cases) {
+        config(std::string("[Fullscreen]\nLogoFile=logo.png\nLogoPosition=") + pos + "\n");
+        load(true);
+        EXPECT_EQ(seg("im_backdrop_logo").rect, rect) << "position " << pos;
+    }
+}
+
+TEST_F(SkinFullscreen, InvalidBgColorStopsBeforeTheOffsets) {
+    config("[Fullscreen]\nBgColor=black\n[Image1]\nLeft=5\n");
+    const Rect before = seg("im_background_bottom").rect;
+    EXPECT_EQ(load(true).status, SkinLoadStatus::Stopped);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0], "'black' is not a valid integer value");
+    EXPECT_EQ(window.client_width, 498); // the screen size was never applied
+    EXPECT_EQ(seg("im_background_bottom").rect, before);
+    EXPECT_TRUE(seg("btn_game_menu_top").shown);
+}
+
+TEST_F(SkinFullscreen, UndecodableBackdropOrLogoStopsTheLoad) {
+    file("Graphics/Backdrop/bad.jpg", Bytes(80, 0x20));
+    file("Graphics/Backdrop/logo.tga", Bytes(80, 0x20));
+    for (const char* key : {"BackdropFile=bad.jpg", "LogoFile=logo.tga"}) {
+        config(std::string("[Fullscreen]\n") + key + "\n[Image1]\nLeft=5\n");
+        sink.messages.clear();
+        EXPECT_EQ(load(true).status, SkinLoadStatus::Stopped) << key;
+        ASSERT_EQ(sink.messages.size(), 1u);
+        EXPECT_NE(seg("im_background_bottom").rect.left, 5 + 263);
+    }
+    EXPECT_EQ(sink.messages[0], "Unknown picture file extension (.tga)");
+}
+
+TEST_F(SkinFullscreen, SwitchingModesRestoresEachMode) {
+    config("[Common]\nGameWidth=400\nGameHeight=600\n"
+           "[Fullscreen]\nBackdropFile=sky.png\nLogoFile=logo.png\nBgColor=$00203040\n"
+           "[VideoMode]\nTranspColor=$00ff00ff\n[Image1]\nLeft=10\nTop=10\n");
+    file("Graphics/Backdrop/sky.png", test::solid_png(4, 4, argb(255, 0, 0, 200)));
+    file("Graphics/Backdrop/logo.png", test::solid_png(8, 8, argb(255, 9, 9, 9)));
+
+    load(true);
+    EXPECT_EQ(seg("im_background_bottom").rect.left, 10 + 312);
+    EXPECT_TRUE(seg("im_backdrop").shown);
+    EXPECT_EQ(window.colour, 0x203040u);
+
+    load(false);
+    EXPECT_EQ(window.client_width, 400);
+    EXPECT_EQ(window.client_height, 600);
+    EXPECT_EQ(seg("im_background_bottom").rect, (Rect{10, 10, 0, 0}));
+    EXPECT_TRUE(window.key_on);
+    EXPECT_EQ(window.key_colour, 0xFF00FFu);
+    EXPECT_FALSE(seg("im_backdrop").shown);
+    EXPECT_FALSE(seg("im_backdrop_logo").shown);
+    EXPECT_FALSE(seg("btn_game_menu_top").shown);
+
+    load(true);
+    EXPECT_TRUE(seg("im_backdrop").shown);
+    EXPECT_TRUE(seg("im_backdrop_logo").shown);
+    EXPECT_FALSE(window.key_on);
+    EXPECT_EQ(window.client_width, 1024);
+    EXPECT_EQ(seg("im_background_bottom").rect.left, 10 + 312);
+}
+
+} // namespace
+} // namespace q50

@@ -1,0 +1,128 @@
+#include "tools/trace/script.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace q50::trace {
+namespace {
+
+ParseError error_of(const std::string& text) {
+    const ParseResult r = parse_script(text);
+    EXPECT_FALSE(r.script.has_value()) << text;
+    return r.error;
+}
+
+TEST(TraceScript, ParsesEveryCommand) {
+    const ParseResult r = parse_script("# a comment line\n"
+                                       "store HiScore1 200\n"
+                                       "store Key1   5   # trailing comment\n"
+                                       "seed 42\n"
+                                       "time 07:05\n"
+                                       "\n"
+                                       "at 0 press open\n"
+                                       "at 0\tpress game_a\r\n"
+                                       "at 10 release game_a\n"
+                                       "at 10 set Score 245\n"
+                                       "at 10 set Play_Active 1\n"
+                                       "at 10 set Enemy_Flame 1 2 3 4 -5\n"
+                                       "at 11 show im_flame_3\n"
+                                       "at 11 hide btn_open\n"
+                                       "at 12 draws 1 4 +2\n"
+                                       "at 12 dump\n"
+                                       "at 99 end\n");
+    ASSERT_TRUE(r.script.has_value()) << r.error.line << ": " << r.error.message;
+    const Script& s = *r.script;
+    ASSERT_EQ(s.store.size(), 2u);
+    EXPECT_EQ(s.store[0], (std::pair<std::string, std::string>{"HiScore1", "200"}));
+    EXPECT_EQ(s.store[1], (std::pair<std::string, std::string>{"Key1", "5"}));
+    EXPECT_EQ(s.seed, 42u);
+    ASSERT_TRUE(s.time.has_value());
+    EXPECT_EQ(s.time->hour, 7);
+    EXPECT_EQ(s.time->minute, 5);
+    ASSERT_EQ(s.steps.size(), 11u);
+    EXPECT_EQ(s.steps[0].command, Command::Press);
+    EXPECT_EQ(s.steps[0].button, Button::Open);
+    EXPECT_EQ(s.steps[0].line, 7);
+    EXPECT_EQ(s.steps[1].button, Button::GameA);
+    EXPECT_EQ(s.steps[2].command, Command::Release);
+    EXPECT_EQ(s.steps[2].time, 10);
+    EXPECT_EQ(s.steps[3].name, "Score");
+    EXPECT_EQ(s.steps[3].values, std::vector<std::int64_t>{245});
+    EXPECT_EQ(s.steps[5].values, (std::vector<std::int64_t>{1, 2, 3, 4, -5}));
+    EXPECT_EQ(s.steps[6].command, Command::Show);
+    EXPECT_EQ(s.steps[6].name, "im_flame_3");
+    EXPECT_EQ(s.steps[7].command, Command::Hide);
+    EXPECT_EQ(s.steps[8].values, (std::vector<std::int64_t>{1, 4, 2}));
+    EXPECT_EQ(s.steps[9].command, Command::Dump);
+    EXPECT_EQ(s.steps[10].command, Command::End);
+    EXPECT_EQ(s.steps[10].line, 17);
+}
+
+TEST(TraceScript, StoreTextKeepsItsWords) {
+    const ParseResult r = parse_script("store SoundMode 1  2\n");
+    ASSERT_TRUE(r.script.has_value());
+    EXPECT_EQ(r.script->store[0].second, "1 2");
+}
+
+TEST(TraceScript, ErrorsNameTheLine) {
+    struct Case {
+        const char* text;
+        int line;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"at 0 press open\nat 5 dump\nat 4 dump\n", 3, "before the previous"},
+        {"at 0 dump\nstore HiScore1 5\n", 2, "before the first"},
+        {"at 0 dump\nseed 1\n", 2, "before the first"},
+        {"at 0 dump\ntime 10:00\n", 2, "before the first"},
+        {"\n\nfrobnicate\n", 3, "unknown command"},
+        {"at 0 jump\n", 1, "unknown command"},
+        {"at 0 keydown 37\n", 1, "unknown command"},
+        {"at 0 mouseup btn_bomb_top\n", 1, "unknown command"},
+        {"at 0 press start\n", 1, "unknown button"},
+        {"at 0 release open\n", 1, "no release"},
+        {"at 0 press\n", 1, "one button"},
+        {"at 0 press left right\n", 1, "one button"},
+        {"at 0 set Lives 3\n", 1, "unknown variable"},
+        {"at 0 set Score\n", 1, "1 value"},
+        {"at 0 set Score 1 2\n", 1, "1 value"},
+        {"at 0 set Enemy_Flame 1 2 3 4\n", 1, "5 values"},
+        {"at 0 set Play_Active 2\n", 1, "bad value"},
+        {"at 0 set Score 12x\n", 1, "bad value"},
+        {"at 0 set Score 99999999999\n", 1, "bad value"},
+        {"at 0 set Pelko_Pos 6\n", 1, "0..5"},
+        {"at 0 show im_flame_11\n", 1, "unknown segment"},
+        {"at 0 hide\n", 1, "one name"},
+        {"at 0 draws\n", 1, "at least one"},
+        {"at 0 draws 1 x\n", 1, "bad draw"},
+        {"at 0 dump now\n", 1, "no arguments"},
+        {"at -1 dump\n", 1, "bad time"},
+        {"at 1.5 dump\n", 1, "bad time"},
+        {"at 0\n", 1, "needs a time and a command"},
+        {"store Volume 3\n", 1, "unknown store value"},
+        {"store HiScore1\n", 1, "needs a value name"},
+        {"seed -1\n", 1, "bad seed"},
+        {"seed 4294967296\n", 1, "bad seed"},
+        {"time 24:00\n", 1, "bad time"},
+        {"time 7:5\n", 1, "bad time"},
+        {"time 07-05\n", 1, "bad time"},
+        {"time +7:05\n", 1, "bad time"},
+    };
+    for (const Case& c : cases) {
+        const ParseError e = error_of(c.text);
+        EXPECT_EQ(e.line, c.line) << c.text;
+        EXPECT_NE(e.message.find(c.says), std::string::npos) << c.text << " -> " << e.message;
+    }
+}
+
+TEST(TraceScript, EmptyScriptAndEqualTimesAreFine) {
+    EXPECT_TRUE(parse_script("").script.has_value());
+    EXPECT_TRUE(parse_script("# nothing\n   \n").script.has_value());
+    const ParseResult r = parse_script("at 5 dump\nat 5 dump\nat 5 end");
+    ASSERT_TRUE(r.script.has_value());
+    EXPECT_EQ(r.script->steps.size(), 3u);
+}
+
+} // namespace
+} // namespace q50::trace

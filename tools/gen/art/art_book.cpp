@@ -1,0 +1,38 @@
+#include "art_book.h"
+
+#include "skin_table.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace q50gen {
+
+QImage ArtBook::render(std::string_view name) const {
+    const auto it = painters_.find(std::string(name));
+    if (it == painters_.end()) {
+        std::fprintf(stderr, "no painter for %.*s\n", int(name.size()), name.data());
+        std::exit(1);
+    }
+    const auto& g = geometry(name);
+    QImage image(g.width, g.height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.translate(-g.left, -g.top);
+    it->second(p);
+    p.end();
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+ArtBook full_book() {
+    ArtBook book;
+    add_people(book);
+    add_fire(book);
+    add_panel(book);
+    add_shell(book);
+    return book;
+}
+
+} // namespace q50gen

@@ -1,0 +1,36 @@
+// Paints every delivered picture and writes the skin file:
+//   q50-gen-art REPO_ROOT [--preview FOLDER]
+// REPO_ROOT/data receives Config.ini, Graphics/Skin, Graphics/Backdrop and Graphics/Manual;
+// REPO_ROOT/shell/pictures the pictures built into the windows. --preview also writes
+// composites of the whole device for checking the artwork by eye.
+#include "art_book.h"
+#include "composite.h"
+#include "fonts.h"
+#include "outputs.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+int main(int argc, char** argv) {
+    if (argc != 2 && !(argc == 4 && std::strcmp(argv[2], "--preview") == 0)) {
+        std::fprintf(stderr, "usage: %s REPO_ROOT [--preview FOLDER]\n", argv[0]);
+        return 2;
+    }
+    // No display needed: the pictures are painted offscreen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (!q50gen::load_fonts()) return 1;
+    const std::filesystem::path root = argv[1];
+    const q50gen::ArtBook book = q50gen::full_book();
+    q50gen::write_skin(book, root / "data");
+    q50gen::write_config(root / "data" / "Config.ini");
+    q50gen::write_backdrop(root / "data" / "Graphics" / "Backdrop");
+    q50gen::write_window_pictures(book, root / "shell" / "pictures");
+    q50gen::write_manual(book, root / "tools" / "gen" / "art" / "manual.txt",
+                         root / "data" / "Graphics" / "Manual");
+    if (argc == 4) q50gen::write_previews(book, argv[3]);
+    return 0;
+}

@@ -1,0 +1,107 @@
+#include "tools/trace/event_printer.h"
+
+#include "game/device.h"
+#include "game/timers.h"
+#include "tools/trace/rig.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+#include <vector>
+
+namespace q50::trace {
+
+namespace {
+constexpr std::string_view kGlyphPrefix = "im_panel_number_";
+}
+
+EventPrinter::EventPrinter(std::ostream& out, Device& device) : out_(out), dev_(device) {}
+
+void EventPrinter::attach(Rig& rig) {
+    rig.dev.board.set_observer(this);
+    rig.dev.on_set_mode = [this](std::int32_t mode) { line() << "mode " << mode << '\n'; };
+    rig.sound.on_call = [this](const RecordingSound::Call& c) {
+        if (c.what == "silence")
+            line() << "silence\n";
+        else
+            line() << "sound " << c.what << '\n';
+    };
+    rig.store.on_write = [this](const std::string& name, const std::string& text) {
+        line() << "store " << name << ' ' << text << '\n';
+    };
+}
+
+std::ostream& EventPrinter::line() {
+    return out_ << dev_.now() << ' ';
+}
+
+std::string EventPrinter::source_of(const Segment& s) {
+    if (!s.picture && s.picture_source.empty()) return "-";
+    return s.picture_source.empty() ? "?" : s.picture_source;
+}
+
+void EventPrinter::shown_changed(const Segment& s) {
+    line() << (s.shown ? "on " : "off ") << s.name << '\n';
+}
+
+void EventPrinter::picture_changed(const Segment& s) {
+    // Only copies of the glyphs or of the pressed pad pictures, and emptying, are reported;
+    // a picture of the segment's own (from a skin) is remembered as unreported.
+    for (int k = 1; k <= 4; ++k) {
+        if (&s != &dev_.board.Seg_Digit[k]) continue;
+        std::string glyph = source_of(s);
+        if (glyph.rfind(kGlyphPrefix, 0) == 0) glyph = glyph.substr(kGlyphPrefix.size());
+        const bool reportable = glyph == "-" || (glyph.size() == 1 && std::isdigit(glyph[0]));
+        std::string& last = digit_[std::size_t(k)];
+        if (!reportable) last = "?";
+        if (!reportable || glyph == last) return;
+        last = glyph;
+        line() << "digit " << k << ' ' << glyph << '\n';
+        return;
+    }
+    if (s.name == "btn_move_top") {
+        const std::string source = source_of(s);
+        const bool reportable =
+            source == "-" || source == "btn_move_down_left" || source == "btn_move_down_right";
+        if (!reportable) pad_ = "?";
+        if (!reportable || source == pad_) return;
+        pad_ = source;
+        line() << "picture btn_move_top " << source << '\n';
+    }
+}
+
+void EventPrinter::error(const std::string& text) {
+    line() << "message " << text << '\n';
+}
+
+void EventPrinter::dump() {
+    auto joined = [](const auto& values, int from, int to) {
+        std::string s;
+        for (int i = from; i <= to; ++i) {
+            if (i > from) s += ',';
+            s += std::to_string(values[std::size_t(i)]);
+        }
+        return s;
+    };
+    for (const VariableRef& v : dev_.variables()) {
+        line() << "var " << v.name << ' ' << (v.flag ? int(*v.flag) : *v.integer) << '\n';
+        if (v.name == "Stage_Ticks") {
+            line() << "var Enemy_Flame " << joined(dev_.Enemy_Flame, 1, 5) << '\n';
+            line() << "var Speed_Table " << joined(dev_.Speed_Table, 0, 19) << '\n';
+        }
+    }
+    for (int i = 0; i < kTimerCount; ++i) {
+        const TimerId id = TimerId(i);
+        line() << "timer " << timer_name(id) << ' ' << dev_.timers.interval(id) << ' '
+               << (dev_.timers.enabled(id) ? "on" : "off") << '\n';
+    }
+    std::vector<std::string_view> lit;
+    for (const Segment& s : dev_.board.segments())
+        if (s.shown) lit.push_back(s.name);
+    std::sort(lit.begin(), lit.end());
+    line() << "lit";
+    for (auto n : lit) out_ << ' ' << n;
+    out_ << '\n';
+}
+
+} // namespace q50::trace

@@ -1,0 +1,164 @@
+#include "tools/trace/runner.h"
+
+#include "game/device.h"
+#include "shell/core/form_create.h"
+#include "tools/trace/event_printer.h"
+#include "tools/trace/rig.h"
+
+#include <algorithm>
+
+namespace q50::trace {
+
+namespace {
+
+void press(Device& d, Button b) {
+    switch (b) {
+    case Button::Open:
+        d.Inp_open_down();
+        break;
+    case Button::GameA:
+        d.Inp_game_a_down();
+        break;
+    case Button::GameB:
+        d.Inp_game_b_down();
+        break;
+    case Button::Time:
+        d.Inp_time_down();
+        break;
+    case Button::Acl:
+        d.Inp_acl_down();
+        break;
+    case Button::Left:
+        d.Inp_left_down();
+        break;
+    case Button::Right:
+        d.Inp_right_down();
+        break;
+    case Button::Bomb:
+        d.Inp_bomb_down();
+        break;
+    }
+}
+
+void release(Device& d, Button b) {
+    switch (b) {
+    case Button::Open:
+        break; // refused by the parser
+    case Button::GameA:
+        d.Inp_game_a_up();
+        break;
+    case Button::GameB:
+        d.Inp_game_b_up();
+        break;
+    case Button::Time:
+        d.Inp_time_up();
+        break;
+    case Button::Acl:
+        d.Inp_acl_up();
+        break;
+    case Button::Left:
+        d.Inp_left_up();
+        break;
+    case Button::Right:
+        d.Inp_right_up();
+        break;
+    case Button::Bomb:
+        d.Inp_bomb_up();
+        break;
+    }
+}
+
+void set_variable(Device& d, const Step& s) {
+    if (s.name == "Enemy_Flame") {
+        for (int n = 1; n <= 5; ++n) d.Enemy_Flame[std::size_t(n)] = std::int32_t(s.values[n - 1]);
+        return;
+    }
+    for (const VariableRef& v : d.variables()) {
+        if (v.name != s.name) continue;
+        if (v.flag)
+            *v.flag = s.values[0] != 0;
+        else
+            *v.integer = std::int32_t(s.values[0]);
+    }
+}
+
+// Which script line queued each scripted draw, so that a draw out of range can be traced
+// back to its line.
+struct DrawLines {
+    std::vector<int> lines;
+    std::size_t queued = 0;
+    int line_of_failed(std::size_t left_after) const {
+        const std::size_t taken = queued - left_after; // the failed one included
+        return taken == 0 || taken > lines.size() ? 0 : lines[taken - 1];
+    }
+};
+
+} // namespace
+
+RunResult run_script(const Script& script, std::ostream& out, const RunOptions& options) {
+    Rig rig;
+    Device& d = rig.dev;
+    for (const auto& [name, text] : script.store) rig.store.preset(name, text);
+    if (script.time) rig.clock.set({script.time->hour, script.time->minute});
+
+    EventPrinter printer(out, d);
+    printer.attach(rig);
+
+    // The main window's creation, then the splash window's Play.
+    form_create_before_skin(d);
+    if (options.load_skin) options.load_skin(d, printer);
+    form_create_after_skin(d, rig.keys);
+    rig.random.seed(script.seed.value_or(kDefaultSeed));
+    d.Game_State = 0;
+    d.Gam_Set_Mode();
+
+    DrawLines draws;
+    for (const Step& step : script.steps) {
+        try {
+            d.advance_to(step.time);
+            switch (step.command) {
+            case Command::Press:
+                press(d, step.button);
+                break;
+            case Command::Release:
+                release(d, step.button);
+                break;
+            case Command::Set:
+                set_variable(d, step);
+                break;
+            case Command::Show:
+                d.board.show(step.name);
+                break;
+            case Command::Hide:
+                d.board.hide(step.name);
+                break;
+            case Command::Draws:
+                for (std::int64_t v : step.values) {
+                    rig.random.script(std::int32_t(v));
+                    draws.lines.push_back(step.line);
+                    ++draws.queued;
+                }
+                break;
+            case Command::Dump:
+                printer.dump();
+                break;
+            case Command::End:
+                return {};
+            case Command::KeyDown:
+            case Command::KeyUp:
+            case Command::MouseDown:
+            case Command::MouseUp:
+                return {false, "line " + std::to_string(step.line) +
+                                   ": the key and mouse dispatch is not available"};
+            }
+        } catch (const DeviceRandom::OutOfRange& e) {
+            out.flush();
+            return {false, "at " + std::to_string(d.now()) + ": " + e.what() + " (draws on line " +
+                               std::to_string(draws.line_of_failed(rig.random.scripted_left())) +
+                               ")"};
+        }
+    }
+    return {};
+}
+
+} // namespace q50::trace

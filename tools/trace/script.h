@@ -1,0 +1,70 @@
+#pragma once
+// The trace tool's script: what a run sets up before device time 0, then timed commands.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace q50::trace {
+
+// Everything a timed line can ask for. Key and mouse commands go through the key dispatch
+// with the current assignments; until that dispatch exists the parser refuses them as
+// unknown (see kCommands in script.cpp).
+enum class Command {
+    Press,
+    Release,
+    KeyDown,
+    KeyUp,
+    MouseDown,
+    MouseUp,
+    Set,
+    Show,
+    Hide,
+    Draws,
+    Dump,
+    End,
+};
+
+enum class Button { Open, GameA, GameB, Time, Acl, Left, Right, Bomb };
+
+struct Step {
+    int line = 0;          // in the script, from 1
+    std::int64_t time = 0; // absolute device time, ms
+    Command command = Command::Dump;
+    Button button = Button::Open;     // Press, Release
+    std::string name;                 // Set (variable), Show/Hide (segment), Mouse (control)
+    std::vector<std::int64_t> values; // Set, Draws; KeyDown/KeyUp: the code
+};
+
+struct TimeOfDaySetting {
+    int hour = 0;
+    int minute = 0;
+};
+
+struct Script {
+    std::vector<std::pair<std::string, std::string>> store; // stored texts, in order
+    std::optional<std::uint32_t> seed;
+    std::optional<TimeOfDaySetting> time;
+    std::vector<Step> steps;
+};
+
+struct ParseError {
+    int line = 0;
+    std::string message;
+};
+
+struct ParseResult {
+    std::optional<Script> script; // set exactly when there is no error
+    ParseError error;
+};
+
+ParseResult parse_script(std::string_view text);
+
+// Names the script may use, shared with the runner.
+std::string_view button_word(Button b);
+constexpr std::int64_t kMaxTime = 1'000'000'000'000; // about 31 years of device time
+constexpr std::int64_t kMaxSetValue = 1'000'000'000; // keeps the device's arithmetic in range
+
+} // namespace q50::trace
