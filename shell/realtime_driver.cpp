@@ -18,6 +18,7 @@ std::int64_t RealtimeDriver::clock_ms() const {
 }
 
 void RealtimeDriver::run(const std::function<void()>& action) {
+    if (stopped_) return;
     device_.catch_up_to(clock_ms());
     if (action) action();
     rearm();
@@ -26,6 +27,11 @@ void RealtimeDriver::run(const std::function<void()>& action) {
 
 void RealtimeDriver::poll() {
     run({});
+}
+
+void RealtimeDriver::stop() {
+    stopped_ = true;
+    timer_.stop();
 }
 
 void RealtimeDriver::rearm() {

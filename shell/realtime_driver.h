@@ -28,6 +28,10 @@ class RealtimeDriver : public QObject {
     // Catches the device up to now, re-arms and tells the listeners.
     void poll();
 
+    // From now on nothing runs: no timer step, no input (the program is closing).
+    void stop();
+    bool stopped() const { return stopped_; }
+
     bool armed() const { return timer_.isActive(); }
     // The delay the timer was last armed with.
     int armed_delay_ms() const { return timer_.interval(); }
@@ -43,6 +47,7 @@ class RealtimeDriver : public QObject {
     std::function<std::int64_t()> clock_;
     QElapsedTimer elapsed_;
     QTimer timer_;
+    bool stopped_ = false;
 };
 
 } // namespace q50

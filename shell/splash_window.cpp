@@ -114,16 +114,17 @@ TSplashForm::TSplashForm(SettingsStore& store, SplashHost& host, QWidget* parent
     cb_sound->setCurrentIndex(-1);
     connect(cb_sound, &QComboBox::currentIndexChanged, this, [this] { cb_soundChange(); });
 
-    btn_play = picture_button(this, QStringLiteral("play.png"), QStringLiteral("Play"), 116, 340);
+    btn_play =
+        picture_button(this, QStringLiteral("splash_play.png"), QStringLiteral("Play"), 116, 340);
     btn_play->setCursor(Qt::PointingHandCursor);
     btn_play->installEventFilter(this);
-    btn_play_disabled =
-        picture_button(this, QStringLiteral("play_disabled.png"), QStringLiteral("Play"), 116, 340);
+    btn_play_disabled = picture_button(this, QStringLiteral("splash_play_disabled.png"),
+                                       QStringLiteral("Play"), 116, 340);
     btn_play_disabled->setCursor(Qt::WhatsThisCursor);
     btn_play_disabled->setToolTip(QStringLiteral("please select sound driver first"));
     btn_play_disabled->setEnabled(false);
     btn_play_disabled->hide();
-    btn_paypal = picture_button(this, QStringLiteral("readme_button.png"),
+    btn_paypal = picture_button(this, QStringLiteral("splash_readme.png"),
                                 QStringLiteral("Read me"), 237, 340);
     btn_paypal->setCursor(Qt::PointingHandCursor);
     btn_paypal->installEventFilter(this);

@@ -40,32 +40,44 @@ TEST_F(Driver, InputRunsAtTheCurrentTimeAndArmsForTheNextStep) {
     ASSERT_TRUE(driver.armed());
     EXPECT_EQ(driver.armed_delay_ms(), 435);
 
-    // The timer woke 2 ms late: the step at 1435 ran, the next is due at 1500.
-    wall = 1437;
-    driver.poll();
-    EXPECT_EQ(dev.now(), 1437);
-    EXPECT_EQ(*dev.timers.due(TimerId::Game), 1870);
-    EXPECT_EQ(driver.armed_delay_ms(), 63);
-
-    // An input at 1450 is handled after every step due by then.
-    wall = 1450;
-    driver.run([&] { dev.timers.disable(TimerId::Clock); });
-    EXPECT_EQ(driver.armed_delay_ms(), 420);
+    // An input at 1200 changes what is due: the timer follows.
+    wall = 1200;
     driver.run([&] { dev.timers.disable(TimerId::Game); });
+    EXPECT_EQ(driver.armed_delay_ms(), 300);
+    driver.run([&] { dev.timers.disable(TimerId::Clock); });
     EXPECT_FALSE(driver.armed());
-    EXPECT_EQ(stepped, 4);
+    EXPECT_EQ(stepped, 3);
 }
 
-TEST_F(Driver, AStepAlreadyDueArmsAtOnce) {
-    driver.run([&] { dev.timers.start(TimerId::Clock, 10); });
-    wall = 5;
+TEST_F(Driver, AfterAStepTheTimerIsArmedForWhateverIsDueNext) {
+    driver.run([&] { dev.timers.start(TimerId::Clock, 1); });
+    // The timer woke 3 ms late: the due step ran at its own time, not at the wake-up.
+    wall = 4;
     driver.poll();
-    EXPECT_EQ(driver.armed_delay_ms(), 5);
-    // The clock reads slightly behind the due time: never a negative delay.
-    dev.advance_to(10);
+    EXPECT_EQ(dev.now(), 4);
+    ASSERT_TRUE(dev.next_due());
+    EXPECT_GT(*dev.next_due(), 4);
+    ASSERT_TRUE(driver.armed());
+    EXPECT_EQ(driver.armed_delay_ms(), *dev.next_due() - wall);
+}
+
+TEST_F(Driver, EarlyWakeUpRunsNothingAndWaitsTheRest) {
+    driver.run([&] { dev.timers.start(TimerId::Clock, 10); });
     wall = 9;
     driver.poll();
-    EXPECT_EQ(driver.armed_delay_ms(), 11);
+    EXPECT_EQ(*dev.timers.due(TimerId::Clock), 10);
+    EXPECT_EQ(driver.armed_delay_ms(), 1);
+}
+
+TEST_F(Driver, StoppedDriverRunsNothing) {
+    driver.run([&] { dev.timers.start(TimerId::Clock, 10); });
+    driver.stop();
+    EXPECT_FALSE(driver.armed());
+    bool ran = false;
+    wall = 50;
+    driver.run([&] { ran = true; });
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(dev.now(), 0);
 }
 
 TEST_F(Driver, DefaultClockIsMonotonicMilliseconds) {
