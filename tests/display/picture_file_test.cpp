@@ -9,7 +9,7 @@ namespace q50 {
 namespace {
 
 using test::Bytes;
-using test::TempDir;
+using test::ScratchDir;
 
 Bytes small_bmp() {
     Image img(2, 2, argb(255, 10, 20, 30));
@@ -17,7 +17,7 @@ Bytes small_bmp() {
 }
 
 TEST(PictureFile, DecoderChosenByExtensionWithoutRegardToCase) {
-    TempDir dir;
+    ScratchDir dir;
     Image img(3, 2, argb(255, 1, 2, 3));
     dir.write("a.PNG", test::png_of(img));
     dir.write("b.Jpeg", test::jpeg_of(img, false));
@@ -43,7 +43,7 @@ TEST(PictureFile, DecoderChosenByExtensionWithoutRegardToCase) {
 }
 
 TEST(PictureFile, ExtensionsWithoutDecoder) {
-    TempDir dir;
+    ScratchDir dir;
     dir.write("x.gif", Bytes{1, 2, 3});
     EXPECT_EQ(load_picture_file(dir / "x.gif").error, "Unknown picture file extension (.gif)");
     EXPECT_EQ(load_picture_file(dir / "noext").error, "Unknown picture file extension (.)");
@@ -56,7 +56,7 @@ TEST(PictureFile, ExtensionsWithoutDecoder) {
 }
 
 TEST(PictureFile, FilesThatAreNotPictures) {
-    TempDir dir;
+    ScratchDir dir;
     dir.write("empty.png", Bytes{});
     std::filesystem::create_directories(dir / "folder.bmp");
     for (const char* name : {"garbage.png", "garbage.jpg", "garbage.bmp", "garbage.ico"})
@@ -100,7 +100,7 @@ TEST(PictureFile, PlaceholderAndColourKey) {
 }
 
 TEST(PictureFile, PngWriterRoundTrip) {
-    TempDir dir;
+    ScratchDir dir;
     Image img(5, 3);
     for (std::size_t i = 0; i < img.pixels.size(); ++i)
         img.pixels[i] = argb(std::uint8_t(i * 17), std::uint8_t(i * 3), std::uint8_t(200 - i),

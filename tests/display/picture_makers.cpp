@@ -265,26 +265,15 @@ Bytes jpeg_of(const Image& img, bool grey, int quality) {
     return out;
 }
 
-TempDir::TempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "q50-skin-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) throw std::runtime_error("cannot make a scratch directory");
-    path_ = tmpl;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
-void TempDir::write(std::string_view name, const Bytes& bytes) const {
-    const auto p = path_ / name;
+void ScratchDir::write(std::string_view name, const Bytes& bytes) const {
+    const auto p = path() / name;
     std::filesystem::create_directories(p.parent_path());
     std::ofstream out(p, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + p.string());
 }
 
-void TempDir::write_text(std::string_view name, std::string_view text) const {
+void ScratchDir::write_text(std::string_view name, std::string_view text) const {
     write(name, Bytes(text.begin(), text.end()));
 }
 

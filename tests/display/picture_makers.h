@@ -3,6 +3,7 @@
 // JPEG through libpng and libjpeg. Also a scratch directory and a message recorder.
 #include "display/image.h"
 #include "game/services.h"
+#include "tests/support/temp_dir.h"
 
 #include <array>
 #include <cstdint>
@@ -74,20 +75,13 @@ Bytes png_of(const Image& image); // 8-bit RGBA
 
 Bytes jpeg_of(const Image& image, bool grey, int quality = 95);
 
-class TempDir {
+// The shared scratch directory, with writers for the files a test needs.
+class ScratchDir : public TempDir {
   public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+    std::filesystem::path operator/(std::string_view name) const { return path() / name; }
     // Creates parent directories as needed.
     void write(std::string_view name, const Bytes& bytes) const;
     void write_text(std::string_view name, std::string_view text) const;
-
-  private:
-    std::filesystem::path path_;
 };
 
 struct RecordingSink : MessageSink {

@@ -11,7 +11,7 @@ namespace q50::test {
 
 class SkinFixture : public ::testing::Test {
   protected:
-    TempDir tmp;
+    ScratchDir tmp;
     Board board;
     WindowModel window;
     RecordingSink sink;

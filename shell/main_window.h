@@ -1,0 +1,94 @@
+#pragma once
+// The main window: the device's picture in a borderless window. It paints the painter's frame
+// (only when the board changed), takes the outline of the device in windowed mode (the
+// see-through key colour lets clicks through), covers the screen in fullscreen mode, and turns
+// keys and clicks into the input dispatch.
+#include "display/painter.h"
+#include "display/window_model.h"
+#include "game/board.h"
+#include "input/dispatch.h"
+#include "shell/realtime_driver.h"
+
+#include <QImage>
+#include <QRegion>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace q50 {
+
+class TForm1 : public QWidget, public WindowMover {
+    Q_OBJECT
+  public:
+    TForm1(Board& board, const WindowModel& window, InputDispatch& input, RealtimeDriver& driver);
+
+    // Keys taken ahead of the game keys (the context menu's shortcuts); true when taken.
+    std::function<bool(QKeyEvent*)> shortcut_keys;
+    // A right click anywhere, at this global position.
+    std::function<void(const QPoint&)> context_menu;
+    // The first and every later activation (FormActivate).
+    std::function<void()> on_activate;
+    // The window system closes the window (FormClose).
+    std::function<void()> on_close;
+
+    // Off the screen (and unmapped, so that it is never seen there).
+    void move_off_screen();
+    // Takes the size and look of the window model and comes onto the screen centred; in
+    // fullscreen mode it covers the screen.
+    void centre_on_screen();
+    bool on_screen() const { return on_screen_; }
+
+    // Repaints when the board or the window model changed since the last paint.
+    void refresh();
+    // The frame as last painted (ARGB, client size).
+    const Image& frame() const { return painter_.frame(); }
+    // The region that takes the pointer in windowed mode (the non-transparent pixels).
+    const QRegion& shape() const { return shape_; }
+    std::uint64_t paints() const { return paints_; }
+
+    // WindowMover: the drag moves the window.
+    int left() const override { return window_pos_.x(); }
+    int top() const override { return window_pos_.y(); }
+    void set_left(int left) override;
+    void set_top(int top) override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+  private:
+    void apply_window_model();
+    void update_shape(const Image& frame);
+    void update_cursor(const QPoint& pos);
+    QPoint local_to(const Segment& s, const QPointF& global) const;
+
+    Board& board_;
+    const WindowModel& window_;
+    InputDispatch& input_;
+    RealtimeDriver& driver_;
+    Painter painter_;
+    WindowModel applied_;
+    bool applied_once_ = false;
+    std::uint64_t painted_revision_ = ~std::uint64_t(0);
+    std::uint64_t paints_ = 0;
+    QImage image_;
+    QRegion shape_;
+    std::vector<int> shape_runs_;
+    QPoint window_pos_;
+    bool on_screen_ = false;
+    bool system_move_ = false;
+};
+
+} // namespace q50

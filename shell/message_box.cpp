@@ -1,0 +1,18 @@
+#include "shell/message_box.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace q50 {
+
+void show_error_box(QWidget* parent, const QString& text) {
+    // The main window may still be off screen: a box centred on it would be off screen too.
+    if (parent && !parent->isVisible()) parent = nullptr;
+    QMessageBox::critical(parent, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+}
+
+void MessageBoxSink::error(const std::string& text) {
+    if (presenter_) presenter_(parent_, QString::fromStdString(text));
+}
+
+} // namespace q50

@@ -1,0 +1,31 @@
+#pragma once
+// Every message of the program: a modal error box with an OK button. Tests replace the
+// presenter so that no box blocks them.
+#include "game/services.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+namespace q50 {
+
+using MessagePresenter = std::function<void(QWidget* parent, const QString& text)>;
+
+// QMessageBox::critical with the application's title and a single OK button.
+void show_error_box(QWidget* parent, const QString& text);
+
+class MessageBoxSink : public MessageSink {
+  public:
+    explicit MessageBoxSink(MessagePresenter presenter = show_error_box)
+        : presenter_(std::move(presenter)) {}
+    void set_parent(QWidget* parent) { parent_ = parent; }
+    void error(const std::string& text) override;
+
+  private:
+    MessagePresenter presenter_;
+    QWidget* parent_ = nullptr;
+};
+
+} // namespace q50

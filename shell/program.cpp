@@ -1,0 +1,126 @@
+#include "shell/program.h"
+
+#include "display/skin_loader.h"
+#include "shell/core/file_store.h"
+#include "shell/core/form_create.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+namespace q50 {
+
+namespace {
+
+std::unique_ptr<SettingsStore> open_store(std::unique_ptr<SettingsStore> given) {
+    if (given) return given;
+    return std::make_unique<FileStore>(FileStore::default_path());
+}
+
+} // namespace
+
+Program::Program(ProgramOptions options)
+    : options_(std::move(options)), messages_(options_.presenter),
+      store_(open_store(std::move(options_.store))), sound_(*store_, messages_),
+      device_(Services{sound_, *store_, random_, clock_}), target_(device_), input_(target_, keys_),
+      driver_(device_) {}
+
+Program::~Program() {
+    // Whichever way the loop ended (the menu's Exit, a signal), the sound device is let go.
+    FormClose();
+    splash_.reset();
+    main_window_.reset();
+}
+
+void Program::end(int code) {
+    if (!ending_) exit_code_ = code;
+    ending_ = true;
+    // Like a quit request: the loop ends when control returns to it.
+    QTimer::singleShot(0, qApp, [c = exit_code_] { QCoreApplication::exit(c); });
+}
+
+void Program::start() {
+    main_window_ = std::make_unique<TForm1>(device_.board, window_model_, input_, driver_);
+    main_window_->on_activate = [this] { FormActivate(); };
+    main_window_->on_close = [this] {
+        FormClose();
+        end(exit_code_);
+    };
+    messages_.set_parent(main_window_.get());
+    FormCreate();
+    // A failed installation ends here: no further window is made.
+    if (ending_) return;
+
+    splash_ = std::make_unique<TSplashForm>(*store_, *this);
+    splash_->FormCreate();
+    if (ending_) return;
+    if (!splash_->skipped()) splash_->show();
+    // The main window is not mapped while it is off screen, so its first activation is the
+    // message loop's first turn.
+    QTimer::singleShot(0, this, [this] { FormActivate(); });
+}
+
+void Program::FormCreate() {
+    QGuiApplication::setApplicationDisplayName(QString::fromLatin1(kProductTitle));
+    main_window_->move_off_screen();
+    // The segment tables were built with the board.
+    form_create_before_skin(device_);
+    Load_Skin();
+    form_create_after_skin(device_, keys_);
+    random_.seed_from_clock();
+}
+
+void Program::Load_Skin() {
+    SkinEnvironment env;
+    env.executable_dir = options_.executable_dir;
+    env.current_dir = options_.current_dir;
+    env.Fullscreen_Mode = device_.Fullscreen_Mode;
+    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+        env.screen_width = s->geometry().width();
+        env.screen_height = s->geometry().height();
+    }
+    const SkinLoadResult r = q50::Load_Skin(device_.board, window_model_, env, messages_);
+    if (r.terminate_requested) end(1);
+    main_window_->refresh();
+}
+
+void Program::FormActivate() {
+    if (!Splash_Pending) return;
+    Splash_Pending = false;
+    if (!splash_ || ending_) return;
+    splash_->show();
+    splash_->raise();
+    splash_->activateWindow();
+}
+
+void Program::FormClose() {
+    if (closed_) return;
+    closed_ = true;
+    // No timer step may run once the store is given up.
+    driver_.stop();
+    sound_.Snd_Close();
+}
+
+bool Program::Snd_Init(int mode) {
+    if (sound_.Snd_Init(mode)) return true;
+    end(1);
+    return false;
+}
+
+void Program::set_splash_menu_check(bool on) {
+    splash_menu_check_ = on;
+}
+
+void Program::centre_main_window() {
+    main_window_->centre_on_screen();
+}
+
+void Program::start_device() {
+    driver_.run([this] {
+        device_.Game_State = 0;
+        device_.Gam_Set_Mode();
+    });
+}
+
+} // namespace q50

@@ -1,0 +1,98 @@
+#pragma once
+// The program as a whole: its services, the device, the windows in their creation order, the
+// way it comes up (main window off screen, FormCreate, the splash gate) and the way it ends.
+#include "display/window_model.h"
+#include "game/device.h"
+#include "game/device_services.h"
+#include "input/dispatch.h"
+#include "input/keys.h"
+#include "shell/main_window.h"
+#include "shell/message_box.h"
+#include "shell/realtime_driver.h"
+#include "shell/splash_window.h"
+#include "sound/sound_output.h"
+
+#include <QObject>
+
+#include <filesystem>
+#include <memory>
+
+namespace q50 {
+
+struct ProgramOptions {
+    // Config.ini is looked up here (the directory of the executable).
+    std::filesystem::path executable_dir;
+    // Relative picture directories of the skin are resolved against this.
+    std::filesystem::path current_dir;
+    // The settings store; the per-user file when not given.
+    std::unique_ptr<SettingsStore> store;
+    MessagePresenter presenter = show_error_box;
+};
+
+class Program : public QObject, public SplashHost {
+    Q_OBJECT
+  public:
+    explicit Program(ProgramOptions options);
+    ~Program() override;
+
+    // Creates the windows in their order (the main window with FormCreate, then the splash
+    // window, which may play at once). The caller then runs the message loop unless ending().
+    void start();
+    // The program has been asked to end (Esc on the splash, an installation failure, a
+    // signal); the message loop, if it runs, stops at its next turn.
+    bool ending() const { return ending_; }
+    int exit_code() const { return exit_code_; }
+    void end(int code);
+
+    void FormCreate();
+    void FormActivate();
+    // The main window closes: sound released, the store given up, the program ends.
+    void FormClose();
+    // Runs the skin loader for the current presentation mode and takes its window over.
+    void Load_Skin();
+
+    bool Splash_Pending = true;
+
+    Device& device() { return device_; }
+    SettingsStore& store() { return *store_; }
+    SoundOutput& sound() { return sound_; }
+    KeyAssignments& keys() { return keys_; }
+    InputDispatch& input() { return input_; }
+    RealtimeDriver& driver() { return driver_; }
+    const WindowModel& window_model() const { return window_model_; }
+    TForm1& main_window() { return *main_window_; }
+    TSplashForm* splash() { return splash_.get(); }
+    MessageBoxSink& messages() { return messages_; }
+    // The check mark of "Display splash screen at startup" as Play last set it.
+    bool splash_menu_check() const { return splash_menu_check_; }
+
+    // SplashHost
+    bool Snd_Init(int mode) override;
+    void set_splash_menu_check(bool on) override;
+    void centre_main_window() override;
+    void start_device() override;
+    void clear_splash_pending() override { Splash_Pending = false; }
+    void quit() override { end(0); }
+
+  private:
+    ProgramOptions options_;
+    MessageBoxSink messages_;
+    std::unique_ptr<SettingsStore> store_;
+    SoundOutput sound_;
+    DeviceRandom random_;
+    SystemClock clock_;
+    Device device_;
+    KeyAssignments keys_;
+    DeviceTarget target_;
+    InputDispatch input_;
+    RealtimeDriver driver_;
+    WindowModel window_model_;
+    std::unique_ptr<TForm1> main_window_;
+    std::unique_ptr<TSplashForm> splash_;
+    bool splash_menu_check_ = false;
+    bool ending_ = false;
+    bool closed_ = false;
+    int exit_code_ = 0;
+};
+
+} // namespace q50

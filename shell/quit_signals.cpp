@@ -1,0 +1,45 @@
+#include "shell/quit_signals.h"
+
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace q50 {
+
+namespace {
+
+int g_pipe[2] = {-1, -1};
+
+extern "C" void on_quit_signal(int sig) {
+    const unsigned char b = static_cast<unsigned char>(sig);
+    [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &b, 1);
+}
+
+} // namespace
+
+QuitSignals::QuitSignals(std::function<void(int)> on_signal, QObject* parent)
+    : QObject(parent), on_signal_(std::move(on_signal)) {
+    if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0) return;
+    ::fcntl(g_pipe[1], F_SETFL, O_NONBLOCK);
+    notifier_ = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] {
+        unsigned char b = 0;
+        if (::read(g_pipe[0], &b, 1) == 1 && on_signal_) on_signal_(b);
+    });
+    struct sigaction sa {};
+    sa.sa_handler = on_quit_signal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+}
+
+QuitSignals::~QuitSignals() {
+    ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGTERM, SIG_DFL);
+}
+
+} // namespace q50

@@ -1,0 +1,48 @@
+#include "shell/realtime_driver.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace q50 {
+
+RealtimeDriver::RealtimeDriver(Device& device, std::function<std::int64_t()> clock, QObject* parent)
+    : QObject(parent), device_(device), clock_(std::move(clock)) {
+    elapsed_.start();
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &RealtimeDriver::poll);
+}
+
+std::int64_t RealtimeDriver::clock_ms() const {
+    return clock_ ? clock_() : std::int64_t(elapsed_.elapsed());
+}
+
+void RealtimeDriver::run(const std::function<void()>& action) {
+    if (stopped_) return;
+    device_.catch_up_to(clock_ms());
+    if (action) action();
+    rearm();
+    emit stepped();
+}
+
+void RealtimeDriver::poll() {
+    run({});
+}
+
+void RealtimeDriver::stop() {
+    stopped_ = true;
+    timer_.stop();
+}
+
+void RealtimeDriver::rearm() {
+    const auto due = device_.next_due();
+    if (!due) {
+        timer_.stop();
+        return;
+    }
+    // The clock can lag the device by the part of a millisecond the timer woke early.
+    const std::int64_t delay = std::max<std::int64_t>(0, *due - clock_ms());
+    timer_.start(int(std::min<std::int64_t>(delay, std::numeric_limits<int>::max())));
+}
+
+} // namespace q50

@@ -1,0 +1,53 @@
+#pragma once
+// Drives the device in real time: device time is the monotonic milliseconds since start, and
+// one precise single-shot timer is armed for the device's next due step, nothing while nothing
+// is due. Every input goes through run(), so that it is handled after every step due by then.
+#include "game/device.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+
+namespace q50 {
+
+class RealtimeDriver : public QObject {
+    Q_OBJECT
+  public:
+    // `clock` gives the milliseconds since start; by default a monotonic clock started here.
+    explicit RealtimeDriver(Device& device, std::function<std::int64_t()> clock = {},
+                            QObject* parent = nullptr);
+
+    std::int64_t clock_ms() const;
+
+    // Catches the device up to now, runs `action` (an input, a menu command), re-arms the timer
+    // and tells the listeners.
+    void run(const std::function<void()>& action);
+    // Catches the device up to now, re-arms and tells the listeners.
+    void poll();
+
+    // From now on nothing runs: no timer step, no input (the program is closing).
+    void stop();
+    bool stopped() const { return stopped_; }
+
+    bool armed() const { return timer_.isActive(); }
+    // The delay the timer was last armed with.
+    int armed_delay_ms() const { return timer_.interval(); }
+
+  signals:
+    // After every timer step and every input: the board may have changed.
+    void stepped();
+
+  private:
+    void rearm();
+
+    Device& device_;
+    std::function<std::int64_t()> clock_;
+    QElapsedTimer elapsed_;
+    QTimer timer_;
+    bool stopped_ = false;
+};
+
+} // namespace q50

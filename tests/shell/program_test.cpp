@@ -1,0 +1,228 @@
+#include "shell/program.h"
+
+#include "../support/temp_dir.h"
+#include "qt_events.h"
+#include "shell/core/memory_store.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QScreen>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace q50 {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A working directory of its own, so that "Sound/" is looked up where the test says.
+struct InDirectory {
+    fs::path before = fs::current_path();
+    explicit InDirectory(const fs::path& p) { fs::current_path(p); }
+    ~InDirectory() { fs::current_path(before); }
+};
+
+struct Startup : ::testing::Test {
+    test::TempDir dir;
+    InDirectory cwd{dir.path()};
+    MemoryStore* store = nullptr;
+    std::vector<std::string> writes;
+    std::vector<std::string> messages;
+    std::unique_ptr<Program> program;
+
+    void SetUp() override {
+        test::write_file(dir.path() / "Config.ini", "[Common]\nGameWidth=498\nGameHeight=770\n"
+                                                    "[VideoMode]\nTranspColor=$00ff00ff\n"
+                                                    "[Fullscreen]\nBgColor=$00000000\n");
+    }
+    void make(std::initializer_list<std::pair<const char*, const char*>> stored = {}) {
+        auto s = std::make_unique<MemoryStore>();
+        for (auto& [n, v] : stored) s->preset(n, v);
+        s->on_write = [this](const std::string& n, const std::string& t) {
+            writes.push_back(n + "=" + t);
+        };
+        store = s.get();
+        ProgramOptions o;
+        o.executable_dir = dir.path();
+        o.current_dir = dir.path();
+        o.store = std::move(s);
+        o.presenter = [this](QWidget*, const QString& text) {
+            messages.push_back(text.toStdString());
+        };
+        program = std::make_unique<Program>(std::move(o));
+    }
+    void start(std::initializer_list<std::pair<const char*, const char*>> stored = {}) {
+        make(stored);
+        program->start();
+    }
+    std::string stored(const char* name) const {
+        auto it = store->values().find(name);
+        return it == store->values().end() ? "<absent>" : it->second;
+    }
+    bool any_lcd_segment_lit() {
+        for (const Segment& s : program->device().board.segments())
+            if (is_lcd_segment(s.name) && s.shown) return true;
+        return false;
+    }
+};
+
+TEST_F(Startup, CleanStoreShowsTheSplashWithTheMainWindowOffScreen) {
+    start();
+    EXPECT_FALSE(program->ending());
+    EXPECT_TRUE(messages.empty());
+    // FormCreate wrote the seven keys and nothing else.
+    EXPECT_EQ(writes, (std::vector<std::string>{"Key1=2", "Key2=3", "Key3=4", "Key4=6", "Key5=39",
+                                                "Key6=40", "Key7=42"}));
+    EXPECT_FALSE(program->main_window().isVisible());
+    EXPECT_FALSE(program->main_window().on_screen());
+    ASSERT_NE(program->splash(), nullptr);
+    EXPECT_TRUE(program->splash()->isVisible());
+    EXPECT_FALSE(program->splash()->skipped());
+    // Nothing of the device is drawn before Play.
+    EXPECT_EQ(program->device().Game_State, 0);
+    EXPECT_FALSE(any_lcd_segment_lit());
+    // The keys' hints, the overlay setting and the speed table are in place.
+    EXPECT_EQ(program->device().board.get("btn_open").hint, "click or press '5' to open the game");
+    EXPECT_TRUE(program->device().Ctrlr_Overlay);
+    EXPECT_TRUE(program->device().board.shown("btn_ctrlr_overlay_left"));
+    EXPECT_EQ(program->device().Speed_Table[0], 435);
+    EXPECT_EQ(program->device().Speed_Table[19], 180);
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Quendrix50");
+
+    // The first activation brings the splash forward once.
+    EXPECT_TRUE(program->Splash_Pending);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(program->Splash_Pending);
+}
+
+TEST_F(Startup, FullscreenModeIsReadBeforeTheSkinLoads) {
+    start();
+    // No stored FullscreenMode: fullscreen, the window covers the screen and is opaque.
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    EXPECT_TRUE(program->device().Fullscreen_Mode);
+    EXPECT_EQ(program->window_model().client_width, screen.width());
+    EXPECT_EQ(program->window_model().client_height, screen.height());
+    EXPECT_FALSE(program->window_model().key_on);
+    EXPECT_TRUE(program->device().board.shown("btn_game_menu_top"));
+
+    program.reset();
+    start({{"FullscreenMode", "0"}});
+    EXPECT_FALSE(program->device().Fullscreen_Mode);
+    EXPECT_EQ(program->window_model().client_width, 498);
+    EXPECT_EQ(program->window_model().client_height, 770);
+    EXPECT_TRUE(program->window_model().key_on);
+    EXPECT_FALSE(program->device().board.shown("btn_game_menu_top"));
+}
+
+TEST_F(Startup, PlayCentresTheClosedDeviceAndRemembersTheChoice) {
+    start({{"FullscreenMode", "0"}, {"HiScore1", "120"}, {"HiScore2", "45"}});
+    EXPECT_EQ(program->device().Hi_Score_A, 120);
+    EXPECT_EQ(program->device().Hi_Score_B, 45);
+    TSplashForm* splash = program->splash();
+    splash->cb_sound->setCurrentIndex(2);
+    testing::press_key(splash, Qt::Key_Return);
+    EXPECT_EQ(stored("SoundMode"), "2");
+    EXPECT_EQ(stored("SplashScreen"), "1");
+    EXPECT_TRUE(program->splash_menu_check());
+    EXPECT_FALSE(splash->isVisible());
+    TForm1& w = program->main_window();
+    EXPECT_TRUE(w.on_screen());
+    EXPECT_TRUE(w.isVisible());
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(w.pos(), QPoint((screen.width() - 498) / 2, (screen.height() - 770) / 2));
+    EXPECT_EQ(program->device().Game_State, 0);
+    EXPECT_TRUE(program->device().board.shown("im_background_front"));
+    EXPECT_TRUE(program->device().board.shown("btn_open"));
+    EXPECT_FALSE(any_lcd_segment_lit());
+    EXPECT_FALSE(program->sound().Sound_On());
+
+    // The ACL key opens the device: every segment lit.
+    testing::press_key(&w, Qt::Key_5);
+    EXPECT_EQ(program->device().Game_State, 2);
+    EXPECT_TRUE(program->device().board.shown("im_pelko_3_up"));
+}
+
+TEST_F(Startup, SkippedSplashPlaysAtOnce) {
+    start({{"SoundMode", "2"}, {"SplashScreen", "0"}, {"FullscreenMode", "0"}});
+    ASSERT_NE(program->splash(), nullptr);
+    EXPECT_TRUE(program->splash()->skipped());
+    EXPECT_FALSE(program->splash()->isVisible());
+    EXPECT_FALSE(program->Splash_Pending);
+    EXPECT_TRUE(program->main_window().on_screen());
+    EXPECT_FALSE(program->splash_menu_check());
+    EXPECT_EQ(stored("SplashScreen"), "0");
+    EXPECT_FALSE(program->ending());
+    // Later activations do not bring the splash back.
+    QCoreApplication::processEvents();
+    program->FormActivate();
+    EXPECT_FALSE(program->splash()->isVisible());
+}
+
+TEST_F(Startup, MissingConfigFileEndsTheProgram) {
+    fs::remove(dir.path() / "Config.ini");
+    start({{"SoundMode", "2"}, {"SplashScreen", "0"}});
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{
+                  "Configuration file (Config.ini) not found. Please reinstall the game."}));
+    EXPECT_TRUE(program->ending());
+    EXPECT_NE(program->exit_code(), 0);
+    EXPECT_EQ(program->splash(), nullptr);
+    EXPECT_FALSE(program->main_window().on_screen());
+    // The menu button's size is still set (the loader's last step runs in every case).
+    EXPECT_EQ(program->device().board.get("btn_game_menu_background").rect.width, 36);
+}
+
+TEST_F(Startup, MissingBombfallResetsTheStoreAndEndsTheProgram) {
+    start({{"SoundMode", "0"}, {"SplashScreen", "0"}});
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            "Sound folder unproperly installed. Please reinstall the game."}));
+    EXPECT_EQ(stored("SoundMode"), "-1");
+    EXPECT_EQ(stored("SplashScreen"), "1");
+    EXPECT_TRUE(program->ending());
+    EXPECT_NE(program->exit_code(), 0);
+    EXPECT_FALSE(program->main_window().on_screen());
+    EXPECT_FALSE(program->main_window().isVisible());
+
+    // The next start offers the choice again.
+    writes.clear();
+    messages.clear();
+    auto* kept = store;
+    std::map<std::string, std::string> values(kept->values().begin(), kept->values().end());
+    program.reset();
+    make();
+    for (auto& [n, v] : values) store->preset(n, v);
+    program->start();
+    EXPECT_FALSE(program->splash()->skipped());
+    EXPECT_TRUE(program->splash()->isVisible());
+    EXPECT_EQ(program->splash()->cb_sound->currentIndex(), -1);
+}
+
+TEST_F(Startup, EscapeOnTheSplashEndsWithoutShowingTheDevice) {
+    start();
+    testing::press_key(program->splash(), Qt::Key_Escape);
+    EXPECT_TRUE(program->ending());
+    EXPECT_EQ(program->exit_code(), 0);
+    EXPECT_FALSE(program->main_window().on_screen());
+    EXPECT_EQ(stored("SoundMode"), "<absent>");
+}
+
+TEST_F(Startup, ClosingTheMainWindowReleasesSoundAndEnds) {
+    start({{"SoundMode", "2"}, {"SplashScreen", "0"}, {"FullscreenMode", "0"}});
+    testing::press_key(&program->main_window(), Qt::Key_5);
+    EXPECT_TRUE(program->main_window().close());
+    EXPECT_TRUE(program->ending());
+    EXPECT_EQ(program->exit_code(), 0);
+    EXPECT_TRUE(program->driver().stopped());
+    EXPECT_FALSE(program->sound().device_open());
+    // Nothing more reaches the device once it is closed.
+    const std::int32_t state = program->device().Game_State;
+    testing::press_key(&program->main_window(), Qt::Key_1);
+    EXPECT_EQ(program->device().Game_State, state);
+}
+
+} // namespace
+} // namespace q50
