@@ -328,13 +328,20 @@ TEST(DeliveredWindowPictures, ResourceFileListsPicturesOfTheWindowSizes) {
     std::stringstream text;
     text << qrc.rdbuf();
     const std::map<std::string, std::pair<int, int>> sizes = {
-        {"menu_backing.png", {256, 512}},        {"splash_background.png", {460, 420}},
-        {"splash_box.png", {460, 160}},          {"splash_play.png", {107, 30}},
-        {"splash_play_disabled.png", {107, 30}}, {"splash_readme.png", {107, 30}},
-        {"about_picture.png", {116, 160}},       {"manual_left_up.png", {16, 14}},
-        {"manual_left_down.png", {16, 14}},      {"manual_right_up.png", {16, 14}},
-        {"manual_right_down.png", {16, 14}},     {"manual_close_up.png", {16, 14}},
-        {"manual_close_down.png", {16, 14}},     {"app_icon.png", {256, 256}},
+        {"game_menu.png", {256, 512}},
+        {"splash_background.png", {460, 420}},
+        {"splash_box.png", {460, 160}},
+        {"splash_play.png", {107, 30}},
+        {"splash_play_disabled.png", {107, 30}},
+        {"splash_readme.png", {107, 30}},
+        {"about.png", {116, 160}},
+        {"manual_left_up.png", {16, 14}},
+        {"manual_left_down.png", {16, 14}},
+        {"manual_right_up.png", {16, 14}},
+        {"manual_right_down.png", {16, 14}},
+        {"manual_close_up.png", {16, 14}},
+        {"manual_close_down.png", {16, 14}},
+        {"app_icon.png", {256, 256}},
     };
     for (const auto& [file, size] : sizes) {
         SCOPED_TRACE(file);
@@ -346,13 +353,39 @@ TEST(DeliveredWindowPictures, ResourceFileListsPicturesOfTheWindowSizes) {
     }
     // The menu backing: an opaque header band, then black at 204 of 255.
     Rgba menu;
-    ASSERT_TRUE(decode_png(dir / "menu_backing.png", menu));
+    ASSERT_TRUE(decode_png(dir / "game_menu.png", menu));
     for (int y : {0, 16, 31}) EXPECT_EQ(menu.alpha(200, y), 255);
     for (int y : {32, 200, 511}) {
         EXPECT_EQ(menu.alpha(10, y), 204);
         const std::size_t p = (std::size_t(y) * menu.width + 10) * 4;
         EXPECT_EQ(menu.px[p] | menu.px[p + 1] | menu.px[p + 2], 0) << "not black";
     }
+}
+
+// The windows ask for their pictures by file name; each one must be in the resource file.
+TEST(DeliveredWindowPictures, EveryPictureTheWindowsAskForIsDelivered) {
+    const fs::path shell = kRoot / "shell";
+    std::ifstream qrc(shell / "pictures" / "pictures.qrc");
+    std::stringstream listed;
+    listed << qrc.rdbuf();
+    int asked = 0;
+    for (const auto& entry : fs::directory_iterator(shell)) {
+        if (entry.path().extension() != ".cpp") continue;
+        std::ifstream in(entry.path());
+        std::stringstream text;
+        text << in.rdbuf();
+        const std::string src = text.str();
+        const std::string open = "QStringLiteral(\"";
+        for (auto at = src.find(open); at != std::string::npos; at = src.find(open, at + 1)) {
+            const auto start = at + open.size(), end = src.find('"', start);
+            const std::string name = src.substr(start, end - start);
+            if (name.size() < 5 || name.substr(name.size() - 4) != ".png") continue;
+            ++asked;
+            EXPECT_NE(listed.str().find("<file>" + name + "</file>"), std::string::npos)
+                << entry.path().filename().string() << " asks for " << name;
+        }
+    }
+    if (asked == 0) GTEST_SKIP() << "no window asks for a picture yet";
 }
 
 } // namespace

@@ -63,7 +63,13 @@ QPainterPath flame_core(double cx, double base, double w, double h, double tilt)
 void flame(QPainter& p, double cx, double base, double w, double h, double tilt = 0,
            bool mirror = false, bool core = true) {
     ink(p, flame_shape(cx, base, w, h, tilt, mirror));
-    if (core && w >= 7) cut_stroke(p, flame_core(cx, base, w, h, tilt), w >= 12 ? 1.2 : 1.0);
+    if (!core) return;
+    if (w >= 12) {
+        cut_stroke(p, flame_core(cx, base, w, h, tilt), 1.1);
+    } else {
+        // Too small for an outline: one bright spot in the root.
+        cut(p, circle(cx, base - w * 0.42, std::max(1.0, w * 0.13)));
+    }
 }
 
 std::string enemy(int n, const char* part) {
@@ -74,7 +80,7 @@ std::string enemy(int n, const char* part) {
 // reach a bomb held high. The tip (the lowest piece) is what catches the bomb.
 void enemy_flame_1(QPainter& p, int n) {
     const Box b = box(enemy(n, "flame_1"));
-    flame(p, b.l + 13.0, b.b() - 1.0, 10.0, 17.0, -42);
+    flame(p, b.l + 13.0, b.b() - 1.2, 10.5, 17.0, -42);
 }
 
 void enemy_flame_2(QPainter& p, int n) {

@@ -255,11 +255,11 @@ void right_standing(QPainter& p) { // waiting, hands up and ready
     // Legs down to the platform deck.
     ink_line(p, QPointF(cx - 3.0, b.t + 22.0), QPointF(cx - 4.0, b.b() - 0.5), 3.6);
     ink_line(p, QPointF(cx + 3.0, b.t + 22.0), QPointF(cx + 4.0, b.b() - 0.5), 3.6);
-    // Arms bent up beside the head.
-    ink_line(p, QPointF(cx - 5.0, b.t + 15.5), QPointF(b.l + 2.0, b.t + 11.0), 3.2);
-    ink_line(p, QPointF(b.l + 2.0, b.t + 11.0), QPointF(b.l + 2.0, b.t + 3.5), 3.0);
-    ink_line(p, QPointF(cx + 5.0, b.t + 15.5), QPointF(b.r() - 2.0, b.t + 11.0), 3.2);
-    ink_line(p, QPointF(b.r() - 2.0, b.t + 11.0), QPointF(b.r() - 2.0, b.t + 3.5), 3.0);
+    // Arms bent up beside the head, hands where the lifted bomb's arms join them.
+    ink_line(p, QPointF(cx - 5.0, b.t + 15.5), QPointF(b.l + 1.8, b.t + 10.5), 3.2);
+    ink_line(p, QPointF(b.l + 1.8, b.t + 10.5), QPointF(b.l + 6.5, b.t + 2.8), 3.0);
+    ink_line(p, QPointF(cx + 5.0, b.t + 15.5), QPointF(b.r() - 1.8, b.t + 10.5), 3.2);
+    ink_line(p, QPointF(b.r() - 1.8, b.t + 10.5), QPointF(b.r() - 3.0, b.t + 2.8), 3.0);
 }
 
 void right_reaching(QPainter& p) { // bent forward, both hands out for the bomb
@@ -289,8 +289,9 @@ void right_lifting(QPainter& p) { // the bomb taken, held high
     bomb(p, b.l + 7.8, b.t + 9.0, 7.0, 1, -1.2);
     ink(p, ellipse(b.l + 2.6, b.t + 17.5, 2.6, 2.4));
     ink(p, ellipse(b.l + 13.2, b.t + 17.5, 2.6, 2.4));
-    ink_line(p, QPointF(b.l + 2.6, b.t + 18.5), QPointF(b.l + 2.0 - 6.0 + 6.0, b.b() - 0.5), 3.0);
-    ink_line(p, QPointF(b.l + 13.2, b.t + 18.5), QPointF(b.r() - 2.8, b.b() - 0.5), 3.0);
+    // Down to the hands of the standing pose.
+    ink_line(p, QPointF(b.l + 2.6, b.t + 18.5), QPointF(b.l + 0.6 + 1.5, b.b() - 0.8), 3.0);
+    ink_line(p, QPointF(b.l + 13.2, b.t + 18.5), QPointF(b.l + 10.2, b.b() - 0.8), 3.0);
 }
 
 void right_throwing(QPainter& p) { // the arm that sends the bomb off to the enemies
