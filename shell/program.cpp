@@ -65,7 +65,8 @@ void Program::start() {
 }
 
 void Program::FormCreate() {
-    QGuiApplication::setApplicationDisplayName(QString::fromLatin1(kProductTitle));
+    // The window has no title bar; its title is what the window system shows for the program.
+    main_window_->setWindowTitle(QString::fromLatin1(kProductTitle));
     main_window_->move_off_screen();
     // The segment tables were built with the board.
     form_create_before_skin(device_);

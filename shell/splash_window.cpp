@@ -132,11 +132,9 @@ TSplashForm::TSplashForm(SettingsStore& store, SplashHost& host, QWidget* parent
     chb_splashscreen = new QCheckBox(QStringLiteral("Display this splash screen at startup"), this);
     chb_splashscreen->setGeometry(12, 391, 444, 17);
     chb_splashscreen->setChecked(true);
-    chb_splashscreen->setAutoFillBackground(true);
-    QPalette cp = chb_splashscreen->palette();
-    cp.setColor(QPalette::Window, kDarkBlue);
-    cp.setColor(QPalette::WindowText, Qt::white);
-    chb_splashscreen->setPalette(cp);
+    // A style sheet, since not every widget style paints a check box's own background.
+    chb_splashscreen->setStyleSheet(
+        QStringLiteral("QCheckBox { background-color: %1; color: white; }").arg(kDarkBlue.name()));
 
     // The window sees every key before its controls.
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
