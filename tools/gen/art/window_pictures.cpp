@@ -175,7 +175,7 @@ QImage box_picture(const ArtBook& book) {
     print_text(c.p, QRectF(front.left(), front.bottom() - 36, front.width(), 12), "BOMB RELAY",
                sans(8.5, true), kGold);
     print_text(c.p, QRectF(front.left(), front.bottom() - 24, front.width(), 12),
-               "liquid crystal game & clock", sans(7.5), kGoldLight);
+               "two games \u00b7 clock", sans(8), kGoldLight);
     // The device itself beside the box, open and with every segment lit.
     c.p.drawImage(QRectF(300, 6, 96, 148.4), lit);
     c.p.fillPath(burst(112, 40, 16, 6, 8), QColor(214, 168, 70, 200));
