@@ -111,7 +111,7 @@ void GameMenu::remove_rows() {
 }
 
 Picture game_menu_backing_picture() {
-    return picture_from_qimage(window_picture(QStringLiteral("game_menu.png")).toImage());
+    return picture_from_qimage(window_picture(QStringLiteral("menu_backing.png")).toImage());
 }
 
 } // namespace q50

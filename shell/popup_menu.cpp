@@ -74,17 +74,19 @@ void PopupMenu::popup_at(const QPoint& global) {
     menu_->popup(global);
 }
 
-bool PopupMenu::handle_shortcut(int qt_key, Qt::KeyboardModifiers modifiers) {
+int PopupMenu::shortcut_item(int qt_key, Qt::KeyboardModifiers modifiers) const {
     // A shortcut is its key alone: Ctrl (the default bomb key) held with Esc does not exit.
     if (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return false;
-    for (int i = 1; i <= kItemCount; ++i) {
-        if (item(i).shortcut && item(i).shortcut == qt_key) {
-            run(i);
-            return true;
-        }
-    }
-    return false;
+        return 0;
+    for (int i = 1; i <= kItemCount; ++i)
+        if (item(i).shortcut && item(i).shortcut == qt_key) return i;
+    return 0;
+}
+
+bool PopupMenu::handle_shortcut(int qt_key, Qt::KeyboardModifiers modifiers) {
+    const int i = shortcut_item(qt_key, modifiers);
+    if (i) run(i);
+    return i != 0;
 }
 
 void PopupMenu::set_check(int i, bool on) {

@@ -51,6 +51,11 @@ class PopupMenu : public QObject {
     void popup_at(const QPoint& global);
     // The shortcut keys, ahead of the game keys: true when the key was one of them.
     bool handle_shortcut(int qt_key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // The item whose shortcut this is, 0 for none.
+    int shortcut_item(int qt_key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
+    bool is_shortcut(int qt_key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const {
+        return shortcut_item(qt_key, modifiers) != 0;
+    }
 
     // Check marks set from outside: from the stored settings at start-up, from the splash
     // window's play action.

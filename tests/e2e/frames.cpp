@@ -58,6 +58,9 @@ struct Rig {
         env.screen_height = h;
         if (Load_Skin(dev.board, window, env, messages).status != SkinLoadStatus::Complete)
             return false;
+        // The menu button's backing: the one picture the window has built in.
+        if (PictureLoad l = load_picture_file(Q50_SOURCE_DIR "/shell/pictures/menu_backing.png"))
+            dev.board.set_picture(dev.board.get("btn_game_menu_background"), l.picture);
         form_create_after_skin(dev, keys);
         dev.Game_State = 0;
         dev.Gam_Set_Mode();
