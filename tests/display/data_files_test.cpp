@@ -328,13 +328,13 @@ TEST(DeliveredWindowPictures, ResourceFileListsPicturesOfTheWindowSizes) {
     std::stringstream text;
     text << qrc.rdbuf();
     const std::map<std::string, std::pair<int, int>> sizes = {
-        {"game_menu.png", {256, 512}},
+        {"menu_backing.png", {256, 512}},
         {"splash_background.png", {460, 420}},
         {"splash_box.png", {460, 160}},
         {"splash_play.png", {107, 30}},
         {"splash_play_disabled.png", {107, 30}},
         {"splash_readme.png", {107, 30}},
-        {"about.png", {116, 160}},
+        {"about_picture.png", {116, 160}},
         {"manual_left_up.png", {16, 14}},
         {"manual_left_down.png", {16, 14}},
         {"manual_right_up.png", {16, 14}},
@@ -353,7 +353,7 @@ TEST(DeliveredWindowPictures, ResourceFileListsPicturesOfTheWindowSizes) {
     }
     // The menu backing: an opaque header band, then black at 204 of 255.
     Rgba menu;
-    ASSERT_TRUE(decode_png(dir / "game_menu.png", menu));
+    ASSERT_TRUE(decode_png(dir / "menu_backing.png", menu));
     for (int y : {0, 16, 31}) EXPECT_EQ(menu.alpha(200, y), 255);
     for (int y : {32, 200, 511}) {
         EXPECT_EQ(menu.alpha(10, y), 204);

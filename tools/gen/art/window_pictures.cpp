@@ -250,13 +250,13 @@ void write_window_pictures(const ArtBook& book, const fs::path& folder) {
         QImage image;
     };
     std::vector<Out> outs = {
-        {"game_menu.png", menu_backing()},
+        {"menu_backing.png", menu_backing()},
         {"splash_background.png", splash_background()},
         {"splash_box.png", box_picture(book)},
         {"splash_play.png", play_button(true)},
         {"splash_play_disabled.png", play_button(false)},
         {"splash_readme.png", readme_button()},
-        {"about.png", about_picture()},
+        {"about_picture.png", about_picture()},
         {"manual_left_up.png", manual_button(0, false)},
         {"manual_left_down.png", manual_button(0, true)},
         {"manual_right_up.png", manual_button(1, false)},
