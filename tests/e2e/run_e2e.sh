@@ -20,15 +20,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A free display: no lock file and no socket.
-display=
-for n in $(seq 90 140); do
-  if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then display=:$n; break; fi
-done
-[ -n "$display" ] || { echo "e2e: no free display"; exit 1; }
-Xvfb "$display" -screen 0 ${size}x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb "$size" "$out" || exit 1
 
 # Polls a command every 0.1 s for at most $1 seconds.
 wait_for() {

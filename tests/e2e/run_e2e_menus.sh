@@ -21,14 +21,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=
-for n in $(seq 141 190); do
-  if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then display=:$n; break; fi
-done
-[ -n "$display" ] || { echo "e2e: no free display"; exit 1; }
-Xvfb "$display" -screen 0 ${width}x${height}x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb "${width}x${height}" "$out" || exit 1
 
 # Polls a command every 0.1 s for at most $1 seconds.
 wait_for() {

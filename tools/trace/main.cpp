@@ -12,10 +12,31 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: quendrix-trace < SCRIPT\n"
+    "usage: quendrix-trace [--skin DIR] [--fullscreen] [--screen WxH] < SCRIPT\n"
     "Plays the script against the device in virtual time and prints one event a line.\n"
     "Exit status: 0 done, 1 the run stopped with an error, 2 the script or the command line\n"
-    "is wrong (nothing is run).\n";
+    "is wrong (nothing is run).\n"
+    "  --skin DIR     load the skin whose Config.ini is in DIR (pictures resolved from DIR)\n"
+    "  --fullscreen   start in fullscreen presentation (the default is windowed)\n"
+    "  --screen WxH   the screen size the skin loader sees (default 1024x768)\n";
+
+bool parse_screen(const std::string& text, int& w, int& h) {
+    const auto x = text.find('x');
+    if (x == std::string::npos || x == 0 || x + 1 >= text.size()) return false;
+    try {
+        std::size_t used = 0;
+        const int width = std::stoi(text.substr(0, x), &used);
+        if (used != x) return false;
+        const int height = std::stoi(text.substr(x + 1), &used);
+        if (used != text.size() - x - 1) return false;
+        if (width < 1 || height < 1 || width > 16384 || height > 16384) return false;
+        w = width;
+        h = height;
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
 
 } // namespace
 
@@ -27,6 +48,20 @@ int main(int argc, char** argv) {
         if (arg == "-h" || arg == "--help") {
             std::cout << kUsage;
             return 0;
+        }
+        if (arg == "--fullscreen") {
+            options.fullscreen = true;
+            continue;
+        }
+        if ((arg == "--skin" || arg == "--screen") && i + 1 < argc) {
+            const std::string value = argv[++i];
+            if (arg == "--skin") {
+                options.skin_dir = value;
+                continue;
+            }
+            if (parse_screen(value, options.screen_width, options.screen_height)) continue;
+            std::cerr << "quendrix-trace: bad screen size '" << value << "' (use WxH)\n";
+            return 2;
         }
         std::cerr << "quendrix-trace: unknown option '" << arg << "'\n" << kUsage;
         return 2;

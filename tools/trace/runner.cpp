@@ -1,5 +1,8 @@
 #include "tools/trace/runner.h"
 
+#include "display/painter.h"
+#include "display/png_writer.h"
+#include "display/skin_loader.h"
 #include "game/device.h"
 #include "input/dispatch.h"
 #include "shell/core/form_create.h"
@@ -107,7 +110,17 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
 
     // The main window's creation, then the splash window's Play.
     form_create_before_skin(d);
-    if (options.load_skin) options.load_skin(d, printer);
+    d.Fullscreen_Mode = options.fullscreen;
+    WindowModel window;
+    if (options.load_skin) {
+        options.load_skin(d, printer);
+    } else if (!options.skin_dir.empty()) {
+        const SkinEnvironment env{options.skin_dir, options.skin_dir, d.Fullscreen_Mode,
+                                  options.screen_width, options.screen_height};
+        // A missing Config.ini would end the program after its message; the tool reports
+        // the message and plays on, so that the script's later lines still show something.
+        Load_Skin(d.board, window, env, printer);
+    }
     form_create_after_skin(d, rig.keys);
     rig.random.seed(script.seed.value_or(kDefaultSeed));
     d.Game_State = 0;
@@ -146,6 +159,14 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
             case Command::Dump:
                 printer.dump();
                 break;
+            case Command::Snapshot: {
+                Painter painter;
+                std::string why;
+                if (!write_png(painter.paint(d.board, window), step.name, &why))
+                    return {false, "at " + std::to_string(d.now()) + ": snapshot on line " +
+                                       std::to_string(step.line) + ": " + why};
+                break;
+            }
             case Command::End:
                 return {};
             case Command::KeyDown:

@@ -3,6 +3,7 @@
 #include "game/services.h"
 #include "tools/trace/script.h"
 
+#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -18,6 +19,14 @@ struct RunOptions {
     // those after it. Messages it reports are printed as "T message TEXT". Without it the
     // board keeps its design rectangles and no pictures.
     std::function<void(Device&, MessageSink&)> load_skin;
+    // The folder that holds Config.ini (--skin); pictures are resolved from there as the
+    // current directory. Empty: no skin is loaded, unless load_skin is given.
+    std::filesystem::path skin_dir;
+    // FullscreenMode at start (--fullscreen); the tool otherwise starts windowed.
+    bool fullscreen = false;
+    // The screen the skin loader sees (--screen WxH).
+    int screen_width = 1024;
+    int screen_height = 768;
 };
 
 struct RunResult {

@@ -18,7 +18,7 @@ struct CommandWord {
     bool available;
 };
 
-constexpr std::array<CommandWord, 12> kCommands = {{
+constexpr std::array<CommandWord, 13> kCommands = {{
     {"press", Command::Press, true},
     {"release", Command::Release, true},
     {"keydown", Command::KeyDown, true},
@@ -30,6 +30,7 @@ constexpr std::array<CommandWord, 12> kCommands = {{
     {"hide", Command::Hide, true},
     {"draws", Command::Draws, true},
     {"dump", Command::Dump, true},
+    {"snapshot", Command::Snapshot, true},
     {"end", Command::End, true},
 }};
 
@@ -191,6 +192,11 @@ class Parser {
                     return fail("bad draw '" + std::string(a) + "'");
                 step.values.push_back(*v);
             }
+            break;
+        case Command::Snapshot:
+            // A file name with blanks would be ambiguous in a blank-separated script.
+            if (args.size() != 1) return fail("'snapshot' needs one file name");
+            step.name = std::string(args[0]);
             break;
         case Command::Dump:
         case Command::End:

@@ -23,6 +23,7 @@ enum class Command {
     Hide,
     Draws,
     Dump,
+    Snapshot,
     End,
 };
 
@@ -32,8 +33,8 @@ struct Step {
     int line = 0;          // in the script, from 1
     std::int64_t time = 0; // absolute device time, ms
     Command command = Command::Dump;
-    Button button = Button::Open;     // Press, Release
-    std::string name;                 // Set (variable), Show/Hide (segment), Mouse (control)
+    Button button = Button::Open; // Press, Release
+    std::string name; // Set (variable), Show/Hide (segment), Mouse (control), Snapshot (file)
     std::vector<std::int64_t> values; // Set, Draws; KeyDown/KeyUp: the code
 };
 
