@@ -155,7 +155,7 @@ std::int32_t IniFile::read_integer(std::string_view section, std::string_view ke
                                    std::int32_t fallback) const {
     std::string text = read_string(section, key, "");
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        text = "$" + text.substr(2);
+        text.replace(0, 2, "$");
     return strict_integer(text).value_or(fallback);
 }
 
@@ -198,7 +198,10 @@ std::optional<std::int32_t> strict_integer(std::string_view s) {
 }
 
 std::string invalid_integer_message(std::string_view text) {
-    return "'" + std::string(text) + "' is not a valid integer value";
+    std::string out = "'";
+    out += text;
+    out += "' is not a valid integer value";
+    return out;
 }
 
 } // namespace q50

@@ -84,7 +84,9 @@ PictureLoad load_picture_file(const std::filesystem::path& path) {
     const std::string extension = picture_extension(path);
     if (!format_for(extension, result.error)) return result;
 
-    const std::string quoted = "\"" + path.string() + "\"";
+    std::string quoted = "\"";
+    quoted += path.string();
+    quoted += '"';
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         result.error = quoted + " is a directory, not a picture file";

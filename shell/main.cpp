@@ -8,7 +8,6 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QGuiApplication::setApplicationDisplayName(QString());
     QApplication::setApplicationName(QStringLiteral("quendrix50"));
 
     q50::ProgramOptions options;

@@ -1,6 +1,7 @@
 #include "shell/message_box.h"
 
-#include <QApplication>
+#include "shell/splash_window.h"
+
 #include <QMessageBox>
 
 namespace q50 {
@@ -8,7 +9,7 @@ namespace q50 {
 void show_error_box(QWidget* parent, const QString& text) {
     // The main window may still be off screen: a box centred on it would be off screen too.
     if (parent && !parent->isVisible()) parent = nullptr;
-    QMessageBox::critical(parent, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+    QMessageBox::critical(parent, QString::fromLatin1(kProductTitle), text, QMessageBox::Ok);
 }
 
 void MessageBoxSink::error(const std::string& text) {

@@ -3,6 +3,7 @@
 #include "display/skin_loader.h"
 #include "shell/core/file_store.h"
 #include "shell/core/form_create.h"
+#include "shell/side_windows.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -30,6 +31,7 @@ Program::~Program() {
     // Whichever way the loop ended (the menu's Exit, a signal), the sound device is let go.
     FormClose();
     splash_.reset();
+    side_windows_.reset();
     main_window_.reset();
 }
 
@@ -52,6 +54,7 @@ void Program::start() {
     // A failed installation ends here: no further window is made.
     if (ending_) return;
 
+    side_windows_ = std::make_unique<SideWindows>(*this);
     splash_ = std::make_unique<TSplashForm>(*store_, *this);
     splash_->FormCreate();
     if (ending_) return;
@@ -62,7 +65,8 @@ void Program::start() {
 }
 
 void Program::FormCreate() {
-    QGuiApplication::setApplicationDisplayName(QString::fromLatin1(kProductTitle));
+    // The window has no title bar; its title is what the window system shows for the program.
+    main_window_->setWindowTitle(QString::fromLatin1(kProductTitle));
     main_window_->move_off_screen();
     // The segment tables were built with the board.
     form_create_before_skin(device_);
@@ -110,6 +114,7 @@ bool Program::Snd_Init(int mode) {
 
 void Program::set_splash_menu_check(bool on) {
     splash_menu_check_ = on;
+    if (side_windows_) side_windows_->menu().set_splash_check(on);
 }
 
 void Program::centre_main_window() {

@@ -29,6 +29,8 @@ struct ProgramOptions {
     MessagePresenter presenter = show_error_box;
 };
 
+class SideWindows;
+
 class Program : public QObject, public SplashHost {
     Q_OBJECT
   public:
@@ -63,6 +65,9 @@ class Program : public QObject, public SplashHost {
     TForm1& main_window() { return *main_window_; }
     TSplashForm* splash() { return splash_.get(); }
     MessageBoxSink& messages() { return messages_; }
+    const ProgramOptions& options() const { return options_; }
+    // The about window, key dialog, manual and menus (after start()).
+    SideWindows* side_windows() { return side_windows_.get(); }
     // The check mark of "Display splash screen at startup" as Play last set it.
     bool splash_menu_check() const { return splash_menu_check_; }
 
@@ -88,6 +93,7 @@ class Program : public QObject, public SplashHost {
     RealtimeDriver driver_;
     WindowModel window_model_;
     std::unique_ptr<TForm1> main_window_;
+    std::unique_ptr<SideWindows> side_windows_;
     std::unique_ptr<TSplashForm> splash_;
     bool splash_menu_check_ = false;
     bool ending_ = false;

@@ -114,16 +114,17 @@ TSplashForm::TSplashForm(SettingsStore& store, SplashHost& host, QWidget* parent
     cb_sound->setCurrentIndex(-1);
     connect(cb_sound, &QComboBox::currentIndexChanged, this, [this] { cb_soundChange(); });
 
-    btn_play = picture_button(this, QStringLiteral("play.png"), QStringLiteral("Play"), 116, 340);
+    btn_play =
+        picture_button(this, QStringLiteral("splash_play.png"), QStringLiteral("Play"), 116, 340);
     btn_play->setCursor(Qt::PointingHandCursor);
     btn_play->installEventFilter(this);
-    btn_play_disabled =
-        picture_button(this, QStringLiteral("play_disabled.png"), QStringLiteral("Play"), 116, 340);
+    btn_play_disabled = picture_button(this, QStringLiteral("splash_play_disabled.png"),
+                                       QStringLiteral("Play"), 116, 340);
     btn_play_disabled->setCursor(Qt::WhatsThisCursor);
     btn_play_disabled->setToolTip(QStringLiteral("please select sound driver first"));
     btn_play_disabled->setEnabled(false);
     btn_play_disabled->hide();
-    btn_paypal = picture_button(this, QStringLiteral("readme_button.png"),
+    btn_paypal = picture_button(this, QStringLiteral("splash_readme.png"),
                                 QStringLiteral("Read me"), 237, 340);
     btn_paypal->setCursor(Qt::PointingHandCursor);
     btn_paypal->installEventFilter(this);
@@ -131,11 +132,9 @@ TSplashForm::TSplashForm(SettingsStore& store, SplashHost& host, QWidget* parent
     chb_splashscreen = new QCheckBox(QStringLiteral("Display this splash screen at startup"), this);
     chb_splashscreen->setGeometry(12, 391, 444, 17);
     chb_splashscreen->setChecked(true);
-    chb_splashscreen->setAutoFillBackground(true);
-    QPalette cp = chb_splashscreen->palette();
-    cp.setColor(QPalette::Window, kDarkBlue);
-    cp.setColor(QPalette::WindowText, Qt::white);
-    chb_splashscreen->setPalette(cp);
+    // A style sheet, since not every widget style paints a check box's own background.
+    chb_splashscreen->setStyleSheet(
+        QStringLiteral("QCheckBox { background-color: %1; color: white; }").arg(kDarkBlue.name()));
 
     // The window sees every key before its controls.
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);

@@ -91,7 +91,7 @@ TEST_F(Startup, CleanStoreShowsTheSplashWithTheMainWindowOffScreen) {
     EXPECT_TRUE(program->device().board.shown("btn_ctrlr_overlay_left"));
     EXPECT_EQ(program->device().Speed_Table[0], 435);
     EXPECT_EQ(program->device().Speed_Table[19], 180);
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Quendrix50");
+    EXPECT_EQ(program->main_window().windowTitle(), "Quendrix50");
 
     // The first activation brings the splash forward once.
     EXPECT_TRUE(program->Splash_Pending);

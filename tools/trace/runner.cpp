@@ -1,6 +1,7 @@
 #include "tools/trace/runner.h"
 
 #include "game/device.h"
+#include "input/dispatch.h"
 #include "shell/core/form_create.h"
 #include "tools/trace/event_printer.h"
 #include "tools/trace/rig.h"
@@ -112,6 +113,9 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
     d.Game_State = 0;
     d.Gam_Set_Mode();
 
+    DeviceTarget target(d);
+    InputDispatch input(target, rig.keys);
+
     DrawLines draws;
     for (const Step& step : script.steps) {
         try {
@@ -145,11 +149,17 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
             case Command::End:
                 return {};
             case Command::KeyDown:
+                input.key_down(std::uint16_t(step.values[0]));
+                break;
             case Command::KeyUp:
+                input.key_up(std::uint16_t(step.values[0]));
+                break;
             case Command::MouseDown:
+                input.mouse_down(step.name, MouseButton::Left, 0, 0);
+                break;
             case Command::MouseUp:
-                return {false, "line " + std::to_string(step.line) +
-                                   ": the key and mouse dispatch is not available"};
+                input.mouse_up(MouseButton::Left, step.name);
+                break;
             }
         } catch (const DeviceRandom::OutOfRange& e) {
             out.flush();

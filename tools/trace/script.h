@@ -9,9 +9,8 @@
 
 namespace q50::trace {
 
-// Everything a timed line can ask for. Key and mouse commands go through the key dispatch
-// with the current assignments; until that dispatch exists the parser refuses them as
-// unknown (see kCommands in script.cpp).
+// Everything a timed line can ask for. Key and mouse commands go through the input dispatch
+// with the current assignments, as the main window's handlers do.
 enum class Command {
     Press,
     Release,

@@ -8,19 +8,23 @@
 namespace q50gen {
 
 QImage ArtBook::render(std::string_view name) const {
+    const auto& g = geometry(name);
+    return render_area(name, QRect(g.left, g.top, g.width, g.height));
+}
+
+QImage ArtBook::render_area(std::string_view name, const QRect& area) const {
     const auto it = painters_.find(std::string(name));
     if (it == painters_.end()) {
         std::fprintf(stderr, "no painter for %.*s\n", int(name.size()), name.data());
         std::exit(1);
     }
-    const auto& g = geometry(name);
-    QImage image(g.width, g.height, QImage::Format_ARGB32_Premultiplied);
+    QImage image(area.width(), area.height(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.translate(-g.left, -g.top);
+    p.translate(-area.left(), -area.top());
     it->second(p);
     p.end();
     return image.convertToFormat(QImage::Format_ARGB32);

@@ -19,6 +19,9 @@ class ArtBook {
     bool has(std::string_view name) const { return painters_.count(std::string(name)) != 0; }
     // The picture of one segment, straight (non-premultiplied) ARGB.
     QImage render(std::string_view name) const;
+    // What the segment's painter draws inside `area` (device coordinates), also outside the
+    // segment's own rectangle: for checking that a drawing fits its segment.
+    QImage render_area(std::string_view name, const QRect& area) const;
 
   private:
     std::map<std::string, PaintFn> painters_;

@@ -22,10 +22,6 @@ bool load_fonts() {
     const char* files[] = {
         "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
         "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
-        "/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf",
-        "/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Bold.ttf",
-        "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf",
-        "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf",
     };
     bool ok = true;
     for (const char* f : files) {
@@ -40,13 +36,4 @@ bool load_fonts() {
 QFont sans(double pixel_size, bool bold) {
     return make("DejaVu Sans", pixel_size, bold);
 }
-QFont narrow(double pixel_size, bool bold) {
-    return make("Liberation Sans", pixel_size, bold);
-}
-QFont condensed(double pixel_size, bool bold) {
-    QFont f = make("DejaVu Sans", pixel_size, bold);
-    f.setStretch(QFont::SemiCondensed);
-    return f;
-}
-
 } // namespace q50gen

@@ -1,6 +1,6 @@
 #pragma once
-// Fonts come from files of fonts-dejavu-core and fonts-liberation, loaded by path, so the
-// pictures do not depend on how the machine's font matching is set up.
+// Fonts come from files of fonts-dejavu-core, loaded by path, so the pictures do not depend
+// on how the machine's font matching is set up.
 #include <QFont>
 
 namespace q50gen {
@@ -8,8 +8,6 @@ namespace q50gen {
 // Loads the font files; false when one is missing.
 bool load_fonts();
 
-QFont sans(double pixel_size, bool bold = false);      // DejaVu Sans
-QFont narrow(double pixel_size, bool bold = false);    // Liberation Sans (Arial metrics)
-QFont condensed(double pixel_size, bool bold = false); // DejaVu Sans Condensed
+QFont sans(double pixel_size, bool bold = false); // DejaVu Sans
 
 } // namespace q50gen

@@ -63,7 +63,13 @@ QPainterPath flame_core(double cx, double base, double w, double h, double tilt)
 void flame(QPainter& p, double cx, double base, double w, double h, double tilt = 0,
            bool mirror = false, bool core = true) {
     ink(p, flame_shape(cx, base, w, h, tilt, mirror));
-    if (core && w >= 7) cut_stroke(p, flame_core(cx, base, w, h, tilt), w >= 12 ? 1.2 : 1.0);
+    if (!core) return;
+    if (w >= 12) {
+        cut_stroke(p, flame_core(cx, base, w, h, tilt), 1.1);
+    } else {
+        // Too small for an outline: one bright spot in the root.
+        cut(p, circle(cx, base - w * 0.42, std::max(1.0, w * 0.13)));
+    }
 }
 
 std::string enemy(int n, const char* part) {
@@ -74,17 +80,17 @@ std::string enemy(int n, const char* part) {
 // reach a bomb held high. The tip (the lowest piece) is what catches the bomb.
 void enemy_flame_1(QPainter& p, int n) {
     const Box b = box(enemy(n, "flame_1"));
-    flame(p, b.l + 13.0, b.b() - 1.0, 10.0, 17.0, -42);
+    flame(p, b.l + 13.0, b.b() - 1.2, 10.5, 17.0, -42);
 }
 
 void enemy_flame_2(QPainter& p, int n) {
     const Box b = box(enemy(n, "flame_2"));
-    flame(p, b.l + 13.0, b.b() - 0.8, 11.0, 17.0, -58, true);
+    flame(p, b.l + 13.5, b.b() - 1.0, 10.5, 15.5, -58, true);
 }
 
 void enemy_flame_3(QPainter& p, int n) {
     const Box b = box(enemy(n, "flame_3"));
-    flame(p, b.cx() + 1.0, b.b() - 0.8, std::min(12.5, b.w - 1.0), b.h - 0.5, -24);
+    flame(p, b.cx() + 1.0, b.b() - 0.8, std::min(12.0, b.w - 1.5), b.h - 1.5, -22);
 }
 
 void enemy_flame_tip(QPainter& p, int n) {
@@ -94,11 +100,27 @@ void enemy_flame_tip(QPainter& p, int n) {
     cut(p, circle(b.cx() + 0.3, b.b() - 3.4, 1.3));
 }
 
-// The floor flame: five places under the hero, then the way back to the furnace.
+// One tongue of fire standing on (x, base), pointed at the top.
+QPainterPath tongue(double x, double base, double half_width, double height, double lean) {
+    QPainterPath t;
+    t.moveTo(x, base);
+    t.cubicTo(x - half_width * 1.3, base, x - half_width, base - height * 0.5, x + lean,
+              base - height);
+    t.cubicTo(x + half_width * 0.9, base - height * 0.45, x + half_width * 1.3, base, x, base);
+    t.closeSubpath();
+    return t;
+}
+
+// The floor flame: five places under the hero, then the way back to the furnace. Three
+// tongues of a small fire, so that it reads as fire even at its size.
 void floor_flame(QPainter& p, int k) {
     const Box b = box("im_flame_" + std::to_string(k));
-    flame(p, b.cx(), b.b() - 0.3, b.w - 0.4, b.h - 0.3, 0, k % 2 == 0, false);
-    cut(p, circle(b.cx(), b.b() - 2.8, 1.2));
+    const double base = b.b() - 0.3, m = (k % 2) ? 1.0 : -1.0;
+    QPainterPath fire = tongue(b.cx(), base, 3.4, b.h - 0.3, m * 0.6);
+    fire = fire.united(tongue(b.cx() - m * 3.4, base, 2.4, b.h * 0.68, -m * 1.2));
+    fire = fire.united(tongue(b.cx() + m * 3.4, base, 2.4, b.h * 0.8, m * 1.2));
+    ink(p, fire.simplified());
+    cut(p, tongue(b.cx(), base - 0.8, 1.0, b.h * 0.42, 0));
 }
 
 void thin_flame(QPainter& p, int k) {
@@ -155,32 +177,49 @@ void enemy_blast_row(QPainter& p) {
     }
 }
 
-// ... and leave a cloud of smoke over the whole row.
+// A ragged explosion: spikes of uneven length from a fixed sequence, so every run draws the
+// same ragged edge.
+QPainterPath ragged_burst(double cx, double cy, double rx, double ry, int spikes, unsigned seed) {
+    QPainterPath path;
+    unsigned state = seed;
+    for (int i = 0; i < spikes * 2; ++i) {
+        state = state * 1103515245u + 12345u;
+        const double jitter = double((state >> 16) % 1000) / 1000.0;
+        const double a = M_PI * i / spikes;
+        const double k = (i % 2 == 0) ? 0.78 + 0.22 * jitter : 0.42 + 0.12 * jitter;
+        const QPointF pt(cx + std::cos(a) * rx * k, cy + std::sin(a) * ry * k);
+        if (i == 0)
+            path.moveTo(pt);
+        else
+            path.lineTo(pt);
+    }
+    path.closeSubpath();
+    return path;
+}
+
+// ... and then blow up together in one wide blast over the whole row.
 void enemy_blast_cloud(QPainter& p) {
     const Box b = box("im_enemy_boom_2");
-    QPainterPath cloud;
-    const double base = b.b() - 9.0;
-    for (int i = 0; i < 11; ++i) {
-        const double cx = b.l + 14.0 + i * 21.7;
-        const double r = 9.0 + 5.0 * std::abs(std::sin(i * 1.7 + 0.4));
-        cloud.addEllipse(QPointF(cx, base - r * 0.55), r, r * 0.85);
+    const double cy = b.t + b.h / 2.0 + 1.0;
+    QPainterPath blast;
+    // Kept clear of the score digits at the right end of the box.
+    for (int i = 0; i < 5; ++i) {
+        const double cx = b.l + 24.0 + i * 44.0;
+        blast = blast.united(ragged_burst(cx, cy, 28.0, 21.0, 11, 77u + unsigned(i) * 13u));
     }
-    cloud.addRoundedRect(QRectF(b.l + 6.0, base - 8.0, b.w - 12.0, 10.0), 5, 5);
-    cloud = cloud.simplified();
-    ink(p, cloud);
-    // Curls inside the smoke.
-    for (int i = 0; i < 10; ++i) {
-        const double cx = b.l + 24.0 + i * 22.0;
-        QPainterPath curl;
-        curl.arcMoveTo(QRectF(cx - 6, base - 16, 12, 12), 200);
-        curl.arcTo(QRectF(cx - 6, base - 16, 12, 12), 200, 230);
-        cut_stroke(p, curl, 1.2);
+    ink(p, blast.simplified());
+    for (int i = 0; i < 5; ++i) {
+        const double cx = b.l + 24.0 + i * 44.0;
+        cut(p, ragged_burst(cx, cy, 15.0, 10.5, 9, 901u + unsigned(i) * 7u));
+        ink(p, ragged_burst(cx, cy, 7.5, 5.5, 7, 433u + unsigned(i) * 5u));
     }
-    // Debris thrown up.
-    for (int i = 0; i < 12; ++i) {
-        const double x = b.l + 10.0 + i * 20.3;
-        const double y = b.t + 2.0 + (i % 3) * 2.2;
-        ink(p, rounded(x, y, 3.2, 2.4, 0.8));
+    // Pieces flying off at the ends.
+    for (int i = 0; i < 4; ++i) {
+        QTransform turn;
+        turn.translate(i < 2 ? b.l + 3.0 + i * 3.0 : b.r() - 26.0 - (i - 2) * 3.0,
+                       b.t + 6.0 + (i % 2) * 26.0);
+        turn.rotate(i * 41.0);
+        ink(p, turn.map(rounded(-1.8, -1.2, 3.6, 2.4, 0.6)));
     }
 }
 

@@ -51,7 +51,7 @@ void hero_body(QPainter& p, int pos) {
     hero_head(p, f.ax - 7.5, f.sy - 10.0);
     // Torso with a belt, and the shoulder the arms hang from.
     ink(p, rounded(f.ax - 13.0, f.sy - 3.5, 13.2, 15.0, 3.5));
-    ink(p, circle(f.ax - 1.0, f.sy, 3.4));
+    ink(p, circle(f.ax + 0.2, f.sy, 3.6));
     cut_line(p, QPointF(f.ax - 12.5, f.sy + 8.2), QPointF(f.ax - 0.5, f.sy + 8.2), 1.1);
     cut_line(p, QPointF(f.ax - 4.2, f.sy - 2.0), QPointF(f.ax - 4.2, f.sy + 3.5), 0.9);
     // Legs: a long stride at odd places, a short one at even places, so that walking shows.
@@ -72,10 +72,10 @@ void hero_high(QPainter& p, int pos, bool with_bomb) {
     const HeroFrame f = hero_frame(pos);
     const Box up = box(pelko(pos, "up"));
     const QPointF hand(f.ax + 6.8, up.t + 14.5);
-    ink_line(p, QPointF(f.ax + 0.2, up.b()), hand, 4.6);
-    ink_line(p, QPointF(f.ax + 0.2, up.b()), QPointF(f.ax + 0.5, up.b() + 2), 4.6);
+    // The arm starts at the segment's edge; the shoulder in the body covers the joint.
+    ink_line(p, QPointF(f.ax + 2.3, up.b() - 1.0), hand, 4.6);
     ink(p, ellipse(hand.x() + 0.5, hand.y() - 0.3, 3.2, 2.6));
-    cut_line(p, QPointF(f.ax + 1.5, up.b() - 4), QPointF(hand.x() - 1.5, hand.y() + 3.5), 0.8);
+    cut_line(p, QPointF(f.ax + 2.6, up.b() - 4), QPointF(hand.x() - 1.5, hand.y() + 3.5), 0.8);
     if (with_bomb) bomb(p, f.ax + 9.0, up.t + 7.0, 6.3, 1, -0.35);
 }
 
@@ -84,8 +84,7 @@ void hero_low(QPainter& p, int pos) {
     const HeroFrame f = hero_frame(pos);
     const Box down = box(pelko(pos, "down"));
     const QPointF hand(f.ax + 6.0, down.t + 10.5);
-    ink_line(p, QPointF(f.ax + 0.2, down.t), hand, 4.6);
-    ink_line(p, QPointF(f.ax + 0.2, down.t - 2), QPointF(f.ax + 0.2, down.t), 4.6);
+    ink_line(p, QPointF(f.ax + 2.3, down.t + 1.0), hand, 4.6);
     ink(p, ellipse(hand.x() + 0.6, hand.y() + 0.4, 3.2, 2.6));
     cut_line(p, QPointF(f.ax + 1.6, down.t + 3.0), QPointF(hand.x() - 1.0, hand.y() - 2.5), 0.8);
     bomb(p, f.ax + 9.5, down.b() - 6.8, 6.1, 1, -0.6);
@@ -169,10 +168,13 @@ void fort(QPainter& p) {
     cut(p, door);
 }
 
-// The left partner in the fort's window, facing right.
+// The left partner in the fort's window, facing right. His shoulder sits where the pieces of
+// his arm (raised with a bomb, or stretched out after the drop) begin.
+const QPointF kLeftShoulder(110.5, 191.0);
+
 void left_partner(QPainter& p) {
     const Box b = box("im_partner_left_1");
-    const double cx = b.l + 15.5, cy = b.t + 8.0;
+    const double cx = b.l + 15.0, cy = b.t + 7.5;
     ink(p, circle(cx, cy, 5.4));
     // Round helmet with a rim.
     QPainterPath helmet;
@@ -183,17 +185,15 @@ void left_partner(QPainter& p) {
     cut_line(p, QPointF(cx - 6.5, cy - 1.8), QPointF(cx + 5.8, cy - 1.8), 1.0);
     cut(p, circle(cx + 2.6, cy + 1.0, 0.9));
     ink(p, rounded(cx - 6.5, cy + 6.2, 13.0, 10.0, 3.0)); // chest, cut off by the sill
-    ink(p, circle(cx + 7.2, cy + 8.6, 3.2));              // shoulder
-    cut_line(p, QPointF(cx - 6.5, b.b() - 0.8), QPointF(cx + 10.5, b.b() - 0.8), 1.2);
+    ink_line(p, QPointF(cx + 5.0, cy + 8.5), kLeftShoulder, 4.2);
+    ink(p, circle(kLeftShoulder.x(), kLeftShoulder.y(), 2.6));
+    cut_line(p, QPointF(cx - 6.5, b.b() - 0.8), QPointF(cx + 6.5, b.b() - 0.8), 1.2);
 }
 
 void left_partner_lifting(QPainter& p) { // holding the new bomb up
     const Box a = box("im_partner_left_2");
-    const Box b = box("im_partner_left_1");
-    const QPointF shoulder(b.l + 22.7, b.t + 16.6);
     const QPointF hand(a.l + 11.0, a.t + 12.5);
-    ink_line(p, QPointF(a.l + 1.0, a.b() - 1.0), hand, 4.2);
-    (void)shoulder;
+    ink_line(p, QPointF(a.l + 1.8, a.b() - 1.6), hand, 4.0);
     ink(p, ellipse(hand.x() + 0.5, hand.y(), 3.0, 2.5));
     bomb(p, a.l + 15.0, a.t + 6.5, 6.0, 1, -0.4);
 }
@@ -201,7 +201,7 @@ void left_partner_lifting(QPainter& p) { // holding the new bomb up
 void left_partner_dropping(QPainter& p) { // arm stretched out after letting go
     const Box a = box("im_partner_left_3");
     const QPointF hand(a.r() - 4.0, a.b() - 5.0);
-    ink_line(p, QPointF(a.l + 2.5, a.t + 3.5), hand, 4.2);
+    ink_line(p, QPointF(kLeftShoulder.x() + 0.5, a.t + 2.0), hand, 4.0);
     // Open fingers.
     ink_line(p, hand, QPointF(hand.x() + 3.0, hand.y() + 0.5), 1.6);
     ink_line(p, hand, QPointF(hand.x() + 2.2, hand.y() + 3.0), 1.6);
@@ -255,11 +255,11 @@ void right_standing(QPainter& p) { // waiting, hands up and ready
     // Legs down to the platform deck.
     ink_line(p, QPointF(cx - 3.0, b.t + 22.0), QPointF(cx - 4.0, b.b() - 0.5), 3.6);
     ink_line(p, QPointF(cx + 3.0, b.t + 22.0), QPointF(cx + 4.0, b.b() - 0.5), 3.6);
-    // Arms bent up beside the head.
-    ink_line(p, QPointF(cx - 5.0, b.t + 15.5), QPointF(b.l + 2.0, b.t + 11.0), 3.2);
-    ink_line(p, QPointF(b.l + 2.0, b.t + 11.0), QPointF(b.l + 2.0, b.t + 3.5), 3.0);
-    ink_line(p, QPointF(cx + 5.0, b.t + 15.5), QPointF(b.r() - 2.0, b.t + 11.0), 3.2);
-    ink_line(p, QPointF(b.r() - 2.0, b.t + 11.0), QPointF(b.r() - 2.0, b.t + 3.5), 3.0);
+    // Arms bent up beside the head, hands where the lifted bomb's arms join them.
+    ink_line(p, QPointF(cx - 5.0, b.t + 15.5), QPointF(b.l + 1.8, b.t + 10.5), 3.2);
+    ink_line(p, QPointF(b.l + 1.8, b.t + 10.5), QPointF(b.l + 6.5, b.t + 2.8), 3.0);
+    ink_line(p, QPointF(cx + 5.0, b.t + 15.5), QPointF(b.r() - 1.8, b.t + 10.5), 3.2);
+    ink_line(p, QPointF(b.r() - 1.8, b.t + 10.5), QPointF(b.r() - 3.0, b.t + 2.8), 3.0);
 }
 
 void right_reaching(QPainter& p) { // bent forward, both hands out for the bomb
@@ -289,8 +289,9 @@ void right_lifting(QPainter& p) { // the bomb taken, held high
     bomb(p, b.l + 7.8, b.t + 9.0, 7.0, 1, -1.2);
     ink(p, ellipse(b.l + 2.6, b.t + 17.5, 2.6, 2.4));
     ink(p, ellipse(b.l + 13.2, b.t + 17.5, 2.6, 2.4));
-    ink_line(p, QPointF(b.l + 2.6, b.t + 18.5), QPointF(b.l + 2.0 - 6.0 + 6.0, b.b() - 0.5), 3.0);
-    ink_line(p, QPointF(b.l + 13.2, b.t + 18.5), QPointF(b.r() - 2.8, b.b() - 0.5), 3.0);
+    // Down to the hands of the standing pose.
+    ink_line(p, QPointF(b.l + 2.6, b.t + 18.5), QPointF(b.l + 0.6 + 1.5, b.b() - 0.8), 3.0);
+    ink_line(p, QPointF(b.l + 13.2, b.t + 18.5), QPointF(b.l + 10.2, b.b() - 0.8), 3.0);
 }
 
 void right_throwing(QPainter& p) { // the arm that sends the bomb off to the enemies

@@ -1,7 +1,8 @@
 // Paints every delivered picture and writes the skin file:
 //   q50-gen-art REPO_ROOT [--preview FOLDER]
 // REPO_ROOT/data receives Config.ini, Graphics/Skin, Graphics/Backdrop and Graphics/Manual;
-// REPO_ROOT/shell/pictures the pictures built into the windows. --preview also writes
+// REPO_ROOT/shell/pictures the pictures built into the windows, REPO_ROOT/packaging the
+// program icon. --preview also writes
 // composites of the whole device for checking the artwork by eye.
 #include "art_book.h"
 #include "composite.h"
@@ -29,6 +30,11 @@ int main(int argc, char** argv) {
     q50gen::write_config(root / "data" / "Config.ini");
     q50gen::write_backdrop(root / "data" / "Graphics" / "Backdrop");
     q50gen::write_window_pictures(book, root / "shell" / "pictures");
+    // The icon the desktop entry installs.
+    std::filesystem::create_directories(root / "packaging");
+    std::filesystem::copy_file(root / "shell" / "pictures" / "app_icon.png",
+                               root / "packaging" / "quendrix50.png",
+                               std::filesystem::copy_options::overwrite_existing);
     q50gen::write_manual(book, root / "tools" / "gen" / "art" / "manual.txt",
                          root / "data" / "Graphics" / "Manual");
     if (argc == 4) q50gen::write_previews(book, argv[3]);

@@ -2,6 +2,7 @@
 #include "composite.h"
 #include "fonts.h"
 #include "image_files.h"
+#include "manual_text.h"
 #include "outputs.h"
 #include "shell_look.h"
 
@@ -24,16 +25,8 @@ namespace {
 
 constexpr int kWidth = 545, kHeight = 365, kPages = 16;
 
-struct Block {
-    enum Kind { Paragraph, Heading, Item } kind;
-    QString text;
-};
-
-struct Page {
-    QString title;
-    std::string picture;
-    std::vector<Block> blocks;
-};
+using Block = ManualBlock;
+using Page = ManualPage;
 
 [[noreturn]] void fail(const std::string& what) {
     std::fprintf(stderr, "manual: %s\n", what.c_str());
@@ -43,43 +36,11 @@ struct Page {
 std::vector<Page> read_pages(const fs::path& source) {
     std::ifstream in(source);
     if (!in) fail("cannot read " + source.string());
-    std::vector<Page> pages;
-    std::string line;
-    bool open_paragraph = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line[0] == '#') continue;
-        if (line.rfind("= ", 0) == 0) {
-            pages.push_back({QString::fromStdString(line.substr(2)), {}, {}});
-            open_paragraph = false;
-            continue;
-        }
-        if (pages.empty()) {
-            if (!line.empty()) fail("text before the first page: " + line);
-            continue;
-        }
-        Page& page = pages.back();
-        if (line.empty()) {
-            open_paragraph = false;
-        } else if (line.rfind("@picture ", 0) == 0) {
-            page.picture = line.substr(9);
-        } else if (line.rfind("! ", 0) == 0) {
-            page.blocks.push_back({Block::Heading, QString::fromStdString(line.substr(2))});
-            open_paragraph = false;
-        } else if (line.rfind("- ", 0) == 0) {
-            page.blocks.push_back({Block::Item, QString::fromStdString(line.substr(2))});
-            open_paragraph = false;
-        } else if (open_paragraph) {
-            page.blocks.back().text += " " + QString::fromStdString(line);
-        } else {
-            page.blocks.push_back({Block::Paragraph, QString::fromStdString(line)});
-            open_paragraph = true;
-        }
+    try {
+        return parse_manual(in, kPages);
+    } catch (const std::exception& e) {
+        fail(e.what());
     }
-    if (int(pages.size()) != kPages)
-        fail("expected " + std::to_string(kPages) + " pages, found " +
-             std::to_string(pages.size()));
-    return pages;
 }
 
 // Illustrations: the device itself or a part of its display, from the delivered skin.

@@ -3,6 +3,8 @@
 #include "outputs.h"
 #include "skin_table.h"
 
+#include "display/skin_loader.h"
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -26,7 +28,8 @@ bool is_device_shell(std::string_view name) {
 void write_skin(const ArtBook& book, const fs::path& data) {
     const fs::path dir = data / "Graphics" / "Skin";
     fs::create_directories(dir);
-    for (std::string_view name : kSkinImage) {
+    for (int i = 1; i <= q50::kSkinImageCount; ++i) {
+        const std::string_view name = q50::skin_image_names()[std::size_t(i)];
         if (named_nil(name)) continue;
         QImage image = book.render(name);
         if (is_device_shell(name)) harden_alpha(image);
@@ -49,9 +52,9 @@ void write_config(const fs::path& file) {
     char key[16];
     std::snprintf(key, sizeof key, "$%08x", kKeyColourIni);
     ini << "[VideoMode]\nTranspColor=" << key << "\n\n";
-    for (std::size_t i = 0; i < kSkinImage.size(); ++i) {
-        const auto& g = geometry(kSkinImage[i]);
-        ini << "[Image" << i + 1 << "]\n";
+    for (int i = 1; i <= q50::kSkinImageCount; ++i) {
+        const auto& g = geometry(q50::skin_image_names()[std::size_t(i)]);
+        ini << "[Image" << i << "]\n";
         ini << "Filename="
             << (named_nil(g.name) ? std::string("nil") : std::string(g.name) + ".png") << "\n";
         ini << "Left=" << g.left << "\nTop=" << g.top << "\nWidth=" << g.width
@@ -88,25 +91,57 @@ void write_previews(const ArtBook& book, const fs::path& folder) {
     }
     p.end();
     write_png(sheet.convertToFormat(QImage::Format_ARGB32), (folder / "lcd_x3.png").string());
-    // A moment of play: hero at 3 holding high under a lit flame tip, floor flame at 2.
-    Scene play;
-    play.lit = {"im_game_background", "im_partner_left_fort", "im_partner_left_1",
-                "im_partner_right_1", "im_partner_right_3",   "im_flame_10",
-                "im_flame_9",         "im_flame_2",           "im_pelko_3_body",
-                "im_pelko_3_up",      "im_enemy_3_flame_3",   "im_enemy_3_flame_4",
-                "im_enemy_1_flame_1", "im_enemy_4_flame_2",   "im_enemy_1_bomb",
-                "im_enemy_2_bomb",    "im_panel_game_a"};
-    for (int n = 1; n <= 5; ++n) play.lit.insert("im_enemy_" + std::to_string(n) + "_up");
-    play.digits = {{"im_panel_digit_2", 1}, {"im_panel_digit_3", 4}, {"im_panel_digit_4", 7}};
-    const QImage game = compose(book, play);
-    write_png(game.copy(40, 80, 420, 250).scaled(840, 500), (folder / "play_x2.png").string());
-    Scene low = play;
-    low.lit.erase("im_pelko_3_up");
-    low.lit.erase("im_pelko_3_body");
-    low.lit.insert("im_pelko_2_body");
-    low.lit.insert("im_pelko_2_down");
-    write_png(compose(book, low).copy(40, 80, 420, 250).scaled(840, 500),
-              (folder / "play_low_x2.png").string());
+    // The moments a first-time player has to read, cropped to the display at twice the size.
+    auto play = [] {
+        Scene s;
+        s.lit = {"im_game_background", "im_partner_left_fort", "im_partner_left_1",
+                 "im_partner_right_1", "im_partner_right_3",   "im_flame_10",
+                 "im_flame_9",         "im_panel_game_a"};
+        for (int n = 1; n <= 5; ++n) s.lit.insert("im_enemy_" + std::to_string(n) + "_up");
+        s.digits = {{"im_panel_digit_2", 1}, {"im_panel_digit_3", 4}, {"im_panel_digit_4", 7}};
+        return s;
+    };
+    auto lcd = [&](const Scene& s, const char* file) {
+        write_png(compose(book, s).copy(60, 96, 376, 212).scaled(752, 424),
+                  (folder / file).string());
+    };
+    Scene high = play();
+    high.lit.insert({"im_pelko_3_body", "im_pelko_3_up", "im_enemy_3_flame_3", "im_enemy_3_flame_4",
+                     "im_enemy_1_flame_1", "im_enemy_4_flame_2", "im_flame_4", "im_enemy_1_bomb",
+                     "im_enemy_2_bomb"});
+    lcd(high, "play_high.png");
+    Scene low = play();
+    low.lit.insert({"im_pelko_2_body", "im_pelko_2_down", "im_flame_2", "im_enemy_2_flame_2",
+                    "im_partner_right_2"});
+    low.lit.erase("im_partner_right_3");
+    lcd(low, "play_low.png");
+    Scene miss = play();
+    miss.lit.insert({"im_pelko_0_body", "im_pelko_0_head", "im_pelko_0_up", "im_pelko_0_boom_1",
+                     "im_panel_miss_0", "im_panel_miss_1"});
+    for (int n = 1; n <= 5; ++n) {
+        miss.lit.erase("im_enemy_" + std::to_string(n) + "_up");
+        miss.lit.insert("im_enemy_" + std::to_string(n) + "_down");
+    }
+    lcd(miss, "miss.png");
+    Scene blast = play();
+    blast.lit.insert({"im_enemy_boom_2", "im_pelko_5_body", "im_pelko_5_up"});
+    for (int n = 1; n <= 5; ++n) blast.lit.erase("im_enemy_" + std::to_string(n) + "_up");
+    lcd(blast, "blast.png");
+    Scene clock;
+    clock.lit = {"im_game_background", "im_partner_left_fort", "im_panel_time_colon",
+                 "im_panel_time_pm"};
+    clock.digits = {{"im_panel_digit_1", 1},
+                    {"im_panel_digit_2", 0},
+                    {"im_panel_digit_3", 0},
+                    {"im_panel_digit_4", 8}};
+    lcd(clock, "clock.png");
+    Scene intro = play();
+    intro.lit.insert({"im_partner_left_2", "im_pelko_1_body", "im_pelko_1_left",
+                      "im_partner_right_4", "im_enemy_5_bomb", "im_enemy_4_bomb"});
+    lcd(intro, "partners.png");
+    Scene pressed = everything_lit();
+    pressed.pressed = {"btn_game_a_down", "btn_bomb_down", "btn_move_down_left", "btn_acl_down"};
+    write_png(compose(book, pressed).copy(0, 456, 498, 314), (folder / "pressed.png").string());
 }
 
 } // namespace q50gen

@@ -175,7 +175,7 @@ QImage box_picture(const ArtBook& book) {
     print_text(c.p, QRectF(front.left(), front.bottom() - 36, front.width(), 12), "BOMB RELAY",
                sans(8.5, true), kGold);
     print_text(c.p, QRectF(front.left(), front.bottom() - 24, front.width(), 12),
-               "liquid crystal game & clock", sans(7.5), kGoldLight);
+               "two games \u00b7 clock", sans(8), kGoldLight);
     // The device itself beside the box, open and with every segment lit.
     c.p.drawImage(QRectF(300, 6, 96, 148.4), lit);
     c.p.fillPath(burst(112, 40, 16, 6, 8), QColor(214, 168, 70, 200));
@@ -250,13 +250,13 @@ void write_window_pictures(const ArtBook& book, const fs::path& folder) {
         QImage image;
     };
     std::vector<Out> outs = {
-        {"menu_backing.png", menu_backing()},
+        {"game_menu.png", menu_backing()},
         {"splash_background.png", splash_background()},
         {"splash_box.png", box_picture(book)},
         {"splash_play.png", play_button(true)},
         {"splash_play_disabled.png", play_button(false)},
         {"splash_readme.png", readme_button()},
-        {"about_picture.png", about_picture()},
+        {"about.png", about_picture()},
         {"manual_left_up.png", manual_button(0, false)},
         {"manual_left_down.png", manual_button(0, true)},
         {"manual_right_up.png", manual_button(1, false)},

@@ -1,0 +1,202 @@
+#include "shell/keys_dialog.h"
+
+#include "shell/window_look.h"
+
+#include <QAbstractItemView>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+namespace q50 {
+
+namespace {
+
+constexpr int kListWidth = 120;
+constexpr int kListHeight = 22;
+constexpr int kRowY[8] = {0, 29, 61, 93, 125, 29, 61, 93};
+constexpr int kFontPixels = 13;
+
+QLabel* make_label(QWidget* parent, const QString& text, bool underline) {
+    auto* l = new QLabel(text, parent);
+    QFont f = arial(kFontPixels, true);
+    f.setUnderline(underline);
+    l->setFont(f);
+    set_text_colour(l, kWhite);
+    return l;
+}
+
+} // namespace
+
+KeysDialog::KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board,
+                       QWidget* main_window)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), keys_(keys),
+      store_(store), board_(board), main_window_(main_window) {
+    setObjectName(QStringLiteral("TKeysForm"));
+    setWindowTitle(QStringLiteral("Key settings"));
+    setFixedSize(448, 195);
+    set_window_colour(this, kDarkBlue);
+
+    la_main = make_label(this, QStringLiteral("Main operations"), true);
+    la_main->setObjectName(QStringLiteral("la_main"));
+    la_main->move(8, 8);
+    la_main->adjustSize();
+    la_controls = make_label(this, QStringLiteral("Game controls"), true);
+    la_controls->setObjectName(QStringLiteral("la_controls"));
+    la_controls->adjustSize();
+    la_controls->move(440 - la_controls->width(), 8);
+
+    for (int n = 1; n <= kAssignmentCount; ++n) {
+        auto* cb = new QComboBox(this);
+        cb->setObjectName(QStringLiteral("cb_%1").arg(n));
+        cb->setEditable(false);
+        QPalette p = cb->palette();
+        p.setColor(QPalette::Base, Qt::white);
+        p.setColor(QPalette::Button, Qt::white);
+        p.setColor(QPalette::Text, Qt::black);
+        p.setColor(QPalette::ButtonText, Qt::black);
+        cb->setPalette(p);
+        cb->installEventFilter(this);
+        Key_Combo[std::size_t(n)] = cb;
+
+        auto* l = make_label(this,
+                             QString::fromLatin1(kAssignmentLabel[std::size_t(n)].data(),
+                                                 qsizetype(kAssignmentLabel[n].size())),
+                             false);
+        l->setObjectName(QStringLiteral("la_%1").arg(n));
+        l->adjustSize();
+        Key_Label[std::size_t(n)] = l;
+
+        const int y = kRowY[n];
+        const int label_y = y + (kListHeight - l->height()) / 2;
+        if (n <= 4) {
+            cb->setGeometry(8, y, kListWidth, kListHeight);
+            l->move(8 + kListWidth + 8, label_y);
+        } else {
+            cb->setGeometry(320, y, kListWidth, kListHeight);
+            l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            l->move(312 - l->width(), label_y);
+        }
+    }
+
+    // FormCreate: the first list holds the 44 keys, the other six are copies of it.
+    for (int k = 1; k <= kAssignableKeyCount; ++k) {
+        const std::string_view t = assignable_key(k).dialog_text;
+        Key_Combo[1]->addItem(QString::fromLatin1(t.data(), qsizetype(t.size())));
+    }
+    for (int n = 2; n <= kAssignmentCount; ++n)
+        for (int i = 0; i < Key_Combo[1]->count(); ++i)
+            Key_Combo[std::size_t(n)]->addItem(Key_Combo[1]->itemText(i));
+    for (int n = 1; n <= kAssignmentCount; ++n)
+        Key_Combo[std::size_t(n)]->setCurrentIndex(keys_.Key_Binding[std::size_t(n)].Choice - 1);
+
+    btn_accept = new QPushButton(QStringLiteral("- ACCEPT -"), this);
+    btn_accept->setObjectName(QStringLiteral("btn_accept"));
+    btn_accept->setGeometry(183, 162, 82, 25);
+    btn_accept->setCursor(Qt::PointingHandCursor);
+    btn_accept->setAutoDefault(false);
+    btn_accept->installEventFilter(this);
+    connect(btn_accept, &QPushButton::clicked, this, &KeysDialog::btn_acceptClick);
+
+    cbChange();
+    for (int n = 1; n <= kAssignmentCount; ++n)
+        connect(Key_Combo[std::size_t(n)], &QComboBox::currentIndexChanged, this,
+                &KeysDialog::cbChange);
+}
+
+void KeysDialog::open() {
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect g = s->geometry();
+        move(g.left() + (g.width() - width()) / 2, g.top() + (g.height() - height()) / 2);
+    }
+    show();
+    raise();
+    activateWindow();
+    if (main_window_) main_window_->setEnabled(false);
+}
+
+bool KeysDialog::CheckKeys() {
+    bool duplicate = false;
+    for (int n = 1; n <= kAssignmentCount; ++n) set_text_colour(Key_Label[std::size_t(n)], kWhite);
+    for (int j = 1; j <= kAssignmentCount; ++j) {
+        for (int k = 1; k <= kAssignmentCount; ++k) {
+            if (j == k) continue;
+            if (Key_Combo[std::size_t(j)]->currentText() ==
+                Key_Combo[std::size_t(k)]->currentText()) {
+                set_text_colour(Key_Label[std::size_t(j)], kRed);
+                set_text_colour(Key_Label[std::size_t(k)], kRed);
+                duplicate = true;
+            }
+        }
+    }
+    return duplicate;
+}
+
+void KeysDialog::cbChange() {
+    btn_accept->setEnabled(!CheckKeys());
+}
+
+void KeysDialog::btn_acceptClick() {
+    if (!btn_accept->isEnabled()) return;
+    for (int n = 1; n <= kAssignmentCount; ++n) {
+        KeyBindingRecord& rec = keys_.Key_Binding[std::size_t(n)];
+        rec.Choice = Key_Combo[std::size_t(n)]->currentIndex() + 1;
+        store_.write_int("Key" + std::to_string(n), rec.Choice);
+        keys_.AssignWord(n, rec);
+    }
+    keys_.Keys_Build_Hints(board_);
+    if (on_accepted) on_accepted();
+    close_dialog();
+}
+
+void KeysDialog::FormActivate() {
+    Key_Combo[1]->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void KeysDialog::close_dialog() {
+    if (main_window_) main_window_->setEnabled(true);
+    hide();
+}
+
+bool KeysDialog::FormKeyDown(int key) {
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (btn_accept->isEnabled()) btn_acceptClick();
+        return true;
+    case Qt::Key_Escape:
+        close_dialog();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool KeysDialog::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress) {
+        // An open drop-down list keeps its own Enter and Esc (pick, or fold it up).
+        auto* cb = qobject_cast<QComboBox*>(watched);
+        const bool list_open = cb && cb->view() && cb->view()->isVisible();
+        if (!list_open && FormKeyDown(static_cast<QKeyEvent*>(e)->key())) return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void KeysDialog::keyPressEvent(QKeyEvent* e) {
+    if (FormKeyDown(e->key())) return;
+    QWidget::keyPressEvent(e);
+}
+
+void KeysDialog::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+    QWidget::changeEvent(e);
+}
+
+void KeysDialog::hideEvent(QHideEvent* e) {
+    // Closed by the window system, or hidden any other way: the main window must not stay
+    // disabled.
+    if (main_window_) main_window_->setEnabled(true);
+    QWidget::hideEvent(e);
+}
+
+} // namespace q50

@@ -1,0 +1,59 @@
+#pragma once
+// The key dialog: seven lists of the 44 assignable keys, a duplicate check that refuses two
+// actions on one key, and Accept, which stores the keys and renames them in the hints.
+#include "game/board.h"
+#include "input/keys.h"
+#include "shell/core/settings_store.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+#include <array>
+
+namespace q50 {
+
+class KeysDialog : public QWidget { // TKeysForm
+    Q_OBJECT
+  public:
+    // The main window is disabled while the dialog is open and enabled again when it closes,
+    // however it closes.
+    KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board, QWidget* main_window);
+
+    // The menu's "Key settings": centred on the screen, shown, the main window disabled.
+    void open();
+
+    // Key_Label[1..7], Key_Combo[1..7]; entry 0 unused.
+    std::array<QLabel*, 8> Key_Label{};
+    std::array<QComboBox*, 8> Key_Combo{};
+    QLabel* la_main = nullptr;
+    QLabel* la_controls = nullptr;
+    QPushButton* btn_accept = nullptr;
+
+    bool CheckKeys();
+    void cbChange();
+    void btn_acceptClick();
+    void FormActivate();
+
+    // Told after Accept has changed the bindings and hints.
+    std::function<void()> on_accepted;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override; // keyboard preview
+    void keyPressEvent(QKeyEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+
+  private:
+    // Enter and Esc, before the focused list sees them; true when taken.
+    bool FormKeyDown(int key);
+    void close_dialog();
+
+    KeyAssignments& keys_;
+    SettingsStore& store_;
+    Board& board_;
+    QWidget* main_window_;
+};
+
+} // namespace q50

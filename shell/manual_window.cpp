@@ -1,0 +1,309 @@
+#include "shell/manual_window.h"
+
+#include "display/ini_file.h"
+#include "display/picture_file.h"
+#include "display/skin_loader.h"
+#include "display/window_model.h"
+#include "shell/qt_picture.h"
+#include "shell/window_pictures.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
+#include <optional>
+
+namespace q50 {
+
+namespace fs = std::filesystem;
+
+ManualSettings read_manual_settings(const fs::path& executable_dir, const fs::path& current_dir) {
+    std::optional<IniFile> ini;
+    std::error_code ec;
+    const fs::path config = executable_dir / "Config.ini";
+    if (fs::is_regular_file(config, ec)) ini = IniFile::load(config, nullptr);
+    if (!ini) ini = IniFile::parse(""); // every key takes its default
+    ManualSettings s;
+    s.dir =
+        skin_directory(ini->read_string("Manual", "ManualDir", "Graphics\\Manual\\"), current_dir);
+    s.height = ini->read_integer("Manual", "ManualHeight", 365);
+    s.width = ini->read_integer("Manual", "ManualWidth", 545);
+    // A typing error in the file must not ask for an absurd window.
+    s.height = std::clamp(s.height, 0, kMaxClientSide);
+    s.width = std::clamp(s.width, 0, kMaxClientSide);
+    return s;
+}
+
+void ManualButton::mousePressEvent(QMouseEvent* e) {
+    e->accept();
+    if (e->button() == Qt::LeftButton) emit left_pressed();
+}
+
+void ManualButton::mouseReleaseEvent(QMouseEvent* e) {
+    // The release belongs to the button that got the press, wherever the pointer is now.
+    e->accept();
+    if (e->button() == Qt::LeftButton) emit left_released();
+}
+
+namespace {
+
+constexpr int kButtonWidth = 16;
+constexpr int kButtonHeight = 14;
+constexpr int kEdge = 4;
+
+enum class Glyph { Left, Right, Close };
+
+// Stand-ins for the built-in button pictures, for a build without them.
+QPixmap drawn_button(Glyph g, bool pressed) {
+    QPixmap pm(kButtonWidth, kButtonHeight);
+    pm.fill(pressed ? QColor(90, 90, 90) : QColor(200, 200, 200));
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(40, 40, 40));
+    p.drawRect(0, 0, kButtonWidth - 1, kButtonHeight - 1);
+    p.setBrush(pressed ? Qt::white : Qt::black);
+    p.setPen(Qt::NoPen);
+    if (g == Glyph::Left) {
+        const QPointF t[3] = {{4, 7}, {11, 3}, {11, 11}};
+        p.drawPolygon(t, 3);
+    } else if (g == Glyph::Right) {
+        const QPointF t[3] = {{12, 7}, {5, 3}, {5, 11}};
+        p.drawPolygon(t, 3);
+    } else {
+        p.setPen(QPen(pressed ? Qt::white : Qt::black, 2));
+        p.drawLine(QPointF(5, 4), QPointF(11, 10));
+        p.drawLine(QPointF(11, 4), QPointF(5, 10));
+    }
+    return pm;
+}
+
+QPixmap button_picture(const QString& file, Glyph g, bool pressed) {
+    QPixmap pm = window_picture(file);
+    return pm.isNull() ? drawn_button(g, pressed) : pm;
+}
+
+} // namespace
+
+ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName(QStringLiteral("TManualForm"));
+    setWindowTitle(QStringLiteral("Manual"));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    im_page_top = new QLabel(this);
+    im_page_top->setObjectName(QStringLiteral("im_page_top"));
+    im_page_top->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    sh_page_top = new QWidget(this);
+    sh_page_top->setObjectName(QStringLiteral("sh_page_top"));
+    sh_page_top->installEventFilter(this);
+
+    auto make = [this](const char* name, const QString& file, Glyph g, bool pressed,
+                       QLabel* label) {
+        label->setObjectName(QString::fromLatin1(name));
+        label->setPixmap(button_picture(file, g, pressed));
+        label->resize(kButtonWidth, kButtonHeight);
+        return label;
+    };
+    btn_right_down = make("btn_right_down", QStringLiteral("manual_right_down.png"), Glyph::Right,
+                          true, new QLabel(this));
+    btn_right_up =
+        static_cast<ManualButton*>(make("btn_right_up", QStringLiteral("manual_right_up.png"),
+                                        Glyph::Right, false, new ManualButton(this)));
+    btn_left_down = make("btn_left_down", QStringLiteral("manual_left_down.png"), Glyph::Left, true,
+                         new QLabel(this));
+    btn_left_up =
+        static_cast<ManualButton*>(make("btn_left_up", QStringLiteral("manual_left_up.png"),
+                                        Glyph::Left, false, new ManualButton(this)));
+    btn_close_down = make("btn_close_down", QStringLiteral("manual_close_down.png"), Glyph::Close,
+                          true, new QLabel(this));
+    btn_close_up =
+        static_cast<ManualButton*>(make("btn_close_up", QStringLiteral("manual_close_up.png"),
+                                        Glyph::Close, false, new ManualButton(this)));
+    btn_left_down->hide();
+    btn_left_up->hide();
+    connect(btn_left_up, &ManualButton::left_pressed, this, &ManualWindow::Inp_left_down);
+    connect(btn_left_up, &ManualButton::left_released, this, &ManualWindow::Inp_left_up);
+    connect(btn_right_up, &ManualButton::left_pressed, this, &ManualWindow::Inp_right_down);
+    connect(btn_right_up, &ManualButton::left_released, this, &ManualWindow::Inp_right_up);
+    connect(btn_close_up, &ManualButton::left_pressed, this, &ManualWindow::Inp_esc_down);
+    connect(btn_close_up, &ManualButton::left_released, this, &ManualWindow::Inp_esc_up);
+
+    setFixedSize(settings.width, settings.height);
+    place_controls();
+    load_pages(settings, error);
+
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect g = s->geometry();
+        move(g.left() + (g.width() - width()) / 2, g.top() + (g.height() - height()) / 2);
+    }
+}
+
+void ManualWindow::load_pages(const ManualSettings& settings, const ErrorPresenter& error) {
+    for (int n = 1; n <= kPageCount; ++n) {
+        const fs::path file = settings.dir / (std::to_string(n) + ".bmp");
+        std::error_code ec;
+        if (!fs::is_regular_file(file, ec)) {
+            Manual_Page_Image[std::size_t(n)] =
+                QPixmap::fromImage(qimage_from_picture(*placeholder_picture()));
+            continue;
+        }
+        const PictureLoad load = load_picture_file(file);
+        if (!load) {
+            if (error) error(QString::fromStdString(load.error));
+            return;
+        }
+        Manual_Page_Image[std::size_t(n)] = QPixmap::fromImage(qimage_from_picture(*load.picture));
+    }
+}
+
+void ManualWindow::place_controls() {
+    const int w = width();
+    const int h = height();
+    im_page_top->setGeometry(0, 0, w, h);
+    sh_page_top->setGeometry(0, 0, w, h);
+    const QPoint right(w - kEdge - kButtonWidth, h - kEdge - kButtonHeight);
+    const QPoint left(kEdge, h - kEdge - kButtonHeight);
+    const QPoint close(w - kEdge - kButtonWidth, kEdge);
+    btn_right_down->move(right);
+    btn_right_up->move(right);
+    btn_left_down->move(left);
+    btn_left_up->move(left);
+    btn_close_down->move(close);
+    btn_close_up->move(close);
+}
+
+void ManualWindow::resizeEvent(QResizeEvent* e) {
+    place_controls();
+    QWidget::resizeEvent(e);
+}
+
+void ManualWindow::open() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void ManualWindow::showEvent(QShowEvent* e) {
+    Vid_Show_Page();
+    QWidget::showEvent(e);
+}
+
+void ManualWindow::Vid_Show_Page() {
+    im_page_top->setPixmap(Manual_Page_Image[std::size_t(Manual_Page)]);
+    if (Manual_Page == 1) {
+        btn_left_down->hide();
+        btn_left_up->hide();
+    } else if (Manual_Page == kPageCount) {
+        btn_right_down->hide();
+        btn_right_up->hide();
+    } else {
+        for (QLabel* b : {btn_left_down, static_cast<QLabel*>(btn_left_up), btn_right_down,
+                          static_cast<QLabel*>(btn_right_up)})
+            b->show();
+    }
+}
+
+void ManualWindow::Inp_left_down() {
+    btn_left_up->hide();
+}
+
+void ManualWindow::Inp_left_up() {
+    if (Manual_Page <= 1) return; // the button is hidden there; keep the page in range anyway
+    --Manual_Page;
+    Vid_Show_Page();
+}
+
+void ManualWindow::Inp_right_down() {
+    btn_right_up->hide();
+}
+
+void ManualWindow::Inp_right_up() {
+    if (Manual_Page >= kPageCount) return;
+    ++Manual_Page;
+    Vid_Show_Page();
+}
+
+void ManualWindow::Inp_esc_down() {
+    btn_close_up->hide();
+}
+
+void ManualWindow::Inp_esc_up() {
+    btn_close_up->show();
+    hide();
+}
+
+void ManualWindow::keyPressEvent(QKeyEvent* e) {
+    switch (e->key()) {
+    case Qt::Key_Left:
+        if (Manual_Page > 1) Inp_left_down();
+        break;
+    case Qt::Key_Right:
+        if (Manual_Page < kPageCount) Inp_right_down();
+        break;
+    case Qt::Key_Escape:
+        Inp_esc_down();
+        break;
+    default:
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+}
+
+void ManualWindow::keyReleaseEvent(QKeyEvent* e) {
+    // A held key's repeats come as release and press pairs: only the real release turns.
+    if (e->isAutoRepeat()) {
+        e->accept();
+        return;
+    }
+    switch (e->key()) {
+    case Qt::Key_Left:
+        if (Manual_Page > 1) Inp_left_up();
+        break;
+    case Qt::Key_Right:
+        if (Manual_Page < kPageCount) Inp_right_up();
+        break;
+    case Qt::Key_Escape:
+        Inp_esc_up();
+        break;
+    default:
+        QWidget::keyReleaseEvent(e);
+        return;
+    }
+    e->accept();
+}
+
+bool ManualWindow::eventFilter(QObject* watched, QEvent* e) {
+    if (watched != sh_page_top) return QWidget::eventFilter(watched, e);
+    if (e->type() == QEvent::MouseButtonPress) {
+        auto* m = static_cast<QMouseEvent*>(e);
+        if (m->button() != Qt::LeftButton) return true;
+        if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+            // Windows place themselves only through the compositor there.
+            if (QWindow* w = windowHandle()) w->startSystemMove();
+            return true;
+        }
+        Manual_Drag_X = int(m->position().x());
+        Manual_Drag_Y = int(m->position().y());
+        return true;
+    }
+    if (e->type() == QEvent::MouseMove) {
+        auto* m = static_cast<QMouseEvent*>(e);
+        if (!(m->buttons() & Qt::LeftButton)) return true;
+        const int x = int(m->position().x());
+        const int y = int(m->position().y());
+        move(pos().x(), pos().y() + (y - Manual_Drag_Y));
+        move(pos().x() + (x - Manual_Drag_X), pos().y());
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+} // namespace q50

@@ -1,0 +1,91 @@
+#pragma once
+// The manual viewer: sixteen page pictures in a borderless window that stays on top, turned
+// with two arrow buttons or the arrow keys, dragged by the page, closed by a button or Esc.
+#include "display/image.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <QWidget>
+
+#include <array>
+#include <filesystem>
+#include <functional>
+
+namespace q50 {
+
+// The [Manual] section of Config.ini.
+struct ManualSettings {
+    std::filesystem::path dir; // ends in a delimiter
+    int width = 545;
+    int height = 365;
+};
+
+// Reads [Manual] from Config.ini in `executable_dir`; a missing file gives the defaults.
+// A relative ManualDir is resolved against `current_dir`.
+ManualSettings read_manual_settings(const std::filesystem::path& executable_dir,
+                                    const std::filesystem::path& current_dir);
+
+// One of the three buttons: the released picture lies over the pressed one and takes the
+// left mouse button.
+class ManualButton : public QLabel {
+    Q_OBJECT
+  public:
+    using QLabel::QLabel;
+  signals:
+    void left_pressed();
+    void left_released();
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+};
+
+class ManualWindow : public QWidget { // TManualForm
+    Q_OBJECT
+  public:
+    using ErrorPresenter = std::function<void(const QString& text)>;
+    static constexpr int kPageCount = 16;
+
+    // Loads every page at once; a page that cannot be decoded is reported through `error`
+    // and the pages after it are left empty.
+    ManualWindow(const ManualSettings& settings, ErrorPresenter error, QWidget* parent = nullptr);
+
+    // The menu's "View manual": a plain show, at the page last seen.
+    void open();
+
+    int Manual_Page = 1;
+    int Manual_Drag_X = 0;
+    int Manual_Drag_Y = 0;
+    // Manual_Page_Image[1..16]; entry 0 unused. A page not loaded is a null pixmap.
+    std::array<QPixmap, kPageCount + 1> Manual_Page_Image{};
+
+    QLabel* im_page_top = nullptr;
+    QWidget* sh_page_top = nullptr;
+    QLabel* btn_left_down = nullptr;
+    ManualButton* btn_left_up = nullptr;
+    QLabel* btn_right_down = nullptr;
+    ManualButton* btn_right_up = nullptr;
+    QLabel* btn_close_down = nullptr;
+    ManualButton* btn_close_up = nullptr;
+
+    void Vid_Show_Page();
+    void Inp_left_down();
+    void Inp_left_up();
+    void Inp_right_down();
+    void Inp_right_up();
+    void Inp_esc_down();
+    void Inp_esc_up();
+
+  protected:
+    void showEvent(QShowEvent* e) override;                 // FormShow
+    void keyPressEvent(QKeyEvent* e) override;              // FormKeyDown
+    void keyReleaseEvent(QKeyEvent* e) override;            // FormKeyUp
+    void resizeEvent(QResizeEvent* e) override;             // the buttons keep to their edges
+    bool eventFilter(QObject* watched, QEvent* e) override; // the page's mouse
+
+  private:
+    void load_pages(const ManualSettings& settings, const ErrorPresenter& error);
+    void place_controls();
+};
+
+} // namespace q50

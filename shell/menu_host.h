@@ -1,0 +1,30 @@
+#pragma once
+// What the menus need from the main window. The menus own the rules of their commands; the
+// main window supplies the windows, the shell and the screen.
+#include <QString>
+
+namespace q50 {
+
+class MenuHost {
+  public:
+    virtual ~MenuHost() = default;
+    virtual void show_about() = 0;
+    virtual void show_manual() = 0;
+    // Centres the key dialog, shows it (not modal) and disables the main window.
+    virtual void show_key_dialog() = 0;
+    // The shell's "open" of a file name relative to the current directory.
+    virtual void shell_open(const QString& relative_name) = 0;
+    virtual void beep() = 0;
+    // The presentation switch: off screen, the skin loaded again, centred.
+    virtual void move_off_screen() = 0;
+    virtual void load_skin() = 0;
+    virtual void centre_on_screen() = 0;
+    // The state of the splash window's check box (the default of the stored setting).
+    virtual bool splash_box_ticked() = 0;
+    // The board changed outside the game's own events: repaint what changed.
+    virtual void board_changed() = 0;
+    // Ends the message loop.
+    virtual void quit() = 0;
+};
+
+} // namespace q50

@@ -1,0 +1,175 @@
+#include "shell/popup_menu.h"
+
+#include "display/render_ops.h"
+#include "shell/game_menu.h"
+
+#include <QKeySequence>
+
+namespace q50 {
+
+PopupMenu::PopupMenu(QWidget* main_window, Device& device, MenuHost& host)
+    : device_(device), host_(host), menu_(new QMenu(main_window)) {
+    menu_->setObjectName(QStringLiteral("pm_0_menu"));
+    items_ = {{
+        {"", QString(), 0, nullptr},
+        {"pm_1_about", QStringLiteral("About..."), Qt::Key_F1, &PopupMenu::pm_1_aboutClick},
+        {"pm_2_readme", QStringLiteral("View 'Readme.txt'"), Qt::Key_F2,
+         &PopupMenu::pm_2_readmeClick},
+        {"pm_3_whatsnew", QStringLiteral("View 'Whatsnew.txt'"), Qt::Key_F3,
+         &PopupMenu::pm_3_whatsnewClick},
+        {"pm_4_manual", QStringLiteral("View manual"), Qt::Key_F4, &PopupMenu::pm_4_manualClick},
+        {"pm_5_n1", QStringLiteral("-"), 0, nullptr},
+        {"pm_6_config", QStringLiteral("Edit configuration file"), 0, &PopupMenu::pm_6_configClick},
+        {"pm_7_keys", QStringLiteral("Key settings"), 0, &PopupMenu::pm_7_keysClick},
+        {"pm_8_hiscore", QStringLiteral("Reset Hiscores"), 0, &PopupMenu::pm_8_hiscoreClick},
+        {"pm_9_n2", QStringLiteral("-"), 0, nullptr},
+        {"pm_10_fullscreen", QStringLiteral("Display in fullscreen mode"), Qt::Key_F12,
+         &PopupMenu::pm_10_fullscreenClick},
+        {"pm_11_splashscreen", QStringLiteral("Display splash screen at startup"), 0,
+         &PopupMenu::pm_11_splashscreenClick},
+        {"pm_12_controller", QStringLiteral("Display controller overlays"), 0,
+         &PopupMenu::pm_12_controllerClick},
+        {"pm_13_n3", QStringLiteral("-"), 0, nullptr},
+        {"pm_14_exit", QStringLiteral("Exit"), Qt::Key_Escape, &PopupMenu::pm_14_exitClick},
+    }};
+    for (int i = 1; i <= kItemCount; ++i) {
+        MenuItem& it = items_[std::size_t(i)];
+        if (it.separator()) {
+            it.action = menu_->addSeparator();
+        } else {
+            // The shortcut is shown after a tab rather than registered with Qt: the keys are
+            // taken by handle_shortcut whether or not the menu is open, and a registered Esc
+            // would end the program when the user only meant to close the open menu.
+            QString text = it.caption;
+            if (it.shortcut) text += '\t' + QKeySequence(it.shortcut).toString();
+            it.action = menu_->addAction(text);
+            connect(it.action, &QAction::triggered, this, [this, i] { run(i); });
+        }
+        it.action->setObjectName(QString::fromLatin1(it.name));
+    }
+    for (int i : {10, 11, 12}) item(i).action->setCheckable(true);
+    menu_->setDefaultAction(item(1).action);
+    QFont bold = menu_->font();
+    bold.setBold(true);
+    item(1).action->setFont(bold);
+    connect(menu_, &QMenu::aboutToShow, this, &PopupMenu::pm_0_menuPopup);
+
+    set_fullscreen_check(device_.Fullscreen_Mode);
+    set_controller_check(device_.Ctrlr_Overlay);
+    game_menu_ = std::make_unique<GameMenu>(main_window, device_.board, *this);
+    game_menu_->on_board_changed = [this] { host_.board_changed(); };
+}
+
+PopupMenu::~PopupMenu() {
+    game_menu_.reset();
+    delete menu_; // null when the main window has gone first and taken it along
+}
+
+void PopupMenu::run(int i) {
+    const MenuItem& it = item(i);
+    if (it.handler && it.enabled()) (this->*it.handler)();
+}
+
+void PopupMenu::popup_at(const QPoint& global) {
+    menu_->popup(global);
+}
+
+int PopupMenu::shortcut_item(int qt_key, Qt::KeyboardModifiers modifiers) const {
+    // A shortcut is its key alone: Ctrl (the default bomb key) held with Esc does not exit.
+    if (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return 0;
+    for (int i = 1; i <= kItemCount; ++i)
+        if (item(i).shortcut && item(i).shortcut == qt_key) return i;
+    return 0;
+}
+
+bool PopupMenu::handle_shortcut(int qt_key, Qt::KeyboardModifiers modifiers) {
+    const int i = shortcut_item(qt_key, modifiers);
+    if (i) run(i);
+    return i != 0;
+}
+
+void PopupMenu::set_check(int i, bool on) {
+    item(i).checked = on;
+    item(i).action->setChecked(on);
+}
+void PopupMenu::set_fullscreen_check(bool on) {
+    set_check(10, on);
+}
+void PopupMenu::set_splash_check(bool on) {
+    set_check(11, on);
+}
+void PopupMenu::set_controller_check(bool on) {
+    set_check(12, on);
+}
+
+void PopupMenu::pm_0_menuPopup() {
+    set_splash_check(device_.store().read_bool("SplashScreen", host_.splash_box_ticked()));
+    set_controller_check(device_.Ctrlr_Overlay);
+    GameMenu& gm = *game_menu_;
+    if (device_.Fullscreen_Mode && gm.Game_Menu_Open) {
+        gm.Game_Menu_Open = false;
+        gm.Vid_Display_Game_Menu();
+    }
+}
+
+void PopupMenu::pm_1_aboutClick() {
+    host_.show_about();
+}
+void PopupMenu::pm_2_readmeClick() {
+    host_.shell_open(QStringLiteral("Readme.txt"));
+}
+void PopupMenu::pm_3_whatsnewClick() {
+    host_.shell_open(QStringLiteral("Whatsnew.txt"));
+}
+void PopupMenu::pm_4_manualClick() {
+    host_.show_manual();
+}
+void PopupMenu::pm_6_configClick() {
+    host_.shell_open(QStringLiteral("Config.ini"));
+}
+void PopupMenu::pm_7_keysClick() {
+    host_.show_key_dialog();
+}
+
+void PopupMenu::pm_8_hiscoreClick() {
+    // The panel keeps what it shows; the next display of a high score reads 000.
+    device_.Hi_Score_A = 0;
+    device_.store().write_int("HiScore1", 0);
+    device_.Hi_Score_B = 0;
+    device_.store().write_int("HiScore2", 0);
+    host_.beep();
+}
+
+void PopupMenu::pm_10_fullscreenClick() {
+    device_.Fullscreen_Mode = !device_.Fullscreen_Mode;
+    set_fullscreen_check(device_.Fullscreen_Mode);
+    game_menu_->Game_Menu_Open = false;
+    game_menu_->Vid_Display_Game_Menu();
+    device_.store().write_bool("FullscreenMode", device_.Fullscreen_Mode);
+    host_.move_off_screen();
+    host_.load_skin();
+    host_.centre_on_screen();
+    host_.board_changed();
+}
+
+void PopupMenu::pm_11_splashscreenClick() {
+    const bool on = !item(11).checked;
+    set_splash_check(on);
+    device_.store().write_bool("SplashScreen", on);
+}
+
+void PopupMenu::pm_12_controllerClick() {
+    const bool on = !item(12).checked;
+    set_controller_check(on);
+    device_.Ctrlr_Overlay = on;
+    device_.store().write_bool("CtrlrOverlay", on);
+    Vid_Display_Ctrl_Overlay(device_.board, on);
+    host_.board_changed();
+}
+
+void PopupMenu::pm_14_exitClick() {
+    host_.quit();
+}
+
+} // namespace q50

@@ -1,0 +1,89 @@
+#pragma once
+// The context menu pm_0_menu: the program's fourteen commands, their shortcut keys and check
+// marks. The in-game menu (game_menu.h) shows the same items and runs the same handlers.
+#include "game/device.h"
+#include "shell/menu_host.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+#include <memory>
+
+namespace q50 {
+
+class GameMenu;
+class PopupMenu;
+
+struct MenuItem {
+    const char* name; // "pm_1_about"
+    QString caption;  // "-" for a separator
+    int shortcut;     // a Qt::Key, 0 for none
+    void (PopupMenu::*handler)();
+    QAction* action = nullptr;
+    // The check mark; the action's own flag follows it (Qt flips a checkable action by itself
+    // before its handler runs, so the handlers go by this one).
+    bool checked = false;
+
+    bool separator() const { return caption == QLatin1String("-"); }
+    bool enabled() const { return action && action->isEnabled(); }
+};
+
+class PopupMenu : public QObject {
+    Q_OBJECT
+  public:
+    PopupMenu(QWidget* main_window, Device& device, MenuHost& host);
+    ~PopupMenu() override;
+
+    QMenu& pm_0_menu() { return *menu_; }
+    GameMenu& game_menu() { return *game_menu_; }
+
+    static constexpr int kItemCount = 14;
+    // Menu_Item_Table[1..14]; entry 0 is unused.
+    const MenuItem& item(int i) const { return items_.at(std::size_t(i)); }
+    MenuItem& item(int i) { return items_.at(std::size_t(i)); }
+    // Runs item i's action, as choosing it from either menu does.
+    void run(int i);
+
+    // Opens the context menu at a global position (pm_0_menuPopup runs as it opens).
+    void popup_at(const QPoint& global);
+    // The shortcut keys, ahead of the game keys: true when the key was one of them.
+    bool handle_shortcut(int qt_key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // The item whose shortcut this is, 0 for none.
+    int shortcut_item(int qt_key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
+    bool is_shortcut(int qt_key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const {
+        return shortcut_item(qt_key, modifiers) != 0;
+    }
+
+    // Check marks set from outside: from the stored settings at start-up, from the splash
+    // window's play action.
+    void set_fullscreen_check(bool on);
+    void set_splash_check(bool on);
+    void set_controller_check(bool on);
+
+    void pm_0_menuPopup();
+    void pm_1_aboutClick();
+    void pm_2_readmeClick();
+    void pm_3_whatsnewClick();
+    void pm_4_manualClick();
+    void pm_6_configClick();
+    void pm_7_keysClick();
+    void pm_8_hiscoreClick();
+    void pm_10_fullscreenClick();
+    void pm_11_splashscreenClick();
+    void pm_12_controllerClick();
+    void pm_14_exitClick();
+
+  private:
+    Device& device_;
+    MenuHost& host_;
+    void set_check(int i, bool on);
+
+    QPointer<QMenu> menu_;
+    std::array<MenuItem, kItemCount + 1> items_;
+    std::unique_ptr<GameMenu> game_menu_;
+};
+
+} // namespace q50

@@ -1,0 +1,84 @@
+#include "shell/side_windows.h"
+
+#include "shell/game_menu.h"
+#include "shell/program.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+
+namespace q50 {
+
+SideWindows::SideWindows(Program& program) : program_(program) {
+    TForm1& main = program_.main_window();
+    about_ = std::make_unique<AboutWindow>([this](const QUrl& u) {
+        if (open_url) open_url(u);
+    });
+    keys_ = std::make_unique<KeysDialog>(program_.keys(), program_.store(), program_.device().board,
+                                         &main);
+    const ManualSettings manual =
+        read_manual_settings(program_.options().executable_dir, program_.options().current_dir);
+    manual_ = std::make_unique<ManualWindow>(
+        manual, [this](const QString& text) { program_.messages().error(text.toStdString()); });
+    menu_ = std::make_unique<PopupMenu>(&main, program_.device(), *this);
+
+    main.shortcut_keys = [this](QKeyEvent* e) { return shortcut_key(e); };
+    main.context_menu = [this](const QPoint& global) { menu_->popup_at(global); };
+    program_.input().on_game_menu_click = [this] { game_menu().btn_game_menu_topClick(); };
+    main.refresh();
+}
+
+SideWindows::~SideWindows() {
+    TForm1& main = program_.main_window();
+    main.shortcut_keys = nullptr;
+    main.context_menu = nullptr;
+    program_.input().on_game_menu_click = nullptr;
+}
+
+bool SideWindows::shortcut_key(QKeyEvent* e) {
+    if (!menu_->is_shortcut(e->key(), e->modifiers())) return false;
+    // A held F12 would flip the presentation back and forth with every repeat.
+    if (e->isAutoRepeat()) return true;
+    return menu_->handle_shortcut(e->key(), e->modifiers());
+}
+
+void SideWindows::show_about() {
+    about_->open();
+}
+void SideWindows::show_manual() {
+    manual_->open();
+}
+void SideWindows::show_key_dialog() {
+    keys_->open();
+}
+
+void SideWindows::shell_open(const QString& relative_name) {
+    if (open_url) open_url(relative_file_url(relative_name));
+}
+
+void SideWindows::beep() {
+    QApplication::beep();
+}
+void SideWindows::move_off_screen() {
+    program_.main_window().move_off_screen();
+}
+void SideWindows::load_skin() {
+    program_.Load_Skin();
+}
+void SideWindows::centre_on_screen() {
+    program_.main_window().centre_on_screen();
+}
+
+bool SideWindows::splash_box_ticked() {
+    TSplashForm* s = program_.splash();
+    return s ? s->chb_splashscreen->isChecked() : true;
+}
+
+void SideWindows::board_changed() {
+    program_.main_window().refresh();
+}
+void SideWindows::quit() {
+    program_.end(0);
+}
+
+} // namespace q50

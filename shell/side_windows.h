@@ -1,0 +1,56 @@
+#pragma once
+// The windows and menus around the device: the about window, the key dialog and the manual
+// viewer (created at start-up, hidden), the context menu and the in-game menu, hooked into
+// the main window. It is the menus' host: the commands that need the program come here.
+#include "shell/about_window.h"
+#include "shell/keys_dialog.h"
+#include "shell/manual_window.h"
+#include "shell/menu_host.h"
+#include "shell/popup_menu.h"
+
+#include <memory>
+
+namespace q50 {
+
+class Program;
+
+class SideWindows : public MenuHost {
+  public:
+    // After the main window's creation: the windows in their order (about, keys, manual),
+    // then the menus, with the main window's hooks set.
+    explicit SideWindows(Program& program);
+    ~SideWindows() override;
+
+    AboutWindow& about() { return *about_; }
+    KeysDialog& keys_dialog() { return *keys_; }
+    ManualWindow& manual() { return *manual_; }
+    PopupMenu& menu() { return *menu_; }
+    GameMenu& game_menu() { return menu_->game_menu(); }
+
+    // How the shell's "open" is done (the desktop's by default); tests record instead.
+    UrlOpener open_url = desktop_url_opener();
+
+    // MenuHost
+    void show_about() override;
+    void show_manual() override;
+    void show_key_dialog() override;
+    void shell_open(const QString& relative_name) override;
+    void beep() override;
+    void move_off_screen() override;
+    void load_skin() override;
+    void centre_on_screen() override;
+    bool splash_box_ticked() override;
+    void board_changed() override;
+    void quit() override;
+
+  private:
+    bool shortcut_key(QKeyEvent* e);
+
+    Program& program_;
+    std::unique_ptr<AboutWindow> about_;
+    std::unique_ptr<KeysDialog> keys_;
+    std::unique_ptr<ManualWindow> manual_;
+    std::unique_ptr<PopupMenu> menu_;
+};
+
+} // namespace q50

@@ -1,0 +1,220 @@
+// q50-e2e-frames: renders, with the painter and the delivered skin, the frames the program
+// should show at the end-to-end test's moments, and compares screenshots against them.
+//
+//   q50-e2e-frames RUN_DIR WxH closed|open SCREENSHOT OUT.png
+//       the whole screen must match the frame of the closed device, or of every segment lit
+//   q50-e2e-frames RUN_DIR WxH windowed X Y SCREENSHOT OUT.png
+//       the closed device in windowed mode with its client area at (X, Y): the device's opaque
+//       pixels must match, and its see-through pixels must show the screen behind (black)
+//   q50-e2e-frames RUN_DIR WxH hero POS SCREENSHOT OUT.png
+//       the hero's pixels at walkway position POS (low hold, just after the introduction and
+//       POS-1 steps to the right) must match; the rest of the game is random and not compared
+//
+// The device is run in virtual time through the same actions the test gives the program.
+// Exit status 0 when the screenshot matches, 1 when it does not, 2 on a usage error.
+#include "display/painter.h"
+#include "display/picture_file.h"
+#include "display/png_writer.h"
+#include "display/skin_loader.h"
+#include "game/device.h"
+#include "game/device_services.h"
+#include "input/keys.h"
+#include "shell/core/form_create.h"
+#include "shell/core/memory_store.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace q50;
+
+struct Messages : MessageSink {
+    void error(const std::string& text) override { std::cerr << "message: " << text << '\n'; }
+};
+
+struct Rig {
+    MemoryStore store;
+    RecordingSound sound;
+    DeviceRandom random{1};
+    SystemClock clock;
+    Device dev{Services{sound, store, random, clock}};
+    KeyAssignments keys;
+    WindowModel window;
+    Messages messages;
+
+    // What the program does from its start to the closed device, with a clean store.
+    bool start(const std::string& run_dir, int w, int h, bool windowed) {
+        if (windowed) store.preset("FullscreenMode", "0");
+        form_create_before_skin(dev);
+        SkinEnvironment env;
+        env.executable_dir = run_dir;
+        env.current_dir = run_dir;
+        env.Fullscreen_Mode = dev.Fullscreen_Mode;
+        env.screen_width = w;
+        env.screen_height = h;
+        if (Load_Skin(dev.board, window, env, messages).status != SkinLoadStatus::Complete)
+            return false;
+        // The menu button's backing: the one picture the window has built in.
+        if (PictureLoad l = load_picture_file(Q50_SOURCE_DIR "/shell/pictures/menu_backing.png"))
+            dev.board.set_picture(dev.board.get("btn_game_menu_background"), l.picture);
+        form_create_after_skin(dev, keys);
+        dev.Game_State = 0;
+        dev.Gam_Set_Mode();
+        return true;
+    }
+};
+
+bool close_enough(Argb a, Argb b) {
+    auto d = [](Argb x, Argb y, int shift) {
+        return std::abs(int((x >> shift) & 0xff) - int((y >> shift) & 0xff));
+    };
+    return d(a, b, 16) <= 8 && d(a, b, 8) <= 8 && d(a, b, 0) <= 8;
+}
+
+Picture load_screenshot(const std::string& path) {
+    PictureLoad l = load_picture_file(path);
+    if (!l) std::cerr << "q50-e2e-frames: " << l.error << '\n';
+    return l.picture;
+}
+
+int compare_windowed(const Image& frame, const Image& got, int left, int top) {
+    std::size_t opaque = 0, opaque_same = 0, clear = 0, clear_same = 0;
+    for (int y = 0; y < frame.height; ++y)
+        for (int x = 0; x < frame.width; ++x) {
+            const int sx = left + x, sy = top + y;
+            if (sx < 0 || sy < 0 || sx >= got.width || sy >= got.height) continue;
+            const Argb f = frame.at(x, y), g = got.at(sx, sy);
+            if (alpha_of(f) == 255) {
+                ++opaque;
+                if (close_enough(f, g)) ++opaque_same;
+            } else if (alpha_of(f) == 0) {
+                ++clear;
+                if (close_enough(0xff000000, g)) ++clear_same;
+            }
+        }
+    std::printf("opaque %zu matching %.4f, see-through %zu showing the screen %.4f\n", opaque,
+                opaque ? double(opaque_same) / double(opaque) : 0.0, clear,
+                clear ? double(clear_same) / double(clear) : 0.0);
+    return opaque > 0 && clear > 0 && opaque_same >= 0.999 * double(opaque) &&
+                   clear_same >= 0.999 * double(clear)
+               ? 0
+               : 1;
+}
+
+int compare_whole(const Image& want, const Image& got) {
+    if (want.width != got.width || want.height != got.height) {
+        std::cerr << "screenshot is " << got.width << "x" << got.height << ", frame is "
+                  << want.width << "x" << want.height << '\n';
+        return 1;
+    }
+    std::size_t same = 0;
+    for (std::size_t i = 0; i < want.pixels.size(); ++i)
+        if (close_enough(want.pixels[i], got.pixels[i])) ++same;
+    const double share = double(same) / double(want.pixels.size());
+    std::printf("matching pixels %.4f\n", share);
+    return share >= 0.999 ? 0 : 1;
+}
+
+// The pixels where the hero's pictures are drawn and no other lit segment could be.
+std::vector<std::pair<int, int>> hero_pixels(const Board& b, int pos) {
+    std::vector<std::pair<int, int>> out;
+    for (const Segment* s : {&b.Seg_Pelko(pos, 1), &b.Seg_Pelko(pos, 2)}) {
+        if (!s->picture) continue;
+        const Image& p = *s->picture;
+        for (int y = 0; y < std::min(p.height, s->rect.height); ++y)
+            for (int x = 0; x < std::min(p.width, s->rect.width); ++x) {
+                if (alpha_of(p.at(x, y)) < 200) continue;
+                const int sx = s->rect.left + x, sy = s->rect.top + y;
+                bool covered = false;
+                for (const Segment& o : b.segments()) {
+                    if (!o.shown || !is_lcd_segment(o.name) || o.layer <= s->layer) continue;
+                    if (o.name.rfind("im_pelko_", 0) == 0) continue;
+                    const Rect& r = o.rect;
+                    if (sx >= r.left && sy >= r.top && sx < r.left + r.width &&
+                        sy < r.top + r.height)
+                        covered = true;
+                }
+                if (!covered) out.emplace_back(sx, sy);
+            }
+    }
+    return out;
+}
+
+int compare_hero(Rig& rig, int pos, Painter& painter, const Image& got) {
+    const Image want = painter.paint(rig.dev.board, rig.window);
+    const auto pixels = hero_pixels(rig.dev.board, pos);
+    // The same pixels with the hero dark: the check must tell the two apart.
+    for (int c = 0; c <= 5; ++c)
+        if (Segment* s = rig.dev.board.Seg_Pelko.slot(pos, c)) rig.dev.board.hide(*s);
+    Painter other;
+    const Image without = other.paint(rig.dev.board, rig.window);
+    std::size_t same = 0, distinct = 0;
+    for (auto [x, y] : pixels) {
+        if (x < 0 || y < 0 || x >= got.width || y >= got.height) continue;
+        if (close_enough(want.at(x, y), got.at(x, y))) ++same;
+        if (!close_enough(want.at(x, y), without.at(x, y))) ++distinct;
+    }
+    const double n = double(pixels.size());
+    std::printf("hero pixels %zu, matching %.3f, distinguishable %.3f\n", pixels.size(),
+                pixels.empty() ? 0.0 : same / n, pixels.empty() ? 0.0 : distinct / n);
+    return !pixels.empty() && same >= 0.9 * n && distinct >= 0.5 * n ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> a(argv + 1, argv + argc);
+    int w = 0, h = 0;
+    if (a.size() < 5 || std::sscanf(a[1].c_str(), "%dx%d", &w, &h) != 2 || w <= 0 || h <= 0) {
+        std::cerr << "usage: q50-e2e-frames RUN_DIR WxH closed|open|windowed X Y|hero POS "
+                     "SCREENSHOT OUT.png\n";
+        return 2;
+    }
+    const std::string& state = a[2];
+    const bool hero = state == "hero";
+    const bool windowed = state == "windowed";
+    if (hero && a.size() != 6) return 2;
+    if (windowed && a.size() != 7) return 2;
+    const std::size_t file_arg = hero ? 4 : windowed ? 5 : 3;
+    const std::string screenshot = a[file_arg];
+    const std::string out = a[file_arg + 1];
+    Rig rig;
+    if (!rig.start(a[0], w, h, windowed)) return 2;
+
+    Device& d = rig.dev;
+    if (state == "open" || hero) d.Inp_open_down();
+    int pos = 0;
+    if (hero) {
+        pos = std::atoi(a[3].c_str());
+        if (pos < 1 || pos > 5) return 2;
+        d.Inp_game_a_down();
+        d.Inp_game_a_up();
+        std::int64_t t = d.now() + 11000;
+        d.advance_to(t);
+        for (int i = 1; i < pos; ++i) {
+            d.Inp_right_down();
+            d.Inp_right_up();
+            d.advance_to(t += 500);
+        }
+        if (d.Pelko_Pos != pos) {
+            std::cerr << "the reference device did not reach position " << pos << '\n';
+            return 2;
+        }
+    } else if (state != "closed" && state != "open" && !windowed) {
+        return 2;
+    }
+
+    Painter painter;
+    const Image& frame = painter.paint(d.board, rig.window);
+    std::string error;
+    if (!write_png(frame, out, &error)) std::cerr << "q50-e2e-frames: " << error << '\n';
+    const Picture got = load_screenshot(screenshot);
+    if (!got) return 1;
+    if (windowed)
+        return compare_windowed(frame, *got, std::atoi(a[3].c_str()), std::atoi(a[4].c_str()));
+    return hero ? compare_hero(rig, pos, painter, *got) : compare_whole(frame, *got);
+}

@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# End-to-end, the menus and side windows: the built program in its own Xvfb, started windowed
+# with a sound output already chosen, driven by real pointer and key events. It opens the
+# context menu with a right click, switches to fullscreen with F12, opens the in-game menu,
+# switches back, opens the manual with F4 and turns a page, and ends with Esc.
+#   run_e2e_menus.sh RUN_DIR PICTURES_DIR OUT_DIR
+# With Q50_E2E_DOCS=DIR the screenshots are also copied there.
+set -euo pipefail
+run_dir=$1 pictures=$2 out=$3
+width=1024 height=800
+rm -rf "$out" && mkdir -p "$out"
+for tool in Xvfb xdotool import compare; do
+  command -v $tool >/dev/null || { echo "e2e: $tool is missing (scripts/install-deps.sh)"; exit 1; }
+done
+
+xvfb_pid= prog_pid=
+cleanup() {
+  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
+display=
+for n in $(seq 141 190); do
+  if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then display=:$n; break; fi
+done
+[ -n "$display" ] || { echo "e2e: no free display"; exit 1; }
+Xvfb "$display" -screen 0 ${width}x${height}x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+
+# Polls a command every 0.1 s for at most $1 seconds.
+wait_for() {
+  local limit=$1; shift
+  local end=$((SECONDS + limit))
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -lt $end ] || return 1
+    sleep 0.1
+  done
+}
+fail() { echo "e2e: $*"; cat "$out/program.log" 2>/dev/null || true; exit 1; }
+wait_for 10 xdpyinfo || fail "Xvfb did not start"
+
+export XDG_CONFIG_HOME=$out/config
+mkdir -p "$XDG_CONFIG_HOME/Vantorel"
+printf 'SoundMode=2\nSplashScreen=0\nFullscreenMode=0\n' >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+xdotool mousemove $((width - 4)) $((height - 4))
+(cd "$run_dir" && exec ./quendrix50) >"$out/program.log" 2>&1 &
+prog_pid=$!
+
+shot() { import -window root "png24:$out/$1.png"; }
+# Pixels of the screenshot's rectangle W H X Y that differ from the reference's at RX RY.
+differing() {
+  local shotname=$1 ref=$2 w=$3 h=$4 x=$5 y=$6 rx=$7 ry=$8
+  convert "$out/$shotname.png" -crop "${w}x${h}+$x+$y" +repage "$out/a.png"
+  convert "$ref" -crop "${w}x${h}+$rx+$ry" +repage "$out/b.png"
+  compare -metric AE -fuzz 2% "$out/a.png" "$out/b.png" null: 2>&1 || true
+}
+main_window() { xdotool search --onlyvisible --name '^Quendrix50$' | head -1; }
+program_windows() { xdotool search --onlyvisible --pid "$prog_pid" | wc -l; }
+geometry_is() { # geometry_is WINDOW X Y W H
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  [ "$X,$Y,$WIDTH,$HEIGHT" = "$2,$3,$4,$5" ]
+}
+main_at() { local m; m=$(main_window); [ -n "$m" ] && geometry_is "$m" "$@"; }
+
+wait_for 20 main_at 263 15 498 770 || fail "the windowed main window did not come up centred"
+echo "e2e: the device came up windowed and centred"
+
+# A right click on the device's body opens the context menu, a click outside closes it.
+xdotool mousemove 300 650 click 3
+popup_open() { [ "$(program_windows)" -eq 2 ]; }
+wait_for 5 popup_open || fail "no context menu after a right click"
+sleep 0.3
+shot menu
+echo "e2e: a right click opened the context menu"
+xdotool mousemove $((width - 4)) $((height - 4)) click 1
+popup_closed() { [ "$(program_windows)" -eq 1 ]; }
+wait_for 5 popup_closed || fail "the context menu did not close"
+
+# F12: fullscreen, the menu button in the top left corner.
+xdotool windowfocus --sync "$(main_window)" || true
+xdotool key F12
+wait_for 10 main_at 0 0 $width $height || fail "F12 did not switch to fullscreen"
+button_shown() { shot fullscreen; [ "$(differing fullscreen "$pictures/menu_backing.png" 36 32 0 0 0 0)" = 0 ]; }
+wait_for 5 button_shown || fail "the menu button is not shown in fullscreen"
+echo "e2e: F12 switched to fullscreen, with the menu button"
+
+# The menu button opens the in-game menu: its header spans the rows' width.
+xdotool mousemove 10 10 click 1
+menu_shown() { shot game-menu; [ "$(differing game-menu "$pictures/menu_backing.png" 256 32 0 0 0 0)" = 0 ]; }
+wait_for 5 menu_shown || fail "the in-game menu did not open"
+echo "e2e: the menu button opened the in-game menu"
+xdotool click 1
+menu_closed() { shot fullscreen-closed; [ "$(differing fullscreen-closed "$pictures/menu_backing.png" 256 32 0 0 0 0)" != 0 ]; }
+wait_for 5 menu_closed || fail "the in-game menu did not close"
+
+xdotool windowfocus --sync "$(main_window)" || true
+xdotool key F12
+wait_for 10 main_at 263 15 498 770 || fail "F12 did not switch back to windowed mode"
+echo "e2e: F12 switched back to windowed mode"
+shot windowed-again
+
+# F4: the manual, at page 1; the right arrow turns to page 2.
+xdotool windowfocus --sync "$(main_window)" || true
+xdotool key F4
+manual=
+find_manual() { manual=$(xdotool search --onlyvisible --name '^Manual$' | head -1); [ -n "$manual" ]; }
+wait_for 5 find_manual || fail "F4 did not open the manual"
+eval "$(xdotool getwindowgeometry --shell "$manual")"
+mx=$X my=$Y
+# The page without the corners where the buttons lie.
+page_is() { shot "manual-$1"; [ "$(differing "manual-$1" "$run_dir/Graphics/Manual/$1.bmp" 545 325 "$mx" $((my + 20)) 0 20)" = 0 ]; }
+wait_for 5 page_is 1 || fail "the manual does not show page 1"
+echo "e2e: F4 opened the manual at page 1"
+xdotool windowfocus --sync "$manual" || true
+xdotool key Right
+wait_for 5 page_is 2 || fail "the right arrow did not turn to page 2"
+echo "e2e: the right arrow turned to page 2"
+xdotool key Escape
+manual_gone() { ! xdotool search --onlyvisible --name '^Manual$' | grep -q .; }
+wait_for 5 manual_gone || fail "Esc did not close the manual"
+kill -0 "$prog_pid" || fail "the program ended with the manual"
+echo "e2e: Esc closed the manual and the program runs on"
+
+# Esc on the main window is the menu's Exit.
+xdotool windowfocus --sync "$(main_window)" || true
+xdotool key Escape
+wait_for 5 bash -c "! kill -0 $prog_pid" || fail "Esc did not end the program"
+rc=0; wait "$prog_pid" || rc=$?
+prog_pid=
+[ "$rc" -eq 0 ] || fail "the program ended with status $rc"
+grep -qx "FullscreenMode=0" "$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf" || fail "FullscreenMode not stored"
+echo "e2e: Esc ended the program with status 0; FullscreenMode is stored as 0"
+
+if [ -n "${Q50_E2E_DOCS:-}" ]; then
+  mkdir -p "$Q50_E2E_DOCS"
+  for n in menu fullscreen game-menu manual-1 manual-2; do cp "$out/$n.png" "$Q50_E2E_DOCS/e2e-$n.png"; done
+fi

@@ -1,0 +1,246 @@
+#include "shell/manual_window.h"
+
+#include "side_windows_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <fstream>
+#include <vector>
+
+namespace q50 {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::send_mouse;
+
+// A 24-bit bottom-up Windows bitmap of one colour.
+void write_bmp(const fs::path& path, int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    const int row = (w * 3 + 3) / 4 * 4;
+    const std::uint32_t data = std::uint32_t(row * h);
+    std::vector<std::uint8_t> f(54 + data, 0);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) f[at + std::size_t(i)] = std::uint8_t(v >> (8 * i));
+    };
+    f[0] = 'B';
+    f[1] = 'M';
+    put32(2, std::uint32_t(f.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, std::uint32_t(w));
+    put32(22, std::uint32_t(h));
+    f[26] = 1;
+    f[28] = 24;
+    put32(34, data);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const std::size_t at = 54 + std::size_t(y * row + x * 3);
+            f[at] = b;
+            f[at + 1] = g;
+            f[at + 2] = r;
+        }
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(f.data()), std::streamsize(f.size()));
+}
+
+class ManualWindowTest : public ::testing::Test, testing::WithQtApp {
+  protected:
+    ManualWindowTest() : root(tmp.path().toStdString()) {
+        fs::create_directories(root / "pages");
+        settings.dir = root / "pages/";
+        for (int n = 1; n <= 16; ++n)
+            write_bmp(settings.dir / (std::to_string(n) + ".bmp"), 40 + n, 30, 0, 0, 200);
+    }
+    std::unique_ptr<ManualWindow> make() {
+        return std::make_unique<ManualWindow>(
+            settings, [this](const QString& t) { errors.push_back(t.toStdString()); });
+    }
+    void key(ManualWindow& m, QEvent::Type type, int k, bool repeat = false) {
+        QKeyEvent e(type, k, Qt::NoModifier, QString(), repeat);
+        QCoreApplication::sendEvent(&m, &e);
+    }
+    void tap(ManualWindow& m, int k) {
+        key(m, QEvent::KeyPress, k);
+        key(m, QEvent::KeyRelease, k);
+    }
+    // The page on view, by the picture im_page_top shows.
+    int page_on_view(ManualWindow& m) {
+        const qint64 shown = m.im_page_top->pixmap().cacheKey();
+        for (int n = 1; n <= 16; ++n)
+            if (m.Manual_Page_Image[std::size_t(n)].cacheKey() == shown) return n;
+        return 0;
+    }
+    static bool visible(QWidget* w) { return w->isVisibleTo(w->parentWidget()); }
+
+    QTemporaryDir tmp;
+    fs::path root;
+    ManualSettings settings;
+    std::vector<std::string> errors;
+};
+
+TEST_F(ManualWindowTest, SettingsComeFromTheManualSectionOrTheirDefaults) {
+    const ManualSettings none = read_manual_settings(root / "nowhere", root);
+    EXPECT_EQ(none.width, 545);
+    EXPECT_EQ(none.height, 365);
+    EXPECT_EQ(none.dir, root / "Graphics/Manual/");
+
+    std::ofstream(root / "Config.ini") << "[manual]\r\nmanualdir=Book\\Pages\r\n"
+                                       << "ManualWidth=$200\r\nManualHeight=tall\r\n";
+    const ManualSettings s = read_manual_settings(root, root);
+    EXPECT_EQ(s.dir, root / "Book/Pages/");
+    EXPECT_EQ(s.width, 512);
+    EXPECT_EQ(s.height, 365);
+}
+
+TEST_F(ManualWindowTest, WindowIsBorderlessOnTopAndSizedFromTheSettings) {
+    settings.width = 300;
+    settings.height = 200;
+    auto m = make();
+    EXPECT_EQ(m->windowTitle(), "Manual");
+    EXPECT_TRUE(m->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(m->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(m->size(), QSize(300, 200));
+    EXPECT_EQ(m->im_page_top->geometry(), QRect(0, 0, 300, 200));
+    EXPECT_EQ(m->sh_page_top->geometry(), QRect(0, 0, 300, 200));
+    // 16 by 14, four pixels from their edges.
+    EXPECT_EQ(m->btn_right_up->geometry(), QRect(280, 182, 16, 14));
+    EXPECT_EQ(m->btn_right_down->geometry(), QRect(280, 182, 16, 14));
+    EXPECT_EQ(m->btn_left_up->geometry(), QRect(4, 182, 16, 14));
+    EXPECT_EQ(m->btn_close_up->geometry(), QRect(280, 4, 16, 14));
+    EXPECT_EQ(m->btn_close_down->geometry(), QRect(280, 4, 16, 14));
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ManualWindowTest, MissingPageGetsThePlaceholderBrokenPageStopsTheLoad) {
+    fs::remove(settings.dir / "3.bmp");
+    std::ofstream(settings.dir / "5.bmp") << "not a bitmap at all";
+    auto m = make();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_FALSE(errors[0].empty());
+    EXPECT_EQ(m->Manual_Page_Image[1].size(), QSize(41, 30));
+    EXPECT_EQ(m->Manual_Page_Image[4].size(), QSize(44, 30));
+    const QImage placeholder = m->Manual_Page_Image[3].toImage();
+    ASSERT_EQ(placeholder.size(), QSize(10, 10));
+    EXPECT_EQ(placeholder.pixelColor(5, 5), QColor(255, 0, 0));
+    EXPECT_EQ(placeholder.pixelColor(0, 0), QColor(0, 0, 0));
+    for (int n = 5; n <= 16; ++n) EXPECT_TRUE(m->Manual_Page_Image[std::size_t(n)].isNull()) << n;
+}
+
+TEST_F(ManualWindowTest, ArrowKeysTurnOnReleaseWithinTheBounds) {
+    auto m = make();
+    m->open();
+    EXPECT_EQ(page_on_view(*m), 1);
+    EXPECT_FALSE(visible(m->btn_left_up));
+    EXPECT_FALSE(visible(m->btn_left_down));
+    tap(*m, Qt::Key_Left);
+    EXPECT_EQ(m->Manual_Page, 1);
+
+    key(*m, QEvent::KeyPress, Qt::Key_Right);
+    EXPECT_EQ(m->Manual_Page, 1);
+    EXPECT_FALSE(visible(m->btn_right_up)); // the pressed picture shows
+    EXPECT_TRUE(visible(m->btn_right_down));
+    key(*m, QEvent::KeyRelease, Qt::Key_Right);
+    EXPECT_EQ(m->Manual_Page, 2);
+    EXPECT_EQ(page_on_view(*m), 2);
+    for (QWidget* b :
+         {static_cast<QWidget*>(m->btn_left_up), static_cast<QWidget*>(m->btn_left_down),
+          static_cast<QWidget*>(m->btn_right_up), static_cast<QWidget*>(m->btn_right_down)})
+        EXPECT_TRUE(visible(b));
+
+    tap(*m, Qt::Key_Left);
+    EXPECT_EQ(m->Manual_Page, 1);
+    EXPECT_FALSE(visible(m->btn_left_up));
+    EXPECT_TRUE(visible(m->btn_right_up));
+
+    for (int i = 0; i < 20; ++i) tap(*m, Qt::Key_Right);
+    EXPECT_EQ(m->Manual_Page, 16);
+    EXPECT_EQ(page_on_view(*m), 16);
+    EXPECT_FALSE(visible(m->btn_right_up));
+    EXPECT_FALSE(visible(m->btn_right_down));
+    EXPECT_TRUE(visible(m->btn_left_up));
+}
+
+TEST_F(ManualWindowTest, AHeldArrowTurnsOnePage) {
+    auto m = make();
+    m->open();
+    key(*m, QEvent::KeyPress, Qt::Key_Right);
+    for (int i = 0; i < 5; ++i) {
+        key(*m, QEvent::KeyRelease, Qt::Key_Right, true);
+        key(*m, QEvent::KeyPress, Qt::Key_Right, true);
+    }
+    EXPECT_EQ(m->Manual_Page, 1);
+    key(*m, QEvent::KeyRelease, Qt::Key_Right);
+    EXPECT_EQ(m->Manual_Page, 2);
+}
+
+TEST_F(ManualWindowTest, ButtonsShowTheirPressedPictureAndActOnTheLeftRelease) {
+    auto m = make();
+    m->open();
+    send_mouse(m->btn_right_up, QEvent::MouseButtonPress, {3, 3});
+    EXPECT_FALSE(visible(m->btn_right_up));
+    EXPECT_EQ(m->Manual_Page, 1);
+    send_mouse(m->btn_right_up, QEvent::MouseButtonRelease, {3, 3});
+    EXPECT_EQ(m->Manual_Page, 2);
+    EXPECT_TRUE(visible(m->btn_right_up));
+
+    testing::click(m->btn_right_up, {3, 3}, Qt::RightButton);
+    testing::click(m->btn_left_up, {3, 3}, Qt::MiddleButton);
+    EXPECT_EQ(m->Manual_Page, 2);
+    testing::click(m->btn_left_up, {3, 3});
+    EXPECT_EQ(m->Manual_Page, 1);
+
+    send_mouse(m->btn_close_up, QEvent::MouseButtonPress, {3, 3});
+    EXPECT_FALSE(visible(m->btn_close_up));
+    EXPECT_TRUE(m->isVisible());
+    send_mouse(m->btn_close_up, QEvent::MouseButtonRelease, {3, 3});
+    EXPECT_FALSE(m->isVisible());
+    EXPECT_TRUE(visible(m->btn_close_up));
+}
+
+TEST_F(ManualWindowTest, ClosedAtPageSevenReopensAtPageSeven) {
+    auto m = make();
+    m->open();
+    for (int i = 0; i < 6; ++i) tap(*m, Qt::Key_Right);
+    tap(*m, Qt::Key_Escape);
+    EXPECT_FALSE(m->isVisible());
+    m->open();
+    EXPECT_EQ(m->Manual_Page, 7);
+    EXPECT_EQ(page_on_view(*m), 7);
+    EXPECT_TRUE(visible(m->btn_left_up));
+    EXPECT_TRUE(visible(m->btn_right_up));
+}
+
+TEST_F(ManualWindowTest, ASmallPageLeavesWhiteAroundIt) {
+    write_bmp(settings.dir / "1.bmp", 20, 10, 255, 0, 0);
+    auto m = make();
+    m->open();
+    const QImage shot = m->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(5, 5), QColor(255, 0, 0));
+    EXPECT_EQ(shot.pixelColor(25, 5), QColor(255, 255, 255));
+    EXPECT_EQ(shot.pixelColor(5, 15), QColor(255, 255, 255));
+}
+
+TEST_F(ManualWindowTest, DraggingTheLeftButtonMovesTheWindowOtherButtonsDoNot) {
+    auto m = make();
+    m->open();
+    m->move(100, 100);
+    const QPoint start = m->pos();
+    send_mouse(m->sh_page_top, QEvent::MouseButtonPress, {10, 10}, Qt::RightButton);
+    send_mouse(m->sh_page_top, QEvent::MouseMove, {50, 40}, Qt::RightButton);
+    EXPECT_EQ(m->pos(), start);
+
+    send_mouse(m->sh_page_top, QEvent::MouseButtonPress, {10, 10});
+    EXPECT_EQ(m->Manual_Drag_X, 10);
+    EXPECT_EQ(m->Manual_Drag_Y, 10);
+    send_mouse(m->sh_page_top, QEvent::MouseMove, {30, 25});
+    EXPECT_EQ(m->pos(), start + QPoint(20, 15));
+    // The pointer is again over the stored spot of the page: no further move.
+    send_mouse(m->sh_page_top, QEvent::MouseMove, {10, 10});
+    EXPECT_EQ(m->pos(), start + QPoint(20, 15));
+}
+
+} // namespace
+} // namespace q50

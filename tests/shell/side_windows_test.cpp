@@ -1,0 +1,132 @@
+// The menus and side windows in the whole program: the main window's keys and clicks reach
+// them, and their commands reach the program.
+#include "shell/side_windows.h"
+
+#include "../support/temp_dir.h"
+#include "shell/core/memory_store.h"
+#include "shell/game_menu.h"
+#include "shell/program.h"
+#include "side_windows_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QContextMenuEvent>
+
+namespace q50 {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct InDirectory {
+    fs::path before = fs::current_path();
+    explicit InDirectory(const fs::path& p) { fs::current_path(p); }
+    ~InDirectory() { fs::current_path(before); }
+};
+
+class SideWindowsTest : public ::testing::Test, testing::WithQtApp {
+  protected:
+    void start(bool fullscreen) {
+        test::write_file(dir.path() / "Config.ini",
+                         "[Common]\nGameWidth=498\nGameHeight=770\n"
+                         "[VideoMode]\nTranspColor=$00ff00ff\n[Fullscreen]\nBgColor=$00000000\n"
+                         "[Manual]\nManualWidth=320\nManualHeight=200\n");
+        auto s = std::make_unique<MemoryStore>();
+        s->preset("SoundMode", "2");
+        s->preset("SplashScreen", "0");
+        s->preset("FullscreenMode", fullscreen ? "1" : "0");
+        store = s.get();
+        ProgramOptions o;
+        o.executable_dir = dir.path();
+        o.current_dir = dir.path();
+        o.store = std::move(s);
+        o.presenter = [this](QWidget*, const QString& t) { messages.push_back(t.toStdString()); };
+        program = std::make_unique<Program>(std::move(o));
+        program->start();
+        ASSERT_NE(program->side_windows(), nullptr);
+        side().open_url = [this](const QUrl& u) { opened.push_back(u); };
+    }
+    SideWindows& side() { return *program->side_windows(); }
+    TForm1& main() { return program->main_window(); }
+    void press(int key, bool repeat = false) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier, QString(), repeat);
+        QCoreApplication::sendEvent(&main(), &e);
+    }
+
+    test::TempDir dir;
+    InDirectory cwd{dir.path()};
+    MemoryStore* store = nullptr;
+    std::vector<std::string> messages;
+    std::vector<QUrl> opened;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(SideWindowsTest, ShortcutKeysOnTheMainWindowComeBeforeTheGameKeys) {
+    start(false);
+    ASSERT_TRUE(messages.empty()) << messages[0];
+    press(Qt::Key_F1);
+    EXPECT_TRUE(side().about().isVisible());
+    side().about().hide();
+    press(Qt::Key_F4);
+    EXPECT_TRUE(side().manual().isVisible());
+    EXPECT_EQ(side().manual().size(), QSize(320, 200));
+    side().manual().hide();
+    press(Qt::Key_F2);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].toLocalFile(),
+              QString::fromStdString((dir.path() / "Readme.txt").string()));
+
+    press(Qt::Key_F12);
+    EXPECT_TRUE(program->device().Fullscreen_Mode);
+    EXPECT_EQ(program->window_model().client_width, main().screen()->geometry().width());
+    EXPECT_TRUE(main().on_screen());
+    press(Qt::Key_F12, true); // a held key's repeat does not switch again
+    EXPECT_TRUE(program->device().Fullscreen_Mode);
+    press(Qt::Key_F12);
+    EXPECT_FALSE(program->device().Fullscreen_Mode);
+    EXPECT_EQ(program->window_model().client_width, 498);
+
+    // The game key '5' still opens the device; Esc then ends the program.
+    press(Qt::Key_5);
+    EXPECT_EQ(program->device().Game_State, 2);
+    EXPECT_FALSE(program->ending());
+    press(Qt::Key_Escape);
+    EXPECT_TRUE(program->ending());
+}
+
+TEST_F(SideWindowsTest, TheKeyDialogDisablesTheMainWindowAndItsKeysTakeEffect) {
+    start(false);
+    side().menu().run(7);
+    EXPECT_TRUE(side().keys_dialog().isVisible());
+    EXPECT_FALSE(main().isEnabled());
+    KeysDialog& d = side().keys_dialog();
+    d.Key_Combo[4]->setCurrentIndex(d.Key_Combo[4]->findText("<SPACEBAR>"));
+    d.btn_acceptClick();
+    EXPECT_TRUE(main().isEnabled());
+    EXPECT_EQ(store->values().at("Key4"), "44");
+    press(Qt::Key_Space);
+    EXPECT_EQ(program->device().Game_State, 2);
+}
+
+TEST_F(SideWindowsTest, MenuButtonRightClickAndSplashCheckInFullscreen) {
+    start(true);
+    EXPECT_TRUE(side().menu().item(10).checked);
+    EXPECT_FALSE(side().menu().item(11).checked); // Play found the splash switched off
+    // A click on the menu button in the top left corner opens the in-game menu.
+    testing::click(&main(), {5, 5});
+    ASSERT_TRUE(side().game_menu().Game_Menu_Open);
+    GameMenuLabel* row = side().game_menu().Menu_Label_Table[3];
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->parentWidget(), &main());
+
+    // A right click on a row reaches the main window, which opens the context menu.
+    QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(5, 5), row->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(row, &e);
+    EXPECT_TRUE(side().menu().pm_0_menu().isVisible());
+    EXPECT_FALSE(side().game_menu().Game_Menu_Open);
+    side().menu().pm_0_menu().hide();
+    testing::flush_deferred_deletes();
+    EXPECT_TRUE(main().findChildren<GameMenuLabel*>().isEmpty());
+}
+
+} // namespace
+} // namespace q50
