@@ -1,5 +1,6 @@
 // Writes small seed files for the fuzz targets: a skin file with the usual sections, and one
-// picture of each format and layout the decoders know (first byte: the decoder).
+// picture of each format and layout the decoders know (first byte: the decoder), settings files
+// and trace scripts.
 #include "tests/display/picture_makers.h"
 
 #include <cstdio>
@@ -32,6 +33,22 @@ int main(int argc, char** argv) {
     const std::filesystem::path root = argv[1];
     std::filesystem::create_directories(root / "ini");
     std::filesystem::create_directories(root / "picture");
+    std::filesystem::create_directories(root / "store");
+    std::filesystem::create_directories(root / "script");
+    auto text = [](const std::filesystem::path& p, const std::string& t) {
+        save(p, Bytes(t.begin(), t.end()));
+    };
+    text(root / "store" / "plain", "# settings\nKey1=2\nHiScore1=1250\nFullscreenMode=0\n");
+    text(root / "store" / "damaged", "[section]\r\n  HiScore2 = 40\r\n=x\nname\n\n#c=1\n"
+                                     "HiScore2=41\nSoundMode=\x01\xff\nKey7");
+    text(root / "script" / "play",
+         "# a game\nstore HiScore1 200\nseed 7\ntime 07:30\nat 0 set Game_State 2\n"
+         "at 0 press game_a\nat 0 release game_a\nat 10600 press right\n"
+         "at 10650 release right\nat 10700 draws 1 2 3\nat 10800 dump\nat 20000 end\n");
+    text(root / "script" / "commands",
+         "at 0 set Enemy_Flame 1 2 3 4 5\nat 5 set Pelko_Pos 5\nat 5 show im_flame_3\n"
+         "at 6 hide im_flame_3\nat 7 press open\nat 8 press bomb\nat 9 release bomb\n"
+         "at 10 keydown 37\nat 11 mousedown btn_left\nat 12 set Play_Active 1\n");
 
     const std::string ini = "\xEF\xBB\xBF; skin\r\n[Common]\r\nSkinDir=Graphics\\Skin\\\r\n"
                             "GameWidth=498\r\nGameHeight=0x302\r\n[Fullscreen]\r\n"

@@ -13,6 +13,7 @@ void Device::catch_up_to(std::int64_t t) {
 }
 
 void Device::fire(TimerId id) {
+    if (on_step) on_step(id);
     switch (id) {
     case TimerId::Bonus_Phase_1:
         Timer_Bonus_Phase_1Timer();

@@ -104,6 +104,9 @@ class Device {
 
     // Told each time Gam_Set_Mode runs, with the value of Game_State.
     std::function<void(std::int32_t)> on_set_mode;
+    // Told before each timer step runs; now() is the step's device time (for measuring how
+    // late a real-time driver handles it).
+    std::function<void(TimerId)> on_step;
 
     // --- device-button actions ------------------------------------------------------------------
     void Inp_open_down();

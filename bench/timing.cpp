@@ -1,0 +1,152 @@
+// Timing fidelity in real time: the desktop's real-time driver (one precise single-shot timer
+// re-armed to the next due step) runs the introduction and 60 s of scripted play headless.
+// Every timer step is timed against its device time, which is the ideal schedule; halfway
+// through play the thread is blocked for 2 s, after which no timer may burst.
+#include "game/device.h"
+#include "game/device_services.h"
+#include "input/keys.h"
+#include "shell/core/form_create.h"
+#include "shell/core/memory_store.h"
+#include "shell/realtime_driver.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+using namespace q50;
+
+namespace {
+
+class QuietSound : public SoundSink {
+  public:
+    void play(Sample) override {}
+    void silence() override {}
+};
+
+struct StepRecord {
+    TimerId id;
+    std::int64_t device_ms;
+    double real_ms;
+};
+
+double percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5))];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const auto origin = std::chrono::steady_clock::now();
+    auto real_ms = [origin] {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - origin)
+            .count();
+    };
+
+    MemoryStore store;
+    QuietSound sound;
+    DeviceRandom random{20261209};
+    SettableClock clock;
+    Device d{Services{sound, store, random, clock}};
+    KeyAssignments keys;
+    form_create_before_skin(d);
+    form_create_after_skin(d, keys);
+
+    std::vector<StepRecord> steps;
+    steps.reserve(100000);
+    d.on_step = [&](TimerId id) { steps.push_back({id, d.now(), real_ms()}); };
+    RealtimeDriver driver(d, [&] { return std::int64_t(real_ms()); });
+
+    driver.run([&] {
+        d.Game_State = 0;
+        d.Gam_Set_Mode();
+        d.Inp_open_down();
+    });
+    driver.run([&] {
+        d.Inp_game_a_down();
+        d.Inp_game_a_up();
+    });
+
+    // Play: a press every 350 ms once play is active, held 80 ms, in a fixed pattern.
+    constexpr double kPlayMs = 60000, kStallAfterMs = 30000, kStallMs = 2000;
+    double play_start = -1, stall_at = -1, stall_end = -1;
+    int presses = 0;
+    QTimer player;
+    player.setTimerType(Qt::PreciseTimer);
+    player.setInterval(350);
+    const std::array<int, 8> pattern = {1, 1, 2, 1, 2, 0, 1, 2};
+    QObject::connect(&player, &QTimer::timeout, [&] {
+        if (!d.Play_Active && play_start < 0) return;
+        if (play_start < 0) play_start = real_ms();
+        const double in_play = real_ms() - play_start;
+        if (in_play >= kStallAfterMs && stall_at < 0) {
+            stall_at = real_ms();
+            std::this_thread::sleep_for(std::chrono::milliseconds(int(kStallMs)));
+            stall_end = real_ms();
+            return;
+        }
+        if (in_play >= kPlayMs + kStallMs) {
+            driver.poll();
+            QCoreApplication::quit();
+            return;
+        }
+        const int b = pattern[std::size_t(presses++) % pattern.size()];
+        driver.run([&d, b] {
+            if (b == 0) d.Inp_left_down();
+            if (b == 1) d.Inp_right_down();
+            if (b == 2) d.Inp_bomb_down();
+        });
+        QTimer::singleShot(80, Qt::PreciseTimer, &driver, [&d, &driver, b] {
+            driver.run([&d, b] {
+                if (b == 0) d.Inp_left_up();
+                if (b == 1) d.Inp_right_up();
+                if (b == 2) d.Inp_bomb_up();
+            });
+        });
+    });
+    player.start();
+    QCoreApplication::exec();
+
+    // Lateness of every step against its device time; the steps the stall held up are
+    // counted apart.
+    std::vector<double> late;
+    int stalled = 0;
+    for (const StepRecord& s : steps) {
+        const double l = s.real_ms - double(s.device_ms);
+        if (stall_end >= 0 && s.real_ms >= stall_end && s.real_ms < stall_end + 20 && l > 5)
+            ++stalled;
+        else
+            late.push_back(l);
+    }
+    // A burst: one timer stepping twice within half its interval of real time.
+    int bursts = 0, bursts_after_stall = 0;
+    std::array<const StepRecord*, kTimerCount> last{};
+    for (const StepRecord& s : steps) {
+        const StepRecord*& prev = last[std::size_t(s.id)];
+        if (prev && s.real_ms - prev->real_ms < 0.5 * double(s.device_ms - prev->device_ms)) {
+            ++bursts;
+            if (s.real_ms >= stall_end && s.real_ms < stall_end + 3000) ++bursts_after_stall;
+        }
+        prev = &s;
+    }
+    const double drift = real_ms() - double(d.now());
+    std::printf("timing: %zu timer steps in %.1f s (introduction and %.0f s of play, %d presses)\n",
+                steps.size(), real_ms() / 1000, kPlayMs / 1000, presses);
+    std::printf("timing: step lateness median %.3f ms\n", percentile(late, 0.5));
+    std::printf("timing: step lateness p99 %.3f ms\n", percentile(late, 0.99));
+    std::printf("timing: step lateness max %.3f ms\n",
+                late.empty() ? 0 : *std::max_element(late.begin(), late.end()));
+    std::printf("timing: drift at end (monotonic clock minus device time) %.3f ms\n", drift);
+    std::printf("timing: forced stall %.0f ms: %d overdue steps each fired once afterwards, "
+                "%d bursts after it, %d in the whole run\n",
+                stall_end - stall_at, stalled, bursts_after_stall, bursts);
+    return 0;
+}
