@@ -1,6 +1,7 @@
 // After the first to fourth bomb of a stage: the left partner drops a new bomb to the hero at
 // position 1 and play resumes where it stood.
 #include "display/render_ops.h"
+#include "game/bomb_drop.h"
 #include "game/device.h"
 
 namespace q50 {
@@ -37,22 +38,14 @@ void Device::Timer_Bonus_Phase_3Timer() {
         timers.set_interval(me, 300);
         break;
     case 3:
-        board.hide("im_partner_left_2");
-        board.show("im_partner_left_3");
-        board.show("im_partner_left_4");
+        bomb_drop_falls(board);
         sound().play(Sample::Bombfall);
         break;
     case 4:
-        board.hide("im_partner_left_4");
-        board.show("im_partner_left_5");
+        bomb_drop_lands(board);
         break;
     case 5:
-        board.hide("im_partner_left_3");
-        board.hide("im_partner_left_5");
-        board.hide("im_pelko_1_left");
-        Pelko_Pos = 1;
-        Pelko_Hold = 2;
-        Vid_Show_Pelko(board, Pelko_Pos, Pelko_Hold, true);
+        hero_takes_new_bomb(*this);
         resume_play(*this);
         timers.disable(me);
         break;

@@ -1,5 +1,6 @@
 // The scripted scene that opens every game, on two timers running side by side.
 #include "display/render_ops.h"
+#include "game/bomb_drop.h"
 #include "game/device.h"
 
 namespace q50 {
@@ -28,22 +29,14 @@ void Device::Timer_Game_StartTimer() {
         timers.set_interval(TimerId::Game_Start, 320);
         break;
     case 2:
-        b.hide("im_partner_left_2");
-        b.show("im_partner_left_3");
-        b.show("im_partner_left_4");
+        bomb_drop_falls(b);
         break;
     case 3:
-        b.hide("im_partner_left_4");
-        b.show("im_partner_left_5");
+        bomb_drop_lands(b);
         timers.set_interval(TimerId::Game_Start, 450);
         break;
     case 4:
-        b.hide("im_partner_left_3");
-        b.hide("im_partner_left_5");
-        b.hide("im_pelko_1_left");
-        Pelko_Pos = 1;
-        Pelko_Hold = 2;
-        Vid_Show_Pelko(b, Pelko_Pos, Pelko_Hold, true);
+        hero_takes_new_bomb(*this);
         timers.set_interval(TimerId::Game_Start, 650);
         break;
     case 5:

@@ -1,5 +1,6 @@
 // The left partner hands the hero a bomb, the enemy flames are dealt and play begins.
 #include "display/render_ops.h"
+#include "game/bomb_drop.h"
 #include "game/device.h"
 
 namespace q50 {
@@ -18,22 +19,14 @@ void Device::Timer_Stage_InitTimer() {
         timers.set_interval(TimerId::Stage_Init, 300);
         break;
     case 2:
-        b.hide("im_partner_left_2");
-        b.show("im_partner_left_3");
-        b.show("im_partner_left_4");
+        bomb_drop_falls(b);
         sound().play(Sample::Bombfall);
         break;
     case 3:
-        b.hide("im_partner_left_4");
-        b.show("im_partner_left_5");
+        bomb_drop_lands(b);
         break;
     case 4:
-        b.hide("im_partner_left_3");
-        b.hide("im_partner_left_5");
-        b.hide("im_pelko_1_left");
-        Pelko_Pos = 1;
-        Pelko_Hold = 2;
-        Vid_Show_Pelko(b, Pelko_Pos, Pelko_Hold, true);
+        hero_takes_new_bomb(*this);
         for (int n = 1; n <= 4; ++n) Enemy_Flame[std::size_t(n)] = random().uniform(1, 5);
         Enemy_Flame[5] = 5;
         for (int n = 1; n <= 5; ++n) Vid_Show_Enemy_Flame_Frame(b, n, Enemy_Flame[std::size_t(n)]);
