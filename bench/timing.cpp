@@ -16,6 +16,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
     // Play: a press every 350 ms once play is active, held 80 ms, in a fixed pattern.
     constexpr double kPlayMs = 60000, kStallAfterMs = 30000, kStallMs = 2000;
     double play_start = -1, stall_at = -1, stall_end = -1;
+    int stall_mode = -1;
     int presses = 0;
     QTimer player;
     player.setTimerType(Qt::PreciseTimer);
@@ -89,6 +91,7 @@ int main(int argc, char** argv) {
         const double in_play = real_ms() - play_start;
         if (in_play >= kStallAfterMs && stall_at < 0) {
             stall_at = real_ms();
+            stall_mode = d.Game_State;
             std::this_thread::sleep_for(std::chrono::milliseconds(int(kStallMs)));
             stall_end = real_ms();
             return;
@@ -96,6 +99,14 @@ int main(int argc, char** argv) {
         if (in_play >= kPlayMs + kStallMs) {
             driver.poll();
             QCoreApplication::quit();
+            return;
+        }
+        // A game that ended is started again, so that the minute is played.
+        if (d.Game_State == 9 || d.Game_State == 2 || !d.next_due()) {
+            driver.run([&d] {
+                d.Inp_game_a_down();
+                d.Inp_game_a_up();
+            });
             return;
         }
         const int b = pattern[std::size_t(presses++) % pattern.size()];
@@ -138,6 +149,15 @@ int main(int argc, char** argv) {
         prev = &s;
     }
     const double drift = real_ms() - double(d.now());
+    std::array<int, kTimerCount> per_timer{};
+    for (const StepRecord& s : steps) ++per_timer[std::size_t(s.id)];
+    std::string counts;
+    for (int i = 0; i < kTimerCount; ++i)
+        if (per_timer[std::size_t(i)])
+            counts += " " + std::string(timer_name(TimerId(i))) + " " +
+                      std::to_string(per_timer[std::size_t(i)]);
+    std::printf("timing: steps by timer:%s; mode %d at the stall, %d at the end\n", counts.c_str(),
+                stall_mode, d.Game_State);
     std::printf("timing: %zu timer steps in %.1f s (introduction and %.0f s of play, %d presses)\n",
                 steps.size(), real_ms() / 1000, kPlayMs / 1000, presses);
     std::printf("timing: step lateness median %.3f ms\n", percentile(late, 0.5));

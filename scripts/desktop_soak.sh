@@ -39,7 +39,7 @@ start_program() {
   (cd "$run_dir" && exec ./quendrix50) >>"$out/program.log" 2>&1 &
   prog_pid=$!
   starts=$((starts + 1))
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     xdotool search --onlyvisible --name '^Quendrix50$' >/dev/null 2>&1 && return 0
     sleep 0.1
   done
