@@ -16,6 +16,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -89,7 +90,7 @@ int main(int argc, char** argv) {
         if (!d.Play_Active && play_start < 0) return;
         if (play_start < 0) play_start = real_ms();
         const double in_play = real_ms() - play_start;
-        if (in_play >= kStallAfterMs && stall_at < 0) {
+        if (in_play >= kStallAfterMs && stall_at < 0 && d.Play_Active) {
             stall_at = real_ms();
             stall_mode = d.Game_State;
             std::this_thread::sleep_for(std::chrono::milliseconds(int(kStallMs)));
@@ -156,8 +157,14 @@ int main(int argc, char** argv) {
         if (per_timer[std::size_t(i)])
             counts += " " + std::string(timer_name(TimerId(i))) + " " +
                       std::to_string(per_timer[std::size_t(i)]);
-    std::printf("timing: steps by timer:%s; mode %d at the stall, %d at the end\n", counts.c_str(),
-                stall_mode, d.Game_State);
+    std::printf("timing: steps by timer:%s; mode %d at the stall, %d at the end (Play_Active %d, "
+                "Misses %d, a step due: %s)\n",
+                counts.c_str(), stall_mode, d.Game_State, int(d.Play_Active), d.Misses,
+                d.next_due() ? "yes" : "no");
+    if (std::getenv("Q50_TIMING_TRACE"))
+        for (const StepRecord& s : steps)
+            std::printf("step %lld %s\n", (long long)s.device_ms,
+                        std::string(timer_name(s.id)).c_str());
     std::printf("timing: %zu timer steps in %.1f s (introduction and %.0f s of play, %d presses)\n",
                 steps.size(), real_ms() / 1000, kPlayMs / 1000, presses);
     std::printf("timing: step lateness median %.3f ms\n", percentile(late, 0.5));

@@ -47,7 +47,8 @@ start_program() {
 }
 rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$prog_pid/status" 2>/dev/null || echo 0; }
 
-keys=(1 2 3 4 5 Left Right Up Down space Return Escape Tab ctrl shift alt a z F1 F10 Menu)
+# Escape closes the program, which would end the run the memory samples follow.
+keys=(1 2 3 4 5 Left Right Up Down space Return Tab ctrl shift alt a z F1 F10 Menu)
 start_program
 first_pid=$prog_pid
 end=$((SECONDS + seconds)) next_sample=$SECONDS events=0
@@ -60,6 +61,8 @@ while [ $SECONDS -lt $end ]; do
       tail -40 "$out/program.log"; exit 1
     fi
     echo "soak: the program closed itself (status 0) after $events events; starting it again"
+    # Random clicks may have switched the splash window back on; the soak wants the device.
+    sed -i 's/^SplashScreen=.*/SplashScreen=0/' "$store"
     start_program
   fi
   if [ $SECONDS -ge $next_sample ]; then
