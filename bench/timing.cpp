@@ -133,10 +133,9 @@ int main(int argc, char** argv) {
     int stalled = 0;
     for (const StepRecord& s : steps) {
         const double l = s.real_ms - double(s.device_ms);
-        if (stall_end >= 0 && s.real_ms >= stall_end && s.real_ms < stall_end + 20 && l > 5)
-            ++stalled;
-        else
-            late.push_back(l);
+        // Steps overdue by the stall fire once, at the time the driver catches up.
+        if (stall_end >= 0 && s.real_ms >= stall_end && s.real_ms < stall_end + 20) ++stalled;
+        late.push_back(l);
     }
     // A burst: one timer stepping twice within half its interval of real time.
     int bursts = 0, bursts_after_stall = 0;
@@ -172,7 +171,7 @@ int main(int argc, char** argv) {
     std::printf("timing: step lateness max %.3f ms\n",
                 late.empty() ? 0 : *std::max_element(late.begin(), late.end()));
     std::printf("timing: drift at end (monotonic clock minus device time) %.3f ms\n", drift);
-    std::printf("timing: forced stall %.0f ms: %d overdue steps each fired once afterwards, "
+    std::printf("timing: forced stall %.0f ms: %d steps ran as it ended (one per overdue timer), "
                 "%d bursts after it, %d in the whole run\n",
                 stall_end - stall_at, stalled, bursts_after_stall, bursts);
     return 0;
