@@ -12,10 +12,15 @@ if(TARGET quendrix50)
                  ${CMAKE_BINARY_DIR}/packaging/quendrix50 @ONLY)
   install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/quendrix50 DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-  configure_file(${CMAKE_SOURCE_DIR}/packaging/quendrix50.desktop.in
-                 ${CMAKE_BINARY_DIR}/packaging/quendrix50.desktop @ONLY)
-  install(FILES ${CMAKE_BINARY_DIR}/packaging/quendrix50.desktop
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The desktop entry names the launcher by its full path, so it is written at install time,
+  # when the prefix given to `cmake --install --prefix` is known.
+  install(CODE "
+    set(Q50_EXEC \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/quendrix50\")
+    configure_file(\"${CMAKE_SOURCE_DIR}/packaging/quendrix50.desktop.in\"
+                   \"${CMAKE_BINARY_DIR}/packaging/quendrix50.desktop\" @ONLY)
+    file(INSTALL DESTINATION \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\"
+         TYPE FILE FILES \"${CMAKE_BINARY_DIR}/packaging/quendrix50.desktop\")
+  ")
   if(EXISTS ${CMAKE_SOURCE_DIR}/packaging/quendrix50.png)
     install(FILES ${CMAKE_SOURCE_DIR}/packaging/quendrix50.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)

@@ -8,8 +8,13 @@ foreach(f ${files})
     file(REMOVE "${f}")
     message(STATUS "Removed ${f}")
   endif()
+  # The program's folder and every folder between it and the file (Graphics/ holds only
+  # folders).
   get_filename_component(d "${f}" DIRECTORY)
-  list(APPEND dirs "${d}")
+  while(d MATCHES "/quendrix50(/|$)")
+    list(APPEND dirs "${d}")
+    get_filename_component(d "${d}" DIRECTORY)
+  endwhile()
 endforeach()
 # Remove the program's own folders once they are empty (deepest first).
 list(REMOVE_DUPLICATES dirs)

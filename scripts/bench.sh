@@ -10,6 +10,6 @@ bash scripts/install-deps.sh >/dev/null
 bash scripts/build.sh build-bench -DCMAKE_BUILD_TYPE=Release -DQ50_TESTS=OFF >/dev/null
 echo "bench: $(git rev-parse --short HEAD 2>/dev/null || echo '?'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 build-bench/bench/bench_core_speed
-build-bench/bench/bench_paint
+build-bench/bench/bench_paint data
 QT_QPA_PLATFORM=offscreen build-bench/bench/bench_timing
 bash bench/desktop.sh build-bench/run build-bench/bench/bench_startup_reference

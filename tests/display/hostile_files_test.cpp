@@ -1,0 +1,90 @@
+// Files a user or a broken download can leave in the program's folder: huge or unreadable
+// skin files and pictures. The load must end with the documented outcome, quickly, and never
+// crash.
+#include "display/picture_file.h"
+#include "tests/display/skin_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace q50::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs `body` in a child that is an ordinary user, since root reads every file whatever its
+// permissions; returns the child's exit code, or -1.
+int as_ordinary_user(const fs::path& tree, const std::function<int()>& body) {
+    if (::geteuid() == 0) {
+        for (const auto& p : fs::recursive_directory_iterator(tree))
+            if (::lchown(p.path().c_str(), 65534, 65534) != 0) return -1;
+        if (::chown(tree.c_str(), 65534, 65534) != 0) return -1;
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(99);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+class HostileSkin : public SkinFixture {
+  protected:
+    double seconds_to_load() {
+        const auto start = std::chrono::steady_clock::now();
+        result = load(false);
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    SkinLoadResult result;
+};
+
+TEST_F(HostileSkin, UnreadableConfigCountsAsMissingAndUnreadablePictureIsNamed) {
+    config("[Common]\nGameWidth=300\n");
+    file("Graphics/Skin/locked.png", png_of(Image(1, 1, argb(255, 1, 2, 3))));
+    fs::permissions(exe_dir() / "Config.ini", fs::perms::none);
+    fs::permissions(run_dir() / "Graphics/Skin/locked.png", fs::perms::none);
+    const int rc = as_ordinary_user(tmp.path(), [&] {
+        if (load(false).status != SkinLoadStatus::ConfigMissing) return 1;
+        const PictureLoad p = load_picture_file(run_dir() / "Graphics/Skin/locked.png");
+        if (p || p.error.find("cannot be read") == std::string::npos) return 2;
+        if (p.error.find("locked.png") == std::string::npos) return 3;
+        return 0;
+    });
+    EXPECT_EQ(rc, 0);
+}
+
+// A wrong file copied over Config.ini: without [ImageN] sections every segment loses its
+// rectangle, as a missing section does, and the load completes.
+TEST_F(HostileSkin, FiftyMegabyteConfigLoadsQuickly) {
+    std::string junk(50u * 1024 * 1024, 'x');
+    for (std::size_t i = 4096; i < junk.size(); i += 4096) junk[i] = '\n';
+    config(junk);
+    EXPECT_LT(seconds_to_load(), 60.0);
+    EXPECT_EQ(result.status, SkinLoadStatus::Complete);
+    EXPECT_FALSE(result.terminate_requested);
+    EXPECT_EQ(seg("im_pelko_3_up").rect, (Rect{0, 0, 0, 0}));
+}
+
+TEST_F(HostileSkin, MillionLineConfigKeepsItsFirstValues) {
+    std::string text = "[Image6]\nLeft=5\nTop=6\nWidth=7\nHeight=8\n";
+    text.reserve(16'000'000);
+    for (int i = 0; i < 1'000'000; ++i) text += "[Image6]\nLeft=" + std::to_string(i) + "\n";
+    config(text);
+    EXPECT_LT(seconds_to_load(), 60.0);
+    EXPECT_EQ(result.status, SkinLoadStatus::Complete);
+    // The first of a repeated key wins, however many follow.
+    EXPECT_EQ(seg("btn_game_a_down").rect, (Rect{5, 6, 7, 8}));
+}
+
+} // namespace
+} // namespace q50::test
