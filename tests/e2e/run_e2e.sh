@@ -12,26 +12,9 @@ for tool in Xvfb xdotool import; do
   command -v $tool >/dev/null || { echo "e2e: $tool is missing (scripts/install-deps.sh)"; exit 1; }
 done
 
-xvfb_pid= prog_pid=
-cleanup() {
-  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
 source "$(dirname "$0")/xvfb.sh"
 start_xvfb "$size" "$out" || exit 1
 
-# Polls a command every 0.1 s for at most $1 seconds.
-wait_for() {
-  local limit=$1; shift
-  local end=$((SECONDS + limit))
-  until "$@" >/dev/null 2>&1; do
-    [ $SECONDS -lt $end ] || return 1
-    sleep 0.1
-  done
-}
 wait_for 10 xdpyinfo || { echo "e2e: Xvfb did not start"; exit 1; }
 
 export XDG_CONFIG_HOME=$out/config

@@ -13,26 +13,9 @@ for tool in Xvfb xdotool import compare; do
   command -v $tool >/dev/null || { echo "e2e: $tool is missing (scripts/install-deps.sh)"; exit 1; }
 done
 
-xvfb_pid= prog_pid=
-cleanup() {
-  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
 source "$(dirname "$0")/xvfb.sh"
 start_xvfb "${width}x${height}" "$out" || exit 1
 
-# Polls a command every 0.1 s for at most $1 seconds.
-wait_for() {
-  local limit=$1; shift
-  local end=$((SECONDS + limit))
-  until "$@" >/dev/null 2>&1; do
-    [ $SECONDS -lt $end ] || return 1
-    sleep 0.1
-  done
-}
 fail() { echo "e2e: $*"; cat "$out/program.log" 2>/dev/null || true; exit 1; }
 wait_for 10 xdpyinfo || fail "Xvfb did not start"
 

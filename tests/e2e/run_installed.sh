@@ -8,13 +8,7 @@ build=$1 source=$2 frames=$3 out=$4
 size=1024x800
 rm -rf "$out" && mkdir -p "$out"
 prefix=$out/prefix
-xvfb_pid= prog_pid=
-cleanup() {
-  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-}
-trap cleanup EXIT
+source "$(dirname "$0")/xvfb.sh"
 
 cmake --install "$build" --prefix "$prefix" >"$out/install.log"
 launcher=$prefix/bin/quendrix50
@@ -29,22 +23,7 @@ if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$prefix/share/applications/quendrix50.desktop"
 fi
 
-display=
-for n in $(seq 141 149); do
-  if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then display=:$n; break; fi
-done
-[ -n "$display" ] || { echo "installed: no free display"; exit 1; }
-Xvfb "$display" -screen 0 ${size}x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-wait_for() {
-  local limit=$1; shift
-  local end=$((SECONDS + limit))
-  until "$@" >/dev/null 2>&1; do
-    [ $SECONDS -lt $end ] || return 1
-    sleep 0.1
-  done
-}
+start_xvfb "$size" "$out" || exit 1
 wait_for 10 xdpyinfo || { echo "installed: Xvfb did not start"; exit 1; }
 export XDG_CONFIG_HOME=$out/config
 mkdir -p "$XDG_CONFIG_HOME/Vantorel"

@@ -1,6 +1,26 @@
-# Sourced by the end-to-end scripts: a private Xvfb on a display number it picks itself, so
+# Sourced by the end-to-end scripts: bounded polling, clean-up on exit, and a private Xvfb on a display number it picks itself, so
 # that two runs on one machine never share (and kill) each other's server.
 #   start_xvfb WIDTHxHEIGHT OUT_DIR   sets xvfb_pid and exports DISPLAY
+
+# Polls a command every 0.1 s for at most $1 seconds.
+wait_for() {
+  local limit=$1; shift
+  local end=$((SECONDS + limit))
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -lt $end ] || return 1
+    sleep 0.1
+  done
+}
+
+# Ends the program and the X server however the script ends.
+xvfb_pid= prog_pid=
+cleanup() {
+  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
 start_xvfb() {
   local size=$1 dir=$2
   : >"$dir/xvfb.display"
