@@ -85,8 +85,40 @@ int PopupMenu::shortcut_item(int qt_key, Qt::KeyboardModifiers modifiers) const 
 
 bool PopupMenu::handle_shortcut(int qt_key, Qt::KeyboardModifiers modifiers) {
     const int i = shortcut_item(qt_key, modifiers);
-    if (i) run(i);
-    return i != 0;
+    if (i) {
+        run(i);
+        return true;
+    }
+    // The extra rows' keys are + and - among them, which the keypad sends with its own
+    // modifier: only Ctrl, Alt and Meta make them something else.
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    for (auto& [key, row] : extra_shortcuts_)
+        if (key == qt_key && row && row->isEnabled()) {
+            row->trigger();
+            return true;
+        }
+    return false;
+}
+
+QAction* PopupMenu::add_extra_row(QAction* row, int qt_key) {
+    QAction* exit_separator = item(13).action;
+    if (!extras_separator_) extras_separator_ = menu_->insertSeparator(exit_separator);
+    if (!row->parent()) row->setParent(menu_);
+    menu_->insertAction(exit_separator, row);
+    if (qt_key) {
+        add_extra_shortcut(qt_key, row);
+        // Shown after a tab like the fourteen's, not registered with Qt (see above).
+        row->setText(row->text() + '\t' + QKeySequence(qt_key).toString());
+    }
+    return row;
+}
+
+QAction* PopupMenu::add_extra_menu(QMenu* submenu) {
+    return add_extra_row(submenu->menuAction());
+}
+
+void PopupMenu::add_extra_shortcut(int qt_key, QAction* row) {
+    extra_shortcuts_.emplace_back(qt_key, row);
 }
 
 void PopupMenu::set_check(int i, bool on) {
@@ -104,6 +136,7 @@ void PopupMenu::set_controller_check(bool on) {
 }
 
 void PopupMenu::pm_0_menuPopup() {
+    for (auto& refresh : extra_popups_) refresh();
     set_splash_check(device_.store().read_bool("SplashScreen", host_.splash_box_ticked()));
     set_controller_check(device_.Ctrlr_Overlay);
     GameMenu& gm = *game_menu_;

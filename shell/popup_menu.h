@@ -10,7 +10,10 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace q50 {
 
@@ -63,6 +66,18 @@ class PopupMenu : public QObject {
     void set_splash_check(bool on);
     void set_controller_check(bool on);
 
+    // The block of rows beyond the fourteen: it sits between "Display controller overlays" and
+    // the separator above "Exit", behind a separator of its own made with its first row. Rows
+    // and submenus appear in the order they are added; a shortcut given here is taken by
+    // handle_shortcut like the fourteen's (only keys that no game action can take).
+    QAction* add_extra_row(QAction* row, int qt_key = 0);
+    QAction* add_extra_menu(QMenu* submenu);
+    void add_extra_shortcut(int qt_key, QAction* row);
+    // Runs before the context menu opens, so extra rows can refresh their checks.
+    void on_extra_popup(std::function<void()> refresh) {
+        extra_popups_.push_back(std::move(refresh));
+    }
+
     void pm_0_menuPopup();
     void pm_1_aboutClick();
     void pm_2_readmeClick();
@@ -84,6 +99,9 @@ class PopupMenu : public QObject {
     QPointer<QMenu> menu_;
     std::array<MenuItem, kItemCount + 1> items_;
     std::unique_ptr<GameMenu> game_menu_;
+    QAction* extras_separator_ = nullptr;
+    std::vector<std::pair<int, QPointer<QAction>>> extra_shortcuts_;
+    std::vector<std::function<void()>> extra_popups_;
 };
 
 } // namespace q50

@@ -92,6 +92,39 @@ TEST_F(PopupMenuTest, ShortcutKeysRunTheirItemsAndNothingElseIsTaken) {
     EXPECT_FALSE(h.dev.Fullscreen_Mode);
 }
 
+TEST_F(PopupMenuTest, ExtraRowsFormOneBlockAboveTheExitSeparatorWithTheirOwnShortcuts) {
+    int zoomed = 0, paused = 0;
+    QMenu* zoom = new QMenu(QStringLiteral("Zoom"), &menu->pm_0_menu());
+    menu->add_extra_menu(zoom);
+    QAction* pause = new QAction(QStringLiteral("Pause"));
+    QObject::connect(pause, &QAction::triggered, [&] { ++paused; });
+    menu->add_extra_row(pause, Qt::Key_F5);
+    QAction* plus = zoom->addAction(QStringLiteral("Bigger"));
+    QObject::connect(plus, &QAction::triggered, [&] { ++zoomed; });
+    menu->add_extra_shortcut(Qt::Key_Plus, plus);
+
+    const QList<QAction*> actions = menu->pm_0_menu().actions();
+    ASSERT_EQ(actions.size(), 17);
+    EXPECT_EQ(actions[11], menu->item(12).action);
+    EXPECT_TRUE(actions[12]->isSeparator());
+    EXPECT_EQ(actions[13], zoom->menuAction());
+    EXPECT_EQ(actions[14], pause);
+    EXPECT_EQ(actions[15], menu->item(13).action);
+    EXPECT_EQ(actions[16], menu->item(14).action);
+    EXPECT_EQ(pause->text(), "Pause\tF5");
+
+    EXPECT_TRUE(menu->handle_shortcut(Qt::Key_F5));
+    EXPECT_TRUE(menu->handle_shortcut(Qt::Key_Plus, Qt::KeypadModifier));
+    EXPECT_FALSE(menu->handle_shortcut(Qt::Key_Plus, Qt::ControlModifier));
+    pause->setEnabled(false);
+    EXPECT_FALSE(menu->handle_shortcut(Qt::Key_F5));
+    EXPECT_EQ(paused, 1);
+    EXPECT_EQ(zoomed, 1);
+    // The fourteen keep their places and their own keys.
+    EXPECT_TRUE(menu->handle_shortcut(Qt::Key_F1));
+    EXPECT_EQ(host.calls, std::vector<std::string>{"show_about"});
+}
+
 TEST_F(PopupMenuTest, ItemsWithoutShortcutCallTheirActions) {
     menu->run(6);
     menu->run(7);
