@@ -157,6 +157,7 @@ const Segment* control_at(const Board& board, int x, int y) {
 }
 
 std::optional<ButtonAction> InputDispatch::key_down(std::uint16_t code) {
+    if (!presses_enabled_) return std::nullopt;
     auto a = key_down_action(keys_, code, target_.game_state());
     if (a) target_.perform(*a);
     return a;
@@ -174,7 +175,8 @@ bool InputDispatch::mouse_down(std::string_view control, MouseButton button, int
     pressed_ = std::string(control);
     const MouseControl* c = mouse_control(control);
     if (!c) return false;
-    if (c->press) target_.perform(*c->press);
+    press_acted_ = presses_enabled_;
+    if (c->press && presses_enabled_) target_.perform(*c->press);
     if (c->drags && !target_.fullscreen_mode()) {
         Drag_Origin_X = x;
         Drag_Origin_Y = y;
@@ -197,7 +199,7 @@ void InputDispatch::mouse_up(MouseButton button, std::string_view over) {
     pressed_.clear();
     const MouseControl* c = mouse_control(control);
     if (!c) return;
-    if (c->release) target_.perform(*c->release);
+    if (c->release && press_acted_) target_.perform(*c->release);
     if (c->game_menu && over == control && on_game_menu_click) on_game_menu_click();
 }
 

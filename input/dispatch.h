@@ -103,6 +103,11 @@ class InputDispatch {
         : target_(target), keys_(keys) {}
 
     void set_window(WindowMover* w) { window_ = w; }
+    // While off (the device's time stands still), key presses and presses on the device's
+    // buttons do nothing; releases, drags and the menu button still work, so nothing held
+    // stays held.
+    void set_presses_enabled(bool on) { presses_enabled_ = on; }
+    bool presses_enabled() const { return presses_enabled_; }
     // A click on the in-game menu button.
     std::function<void()> on_game_menu_click;
 
@@ -130,7 +135,9 @@ class InputDispatch {
     ButtonTarget& target_;
     const KeyAssignments& keys_;
     WindowMover* window_ = nullptr;
-    std::string pressed_; // the control that got the left press
+    bool presses_enabled_ = true;
+    std::string pressed_;      // the control that got the left press
+    bool press_acted_ = false; // the current left press performed its control's press
 };
 
 } // namespace q50

@@ -99,12 +99,13 @@ void TForm1::move_off_screen() {
     on_screen_ = false;
 }
 
-void TForm1::centre_on_screen() {
+void TForm1::centre_on_screen(const QPoint* place) {
     apply_window_model();
     refresh();
     const QScreen* s = primary_screen();
     const QRect g = s ? s->geometry() : QRect(0, 0, 1024, 768);
     window_pos_ = QPoint(g.x() + (g.width() - width()) / 2, g.y() + (g.height() - height()) / 2);
+    if (place && window_.key_on) window_pos_ = *place;
     move(window_pos_);
     if (!window_.key_on) { // a fullscreen load switches the key off
         showFullScreen();
@@ -205,6 +206,31 @@ void TForm1::paintEvent(QPaintEvent* e) {
     p.setCompositionMode(QPainter::CompositionMode_Source);
     const QRect r = e->rect();
     p.drawImage(r, image_, r);
+    if (!mark_.isEmpty() && r.intersects(mark_rect())) {
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 0, 190));
+        p.drawRoundedRect(mark_rect(), 6, 6);
+        p.setPen(Qt::white);
+        QFont f = font();
+        f.setBold(true);
+        f.setPixelSize(16);
+        p.setFont(f);
+        p.drawText(mark_rect(), Qt::AlignCenter, mark_);
+    }
+}
+
+QRect TForm1::mark_rect() const {
+    // The middle of the window lies on the device in either mode (inside its outline).
+    const QSize size(120, 32);
+    return QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+}
+
+void TForm1::set_mark(const QString& text) {
+    if (mark_ == text) return;
+    mark_ = text;
+    update(mark_rect());
 }
 
 void TForm1::keyPressEvent(QKeyEvent* e) {
@@ -243,6 +269,7 @@ void TForm1::mousePressEvent(QMouseEvent* e) {
     driver_.run([&] {
         drag = input_.mouse_down(s->name, button, pos.x() - s->rect.left, pos.y() - s->rect.top);
     });
+    dragging_ = drag;
     // A client cannot place its window on Wayland; the compositor moves it instead.
     system_move_ = false;
     if (drag && on_wayland() && windowHandle()) system_move_ = windowHandle()->startSystemMove();
@@ -273,7 +300,12 @@ void TForm1::mouseReleaseEvent(QMouseEvent* e) {
     const std::string over_name = over ? over->name : std::string();
     const MouseButton button = button_of(e->button());
     driver_.run([&] { input_.mouse_up(button, over_name); });
-    if (button == MouseButton::Left) system_move_ = false;
+    if (button == MouseButton::Left) {
+        // A drag the compositor did has no place we could know.
+        if (dragging_ && !system_move_ && on_dragged) on_dragged(window_pos_);
+        dragging_ = false;
+        system_move_ = false;
+    }
     update_cursor(pos);
 }
 
@@ -295,7 +327,9 @@ void TForm1::closeEvent(QCloseEvent* e) {
 
 void TForm1::changeEvent(QEvent* e) {
     QWidget::changeEvent(e);
-    if (e->type() == QEvent::ActivationChange && isActiveWindow() && on_activate) on_activate();
+    if (e->type() != QEvent::ActivationChange) return;
+    if (isActiveWindow() && on_activate) on_activate();
+    if (on_active_changed) on_active_changed(isActiveWindow());
 }
 
 bool TForm1::event(QEvent* e) {

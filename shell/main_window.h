@@ -32,12 +32,22 @@ class TForm1 : public QWidget, public WindowMover {
     std::function<void()> on_activate;
     // The window system closes the window (FormClose).
     std::function<void()> on_close;
+    // The window was dragged to a new place (its left and top) by the device body.
+    std::function<void(const QPoint&)> on_dragged;
+    // The main window stopped or started being the active window.
+    std::function<void(bool active)> on_active_changed;
 
     // Off the screen (and unmapped, so that it is never seen there).
     void move_off_screen();
     // Takes the size and look of the window model and comes onto the screen centred; in
     // fullscreen mode it covers the screen.
-    void centre_on_screen();
+    // With `place`, a windowed device comes up there instead (a remembered place).
+    void centre_on_screen(const QPoint* place = nullptr);
+
+    // A small mark painted over the frame, not part of it ("PAUSED"); empty for none.
+    void set_mark(const QString& text);
+    const QString& mark() const { return mark_; }
+    QRect mark_rect() const;
     bool on_screen() const { return on_screen_; }
 
     // Repaints when the board or the window model changed since the last paint.
@@ -89,6 +99,8 @@ class TForm1 : public QWidget, public WindowMover {
     QPoint window_pos_;
     bool on_screen_ = false;
     bool system_move_ = false;
+    bool dragging_ = false;
+    QString mark_;
 };
 
 } // namespace q50

@@ -121,6 +121,12 @@ void PopupMenu::add_extra_shortcut(int qt_key, QAction* row) {
     extra_shortcuts_.emplace_back(qt_key, row);
 }
 
+bool PopupMenu::is_extra_shortcut(int qt_key) const {
+    for (const auto& [key, row] : extra_shortcuts_)
+        if (key == qt_key && row) return true;
+    return false;
+}
+
 void PopupMenu::set_check(int i, bool on) {
     item(i).checked = on;
     item(i).action->setChecked(on);

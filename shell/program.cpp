@@ -13,6 +13,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace q50 {
 
 namespace {
@@ -50,6 +52,8 @@ void Program::end(int code) {
 void Program::start() {
     main_window_ = std::make_unique<TForm1>(device_.board, window_model_, input_, driver_);
     main_window_->on_activate = [this] { FormActivate(); };
+    main_window_->on_dragged = [this](const QPoint& at) { remember_place(at); };
+    main_window_->on_active_changed = [this](bool active) { active_changed(active); };
     main_window_->on_close = [this] {
         FormClose();
         end(exit_code_);
@@ -78,6 +82,9 @@ void Program::FormCreate() {
     Load_Skin();
     form_create_after_skin(device_, keys_);
     pads_.load(*store_);
+    volume_ = std::clamp(store_->read_int("Volume", 100), 0, 100);
+    muted_ = store_->read_bool("Muted", false);
+    sound_.set_volume(volume_, muted_);
     random_.seed_from_clock();
 }
 
@@ -125,7 +132,80 @@ void Program::set_splash_menu_check(bool on) {
 }
 
 void Program::centre_main_window() {
-    main_window_->centre_on_screen();
+    const std::optional<QPoint> place = remembered_place();
+    main_window_->centre_on_screen(place ? &*place : nullptr);
+}
+
+void Program::remember_place(const QPoint& at) {
+    store_->write_int("WindowLeft", at.x());
+    store_->write_int("WindowTop", at.y());
+}
+
+std::optional<QPoint> Program::remembered_place() const {
+    const auto left = store_->read_text("WindowLeft");
+    const auto top = store_->read_text("WindowTop");
+    if (!left || !top) return std::nullopt;
+    const auto x = parse_stored_int(*left);
+    const auto y = parse_stored_int(*top);
+    if (!x || !y) return std::nullopt;
+    // Still on a screen: the device's middle lies on one of them (a screen since unplugged, or
+    // a smaller resolution, would leave it out of reach).
+    const QPoint middle(*x + window_model_.client_width / 2, *y + window_model_.client_height / 2);
+    for (const QScreen* s : QGuiApplication::screens())
+        if (s->geometry().contains(middle)) return QPoint(*x, *y);
+    return std::nullopt;
+}
+
+void Program::set_paused(bool on, bool automatic) {
+    if (on == paused() || driver_.stopped()) return;
+    auto_paused_ = on && automatic;
+    if (on) {
+        driver_.pause();
+    } else {
+        driver_.resume();
+        // The clock shows the time of day as it is now, not as it was when the pause began.
+        if (device_.Game_State == 4) driver_.run([this] { device_.Timer_ClockTimer(); });
+    }
+    sound_.pause(on);
+    input_.set_presses_enabled(!on);
+    main_window_->set_mark(on ? QStringLiteral("PAUSED") : QString());
+}
+
+bool Program::auto_pause() const {
+    return store_->read_bool("AutoPause", false);
+}
+
+void Program::set_auto_pause(bool on) {
+    store_->write_bool("AutoPause", on);
+}
+
+void Program::active_changed(bool active) {
+    if (!main_window_->on_screen()) return;
+    if (!active && !paused() && auto_pause()) set_paused(true, true);
+    if (active && paused() && auto_paused_) set_paused(false);
+}
+
+void Program::set_volume(int percent) {
+    volume_ = std::clamp(percent, 0, 100);
+    store_->write_int("Volume", volume_);
+    sound_.set_volume(volume_, muted_);
+}
+
+void Program::set_muted(bool on) {
+    muted_ = on;
+    store_->write_bool("Muted", on);
+    sound_.set_volume(volume_, muted_);
+}
+
+int Program::sound_mode() {
+    return store_->read_int("SoundMode", kSoundModeNotChosen);
+}
+
+void Program::change_sound_output(int mode) {
+    // A failure shows its message and leaves the program running without sound; the store
+    // then asks for an output at the next start, as after a failed start.
+    sound_.Snd_Close();
+    sound_.Snd_Init(mode);
 }
 
 void Program::start_device() {
@@ -137,8 +217,8 @@ void Program::start_device() {
 }
 
 bool Program::accepting_input() const {
-    return !ending_ && !driver_.stopped() && main_window_ && main_window_->isEnabled() &&
-           main_window_->on_screen();
+    return !ending_ && !driver_.paused() && !driver_.stopped() && main_window_ &&
+           main_window_->isEnabled() && main_window_->on_screen();
 }
 
 void Program::start_controllers() {

@@ -17,6 +17,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace q50 {
 
@@ -69,6 +70,23 @@ class Program : public QObject, public SplashHost {
     PadSource* pad_source() { return pad_source_.get(); }
     // Whether game input (keys, clicks, controller presses) reaches the device now.
     bool accepting_input() const;
+
+    // Pause: device time, sound and presses stop; a "PAUSED" mark shows over the frame.
+    // `automatic` marks a pause the window's losing focus made (AutoPause), which its
+    // regaining focus ends.
+    void set_paused(bool on, bool automatic = false);
+    bool paused() const { return driver_.paused(); }
+    bool auto_pause() const;
+    void set_auto_pause(bool on);
+
+    // Volume 0..100 % and mute, applied and stored (Volume, Muted).
+    int volume() const { return volume_; }
+    bool muted() const { return muted_; }
+    void set_volume(int percent);
+    void set_muted(bool on);
+    // Another sound output while the program runs (an entry of the splash window's list).
+    void change_sound_output(int mode);
+    int sound_mode();
     RealtimeDriver& driver() { return driver_; }
     const WindowModel& window_model() const { return window_model_; }
     TForm1& main_window() { return *main_window_; }
@@ -110,6 +128,12 @@ class Program : public QObject, public SplashHost {
     std::unique_ptr<VirtualPadHook> virtual_pad_;
     void start_controllers();
     void toggle_game_menu();
+    void remember_place(const QPoint& at);
+    std::optional<QPoint> remembered_place() const;
+    void active_changed(bool active);
+    int volume_ = 100;
+    bool muted_ = false;
+    bool auto_paused_ = false;
     bool splash_menu_check_ = false;
     bool ending_ = false;
     bool closed_ = false;

@@ -21,6 +21,7 @@ SideWindows::SideWindows(Program& program) : program_(program) {
     manual_ = std::make_unique<ManualWindow>(
         manual, [this](const QString& text) { program_.messages().error(text.toStdString()); });
     menu_ = std::make_unique<PopupMenu>(&main, program_.device(), *this);
+    comfort_ = std::make_unique<ComfortRows>(*menu_, program_);
 
     main.shortcut_keys = [this](QKeyEvent* e) { return shortcut_key(e); };
     main.context_menu = [this](const QPoint& global) { menu_->popup_at(global); };
@@ -29,6 +30,7 @@ SideWindows::SideWindows(Program& program) : program_(program) {
 }
 
 SideWindows::~SideWindows() {
+    comfort_.reset();
     TForm1& main = program_.main_window();
     main.shortcut_keys = nullptr;
     main.context_menu = nullptr;
@@ -36,8 +38,10 @@ SideWindows::~SideWindows() {
 }
 
 bool SideWindows::shortcut_key(QKeyEvent* e) {
-    if (!menu_->is_shortcut(e->key(), e->modifiers())) return false;
-    // A held F12 would flip the presentation back and forth with every repeat.
+    const bool ours =
+        menu_->is_shortcut(e->key(), e->modifiers()) || menu_->is_extra_shortcut(e->key());
+    if (!ours) return false;
+    // A held F12 would flip the presentation back and forth with every repeat (F5 the pause).
     if (e->isAutoRepeat()) return true;
     return menu_->handle_shortcut(e->key(), e->modifiers());
 }

@@ -3,6 +3,7 @@
 // viewer (created at start-up, hidden), the context menu and the in-game menu, hooked into
 // the main window. It is the menus' host: the commands that need the program come here.
 #include "shell/about_window.h"
+#include "shell/comfort_rows.h"
 #include "shell/keys_dialog.h"
 #include "shell/manual_window.h"
 #include "shell/menu_host.h"
@@ -26,6 +27,7 @@ class SideWindows : public MenuHost {
     ManualWindow& manual() { return *manual_; }
     PopupMenu& menu() { return *menu_; }
     GameMenu& game_menu() { return menu_->game_menu(); }
+    ComfortRows& comfort() { return *comfort_; }
 
     // How the shell's "open" is done (the desktop's by default); tests record instead.
     UrlOpener open_url = desktop_url_opener();
@@ -51,6 +53,7 @@ class SideWindows : public MenuHost {
     std::unique_ptr<KeysDialog> keys_;
     std::unique_ptr<ManualWindow> manual_;
     std::unique_ptr<PopupMenu> menu_;
+    std::unique_ptr<ComfortRows> comfort_;
 };
 
 } // namespace q50

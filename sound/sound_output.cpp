@@ -35,7 +35,11 @@ bool SoundOutput::Snd_Init(int mode) {
     // The device may open at another rate; SDL converts, and that is fine.
     mixer_open_ =
         audio_started_ && Mix_OpenAudio(kMixRate, MIX_DEFAULT_FORMAT, 2, kBufferFrames) == 0;
-    if (mixer_open_) Mix_AllocateChannels(kChannels);
+    if (mixer_open_) {
+        Mix_AllocateChannels(kChannels);
+        apply_volume();
+        if (paused_) Mix_Pause(-1);
+    }
     for (int i = 0; i < kSampleCount; ++i)
         handles_[std::size_t(i)] =
             mixer_open_ ? Mix_LoadWAV(sample_file(Sample(i)).c_str()) : nullptr;
@@ -60,6 +64,30 @@ void SoundOutput::Snd_Play(Sample s) {
 void SoundOutput::Snd_Silence() {
     if (!sound_on_ || !mixer_open_) return;
     Mix_HaltChannel(-1);
+}
+
+void SoundOutput::pause(bool on) {
+    paused_ = on;
+    if (!mixer_open_) return;
+    if (on)
+        Mix_Pause(-1);
+    else
+        Mix_Resume(-1);
+}
+
+void SoundOutput::set_volume(int percent, bool muted) {
+    volume_ = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+    muted_ = muted;
+    apply_volume();
+}
+
+int SoundOutput::mixer_volume() const {
+    return muted_ ? 0 : (volume_ * MIX_MAX_VOLUME + 50) / 100;
+}
+
+void SoundOutput::apply_volume() {
+    // The channels' volume, so that the samples themselves stay as they are.
+    if (mixer_open_) Mix_Volume(-1, mixer_volume());
 }
 
 void SoundOutput::Snd_Close() {

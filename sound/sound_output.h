@@ -41,6 +41,14 @@ class SoundOutput : public SoundSink {
     // Releases the samples in table order, then closes the device. Harmless at any time.
     void Snd_Close();
 
+    // Pauses and resumes every channel where it is (the device's time stands still meanwhile).
+    void pause(bool on);
+    bool paused() const { return paused_; }
+    // The loudness of every channel, 0..100 % of the samples' own; muted is silent whatever
+    // the volume. Kept when the output is closed and started again.
+    void set_volume(int percent, bool muted);
+    int mixer_volume() const; // what the mixer is given, 0..128
+
     void play(Sample s) override { Snd_Play(s); }
     void silence() override { Snd_Silence(); }
 
@@ -55,6 +63,10 @@ class SoundOutput : public SoundSink {
     bool sound_on_ = false;
     bool audio_started_ = false;
     bool mixer_open_ = false;
+    bool paused_ = false;
+    int volume_ = 100;
+    bool muted_ = false;
+    void apply_volume();
     std::array<Mix_Chunk*, kSampleCount> handles_{};
 };
 
