@@ -7,7 +7,8 @@
 #     hero stands at 3 with 2 points;
 #   - Right held in the manual turns one page, on the release.
 # Then the manual's three buttons are clicked with the real pointer: next page, previous page,
-# close.
+# close. Last, a start without a working sound device goes on without sound after the question,
+# and SIGHUP ends the program like SIGTERM.
 #   run_e2e_input.sh RUN_DIR FRAMES_TOOL OUT_DIR
 set -euo pipefail
 run_dir=$1 frames=$2 out=$3
@@ -111,3 +112,25 @@ kill -TERM "$prog_pid"
 rc=0; wait "$prog_pid" || rc=$?
 prog_pid=
 [ "$rc" -eq 0 ] || fail "the program ended with status $rc"
+
+# No sound device (a driver that does not exist): the box says so, Enter goes on without sound.
+printf 'SoundMode=0\nSplashScreen=0\n' >"$store"
+(cd "$run_dir" && SDL_AUDIODRIVER=nosuchdriver exec ./quendrix50) >"$out/program.log" 2>&1 &
+prog_pid=$!
+# The main window is not mapped until Play ends, so the only window of that name is the box.
+wait_for 20 main_up || fail "no message about the sound device"
+xdotool windowfocus --sync "$(main_window)" || true
+grep -q 'the sound output "Desktop sound server" could not be opened: SDL audio driver nosuchdriver' \
+  "$out/program.log" || fail "the reason is not on standard error"
+grep -q 'SoundMode=-1' "$store" || fail "SoundMode was not reset while the question is open"
+xdotool key Return
+stored_silent() { grep -qx 'SoundMode=2' "$store"; }
+wait_for 5 stored_silent || fail "going on without sound did not store SoundMode 2"
+wait_for 10 try_state closed-silent closed || fail "the device did not come up without sound"
+kill -0 "$prog_pid" || fail "the program ended"
+echo "e2e: no sound device: the reason on standard error, Enter went on without sound"
+kill -HUP "$prog_pid"
+rc=0; wait "$prog_pid" || rc=$?
+prog_pid=
+[ "$rc" -eq 0 ] || fail "SIGHUP ended the program with status $rc"
+echo "e2e: SIGHUP ended the program with status 0"
