@@ -116,27 +116,32 @@ ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error,
     sh_page_top->setObjectName(QStringLiteral("sh_page_top"));
     sh_page_top->installEventFilter(this);
 
-    auto make_down = [this](const char* name, const QString& stem, Glyph g) {
+    auto make_down = [this](const char* name, const QString& file, Glyph g) {
         auto* label = new QLabel(this);
         label->setObjectName(QString::fromLatin1(name));
-        label->setPixmap(button_picture(stem + QStringLiteral("_down.png"), g, true));
+        label->setPixmap(button_picture(file, g, true));
         label->resize(kButtonWidth, kButtonHeight);
         return label;
     };
-    auto make_up = [this](const char* name, const QString& stem, Glyph g) {
+    auto make_up = [this](const char* name, const QString& released, const QString& pressed,
+                          Glyph g) {
         auto* button = new ManualButton(this);
         button->setObjectName(QString::fromLatin1(name));
-        button->set_pictures(button_picture(stem + QStringLiteral("_up.png"), g, false),
-                             button_picture(stem + QStringLiteral("_down.png"), g, true));
+        button->set_pictures(button_picture(released, g, false), button_picture(pressed, g, true));
         button->resize(kButtonWidth, kButtonHeight);
         return button;
     };
-    btn_right_down = make_down("btn_right_down", QStringLiteral("manual_right"), Glyph::Right);
-    btn_right_up = make_up("btn_right_up", QStringLiteral("manual_right"), Glyph::Right);
-    btn_left_down = make_down("btn_left_down", QStringLiteral("manual_left"), Glyph::Left);
-    btn_left_up = make_up("btn_left_up", QStringLiteral("manual_left"), Glyph::Left);
-    btn_close_down = make_down("btn_close_down", QStringLiteral("manual_close"), Glyph::Close);
-    btn_close_up = make_up("btn_close_up", QStringLiteral("manual_close"), Glyph::Close);
+    btn_right_down =
+        make_down("btn_right_down", QStringLiteral("manual_right_down.png"), Glyph::Right);
+    btn_right_up = make_up("btn_right_up", QStringLiteral("manual_right_up.png"),
+                           QStringLiteral("manual_right_down.png"), Glyph::Right);
+    btn_left_down = make_down("btn_left_down", QStringLiteral("manual_left_down.png"), Glyph::Left);
+    btn_left_up = make_up("btn_left_up", QStringLiteral("manual_left_up.png"),
+                          QStringLiteral("manual_left_down.png"), Glyph::Left);
+    btn_close_down =
+        make_down("btn_close_down", QStringLiteral("manual_close_down.png"), Glyph::Close);
+    btn_close_up = make_up("btn_close_up", QStringLiteral("manual_close_up.png"),
+                           QStringLiteral("manual_close_down.png"), Glyph::Close);
     btn_left_down->hide();
     btn_left_up->hide();
     connect(btn_left_up, &ManualButton::left_pressed, this, &ManualWindow::Inp_left_down);
