@@ -126,7 +126,8 @@ TEST_F(Startup, FullscreenModeIsReadBeforeTheSkinLoads) {
 }
 
 TEST_F(Startup, PlayCentresTheClosedDeviceAndRemembersTheChoice) {
-    start({{"FullscreenMode", "0"}, {"HiScore1", "120"}, {"HiScore2", "45"}});
+    // At 100 % the window is the skin's design size.
+    start({{"FullscreenMode", "0"}, {"Zoom", "100"}, {"HiScore1", "120"}, {"HiScore2", "45"}});
     EXPECT_EQ(program->device().Hi_Score_A, 120);
     EXPECT_EQ(program->device().Hi_Score_B, 45);
     TSplashForm* splash = program->splash();
