@@ -58,6 +58,17 @@ ComfortRows::ComfortRows(PopupMenu& menu, Program& program)
         outputs_[std::size_t(mode)] = a;
     }
     menu.add_extra_menu(sound_.get());
+
+    record_ = new QAction(QStringLiteral("Record this run"), &menu.pm_0_menu());
+    record_->setObjectName(QStringLiteral("pm_record"));
+    connect(record_, &QAction::triggered, this, [this] {
+        if (program_.recording())
+            program_.stop_recording();
+        else
+            program_.start_recording();
+        refresh();
+    });
+    menu.add_extra_row(record_);
     menu.on_extra_popup([this] { refresh(); });
     refresh();
 }
@@ -66,6 +77,8 @@ ComfortRows::~ComfortRows() = default;
 
 void ComfortRows::refresh() {
     pause_->setChecked(program_.paused());
+    record_->setText(program_.recording() ? QStringLiteral("Stop recording")
+                                          : QStringLiteral("Record this run"));
     auto_pause_->setChecked(program_.auto_pause());
     mute_->setChecked(program_.muted());
     for (int i = 0; i <= 10; ++i) volume_[std::size_t(i)]->setChecked(program_.volume() == i * 10);

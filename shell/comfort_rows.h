@@ -28,6 +28,8 @@ class ComfortRows : public QObject {
     // Step i is i * 10 %.
     QAction* volume_step(int i) const { return volume_[std::size_t(i)]; }
     QAction* output(int mode) const { return outputs_[std::size_t(mode)]; }
+    // "Record this run", "Stop recording" while one is made.
+    QAction* record() const { return record_; }
 
     // Sets every check from the program's state (before the menu opens).
     void refresh();
@@ -38,6 +40,7 @@ class ComfortRows : public QObject {
     QAction* pause_ = nullptr;
     QAction* auto_pause_ = nullptr;
     QAction* mute_ = nullptr;
+    QAction* record_ = nullptr;
     std::array<QAction*, 11> volume_{};
     std::array<QAction*, 3> outputs_{};
 };

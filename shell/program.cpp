@@ -8,12 +8,16 @@
 #include "shell/side_windows.h"
 #include "shell/virtual_pad.h"
 
+#include <cmath>
+
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 
 #include <algorithm>
+#include <iostream>
 
 namespace q50 {
 
@@ -29,14 +33,38 @@ std::unique_ptr<SettingsStore> open_store(std::unique_ptr<SettingsStore> given) 
 Program::Program(ProgramOptions options)
     : options_(std::move(options)), messages_(options_.presenter),
       store_(open_store(std::move(options_.store))), sound_(*store_, messages_),
-      device_(Services{sound_, *store_, random_, clock_}), target_(device_), input_(target_, keys_),
-      pad_input_(target_, pads_), driver_(device_) {}
+      device_(Services{told_sound_, told_store_, random_, clock_}), target_(device_),
+      input_(logged_target_, keys_), pad_input_(logged_target_, pads_),
+      driver_(device_, options_.clock_ms) {
+    clock_.source = options_.local_ms_of_day;
+    logged_target_.on_action = [this](ButtonAction a) {
+        const RunLog::Entry e{device_.now(), a};
+        run_log_.add(e.time, e.action);
+        if (recording_.is_open()) recording_ << RunLog::line(e) << std::flush;
+    };
+    std::ostream* events = options_.event_log;
+    const QByteArray event_file = qgetenv("Q50_EVENT_LOG");
+    if (!events && !event_file.isEmpty()) {
+        event_file_ = std::make_unique<std::ofstream>(event_file.toStdString());
+        if (*event_file_) events = event_file_.get();
+    }
+    if (events) {
+        printer_ = std::make_unique<EventPrinter>(*events, device_);
+        printer_->attach();
+        told_sound_.told = [this](std::string_view what) { printer_->sound(what); };
+        told_store_.told = [this](const std::string& name, const std::string& text) {
+            printer_->stored(name, text);
+        };
+    }
+}
 
 Program::~Program() {
     // Whichever way the loop ended (the menu's Exit, a signal), the sound device is let go.
     FormClose();
     virtual_pad_.reset();
     pad_source_.reset();
+    device_.board.set_observer(nullptr);
+    device_.on_set_mode = nullptr;
     splash_.reset();
     side_windows_.reset();
     main_window_.reset();
@@ -79,6 +107,8 @@ void Program::FormCreate() {
     main_window_->move_off_screen();
     // The segment tables were built with the board.
     form_create_before_skin(device_);
+    Zoom = valid_zoom(store_->read_int("Zoom", kZoomFit));
+    FullscreenZoom = valid_fullscreen_zoom(store_->read_int("FullscreenZoom", kZoomFit));
     Load_Skin();
     form_create_after_skin(device_, keys_);
     pads_.load(*store_);
@@ -93,13 +123,79 @@ void Program::Load_Skin() {
     env.executable_dir = options_.executable_dir;
     env.current_dir = options_.current_dir;
     env.Fullscreen_Mode = device_.Fullscreen_Mode;
+    double ratio = 1.0;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         env.screen_width = s->geometry().width();
         env.screen_height = s->geometry().height();
+        ratio = s->devicePixelRatio();
     }
+    // The loader lays the device out in design pixels on a screen measured in design pixels
+    // at the scale the desktop draws at.
+    double fullscreen_scale = ratio;
+    const PixelSize screen{env.screen_width, env.screen_height};
+    env.screen_for_device = [&](PixelSize device) {
+        device_size_ = device;
+        fullscreen_scale = fullscreen_total_scale(FullscreenZoom, device, screen, ratio);
+        const PixelSize physical{int(std::lround(screen.width * ratio)),
+                                 int(std::lround(screen.height * ratio))};
+        return screen_in_design(physical, fullscreen_scale);
+    };
     const SkinLoadResult r = q50::Load_Skin(device_.board, window_model_, env, messages_);
     if (r.terminate_requested) end(1);
+    if (device_.Fullscreen_Mode)
+        main_window_->set_scale(fullscreen_scale, ratio);
+    else
+        apply_windowed_scale();
     main_window_->refresh();
+}
+
+void Program::apply_windowed_scale() {
+    if (device_.Fullscreen_Mode) return;
+    TForm1& w = *main_window_;
+    // The screen the window is on: the one holding its centre, the primary one before it is
+    // shown.
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (w.on_screen())
+        if (QScreen* at = QGuiApplication::screenAt(w.geometry().center())) screen = at;
+    if (!screen) return;
+    const QRect avail = screen->availableGeometry();
+    const double ratio = screen->devicePixelRatio();
+    const double total =
+        windowed_total_scale(Zoom, {window_model_.client_width, window_model_.client_height},
+                             {avail.width(), avail.height()}, ratio);
+    w.set_scale(total, ratio);
+}
+
+double Program::fullscreen_fit_zoom() const {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    if (!s) return 1.0;
+    const double ratio = s->devicePixelRatio();
+    const QSize g = s->geometry().size();
+    return fullscreen_total_scale(kZoomFit, device_size_, {g.width(), g.height()}, ratio) / ratio;
+}
+
+double Program::shown_zoom() const {
+    return main_window_ ? main_window_->view_scale() : 1.0;
+}
+
+void Program::set_zoom(int zoom) {
+    Zoom = valid_zoom(zoom);
+    store_->write_int("Zoom", Zoom);
+    if (device_.Fullscreen_Mode) return; // shown when the device is windowed again
+    TForm1& w = *main_window_;
+    const QPoint centre = w.geometry().center();
+    apply_windowed_scale();
+    w.refresh();
+    if (w.on_screen()) w.keep_on_screen(centre);
+}
+
+void Program::set_fullscreen_zoom(int zoom) {
+    FullscreenZoom = valid_fullscreen_zoom(zoom);
+    store_->write_int("FullscreenZoom", FullscreenZoom);
+    if (!device_.Fullscreen_Mode) return;
+    // The loader's screen in design pixels changes with the scale: lay the skin out anew.
+    Load_Skin();
+    if (main_window_->on_screen()) main_window_->centre_on_screen();
 }
 
 void Program::FormActivate() {
@@ -114,6 +210,7 @@ void Program::FormActivate() {
 void Program::FormClose() {
     if (closed_) return;
     closed_ = true;
+    stop_recording();
     // No timer step may run once the store is given up.
     driver_.stop();
     if (pad_source_) pad_source_->stop();
@@ -122,8 +219,28 @@ void Program::FormClose() {
 
 bool Program::Snd_Init(int mode) {
     if (sound_.Snd_Init(mode)) return true;
+    // The sound folder's message has been shown; a missing device is asked about instead.
+    if (!sound_.device_error().empty() && sound_device_failed(mode)) return true;
     end(1);
     return false;
+}
+
+// True when the user goes on without sound.
+bool Program::sound_device_failed(int mode) {
+    const std::string_view entry = kSoundOutputEntries[std::size_t(mode)];
+    const std::string& reason = sound_.device_error();
+    std::cerr << "quendrix50: the sound output \"" << entry << "\" could not be opened: " << reason
+              << '\n';
+    const QString text =
+        QStringLiteral("The sound output \"%1\" could not be opened.\n\n%2\n\n"
+                       "The game's sound files are not the cause. Go on without sound, or end "
+                       "the program?")
+            .arg(QString::fromLatin1(entry.data(), qsizetype(entry.size())),
+                 QString::fromStdString(reason));
+    if (!options_.ask_without_sound || !options_.ask_without_sound(main_window_.get(), text))
+        return false;
+    // As if "(no sound)" had been chosen: stored as such, so the next start is silent too.
+    return sound_.Snd_Init(kSoundModeNone);
 }
 
 void Program::set_splash_menu_check(bool on) {
@@ -205,15 +322,66 @@ void Program::change_sound_output(int mode) {
     // A failure shows its message and leaves the program running without sound; the store
     // then asks for an output at the next start, as after a failed start.
     sound_.Snd_Close();
-    sound_.Snd_Init(mode);
+    if (sound_.Snd_Init(mode) || sound_.device_error().empty()) return;
+    const std::string_view entry = kSoundOutputEntries[std::size_t(mode)];
+    messages_.error("The sound output \"" + std::string(entry) + "\" could not be opened.\n\n" +
+                    sound_.device_error() + "\n\nThe game goes on without sound.");
 }
 
 void Program::start_device() {
-    driver_.run([this] {
-        device_.Game_State = 0;
-        device_.Gam_Set_Mode();
-    });
+    // Device time 0 is now: the mode is set at 0, as a replay of the run sets it.
+    driver_.start_at_zero();
+    RunStart start;
+    for (const char* name : {"HiScore1", "HiScore2", "CtrlrOverlay", "Key1", "Key2", "Key3", "Key4",
+                             "Key5", "Key6", "Key7"})
+        if (auto text = store_->read_text(name)) start.store.emplace_back(name, *text);
+    start.seed = random_.last_seed();
+    start.ms_of_day = clock_.ms_of_day();
+    run_log_.begin(std::move(start));
+    device_.Game_State = 0;
+    device_.Gam_Set_Mode();
+    driver_.poll();
     start_controllers();
+}
+
+std::filesystem::path Program::recordings_dir() const {
+    if (!options_.recordings_dir.empty()) return options_.recordings_dir;
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    std::filesystem::path base =
+        data.isEmpty() ? std::filesystem::path() : std::filesystem::path(data.toStdString());
+    if (!base.is_absolute())
+        base = std::filesystem::path(qgetenv("HOME").toStdString()) / ".local/share";
+    return base / "quendrix50" / "recordings";
+}
+
+std::filesystem::path Program::start_recording() {
+    if (recording_.is_open()) return {};
+    const std::filesystem::path dir = recordings_dir();
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    std::filesystem::path file = dir / ("run-" + stamp.toStdString() + ".script");
+    for (int n = 2; std::filesystem::exists(file, ec); ++n)
+        file = dir / ("run-" + stamp.toStdString() + "-" + std::to_string(n) + ".script");
+    recording_.open(file);
+    if (!recording_) {
+        recording_.close();
+        messages_.error("The recording could not be written to " + file.string() + ".");
+        return {};
+    }
+    recording_ << "# A run of Quendrix50, recorded "
+               << QDateTime::currentDateTime().toString(Qt::ISODate).toStdString()
+               << "; replay it with quendrix-trace < this file\n"
+               << run_log_.header();
+    for (const RunLog::Entry& e : run_log_.entries()) recording_ << RunLog::line(e);
+    recording_.flush();
+    return file;
+}
+
+void Program::stop_recording() {
+    if (!recording_.is_open()) return;
+    recording_ << "at " << driver_.clock_ms() << " end\n";
+    recording_.close();
 }
 
 bool Program::accepting_input() const {

@@ -7,6 +7,8 @@
 #include "input/dispatch.h"
 #include "input/keys.h"
 #include "input/pad.h"
+#include "input/run_log.h"
+#include "shell/core/event_printer.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/realtime_driver.h"
@@ -16,6 +18,8 @@
 #include <QObject>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -29,6 +33,17 @@ struct ProgramOptions {
     // The settings store; the per-user file when not given.
     std::unique_ptr<SettingsStore> store;
     MessagePresenter presenter = show_error_box;
+    // The device's clock in ms (monotonic) and the local time of day in ms since midnight;
+    // the real ones when not given.
+    std::function<std::int64_t()> clock_ms;
+    std::function<std::int64_t()> local_ms_of_day;
+    // Where the run's event stream is written, in the trace tool's output format (also
+    // Q50_EVENT_LOG=FILE); none when null.
+    std::ostream* event_log = nullptr;
+    // Where "Record this run" writes; $XDG_DATA_HOME/quendrix50/recordings when empty.
+    std::filesystem::path recordings_dir;
+    // Asked when a sound output's device cannot be opened.
+    SoundQuestion ask_without_sound = ask_go_on_without_sound;
 };
 
 class SideWindows;
@@ -59,6 +74,21 @@ class Program : public QObject, public SplashHost {
 
     bool Splash_Pending = true;
 
+    // The presentation's size: the stored `Zoom` (0 fit, 100..400) of the windowed device
+    // and `FullscreenZoom` (0 fit, 100), read at creation.
+    int Zoom = 0;
+    int FullscreenZoom = 0;
+    // Store a new zoom and show the device at it (the window keeps its centre and stays on
+    // the screen that holds it). A fullscreen zoom reloads the skin for the new screen size.
+    void set_zoom(int zoom);
+    void set_fullscreen_zoom(int zoom);
+    // The zoom in view, window pixels per design pixel (1 at 100 %).
+    double shown_zoom() const;
+    // What fit would give in fullscreen, window pixels per design pixel.
+    double fullscreen_fit_zoom() const;
+    // The windowed device's scale from the zoom and the screen it is on.
+    void apply_windowed_scale();
+
     Device& device() { return device_; }
     SettingsStore& store() { return *store_; }
     SoundOutput& sound() { return sound_; }
@@ -87,6 +117,14 @@ class Program : public QObject, public SplashHost {
     // Another sound output while the program runs (an entry of the splash window's list).
     void change_sound_output(int mode);
     int sound_mode();
+
+    // Recording the run as a trace script: everything since the device was switched on, then
+    // every input as it comes, until stopped. Returns the file, empty when it could not be made.
+    std::filesystem::path start_recording();
+    void stop_recording();
+    bool recording() const { return recording_.is_open(); }
+    const RunLog& run_log() const { return run_log_; }
+    std::filesystem::path recordings_dir() const;
     RealtimeDriver& driver() { return driver_; }
     const WindowModel& window_model() const { return window_model_; }
     TForm1& main_window() { return *main_window_; }
@@ -107,20 +145,26 @@ class Program : public QObject, public SplashHost {
     void quit() override { end(0); }
 
   private:
+    bool sound_device_failed(int mode);
+
     ProgramOptions options_;
     MessageBoxSink messages_;
     std::unique_ptr<SettingsStore> store_;
     SoundOutput sound_;
+    ToldSound told_sound_{sound_};
+    ToldStore told_store_{*store_};
     DeviceRandom random_;
     SystemClock clock_;
     Device device_;
     KeyAssignments keys_;
     DeviceTarget target_;
+    LoggingTarget logged_target_{target_};
     InputDispatch input_;
     PadAssignments pads_;
     PadDispatch pad_input_;
     RealtimeDriver driver_;
     WindowModel window_model_;
+    PixelSize device_size_{498, 770}; // the skin's design size at the last load
     std::unique_ptr<TForm1> main_window_;
     std::unique_ptr<SideWindows> side_windows_;
     std::unique_ptr<TSplashForm> splash_;
@@ -131,6 +175,10 @@ class Program : public QObject, public SplashHost {
     void remember_place(const QPoint& at);
     std::optional<QPoint> remembered_place() const;
     void active_changed(bool active);
+    RunLog run_log_;
+    std::ofstream recording_;
+    std::unique_ptr<std::ofstream> event_file_;
+    std::unique_ptr<EventPrinter> printer_;
     int volume_ = 100;
     bool muted_ = false;
     bool auto_paused_ = false;

@@ -18,7 +18,12 @@ std::int64_t RealtimeDriver::raw_ms() const {
 }
 
 std::int64_t RealtimeDriver::clock_ms() const {
-    return (paused_ ? paused_at_ : raw_ms()) - paused_total_;
+    return (paused_ ? paused_at_ : raw_ms()) - paused_total_ - origin_;
+}
+
+void RealtimeDriver::start_at_zero() {
+    origin_ = raw_ms();
+    paused_total_ = 0;
 }
 
 void RealtimeDriver::pause() {

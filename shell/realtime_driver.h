@@ -20,8 +20,11 @@ class RealtimeDriver : public QObject {
     explicit RealtimeDriver(Device& device, std::function<std::int64_t()> clock = {},
                             QObject* parent = nullptr);
 
-    // Device time now: the clock less every pause so far (frozen while paused).
+    // Device time now: the clock since the device was switched on, less every pause so far
+    // (frozen while paused).
     std::int64_t clock_ms() const;
+    // The device is switched on: its time counts from 0 now.
+    void start_at_zero();
 
     // Device time stops: no timer step runs until resume(), and every timer keeps the time it
     // had left, because device time takes up again where it stopped. Inputs that still come
@@ -59,6 +62,7 @@ class RealtimeDriver : public QObject {
     bool paused_ = false;
     std::int64_t paused_at_ = 0;    // the raw clock when the pause began
     std::int64_t paused_total_ = 0; // raw milliseconds spent in earlier pauses
+    std::int64_t origin_ = 0;       // the raw clock at device time 0
     std::int64_t raw_ms() const;
 };
 

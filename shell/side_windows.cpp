@@ -21,6 +21,8 @@ SideWindows::SideWindows(Program& program) : program_(program) {
     manual_ = std::make_unique<ManualWindow>(
         manual, [this](const QString& text) { program_.messages().error(text.toStdString()); });
     menu_ = std::make_unique<PopupMenu>(&main, program_.device(), *this);
+    zoom_ = std::make_unique<ZoomMenu>(program_, *menu_);
+    game_menu().view_scale = [&main] { return main.view_scale(); };
     comfort_ = std::make_unique<ComfortRows>(*menu_, program_);
 
     main.shortcut_keys = [this](QKeyEvent* e) { return shortcut_key(e); };
@@ -31,6 +33,7 @@ SideWindows::SideWindows(Program& program) : program_(program) {
 
 SideWindows::~SideWindows() {
     comfort_.reset();
+    zoom_.reset();
     TForm1& main = program_.main_window();
     main.shortcut_keys = nullptr;
     main.context_menu = nullptr;
@@ -38,10 +41,11 @@ SideWindows::~SideWindows() {
 }
 
 bool SideWindows::shortcut_key(QKeyEvent* e) {
-    const bool ours =
-        menu_->is_shortcut(e->key(), e->modifiers()) || menu_->is_extra_shortcut(e->key());
-    if (!ours) return false;
-    // A held F12 would flip the presentation back and forth with every repeat (F5 the pause).
+    if (!menu_->is_shortcut(e->key(), e->modifiers()) &&
+        !menu_->is_extra_shortcut(e->key(), e->modifiers()))
+        return false;
+    // A held F12 would flip the presentation back and forth with every repeat, a held F9
+    // save a screenshot at every repeat.
     if (e->isAutoRepeat()) return true;
     return menu_->handle_shortcut(e->key(), e->modifiers());
 }

@@ -172,7 +172,8 @@ TEST_F(Comforts, DefaultsWriteNothingAndChangeNothing) {
     for (const char* name : {"Volume", "Muted", "AutoPause", "WindowLeft", "WindowTop", "Pad1"})
         EXPECT_EQ(stored(name), "<absent>") << name;
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(main().pos(), QPoint((screen.width() - 498) / 2, (screen.height() - 770) / 2));
+    EXPECT_EQ(main().pos(), QPoint((screen.width() - main().width()) / 2,
+                                   (screen.height() - main().height()) / 2));
     EXPECT_EQ(program->volume(), 100);
     EXPECT_FALSE(program->muted());
 }

@@ -159,6 +159,19 @@ TEST(TraceScript, ControllerCommandsTakeSdlNamesAndAnOptionalPad) {
     }
 }
 
+TEST(TraceScript, TimeOfDayTakesSecondsAndMillisecondsAsARecordingWritesThem) {
+    auto ms = [](const char* t) {
+        const ParseResult r = parse_script(std::string("time ") + t + "\n");
+        return r.script && r.script->time ? r.script->time->ms_of_day() : -1;
+    };
+    EXPECT_EQ(ms("7:05"), (7 * 60 + 5) * 60000);
+    EXPECT_EQ(ms("23:59:58"), ((23 * 60 + 59) * 60 + 58) * 1000);
+    EXPECT_EQ(ms("00:00:01.250"), 1250);
+    for (const char* bad : {"12:00:60", "12:00:5", "12:00:05.", "12:00:05.25", "12:00.500",
+                            "12:00:05:01", "12:00:05.2500"})
+        EXPECT_EQ(ms(bad), -1) << bad;
+}
+
 TEST(TraceScript, EmptyScriptAndEqualTimesAreFine) {
     EXPECT_TRUE(parse_script("").script.has_value());
     EXPECT_TRUE(parse_script("# nothing\n   \n").script.has_value());

@@ -6,8 +6,8 @@
 #include "game/device.h"
 #include "input/dispatch.h"
 #include "input/pad.h"
+#include "shell/core/event_printer.h"
 #include "shell/core/form_create.h"
-#include "tools/trace/event_printer.h"
 #include "tools/trace/rig.h"
 
 #include <algorithm>
@@ -104,10 +104,14 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
     Rig rig;
     Device& d = rig.dev;
     for (const auto& [name, text] : script.store) rig.store.preset(name, text);
-    if (script.time) rig.clock.set({script.time->hour, script.time->minute});
+    if (script.time) rig.clock.set_ms_of_day(script.time->ms_of_day());
 
     EventPrinter printer(out, d);
-    printer.attach(rig);
+    printer.attach();
+    rig.sound.on_call = [&printer](const RecordingSound::Call& c) { printer.sound(c.what); };
+    rig.store.on_write = [&printer](const std::string& name, const std::string& text) {
+        printer.stored(name, text);
+    };
 
     // The main window's creation, then the splash window's Play.
     form_create_before_skin(d);
@@ -116,8 +120,8 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
     if (options.load_skin) {
         options.load_skin(d, printer);
     } else if (!options.skin_dir.empty()) {
-        const SkinEnvironment env{options.skin_dir, options.skin_dir, d.Fullscreen_Mode,
-                                  options.screen_width, options.screen_height};
+        const SkinEnvironment env{options.skin_dir,     options.skin_dir,      d.Fullscreen_Mode,
+                                  options.screen_width, options.screen_height, {}};
         // A missing Config.ini would end the program after its message; the tool reports
         // the message and plays on, so that the script's later lines still show something.
         Load_Skin(d.board, window, env, printer);

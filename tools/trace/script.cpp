@@ -4,6 +4,7 @@
 #include "input/pad.h"
 #include "tools/trace/rig.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -129,22 +130,43 @@ class Parser {
         return true;
     }
 
+    // HH:MM, or HH:MM:SS and HH:MM:SS.mmm as a recording of a run writes it.
     bool time(const std::vector<std::string_view>& w) {
         if (w.size() != 2) return fail("'time' needs HH:MM");
         const std::string_view t = w[1];
-        const auto colon = t.find(':');
-        auto digits = [](std::string_view d) {
-            return !d.empty() && d.size() <= 2 &&
+        const std::string bad = "bad time '" + std::string(t) + "', expected HH:MM[:SS[.mmm]]";
+        auto digits = [](std::string_view d, std::size_t min, std::size_t max) {
+            return d.size() >= min && d.size() <= max &&
                    d.find_first_not_of("0123456789") == std::string_view::npos;
         };
-        const std::string_view hh = t.substr(0, colon);
-        const std::string_view mm = colon == std::string_view::npos ? "" : t.substr(colon + 1);
-        if (!digits(hh) || mm.size() != 2 || !digits(mm))
-            return fail("bad time '" + std::string(t) + "', expected HH:MM");
-        const int h = std::stoi(std::string(hh));
-        const int m = std::stoi(std::string(mm));
-        if (h > 23 || m > 59) return fail("bad time '" + std::string(t) + "', expected HH:MM");
-        script_.time = TimeOfDaySetting{h, m};
+        std::string_view rest = t;
+        auto take = [&](char sep) {
+            const auto at = rest.find(sep);
+            const std::string_view part = rest.substr(0, at);
+            rest = at == std::string_view::npos ? std::string_view() : rest.substr(at + 1);
+            return part;
+        };
+        const bool has_seconds = std::count(t.begin(), t.end(), ':') == 2;
+        const std::string_view hh = take(':');
+        const std::string_view mm = has_seconds ? take(':') : rest;
+        std::string_view ss, ms;
+        const auto dot = rest.find('.');
+        if (has_seconds) {
+            ss = rest.substr(0, dot);
+            if (dot != std::string_view::npos) ms = rest.substr(dot + 1);
+        }
+        if (!digits(hh, 1, 2) || !digits(mm, 2, 2)) return fail(bad);
+        if (has_seconds &&
+            (!digits(ss, 2, 2) || (dot != std::string_view::npos && !digits(ms, 3, 3))))
+            return fail(bad);
+        if (!has_seconds && t.find('.') != std::string_view::npos) return fail(bad);
+        TimeOfDaySetting v;
+        v.hour = std::stoi(std::string(hh));
+        v.minute = std::stoi(std::string(mm));
+        if (has_seconds) v.second = std::stoi(std::string(ss));
+        if (!ms.empty()) v.millisecond = std::stoi(std::string(ms));
+        if (v.hour > 23 || v.minute > 59 || v.second > 59) return fail(bad);
+        script_.time = v;
         return true;
     }
 

@@ -47,6 +47,11 @@ struct Step {
 struct TimeOfDaySetting {
     int hour = 0;
     int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+    std::int64_t ms_of_day() const {
+        return ((std::int64_t(hour) * 60 + minute) * 60 + second) * 1000 + millisecond;
+    }
 };
 
 struct Script {
