@@ -4,6 +4,7 @@
 #include "display/skin_check.h"
 #include "shell/command_line.h"
 #include "shell/core/data_folder.h"
+#include "shell/key_repeat.h"
 #include "shell/program.h"
 #include "shell/quit_signals.h"
 
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quendrix50"));
+    q50::use_detectable_auto_repeat();
 
     q50::ProgramOptions options;
     options.executable_dir =
