@@ -15,6 +15,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <iostream>
+
 namespace q50 {
 
 namespace {
@@ -185,8 +187,28 @@ void Program::FormClose() {
 
 bool Program::Snd_Init(int mode) {
     if (sound_.Snd_Init(mode)) return true;
+    // The sound folder's message has been shown; a missing device is asked about instead.
+    if (!sound_.device_error().empty() && sound_device_failed(mode)) return true;
     end(1);
     return false;
+}
+
+// True when the user goes on without sound.
+bool Program::sound_device_failed(int mode) {
+    const std::string_view entry = kSoundOutputEntries[std::size_t(mode)];
+    const std::string& reason = sound_.device_error();
+    std::cerr << "quendrix50: the sound output \"" << entry << "\" could not be opened: " << reason
+              << '\n';
+    const QString text =
+        QStringLiteral("The sound output \"%1\" could not be opened.\n\n%2\n\n"
+                       "The game's sound files are not the cause. Go on without sound, or end "
+                       "the program?")
+            .arg(QString::fromLatin1(entry.data(), qsizetype(entry.size())),
+                 QString::fromStdString(reason));
+    if (!options_.ask_without_sound || !options_.ask_without_sound(main_window_.get(), text))
+        return false;
+    // As if "(no sound)" had been chosen: stored as such, so the next start is silent too.
+    return sound_.Snd_Init(kSoundModeNone);
 }
 
 void Program::set_splash_menu_check(bool on) {

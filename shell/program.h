@@ -28,6 +28,8 @@ struct ProgramOptions {
     // The settings store; the per-user file when not given.
     std::unique_ptr<SettingsStore> store;
     MessagePresenter presenter = show_error_box;
+    // Asked when a sound output's device cannot be opened.
+    SoundQuestion ask_without_sound = ask_go_on_without_sound;
 };
 
 class SideWindows;
@@ -104,6 +106,8 @@ class Program : public QObject, public SplashHost {
     void quit() override { end(0); }
 
   private:
+    bool sound_device_failed(int mode);
+
     ProgramOptions options_;
     MessageBoxSink messages_;
     std::unique_ptr<SettingsStore> store_;
