@@ -6,6 +6,7 @@
 #include "game/device_services.h"
 #include "input/dispatch.h"
 #include "input/keys.h"
+#include "shell/core/device_target.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/realtime_driver.h"

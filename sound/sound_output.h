@@ -2,8 +2,8 @@
 // The eighteen samples, played through SDL2_mixer: 22050 Hz, 64 mixing channels, each start on
 // any free channel so that sounds overlap (the same sample too). Both sound-on entries of the
 // splash window open the default SDL audio device; "(no sound)" never opens it.
-#include "game/services.h"
-#include "shell/core/settings_store.h"
+#include "host/services.h"
+#include "host/settings_store.h"
 
 #include <array>
 #include <string_view>

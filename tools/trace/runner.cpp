@@ -5,6 +5,7 @@
 #include "display/skin_loader.h"
 #include "game/device.h"
 #include "input/dispatch.h"
+#include "shell/core/device_target.h"
 #include "shell/core/form_create.h"
 #include "tools/trace/event_printer.h"
 #include "tools/trace/rig.h"

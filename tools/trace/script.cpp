@@ -1,6 +1,6 @@
 #include "tools/trace/script.h"
 
-#include "game/board_geometry.h"
+#include "board/board_geometry.h"
 #include "tools/trace/rig.h"
 
 #include <array>
