@@ -13,13 +13,7 @@
 # time, rather than later as a missing symbol.
 function(q50_floor_library target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "FOLDER" "SOURCES;BELOW;LIBRARIES")
-  file(GLOB present RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  foreach(file ${present})
-    if(NOT file IN_LIST arg_SOURCES)
-      message(FATAL_ERROR "${arg_FOLDER}/${file} is not listed in "
-                          "${arg_FOLDER}/CMakeLists.txt (SOURCES of ${target})")
-    endif()
-  endforeach()
+  q50_require_listed(${arg_FOLDER} ${target} ${arg_SOURCES})
 
   set(root ${CMAKE_BINARY_DIR}/floors/${target})
   get_filename_component(parent ${root}/${arg_FOLDER} DIRECTORY)
@@ -29,4 +23,16 @@ function(q50_floor_library target)
   add_library(${target} STATIC ${arg_SOURCES})
   target_include_directories(${target} PUBLIC ${root})
   target_link_libraries(${target} PUBLIC ${arg_BELOW} ${arg_LIBRARIES})
+endfunction()
+
+# Stops the configuration when a .cpp file of the current folder is not among the given
+# sources (main.cpp excepted, it makes a program rather than the library).
+function(q50_require_listed folder target)
+  file(GLOB present RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(file ${present})
+    if(NOT file IN_LIST ARGN AND NOT file STREQUAL "main.cpp")
+      message(FATAL_ERROR "${folder}/${file} is not listed in ${folder}/CMakeLists.txt "
+                          "(the sources of ${target})")
+    endif()
+  endforeach()
 endfunction()
