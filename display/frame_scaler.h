@@ -8,9 +8,9 @@
 // keeps its weight and never doubles or vanishes as it can with nearest neighbour. See-through
 // pixels stay see-through: an output pixel is opaque when at least half of it is, so the
 // window's outline stays a clean edge.
-#include "display/image.h"
+#include "board/board.h"
+#include "board/image.h"
 #include "display/scale.h"
-#include "game/board.h"
 
 #include <cstdint>
 #include <vector>
@@ -36,6 +36,7 @@ class FrameScaler {
     void build_axis(std::vector<Tap>& taps, int out_n, int src_n);
     void replicate(const Image& src, Rect damage, int k);
     void average(const Image& src, Rect out_rect);
+    void enlarge(const Image& src, Rect out_rect, int sy0, int sy1);
 
     Image out_;
     bool valid_ = false;

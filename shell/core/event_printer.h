@@ -1,9 +1,9 @@
 #pragma once
 // Turns what the device does into the trace tool's output lines, "T KIND ARGS". The desktop
 // writes the same lines when asked, so that a recorded run and its replay can be compared.
-#include "game/board.h"
-#include "game/services.h"
-#include "shell/core/settings_store.h"
+#include "board/board.h"
+#include "host/services.h"
+#include "host/settings_store.h"
 
 #include <array>
 #include <functional>
