@@ -13,6 +13,8 @@ void show_error_box(QWidget* parent, const QString& text) {
 }
 
 void MessageBoxSink::error(const std::string& text) {
+    // Also for whoever started the program from a terminal, or reads its log.
+    write_notice(text);
     if (presenter_) presenter_(parent_, QString::fromStdString(text));
 }
 

@@ -80,6 +80,7 @@ void Program::Load_Skin() {
     env.executable_dir = options_.executable_dir;
     env.current_dir = options_.current_dir;
     env.Fullscreen_Mode = device_.Fullscreen_Mode;
+    env.budget = &picture_budget_;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         env.screen_width = s->geometry().width();
         env.screen_height = s->geometry().height();
