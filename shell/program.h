@@ -7,6 +7,7 @@
 #include "game/device_services.h"
 #include "input/dispatch.h"
 #include "input/keys.h"
+#include "input/pad.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/realtime_driver.h"
@@ -28,9 +29,13 @@ struct ProgramOptions {
     // The settings store; the per-user file when not given.
     std::unique_ptr<SettingsStore> store;
     MessagePresenter presenter = show_error_box;
+    // Asked when a sound output's device cannot be opened.
+    SoundQuestion ask_without_sound = ask_go_on_without_sound;
 };
 
 class SideWindows;
+class PadSource;
+class VirtualPadHook;
 
 class Program : public QObject, public SplashHost {
     Q_OBJECT
@@ -56,11 +61,32 @@ class Program : public QObject, public SplashHost {
 
     bool Splash_Pending = true;
 
+    // The presentation's size: the stored `Zoom` (0 fit, 100..400) of the windowed device
+    // and `FullscreenZoom` (0 fit, 100), read at creation.
+    int Zoom = 0;
+    int FullscreenZoom = 0;
+    // Store a new zoom and show the device at it (the window keeps its centre and stays on
+    // the screen that holds it). A fullscreen zoom reloads the skin for the new screen size.
+    void set_zoom(int zoom);
+    void set_fullscreen_zoom(int zoom);
+    // The zoom in view, window pixels per design pixel (1 at 100 %).
+    double shown_zoom() const;
+    // What fit would give in fullscreen, window pixels per design pixel.
+    double fullscreen_fit_zoom() const;
+    // The windowed device's scale from the zoom and the screen it is on.
+    void apply_windowed_scale();
+
     Device& device() { return device_; }
     SettingsStore& store() { return *store_; }
     SoundOutput& sound() { return sound_; }
     KeyAssignments& keys() { return keys_; }
     InputDispatch& input() { return input_; }
+    PadAssignments& pads() { return pads_; }
+    PadDispatch& pad_input() { return pad_input_; }
+    // Null until the device is switched on.
+    PadSource* pad_source() { return pad_source_.get(); }
+    // Whether game input (keys, clicks, controller presses) reaches the device now.
+    bool accepting_input() const;
     RealtimeDriver& driver() { return driver_; }
     const WindowModel& window_model() const { return window_model_; }
     TForm1& main_window() { return *main_window_; }
@@ -83,6 +109,8 @@ class Program : public QObject, public SplashHost {
     void quit() override { end(0); }
 
   private:
+    bool sound_device_failed(int mode);
+
     ProgramOptions options_;
     MessageBoxSink messages_;
     std::unique_ptr<SettingsStore> store_;
@@ -93,12 +121,19 @@ class Program : public QObject, public SplashHost {
     KeyAssignments keys_;
     DeviceTarget target_;
     InputDispatch input_;
+    PadAssignments pads_;
+    PadDispatch pad_input_;
     RealtimeDriver driver_;
     WindowModel window_model_;
     PictureBudget picture_budget_;
+    PixelSize device_size_{498, 770}; // the skin's design size at the last load
     std::unique_ptr<TForm1> main_window_;
     std::unique_ptr<SideWindows> side_windows_;
     std::unique_ptr<TSplashForm> splash_;
+    std::unique_ptr<PadSource> pad_source_;
+    std::unique_ptr<VirtualPadHook> virtual_pad_;
+    void start_controllers();
+    void toggle_game_menu();
     bool splash_menu_check_ = false;
     bool ending_ = false;
     bool closed_ = false;
