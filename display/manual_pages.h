@@ -3,7 +3,7 @@
 // without any toolkit: the manual window shows them, the trace tool loads them as the program
 // does at its start.
 #include "display/picture_budget.h"
-#include "game/services.h"
+#include "host/services.h"
 
 #include <array>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "shell/core/file_store.h"
 
-#include "game/services.h"
+#include "host/services.h"
 #include "shell/core/store_text.h"
 
 #include <cerrno>
