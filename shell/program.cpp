@@ -114,6 +114,7 @@ void Program::Load_Skin() {
         env.executable_dir = env.current_dir = skin_dir_;
     }
     env.Fullscreen_Mode = device_.Fullscreen_Mode;
+    env.budget = &picture_budget_;
     double ratio = 1.0;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         env.screen_width = s->geometry().width();

@@ -22,7 +22,8 @@ SideWindows::SideWindows(Program& program) : program_(program) {
     const ManualSettings manual =
         read_manual_settings(program_.options().executable_dir, program_.options().current_dir);
     manual_ = std::make_unique<ManualWindow>(
-        manual, [this](const QString& text) { program_.messages().error(text.toStdString()); });
+        manual, [this](const QString& text) { program_.messages().error(text.toStdString()); },
+        nullptr, &program_.picture_budget());
     menu_ = std::make_unique<PopupMenu>(&main, program_.device(), *this);
     zoom_ = std::make_unique<ZoomMenu>(program_, *menu_);
     game_menu().view_scale = [&main] { return main.view_scale(); };
