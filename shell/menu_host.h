@@ -15,6 +15,8 @@ class MenuHost {
     // The shell's "open" of a file name relative to the current directory.
     virtual void shell_open(const QString& relative_name) = 0;
     virtual void beep() = 0;
+    // A short notice that does not block the game and goes away by itself.
+    virtual void notify(const QString& text) = 0;
     // The presentation switch: off screen, the skin loaded again, centred.
     virtual void move_off_screen() = 0;
     virtual void load_skin() = 0;

@@ -38,6 +38,7 @@ class SideWindows : public MenuHost {
     void show_key_dialog() override;
     void shell_open(const QString& relative_name) override;
     void beep() override;
+    void notify(const QString& text) override;
     void move_off_screen() override;
     void load_skin() override;
     void centre_on_screen() override;
