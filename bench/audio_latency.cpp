@@ -12,6 +12,7 @@
 #include "game/device_services.h"
 #include "input/dispatch.h"
 #include "input/keys.h"
+#include "shell/core/device_target.h"
 #include "shell/core/form_create.h"
 #include "shell/core/memory_store.h"
 #include "sound/sound_output.h"
