@@ -1,6 +1,7 @@
 #include "shell/side_windows.h"
 
 #include "shell/game_menu.h"
+#include "shell/notice.h"
 #include "shell/program.h"
 
 #include <QApplication>
@@ -102,6 +103,9 @@ void SideWindows::edit_config() {
 
 void SideWindows::beep() {
     QApplication::beep();
+}
+void SideWindows::notify(const QString& text) {
+    show_notice(program_.main_window(), text);
 }
 void SideWindows::move_off_screen() {
     program_.main_window().move_off_screen();
