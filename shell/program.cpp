@@ -8,12 +8,14 @@
 #include "shell/pad_source.h"
 #include "shell/side_windows.h"
 #include "shell/virtual_pad.h"
+#include "shell/window_pictures.h"
 
 #include <cmath>
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 
@@ -81,6 +83,10 @@ void Program::end(int code) {
 }
 
 void Program::start() {
+    // From the program's own picture, so that the windows carry it wherever the program runs
+    // from (the desktop entry's icon is only found for an installed copy).
+    if (QGuiApplication::windowIcon().isNull())
+        QGuiApplication::setWindowIcon(QIcon(window_picture(QStringLiteral("app_icon.png"))));
     main_window_ = std::make_unique<TForm1>(device_.board, window_model_, input_, driver_);
     main_window_->on_activate = [this] { FormActivate(); };
     main_window_->on_dragged = [this](const QPoint& at) { remember_place(at); };
@@ -145,6 +151,7 @@ void Program::Load_Skin() {
         env.executable_dir = env.current_dir = skin_dir_;
     }
     env.Fullscreen_Mode = device_.Fullscreen_Mode;
+    env.budget = &picture_budget_;
     double ratio = 1.0;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         env.screen_width = s->geometry().width();
@@ -165,6 +172,8 @@ void Program::Load_Skin() {
     const SkinLoadResult r = q50::Load_Skin(device_.board, window_model_, env, messages_);
     // A user skin that cannot be read once the program runs is reported; the program goes on.
     if (r.terminate_requested && (skin_dir_.empty() || !form_created_)) end(1);
+    skin_sets_.load(env, device_.board);
+    main_window_->set_skin_sets(&skin_sets_);
     if (device_.Fullscreen_Mode)
         main_window_->set_scale(fullscreen_scale, ratio);
     else
