@@ -19,7 +19,7 @@ struct RecordingTarget : ButtonTarget {
     bool fullscreen_mode() const override { return fullscreen; }
     void perform(ButtonAction a) override {
         calls.emplace_back(action_name(a));
-        if (a == ButtonAction::open_down && state == 0) state = 2;
+        if (a == pressed(Button::Open) && state == 0) state = 2;
     }
 };
 
@@ -147,14 +147,14 @@ TEST_F(Dispatch, DuplicateKeysLowerAssignmentWins) {
 TEST_F(Dispatch, AclReleaseOnClosedDeviceFallsThroughToLaterAssignments) {
     // ACL and Left on the same key.
     load({{"Key4", "39"}});
-    EXPECT_EQ(input.key_up(37), ButtonAction::left_up);
-    EXPECT_EQ(input.key_down(37), ButtonAction::open_down);
-    EXPECT_EQ(input.key_up(37), ButtonAction::acl_up);
+    EXPECT_EQ(input.key_up(37), released(Button::Left));
+    EXPECT_EQ(input.key_down(37), pressed(Button::Open));
+    EXPECT_EQ(input.key_up(37), released(Button::Acl));
     // Game A and ACL on the same key: assignment 1 matches first in every mode.
     load({{"Key1", "39"}});
     target.state = 0;
-    EXPECT_EQ(input.key_down(37), ButtonAction::game_a_down);
-    EXPECT_EQ(input.key_up(37), ButtonAction::game_a_up);
+    EXPECT_EQ(input.key_down(37), pressed(Button::Game_A));
+    EXPECT_EQ(input.key_up(37), released(Button::Game_A));
 }
 
 TEST_F(Dispatch, EveryButtonOfTheMouseTable) {

@@ -2,18 +2,13 @@
 // Turns what the device does into the trace tool's output lines, "T KIND ARGS".
 #include "board/board.h"
 #include "host/services.h"
+#include "shell/core/rig.h"
 
 #include <array>
 #include <ostream>
 #include <string>
 
-namespace q50 {
-class Device;
-}
-
 namespace q50::trace {
-
-struct Rig;
 
 class EventPrinter : public BoardObserver, public MessageSink {
   public:

@@ -18,63 +18,6 @@ namespace q50::trace {
 
 namespace {
 
-void press(Device& d, Button b) {
-    switch (b) {
-    case Button::Open:
-        d.Inp_open_down();
-        break;
-    case Button::GameA:
-        d.Inp_game_a_down();
-        break;
-    case Button::GameB:
-        d.Inp_game_b_down();
-        break;
-    case Button::Time:
-        d.Inp_time_down();
-        break;
-    case Button::Acl:
-        d.Inp_acl_down();
-        break;
-    case Button::Left:
-        d.Inp_left_down();
-        break;
-    case Button::Right:
-        d.Inp_right_down();
-        break;
-    case Button::Bomb:
-        d.Inp_bomb_down();
-        break;
-    }
-}
-
-void release(Device& d, Button b) {
-    switch (b) {
-    case Button::Open:
-        break; // refused by the parser
-    case Button::GameA:
-        d.Inp_game_a_up();
-        break;
-    case Button::GameB:
-        d.Inp_game_b_up();
-        break;
-    case Button::Time:
-        d.Inp_time_up();
-        break;
-    case Button::Acl:
-        d.Inp_acl_up();
-        break;
-    case Button::Left:
-        d.Inp_left_up();
-        break;
-    case Button::Right:
-        d.Inp_right_up();
-        break;
-    case Button::Bomb:
-        d.Inp_bomb_up();
-        break;
-    }
-}
-
 void set_variable(Device& d, const Step& s) {
     if (s.name == "Enemy_Flame") {
         for (int n = 1; n <= 5; ++n) d.Enemy_Flame[std::size_t(n)] = std::int32_t(s.values[n - 1]);
@@ -136,8 +79,7 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
     }
     form_create_after_skin(d, rig.keys);
     rig.random.seed(script.seed.value_or(kDefaultSeed));
-    d.Game_State = 0;
-    d.Gam_Set_Mode();
+    d.power_on();
 
     DeviceTarget target(d);
     InputDispatch input(target, rig.keys);
@@ -151,10 +93,10 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
             d.advance_to(step.time);
             switch (step.command) {
             case Command::Press:
-                press(d, step.button);
+                d.press(step.button);
                 break;
             case Command::Release:
-                release(d, step.button);
+                d.release(step.button);
                 break;
             case Command::Set:
                 set_variable(d, step);
