@@ -3,6 +3,7 @@
 // order, each picture at its own size from its rectangle's top-left corner and cut off at
 // the rectangle, blended by its alpha; in windowed mode pixels of exactly the key colour end
 // up fully transparent. im_backdrop alone centres or stretches its picture.
+#include "display/lcd_look.h"
 #include "display/window_model.h"
 #include "game/board.h"
 
@@ -29,6 +30,13 @@ class Painter {
 
     const Image& frame() const { return frame_; }
 
+    // The unlit-segment shadow and the segment fade, brought up to date by its owner before
+    // each paint; null (the default) paints the board exactly as it is.
+    void set_lcd_look(LcdLook* look) {
+        look_ = look;
+        valid_ = false;
+    }
+
     // A picture ready for fast drawing (defined in painter.cpp).
     struct Prepared;
 
@@ -41,7 +49,9 @@ class Painter {
 
     void paint_region(const WindowModel& window, Rect clip);
     void draw(const Segment& s, const WindowModel& window, Rect clip);
-    void draw_prepared(const Prepared& p, int x, int y, Rect clip);
+    void draw_picture(const Picture& picture, Rect rect, Rect clip, int ink);
+    void draw_prepared(const Prepared& p, int x, int y, Rect clip, int ink = kFullInk);
+    void draw_lcd_shadows(Rect clip);
     const Prepared& prepared(const Picture& picture);
     const Prepared& stretched(const Picture& picture, int width, int height);
     void order_layers(const Board& board);
@@ -58,6 +68,9 @@ class Painter {
     struct CacheEntry;
     std::unordered_map<const Image*, std::unique_ptr<CacheEntry>> cache_;
     std::unique_ptr<CacheEntry> stretch_;
+    LcdLook* look_ = nullptr;
+    LcdLook* look_in_use_ = nullptr; // look_ when it follows the board being painted
+    std::uint64_t look_revision_ = 0;
 };
 
 // The whole frame at once.
