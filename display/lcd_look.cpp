@@ -10,6 +10,7 @@ void LcdLook::set_shadow(int percent) {
     if (percent == shadow_) return;
     shadow_ = percent;
     ++revision_;
+    clear_changes(); // a painter repaints everything after a change of setting
     // Levels of segments at rest move with the shadow; the next update recomputes them.
     for (State& st : states_) st.level = st.lcd ? ink_for(st.target ? 1.0 : 0.0) : 0;
 }
@@ -19,6 +20,7 @@ void LcdLook::set_fade(int ms) {
     if (ms == fade_) return;
     fade_ = ms;
     ++revision_;
+    clear_changes();
     // A fade under way ends where it was heading.
     for (State& st : states_) st.from = st.target ? 1.0 : 0.0;
 }
@@ -89,11 +91,12 @@ void LcdLook::update(const Board& board, std::int64_t now) {
         const double lit = lit_at(st, now);
         if (st.target ? lit < 1 : lit > 0) fading_ = true;
         const int level = ink_for(lit);
-        if (level != st.level) {
-            st.level = level;
-            st.changed = true;
-            any_changed_ = true;
-        }
+        if (level == st.level) continue;
+        st.level = level;
+        // Switched off, the look follows the board quietly: nothing of it is painted.
+        if (!active()) continue;
+        st.changed = true;
+        any_changed_ = true;
     }
 }
 

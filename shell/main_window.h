@@ -3,6 +3,7 @@
 // (only when the board changed), takes the outline of the device in windowed mode (the
 // see-through key colour lets clicks through), covers the screen in fullscreen mode, and turns
 // keys and clicks into the input dispatch.
+#include "display/lcd_look.h"
 #include "display/painter.h"
 #include "display/window_model.h"
 #include "game/board.h"
@@ -11,6 +12,7 @@
 
 #include <QImage>
 #include <QRegion>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -48,6 +50,12 @@ class TForm1 : public QWidget, public WindowMover {
     const QRegion& shape() const { return shape_; }
     std::uint64_t paints() const { return paints_; }
 
+    // The unlit-segment shadow and the segment fade; refresh() after changing a setting.
+    LcdLook& lcd_look() { return look_; }
+    // Frames are painted at the screen's rate only while a segment fades.
+    bool fade_frames_running() const { return fade_frames_.isActive(); }
+    int fade_frame_ms() const { return fade_frames_.interval(); }
+
     // WindowMover: the drag moves the window.
     int left() const override { return window_pos_.x(); }
     int top() const override { return window_pos_.y(); }
@@ -79,6 +87,9 @@ class TForm1 : public QWidget, public WindowMover {
     InputDispatch& input_;
     RealtimeDriver& driver_;
     Painter painter_;
+    LcdLook look_;
+    QTimer fade_frames_;
+    std::uint64_t painted_look_ = 0;
     WindowModel applied_;
     bool applied_once_ = false;
     std::uint64_t painted_revision_ = ~std::uint64_t(0);

@@ -21,6 +21,10 @@ SideWindows::SideWindows(Program& program) : program_(program) {
     manual_ = std::make_unique<ManualWindow>(
         manual, [this](const QString& text) { program_.messages().error(text.toStdString()); });
     menu_ = std::make_unique<PopupMenu>(&main, program_.device(), *this);
+    lcd_menu_ = std::make_unique<LcdMenu>(
+        main.lcd_look(), program_.store(), [&main] { main.refresh(); }, &main);
+    menu_->add_extra_menu(&lcd_menu_->menu());
+    menu_->on_extra_popup([this] { lcd_menu_->refresh_checks(); });
 
     main.shortcut_keys = [this](QKeyEvent* e) { return shortcut_key(e); };
     main.context_menu = [this](const QPoint& global) { menu_->popup_at(global); };

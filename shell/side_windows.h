@@ -4,6 +4,7 @@
 // the main window. It is the menus' host: the commands that need the program come here.
 #include "shell/about_window.h"
 #include "shell/keys_dialog.h"
+#include "shell/lcd_menu.h"
 #include "shell/manual_window.h"
 #include "shell/menu_host.h"
 #include "shell/popup_menu.h"
@@ -25,6 +26,7 @@ class SideWindows : public MenuHost {
     KeysDialog& keys_dialog() { return *keys_; }
     ManualWindow& manual() { return *manual_; }
     PopupMenu& menu() { return *menu_; }
+    LcdMenu& lcd_menu() { return *lcd_menu_; }
     GameMenu& game_menu() { return menu_->game_menu(); }
 
     // How the shell's "open" is done (the desktop's by default); tests record instead.
@@ -51,6 +53,7 @@ class SideWindows : public MenuHost {
     std::unique_ptr<KeysDialog> keys_;
     std::unique_ptr<ManualWindow> manual_;
     std::unique_ptr<PopupMenu> menu_;
+    std::unique_ptr<LcdMenu> lcd_menu_;
 };
 
 } // namespace q50
