@@ -67,6 +67,16 @@ inline Argb with_ink(Argb p, int ink) {
     return (p & 0x00FFFFFFu) | (a << 24);
 }
 
+// src over an opaque dst as far as dst is not covered already. While a region is painted every
+// pixel in it is opaque, so its alpha byte is free: shadows keep there how much shadow the pixel
+// has, so that where two overlap the stronger counts instead of the two adding up.
+inline Argb cover(Argb s, Argb d) {
+    const std::uint32_t a = s >> 24, c = 255 - (d >> 24);
+    if (a <= c) return d;
+    const std::uint32_t t = ((a - c) * 255 + (255 - c) / 2) / (255 - c);
+    return (blend((s & 0x00FFFFFFu) | (t << 24), d) & 0x00FFFFFFu) | ((255 - a) << 24);
+}
+
 void prepare(const Image& img, Painter::Prepared& out) {
     out.width = img.width;
     out.height = img.height;
@@ -149,7 +159,7 @@ void Painter::prune_cache() {
     }
 }
 
-void Painter::draw_prepared(const Prepared& p, int x0, int y0, Rect clip, int ink) {
+void Painter::draw_prepared(const Prepared& p, int x0, int y0, Rect clip, int ink, bool strongest) {
     const Rect area = intersect(Rect{x0, y0, p.width, p.height}, clip);
     if (is_empty(area)) return;
     const int cx0 = area.left - x0, cx1 = cx0 + area.width;
@@ -162,7 +172,9 @@ void Painter::draw_prepared(const Prepared& p, int x0, int y0, Rect clip, int in
             const int a = std::max(run.x, cx0), b = std::min(run.x + run.length, cx1);
             if (a >= b) continue;
             Argb* dst = row + (x0 + a);
-            if (ink != kFullInk) {
+            if (strongest) {
+                for (int x = a; x < b; ++x, ++dst) *dst = cover(with_ink(src[x], ink), *dst);
+            } else if (ink != kFullInk) {
                 for (int x = a; x < b; ++x, ++dst) *dst = blend(with_ink(src[x], ink), *dst);
             } else if (run.opaque) {
                 std::memcpy(dst, src + a, std::size_t(b - a) * sizeof(Argb));
@@ -196,17 +208,25 @@ void Painter::draw(const Segment& s, const WindowModel& window, Rect clip) {
     draw_picture(s.picture, s.rect, clip, ink);
 }
 
-void Painter::draw_picture(const Picture& picture, Rect rect, Rect clip, int ink) {
+void Painter::draw_picture(const Picture& picture, Rect rect, Rect clip, int ink, bool strongest) {
     if (!picture || picture->empty()) return;
     const Rect bounds = intersect(rect, clip);
     if (is_empty(bounds)) return;
-    draw_prepared(prepared(picture), rect.left, rect.top, bounds, ink);
+    draw_prepared(prepared(picture), rect.left, rect.top, bounds, ink, strongest);
 }
 
 void Painter::draw_lcd_shadows(Rect clip) {
     const int ink = look_in_use_->shadow_level();
-    look_in_use_->for_each_shadow(*board_,
-                                  [&](const Picture& p, Rect r) { draw_picture(p, r, clip, ink); });
+    Rect covered;
+    look_in_use_->for_each_shadow(*board_, [&](const Picture& p, Rect r) {
+        draw_picture(p, r, clip, ink, true);
+        covered = unite(covered, intersect(r, clip));
+    });
+    // Opaque again for everything painted after.
+    for (int y = covered.top; y < covered.top + covered.height; ++y) {
+        Argb* row = frame_.pixels.data() + std::size_t(y) * frame_.width + covered.left;
+        for (int x = 0; x < covered.width; ++x) row[x] |= 0xFF000000u;
+    }
 }
 
 void Painter::paint_region(const WindowModel& window, Rect clip) {

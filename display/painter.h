@@ -49,8 +49,11 @@ class Painter {
 
     void paint_region(const WindowModel& window, Rect clip);
     void draw(const Segment& s, const WindowModel& window, Rect clip);
-    void draw_picture(const Picture& picture, Rect rect, Rect clip, int ink);
-    void draw_prepared(const Prepared& p, int x, int y, Rect clip, int ink = kFullInk);
+    // `strongest`: the unlit segments' shadows, where overlapping ones do not add up.
+    void draw_picture(const Picture& picture, Rect rect, Rect clip, int ink,
+                      bool strongest = false);
+    void draw_prepared(const Prepared& p, int x, int y, Rect clip, int ink = kFullInk,
+                       bool strongest = false);
     void draw_lcd_shadows(Rect clip);
     const Prepared& prepared(const Picture& picture);
     const Prepared& stretched(const Picture& picture, int width, int height);

@@ -135,6 +135,26 @@ TEST_F(LcdLookTest, ShadowsLieUnderLitSegmentsAndOverTheDisplayBackground) {
     EXPECT_EQ(paint_with_look(0).at(7, 7), argb(255, 1, 2, 3));
 }
 
+TEST_F(LcdLookTest, OverlappingShadowsTakeTheStrongerInsteadOfAddingUp) {
+    // Two dark segments overlapping in columns 4 and 5; the second one's ink is soft there.
+    Image soft(6, 4, kInk);
+    for (int y = 0; y < 4; ++y) soft.at(0, y) = soft.at(1, y) = (kInk & 0x00FFFFFF) | (100u << 24);
+    place("im_flame_1", {0, 0, 6, 4}, solid(6, 4, kInk), false);
+    place("im_flame_2", {4, 0, 6, 4}, std::make_shared<const Image>(soft), false);
+    place("im_flame_3", {20, 0, 4, 4}, solid(4, 4, kInk), true); // a lit one further on
+    look.set_shadow(25);
+    const Image f = paint_with_look(0);
+    for (int x : {0, 3, 4, 5, 6, 9})
+        EXPECT_TRUE(within_one_level(f.at(x, 2), expected_blend(kInk, kPaper, 0.25))) << x;
+    // The soft edge alone, where nothing else is dark.
+    place("im_flame_1", {0, 0, 6, 4}, nullptr, false);
+    const Image g = paint_with_look(0);
+    EXPECT_TRUE(within_one_level(g.at(4, 2), expected_blend(soft.at(0, 0), kPaper, 0.25)));
+    // Everything drawn after the shadows is opaque as ever.
+    for (Argb p : g.pixels) ASSERT_EQ(alpha_of(p), 255);
+    EXPECT_EQ(g.at(21, 1), kInk);
+}
+
 TEST_F(LcdLookTest, DigitPositionsShadowEveryGlyphWhateverTheyShow) {
     // Glyph 1 is a bar at the right, glyph 7 a bar on top: the shadow is both.
     Image one(3, 3, 0), seven(3, 3, 0);
