@@ -21,6 +21,8 @@ SideWindows::SideWindows(Program& program) : program_(program) {
     manual_ = std::make_unique<ManualWindow>(
         manual, [this](const QString& text) { program_.messages().error(text.toStdString()); });
     menu_ = std::make_unique<PopupMenu>(&main, program_.device(), *this);
+    zoom_ = std::make_unique<ZoomMenu>(program_, *menu_);
+    game_menu().view_scale = [&main] { return main.view_scale(); };
     lcd_menu_ = std::make_unique<LcdMenu>(
         main.lcd_look(), program_.store(), [&main] { main.refresh(); }, &main);
     menu_->add_extra_menu(&lcd_menu_->menu());
@@ -33,6 +35,7 @@ SideWindows::SideWindows(Program& program) : program_(program) {
 }
 
 SideWindows::~SideWindows() {
+    zoom_.reset();
     TForm1& main = program_.main_window();
     main.shortcut_keys = nullptr;
     main.context_menu = nullptr;
@@ -40,8 +43,11 @@ SideWindows::~SideWindows() {
 }
 
 bool SideWindows::shortcut_key(QKeyEvent* e) {
-    if (!menu_->is_shortcut(e->key(), e->modifiers())) return false;
-    // A held F12 would flip the presentation back and forth with every repeat.
+    if (!menu_->is_shortcut(e->key(), e->modifiers()) &&
+        !menu_->is_extra_shortcut(e->key(), e->modifiers()))
+        return false;
+    // A held F12 would flip the presentation back and forth with every repeat, a held F9
+    // save a screenshot at every repeat.
     if (e->isAutoRepeat()) return true;
     return menu_->handle_shortcut(e->key(), e->modifiers());
 }

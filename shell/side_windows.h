@@ -8,6 +8,7 @@
 #include "shell/manual_window.h"
 #include "shell/menu_host.h"
 #include "shell/popup_menu.h"
+#include "shell/zoom_menu.h"
 
 #include <memory>
 
@@ -28,6 +29,7 @@ class SideWindows : public MenuHost {
     PopupMenu& menu() { return *menu_; }
     LcdMenu& lcd_menu() { return *lcd_menu_; }
     GameMenu& game_menu() { return menu_->game_menu(); }
+    ZoomMenu& zoom() { return *zoom_; }
 
     // How the shell's "open" is done (the desktop's by default); tests record instead.
     UrlOpener open_url = desktop_url_opener();
@@ -53,6 +55,7 @@ class SideWindows : public MenuHost {
     std::unique_ptr<KeysDialog> keys_;
     std::unique_ptr<ManualWindow> manual_;
     std::unique_ptr<PopupMenu> menu_;
+    std::unique_ptr<ZoomMenu> zoom_;
     std::unique_ptr<LcdMenu> lcd_menu_;
 };
 
