@@ -3,11 +3,12 @@
 # already chosen. It opens the device and shows the clock with real keys, chooses "Shadow 25 %"
 # and "Response 80 ms" in the context menu's LCD submenu with a real right click and real keys,
 # and compares the display with the trace tool's snapshots of the same moment; the store must
-# hold both choices, and a second start must show the shadow from the first frame.
+# hold both choices, and a second start, at a zoom of 200 %, must show the shadow from the
+# first frame, scaled like everything else.
 #   run_e2e_lcd.sh RUN_DIR TRACE_TOOL OUT_DIR
 set -euo pipefail
 run_dir=$1 trace=$2 out=$3
-width=1024 height=800
+width=2200 height=1800
 rm -rf "$out" && mkdir -p "$out"
 for tool in Xvfb xdotool import compare convert; do
   command -v $tool >/dev/null || { echo "e2e: $tool is missing (scripts/install-deps.sh)"; exit 1; }
@@ -22,7 +23,7 @@ wait_for 10 xdpyinfo || fail "Xvfb did not start"
 export XDG_CONFIG_HOME=$out/config
 store=$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf
 mkdir -p "$XDG_CONFIG_HOME/Vantorel"
-printf 'SoundMode=2\nSplashScreen=0\nFullscreenMode=0\n' >"$store"
+printf 'SoundMode=2\nSplashScreen=0\nFullscreenMode=0\nZoom=100\n' >"$store"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 
 # The clock with every game figure dark, as the trace tool paints it with each shadow.
@@ -35,14 +36,18 @@ at 20 snapshot $out/clock-$s.png
 S
 done
 
-# The device lies at (263, 15) on this screen; the game's part of the display, below the
-# panel's digits (which show the time of day), is what is compared.
-area="286x136"
+# The game's part of the display, below the panel's digits (which show the time of day), is
+# what is compared, at the window's place and the zoom (k times the design size).
+k=1
 shot() { import -window root "png24:$out/$1.png"; }
 display_like() { # display_like SHOT SHADOW: that part of the screen is the trace's
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$(main_window)")"
   shot "$1"
-  convert "$out/$1.png" -crop "$area+394+172" +repage "$out/a.png"
-  convert "$out/clock-$2.png" -background black -flatten -crop "$area+131+157" +repage "$out/b.png"
+  convert "$out/$1.png" -crop "$((286 * k))x$((136 * k))+$((X + 131 * k))+$((Y + 157 * k))" \
+    +repage "$out/a.png"
+  convert "$out/clock-$2.png" -background black -flatten -crop "286x136+131+157" +repage \
+    -scale "$((100 * k))%" "$out/b.png"
   [ "$(compare -metric AE -fuzz 2% "$out/a.png" "$out/b.png" null: 2>&1 || true)" = 0 ]
 }
 main_window() { xdotool search --onlyvisible --name '^Quendrix50$' | head -1; }
@@ -63,7 +68,9 @@ popup_open() { [ "$(program_windows)" -ge 2 ]; }
 popup_closed() { [ "$(program_windows)" -eq 1 ]; }
 # Right click on the device, L opens the LCD submenu at its first row; DOWN steps further.
 choose_lcd_row() {
-  xdotool mousemove 300 650 click 3
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$(main_window)")"
+  xdotool mousemove $((X + 37 * k)) $((Y + 635 * k)) click 3
   wait_for 5 popup_open || fail "no context menu after a right click"
   sleep 0.3
   xdotool key l
@@ -96,9 +103,11 @@ rc=0; wait "$prog_pid" || rc=$?
 prog_pid=
 [ "$rc" -eq 0 ] || fail "the program ended with status $rc"
 
+sed -i 's/^Zoom=100$/Zoom=200/' "$store"
+k=2
 start_program
-wait_for 10 display_like clock-again 25 || fail "a second start does not show the stored shadow"
-echo "e2e: a second start shows the stored shadow"
+wait_for 10 display_like clock-again 25 || fail "a second start at 200 % does not show the stored shadow"
+echo "e2e: a second start, at 200 %, shows the stored shadow"
 xdotool windowfocus --sync "$(main_window)" || true
 xdotool key Escape
 wait_for 5 bash -c "! kill -0 $prog_pid" || fail "Esc did not end the program"
