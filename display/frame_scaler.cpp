@@ -31,18 +31,19 @@ inline Argb settle(std::uint32_t a, std::uint32_t r, std::uint32_t g, std::uint3
                 std::uint8_t(std::min<std::uint32_t>(255, (b * 255 + a / 2) / a)));
 }
 
+// Two channels at a time: alpha and green, red and blue each sit in the two 16-bit halves of
+// a word. The weights of a pixel sum to 256, so no half can carry into the other.
+constexpr std::uint32_t kLanes = 0x00FF00FFu;
+
 // Weighted sum without settling the alpha (the pass across keeps premultiplied sums).
-inline Argb mix(const Argb* const* px, const std::uint16_t* w, int n) {
-    std::uint32_t a = 0, r = 0, g = 0, b = 0;
+inline Argb mix(const Argb* row, const std::uint16_t* w, int n) {
+    std::uint32_t ag = 0, rb = 0;
     for (int i = 0; i < n; ++i) {
-        const Argb p = *px[i];
-        a += (p >> 24) * w[i];
-        r += ((p >> 16) & 0xFF) * w[i];
-        g += ((p >> 8) & 0xFF) * w[i];
-        b += (p & 0xFF) * w[i];
+        const Argb p = row[i];
+        ag += ((p >> 8) & kLanes) * w[i];
+        rb += (p & kLanes) * w[i];
     }
-    return argb(std::uint8_t((a + 128) >> 8), std::uint8_t((r + 128) >> 8),
-                std::uint8_t((g + 128) >> 8), std::uint8_t((b + 128) >> 8));
+    return ((((ag + 0x00800080u) >> 8) & kLanes) << 8) | (((rb + 0x00800080u) >> 8) & kLanes);
 }
 
 } // namespace
@@ -98,7 +99,6 @@ void FrameScaler::average(const Image& src, Rect o) {
     const Tap& bottom = down_[std::size_t(o.top + o.height - 1)];
     const int sy0 = top.first, sy1 = bottom.first + bottom.count;
     rows_.resize(std::size_t(sy1 - sy0) * std::size_t(o.width));
-    const Argb* px[64];
     for (int sy = sy0; sy < sy1; ++sy) {
         const Argb* row = src.pixels.data() + std::size_t(sy) * std::size_t(src.width);
         Argb* to = rows_.data() + std::size_t(sy - sy0) * std::size_t(o.width);
@@ -108,26 +108,32 @@ void FrameScaler::average(const Image& src, Rect o) {
                 to[x] = row[t.first];
                 continue;
             }
-            const int n = std::min(t.count, 64);
-            for (int i = 0; i < n; ++i) px[i] = row + t.first + i;
-            to[x] = mix(px, &weights_[std::size_t(t.weights)], n);
+            to[x] = mix(row + t.first, &weights_[std::size_t(t.weights)], t.count);
         }
     }
     for (int y = o.top; y < o.top + o.height; ++y) {
         const Tap& t = down_[std::size_t(y)];
         Argb* to = out_.pixels.data() + std::size_t(y) * std::size_t(out_.width) + o.left;
         const std::uint16_t* w = &weights_[std::size_t(t.weights)];
-        const int n = std::min(t.count, 64);
-        for (int x = 0; x < o.width; ++x) {
-            std::uint32_t a = 0, r = 0, g = 0, b = 0;
-            for (int i = 0; i < n; ++i) {
-                const Argb p = rows_[std::size_t(t.first + i - sy0) * std::size_t(o.width) + x];
-                a += (p >> 24) * w[i];
-                r += ((p >> 16) & 0xFF) * w[i];
-                g += ((p >> 8) & 0xFF) * w[i];
-                b += (p & 0xFF) * w[i];
+        const Argb* first = rows_.data() + std::size_t(t.first - sy0) * std::size_t(o.width);
+        if (t.count == 1) {
+            // A row inside one source row (most of them when enlarging): nothing to sum.
+            for (int x = 0; x < o.width; ++x) {
+                const Argb p = first[x];
+                to[x] = (p >> 24) == 255 ? p
+                                         : settle((p >> 24) << 8, ((p >> 16) & 0xFF) << 8,
+                                                  ((p >> 8) & 0xFF) << 8, (p & 0xFF) << 8);
             }
-            to[x] = settle(a, r, g, b);
+            continue;
+        }
+        for (int x = 0; x < o.width; ++x) {
+            std::uint32_t ag = 0, rb = 0;
+            const Argb* p = first + x;
+            for (int i = 0; i < t.count; ++i, p += o.width) {
+                ag += ((*p >> 8) & kLanes) * w[i];
+                rb += (*p & kLanes) * w[i];
+            }
+            to[x] = settle(ag >> 16, rb >> 16, ag & 0xFFFF, rb & 0xFFFF);
         }
     }
 }

@@ -73,6 +73,7 @@ inline Argb with_ink(Argb p, int ink) {
 inline Argb cover(Argb s, Argb d) {
     const std::uint32_t a = s >> 24, c = 255 - (d >> 24);
     if (a <= c) return d;
+    if (c == 0) return (blend(s, d) & 0x00FFFFFFu) | ((255 - a) << 24); // the usual case
     const std::uint32_t t = ((a - c) * 255 + (255 - c) / 2) / (255 - c);
     return (blend((s & 0x00FFFFFFu) | (t << 24), d) & 0x00FFFFFFu) | ((255 - a) << 24);
 }
@@ -149,11 +150,34 @@ const Painter::Prepared& Painter::stretched(const Picture& picture, int width, i
     return stretch_->prepared;
 }
 
+const Painter::Prepared& Painter::shaded(const Picture& picture, int ink) {
+    if (ink != shadow_ink_) {
+        shadow_cache_.clear();
+        shadow_ink_ = ink;
+    }
+    auto& entry = shadow_cache_[picture.get()];
+    if (!entry) {
+        // The shadow's pixels once, not at every paint.
+        entry = std::make_unique<CacheEntry>();
+        entry->keep = picture;
+        entry->scaled = *picture;
+        for (Argb& p : entry->scaled.pixels) p = with_ink(p, ink);
+        prepare(entry->scaled, entry->prepared);
+    }
+    return entry->prepared;
+}
+
 void Painter::prune_cache() {
     if (cache_.size() <= 2 * order_.size()) return;
     for (auto it = cache_.begin(); it != cache_.end();) {
         if (it->second->keep.use_count() == 1)
             it = cache_.erase(it);
+        else
+            ++it;
+    }
+    for (auto it = shadow_cache_.begin(); it != shadow_cache_.end();) {
+        if (it->second->keep.use_count() == 1)
+            it = shadow_cache_.erase(it);
         else
             ++it;
     }
@@ -173,7 +197,8 @@ void Painter::draw_prepared(const Prepared& p, int x0, int y0, Rect clip, int in
             if (a >= b) continue;
             Argb* dst = row + (x0 + a);
             if (strongest) {
-                for (int x = a; x < b; ++x, ++dst) *dst = cover(with_ink(src[x], ink), *dst);
+                for (int x = a; x < b; ++x, ++dst)
+                    *dst = cover(ink == kFullInk ? src[x] : with_ink(src[x], ink), *dst);
             } else if (ink != kFullInk) {
                 for (int x = a; x < b; ++x, ++dst) *dst = blend(with_ink(src[x], ink), *dst);
             } else if (run.opaque) {
@@ -208,19 +233,21 @@ void Painter::draw(const Segment& s, const WindowModel& window, Rect clip) {
     draw_picture(s.picture, s.rect, clip, ink);
 }
 
-void Painter::draw_picture(const Picture& picture, Rect rect, Rect clip, int ink, bool strongest) {
+void Painter::draw_picture(const Picture& picture, Rect rect, Rect clip, int ink) {
     if (!picture || picture->empty()) return;
     const Rect bounds = intersect(rect, clip);
     if (is_empty(bounds)) return;
-    draw_prepared(prepared(picture), rect.left, rect.top, bounds, ink, strongest);
+    draw_prepared(prepared(picture), rect.left, rect.top, bounds, ink);
 }
 
 void Painter::draw_lcd_shadows(Rect clip) {
     const int ink = look_in_use_->shadow_level();
     Rect covered;
     look_in_use_->for_each_shadow(*board_, [&](const Picture& p, Rect r) {
-        draw_picture(p, r, clip, ink, true);
-        covered = unite(covered, intersect(r, clip));
+        const Rect bounds = intersect(r, clip);
+        if (!p || p->empty() || is_empty(bounds)) return;
+        draw_prepared(shaded(p, ink), r.left, r.top, bounds, kFullInk, true);
+        covered = unite(covered, bounds);
     });
     // Opaque again for everything painted after.
     for (int y = covered.top; y < covered.top + covered.height; ++y) {

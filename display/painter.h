@@ -49,15 +49,16 @@ class Painter {
 
     void paint_region(const WindowModel& window, Rect clip);
     void draw(const Segment& s, const WindowModel& window, Rect clip);
+    void draw_picture(const Picture& picture, Rect rect, Rect clip, int ink);
     // `strongest`: the unlit segments' shadows, where overlapping ones do not add up.
-    void draw_picture(const Picture& picture, Rect rect, Rect clip, int ink,
-                      bool strongest = false);
     void draw_prepared(const Prepared& p, int x, int y, Rect clip, int ink = kFullInk,
                        bool strongest = false);
     void draw_lcd_shadows(Rect clip);
     const Prepared& prepared(const Picture& picture);
     const Prepared& stretched(const Picture& picture, int width, int height);
     void order_layers(const Board& board);
+    // A picture with its alpha taken down to the shadow's ink, kept while the ink stays.
+    const Prepared& shaded(const Picture& picture, int ink);
     void prune_cache();
 
     Image frame_;
@@ -71,6 +72,8 @@ class Painter {
     struct CacheEntry;
     std::unordered_map<const Image*, std::unique_ptr<CacheEntry>> cache_;
     std::unique_ptr<CacheEntry> stretch_;
+    std::unordered_map<const Image*, std::unique_ptr<CacheEntry>> shadow_cache_;
+    int shadow_ink_ = -1;
     LcdLook* look_ = nullptr;
     LcdLook* look_in_use_ = nullptr; // look_ when it follows the board being painted
     std::uint64_t look_revision_ = 0;
