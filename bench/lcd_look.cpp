@@ -5,9 +5,9 @@
 // 3840x2160.
 //   bench_lcd_look DATA_DIR [windowed]
 #include "display/lcd_look.h"
+#include "board/render_ops.h"
 #include "display/frame_scaler.h"
 #include "display/painter.h"
-#include "display/render_ops.h"
 #include "display/scale.h"
 #include "display/skin_loader.h"
 

@@ -3,7 +3,7 @@
 // segment and the time a segment takes to darken or clear. Both belong to painting only: the
 // board's shown flags switch at once and stay the game's state; this follows them, one level
 // per LCD segment, and tells the painter what to draw and which segments need repainting.
-#include "game/board.h"
+#include "board/board.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // choice is stored at once and the device repainted at once; the stored choices are applied
 // when the menu is made.
 #include "display/lcd_look.h"
-#include "shell/core/settings_store.h"
+#include "host/settings_store.h"
 
 #include <QMenu>
 #include <QObject>

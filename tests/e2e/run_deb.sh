@@ -40,6 +40,9 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 77
 fi
 export DEBIAN_FRONTEND=noninteractive
+# One install into the machine at a time, also across the builds of several checkouts.
+exec 9>/tmp/quendrix50-deb-test.lock
+flock -w 900 9 || { echo "deb: another run holds the machine's package for too long"; exit 1; }
 apt_get() { apt-get -o DPkg::Lock::Timeout=120 -y -qq "$@"; }
 # A package left by an interrupted run would make this one an upgrade.
 if dpkg-query -W quendrix50 >/dev/null 2>&1; then apt_get purge quendrix50 >/dev/null; fi

@@ -1,8 +1,8 @@
 #include "catalogue.h"
 
+#include "board/board.h"
+#include "board/board_geometry.h"
 #include "display/skin_loader.h"
-#include "game/board.h"
-#include "game/board_geometry.h"
 
 #include <algorithm>
 #include <cctype>
