@@ -26,14 +26,14 @@ SideWindows::SideWindows(Program& program) : program_(program) {
     menu_ = std::make_unique<PopupMenu>(&main, program_.device(), *this);
     zoom_ = std::make_unique<ZoomMenu>(program_, *menu_);
     game_menu().view_scale = [&main] { return main.view_scale(); };
-    skin_menu_ = std::make_unique<SkinMenu>(*menu_, program_, open_url);
-    inform = [&main](const QString& text) {
-        QMessageBox::information(&main, QApplication::applicationDisplayName(), text);
-    };
     lcd_menu_ = std::make_unique<LcdMenu>(
         main.lcd_look(), program_.store(), [&main] { main.refresh(); }, &main);
     menu_->add_extra_menu(&lcd_menu_->menu());
     menu_->on_extra_popup([this] { lcd_menu_->refresh_checks(); });
+    skin_menu_ = std::make_unique<SkinMenu>(*menu_, program_, open_url);
+    inform = [&main](const QString& text) {
+        QMessageBox::information(&main, QApplication::applicationDisplayName(), text);
+    };
 
     main.shortcut_keys = [this](QKeyEvent* e) { return shortcut_key(e); };
     main.context_menu = [this](const QPoint& global) { menu_->popup_at(global); };
