@@ -37,8 +37,9 @@ class LcdLook {
     void switched(const Board& board, const Segment& s, std::int64_t at);
     // Brings every LCD segment's level to `now`.
     void update(const Board& board, std::int64_t now);
-    // Whether update() last saw this board.
-    bool follows(const Board& board) const { return board_ == &board; }
+    // Whether the look can paint this board: the one update() follows, or a copy laid out
+    // segment for segment like it (the same board drawn at a larger scale).
+    bool fits(const Board& board) const { return states_.size() == board.segments().size(); }
     // Some segment is still between dark and lit after the last update.
     bool fading() const { return fading_; }
 
@@ -93,7 +94,7 @@ class LcdLook {
 };
 
 template <class F> void LcdLook::for_each_shadow(const Board& board, F&& f) const {
-    if (shadow_ink() == 0 || &board != board_) return;
+    if (shadow_ink() == 0 || !fits(board)) return;
     const auto& segs = board.segments();
     for (std::size_t i : shadow_order_) {
         const State& st = states_[i];

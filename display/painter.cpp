@@ -288,14 +288,14 @@ const Image& Painter::paint(const Board& board, const WindowModel& window, Rect*
         order_layers(board);
         valid_ = false;
     }
-    // A look that follows another board has nothing to say about this one.
-    if (look_ && look_->follows(board) && look_->revision() != look_revision_) {
+    // A look that follows a board laid out otherwise has nothing to say about this one.
+    if (look_ && look_->fits(board) && look_->revision() != look_revision_) {
         look_revision_ = look_->revision();
         valid_ = false;
     }
     // With both of its settings off the look has nothing to add, and the board is painted
     // exactly as without it.
-    LcdLook* const look = look_ && look_->follows(board) && look_->active() ? look_ : nullptr;
+    LcdLook* const look = look_ && look_->fits(board) && look_->active() ? look_ : nullptr;
     look_in_use_ = look;
     const int w = std::clamp(window.client_width, 0, kMaxClientSide);
     const int h = std::clamp(window.client_height, 0, kMaxClientSide);

@@ -62,6 +62,7 @@ TForm1::TForm1(Board& board, const WindowModel& window, InputDispatch& input,
     input_.set_window(this);
     connect(&driver_, &RealtimeDriver::stepped, this, &TForm1::refresh);
     painter_.set_lcd_look(&look_);
+    set_painter_.set_lcd_look(&look_);
     const QScreen* screen = primary_screen();
     const double hz = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
     fade_frames_.setInterval(std::clamp(int(std::lround(1000.0 / hz)), 4, 50));
@@ -108,7 +109,13 @@ PixelSize TForm1::shown_size() const {
 }
 
 const Image& TForm1::shown_frame() const {
-    return unscaled() ? painter_.frame() : scaler_.frame();
+    return shown_ ? *shown_ : painter_.frame();
+}
+
+void TForm1::set_skin_sets(const SkinSets* sets) {
+    sets_ = sets;
+    set_painter_.invalidate();
+    applied_once_ = false; // everything is painted afresh at the next refresh
 }
 
 QPoint TForm1::to_design(const QPointF& p) const {
@@ -143,6 +150,7 @@ void TForm1::apply_window_model() {
     applied_once_ = true;
     painter_.invalidate();
     scaler_.invalidate();
+    set_painter_.invalidate();
     painted_revision_ = ~std::uint64_t(0);
     shape_runs_.clear();
 }
@@ -204,15 +212,29 @@ void TForm1::refresh() {
     painted_revision_ = board_.revision();
     painted_look_ = look_.revision();
     Rect damage;
-    const Image* shown = &painter_.paint(board_, window_, &damage);
+    const int set = sets_ ? sets_->pick(scale_) : 0;
+    const Image* shown = nullptr;
+    if (set) {
+        // Painted from the skin's larger drawings, then brought to the scale if it is not
+        // the set's own.
+        shown = &set_painter_.paint(board_, window_, *sets_, set, &damage);
+        if (shown->empty()) return;
+        if (scale_ != set) {
+            damage = scaler_.update(*shown, damage, scale_ / set, shown_size());
+            shown = &scaler_.frame();
+        }
+    } else {
+        shown = &painter_.paint(board_, window_, &damage);
+    }
     if (shown->empty()) return;
-    if (!unscaled()) {
+    if (!set && !unscaled()) {
         // Only the repainted part is scaled again.
         damage = scaler_.update(*shown, damage, scale_, shown_size());
         shown = &scaler_.frame();
         if (shown->empty()) return;
     }
     const Image& f = *shown;
+    shown_ = shown;
     image_ = QImage(reinterpret_cast<const uchar*>(f.pixels.data()), f.width, f.height, f.width * 4,
                     QImage::Format_ARGB32);
     image_.setDevicePixelRatio(ratio_);

@@ -1,5 +1,7 @@
 #include "display/lcd_look.h"
 #include "display/painter.h"
+#include "display/set_painter.h"
+#include "display/skin_sets.h"
 
 #include <gtest/gtest.h>
 
@@ -287,6 +289,30 @@ TEST_F(LcdLookTest, IncrementalFramesDuringAFadeEqualFramesPaintedFromScratch) {
     incremental.paint(board, window, &damage);
     EXPECT_FALSE(look.fading());
     EXPECT_EQ(damage.width * damage.height, 0);
+}
+
+TEST_F(LcdLookTest, AtALargerScaleTheLookIsPaintedOnTheScaledCopyOfTheBoard) {
+    place("im_flame_1", {2, 2, 4, 3}, inked_picture(), false);
+    place("im_flame_2", {10, 2, 4, 3}, inked_picture(), true);
+    Segment& digit = board.get("im_panel_digit_1");
+    board.set_rect(digit, {20, 5, 4, 3});
+    board.show(digit);
+    place("im_panel_number_8", {30, 10, 4, 3}, inked_picture(), false);
+    look.set_shadow(25);
+    look.set_fade(80);
+    look.update(board, 0);
+    Segment& flame = board.get("im_flame_2");
+    board.hide(flame);
+    look.switched(board, flame, 0);
+    SetPainter big;
+    big.set_lcd_look(&look);
+    const SkinSets none; // no larger drawings: every picture with its pixels repeated
+    for (std::int64_t t : {0, 40, 80}) {
+        SCOPED_TRACE(t);
+        look.update(board, t);
+        const Image scaled = big.paint(board, window, none, 2); // incrementally after 0
+        EXPECT_EQ(scaled.pixels, repeat_pixels(paint_with_look(t), 2).pixels);
+    }
 }
 
 TEST_F(LcdLookTest, SettingsAreClampedToTheirRanges) {
