@@ -2,6 +2,7 @@
 // The manual viewer: sixteen page pictures in a borderless window that stays on top, turned
 // with two arrow buttons or the arrow keys, dragged by the page, closed by a button or Esc.
 #include "board/image.h"
+#include "display/manual_pages.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -13,15 +14,8 @@
 
 namespace q50 {
 
-// The [Manual] section of Config.ini.
-struct ManualSettings {
-    std::filesystem::path dir; // ends in a delimiter
-    int width = 545;
-    int height = 365;
-};
-
-// Reads [Manual] from Config.ini in `executable_dir`; a missing file gives the defaults.
-// A relative ManualDir is resolved against `current_dir`.
+// Reads [Manual] from Config.ini in `executable_dir` (see display/manual_pages.h), with what
+// it has to tell written to standard error.
 ManualSettings read_manual_settings(const std::filesystem::path& executable_dir,
                                     const std::filesystem::path& current_dir);
 
@@ -59,7 +53,10 @@ class ManualWindow : public QWidget { // TManualForm
 
     // Loads every page at once; a page that cannot be decoded is reported through `error`
     // and the pages after it are left empty.
-    ManualWindow(const ManualSettings& settings, ErrorPresenter error, QWidget* parent = nullptr);
+    // The pages take their memory from `budget`, shared with the skin (a budget of their own
+    // when null).
+    ManualWindow(const ManualSettings& settings, ErrorPresenter error, QWidget* parent = nullptr,
+                 PictureBudget* budget = nullptr);
 
     // The menu's "View manual": a plain show, at the page last seen.
     void open();
@@ -95,7 +92,8 @@ class ManualWindow : public QWidget { // TManualForm
     bool eventFilter(QObject* watched, QEvent* e) override; // the page's mouse
 
   private:
-    void load_pages(const ManualSettings& settings, const ErrorPresenter& error);
+    void load_pages(const ManualSettings& settings, const ErrorPresenter& error,
+                    PictureBudget& budget);
     void place_controls();
 };
 

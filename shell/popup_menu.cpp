@@ -179,6 +179,8 @@ void PopupMenu::pm_8_hiscoreClick() {
     device_.Hi_Score_B = 0;
     device_.store().write_int("HiScore2", 0);
     host_.beep();
+    // The beep alone is silent on most desktops.
+    host_.notify(QStringLiteral("High scores reset"));
 }
 
 void PopupMenu::pm_10_fullscreenClick() {

@@ -8,11 +8,13 @@
 #include "shell/pad_source.h"
 #include "shell/side_windows.h"
 #include "shell/virtual_pad.h"
+#include "shell/window_pictures.h"
 
 #include <cmath>
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 
@@ -55,6 +57,10 @@ void Program::end(int code) {
 }
 
 void Program::start() {
+    // From the program's own picture, so that the windows carry it wherever the program runs
+    // from (the desktop entry's icon is only found for an installed copy).
+    if (QGuiApplication::windowIcon().isNull())
+        QGuiApplication::setWindowIcon(QIcon(window_picture(QStringLiteral("app_icon.png"))));
     main_window_ = std::make_unique<TForm1>(device_.board, window_model_, input_, driver_);
     main_window_->on_activate = [this] { FormActivate(); };
     main_window_->on_close = [this] {
@@ -114,6 +120,7 @@ void Program::Load_Skin() {
         env.executable_dir = env.current_dir = skin_dir_;
     }
     env.Fullscreen_Mode = device_.Fullscreen_Mode;
+    env.budget = &picture_budget_;
     double ratio = 1.0;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         env.screen_width = s->geometry().width();

@@ -1,6 +1,7 @@
 #pragma once
 // The program as a whole: its services, the device, the windows in their creation order, the
 // way it comes up (main window off screen, FormCreate, the splash gate) and the way it ends.
+#include "display/picture_budget.h"
 #include "display/skin_sets.h"
 #include "display/window_model.h"
 #include "game/device.h"
@@ -117,6 +118,8 @@ class Program : public QObject, public SplashHost {
     TForm1& main_window() { return *main_window_; }
     TSplashForm* splash() { return splash_.get(); }
     MessageBoxSink& messages() { return messages_; }
+    // The memory that the skin's and the manual's pictures share.
+    PictureBudget& picture_budget() { return picture_budget_; }
     const ProgramOptions& options() const { return options_; }
     // The about window, key dialog, manual and menus (after start()).
     SideWindows* side_windows() { return side_windows_.get(); }
@@ -148,6 +151,7 @@ class Program : public QObject, public SplashHost {
     PadDispatch pad_input_;
     RealtimeDriver driver_;
     WindowModel window_model_;
+    PictureBudget picture_budget_;
     PixelSize device_size_{498, 770}; // the skin's design size at the last load
     SkinSets skin_sets_;
     std::unique_ptr<TForm1> main_window_;

@@ -1,6 +1,7 @@
 #include "shell/side_windows.h"
 
 #include "shell/game_menu.h"
+#include "shell/notice.h"
 #include "shell/program.h"
 
 #include <QApplication>
@@ -22,7 +23,8 @@ SideWindows::SideWindows(Program& program) : program_(program) {
     const ManualSettings manual =
         read_manual_settings(program_.options().executable_dir, program_.options().current_dir);
     manual_ = std::make_unique<ManualWindow>(
-        manual, [this](const QString& text) { program_.messages().error(text.toStdString()); });
+        manual, [this](const QString& text) { program_.messages().error(text.toStdString()); },
+        nullptr, &program_.picture_budget());
     menu_ = std::make_unique<PopupMenu>(&main, program_.device(), *this);
     zoom_ = std::make_unique<ZoomMenu>(program_, *menu_);
     game_menu().view_scale = [&main] { return main.view_scale(); };
@@ -105,6 +107,9 @@ void SideWindows::edit_config() {
 
 void SideWindows::beep() {
     QApplication::beep();
+}
+void SideWindows::notify(const QString& text) {
+    show_notice(program_.main_window(), text);
 }
 void SideWindows::move_off_screen() {
     program_.main_window().move_off_screen();

@@ -48,6 +48,7 @@ class SideWindows : public MenuHost {
     void shell_open(const QString& relative_name) override;
     void edit_config() override;
     void beep() override;
+    void notify(const QString& text) override;
     void move_off_screen() override;
     void load_skin() override;
     void centre_on_screen() override;

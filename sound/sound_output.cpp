@@ -5,11 +5,6 @@
 
 namespace q50 {
 
-namespace {
-// About 23 ms at 22050 Hz: short enough that a sound starts with the event that plays it.
-constexpr int kBufferFrames = 512;
-} // namespace
-
 SoundOutput::SoundOutput(SettingsStore& store, MessageSink& messages)
     : store_(store), messages_(messages) {}
 

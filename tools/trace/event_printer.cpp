@@ -74,6 +74,10 @@ void EventPrinter::error(const std::string& text) {
     line() << "message " << text << '\n';
 }
 
+void EventPrinter::notice(const std::string& text) {
+    line() << "message " << text << '\n';
+}
+
 void EventPrinter::dump() {
     auto joined = [](const auto& values, int from, int to) {
         std::string s;

@@ -24,6 +24,8 @@ class EventPrinter : public BoardObserver, public MessageSink {
     void shown_changed(const Segment& s) override;
     void picture_changed(const Segment& s) override;
     void error(const std::string& text) override;
+    // What the program writes on standard error is reported like a message box.
+    void notice(const std::string& text) override;
 
     // Every variable, every timer and the lit segments.
     void dump();

@@ -1,6 +1,7 @@
 #include "tools/trace/runner.h"
 
 #include "display/lcd_look.h"
+#include "display/manual_pages.h"
 #include "display/painter.h"
 #include "display/png_writer.h"
 #include "display/skin_loader.h"
@@ -141,14 +142,24 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
     form_create_before_skin(d);
     d.Fullscreen_Mode = options.fullscreen;
     WindowModel window;
+    PictureBudget budget;
     if (options.load_skin) {
         options.load_skin(d, printer);
     } else if (!options.skin_dir.empty()) {
-        const SkinEnvironment env{options.skin_dir,     options.skin_dir,      d.Fullscreen_Mode,
-                                  options.screen_width, options.screen_height, {}};
+        const SkinEnvironment env{options.skin_dir,
+                                  options.skin_dir,
+                                  d.Fullscreen_Mode,
+                                  options.screen_width,
+                                  options.screen_height,
+                                  {},
+                                  &budget};
         // A missing Config.ini would end the program after its message; the tool reports
         // the message and plays on, so that the script's later lines still show something.
-        Load_Skin(d.board, window, env, printer);
+        const SkinLoadResult loaded = Load_Skin(d.board, window, env, printer);
+        // The program loads the manual right after the main window, into the same budget.
+        if (!loaded.terminate_requested)
+            load_manual_pages(read_manual_settings(options.skin_dir, options.skin_dir, printer),
+                              budget, printer);
     }
     form_create_after_skin(d, rig.keys);
     rig.random.seed(script.seed.value_or(kDefaultSeed));
