@@ -19,8 +19,11 @@ class SetPainter {
                        int scale, Rect* damage = nullptr);
     // The unlit-segment shadow and the fade of the board being copied (painter.h).
     void set_lcd_look(LcdLook* look) { painter_.set_lcd_look(look); }
-    // Everything is laid out and painted afresh at the next paint (new skin, new sets).
+    // Everything is laid out and painted afresh at the next paint (a new window size or
+    // mode); the enlarged copies of pictures are kept.
     void invalidate();
+    // As invalidate, and the enlarged copies are made anew too (new skin, new sets).
+    void reset();
 
   private:
     Picture larger(const Picture& p, const SkinSets& sets);

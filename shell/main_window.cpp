@@ -114,7 +114,7 @@ const Image& TForm1::shown_frame() const {
 
 void TForm1::set_skin_sets(const SkinSets* sets) {
     sets_ = sets;
-    set_painter_.invalidate();
+    set_painter_.reset();
     applied_once_ = false; // everything is painted afresh at the next refresh
 }
 
