@@ -1,5 +1,6 @@
 #include "tools/trace/runner.h"
 
+#include "display/lcd_look.h"
 #include "display/manual_pages.h"
 #include "display/painter.h"
 #include "display/png_writer.h"
@@ -43,6 +44,25 @@ struct DrawLines {
     }
 };
 
+// Tells the LCD look when each segment switched, in device time, so that a snapshot taken
+// during a fade shows it as far along as it is; everything goes on to the printer.
+class FadeClock : public BoardObserver {
+  public:
+    FadeClock(BoardObserver& next, LcdLook& look, const Device& d)
+        : next_(next), look_(look), d_(d) {}
+    void shown_changed(const Segment& s) override {
+        look_.switched(d_.board, s, d_.now());
+        next_.shown_changed(s);
+    }
+    void picture_changed(const Segment& s) override { next_.picture_changed(s); }
+    void rect_changed(const Segment& s) override { next_.rect_changed(s); }
+
+  private:
+    BoardObserver& next_;
+    LcdLook& look_;
+    const Device& d_;
+};
+
 } // namespace
 
 RunResult run_script(const Script& script, std::ostream& out, const RunOptions& options) {
@@ -53,6 +73,13 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
 
     EventPrinter printer(out, d);
     printer.attach(rig);
+
+    LcdLook look;
+    look.set_shadow(options.lcd_shadow);
+    look.set_fade(options.lcd_fade);
+    look.update(d.board, d.now());
+    FadeClock fade_clock(printer, look, d);
+    if (look.fade() > 0) d.board.set_observer(&fade_clock);
 
     // The main window's creation, then the splash window's Play.
     form_create_before_skin(d);
@@ -119,6 +146,10 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
                 break;
             case Command::Snapshot: {
                 Painter painter;
+                if (look.active()) {
+                    look.update(d.board, d.now());
+                    painter.set_lcd_look(&look);
+                }
                 std::string why;
                 if (!write_png(painter.paint(d.board, window), step.name, &why))
                     return {false, "at " + std::to_string(d.now()) + ": snapshot on line " +
