@@ -61,6 +61,13 @@ TForm1::TForm1(Board& board, const WindowModel& window, InputDispatch& input,
     setAttribute(Qt::WA_OpaquePaintEvent);
     input_.set_window(this);
     connect(&driver_, &RealtimeDriver::stepped, this, &TForm1::refresh);
+    painter_.set_lcd_look(&look_);
+    set_painter_.set_lcd_look(&look_);
+    const QScreen* screen = primary_screen();
+    const double hz = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
+    fade_frames_.setInterval(std::clamp(int(std::lround(1000.0 / hz)), 4, 50));
+    fade_frames_.setTimerType(Qt::PreciseTimer);
+    connect(&fade_frames_, &QTimer::timeout, this, &TForm1::refresh);
 }
 
 void TForm1::set_left(int left) {
@@ -190,8 +197,21 @@ void TForm1::keep_on_screen(const QPoint& centre) {
 void TForm1::refresh() {
     // A reload of the skin may have changed the window's size or mode.
     if (!applied_once_ || !(applied_ == window_)) apply_window_model();
-    if (board_.revision() == painted_revision_) return;
+    // The look follows the board in the driver's time, which is the device's.
+    look_.update(board_, driver_.clock_ms());
+    // A fade is painted frame by frame while it runs; once every segment has settled no timer
+    // is left, so an idle device wakes nothing.
+    if (look_.fading() != fade_frames_.isActive()) {
+        if (look_.fading())
+            fade_frames_.start();
+        else
+            fade_frames_.stop();
+    }
+    if (board_.revision() == painted_revision_ && look_.revision() == painted_look_ &&
+        !(look_.active() && look_.any_changed()))
+        return;
     painted_revision_ = board_.revision();
+    painted_look_ = look_.revision();
     Rect damage;
     const int set = sets_ ? sets_->pick(scale_) : 0;
     const Image* shown = nullptr;

@@ -5,6 +5,7 @@
 // keys and clicks into the input dispatch.
 #include "board/board.h"
 #include "display/frame_scaler.h"
+#include "display/lcd_look.h"
 #include "display/painter.h"
 #include "display/scale.h"
 #include "display/set_painter.h"
@@ -14,6 +15,7 @@
 
 #include <QImage>
 #include <QRegion>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -83,6 +85,12 @@ class TForm1 : public QWidget, public WindowMover {
     const QRegion& shape() const { return shape_; }
     std::uint64_t paints() const { return paints_; }
 
+    // The unlit-segment shadow and the segment fade; refresh() after changing a setting.
+    LcdLook& lcd_look() { return look_; }
+    // Frames are painted at the screen's rate only while a segment fades.
+    bool fade_frames_running() const { return fade_frames_.isActive(); }
+    int fade_frame_ms() const { return fade_frames_.interval(); }
+
     // WindowMover: the drag moves the window.
     int left() const override { return window_pos_.x(); }
     int top() const override { return window_pos_.y(); }
@@ -122,6 +130,9 @@ class TForm1 : public QWidget, public WindowMover {
     const Image* shown_ = nullptr;
     double scale_ = 1.0;
     double ratio_ = 1.0;
+    LcdLook look_;
+    QTimer fade_frames_;
+    std::uint64_t painted_look_ = 0;
     WindowModel applied_;
     bool applied_once_ = false;
     std::uint64_t painted_revision_ = ~std::uint64_t(0);

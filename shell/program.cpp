@@ -1,6 +1,7 @@
 #include "shell/program.h"
 
 #include "display/skin_loader.h"
+#include "host/setting_names.h"
 #include "shell/core/file_store.h"
 #include "shell/core/form_create.h"
 #include "shell/core/skin_folders.h"
@@ -121,15 +122,15 @@ void Program::FormCreate() {
     if (!options_.skin_dir.empty()) {
         skin_dir_ = options_.skin_dir;
         command_line_skin_ = true;
-    } else if (const auto stored = store_->read_text("Skin"); stored && !stored->empty()) {
+    } else if (const auto stored = store_->read_text(setting::Skin); stored && !stored->empty()) {
         // A chosen skin whose folder has gone leaves the delivered one in use.
         if (const auto skin = find_user_skin(skin_search_path(), *stored)) {
             skin_dir_ = skin->dir;
             skin_name_ = skin->name;
         }
     }
-    Zoom = valid_zoom(store_->read_int("Zoom", kZoomFit));
-    FullscreenZoom = valid_fullscreen_zoom(store_->read_int("FullscreenZoom", kZoomFit));
+    Zoom = valid_zoom(store_->read_int(setting::Zoom, kZoomFit));
+    FullscreenZoom = valid_fullscreen_zoom(store_->read_int(setting::FullscreenZoom, kZoomFit));
     Load_Skin();
     skin_watcher_->watch(skin_dir_);
     form_create_after_skin(device_, keys_);
@@ -197,7 +198,7 @@ void Program::use_skin(const std::string& name) {
     skin_dir_ = dir;
     skin_name_ = name;
     command_line_skin_ = false;
-    store_->write_text("Skin", name);
+    store_->write_text(setting::Skin, name);
     // As the presentation switch does: off screen, loaded afresh, centred. Shown flags and
     // timers are the device's and stay as they are.
     main_window_->move_off_screen();
@@ -260,7 +261,7 @@ double Program::shown_zoom() const {
 
 void Program::set_zoom(int zoom) {
     Zoom = valid_zoom(zoom);
-    store_->write_int("Zoom", Zoom);
+    store_->write_int(setting::Zoom, Zoom);
     if (device_.Fullscreen_Mode) return; // shown when the device is windowed again
     TForm1& w = *main_window_;
     const QPoint centre = w.geometry().center();
@@ -271,7 +272,7 @@ void Program::set_zoom(int zoom) {
 
 void Program::set_fullscreen_zoom(int zoom) {
     FullscreenZoom = valid_fullscreen_zoom(zoom);
-    store_->write_int("FullscreenZoom", FullscreenZoom);
+    store_->write_int(setting::FullscreenZoom, FullscreenZoom);
     if (!device_.Fullscreen_Mode) return;
     // The loader's screen in design pixels changes with the scale: lay the skin out anew.
     Load_Skin();
@@ -418,9 +419,7 @@ void Program::start_device() {
     start.seed = random_.last_seed();
     start.ms_of_day = clock_.ms_of_day();
     run_log_.begin(std::move(start));
-    device_.Game_State = 0;
-    device_.Gam_Set_Mode();
-    driver_.poll();
+    driver_.run([this] { device_.power_on(); });
     start_controllers();
 }
 

@@ -28,6 +28,10 @@ SideWindows::SideWindows(Program& program) : program_(program) {
     menu_ = std::make_unique<PopupMenu>(&main, program_.device(), *this);
     zoom_ = std::make_unique<ZoomMenu>(program_, *menu_);
     game_menu().view_scale = [&main] { return main.view_scale(); };
+    lcd_menu_ = std::make_unique<LcdMenu>(
+        main.lcd_look(), program_.store(), [&main] { main.refresh(); }, &main);
+    menu_->add_extra_menu(&lcd_menu_->menu());
+    menu_->on_extra_popup([this] { lcd_menu_->refresh_checks(); });
     // Ahead of the skin rows, which stay the last of the block, next to Exit.
     comfort_ = std::make_unique<ComfortRows>(*menu_, program_);
     skin_menu_ = std::make_unique<SkinMenu>(*menu_, program_, open_url);

@@ -5,6 +5,7 @@
 #include "shell/about_window.h"
 #include "shell/comfort_rows.h"
 #include "shell/keys_dialog.h"
+#include "shell/lcd_menu.h"
 #include "shell/manual_window.h"
 #include "shell/menu_host.h"
 #include "shell/popup_menu.h"
@@ -30,6 +31,7 @@ class SideWindows : public MenuHost {
     KeysDialog& keys_dialog() { return *keys_; }
     ManualWindow& manual() { return *manual_; }
     PopupMenu& menu() { return *menu_; }
+    LcdMenu& lcd_menu() { return *lcd_menu_; }
     GameMenu& game_menu() { return menu_->game_menu(); }
     ZoomMenu& zoom() { return *zoom_; }
     ComfortRows& comfort() { return *comfort_; }
@@ -66,6 +68,7 @@ class SideWindows : public MenuHost {
     std::unique_ptr<PopupMenu> menu_;
     std::unique_ptr<ZoomMenu> zoom_;
     std::unique_ptr<SkinMenu> skin_menu_;
+    std::unique_ptr<LcdMenu> lcd_menu_;
     std::unique_ptr<ComfortRows> comfort_;
 };
 

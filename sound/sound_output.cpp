@@ -1,5 +1,7 @@
 #include "sound/sound_output.h"
 
+#include "host/setting_names.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -16,13 +18,13 @@ bool SoundOutput::Snd_Init(int mode) {
     device_error_.clear();
     if (mode == kSoundModeNone) {
         sound_on_ = false;
-        store_.write_int("SoundMode", kSoundModeNone);
+        store_.write_int(setting::SoundMode, kSoundModeNone);
         return true;
     }
     if (mode != 0 && mode != 1) return true; // no entry chosen: nothing to start
 
     sound_on_ = true;
-    store_.write_int("SoundMode", mode);
+    store_.write_int(setting::SoundMode, mode);
     Snd_Close(); // a second start begins afresh instead of leaking the first
 
     const bool opened = open_device(mode);
@@ -31,8 +33,8 @@ bool SoundOutput::Snd_Init(int mode) {
 
     // Stored before any message waits for its answer, so that the next start asks again even
     // if this one is killed meanwhile.
-    store_.write_int("SoundMode", kSoundModeNotChosen);
-    store_.write_bool("SplashScreen", true);
+    store_.write_int(setting::SoundMode, kSoundModeNotChosen);
+    store_.write_bool(setting::SplashScreen, true);
     // No device is no reason to reinstall: the caller tells the user what really happened.
     if (opened) messages_.error(std::string(kSoundFolderMessage));
     return false;

@@ -19,7 +19,7 @@ struct RecordingTarget : ButtonTarget {
     bool fullscreen_mode() const override { return fullscreen; }
     void perform(ButtonAction a) override {
         calls.emplace_back(action_name(a));
-        if (a == ButtonAction::open_down && state == 0) state = 2;
+        if (a == pressed(Button::Open) && state == 0) state = 2;
     }
 };
 
@@ -147,14 +147,14 @@ TEST_F(Dispatch, DuplicateKeysLowerAssignmentWins) {
 TEST_F(Dispatch, AclReleaseOnClosedDeviceFallsThroughToLaterAssignments) {
     // ACL and Left on the same key.
     load({{"Key4", "39"}});
-    EXPECT_EQ(input.key_up(37), ButtonAction::left_up);
-    EXPECT_EQ(input.key_down(37), ButtonAction::open_down);
-    EXPECT_EQ(input.key_up(37), ButtonAction::acl_up);
+    EXPECT_EQ(input.key_up(37), released(Button::Left));
+    EXPECT_EQ(input.key_down(37), pressed(Button::Open));
+    EXPECT_EQ(input.key_up(37), released(Button::Acl));
     // Game A and ACL on the same key: assignment 1 matches first in every mode.
     load({{"Key1", "39"}});
     target.state = 0;
-    EXPECT_EQ(input.key_down(37), ButtonAction::game_a_down);
-    EXPECT_EQ(input.key_up(37), ButtonAction::game_a_up);
+    EXPECT_EQ(input.key_down(37), pressed(Button::Game_A));
+    EXPECT_EQ(input.key_up(37), released(Button::Game_A));
 }
 
 TEST_F(Dispatch, EveryButtonOfTheMouseTable) {
@@ -322,7 +322,7 @@ TEST_F(PausedDispatch, PressesStopButReleasesOfEarlierPressesAndDragsGoOn) {
     input.mouse_down("btn_bomb_top", MouseButton::Left, 1, 1); // bomb held by the mouse
     input.set_presses_enabled(false);
     EXPECT_EQ(input.key_down(49), std::nullopt);
-    EXPECT_EQ(input.key_up(37), ButtonAction::left_up) << "the held key lets go";
+    EXPECT_EQ(input.key_up(37), released(Button::Left)) << "the held key lets go";
     input.mouse_up(MouseButton::Left, "btn_bomb_top");
     input.mouse_down("btn_time_top", MouseButton::Left, 1, 1);
     input.mouse_up(MouseButton::Left, "btn_time_top"); // its press did nothing: nor does this
@@ -341,7 +341,7 @@ TEST_F(PausedDispatch, PressesStopButReleasesOfEarlierPressesAndDragsGoOn) {
     EXPECT_EQ(menu, 1);
 
     input.set_presses_enabled(true);
-    EXPECT_EQ(input.key_down(49), ButtonAction::game_a_down);
+    EXPECT_EQ(input.key_down(49), pressed(Button::Game_A));
 }
 
 } // namespace

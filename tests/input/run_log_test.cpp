@@ -7,12 +7,12 @@ namespace {
 
 TEST(RunLog, WritesATraceScriptOfTheRun) {
     RunLog log;
-    log.add(5, ButtonAction::left_down); // before begin: dropped by it
+    log.add(5, pressed(Button::Left)); // before begin: dropped by it
     log.begin(
         {{{"HiScore1", "120"}, {"Key6", "44"}}, 4000000000u, 23 * 3600000 + 59 * 60000 + 59999});
-    log.add(0, ButtonAction::open_down);
-    log.add(120, ButtonAction::acl_up);
-    log.add(10700, ButtonAction::right_down);
+    log.add(0, pressed(Button::Open));
+    log.add(120, released(Button::Acl));
+    log.add(10700, pressed(Button::Right));
     ASSERT_EQ(log.entries().size(), 3u);
     std::string text = log.header();
     for (const auto& e : log.entries()) text += RunLog::line(e);
@@ -27,11 +27,11 @@ TEST(RunLog, WritesATraceScriptOfTheRun) {
 
 TEST(RunLog, EveryActionHasItsScriptCommand) {
     const std::pair<ButtonAction, const char*> cases[] = {
-        {ButtonAction::open_down, "press open"},     {ButtonAction::game_a_down, "press game_a"},
-        {ButtonAction::game_a_up, "release game_a"}, {ButtonAction::game_b_up, "release game_b"},
-        {ButtonAction::time_down, "press time"},     {ButtonAction::acl_down, "press acl"},
-        {ButtonAction::left_up, "release left"},     {ButtonAction::right_up, "release right"},
-        {ButtonAction::bomb_down, "press bomb"},     {ButtonAction::bomb_up, "release bomb"},
+        {pressed(Button::Open), "press open"},        {pressed(Button::Game_A), "press game_a"},
+        {released(Button::Game_A), "release game_a"}, {released(Button::Game_B), "release game_b"},
+        {pressed(Button::Time), "press time"},        {pressed(Button::Acl), "press acl"},
+        {released(Button::Left), "release left"},     {released(Button::Right), "release right"},
+        {pressed(Button::Bomb), "press bomb"},        {released(Button::Bomb), "release bomb"},
     };
     for (auto [a, text] : cases) EXPECT_EQ(script_command(a), text);
     EXPECT_EQ(time_of_day_text(0), "00:00:00.000");
@@ -51,10 +51,10 @@ TEST(RunLog, TheLoggingTargetTellsThenPerforms) {
     LoggingTarget logged(inner);
     std::vector<std::size_t> seen_before;
     logged.on_action = [&](ButtonAction) { seen_before.push_back(inner.done.size()); };
-    logged.perform(ButtonAction::time_down);
-    logged.perform(ButtonAction::time_up);
+    logged.perform(pressed(Button::Time));
+    logged.perform(released(Button::Time));
     EXPECT_EQ(inner.done,
-              (std::vector<ButtonAction>{ButtonAction::time_down, ButtonAction::time_up}));
+              (std::vector<ButtonAction>{pressed(Button::Time), released(Button::Time)}));
     EXPECT_EQ(seen_before, (std::vector<std::size_t>{0, 1}));
     EXPECT_EQ(logged.game_state(), 3);
     EXPECT_TRUE(logged.fullscreen_mode());

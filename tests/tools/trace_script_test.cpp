@@ -46,7 +46,7 @@ TEST(TraceScript, ParsesEveryCommand) {
     EXPECT_EQ(s.steps[0].command, Command::Press);
     EXPECT_EQ(s.steps[0].button, Button::Open);
     EXPECT_EQ(s.steps[0].line, 7);
-    EXPECT_EQ(s.steps[1].button, Button::GameA);
+    EXPECT_EQ(s.steps[1].button, Button::Game_A);
     EXPECT_EQ(s.steps[2].command, Command::Release);
     EXPECT_EQ(s.steps[2].time, 10);
     EXPECT_EQ(s.steps[3].name, "Score");

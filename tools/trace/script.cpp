@@ -40,9 +40,6 @@ constexpr std::array<CommandWord, 17> kCommands = {{
     {"padremove", Command::PadRemove, true},
 }};
 
-constexpr std::array<std::string_view, 8> kButtonWords = {"open", "game_a", "game_b", "time",
-                                                          "acl",  "left",   "right",  "bomb"};
-
 std::vector<std::string_view> split_words(std::string_view line) {
     if (auto hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
     std::vector<std::string_view> words;
@@ -242,14 +239,12 @@ class Parser {
 
     bool button(const std::vector<std::string_view>& args, Step& step) {
         if (args.size() != 1) return fail("'press' and 'release' need one button");
-        for (std::size_t i = 0; i < kButtonWords.size(); ++i) {
-            if (kButtonWords[i] != args[0]) continue;
-            step.button = Button(i);
-            if (step.button == Button::Open && step.command == Command::Release)
-                return fail("the open button has no release");
-            return true;
-        }
-        return fail("unknown button '" + std::string(args[0]) + "'");
+        const std::optional<Button> b = button_named(args[0]);
+        if (!b) return fail("unknown button '" + std::string(args[0]) + "'");
+        step.button = *b;
+        if (step.button == Button::Open && step.command == Command::Release)
+            return fail("the open button has no release");
+        return true;
     }
 
     // paddown BUTTON [PAD], padup BUTTON [PAD], padaxis AXIS VALUE [PAD], padremove [PAD]
@@ -319,10 +314,6 @@ class Parser {
 };
 
 } // namespace
-
-std::string_view button_word(Button b) {
-    return kButtonWords[std::size_t(b)];
-}
 
 ParseResult parse_script(std::string_view text) {
     return Parser(text).run();
