@@ -13,6 +13,7 @@ packages=(
   xvfb xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   fonts-liberation fonts-dejavu-core
   xdg-utils
+  weston qt6-wayland
   desktop-file-utils appstream lintian dpkg-dev
 )
 
