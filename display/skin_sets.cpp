@@ -33,29 +33,43 @@ void SkinSets::load(const SkinEnvironment& env, const Board& board) {
     const auto ini = IniFile::load(env.executable_dir / "Config.ini", &error);
     if (!ini) return;
     for (int k = 2; k <= 4; ++k) {
-        const std::string value =
-            ini->read_string("Scaled", "SkinDir" + std::to_string(k) + "x", "");
-        if (value.empty()) continue;
-        const fs::path dir = skin_directory(value, env.current_dir);
         auto& set = sets_[k];
-        for (int i = 1; i <= kSkinImageCount; ++i) {
-            const std::string section = "Image" + std::to_string(i);
-            const std::string file = ini->read_string(section, "Filename", "");
-            if (!names_picture(file)) continue;
-            const Segment* s = board.find(skin_image_names()[std::size_t(i)]);
-            if (!s || !s->picture || set.count(s->picture.get())) continue;
+        // The larger drawing of segment `s`'s picture from `path`, when it is exactly k times.
+        const auto take = [&](const Segment* s, const fs::path& path) {
+            if (!s || !s->picture || set.count(s->picture.get())) return;
             std::error_code ec;
-            const fs::path path = dir / with_slashes(file);
-            if (!fs::is_regular_file(path, ec)) continue;
+            if (!fs::is_regular_file(path, ec)) return;
             PictureLoad loaded = load_picture_file(path);
-            if (!loaded) continue;
+            if (!loaded) return;
             Picture big = loaded.picture;
             if (big->width != s->picture->width * k || big->height != s->picture->height * k)
-                continue;
+                return;
             if (s->transparent && loaded.kind == PictureKind::Bitmap)
                 big = std::make_shared<const Image>(with_bottom_left_colour_transparent(*big));
             set[s->picture.get()] = std::move(big);
             keep_.push_back(s->picture);
+        };
+        const std::string value =
+            ini->read_string("Scaled", "SkinDir" + std::to_string(k) + "x", "");
+        if (!value.empty()) {
+            const fs::path dir = skin_directory(value, env.current_dir);
+            for (int i = 1; i <= kSkinImageCount; ++i) {
+                const std::string file =
+                    ini->read_string("Image" + std::to_string(i), "Filename", "");
+                if (!names_picture(file)) continue;
+                take(board.find(skin_image_names()[std::size_t(i)]), dir / with_slashes(file));
+            }
+        }
+        // The fullscreen backdrop and logo: the same file names as in [Fullscreen].
+        const std::string decorations =
+            ini->read_string("Scaled", "BackdropDir" + std::to_string(k) + "x", "");
+        if (!decorations.empty()) {
+            const fs::path dir = skin_directory(decorations, env.current_dir);
+            for (const auto& [segment, key] : {std::pair{"im_backdrop", "BackdropFile"},
+                                               std::pair{"im_backdrop_logo", "LogoFile"}}) {
+                const std::string file = ini->read_string("Fullscreen", key, "");
+                if (names_picture(file)) take(board.find(segment), dir / with_slashes(file));
+            }
         }
         if (set.empty()) sets_.erase(k);
     }

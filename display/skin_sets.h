@@ -4,6 +4,8 @@
 // the size: SkinDir2x, SkinDir3x, SkinDir4x. The loader itself never reads these keys, so a skin
 // without them, and every picture at its design size, is exactly as before; a picture whose
 // larger drawing is missing or not exactly that many times its size is shown scaled instead.
+// BackdropDir2x, BackdropDir3x, BackdropDir4x in [Scaled] do the same for the fullscreen
+// backdrop and logo (the file names of [Fullscreen]).
 #include "display/skin_loader.h"
 
 #include <map>
