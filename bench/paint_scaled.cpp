@@ -2,7 +2,8 @@
 // repaint (painter and scaler both from scratch) and one segment switched (only its part is
 // painted and scaled again). Windowed at 1x to 4x, and fullscreen on a 3840x2160 screen at
 // the scale that fits it.
-//   bench_paint_scaled DATA_DIR   (the folder holding Config.ini, e.g. build/run)
+//   bench_paint_scaled DATA_DIR [--fullscreen]   (DATA_DIR holds Config.ini, e.g. build/run;
+//   --fullscreen: only the composed fullscreen cases, for a profiler)
 #include "display/frame_scaler.h"
 #include "display/painter.h"
 #include "display/scale.h"
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <string>
 #include <vector>
 
 using namespace q50;
@@ -149,9 +151,10 @@ void measure_scene(const char* label, Board& board, const WindowModel& window, c
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_paint_scaled DATA_DIR\n");
+        std::fprintf(stderr, "usage: bench_paint_scaled DATA_DIR [--fullscreen]\n");
         return 2;
     }
+    const bool only_fullscreen = argc > 2 && std::string(argv[2]) == "--fullscreen";
     QuietMessages messages;
     Board board;
     WindowModel window;
@@ -159,14 +162,14 @@ int main(int argc, char** argv) {
     env.executable_dir = env.current_dir = argv[1];
     Load_Skin(board, window, env, messages);
     const PixelSize device{window.client_width, window.client_height};
-    for (int k = 1; k <= 4; ++k) {
+    for (int k = 1; k <= 4 && !only_fullscreen; ++k) {
         char label[64];
         std::snprintf(label, sizeof label, "windowed %d00 %%", k);
         measure(label, board, window, k, scaled_size(device, k), k <= 2 ? 200 : 60);
     }
     SkinSets sets;
     sets.load(env, board);
-    for (int k = 2; k <= 4; ++k) {
+    for (int k = 2; k <= 4 && !only_fullscreen; ++k) {
         char label[64];
         std::snprintf(label, sizeof label, "windowed %d00 %%", k);
         measure_sets(label, board, window, sets, k, scaled_size(device, k), 30);
@@ -183,10 +186,12 @@ int main(int argc, char** argv) {
         return screen_in_design(screen, scale);
     };
     Load_Skin(board, window, env, messages);
-    std::printf("-- before: the whole screen painted in design pixels, then scaled\n");
-    measure("fullscreen fit on 3840x2160", board, window, scale, screen, 40);
     sets.load(env, board);
-    measure_sets("fullscreen fit on 3840x2160", board, window, sets, scale, screen, 10);
+    if (!only_fullscreen) {
+        std::printf("-- before: the whole screen painted in design pixels, then scaled\n");
+        measure("fullscreen fit on 3840x2160", board, window, scale, screen, 40);
+        measure_sets("fullscreen fit on 3840x2160", board, window, sets, scale, screen, 10);
+    }
     std::printf("-- now: decorations at the screen's resolution, the device scaled over them\n");
     measure_scene("fullscreen fit on 3840x2160", board, window, nullptr, scale, screen, 40);
     measure_scene("fullscreen fit on 3840x2160", board, window, &sets, scale, screen, 40);

@@ -72,6 +72,20 @@ inline Argb lay_over(Argb p, Argb q) {
     return 0xFF000000u | rb | g;
 }
 
+// The pixels [from, to) of a row that are opaque all along, found as the span between its
+// first and last opaque pixel; an empty span when anything inside that is not opaque.
+struct Opaque {
+    int from = 0, to = 0;
+};
+inline Opaque opaque_span(const Argb* row, int n) {
+    int from = 0, to = n;
+    while (from < n && (row[from] >> 24) != 255) ++from;
+    while (to > from && (row[to - 1] >> 24) != 255) --to;
+    Argb all = 0xFF000000u;
+    for (int x = from; x < to; ++x) all &= row[x];
+    return all == 0xFF000000u ? Opaque{from, to} : Opaque{};
+}
+
 Rect scaled_unclipped(Rect r, double scale) {
     const int l = int(std::floor(r.left * scale + 1e-9));
     const int t = int(std::floor(r.top * scale + 1e-9));
@@ -92,17 +106,17 @@ void FrameScaler::place(const Placement& p) {
     valid_ = false;
 }
 
-void FrameScaler::settle_row(int y, int x0, int n) {
+void FrameScaler::settle_row(int y, int x0, int n, int opaque_from, int opaque_to) {
     if (!place_.under) return;
     Argb* to = row(y) + x0;
-    // Most rows of a device are opaque all along: one pass the compiler can vectorise.
-    Argb all = 0xFF000000u;
-    for (int x = 0; x < n; ++x) all &= to[x];
-    if (all == 0xFF000000u) return;
     const Image& u = *place_.under;
     const Argb* from = u.pixels.data() + std::size_t(y + place_.output_top) * std::size_t(u.width) +
                        place_.output_left + x0;
+    // Only the ends of a device's row are see-through (its outline): the middle is skipped.
+    if (opaque_to <= opaque_from) opaque_from = opaque_to = n;
     for (int x = 0; x < n; ++x) {
+        if (x == opaque_from) x = opaque_to;
+        if (x >= n) break;
         const Argb p = to[x];
         if ((p >> 24) == 255) continue;
         to[x] = (p >> 24) == 0 ? from[x] : lay_over(p, from[x]);
@@ -165,7 +179,12 @@ void FrameScaler::replicate(const Image& src, Rect d, int k) {
         for (int x = whole * k; x < ow; ++x) first[x] = from[x / k];
         for (int r = 1; r < k && oy + r < out_height_; ++r)
             std::memcpy(row(oy + r) + ox, first, std::size_t(ow) * sizeof(Argb));
-        for (int r = 0; r < k && oy + r < out_height_; ++r) settle_row(oy + r, ox, ow);
+        if (place_.under) {
+            const Opaque o = opaque_span(from, d.width);
+            if (o.from != 0 || o.to != d.width)
+                for (int r = 0; r < k && oy + r < out_height_; ++r)
+                    settle_row(oy + r, ox, ow, o.from * k, std::min(o.to * k, ow));
+        }
     }
 }
 
@@ -174,11 +193,11 @@ void FrameScaler::average(const Image& src, Rect o) {
     const Tap& top = down_[std::size_t(o.top)];
     const Tap& bottom = down_[std::size_t(o.top + o.height - 1)];
     const int sy0 = top.first, sy1 = bottom.first + bottom.count;
-    rows_.resize(std::size_t(sy1 - sy0) * std::size_t(o.width));
     if (scale_ > 1.0) {
-        enlarge(src, o, sy0, sy1);
+        enlarge(src, o);
         return;
     }
+    rows_.resize(std::size_t(sy1 - sy0) * std::size_t(o.width));
     const Argb* px[64];
     for (int sy = sy0; sy < sy1; ++sy) {
         const Argb* row = src.pixels.data() + std::size_t(sy) * std::size_t(src.width);
@@ -210,18 +229,26 @@ void FrameScaler::average(const Image& src, Rect o) {
             }
             to[x] = settle(a, r, g, b);
         }
-        settle_row(y, o.left, o.width);
+        settle_row(y, o.left, o.width, 0, 0);
     }
 }
 
-void FrameScaler::enlarge(const Image& src, Rect o, int sy0, int sy1) {
+void FrameScaler::enlarge(const Image& src, Rect o) {
     // Above 1 an output pixel covers at most two source pixels each way: copies where it
     // covers one (most of them), two-pixel blends on the seams. The rows resampled across
-    // are settled already, so an output row inside one source row is a plain copy.
+    // are settled already, so an output row inside one source row is a plain copy. Output
+    // rows go down in order and need at most two source rows, so two resampled rows are kept
+    // (slot sy % 2): they stay in the cache instead of a frame-sized buffer going through it.
     const std::size_t w = std::size_t(o.width);
-    for (int sy = sy0; sy < sy1; ++sy) {
+    rows_.resize(2 * w);
+    int in_slot[2] = {-1, -1};
+    std::pair<int, int> spans[2];
+    const auto resampled = [&](int sy) {
+        const int slot = sy & 1;
+        Argb* to = rows_.data() + std::size_t(slot) * w;
+        if (in_slot[slot] == sy) return to;
+        in_slot[slot] = sy;
         const Argb* row = src.pixels.data() + std::size_t(sy) * std::size_t(src.width);
-        Argb* to = rows_.data() + std::size_t(sy - sy0) * w;
         const Tap* t = &across_[std::size_t(o.left)];
         for (std::size_t x = 0; x < w; ++x, ++t) {
             const Argb p = row[t->first];
@@ -230,23 +257,32 @@ void FrameScaler::enlarge(const Image& src, Rect o, int sy0, int sy1) {
                     ? p
                     : settle_pixel(blend2(p, row[t->first + 1], weights_[std::size_t(t->weights)]));
         }
-    }
+        // What of the row needs nothing from what lies under it.
+        const Opaque span = opaque_span(to, int(w));
+        spans[slot] = {span.from, span.to};
+        return to;
+    };
     for (int y = o.top; y < o.top + o.height; ++y) {
         const Tap& t = down_[std::size_t(y)];
         Argb* to = row(y) + o.left;
-        const Argb* a = rows_.data() + std::size_t(t.first - sy0) * w;
-        if (t.count == 1) {
+        const Argb* a = resampled(t.first);
+        auto span = spans[t.first & 1];
+        const Argb* b = t.count == 2 ? resampled(t.first + 1) : nullptr;
+        if (b) {
+            const auto next = spans[(t.first + 1) & 1];
+            span = {std::max(span.first, next.first), std::min(span.second, next.second)};
+        }
+        const bool opaque = span.first == 0 && span.second == int(w);
+        if (!b) {
             std::memcpy(to, a, w * sizeof(Argb));
-            settle_row(y, o.left, o.width);
-            continue;
+        } else {
+            const std::uint32_t wt = weights_[std::size_t(t.weights)];
+            for (std::size_t x = 0; x < w; ++x) {
+                const Argb p = blend2(a[x], b[x], wt);
+                to[x] = (p >> 24) == 255 ? p : settle_pixel(p);
+            }
         }
-        const Argb* b = a + w;
-        const std::uint32_t wt = weights_[std::size_t(t.weights)];
-        for (std::size_t x = 0; x < w; ++x) {
-            const Argb p = blend2(a[x], b[x], wt);
-            to[x] = (p >> 24) == 255 ? p : settle_pixel(p);
-        }
-        settle_row(y, o.left, o.width);
+        if (!opaque) settle_row(y, o.left, o.width, span.first, span.second);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "display/scale.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace q50 {
@@ -50,14 +51,15 @@ class FrameScaler {
     void build_axis(std::vector<Tap>& taps, int out_n, int src_n, int out_origin, int src_origin);
     void replicate(const Image& src, Rect damage, int k);
     void average(const Image& src, Rect out_rect);
-    void enlarge(const Image& src, Rect out_rect, int sy0, int sy1);
+    void enlarge(const Image& src, Rect out_rect);
     Argb* row(int y) {
         Image& t = place_.target ? *place_.target : out_;
         return t.pixels.data() + std::size_t(y + place_.output_top) * std::size_t(t.width) +
                place_.output_left;
     }
-    // Lays the scaled row part over `under` where it is not opaque.
-    void settle_row(int y, int x0, int n);
+    // Lays the scaled row part over `under` where it is not opaque; [opaque_from, opaque_to)
+    // of it is known to be opaque (an empty span: nothing known).
+    void settle_row(int y, int x0, int n, int opaque_from, int opaque_to);
 
     Image out_;
     Placement place_;
