@@ -6,7 +6,8 @@
 # one picture, alternately, RUNS times each (default 5); medians, with resident memory 1 s
 # after the first frame. Idle cost: CPU time of the simulator over 30 s with the device
 # closed (mode 0), showing the clock, and during a game without input. The store in a private
-# XDG_CONFIG_HOME skips the splash window and the sound.
+# XDG_CONFIG_HOME skips the splash window and the sound. Last, the clock once more with the
+# LCD shadow and fade switched on.
 set -euo pipefail
 run_dir=$(cd "$1" && pwd) reference=$(realpath "$2") runs=${3:-5}
 out=$(mktemp -d /tmp/q50-bench.XXXXXX)
@@ -87,4 +88,15 @@ idle "clock mode"
 xdotool key 1 # Game A: the introduction, then play without input
 sleep 1
 idle "a game of A without input (introduction included)"
+stop
+
+# The clock again with the LCD look on: a 25 % shadow and an 80 ms fade, so that every blink
+# of the colon fades in and out.
+printf 'LcdShadow=25\nLcdFade=80\n' >>"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
+start ./quendrix50
+xdotool key 5
+sleep 2
+xdotool key 3
+sleep 1
+idle "clock mode, 25 % shadow and 80 ms fade"
 stop

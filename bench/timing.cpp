@@ -2,11 +2,7 @@
 // re-armed to the next due step) runs the introduction and 60 s of scripted play headless.
 // Every timer step is timed against its device time, which is the ideal schedule; halfway
 // through play the thread is blocked for 2 s, after which no timer may burst.
-#include "game/device.h"
-#include "game/device_services.h"
-#include "input/keys.h"
-#include "shell/core/form_create.h"
-#include "shell/core/memory_store.h"
+#include "shell/core/rig.h"
 #include "shell/realtime_driver.h"
 
 #include <QCoreApplication>
@@ -53,14 +49,9 @@ int main(int argc, char** argv) {
             .count();
     };
 
-    MemoryStore store;
-    QuietSound sound;
-    DeviceRandom random{20261209};
-    SettableClock clock;
-    Device d{Services{sound, store, random, clock}};
-    KeyAssignments keys;
-    form_create_before_skin(d);
-    form_create_after_skin(d, keys);
+    BasicRig<QuietSound> rig{20261209};
+    rig.form_create();
+    Device& d = rig.dev;
 
     std::vector<StepRecord> steps;
     steps.reserve(100000);
@@ -68,8 +59,7 @@ int main(int argc, char** argv) {
     RealtimeDriver driver(d, [&] { return std::int64_t(real_ms()); });
 
     driver.run([&] {
-        d.Game_State = 0;
-        d.Gam_Set_Mode();
+        d.power_on();
         d.Inp_open_down();
     });
     driver.run([&] {

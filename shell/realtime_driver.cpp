@@ -13,8 +13,34 @@ RealtimeDriver::RealtimeDriver(Device& device, std::function<std::int64_t()> clo
     connect(&timer_, &QTimer::timeout, this, &RealtimeDriver::poll);
 }
 
-std::int64_t RealtimeDriver::clock_ms() const {
+std::int64_t RealtimeDriver::raw_ms() const {
     return clock_ ? clock_() : std::int64_t(elapsed_.elapsed());
+}
+
+std::int64_t RealtimeDriver::clock_ms() const {
+    return (paused_ ? paused_at_ : raw_ms()) - paused_total_ - origin_;
+}
+
+void RealtimeDriver::start_at_zero() {
+    origin_ = raw_ms();
+    paused_total_ = 0;
+}
+
+void RealtimeDriver::pause() {
+    if (paused_ || stopped_) return;
+    // Everything due until now runs first; the pause begins after it.
+    device_.catch_up_to(clock_ms());
+    paused_at_ = raw_ms();
+    paused_ = true;
+    timer_.stop();
+    emit stepped();
+}
+
+void RealtimeDriver::resume() {
+    if (!paused_) return;
+    paused_total_ += raw_ms() - paused_at_;
+    paused_ = false;
+    poll();
 }
 
 void RealtimeDriver::run(const std::function<void()>& action) {
@@ -36,7 +62,7 @@ void RealtimeDriver::stop() {
 
 void RealtimeDriver::rearm() {
     const auto due = device_.next_due();
-    if (!due) {
+    if (!due || paused_) {
         timer_.stop();
         return;
     }

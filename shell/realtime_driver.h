@@ -20,7 +20,18 @@ class RealtimeDriver : public QObject {
     explicit RealtimeDriver(Device& device, std::function<std::int64_t()> clock = {},
                             QObject* parent = nullptr);
 
+    // Device time now: the clock since the device was switched on, less every pause so far
+    // (frozen while paused).
     std::int64_t clock_ms() const;
+    // The device is switched on: its time counts from 0 now.
+    void start_at_zero();
+
+    // Device time stops: no timer step runs until resume(), and every timer keeps the time it
+    // had left, because device time takes up again where it stopped. Inputs that still come
+    // (releases) run at the stopped time.
+    void pause();
+    void resume();
+    bool paused() const { return paused_; }
 
     // Catches the device up to now, runs `action` (an input, a menu command), re-arms the timer
     // and tells the listeners.
@@ -48,6 +59,11 @@ class RealtimeDriver : public QObject {
     QElapsedTimer elapsed_;
     QTimer timer_;
     bool stopped_ = false;
+    bool paused_ = false;
+    std::int64_t paused_at_ = 0;    // the raw clock when the pause began
+    std::int64_t paused_total_ = 0; // raw milliseconds spent in earlier pauses
+    std::int64_t origin_ = 0;       // the raw clock at device time 0
+    std::int64_t raw_ms() const;
 };
 
 } // namespace q50

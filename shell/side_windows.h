@@ -3,7 +3,9 @@
 // viewer (created at start-up, hidden), the context menu and the in-game menu, hooked into
 // the main window. It is the menus' host: the commands that need the program come here.
 #include "shell/about_window.h"
+#include "shell/comfort_rows.h"
 #include "shell/keys_dialog.h"
+#include "shell/lcd_menu.h"
 #include "shell/manual_window.h"
 #include "shell/menu_host.h"
 #include "shell/popup_menu.h"
@@ -29,8 +31,10 @@ class SideWindows : public MenuHost {
     KeysDialog& keys_dialog() { return *keys_; }
     ManualWindow& manual() { return *manual_; }
     PopupMenu& menu() { return *menu_; }
+    LcdMenu& lcd_menu() { return *lcd_menu_; }
     GameMenu& game_menu() { return menu_->game_menu(); }
     ZoomMenu& zoom() { return *zoom_; }
+    ComfortRows& comfort() { return *comfort_; }
 
     // How the shell's "open" is done (the desktop's by default); tests record instead.
     UrlOpener open_url = desktop_url_opener();
@@ -46,6 +50,7 @@ class SideWindows : public MenuHost {
     void shell_open(const QString& relative_name) override;
     void edit_config() override;
     void beep() override;
+    void notify(const QString& text) override;
     void move_off_screen() override;
     void load_skin() override;
     void centre_on_screen() override;
@@ -63,6 +68,8 @@ class SideWindows : public MenuHost {
     std::unique_ptr<PopupMenu> menu_;
     std::unique_ptr<ZoomMenu> zoom_;
     std::unique_ptr<SkinMenu> skin_menu_;
+    std::unique_ptr<LcdMenu> lcd_menu_;
+    std::unique_ptr<ComfortRows> comfort_;
 };
 
 } // namespace q50

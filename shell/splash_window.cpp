@@ -1,5 +1,6 @@
 #include "shell/splash_window.h"
 
+#include "host/setting_names.h"
 #include "shell/key_codes.h"
 #include "shell/text_fit.h"
 #include "shell/window_pictures.h"
@@ -165,12 +166,12 @@ void TSplashForm::FormCreate() {
     la_release_date->setText(QString::fromLatin1(kReleaseLine));
 
     // A stored choice outside the list selects nothing, as if none had been made.
-    const std::int32_t mode = store_.read_int("SoundMode", -1);
+    const std::int32_t mode = store_.read_int(setting::SoundMode, -1);
     {
         const QSignalBlocker block(cb_sound);
         cb_sound->setCurrentIndex(mode >= 0 && mode < cb_sound->count() ? mode : -1);
     }
-    chb_splashscreen->setChecked(store_.read_bool("SplashScreen", true));
+    chb_splashscreen->setChecked(store_.read_bool(setting::SplashScreen, true));
 
     if (cb_sound->currentIndex() >= 0 && !chb_splashscreen->isChecked()) {
         skipped_ = true;
@@ -200,7 +201,7 @@ void TSplashForm::update_play_button() {
 void TSplashForm::btn_playClick() {
     if (!host_.Snd_Init(cb_sound->currentIndex())) return;
     const bool show_next_time = chb_splashscreen->isChecked();
-    store_.write_bool("SplashScreen", show_next_time);
+    store_.write_bool(setting::SplashScreen, show_next_time);
     host_.set_splash_menu_check(show_next_time);
     host_.centre_main_window();
     host_.start_device();

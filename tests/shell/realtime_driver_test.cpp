@@ -1,19 +1,13 @@
 #include "shell/realtime_driver.h"
 
-#include "game/device_services.h"
-#include "shell/core/memory_store.h"
+#include "shell/core/rig.h"
 
 #include <gtest/gtest.h>
 
 namespace q50 {
 namespace {
 
-struct Driver : ::testing::Test {
-    MemoryStore store;
-    RecordingSound sound;
-    DeviceRandom random{1};
-    SettableClock clock;
-    Device dev{Services{sound, store, random, clock}};
+struct Driver : ::testing::Test, Rig {
     std::int64_t wall = 0;
     RealtimeDriver driver{dev, [this] { return wall; }};
     int stepped = 0;
