@@ -22,13 +22,12 @@ size_of() { # size_of WINDOW: "WIDTH HEIGHT X Y" on the screen
   eval "$(xdotool getwindowgeometry --shell "$1")"
   echo "$WIDTH $HEIGHT $X $Y"
 }
-expect_size() { # expect_SIZE TITLE WIDTH HEIGHT: waits for the window and checks its size
-  local w=
+expect_size() { # expect_size TITLE WIDTH HEIGHT: waits for the window at that size
+  local w= width= height= x y
   found() { w=$(window_of "$1"); [ -n "$w" ]; }
   wait_for 20 found "$1" || fail "the window '$1' did not come up"
-  local width height x y
-  read -r width height x y <<<"$(size_of "$w")"
-  [ "$width" = "$2" ] && [ "$height" = "$3" ] || fail "'$1' is ${width}x${height}, not ${2}x${3}"
+  sized() { read -r width height x y <<<"$(size_of "$w")"; [ "$width" = "$2" ] && [ "$height" = "$3" ]; }
+  wait_for 5 sized "$@" || fail "'$1' is ${width}x${height}, not ${2}x${3}"
   echo "side-dpi: '$1' is ${width}x${height} on the screen"
   window=$w
 }
@@ -38,7 +37,7 @@ start_program() { # start_program QT_SCALE_FACTOR STORE_LINES...
   local factor=$1; shift
   export XDG_CONFIG_HOME=$out/config
   rm -rf "$XDG_CONFIG_HOME" && mkdir -p "$XDG_CONFIG_HOME/Vantorel"
-  printf '%s\n' SoundMode=2 "$@" >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
+  printf '%s\n' SoundMode=2 FullscreenMode=0 "$@" >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
   (cd "$run_dir" && QT_SCALE_FACTOR=$factor exec ./quendrix50) >"$out/program.log" 2>&1 &
   prog_pid=$!
 }
