@@ -8,8 +8,8 @@
 #include "game/device.h"
 #include "input/dispatch.h"
 #include "input/pad.h"
-#include "shell/core/event_printer.h"
 #include "shell/core/device_target.h"
+#include "shell/core/event_printer.h"
 #include "shell/core/form_create.h"
 #include "tools/trace/rig.h"
 
@@ -133,10 +133,10 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
                 set_variable(d, step);
                 break;
             case Command::Show:
-                d.board.show(step.name);
+                d.board.show(d.board.named(step.name));
                 break;
             case Command::Hide:
-                d.board.hide(step.name);
+                d.board.hide(d.board.named(step.name));
                 break;
             case Command::Draws:
                 for (std::int64_t v : step.values) {
