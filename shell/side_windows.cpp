@@ -19,7 +19,7 @@ SideWindows::SideWindows(Program& program) : program_(program) {
         if (open_url) open_url(u);
     });
     keys_ = std::make_unique<KeysDialog>(program_.keys(), program_.store(), program_.device().board,
-                                         &main);
+                                         &main, &program_.pads());
     const ManualSettings manual =
         read_manual_settings(program_.options().executable_dir, program_.options().current_dir);
     manual_ = std::make_unique<ManualWindow>(
