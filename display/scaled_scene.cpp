@@ -136,8 +136,8 @@ Image resample_area(const Image& src, int width, int height) {
 }
 
 std::vector<Rect> board_parts(const Board& board, Rect whole, const LcdLook* look) {
-    const Segment* backdrop = board.find("im_backdrop");
-    const Segment* logo = board.find("im_backdrop_logo");
+    const Segment* backdrop = &board.get("im_backdrop");
+    const Segment* logo = &board.get("im_backdrop_logo");
     const bool shadows = look && look->active() && look->fits(board);
     std::vector<Rect> groups;
     const auto& segs = board.segments();
@@ -196,7 +196,7 @@ void ScaledScene::draw_decorations(const Board& board, const WindowModel& window
             for (int x = 0; x < r.width; ++x) d[x] = over_opaque(s[x], d[x]);
         }
     };
-    const Segment* backdrop = board.find("im_backdrop");
+    const Segment* backdrop = &board.get("im_backdrop");
     if (decor_.backdrop) {
         const Picture& p = backdrop->picture;
         const Rect clip = at_scale(backdrop->rect, decor_.scale);
@@ -211,15 +211,15 @@ void ScaledScene::draw_decorations(const Board& board, const WindowModel& window
         }
     }
     if (decor_.logo) {
-        const Segment* logo = board.find("im_backdrop_logo");
+        const Segment* logo = &board.get("im_backdrop_logo");
         const Rect at = at_scale(logo->rect, decor_.scale);
         draw(best(logo->picture, at), at, at);
     }
 }
 
 bool ScaledScene::parts_hold(const Board& board, Rect client) const {
-    const Segment* backdrop = board.find("im_backdrop");
-    const Segment* logo = board.find("im_backdrop_logo");
+    const Segment* backdrop = &board.get("im_backdrop");
+    const Segment* logo = &board.get("im_backdrop_logo");
     const bool shadows = look_ && look_->active() && look_->fits(board);
     const auto& segs = board.segments();
     for (std::size_t i = 0; i < segs.size(); ++i) {
@@ -247,8 +247,8 @@ void ScaledScene::restore(Rect r) {
 const Image& ScaledScene::paint(const Board& board, const WindowModel& window, const SkinSets* sets,
                                 double scale, PixelSize out, Rect* damage) {
     Rect changed;
-    const Segment* backdrop = board.find("im_backdrop");
-    const Segment* logo = board.find("im_backdrop_logo");
+    const Segment* backdrop = &board.get("im_backdrop");
+    const Segment* logo = &board.get("im_backdrop_logo");
     auto drawn = [](const Segment* s) {
         return s && s->shown && s->picture && !s->picture->empty() ? s->picture : nullptr;
     };

@@ -64,8 +64,8 @@ const Image& SetPainter::paint_copy(const Board& board, const WindowModel& windo
         scale_ = scale;
         seen_.assign(board.segments().size(), ~std::uint64_t(0));
     }
-    const Segment* backdrop = part_ ? board.find("im_backdrop") : nullptr;
-    const Segment* logo = part_ ? board.find("im_backdrop_logo") : nullptr;
+    const Segment* backdrop = part_ ? &board.get("im_backdrop") : nullptr;
+    const Segment* logo = part_ ? &board.get("im_backdrop_logo") : nullptr;
     const int dx = part_ ? area_.left : 0, dy = part_ ? area_.top : 0;
     const auto& from = board.segments();
     auto& to = copy_.segments();

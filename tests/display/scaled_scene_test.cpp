@@ -36,7 +36,7 @@ class ScaledSceneTest : public ::testing::Test {
         place("btn_game_menu_top", {0, 0, 4, 3}, noise(4, 3, 3));
     }
     void place(const char* name, Rect r, Image img) {
-        Segment& s = board.get(name);
+        Segment& s = board.named(name);
         board.set_rect(s, r);
         board.set_picture(s, std::make_shared<const Image>(std::move(img)));
         board.show(s);
