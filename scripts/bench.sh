@@ -12,4 +12,4 @@ echo "bench: $(git rev-parse --short HEAD 2>/dev/null || echo '?'), $(nproc) cor
 build-bench/bench/bench_core_speed
 build-bench/bench/bench_paint data
 QT_QPA_PLATFORM=offscreen build-bench/bench/bench_timing
-bash bench/desktop.sh build-bench/run build-bench/bench/bench_startup_reference
+bash bench/desktop.sh build-bench/run build-bench/bench/bench_startup_reference build-bench/bench/bench_first_frame

@@ -1,20 +1,42 @@
 #include "shell/realtime_driver.h"
 
+#include <QSocketNotifier>
+
+#include <sys/timerfd.h>
+#include <time.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <limits>
 
 namespace q50 {
 
-RealtimeDriver::RealtimeDriver(Device& device, std::function<std::int64_t()> clock, QObject* parent)
-    : QObject(parent), device_(device), clock_(std::move(clock)) {
-    elapsed_.start();
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &RealtimeDriver::poll);
+namespace {
+
+std::int64_t monotonic_ns() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-std::int64_t RealtimeDriver::clock_ms() const {
-    return clock_ ? clock_() : std::int64_t(elapsed_.elapsed());
+} // namespace
+
+RealtimeDriver::RealtimeDriver(Device& device, std::function<std::int64_t()> clock, QObject* parent)
+    : QObject(parent), device_(device), clock_(std::move(clock)), origin_ns_(monotonic_ns()) {
+    fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (fd_ >= 0) {
+        notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+        connect(notifier_.get(), &QSocketNotifier::activated, this, &RealtimeDriver::expired);
+    }
+}
+
+RealtimeDriver::~RealtimeDriver() {
+    notifier_.reset();
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::int64_t RealtimeDriver::clock_ns() const {
+    return clock_ ? clock_() * 1000000 : monotonic_ns() - origin_ns_;
 }
 
 void RealtimeDriver::run(const std::function<void()>& action) {
@@ -29,20 +51,43 @@ void RealtimeDriver::poll() {
     run({});
 }
 
+void RealtimeDriver::expired() {
+    std::uint64_t expirations = 0;
+    // Non-blocking: nothing to read means the timer was re-armed since it fired.
+    if (::read(fd_, &expirations, sizeof expirations) != sizeof expirations) return;
+    ++wakes_;
+    poll();
+}
+
 void RealtimeDriver::stop() {
     stopped_ = true;
-    timer_.stop();
+    disarm();
+}
+
+void RealtimeDriver::disarm() {
+    armed_ = false;
+    if (fd_ < 0) return;
+    const itimerspec off{};
+    timerfd_settime(fd_, 0, &off, nullptr);
 }
 
 void RealtimeDriver::rearm() {
     const auto due = device_.next_due();
-    if (!due) {
-        timer_.stop();
+    if (!due || fd_ < 0) {
+        disarm();
         return;
     }
-    // The clock can lag the device by the part of a millisecond the timer woke early.
-    const std::int64_t delay = std::max<std::int64_t>(0, *due - clock_ms());
-    timer_.start(int(std::min<std::int64_t>(delay, std::numeric_limits<int>::max())));
+    // The step's own nanosecond on the monotonic clock; one already past fires at once.
+    const std::int64_t now_ns = clock_ns();
+    const std::int64_t wait_ns = std::max<std::int64_t>(0, *due * 1000000 - now_ns);
+    const std::int64_t at = clock_ ? monotonic_ns() + wait_ns : origin_ns_ + now_ns + wait_ns;
+    itimerspec spec{};
+    spec.it_value.tv_sec = time_t(at / 1000000000);
+    spec.it_value.tv_nsec = long(at % 1000000000);
+    timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+    armed_ = true;
+    armed_delay_ms_ =
+        int(std::min<std::int64_t>((wait_ns + 999999) / 1000000, std::numeric_limits<int>::max()));
 }
 
 } // namespace q50

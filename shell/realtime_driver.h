@@ -1,15 +1,18 @@
 #pragma once
 // Drives the device in real time: device time is the monotonic milliseconds since start, and
-// one precise single-shot timer is armed for the device's next due step, nothing while nothing
-// is due. Every input goes through run(), so that it is handled after every step due by then.
+// one timer is armed for the device's next due step, nothing while nothing is due. The timer
+// is a kernel timer set to the step's own nanosecond (not a millisecond count from a rounded
+// clock), so a step runs neither early nor a millisecond late, and steps due together run in
+// one wake. Every input goes through run(), so that it is handled after every step due by then.
 #include "game/device.h"
 
-#include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+
+class QSocketNotifier;
 
 namespace q50 {
 
@@ -19,8 +22,10 @@ class RealtimeDriver : public QObject {
     // `clock` gives the milliseconds since start; by default a monotonic clock started here.
     explicit RealtimeDriver(Device& device, std::function<std::int64_t()> clock = {},
                             QObject* parent = nullptr);
+    ~RealtimeDriver() override;
 
-    std::int64_t clock_ms() const;
+    std::int64_t clock_ms() const { return clock_ns() / 1000000; }
+    std::int64_t clock_ns() const;
 
     // Catches the device up to now, runs `action` (an input, a menu command), re-arms the timer
     // and tells the listeners.
@@ -32,9 +37,11 @@ class RealtimeDriver : public QObject {
     void stop();
     bool stopped() const { return stopped_; }
 
-    bool armed() const { return timer_.isActive(); }
-    // The delay the timer was last armed with.
-    int armed_delay_ms() const { return timer_.interval(); }
+    bool armed() const { return armed_; }
+    // The time from the last arming to the step it waits for, in whole milliseconds rounded up.
+    int armed_delay_ms() const { return armed_delay_ms_; }
+    // Wake-ups of the timer so far.
+    std::uint64_t wakes() const { return wakes_; }
 
   signals:
     // After every timer step and every input: the board may have changed.
@@ -42,11 +49,17 @@ class RealtimeDriver : public QObject {
 
   private:
     void rearm();
+    void disarm();
+    void expired();
 
     Device& device_;
     std::function<std::int64_t()> clock_;
-    QElapsedTimer elapsed_;
-    QTimer timer_;
+    std::int64_t origin_ns_ = 0;
+    int fd_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    bool armed_ = false;
+    int armed_delay_ms_ = 0;
+    std::uint64_t wakes_ = 0;
     bool stopped_ = false;
 };
 

@@ -3,7 +3,11 @@
 #include "game/device_services.h"
 #include "shell/core/memory_store.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace q50 {
 namespace {
@@ -78,6 +82,31 @@ TEST_F(Driver, StoppedDriverRunsNothing) {
     driver.run([&] { ran = true; });
     EXPECT_FALSE(ran);
     EXPECT_EQ(dev.now(), 0);
+}
+
+// The real clock and the real timer: steps of two timers due at the same millisecond run in
+// one wake, not before their millisecond has begun, and the step after them wakes again.
+TEST_F(Driver, RealTimerWakesOnceAtTheStepsOwnMillisecond) {
+    RealtimeDriver real(dev);
+    std::vector<std::int64_t> step_ns;
+    dev.on_step = [&](TimerId) { step_ns.push_back(real.clock_ns()); };
+    real.run([&] {
+        dev.timers.start(TimerId::Clock, 15);
+        dev.timers.start(TimerId::Game, 15);
+    });
+    const std::int64_t due = *dev.next_due();
+    ASSERT_TRUE(real.armed());
+    QElapsedTimer limit;
+    limit.start();
+    while (step_ns.size() < 2 && limit.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_EQ(step_ns.size(), 2u);
+    EXPECT_EQ(real.wakes(), 1u);
+    EXPECT_GE(step_ns[0], due * 1000000);
+    EXPECT_EQ(dev.now(), due);
+    dev.on_step = nullptr;
+    real.stop();
+    EXPECT_FALSE(real.armed());
 }
 
 TEST_F(Driver, DefaultClockIsMonotonicMilliseconds) {
