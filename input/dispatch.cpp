@@ -110,12 +110,21 @@ void DeviceTarget::perform(ButtonAction a) {
     q50::perform(d_, a);
 }
 
+ButtonAction assignment_down_action(int n, std::int32_t game_state) {
+    if (n == 4 && game_state == 0) return A::open_down;
+    return kKeyDown[std::size_t(n)];
+}
+
+std::optional<ButtonAction> assignment_up_action(int n, std::int32_t game_state) {
+    if (n == 4 && game_state <= 0) return std::nullopt;
+    return kKeyUp[std::size_t(n)];
+}
+
 std::optional<ButtonAction> key_down_action(const KeyAssignments& keys, std::uint16_t code,
                                             std::int32_t game_state) {
     for (int n = 1; n <= kAssignmentCount; ++n) {
         if (keys.Key_Binding[std::size_t(n)].Code != code) continue;
-        if (n == 4 && game_state == 0) return A::open_down;
-        return kKeyDown[std::size_t(n)];
+        return assignment_down_action(n, game_state);
     }
     return std::nullopt;
 }

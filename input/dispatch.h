@@ -56,6 +56,12 @@ class DeviceTarget : public ButtonTarget {
     Device& d_;
 };
 
+// What assignment n (1..7) does on press and on release in this mode: assignment 4 opens the
+// closed device on press, and its release is the ACL only while the device is open (nothing
+// otherwise). Keys and controller buttons share it.
+ButtonAction assignment_down_action(int n, std::int32_t game_state);
+std::optional<ButtonAction> assignment_up_action(int n, std::int32_t game_state);
+
 // The key rule alone: the first of the seven assignments whose code matches acts. Assignment 4
 // opens the closed device on press; on release it is the ACL only while the device is open,
 // and otherwise does not match at all, so that a later assignment with the same code can.

@@ -3,7 +3,10 @@
 #include "display/skin_loader.h"
 #include "shell/core/file_store.h"
 #include "shell/core/form_create.h"
+#include "shell/game_menu.h"
+#include "shell/pad_source.h"
 #include "shell/side_windows.h"
+#include "shell/virtual_pad.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -25,11 +28,13 @@ Program::Program(ProgramOptions options)
     : options_(std::move(options)), messages_(options_.presenter),
       store_(open_store(std::move(options_.store))), sound_(*store_, messages_),
       device_(Services{sound_, *store_, random_, clock_}), target_(device_), input_(target_, keys_),
-      driver_(device_) {}
+      pad_input_(target_, pads_), driver_(device_) {}
 
 Program::~Program() {
     // Whichever way the loop ended (the menu's Exit, a signal), the sound device is let go.
     FormClose();
+    virtual_pad_.reset();
+    pad_source_.reset();
     splash_.reset();
     side_windows_.reset();
     main_window_.reset();
@@ -72,6 +77,7 @@ void Program::FormCreate() {
     form_create_before_skin(device_);
     Load_Skin();
     form_create_after_skin(device_, keys_);
+    pads_.load(*store_);
     random_.seed_from_clock();
 }
 
@@ -103,6 +109,7 @@ void Program::FormClose() {
     closed_ = true;
     // No timer step may run once the store is given up.
     driver_.stop();
+    if (pad_source_) pad_source_->stop();
     sound_.Snd_Close();
 }
 
@@ -126,6 +133,32 @@ void Program::start_device() {
         device_.Game_State = 0;
         device_.Gam_Set_Mode();
     });
+    start_controllers();
+}
+
+bool Program::accepting_input() const {
+    return !ending_ && !driver_.stopped() && main_window_ && main_window_->isEnabled() &&
+           main_window_->on_screen();
+}
+
+void Program::start_controllers() {
+    if (pad_source_) return;
+    pad_source_ = std::make_unique<PadSource>(pad_input_, driver_);
+    pad_source_->accepting = [this] { return accepting_input(); };
+    pad_input_.on_guide = [this] { toggle_game_menu(); };
+    pad_source_->start();
+    const QByteArray fifo = qgetenv("Q50_VIRTUAL_PAD");
+    if (!fifo.isEmpty() && pad_source_->started())
+        virtual_pad_ = std::make_unique<VirtualPadHook>(fifo.toStdString(), *pad_source_);
+}
+
+void Program::toggle_game_menu() {
+    // The in-game menu exists in fullscreen mode only, as its button does.
+    if (!device_.Fullscreen_Mode || !side_windows_) return;
+    GameMenu& gm = side_windows_->game_menu();
+    gm.Game_Menu_Open = !gm.Game_Menu_Open;
+    gm.Vid_Display_Game_Menu();
+    main_window_->refresh();
 }
 
 } // namespace q50

@@ -6,6 +6,7 @@
 #include "game/device_services.h"
 #include "input/dispatch.h"
 #include "input/keys.h"
+#include "input/pad.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/realtime_driver.h"
@@ -30,6 +31,8 @@ struct ProgramOptions {
 };
 
 class SideWindows;
+class PadSource;
+class VirtualPadHook;
 
 class Program : public QObject, public SplashHost {
     Q_OBJECT
@@ -60,6 +63,12 @@ class Program : public QObject, public SplashHost {
     SoundOutput& sound() { return sound_; }
     KeyAssignments& keys() { return keys_; }
     InputDispatch& input() { return input_; }
+    PadAssignments& pads() { return pads_; }
+    PadDispatch& pad_input() { return pad_input_; }
+    // Null until the device is switched on.
+    PadSource* pad_source() { return pad_source_.get(); }
+    // Whether game input (keys, clicks, controller presses) reaches the device now.
+    bool accepting_input() const;
     RealtimeDriver& driver() { return driver_; }
     const WindowModel& window_model() const { return window_model_; }
     TForm1& main_window() { return *main_window_; }
@@ -90,11 +99,17 @@ class Program : public QObject, public SplashHost {
     KeyAssignments keys_;
     DeviceTarget target_;
     InputDispatch input_;
+    PadAssignments pads_;
+    PadDispatch pad_input_;
     RealtimeDriver driver_;
     WindowModel window_model_;
     std::unique_ptr<TForm1> main_window_;
     std::unique_ptr<SideWindows> side_windows_;
     std::unique_ptr<TSplashForm> splash_;
+    std::unique_ptr<PadSource> pad_source_;
+    std::unique_ptr<VirtualPadHook> virtual_pad_;
+    void start_controllers();
+    void toggle_game_menu();
     bool splash_menu_check_ = false;
     bool ending_ = false;
     bool closed_ = false;

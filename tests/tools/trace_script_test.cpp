@@ -1,5 +1,7 @@
 #include "tools/trace/script.h"
 
+#include "input/pad.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -116,6 +118,44 @@ TEST(TraceScript, ErrorsNameTheLine) {
         const ParseError e = error_of(c.text);
         EXPECT_EQ(e.line, c.line) << c.text;
         EXPECT_NE(e.message.find(c.says), std::string::npos) << c.text << " -> " << e.message;
+    }
+}
+
+TEST(TraceScript, ControllerCommandsTakeSdlNamesAndAnOptionalPad) {
+    const ParseResult r = parse_script("store Pad1 b\n"
+                                       "at 0 paddown start\nat 1 padup dpleft 3\n"
+                                       "at 2 padaxis leftx -32768\nat 3 padaxis righty 32767 2\n"
+                                       "at 4 padremove\nat 5 padremove 2\n");
+    ASSERT_TRUE(r.script.has_value()) << r.error.line << ": " << r.error.message;
+    const auto& s = r.script->steps;
+    ASSERT_EQ(s.size(), 6u);
+    EXPECT_EQ(s[0].command, Command::PadDown);
+    EXPECT_EQ(s[0].pad_item, int(PadButton::start));
+    EXPECT_EQ(s[0].pad, 0);
+    EXPECT_EQ(s[1].command, Command::PadUp);
+    EXPECT_EQ(s[1].pad_item, int(PadButton::dpleft));
+    EXPECT_EQ(s[1].pad, 3);
+    EXPECT_EQ(s[2].pad_item, int(PadAxis::leftx));
+    EXPECT_EQ(s[2].values, std::vector<std::int64_t>{-32768});
+    EXPECT_EQ(s[3].pad, 2);
+    EXPECT_EQ(s[4].command, Command::PadRemove);
+    EXPECT_EQ(s[5].pad, 2);
+
+    const std::pair<const char*, const char*> errors[] = {
+        {"at 0 paddown\n", "BUTTON [PAD]"},
+        {"at 0 paddown A\n", "unknown controller button"},
+        {"at 0 padup a 1 2\n", "BUTTON [PAD]"},
+        {"at 0 paddown a -1\n", "bad controller number"},
+        {"at 0 padaxis leftx\n", "AXIS VALUE"},
+        {"at 0 padaxis wheel 3\n", "unknown controller axis"},
+        {"at 0 padaxis leftx 32768\n", "bad axis value"},
+        {"at 0 padremove 1 2\n", "[PAD]"},
+        {"store Pad8 a\n", "unknown store value"},
+    };
+    for (auto [text, says] : errors) {
+        const ParseError e = error_of(text);
+        EXPECT_EQ(e.line, 1) << text;
+        EXPECT_NE(e.message.find(says), std::string::npos) << text << " -> " << e.message;
     }
 }
 

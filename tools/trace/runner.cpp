@@ -5,6 +5,7 @@
 #include "display/skin_loader.h"
 #include "game/device.h"
 #include "input/dispatch.h"
+#include "input/pad.h"
 #include "shell/core/form_create.h"
 #include "tools/trace/event_printer.h"
 #include "tools/trace/rig.h"
@@ -128,6 +129,9 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
 
     DeviceTarget target(d);
     InputDispatch input(target, rig.keys);
+    PadAssignments pads;
+    pads.load(rig.store);
+    PadDispatch pad_input(target, pads);
 
     DrawLines draws;
     for (const Step& step : script.steps) {
@@ -180,6 +184,18 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
                 break;
             case Command::MouseUp:
                 input.mouse_up(MouseButton::Left, step.name);
+                break;
+            case Command::PadDown:
+                pad_input.button_down(step.pad, PadButton(step.pad_item));
+                break;
+            case Command::PadUp:
+                pad_input.button_up(step.pad, PadButton(step.pad_item));
+                break;
+            case Command::PadAxis:
+                pad_input.axis(step.pad, PadAxis(step.pad_item), int(step.values[0]));
+                break;
+            case Command::PadRemove:
+                pad_input.pad_removed(step.pad);
                 break;
             }
         } catch (const DeviceRandom::OutOfRange& e) {

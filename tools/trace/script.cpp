@@ -1,6 +1,7 @@
 #include "tools/trace/script.h"
 
 #include "game/board_geometry.h"
+#include "input/pad.h"
 #include "tools/trace/rig.h"
 
 #include <array>
@@ -18,7 +19,7 @@ struct CommandWord {
     bool available;
 };
 
-constexpr std::array<CommandWord, 13> kCommands = {{
+constexpr std::array<CommandWord, 17> kCommands = {{
     {"press", Command::Press, true},
     {"release", Command::Release, true},
     {"keydown", Command::KeyDown, true},
@@ -32,6 +33,10 @@ constexpr std::array<CommandWord, 13> kCommands = {{
     {"dump", Command::Dump, true},
     {"snapshot", Command::Snapshot, true},
     {"end", Command::End, true},
+    {"paddown", Command::PadDown, true},
+    {"padup", Command::PadUp, true},
+    {"padaxis", Command::PadAxis, true},
+    {"padremove", Command::PadRemove, true},
 }};
 
 constexpr std::array<std::string_view, 8> kButtonWords = {"open", "game_a", "game_b", "time",
@@ -198,6 +203,12 @@ class Parser {
             if (args.size() != 1) return fail("'snapshot' needs one file name");
             step.name = std::string(args[0]);
             break;
+        case Command::PadDown:
+        case Command::PadUp:
+        case Command::PadAxis:
+        case Command::PadRemove:
+            if (!pad(std::string(w[2]), args, step)) return false;
+            break;
         case Command::Dump:
         case Command::End:
             if (!args.empty()) return fail("'" + std::string(w[2]) + "' takes no arguments");
@@ -217,6 +228,40 @@ class Parser {
             return true;
         }
         return fail("unknown button '" + std::string(args[0]) + "'");
+    }
+
+    // paddown BUTTON [PAD], padup BUTTON [PAD], padaxis AXIS VALUE [PAD], padremove [PAD]
+    bool pad(const std::string& word, const std::vector<std::string_view>& args, Step& step) {
+        const std::size_t fixed = step.command == Command::PadAxis     ? 2
+                                  : step.command == Command::PadRemove ? 0
+                                                                       : 1;
+        const std::string usage = word == "padaxis"     ? "AXIS VALUE [PAD]"
+                                  : word == "padremove" ? "[PAD]"
+                                                        : "BUTTON [PAD]";
+        if (args.size() < fixed || args.size() > fixed + 1)
+            return fail("'" + word + "' needs " + usage);
+        if (step.command == Command::PadDown || step.command == Command::PadUp) {
+            auto b = pad_button_by_name(args[0]);
+            if (!b) return fail("unknown controller button '" + std::string(args[0]) + "'");
+            step.pad_item = int(*b);
+        }
+        if (step.command == Command::PadAxis) {
+            auto a = pad_axis_by_name(args[0]);
+            if (!a) return fail("unknown controller axis '" + std::string(args[0]) + "'");
+            auto v = parse_integer(args[1]);
+            if (!v || *v < -32768 || *v > 32767)
+                return fail("bad axis value '" + std::string(args[1]) +
+                            "', expected -32768..32767");
+            step.pad_item = int(*a);
+            step.values.push_back(*v);
+        }
+        if (args.size() == fixed + 1) {
+            auto p = parse_integer(args[fixed]);
+            if (!p || *p < 0 || *p > INT32_MAX)
+                return fail("bad controller number '" + std::string(args[fixed]) + "'");
+            step.pad = std::int32_t(*p);
+        }
+        return true;
     }
 
     bool set(const std::vector<std::string_view>& args, Step& step) {

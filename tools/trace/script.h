@@ -25,6 +25,10 @@ enum class Command {
     Dump,
     Snapshot,
     End,
+    PadDown,
+    PadUp,
+    PadAxis,
+    PadRemove,
 };
 
 enum class Button { Open, GameA, GameB, Time, Acl, Left, Right, Bomb };
@@ -35,7 +39,9 @@ struct Step {
     Command command = Command::Dump;
     Button button = Button::Open; // Press, Release
     std::string name; // Set (variable), Show/Hide (segment), Mouse (control), Snapshot (file)
-    std::vector<std::int64_t> values; // Set, Draws; KeyDown/KeyUp: the code
+    std::vector<std::int64_t> values; // Set, Draws; KeyDown/KeyUp: the code; PadAxis: the value
+    int pad_item = 0;                 // PadDown/PadUp: the button; PadAxis: the axis
+    std::int32_t pad = 0;             // Pad commands: which controller
 };
 
 struct TimeOfDaySetting {

@@ -1,0 +1,176 @@
+#include "shell/pad_source.h"
+
+#include <SDL.h>
+
+#include <QDir>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace q50 {
+
+namespace {
+
+constexpr int kPollMs = 4;
+constexpr int kSettleMs = 100;
+constexpr int kSettlePumps = 30;
+constexpr int kGuideFlushMs = 300;
+
+} // namespace
+
+PadSource::PadSource(PadDispatch& dispatch, RealtimeDriver& driver, QObject* parent)
+    : QObject(parent), dispatch_(dispatch), driver_(driver) {
+    poll_.setInterval(kPollMs);
+    poll_.setTimerType(Qt::PreciseTimer);
+    connect(&poll_, &QTimer::timeout, this, &PadSource::pump);
+    settle_.setInterval(kSettleMs);
+    connect(&settle_, &QTimer::timeout, this, [this] {
+        pump();
+        if (--settle_left_ <= 0) settle_.stop();
+    });
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this,
+            &PadSource::device_nodes_changed);
+}
+
+PadSource::~PadSource() {
+    stop();
+}
+
+bool PadSource::start() {
+    if (started_) return true;
+    // SDL must leave SIGINT and SIGTERM to the program.
+    SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
+    started_ = true;
+    // Where controllers appear; without /dev/input yet, its parent shows it arriving.
+    const QString input = QStringLiteral("/dev/input");
+    if (QDir(input).exists())
+        watcher_.addPath(input);
+    else if (QDir(QStringLiteral("/dev")).exists())
+        watcher_.addPath(QStringLiteral("/dev"));
+    pump();
+    return true;
+}
+
+void PadSource::stop() {
+    if (!started_) return;
+    while (!pads_.empty()) close_controller(pads_.back()->id);
+    if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
+    poll_.stop();
+    settle_.stop();
+    SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    started_ = false;
+}
+
+int PadSource::watched_nodes() const {
+    return int(std::count_if(pads_.begin(), pads_.end(), [](const auto& p) { return p->fd >= 0; }));
+}
+
+void PadSource::device_nodes_changed() {
+    if (QDir(QStringLiteral("/dev/input")).exists() &&
+        !watcher_.directories().contains(QStringLiteral("/dev/input")))
+        watcher_.addPath(QStringLiteral("/dev/input"));
+    pump();
+    settle_left_ = kSettlePumps;
+    settle_.start();
+}
+
+void PadSource::open_controller(int device_index) {
+    if (!SDL_IsGameController(device_index)) return;
+    const std::int32_t id = SDL_JoystickGetDeviceInstanceID(device_index);
+    for (const auto& p : pads_)
+        if (p->id == id) return;
+    SDL_GameController* c = SDL_GameControllerOpen(device_index);
+    if (!c) return;
+    auto pad = std::make_unique<Pad>();
+    pad->id = id;
+    pad->controller = c;
+    // Our own descriptor of the controller's event node only wakes the loop; SDL reads its
+    // own. Virtual controllers have none and are woken by whoever drives them.
+    const bool is_virtual = SDL_JoystickIsVirtual(device_index);
+    const char* path = SDL_JoystickPath(SDL_GameControllerGetJoystick(c));
+    if (!is_virtual && path) pad->fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (pad->fd >= 0) {
+        pad->notifier = std::make_unique<QSocketNotifier>(pad->fd, QSocketNotifier::Read);
+        connect(pad->notifier.get(), &QSocketNotifier::activated, this, [this, fd = pad->fd] {
+            char buffer[1024];
+            while (::read(fd, buffer, sizeof buffer) > 0) {
+            }
+            pump();
+        });
+    }
+    pad->needs_poll = !is_virtual && pad->fd < 0;
+    pads_.push_back(std::move(pad));
+    update_wakes();
+    emit controllers_changed();
+}
+
+void PadSource::close_controller(std::int32_t id) {
+    auto it = std::find_if(pads_.begin(), pads_.end(), [&](const auto& p) { return p->id == id; });
+    if (it == pads_.end()) return;
+    if (dispatch_.holding(id)) driver_.run([&] { dispatch_.pad_removed(id); });
+    (*it)->notifier.reset();
+    if ((*it)->fd >= 0) ::close((*it)->fd);
+    SDL_GameControllerClose((*it)->controller);
+    pads_.erase(it);
+    update_wakes();
+    emit controllers_changed();
+}
+
+void PadSource::update_wakes() {
+    const bool poll =
+        std::any_of(pads_.begin(), pads_.end(), [](const auto& p) { return p->needs_poll; });
+    if (poll && !poll_.isActive()) poll_.start();
+    if (!poll) poll_.stop();
+}
+
+void PadSource::pump() {
+    if (!started_) return;
+    SDL_PumpEvents();
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        switch (e.type) {
+        case SDL_CONTROLLERDEVICEADDED:
+            open_controller(e.cdevice.which);
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            close_controller(e.cdevice.which);
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP: {
+            if (e.cbutton.button >= kPadButtonCount) break;
+            const auto b = PadButton(e.cbutton.button);
+            const std::int32_t pad = e.cbutton.which;
+            // SDL holds back a Guide release that follows its press within a quarter of a
+            // second and hands it out only at a later pump: one is made for it.
+            if (b == PadButton::guide)
+                QTimer::singleShot(kGuideFlushMs, this, &PadSource::pump);
+            if (e.type == SDL_CONTROLLERBUTTONUP) {
+                driver_.run([&] { dispatch_.button_up(pad, b); });
+                break;
+            }
+            if (capture && capture(b)) break;
+            if (accepting && !accepting()) break;
+            driver_.run([&] { dispatch_.button_down(pad, b); });
+            break;
+        }
+        case SDL_CONTROLLERAXISMOTION: {
+            if (e.caxis.axis >= kPadAxisCount) break;
+            const auto a = PadAxis(e.caxis.axis);
+            const std::int32_t pad = e.caxis.which;
+            const int value = e.caxis.value;
+            // A stick moved while input is not taken may still let go of what it held.
+            const int v = (accepting && !accepting()) ? 0 : value;
+            if (v == 0 && !dispatch_.holding(pad)) break;
+            driver_.run([&] { dispatch_.axis(pad, a, v); });
+            break;
+        }
+        default:
+            break; // joystick-level and other events: the controller events say it all
+        }
+    }
+}
+
+} // namespace q50

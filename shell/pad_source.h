@@ -1,0 +1,85 @@
+#pragma once
+// Game controllers through SDL's game-controller subsystem (and only that: no video, no
+// audio here), with SDL's own controller database. Controllers present at start and any
+// plugged in later are opened at once; their buttons and left stick go to the controller
+// dispatch through the real-time driver.
+//
+// Nothing polls while no controller is connected: a file-system watch on /dev/input wakes
+// the source when a device node comes or goes. A connected controller's own event node is
+// watched as well, so a press wakes the loop as it happens; a controller without a node of
+// its own that SDL can name falls back to a 4 ms poll while it stays connected.
+#include "input/pad.h"
+#include "shell/realtime_driver.h"
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct _SDL_GameController;
+
+namespace q50 {
+
+class PadSource : public QObject {
+    Q_OBJECT
+  public:
+    PadSource(PadDispatch& dispatch, RealtimeDriver& driver, QObject* parent = nullptr);
+    ~PadSource() override;
+
+    // Starts SDL's game-controller subsystem and opens the controllers already there. False
+    // when SDL could not start it (the program then simply has no controllers).
+    bool start();
+    void stop();
+    bool started() const { return started_; }
+
+    // Takes what SDL has seen since the last call: controllers added and removed, buttons,
+    // axes. Called by the wakes above; tests call it after changing a virtual controller.
+    void pump();
+
+    int connected() const { return int(pads_.size()); }
+    // True while the 4 ms fallback poll runs.
+    bool polling() const { return poll_.isActive(); }
+    // The event nodes watched for input.
+    int watched_nodes() const;
+
+    // Presses act only while this says so (the device runs, the main window takes input);
+    // releases of held buttons always arrive.
+    std::function<bool()> accepting;
+    // While set, a button press goes here instead of the device (the key dialog listening
+    // for a controller button); true when it was taken.
+    std::function<bool(PadButton)> capture;
+
+  signals:
+    void controllers_changed();
+
+  private:
+    struct Pad {
+        std::int32_t id = -1;
+        _SDL_GameController* controller = nullptr;
+        int fd = -1;
+        std::unique_ptr<QSocketNotifier> notifier;
+        bool needs_poll = false;
+    };
+    void open_controller(int device_index);
+    void close_controller(std::int32_t id);
+    void update_wakes();
+    void device_nodes_changed();
+
+    PadDispatch& dispatch_;
+    RealtimeDriver& driver_;
+    bool started_ = false;
+    std::vector<std::unique_ptr<Pad>> pads_;
+    QFileSystemWatcher watcher_;
+    QTimer poll_;
+    // After a node appears, a device may need a moment until it may be opened (its
+    // permissions are set after it appears): a few pumps follow it, then nothing.
+    QTimer settle_;
+    int settle_left_ = 0;
+};
+
+} // namespace q50
