@@ -23,34 +23,38 @@ store() { printf 'SoundMode=2\nSplashScreen=0\nFullscreenMode=%s\n' "$1" >"$XDG_
 xdotool mousemove 1023 767
 
 median() { printf '%s\n' "$@" | sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
-# measure COMMAND...: sets ms and kb
+# measure COMMAND...: sets ms, kb and cpu
 measure() {
   local line
   line=$(cd "$run_dir" && "$first_frame" "$@" 2>>"$out/program.log") || {
     echo "bench: $1 failed"; cat "$out/program.log"; exit 1; }
   ms=$(sed -n 's/.*first_frame_ms=\([0-9.]*\).*/\1/p' <<<"$line")
   kb=$(sed -n 's/.*rss_kb=\([0-9]*\).*/\1/p' <<<"$line")
+  cpu=$(sed -n 's/.*cpu_ms=\([0-9.]*\).*/\1/p' <<<"$line")
 }
 
 startup() { # startup LABEL FULLSCREEN(1/0)
   local label=$1 full=$2 ref_args=("$run_dir/Graphics/Backdrop/Backdrop.png")
   [ "$full" = 1 ] && ref_args+=(--fullscreen)
   store "$full"
-  local time_ratios=() mem_ratios=() sim_ms=() ref_ms=() sim_kb=() ref_kb=() i s_ms s_kb r_ms r_kb
+  local time_ratios=() mem_ratios=() cpu_ratios=() sim_ms=() ref_ms=() sim_kb=() ref_kb=() sim_cpu=() ref_cpu=()
+  local i s_ms s_kb s_cpu r_ms r_kb r_cpu
   for i in $(seq "$pairs"); do
     if [ $((i % 2)) = 1 ]; then
-      measure ./quendrix50; s_ms=$ms s_kb=$kb
-      measure "$reference" "${ref_args[@]}"; r_ms=$ms r_kb=$kb
+      measure ./quendrix50; s_ms=$ms s_kb=$kb s_cpu=$cpu
+      measure "$reference" "${ref_args[@]}"; r_ms=$ms r_kb=$kb r_cpu=$cpu
     else
-      measure "$reference" "${ref_args[@]}"; r_ms=$ms r_kb=$kb
-      measure ./quendrix50; s_ms=$ms s_kb=$kb
+      measure "$reference" "${ref_args[@]}"; r_ms=$ms r_kb=$kb r_cpu=$cpu
+      measure ./quendrix50; s_ms=$ms s_kb=$kb s_cpu=$cpu
     fi
-    sim_ms+=("$s_ms") ref_ms+=("$r_ms") sim_kb+=("$s_kb") ref_kb+=("$r_kb")
+    sim_ms+=("$s_ms") ref_ms+=("$r_ms") sim_kb+=("$s_kb") ref_kb+=("$r_kb") sim_cpu+=("$s_cpu") ref_cpu+=("$r_cpu")
+    cpu_ratios+=("$(awk -v s="$s_cpu" -v r="$r_cpu" 'BEGIN {printf "%.2f", r > 0 ? s / r : 0}')")
     time_ratios+=("$(awk -v s="$s_ms" -v r="$r_ms" 'BEGIN {printf "%.2f", s / r}')")
     mem_ratios+=("$(awk -v s="$s_kb" -v r="$r_kb" 'BEGIN {printf "%.2f", s / r}')")
   done
   echo "start-up $label: simulator ms ${sim_ms[*]}; reference ms ${ref_ms[*]}"
   echo "start-up $label: time ratio per pair ${time_ratios[*]}; median $(median "${time_ratios[@]}") (medians $(median "${sim_ms[@]}") / $(median "${ref_ms[@]}") ms)"
+  echo "start-up $label: CPU time to the first frame, simulator ms ${sim_cpu[*]}; reference ms ${ref_cpu[*]}; ratio per pair ${cpu_ratios[*]}; median $(median "${cpu_ratios[@]}")"
   echo "start-up $label: memory ratio per pair ${mem_ratios[*]}; median $(median "${mem_ratios[@]}") (medians $(awk -v k="$(median "${sim_kb[@]}")" 'BEGIN {printf "%.1f", k / 1024}') / $(awk -v k="$(median "${ref_kb[@]}")" 'BEGIN {printf "%.1f", k / 1024}') MB resident 1 s after the first frame)"
 }
 startup fullscreen 1

@@ -7,10 +7,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QToolTip>
 #include <QWindow>
 
 #include <cmath>
+#include <utility>
 
 namespace q50 {
 
@@ -122,8 +124,8 @@ void TForm1::refresh() {
     if (!applied_once_ || !(applied_ == window_)) apply_window_model();
     if (board_.revision() == painted_revision_) return;
     painted_revision_ = board_.revision();
-    Rect damage;
-    const Image& f = painter_.paint(board_, window_, &damage);
+    std::vector<Rect> parts;
+    const Image& f = painter_.paint(board_, window_, nullptr, &parts);
     if (f.empty()) return;
     image_ = QImage(reinterpret_cast<const uchar*>(f.pixels.data()), f.width, f.height, f.width * 4,
                     QImage::Format_ARGB32);
@@ -135,8 +137,10 @@ void TForm1::refresh() {
         shape_ = QRegion(0, 0, f.width, f.height);
         clearMask();
     }
-    if (damage.width > 0 && damage.height > 0)
-        update(QRect(damage.left, damage.top, damage.width, damage.height));
+    // Each changed part on its own: the window system copies no more than changed.
+    QRegion damage;
+    for (const Rect& r : parts) damage += QRect(r.left, r.top, r.width, r.height);
+    if (!damage.isEmpty()) update(damage);
 }
 
 void TForm1::update_shape(const Image& f) {
@@ -203,8 +207,15 @@ void TForm1::paintEvent(QPaintEvent* e) {
     // Whole ratios scale pixel for pixel; only fractional ones need smoothing.
     p.setRenderHint(QPainter::SmoothPixmapTransform, ratio != std::floor(ratio));
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    const QRect r = e->rect();
-    p.drawImage(r, image_, r);
+    for (const QRect& r : e->region()) p.drawImage(r, image_, r);
+    if (!painted_once_) {
+        painted_once_ = true;
+        // After this paint has been flushed to the screen.
+        if (after_first_paint)
+            QTimer::singleShot(0, this, [this] {
+                if (auto next = std::exchange(after_first_paint, nullptr)) next();
+            });
+    }
 }
 
 void TForm1::keyPressEvent(QKeyEvent* e) {

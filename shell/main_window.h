@@ -32,6 +32,9 @@ class TForm1 : public QWidget, public WindowMover {
     std::function<void()> on_activate;
     // The window system closes the window (FormClose).
     std::function<void()> on_close;
+    // Once, after the first frame reached the window (work that can wait for it goes here).
+    std::function<void()> after_first_paint;
+    bool painted_once() const { return painted_once_; }
 
     // Off the screen (and unmapped, so that it is never seen there).
     void move_off_screen();
@@ -88,6 +91,7 @@ class TForm1 : public QWidget, public WindowMover {
     std::vector<int> shape_runs_;
     QPoint window_pos_;
     bool on_screen_ = false;
+    bool painted_once_ = false;
     bool system_move_ = false;
 };
 

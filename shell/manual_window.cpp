@@ -8,6 +8,7 @@
 #include "shell/window_pictures.h"
 
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -89,7 +90,8 @@ QPixmap button_picture(const QString& file, Glyph g, bool pressed) {
 } // namespace
 
 ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      settings_(settings), error_(std::move(error)) {
     setObjectName(QStringLiteral("TManualForm"));
     setWindowTitle(QStringLiteral("Manual"));
     QPalette pal = palette();
@@ -137,7 +139,6 @@ ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error,
 
     setFixedSize(settings.width, settings.height);
     place_controls();
-    load_pages(settings, error);
 
     if (QScreen* s = QGuiApplication::primaryScreen()) {
         const QRect g = s->geometry();
@@ -145,9 +146,11 @@ ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error,
     }
 }
 
-void ManualWindow::load_pages(const ManualSettings& settings, const ErrorPresenter& error) {
+void ManualWindow::load_pages() {
+    if (pages_loaded_) return;
+    pages_loaded_ = true;
     for (int n = 1; n <= kPageCount; ++n) {
-        const fs::path file = settings.dir / (std::to_string(n) + ".bmp");
+        const fs::path file = settings_.dir / (std::to_string(n) + ".bmp");
         std::error_code ec;
         if (!fs::is_regular_file(file, ec)) {
             Manual_Page_Image[std::size_t(n)] =
@@ -156,7 +159,7 @@ void ManualWindow::load_pages(const ManualSettings& settings, const ErrorPresent
         }
         const PictureLoad load = load_picture_file(file);
         if (!load) {
-            if (error) error(QString::fromStdString(load.error));
+            if (error_) error_(QString::fromStdString(load.error));
             return;
         }
         Manual_Page_Image[std::size_t(n)] = QPixmap::fromImage(qimage_from_picture(*load.picture));
@@ -184,15 +187,29 @@ void ManualWindow::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
 }
 
+void ManualWindow::release_pages() {
+    for (QPixmap& page : Manual_Page_Image) page = QPixmap();
+    im_page_top->clear();
+    pages_loaded_ = false;
+}
+
 void ManualWindow::open() {
+    load_pages();
     show();
     raise();
     activateWindow();
 }
 
 void ManualWindow::showEvent(QShowEvent* e) {
+    load_pages();
     Vid_Show_Page();
     QWidget::showEvent(e);
+}
+
+void ManualWindow::hideEvent(QHideEvent* e) {
+    // Nine megabytes of pages are not kept for a window nobody looks at.
+    if (!e->spontaneous()) release_pages();
+    QWidget::hideEvent(e);
 }
 
 void ManualWindow::Vid_Show_Page() {

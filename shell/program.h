@@ -72,7 +72,9 @@ class Program : public QObject, public SplashHost {
     RealtimeDriver& driver() { return driver_; }
     const WindowModel& window_model() const { return window_model_; }
     TForm1& main_window() { return *main_window_; }
+    // The splash window; null when it was switched off (or the start failed before it).
     TSplashForm* splash() { return splash_.get(); }
+    bool splash_skipped() const { return splash_skipped_; }
     MessageBoxSink& messages() { return messages_; }
     const ProgramOptions& options() const { return options_; }
     // The about window, key dialog, manual and menus (after start()).
@@ -111,6 +113,7 @@ class Program : public QObject, public SplashHost {
     void start_controllers();
     void toggle_game_menu();
     bool splash_menu_check_ = false;
+    bool splash_skipped_ = false;
     bool ending_ = false;
     bool closed_ = false;
     int exit_code_ = 0;

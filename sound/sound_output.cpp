@@ -1,7 +1,8 @@
 #include "sound/sound_output.h"
 
+#include "sound/mixer_library.h"
+
 #include <SDL.h>
-#include <SDL_mixer.h>
 
 namespace q50 {
 
@@ -31,14 +32,17 @@ bool SoundOutput::Snd_Init(int mode) {
 
     // SDL must leave SIGINT and SIGTERM to the program.
     SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
-    audio_started_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    mixer_ = mixer_library();
+    audio_started_ = mixer_ && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     // The device may open at another rate; SDL converts, and that is fine.
     mixer_open_ =
-        audio_started_ && Mix_OpenAudio(kMixRate, MIX_DEFAULT_FORMAT, 2, kBufferFrames) == 0;
-    if (mixer_open_) Mix_AllocateChannels(kChannels);
+        audio_started_ && mixer_->OpenAudio(kMixRate, MIX_DEFAULT_FORMAT, 2, kBufferFrames) == 0;
+    if (mixer_open_) mixer_->AllocateChannels(kChannels);
     for (int i = 0; i < kSampleCount; ++i)
         handles_[std::size_t(i)] =
-            mixer_open_ ? Mix_LoadWAV(sample_file(Sample(i)).c_str()) : nullptr;
+            mixer_open_
+                ? mixer_->LoadWAV_RW(SDL_RWFromFile(sample_file(Sample(i)).c_str(), "rb"), 1)
+                : nullptr;
 
     // A device that did not start shows here too: nothing could be loaded.
     if (!handles_[std::size_t(Sample::Bombfall)]) {
@@ -54,20 +58,20 @@ bool SoundOutput::Snd_Init(int mode) {
 
 void SoundOutput::Snd_Play(Sample s) {
     if (!sound_on_ || !mixer_open_) return;
-    if (Mix_Chunk* chunk = handles_[std::size_t(s)]) Mix_PlayChannel(-1, chunk, 0);
+    if (Mix_Chunk* chunk = handles_[std::size_t(s)]) mixer_->PlayChannelTimed(-1, chunk, 0, -1);
 }
 
 void SoundOutput::Snd_Silence() {
     if (!sound_on_ || !mixer_open_) return;
-    Mix_HaltChannel(-1);
+    mixer_->HaltChannel(-1);
 }
 
 void SoundOutput::Snd_Close() {
     for (auto& handle : handles_) {
-        if (handle) Mix_FreeChunk(handle);
+        if (handle) mixer_->FreeChunk(handle);
         handle = nullptr;
     }
-    if (mixer_open_) Mix_CloseAudio();
+    if (mixer_open_) mixer_->CloseAudio();
     mixer_open_ = false;
     if (audio_started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     audio_started_ = false;

@@ -1,7 +1,8 @@
 #pragma once
 // The eighteen samples, played through SDL2_mixer: 22050 Hz, 64 mixing channels, each start on
 // any free channel so that sounds overlap (the same sample too). Both sound-on entries of the
-// splash window open the default SDL audio device; "(no sound)" never opens it.
+// splash window load the mixer and open the default SDL audio device; "(no sound)" never
+// loads or opens either.
 #include "game/services.h"
 #include "shell/core/settings_store.h"
 
@@ -11,6 +12,8 @@
 struct Mix_Chunk;
 
 namespace q50 {
+
+struct MixerLibrary;
 
 // The entries of the splash window's output list; an entry's position is its stored SoundMode.
 inline constexpr std::array<std::string_view, 3> kSoundOutputEntries = {
@@ -52,6 +55,8 @@ class SoundOutput : public SoundSink {
   private:
     SettingsStore& store_;
     MessageSink& messages_;
+    // Opened with the first sound-on choice; a handle is never set without it.
+    const MixerLibrary* mixer_ = nullptr;
     bool sound_on_ = false;
     bool audio_started_ = false;
     bool mixer_open_ = false;

@@ -1,6 +1,8 @@
 #include "display/painter.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <random>
 
 namespace q50 {
@@ -221,6 +223,30 @@ TEST_F(PainterTest, DamageIsWhereTheChangeIs) {
     board.set_rect(board.get("im_flame_1"), {70, 60, 5, 5});
     painter.paint(board, window, &damage);
     EXPECT_EQ(damage, (Rect{60, 60, 15, 5}));
+}
+
+TEST_F(PainterTest, ChangesFarApartArePaintedAsSeparateParts) {
+    window.client_width = 100;
+    window.client_height = 100;
+    place("im_flame_1", {0, 0, 5, 5}, solid(5, 5, kRed));
+    place("im_flame_2", {90, 90, 5, 5}, solid(5, 5, kGreen));
+    place("im_flame_3", {3, 3, 5, 5}, solid(5, 5, kBlue), false);
+    Painter painter;
+    painter.paint(board, window);
+    board.hide("im_flame_1");
+    board.hide("im_flame_2");
+    board.show("im_flame_3"); // overlaps flame 1: one part around both
+    Rect damage;
+    std::vector<Rect> parts;
+    const Image& frame = painter.paint(board, window, &damage, &parts);
+    EXPECT_EQ(damage, (Rect{0, 0, 95, 95}));
+    ASSERT_EQ(parts.size(), 2u);
+    std::sort(parts.begin(), parts.end(), [](Rect a, Rect b) { return a.left < b.left; });
+    EXPECT_EQ(parts[0], (Rect{0, 0, 8, 8}));
+    EXPECT_EQ(parts[1], (Rect{90, 90, 5, 5}));
+    EXPECT_EQ(frame.pixels, paint_board(board, window).pixels);
+    painter.paint(board, window, &damage, &parts);
+    EXPECT_TRUE(parts.empty());
 }
 
 } // namespace
