@@ -134,13 +134,16 @@ bool Load::fullscreen_setup(const IniFile& ini) {
     window_.colour = colour;
     window_.key_on = false;
 
-    offset_x_ = offset_from(ini.read_string("Fullscreen", "GameOffsetX", "Center"),
-                            env_.screen_width, window_.client_width);
-    offset_y_ = offset_from(ini.read_string("Fullscreen", "GameOffsetY", "Center"),
-                            env_.screen_height, window_.client_height);
+    PixelSize screen{env_.screen_width, env_.screen_height};
+    if (env_.screen_for_device)
+        screen = env_.screen_for_device({window_.client_width, window_.client_height});
+    offset_x_ = offset_from(ini.read_string("Fullscreen", "GameOffsetX", "Center"), screen.width,
+                            window_.client_width);
+    offset_y_ = offset_from(ini.read_string("Fullscreen", "GameOffsetY", "Center"), screen.height,
+                            window_.client_height);
 
-    set_client_size(client_side(env_.screen_width), window_.client_height);
-    set_client_size(window_.client_width, client_side(env_.screen_height));
+    set_client_size(client_side(screen.width), window_.client_height);
+    set_client_size(window_.client_width, client_side(screen.height));
 
     const std::string logo_file = ini.read_string("Fullscreen", "LogoFile", kNoPicture);
     if (names_picture(logo_file) && file_exists(picture_path(dir, logo_file))) {

@@ -1,11 +1,13 @@
 #pragma once
 // Load_Skin: applies Config.ini and the pictures it names to the board and the window.
+#include "display/scale.h"
 #include "display/window_model.h"
 #include "game/board.h"
 #include "game/services.h"
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +22,10 @@ struct SkinEnvironment {
     bool Fullscreen_Mode = false;
     int screen_width = 1024;
     int screen_height = 768;
+    // Fullscreen: the screen as the loader counts it, for a device of the skin's design size.
+    // The desktop gives the screen in design pixels at the scale it will draw the result at;
+    // without it the screen is taken as it is.
+    std::function<PixelSize(PixelSize device)> screen_for_device;
 };
 
 enum class SkinLoadStatus {

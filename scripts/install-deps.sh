@@ -5,12 +5,12 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libx11-dev
   libsdl2-dev libsdl2-mixer-dev
   libpng-dev libjpeg-dev zlib1g-dev
   libgtest-dev libgmock-dev
   clang clang-format
-  xvfb xdotool x11-utils x11-apps imagemagick
+  xvfb xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   libx11-dev libxext-dev libxdamage-dev
   fonts-liberation fonts-dejavu-core
   xdg-utils

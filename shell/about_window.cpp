@@ -1,5 +1,6 @@
 #include "shell/about_window.h"
 
+#include "shell/text_fit.h"
 #include "shell/window_look.h"
 #include "shell/window_pictures.h"
 
@@ -28,6 +29,9 @@ namespace {
 constexpr int kCaptionX = 132;
 constexpr int kValueX = 212;
 constexpr int kFontPixels = 13;
+constexpr int kWidth = 397;
+// From the value column to the window's edge, less the margin the portrait keeps on the left.
+constexpr int kValueRoom = kWidth - kValueX - 8;
 
 } // namespace
 
@@ -37,7 +41,7 @@ AboutWindow::AboutWindow(UrlOpener opener, QWidget* parent)
       opener_(std::move(opener)) {
     setObjectName(QStringLiteral("TAboutForm"));
     setWindowTitle(QStringLiteral("About the author..."));
-    setFixedSize(397, 176);
+    setFixedSize(kWidth, 176);
     set_window_colour(this, kDarkBlue);
 
     im_picture = new QLabel(this);
@@ -50,12 +54,10 @@ AboutWindow::AboutWindow(UrlOpener opener, QWidget* parent)
     QFont bold_italic = bold;
     bold_italic.setItalic(true);
     add_row(8, QStringLiteral("Name:"), QStringLiteral("Quendrix50"), bold);
-    add_row(32, QStringLiteral("Birthplace:"), QStringLiteral("a Linux desktop, in C++ and Qt"),
-            bold);
+    add_row(32, QStringLiteral("Birthplace:"), QStringLiteral("Linux, in C++ and Qt"), bold);
     add_row(56, QStringLiteral("Birth date:"), QStringLiteral("2026, version 5.01"), bold);
-    add_row(80, QStringLiteral("Occupation:"), QStringLiteral("LCD handheld game simulator"), bold);
-    add_row(104, QStringLiteral("Hobby:"), QStringLiteral("carrying bombs, low and high"),
-            bold_italic);
+    add_row(80, QStringLiteral("Occupation:"), QStringLiteral("LCD game simulator"), bold);
+    add_row(104, QStringLiteral("Hobby:"), QStringLiteral("bombs, low and high"), bold_italic);
 
     QFont link = bold;
     link.setUnderline(true);
@@ -73,7 +75,7 @@ AboutWindow::AboutWindow(UrlOpener opener, QWidget* parent)
         set_text_colour(l, kYellow);
         l->setCursor(Qt::PointingHandCursor);
         l->move(kValueX, y);
-        l->adjustSize();
+        fit_label(l, kValueRoom);
         y += 24;
     }
     connect(la_website_2, &LinkLabel::clicked, this, &AboutWindow::la_website_2Click);
@@ -92,13 +94,13 @@ QLabel* AboutWindow::add_row(int y, const QString& caption, const QString& value
     c->setFont(arial(kFontPixels));
     set_text_colour(c, kWhite);
     c->move(kCaptionX, y);
-    c->adjustSize();
+    fit_label(c, kValueX - kCaptionX - 4);
     if (value.isEmpty()) return c;
     auto* v = new QLabel(value, this);
     v->setFont(value_font);
     set_text_colour(v, kWhite);
     v->move(kValueX, y);
-    v->adjustSize();
+    fit_label(v, kValueRoom);
     return v;
 }
 

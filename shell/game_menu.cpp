@@ -7,6 +7,9 @@
 
 #include <QMouseEvent>
 
+#include <algorithm>
+#include <cmath>
+
 namespace q50 {
 
 GameMenuLabel::GameMenuLabel(QWidget* parent, bool active) : QLabel(parent), active_(active) {
@@ -68,15 +71,19 @@ void GameMenu::Vid_Display_Game_Menu() {
 
 void GameMenu::open_rows() {
     remove_rows(); // never two sets of rows
+    const double v = view_scale ? view_scale() : 1.0;
+    // Edges rounded alike, so that neighbouring rows meet without gaps at any scale.
+    const auto at = [v](int design) { return int(std::lround(design * v)); };
     for (int i = 1; i <= PopupMenu::kItemCount; ++i) {
         const MenuItem& item = items_.item(i);
         const bool active = !item.separator() && item.enabled();
         auto* l = new GameMenuLabel(main_window_, active);
         l->setObjectName(QStringLiteral("la_menu_item_%1").arg(i));
-        l->setGeometry(0, kRowHeight * i, kRowWidth, kRowHeight);
+        l->setGeometry(0, at(kRowHeight * i), at(kRowWidth),
+                       at(kRowHeight * (i + 1)) - at(kRowHeight * i));
         l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         if (!item.separator()) {
-            l->setFont(arial(12));
+            l->setFont(arial(std::max(1, at(12))));
             QString text = QStringLiteral("   ") + item.caption;
             if (item.checked) text += QStringLiteral(" [V]");
             l->setText(text);

@@ -56,6 +56,8 @@ class GameMenu : public QObject {
 
     // Told when the backing's size changed on the board.
     std::function<void()> on_board_changed;
+    // Window pixels per design pixel: the rows grow with the device.
+    std::function<double()> view_scale;
 
     static constexpr int kRowHeight = 32;
     static constexpr int kRowWidth = 256;

@@ -1,5 +1,6 @@
 #include "shell/keys_dialog.h"
 
+#include "shell/text_fit.h"
 #include "shell/window_look.h"
 
 #include <QAbstractItemView>
@@ -12,7 +13,7 @@ namespace q50 {
 
 namespace {
 
-constexpr int kListWidth = 120;
+constexpr int kMinListWidth = 120;
 constexpr int kListHeight = 22;
 constexpr int kRowY[8] = {0, 29, 61, 93, 125, 29, 61, 93};
 constexpr int kFontPixels = 13;
@@ -66,17 +67,6 @@ KeysDialog::KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board,
         l->setObjectName(QStringLiteral("la_%1").arg(n));
         l->adjustSize();
         Key_Label[std::size_t(n)] = l;
-
-        const int y = kRowY[n];
-        const int label_y = y + (kListHeight - l->height()) / 2;
-        if (n <= 4) {
-            cb->setGeometry(8, y, kListWidth, kListHeight);
-            l->move(8 + kListWidth + 8, label_y);
-        } else {
-            cb->setGeometry(320, y, kListWidth, kListHeight);
-            l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            l->move(312 - l->width(), label_y);
-        }
     }
 
     // FormCreate: the first list holds the 44 keys, the other six are copies of it.
@@ -89,6 +79,7 @@ KeysDialog::KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board,
             Key_Combo[std::size_t(n)]->addItem(Key_Combo[1]->itemText(i));
     for (int n = 1; n <= kAssignmentCount; ++n)
         Key_Combo[std::size_t(n)]->setCurrentIndex(keys_.Key_Binding[std::size_t(n)].Choice - 1);
+    place_lists();
 
     btn_accept = new QPushButton(QStringLiteral("- ACCEPT -"), this);
     btn_accept->setObjectName(QStringLiteral("btn_accept"));
@@ -102,6 +93,27 @@ KeysDialog::KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board,
     for (int n = 1; n <= kAssignmentCount; ++n)
         connect(Key_Combo[std::size_t(n)], &QComboBox::currentIndexChanged, this,
                 &KeysDialog::cbChange);
+}
+
+// The lists as wide as their longest key name needs in this desktop's font, the labels beside
+// them: the left column from the left edge, the right column from the right edge.
+void KeysDialog::place_lists() {
+    Key_Combo[1]->resize(kMinListWidth, kListHeight);
+    const int list_width = combo_width_for_entries(Key_Combo[1], kMinListWidth);
+    for (int n = 1; n <= kAssignmentCount; ++n) {
+        QComboBox* cb = Key_Combo[std::size_t(n)];
+        QLabel* l = Key_Label[std::size_t(n)];
+        const int y = kRowY[n];
+        const int label_y = y + (kListHeight - l->height()) / 2;
+        if (n <= 4) {
+            cb->setGeometry(8, y, list_width, kListHeight);
+            l->move(8 + list_width + 8, label_y);
+        } else {
+            cb->setGeometry(width() - 8 - list_width, y, list_width, kListHeight);
+            l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            l->move(cb->x() - 8 - l->width(), label_y);
+        }
+    }
 }
 
 void KeysDialog::open() {

@@ -46,6 +46,7 @@ class KeysDialog : public QWidget { // TKeysForm
     void hideEvent(QHideEvent* e) override;
 
   private:
+    void place_lists();
     // Enter and Esc, before the focused list sees them; true when taken.
     bool FormKeyDown(int key);
     void close_dialog();

@@ -1,5 +1,6 @@
 // quendrix50: the desktop program. It runs from the folder that holds Config.ini, Graphics/
 // and Sound/; Config.ini is looked up beside the executable.
+#include "shell/key_repeat.h"
 #include "shell/program.h"
 #include "shell/quit_signals.h"
 
@@ -9,6 +10,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quendrix50"));
+    q50::use_detectable_auto_repeat();
 
     q50::ProgramOptions options;
     options.executable_dir = QCoreApplication::applicationDirPath().toStdString();

@@ -11,6 +11,7 @@
 #include <QToolTip>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -74,6 +75,53 @@ void TForm1::set_top(int top) {
     move(window_pos_);
 }
 
+void TForm1::set_scale(double total, double ratio) {
+    if (total <= 0 || ratio <= 0 || (total == scale_ && ratio == ratio_)) return;
+    scale_ = total;
+    ratio_ = ratio;
+    applied_once_ = false; // the window takes its new size at the next refresh
+}
+
+bool TForm1::unscaled() const {
+    return scale_ == 1.0 && ratio_ == 1.0;
+}
+
+PixelSize TForm1::shown_size() const {
+    const PixelSize design{std::clamp(window_.client_width, 0, kMaxClientSide),
+                           std::clamp(window_.client_height, 0, kMaxClientSide)};
+    if (unscaled()) return design;
+    // Fullscreen covers the screen: the loader was given enough design pixels to cover it.
+    if (!window_.key_on) {
+        const PixelSize covered = scaled_size(design, scale_);
+        if (const QScreen* s = primary_screen()) {
+            const QSize g = s->geometry().size();
+            return {std::min(covered.width, int(std::lround(g.width() * ratio_))),
+                    std::min(covered.height, int(std::lround(g.height() * ratio_)))};
+        }
+        return covered;
+    }
+    return scaled_size(design, scale_);
+}
+
+const Image& TForm1::shown_frame() const {
+    return unscaled() ? painter_.frame() : scaler_.frame();
+}
+
+QPoint TForm1::to_design(const QPointF& p) const {
+    if (unscaled()) return p.toPoint();
+    const int px = int(std::floor(p.x() * ratio_)), py = int(std::floor(p.y() * ratio_));
+    return {design_pixel(px, scale_), design_pixel(py, scale_)};
+}
+
+QRect TForm1::to_window(const Rect& d) const {
+    if (unscaled()) return QRect(d.left, d.top, d.width, d.height);
+    const double v = view_scale();
+    const int l = int(std::floor(d.left * v)), t = int(std::floor(d.top * v));
+    const int r = int(std::ceil((d.left + d.width) * v)),
+              b = int(std::ceil((d.top + d.height) * v));
+    return QRect(l, t, r - l, b - t);
+}
+
 void TForm1::apply_window_model() {
     // See-through pixels need a window with an alpha channel; the visual is chosen when the
     // native window is made, so a change of mode makes it anew (the window is hidden here).
@@ -84,10 +132,13 @@ void TForm1::apply_window_model() {
         setAttribute(Qt::WA_NoSystemBackground, translucent);
         setAttribute(Qt::WA_OpaquePaintEvent, !translucent);
     }
-    setFixedSize(window_.client_width, window_.client_height);
+    const PixelSize shown = shown_size();
+    setFixedSize(int(std::ceil(shown.width / ratio_ - 1e-9)),
+                 int(std::ceil(shown.height / ratio_ - 1e-9)));
     applied_ = window_;
     applied_once_ = true;
     painter_.invalidate();
+    scaler_.invalidate();
     painted_revision_ = ~std::uint64_t(0);
     shape_runs_.clear();
 }
@@ -119,16 +170,37 @@ void TForm1::centre_on_screen() {
     activateWindow();
 }
 
+void TForm1::keep_on_screen(const QPoint& centre) {
+    QScreen* s = QGuiApplication::screenAt(centre);
+    if (!s) s = primary_screen();
+    const QRect a = s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+    int x = centre.x() - width() / 2, y = centre.y() - height() / 2;
+    x = std::max(a.left(), std::min(x, a.left() + a.width() - width()));
+    y = std::max(a.top(), std::min(y, a.top() + a.height() - height()));
+    window_pos_ = QPoint(x, y);
+    move(window_pos_);
+}
+
 void TForm1::refresh() {
     // A reload of the skin may have changed the window's size or mode.
     if (!applied_once_ || !(applied_ == window_)) apply_window_model();
     if (board_.revision() == painted_revision_) return;
     painted_revision_ = board_.revision();
     std::vector<Rect> parts;
-    const Image& f = painter_.paint(board_, window_, nullptr, &parts);
-    if (f.empty()) return;
+    const Image* shown = &painter_.paint(board_, window_, nullptr, &parts);
+    if (shown->empty()) return;
+    if (!unscaled()) {
+        // Only the repainted parts are scaled again (a new scale redoes everything, even
+        // with nothing repainted).
+        if (parts.empty()) parts.push_back(Rect{});
+        for (Rect& part : parts) part = scaler_.update(*shown, part, scale_, shown_size());
+        shown = &scaler_.frame();
+        if (shown->empty()) return;
+    }
+    const Image& f = *shown;
     image_ = QImage(reinterpret_cast<const uchar*>(f.pixels.data()), f.width, f.height, f.width * 4,
                     QImage::Format_ARGB32);
+    image_.setDevicePixelRatio(ratio_);
     ++paints_;
     if (window_.key_on) {
         update_shape(f);
@@ -137,9 +209,18 @@ void TForm1::refresh() {
         shape_ = QRegion(0, 0, f.width, f.height);
         clearMask();
     }
-    // Each changed part on its own: the window system copies no more than changed.
+    // Each changed part on its own, not one rectangle around them all: the window system
+    // copies no more than changed.
     QRegion damage;
-    for (const Rect& r : parts) damage += QRect(r.left, r.top, r.width, r.height);
+    for (const Rect& part : parts) {
+        if (part.width <= 0 || part.height <= 0) continue;
+        // Physical pixels to window pixels, widened to whole window pixels.
+        const int l = int(std::floor(part.left / ratio_));
+        const int t = int(std::floor(part.top / ratio_));
+        const int r = int(std::ceil((part.left + part.width) / ratio_));
+        const int b = int(std::ceil((part.top + part.height) / ratio_));
+        damage += QRect(l, t, r - l, b - t);
+    }
     if (!damage.isEmpty()) update(damage);
 }
 
@@ -185,8 +266,18 @@ void TForm1::update_shape(const Image& f) {
             next = j + 1;
             ++rows;
         }
-        for (std::size_t k = begin; k < end; k += 2)
-            rects.emplace_back(shape_runs_[k], y, shape_runs_[k + 1] - shape_runs_[k], rows);
+        for (std::size_t k = begin; k < end; k += 2) {
+            if (ratio_ == 1.0) {
+                rects.emplace_back(shape_runs_[k], y, shape_runs_[k + 1] - shape_runs_[k], rows);
+                continue;
+            }
+            // The mask is in window pixels: a window pixel belongs when any of its physical
+            // pixels does.
+            const int l = int(std::floor(shape_runs_[k] / ratio_));
+            const int r = int(std::ceil(shape_runs_[k + 1] / ratio_));
+            const int t = int(std::floor(y / ratio_)), b = int(std::ceil((y + rows) / ratio_));
+            rects.emplace_back(l, t, r - l, b - t);
+        }
         i = next;
         y += rows;
     }
@@ -203,11 +294,18 @@ void TForm1::paintEvent(QPaintEvent* e) {
     if (image_.isNull()) refresh();
     if (image_.isNull()) return;
     QPainter p(this);
-    const qreal ratio = devicePixelRatioF();
-    // Whole ratios scale pixel for pixel; only fractional ones need smoothing.
-    p.setRenderHint(QPainter::SmoothPixmapTransform, ratio != std::floor(ratio));
+    // The frame is already at the screen's physical pixels: it is copied, never resampled.
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    for (const QRect& r : e->region()) p.drawImage(r, image_, r);
+    for (const QRect& r : e->region()) {
+        if (ratio_ == 1.0) {
+            p.drawImage(r, image_, r);
+            continue;
+        }
+        const QRectF source(r.x() * ratio_, r.y() * ratio_, r.width() * ratio_,
+                            r.height() * ratio_);
+        p.drawImage(QRectF(r), image_, source);
+    }
     if (!painted_once_) {
         painted_once_ = true;
         // After this paint has been flushed to the screen.
@@ -238,22 +336,23 @@ void TForm1::keyReleaseEvent(QKeyEvent* e) {
 
 QPoint TForm1::local_to(const Segment& s, const QPointF& global) const {
     // Against the position this window last gave itself, not the one the window system last
-    // reported: while a drag moves the window the two differ for a moment.
+    // reported: while a drag moves the window the two differ for a moment. The drag works in
+    // window pixels, so that the window follows the pointer exactly at every scale.
     const QPoint p = global.toPoint() - window_pos_;
-    return {p.x() - s.rect.left, p.y() - s.rect.top};
+    const QRect r = to_window(s.rect);
+    return {p.x() - r.left(), p.y() - r.top()};
 }
 
 void TForm1::mousePressEvent(QMouseEvent* e) {
     e->accept();
-    const QPoint pos = e->position().toPoint();
+    const QPoint pos = to_design(e->position());
     const Segment* s = control_at(board_, pos.x(), pos.y());
     if (!s) return;
     window_pos_ = this->pos();
     const MouseButton button = button_of(e->button());
+    const QPoint local = e->position().toPoint() - to_window(s->rect).topLeft();
     bool drag = false;
-    driver_.run([&] {
-        drag = input_.mouse_down(s->name, button, pos.x() - s->rect.left, pos.y() - s->rect.top);
-    });
+    driver_.run([&] { drag = input_.mouse_down(s->name, button, local.x(), local.y()); });
     // A client cannot place its window on Wayland; the compositor moves it instead.
     system_move_ = false;
     if (drag && on_wayland() && windowHandle()) system_move_ = windowHandle()->startSystemMove();
@@ -267,7 +366,7 @@ void TForm1::mouseMoveEvent(QMouseEvent* e) {
     e->accept();
     const std::string& pressed = input_.pressed_control();
     if (pressed.empty()) {
-        update_cursor(e->position().toPoint());
+        update_cursor(to_design(e->position()));
         return;
     }
     if (system_move_ || !(e->buttons() & Qt::LeftButton)) return;
@@ -279,8 +378,9 @@ void TForm1::mouseMoveEvent(QMouseEvent* e) {
 
 void TForm1::mouseReleaseEvent(QMouseEvent* e) {
     e->accept();
-    const QPoint pos = e->position().toPoint();
-    const Segment* over = rect().contains(pos) ? control_at(board_, pos.x(), pos.y()) : nullptr;
+    const QPoint pos = to_design(e->position());
+    const bool inside = rect().contains(e->position().toPoint());
+    const Segment* over = inside ? control_at(board_, pos.x(), pos.y()) : nullptr;
     const std::string over_name = over ? over->name : std::string();
     const MouseButton button = button_of(e->button());
     driver_.run([&] { input_.mouse_up(button, over_name); });
@@ -312,9 +412,10 @@ void TForm1::changeEvent(QEvent* e) {
 bool TForm1::event(QEvent* e) {
     if (e->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(e);
-        const Segment* s = control_at(board_, help->pos().x(), help->pos().y());
+        const QPoint d = to_design(QPointF(help->pos()));
+        const Segment* s = control_at(board_, d.x(), d.y());
         if (s && !s->hint.empty()) {
-            const QRect area(s->rect.left, s->rect.top, s->rect.width, s->rect.height);
+            const QRect area = to_window(s->rect);
             QToolTip::showText(help->globalPos(), QString::fromStdString(s->hint), this, area);
         } else {
             QToolTip::hideText();

@@ -3,7 +3,9 @@
 // (only when the board changed), takes the outline of the device in windowed mode (the
 // see-through key colour lets clicks through), covers the screen in fullscreen mode, and turns
 // keys and clicks into the input dispatch.
+#include "display/frame_scaler.h"
 #include "display/painter.h"
+#include "display/scale.h"
 #include "display/window_model.h"
 #include "game/board.h"
 #include "input/dispatch.h"
@@ -42,11 +44,29 @@ class TForm1 : public QWidget, public WindowMover {
     // fullscreen mode it covers the screen.
     void centre_on_screen();
     bool on_screen() const { return on_screen_; }
+    // After a change of size: centred on `centre` as far as the screen holding that point
+    // allows, wholly on it when it fits.
+    void keep_on_screen(const QPoint& centre);
 
     // Repaints when the board or the window model changed since the last paint.
     void refresh();
-    // The frame as last painted (ARGB, client size).
+    // The frame as last painted (ARGB, design pixels: the window model's client size).
     const Image& frame() const { return painter_.frame(); }
+    // The frame as the window shows it: at the scale, in physical pixels.
+    const Image& shown_frame() const;
+
+    // The presentation's scale, physical pixels per design pixel, and the screen's
+    // device-pixel ratio (physical pixels per window pixel). The window takes its new size at
+    // the next refresh.
+    void set_scale(double total, double ratio);
+    double scale() const { return scale_; }
+    double ratio() const { return ratio_; }
+    // Window pixels per design pixel.
+    double view_scale() const { return scale_ / ratio_; }
+    // The design pixel under a window position.
+    QPoint to_design(const QPointF& window_pos) const;
+    // A design rectangle in window pixels.
+    QRect to_window(const Rect& design) const;
     // The region that takes the pointer in windowed mode (the non-transparent pixels).
     const QRegion& shape() const { return shape_; }
     std::uint64_t paints() const { return paints_; }
@@ -74,6 +94,8 @@ class TForm1 : public QWidget, public WindowMover {
   private:
     void apply_window_model();
     void update_shape(const Image& frame);
+    PixelSize shown_size() const;
+    bool unscaled() const;
     void update_cursor(const QPoint& pos);
     QPoint local_to(const Segment& s, const QPointF& global) const;
 
@@ -82,6 +104,9 @@ class TForm1 : public QWidget, public WindowMover {
     InputDispatch& input_;
     RealtimeDriver& driver_;
     Painter painter_;
+    FrameScaler scaler_;
+    double scale_ = 1.0;
+    double ratio_ = 1.0;
     WindowModel applied_;
     bool applied_once_ = false;
     std::uint64_t painted_revision_ = ~std::uint64_t(0);

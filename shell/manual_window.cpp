@@ -39,6 +39,18 @@ ManualSettings read_manual_settings(const fs::path& executable_dir, const fs::pa
     return s;
 }
 
+void ManualButton::set_pictures(const QPixmap& released, const QPixmap& pressed) {
+    released_ = released;
+    pressed_picture_ = pressed;
+    setPixmap(pressed_ ? pressed_picture_ : released_);
+}
+
+void ManualButton::set_pressed(bool on) {
+    if (pressed_ == on) return;
+    pressed_ = on;
+    setPixmap(on ? pressed_picture_ : released_);
+}
+
 void ManualButton::mousePressEvent(QMouseEvent* e) {
     e->accept();
     if (e->button() == Qt::LeftButton) emit left_pressed();
@@ -106,28 +118,32 @@ ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error,
     sh_page_top->setObjectName(QStringLiteral("sh_page_top"));
     sh_page_top->installEventFilter(this);
 
-    auto make = [this](const char* name, const QString& file, Glyph g, bool pressed,
-                       QLabel* label) {
+    auto make_down = [this](const char* name, const QString& file, Glyph g) {
+        auto* label = new QLabel(this);
         label->setObjectName(QString::fromLatin1(name));
-        label->setPixmap(button_picture(file, g, pressed));
+        label->setPixmap(button_picture(file, g, true));
         label->resize(kButtonWidth, kButtonHeight);
         return label;
     };
-    btn_right_down = make("btn_right_down", QStringLiteral("manual_right_down.png"), Glyph::Right,
-                          true, new QLabel(this));
-    btn_right_up =
-        static_cast<ManualButton*>(make("btn_right_up", QStringLiteral("manual_right_up.png"),
-                                        Glyph::Right, false, new ManualButton(this)));
-    btn_left_down = make("btn_left_down", QStringLiteral("manual_left_down.png"), Glyph::Left, true,
-                         new QLabel(this));
-    btn_left_up =
-        static_cast<ManualButton*>(make("btn_left_up", QStringLiteral("manual_left_up.png"),
-                                        Glyph::Left, false, new ManualButton(this)));
-    btn_close_down = make("btn_close_down", QStringLiteral("manual_close_down.png"), Glyph::Close,
-                          true, new QLabel(this));
-    btn_close_up =
-        static_cast<ManualButton*>(make("btn_close_up", QStringLiteral("manual_close_up.png"),
-                                        Glyph::Close, false, new ManualButton(this)));
+    auto make_up = [this](const char* name, const QString& released, const QString& pressed,
+                          Glyph g) {
+        auto* button = new ManualButton(this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->set_pictures(button_picture(released, g, false), button_picture(pressed, g, true));
+        button->resize(kButtonWidth, kButtonHeight);
+        return button;
+    };
+    btn_right_down =
+        make_down("btn_right_down", QStringLiteral("manual_right_down.png"), Glyph::Right);
+    btn_right_up = make_up("btn_right_up", QStringLiteral("manual_right_up.png"),
+                           QStringLiteral("manual_right_down.png"), Glyph::Right);
+    btn_left_down = make_down("btn_left_down", QStringLiteral("manual_left_down.png"), Glyph::Left);
+    btn_left_up = make_up("btn_left_up", QStringLiteral("manual_left_up.png"),
+                          QStringLiteral("manual_left_down.png"), Glyph::Left);
+    btn_close_down =
+        make_down("btn_close_down", QStringLiteral("manual_close_down.png"), Glyph::Close);
+    btn_close_up = make_up("btn_close_up", QStringLiteral("manual_close_up.png"),
+                           QStringLiteral("manual_close_down.png"), Glyph::Close);
     btn_left_down->hide();
     btn_left_up->hide();
     connect(btn_left_up, &ManualButton::left_pressed, this, &ManualWindow::Inp_left_down);
@@ -214,6 +230,9 @@ void ManualWindow::hideEvent(QHideEvent* e) {
 
 void ManualWindow::Vid_Show_Page() {
     im_page_top->setPixmap(Manual_Page_Image[std::size_t(Manual_Page)]);
+    // A turn ends the press that made it: the released pictures come back wherever shown.
+    btn_left_up->set_pressed(false);
+    btn_right_up->set_pressed(false);
     if (Manual_Page == 1) {
         btn_left_down->hide();
         btn_left_up->hide();
@@ -228,7 +247,7 @@ void ManualWindow::Vid_Show_Page() {
 }
 
 void ManualWindow::Inp_left_down() {
-    btn_left_up->hide();
+    btn_left_up->set_pressed(true);
 }
 
 void ManualWindow::Inp_left_up() {
@@ -238,7 +257,7 @@ void ManualWindow::Inp_left_up() {
 }
 
 void ManualWindow::Inp_right_down() {
-    btn_right_up->hide();
+    btn_right_up->set_pressed(true);
 }
 
 void ManualWindow::Inp_right_up() {
@@ -248,11 +267,11 @@ void ManualWindow::Inp_right_up() {
 }
 
 void ManualWindow::Inp_esc_down() {
-    btn_close_up->hide();
+    btn_close_up->set_pressed(true);
 }
 
 void ManualWindow::Inp_esc_up() {
-    btn_close_up->show();
+    btn_close_up->set_pressed(false);
     hide();
 }
 

@@ -26,11 +26,17 @@ ManualSettings read_manual_settings(const std::filesystem::path& executable_dir,
                                     const std::filesystem::path& current_dir);
 
 // One of the three buttons: the released picture lies over the pressed one and takes the
-// left mouse button.
+// left mouse button. Pressed, it shows the pressed picture in its own place instead of hiding
+// itself: a hidden widget loses the pointer grab, and the release that does the button's work
+// would never arrive.
 class ManualButton : public QLabel {
     Q_OBJECT
   public:
     using QLabel::QLabel;
+    void set_pictures(const QPixmap& released, const QPixmap& pressed);
+    // The released picture "hidden": the pressed one shows.
+    void set_pressed(bool on);
+    bool pressed() const { return pressed_; }
   signals:
     void left_pressed();
     void left_released();
@@ -38,6 +44,11 @@ class ManualButton : public QLabel {
   protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+
+  private:
+    QPixmap released_;
+    QPixmap pressed_picture_;
+    bool pressed_ = false;
 };
 
 class ManualWindow : public QWidget { // TManualForm

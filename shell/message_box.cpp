@@ -3,6 +3,7 @@
 #include "shell/splash_window.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace q50 {
 
@@ -10,6 +11,19 @@ void show_error_box(QWidget* parent, const QString& text) {
     // The main window may still be off screen: a box centred on it would be off screen too.
     if (parent && !parent->isVisible()) parent = nullptr;
     QMessageBox::critical(parent, QString::fromLatin1(kProductTitle), text, QMessageBox::Ok);
+}
+
+bool ask_go_on_without_sound(QWidget* parent, const QString& text) {
+    if (parent && !parent->isVisible()) parent = nullptr;
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kProductTitle), text,
+                    QMessageBox::NoButton, parent);
+    QPushButton* go_on =
+        box.addButton(QStringLiteral("Go on without sound"), QMessageBox::AcceptRole);
+    QPushButton* end = box.addButton(QStringLiteral("End"), QMessageBox::RejectRole);
+    box.setDefaultButton(go_on);
+    box.setEscapeButton(end);
+    box.exec();
+    return box.clickedButton() == go_on;
 }
 
 void MessageBoxSink::error(const std::string& text) {

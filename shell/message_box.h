@@ -16,6 +16,11 @@ using MessagePresenter = std::function<void(QWidget* parent, const QString& text
 // QMessageBox::critical with the application's title and a single OK button.
 void show_error_box(QWidget* parent, const QString& text);
 
+// Asks whether to go on without sound (true) or to end (false).
+using SoundQuestion = std::function<bool(QWidget* parent, const QString& text)>;
+// A warning box with the buttons "Go on without sound" and "End"; closing it ends.
+bool ask_go_on_without_sound(QWidget* parent, const QString& text);
+
 class MessageBoxSink : public MessageSink {
   public:
     explicit MessageBoxSink(MessagePresenter presenter = show_error_box)

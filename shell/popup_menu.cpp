@@ -117,6 +117,13 @@ QAction* PopupMenu::add_extra_menu(QMenu* submenu) {
     return add_extra_row(submenu->menuAction());
 }
 
+bool PopupMenu::is_extra_shortcut(int qt_key, Qt::KeyboardModifiers modifiers) const {
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    for (auto& [key, row] : extra_shortcuts_)
+        if (key == qt_key && row && row->isEnabled()) return true;
+    return false;
+}
+
 void PopupMenu::add_extra_shortcut(int qt_key, QAction* row) {
     extra_shortcuts_.emplace_back(qt_key, row);
 }

@@ -73,6 +73,8 @@ class PopupMenu : public QObject {
     QAction* add_extra_row(QAction* row, int qt_key = 0);
     QAction* add_extra_menu(QMenu* submenu);
     void add_extra_shortcut(int qt_key, QAction* row);
+    // Whether handle_shortcut would take this key for one of the extra rows.
+    bool is_extra_shortcut(int qt_key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
     // Runs before the context menu opens, so extra rows can refresh their checks.
     void on_extra_popup(std::function<void()> refresh) {
         extra_popups_.push_back(std::move(refresh));

@@ -8,10 +8,14 @@
 #include "shell/side_windows.h"
 #include "shell/virtual_pad.h"
 
+#include <cmath>
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+
+#include <iostream>
 
 namespace q50 {
 
@@ -83,6 +87,8 @@ void Program::FormCreate() {
     main_window_->move_off_screen();
     // The segment tables were built with the board.
     form_create_before_skin(device_);
+    Zoom = valid_zoom(store_->read_int("Zoom", kZoomFit));
+    FullscreenZoom = valid_fullscreen_zoom(store_->read_int("FullscreenZoom", kZoomFit));
     Load_Skin();
     form_create_after_skin(device_, keys_);
     pads_.load(*store_);
@@ -94,13 +100,79 @@ void Program::Load_Skin() {
     env.executable_dir = options_.executable_dir;
     env.current_dir = options_.current_dir;
     env.Fullscreen_Mode = device_.Fullscreen_Mode;
+    double ratio = 1.0;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         env.screen_width = s->geometry().width();
         env.screen_height = s->geometry().height();
+        ratio = s->devicePixelRatio();
     }
+    // The loader lays the device out in design pixels on a screen measured in design pixels
+    // at the scale the desktop draws at.
+    double fullscreen_scale = ratio;
+    const PixelSize screen{env.screen_width, env.screen_height};
+    env.screen_for_device = [&](PixelSize device) {
+        device_size_ = device;
+        fullscreen_scale = fullscreen_total_scale(FullscreenZoom, device, screen, ratio);
+        const PixelSize physical{int(std::lround(screen.width * ratio)),
+                                 int(std::lround(screen.height * ratio))};
+        return screen_in_design(physical, fullscreen_scale);
+    };
     const SkinLoadResult r = q50::Load_Skin(device_.board, window_model_, env, messages_);
     if (r.terminate_requested) end(1);
+    if (device_.Fullscreen_Mode)
+        main_window_->set_scale(fullscreen_scale, ratio);
+    else
+        apply_windowed_scale();
     main_window_->refresh();
+}
+
+void Program::apply_windowed_scale() {
+    if (device_.Fullscreen_Mode) return;
+    TForm1& w = *main_window_;
+    // The screen the window is on: the one holding its centre, the primary one before it is
+    // shown.
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (w.on_screen())
+        if (QScreen* at = QGuiApplication::screenAt(w.geometry().center())) screen = at;
+    if (!screen) return;
+    const QRect avail = screen->availableGeometry();
+    const double ratio = screen->devicePixelRatio();
+    const double total =
+        windowed_total_scale(Zoom, {window_model_.client_width, window_model_.client_height},
+                             {avail.width(), avail.height()}, ratio);
+    w.set_scale(total, ratio);
+}
+
+double Program::fullscreen_fit_zoom() const {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    if (!s) return 1.0;
+    const double ratio = s->devicePixelRatio();
+    const QSize g = s->geometry().size();
+    return fullscreen_total_scale(kZoomFit, device_size_, {g.width(), g.height()}, ratio) / ratio;
+}
+
+double Program::shown_zoom() const {
+    return main_window_ ? main_window_->view_scale() : 1.0;
+}
+
+void Program::set_zoom(int zoom) {
+    Zoom = valid_zoom(zoom);
+    store_->write_int("Zoom", Zoom);
+    if (device_.Fullscreen_Mode) return; // shown when the device is windowed again
+    TForm1& w = *main_window_;
+    const QPoint centre = w.geometry().center();
+    apply_windowed_scale();
+    w.refresh();
+    if (w.on_screen()) w.keep_on_screen(centre);
+}
+
+void Program::set_fullscreen_zoom(int zoom) {
+    FullscreenZoom = valid_fullscreen_zoom(zoom);
+    store_->write_int("FullscreenZoom", FullscreenZoom);
+    if (!device_.Fullscreen_Mode) return;
+    // The loader's screen in design pixels changes with the scale: lay the skin out anew.
+    Load_Skin();
+    if (main_window_->on_screen()) main_window_->centre_on_screen();
 }
 
 void Program::FormActivate() {
@@ -123,8 +195,28 @@ void Program::FormClose() {
 
 bool Program::Snd_Init(int mode) {
     if (sound_.Snd_Init(mode)) return true;
+    // The sound folder's message has been shown; a missing device is asked about instead.
+    if (!sound_.device_error().empty() && sound_device_failed(mode)) return true;
     end(1);
     return false;
+}
+
+// True when the user goes on without sound.
+bool Program::sound_device_failed(int mode) {
+    const std::string_view entry = kSoundOutputEntries[std::size_t(mode)];
+    const std::string& reason = sound_.device_error();
+    std::cerr << "quendrix50: the sound output \"" << entry << "\" could not be opened: " << reason
+              << '\n';
+    const QString text =
+        QStringLiteral("The sound output \"%1\" could not be opened.\n\n%2\n\n"
+                       "The game's sound files are not the cause. Go on without sound, or end "
+                       "the program?")
+            .arg(QString::fromLatin1(entry.data(), qsizetype(entry.size())),
+                 QString::fromStdString(reason));
+    if (!options_.ask_without_sound || !options_.ask_without_sound(main_window_.get(), text))
+        return false;
+    // As if "(no sound)" had been chosen: stored as such, so the next start is silent too.
+    return sound_.Snd_Init(kSoundModeNone);
 }
 
 void Program::set_splash_menu_check(bool on) {

@@ -28,6 +28,8 @@ struct ProgramOptions {
     // The settings store; the per-user file when not given.
     std::unique_ptr<SettingsStore> store;
     MessagePresenter presenter = show_error_box;
+    // Asked when a sound output's device cannot be opened.
+    SoundQuestion ask_without_sound = ask_go_on_without_sound;
 };
 
 class SideWindows;
@@ -57,6 +59,21 @@ class Program : public QObject, public SplashHost {
     void Load_Skin();
 
     bool Splash_Pending = true;
+
+    // The presentation's size: the stored `Zoom` (0 fit, 100..400) of the windowed device
+    // and `FullscreenZoom` (0 fit, 100), read at creation.
+    int Zoom = 0;
+    int FullscreenZoom = 0;
+    // Store a new zoom and show the device at it (the window keeps its centre and stays on
+    // the screen that holds it). A fullscreen zoom reloads the skin for the new screen size.
+    void set_zoom(int zoom);
+    void set_fullscreen_zoom(int zoom);
+    // The zoom in view, window pixels per design pixel (1 at 100 %).
+    double shown_zoom() const;
+    // What fit would give in fullscreen, window pixels per design pixel.
+    double fullscreen_fit_zoom() const;
+    // The windowed device's scale from the zoom and the screen it is on.
+    void apply_windowed_scale();
 
     Device& device() { return device_; }
     SettingsStore& store() { return *store_; }
@@ -91,6 +108,8 @@ class Program : public QObject, public SplashHost {
     void quit() override { end(0); }
 
   private:
+    bool sound_device_failed(int mode);
+
     ProgramOptions options_;
     MessageBoxSink messages_;
     std::unique_ptr<SettingsStore> store_;
@@ -105,6 +124,7 @@ class Program : public QObject, public SplashHost {
     PadDispatch pad_input_;
     RealtimeDriver driver_;
     WindowModel window_model_;
+    PixelSize device_size_{498, 770}; // the skin's design size at the last load
     std::unique_ptr<TForm1> main_window_;
     std::unique_ptr<SideWindows> side_windows_;
     std::unique_ptr<TSplashForm> splash_;

@@ -12,6 +12,7 @@ namespace q50 {
 namespace {
 
 int g_pipe[2] = {-1, -1};
+constexpr int kQuitSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void on_quit_signal(int sig) {
     const unsigned char b = static_cast<unsigned char>(sig);
@@ -33,13 +34,12 @@ QuitSignals::QuitSignals(std::function<void(int)> on_signal, QObject* parent)
     sa.sa_handler = on_quit_signal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &sa, nullptr);
-    ::sigaction(SIGTERM, &sa, nullptr);
+    // SIGHUP too: the terminal it was started from went away, or a session manager hangs up.
+    for (int sig : kQuitSignals) ::sigaction(sig, &sa, nullptr);
 }
 
 QuitSignals::~QuitSignals() {
-    ::signal(SIGINT, SIG_DFL);
-    ::signal(SIGTERM, SIG_DFL);
+    for (int sig : kQuitSignals) ::signal(sig, SIG_DFL);
 }
 
 } // namespace q50

@@ -1,5 +1,5 @@
 #pragma once
-// SIGINT and SIGTERM end the program the way closing its window does: the signal handler only
+// SIGINT, SIGTERM and SIGHUP end the program the way closing its window does: the signal handler only
 // writes to a pipe, and the message loop does the rest.
 #include <QObject>
 

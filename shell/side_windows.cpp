@@ -16,6 +16,8 @@ SideWindows::SideWindows(Program& program)
           read_manual_settings(program_.options().executable_dir, program_.options().current_dir)) {
     TForm1& main = program_.main_window();
     menu_ = std::make_unique<PopupMenu>(&main, program_.device(), *this);
+    zoom_ = std::make_unique<ZoomMenu>(program_, *menu_);
+    game_menu().view_scale = [&main] { return main.view_scale(); };
 
     main.shortcut_keys = [this](QKeyEvent* e) { return shortcut_key(e); };
     main.context_menu = [this](const QPoint& global) { menu_->popup_at(global); };
@@ -24,6 +26,7 @@ SideWindows::SideWindows(Program& program)
 }
 
 SideWindows::~SideWindows() {
+    zoom_.reset();
     TForm1& main = program_.main_window();
     main.shortcut_keys = nullptr;
     main.context_menu = nullptr;
@@ -31,8 +34,11 @@ SideWindows::~SideWindows() {
 }
 
 bool SideWindows::shortcut_key(QKeyEvent* e) {
-    if (!menu_->is_shortcut(e->key(), e->modifiers())) return false;
-    // A held F12 would flip the presentation back and forth with every repeat.
+    if (!menu_->is_shortcut(e->key(), e->modifiers()) &&
+        !menu_->is_extra_shortcut(e->key(), e->modifiers()))
+        return false;
+    // A held F12 would flip the presentation back and forth with every repeat, a held F9
+    // save a screenshot at every repeat.
     if (e->isAutoRepeat()) return true;
     return menu_->handle_shortcut(e->key(), e->modifiers());
 }

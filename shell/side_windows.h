@@ -8,6 +8,7 @@
 #include "shell/manual_window.h"
 #include "shell/menu_host.h"
 #include "shell/popup_menu.h"
+#include "shell/zoom_menu.h"
 
 #include <memory>
 
@@ -32,6 +33,7 @@ class SideWindows : public MenuHost {
     bool manual_made() const { return manual_ != nullptr; }
     PopupMenu& menu() { return *menu_; }
     GameMenu& game_menu() { return menu_->game_menu(); }
+    ZoomMenu& zoom() { return *zoom_; }
 
     // How the shell's "open" is done (the desktop's by default); tests record instead.
     UrlOpener open_url = desktop_url_opener();
@@ -58,6 +60,7 @@ class SideWindows : public MenuHost {
     std::unique_ptr<KeysDialog> keys_;
     std::unique_ptr<ManualWindow> manual_;
     std::unique_ptr<PopupMenu> menu_;
+    std::unique_ptr<ZoomMenu> zoom_;
 };
 
 } // namespace q50

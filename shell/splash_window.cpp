@@ -1,6 +1,7 @@
 #include "shell/splash_window.h"
 
 #include "shell/key_codes.h"
+#include "shell/text_fit.h"
 #include "shell/window_pictures.h"
 #include "sound/sound_output.h"
 
@@ -110,8 +111,12 @@ TSplashForm::TSplashForm(SettingsStore& store, SplashHost& host, QWidget* parent
     la_sound_select->setFont(arial(false));
     cb_sound = new QComboBox(this);
     cb_sound->setGeometry(217, 308, 144, 21);
-    cb_sound->addItems({QStringLiteral("Microsoft DirectSound"),
-                        QStringLiteral("Windows MultiMedia"), QStringLiteral("(no sound)")});
+    for (std::string_view entry : kSoundOutputEntries)
+        cb_sound->addItem(QString::fromLatin1(entry.data(), qsizetype(entry.size())));
+    cb_sound->setToolTip(
+        QString::fromLatin1(kSoundOutputHint.data(), qsizetype(kSoundOutputHint.size())));
+    // As wide as its longest entry needs in this desktop's font, within the window.
+    cb_sound->resize(std::min(combo_width_for_entries(cb_sound, 144), kWidth - 217 - 8), 21);
     cb_sound->setCurrentIndex(-1);
     connect(cb_sound, &QComboBox::currentIndexChanged, this, [this] { cb_soundChange(); });
 

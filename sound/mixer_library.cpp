@@ -7,6 +7,7 @@ namespace q50 {
 namespace {
 
 constexpr const char* kLibraryName = "libSDL2_mixer-2.0.so.0";
+std::string open_error;
 
 template <typename F> bool find(void* library, const char* name, F& fn) {
     fn = reinterpret_cast<F>(dlsym(library, name));
@@ -15,7 +16,12 @@ template <typename F> bool find(void* library, const char* name, F& fn) {
 
 const MixerLibrary* open_mixer() {
     void* library = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
-    if (!library) return nullptr;
+    if (!library) {
+        const char* why = dlerror();
+        open_error = std::string("the sound mixer library could not be loaded: ") +
+                     (why ? why : kLibraryName);
+        return nullptr;
+    }
     static MixerLibrary mixer{};
     const bool complete = find(library, "Mix_OpenAudio", mixer.OpenAudio) &&
                           find(library, "Mix_AllocateChannels", mixer.AllocateChannels) &&
@@ -25,6 +31,8 @@ const MixerLibrary* open_mixer() {
                           find(library, "Mix_FreeChunk", mixer.FreeChunk) &&
                           find(library, "Mix_CloseAudio", mixer.CloseAudio);
     // The library stays open: chunks and the device may outlive any one caller.
+    if (!complete)
+        open_error = std::string("the sound mixer library lacks a function: ") + kLibraryName;
     return complete ? &mixer : nullptr;
 }
 
@@ -33,6 +41,11 @@ const MixerLibrary* open_mixer() {
 const MixerLibrary* mixer_library() {
     static const MixerLibrary* const mixer = open_mixer();
     return mixer;
+}
+
+std::string mixer_library_error() {
+    mixer_library();
+    return open_error;
 }
 
 bool mixer_library_loaded() {

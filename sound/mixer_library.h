@@ -4,6 +4,8 @@
 // not yet been asked for it, loads none of them.
 #include <SDL_mixer.h>
 
+#include <string>
+
 namespace q50 {
 
 // The few mixer functions the sound output calls.
@@ -20,6 +22,9 @@ struct MixerLibrary {
 // The mixer, opened once and kept to the end; null when the library or one of its functions
 // is missing, which shows as a sound output that could not start.
 const MixerLibrary* mixer_library();
+
+// Why mixer_library() gave null, for the user.
+std::string mixer_library_error();
 
 // Whether the mixer's library is in the process (opened by mixer_library() or linked).
 bool mixer_library_loaded();

@@ -19,6 +19,7 @@ SoundOutput::~SoundOutput() {
 }
 
 bool SoundOutput::Snd_Init(int mode) {
+    device_error_.clear();
     if (mode == kSoundModeNone) {
         sound_on_ = false;
         store_.write_int("SoundMode", kSoundModeNone);
@@ -30,30 +31,63 @@ bool SoundOutput::Snd_Init(int mode) {
     store_.write_int("SoundMode", mode);
     Snd_Close(); // a second start begins afresh instead of leaking the first
 
+    const bool opened = open_device(mode);
+    if (opened) load_samples();
+    if (opened && handles_[std::size_t(Sample::Bombfall)]) return true;
+
+    // Stored before any message waits for its answer, so that the next start asks again even
+    // if this one is killed meanwhile.
+    store_.write_int("SoundMode", kSoundModeNotChosen);
+    store_.write_bool("SplashScreen", true);
+    // No device is no reason to reinstall: the caller tells the user what really happened.
+    if (opened) messages_.error(std::string(kSoundFolderMessage));
+    return false;
+}
+
+std::string_view sdl_audio_drivers(int mode) {
+    switch (mode) {
+    case 0:
+        return "pipewire,pulseaudio"; // whichever server the desktop runs
+    case 1:
+        return "alsa";
+    default:
+        return {};
+    }
+}
+
+bool SoundOutput::open_device(int mode) {
     // SDL must leave SIGINT and SIGTERM to the program.
     SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
+    // At normal priority: the user's SDL_AUDIODRIVER still wins over the entry.
+    const std::string drivers(sdl_audio_drivers(mode));
+    SDL_SetHint(SDL_HINT_AUDIODRIVER, drivers.c_str());
+    // The mixer and its chain of libraries are loaded now, not with the program.
     mixer_ = mixer_library();
-    audio_started_ = mixer_ && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (!mixer_) {
+        device_error_ = mixer_library_error();
+        return false;
+    }
+    audio_started_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     // The device may open at another rate; SDL converts, and that is fine.
     mixer_open_ =
         audio_started_ && mixer_->OpenAudio(kMixRate, MIX_DEFAULT_FORMAT, 2, kBufferFrames) == 0;
-    if (mixer_open_) mixer_->AllocateChannels(kChannels);
+    if (mixer_open_) {
+        mixer_->AllocateChannels(kChannels);
+        return true;
+    }
+    const char* tried = SDL_GetHint(SDL_HINT_AUDIODRIVER);
+    const char* reason = SDL_GetError();
+    device_error_ = std::string("SDL audio driver ") + (tried && *tried ? tried : "(default)") +
+                    ": " + (reason && *reason ? reason : "no reason given");
+    if (audio_started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    audio_started_ = false;
+    return false;
+}
+
+void SoundOutput::load_samples() {
     for (int i = 0; i < kSampleCount; ++i)
         handles_[std::size_t(i)] =
-            mixer_open_
-                ? mixer_->LoadWAV_RW(SDL_RWFromFile(sample_file(Sample(i)).c_str(), "rb"), 1)
-                : nullptr;
-
-    // A device that did not start shows here too: nothing could be loaded.
-    if (!handles_[std::size_t(Sample::Bombfall)]) {
-        // Stored before the message waits for its OK, so that the next start asks again even
-        // if this one is killed meanwhile.
-        store_.write_int("SoundMode", kSoundModeNotChosen);
-        store_.write_bool("SplashScreen", true);
-        messages_.error(std::string(kSoundFolderMessage));
-        return false;
-    }
-    return true;
+            mixer_->LoadWAV_RW(SDL_RWFromFile(sample_file(Sample(i)).c_str(), "rb"), 1);
 }
 
 void SoundOutput::Snd_Play(Sample s) {

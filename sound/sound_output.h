@@ -1,12 +1,13 @@
 #pragma once
 // The eighteen samples, played through SDL2_mixer: 22050 Hz, 64 mixing channels, each start on
-// any free channel so that sounds overlap (the same sample too). Both sound-on entries of the
-// splash window load the mixer and open the default SDL audio device; "(no sound)" never
-// loads or opens either.
+// any free channel so that sounds overlap (the same sample too). The two sound-on entries of
+// the splash window are the two ways a Linux desktop plays sound: through its sound server, or
+// straight to the sound card; "(no sound)" never opens a device, nor loads the mixer.
 #include "game/services.h"
 #include "shell/core/settings_store.h"
 
 #include <array>
+#include <string>
 #include <string_view>
 
 struct Mix_Chunk;
@@ -17,11 +18,21 @@ struct MixerLibrary;
 
 // The entries of the splash window's output list; an entry's position is its stored SoundMode.
 inline constexpr std::array<std::string_view, 3> kSoundOutputEntries = {
-    "Microsoft DirectSound", "Windows MultiMedia", "(no sound)"};
+    "Desktop sound server", "Sound card directly (ALSA)", "(no sound)"};
+// What the entries mean, for the list's hint.
+inline constexpr std::string_view kSoundOutputHint =
+    "Desktop sound server: PipeWire or PulseAudio, shared with the other programs.\n"
+    "Sound card directly (ALSA): the sound card itself, without a sound server.\n"
+    "(no sound): the game stays silent.\n"
+    "SDL_AUDIODRIVER, when set, chooses the driver instead.";
 inline constexpr int kSoundModeNotChosen = -1;
 inline constexpr int kSoundModeNone = 2;
 inline constexpr std::string_view kSoundFolderMessage =
     "Sound folder unproperly installed. Please reinstall the game.";
+
+// The SDL audio drivers a sound-on entry stands for, in the order they are tried; empty for
+// any other entry.
+std::string_view sdl_audio_drivers(int mode);
 
 class SoundOutput : public SoundSink {
   public:
@@ -34,10 +45,14 @@ class SoundOutput : public SoundSink {
     SoundOutput& operator=(const SoundOutput&) = delete;
 
     // Starts the chosen output (an entry of kSoundOutputEntries) and loads the samples from
-    // "Sound/" in the current directory. False when Bombfall could not be loaded: the message
-    // has then gone to the message sink and the store asks for the splash window next time;
-    // the caller ends the program.
+    // "Sound/" in the current directory. False when it failed; the store then asks for the
+    // splash window next time. Either no device could be opened (device_error() says why; no
+    // message was sent, the caller asks the user) or the device opened and Bombfall could not
+    // be loaded (the sound-folder message has gone to the message sink; the caller ends).
     bool Snd_Init(int mode);
+    // Why the last Snd_Init could not open a device: the drivers tried and SDL's reason. Empty
+    // when it opened or was never asked to.
+    const std::string& device_error() const { return device_error_; }
     // Nothing happens without sound, for a sample that did not load, or with every channel busy.
     void Snd_Play(Sample s);
     void Snd_Silence();
@@ -53,14 +68,19 @@ class SoundOutput : public SoundSink {
     bool device_open() const { return mixer_open_; }
 
   private:
+    bool open_device(int mode);
+    void load_samples();
+
     SettingsStore& store_;
     MessageSink& messages_;
-    // Opened with the first sound-on choice; a handle is never set without it.
+    // Loaded with the first sound-on choice (the program does not link the mixer); a sample
+    // handle is never set without it.
     const MixerLibrary* mixer_ = nullptr;
     bool sound_on_ = false;
     bool audio_started_ = false;
     bool mixer_open_ = false;
     std::array<Mix_Chunk*, kSampleCount> handles_{};
+    std::string device_error_;
 };
 
 } // namespace q50

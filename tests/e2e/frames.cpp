@@ -6,9 +6,12 @@
 //   q50-e2e-frames RUN_DIR WxH windowed X Y SCREENSHOT OUT.png
 //       the closed device in windowed mode with its client area at (X, Y): the device's opaque
 //       pixels must match, and its see-through pixels must show the screen behind (black)
+//   q50-e2e-frames RUN_DIR WxH hiscore SCREENSHOT OUT.png
+//       the whole screen must match the opened device with Game A held (its high score shown)
 //   q50-e2e-frames RUN_DIR WxH hero POS SCREENSHOT OUT.png
 //       the hero's pixels at walkway position POS (low hold, just after the introduction and
-//       POS-1 steps to the right) must match; the rest of the game is random and not compared
+//       POS-1 steps to the right) and the score panel's digits (POS-1 points) must match; the
+//       rest of the game is random and not compared
 //
 // The device is run in virtual time through the same actions the test gives the program.
 // Exit status 0 when the screenshot matches, 1 when it does not, 2 on a usage error.
@@ -144,8 +147,28 @@ std::vector<std::pair<int, int>> hero_pixels(const Board& b, int pos) {
     return out;
 }
 
+// Share of the score digits' pixels that match: the digits are never covered in play.
+double digits_matching(const Board& b, const Image& want, const Image& got) {
+    std::size_t n = 0, same = 0;
+    for (int k = decltype(b.Seg_Digit)::first(); k <= decltype(b.Seg_Digit)::last(); ++k) {
+        const Segment* s = b.Seg_Digit.slot(k);
+        if (!s) continue;
+        const Rect& r = s->rect;
+        for (int y = r.top; y < r.top + r.height; ++y)
+            for (int x = r.left; x < r.left + r.width; ++x) {
+                if (x < 0 || y < 0 || x >= got.width || y >= got.height || x >= want.width ||
+                    y >= want.height)
+                    continue;
+                ++n;
+                if (close_enough(want.at(x, y), got.at(x, y))) ++same;
+            }
+    }
+    return n ? double(same) / double(n) : 0.0;
+}
+
 int compare_hero(Rig& rig, int pos, Painter& painter, const Image& got) {
     const Image want = painter.paint(rig.dev.board, rig.window);
+    const double digits = digits_matching(rig.dev.board, want, got);
     const auto pixels = hero_pixels(rig.dev.board, pos);
     // The same pixels with the hero dark: the check must tell the two apart.
     for (int c = 0; c <= 5; ++c)
@@ -159,9 +182,11 @@ int compare_hero(Rig& rig, int pos, Painter& painter, const Image& got) {
         if (!close_enough(want.at(x, y), without.at(x, y))) ++distinct;
     }
     const double n = double(pixels.size());
-    std::printf("hero pixels %zu, matching %.3f, distinguishable %.3f\n", pixels.size(),
-                pixels.empty() ? 0.0 : same / n, pixels.empty() ? 0.0 : distinct / n);
-    return !pixels.empty() && same >= 0.9 * n && distinct >= 0.5 * n ? 0 : 1;
+    std::printf("hero pixels %zu, matching %.3f, distinguishable %.3f; score digits matching "
+                "%.3f\n",
+                pixels.size(), pixels.empty() ? 0.0 : same / n, pixels.empty() ? 0.0 : distinct / n,
+                digits);
+    return !pixels.empty() && same >= 0.9 * n && distinct >= 0.5 * n && digits >= 0.99 ? 0 : 1;
 }
 
 } // namespace
@@ -170,7 +195,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> a(argv + 1, argv + argc);
     int w = 0, h = 0;
     if (a.size() < 5 || std::sscanf(a[1].c_str(), "%dx%d", &w, &h) != 2 || w <= 0 || h <= 0) {
-        std::cerr << "usage: q50-e2e-frames RUN_DIR WxH closed|open|windowed X Y|hero POS "
+        std::cerr << "usage: q50-e2e-frames RUN_DIR WxH closed|open|hiscore|windowed X Y|hero POS "
                      "SCREENSHOT OUT.png\n";
         return 2;
     }
@@ -186,7 +211,8 @@ int main(int argc, char** argv) {
     if (!rig.start(a[0], w, h, windowed)) return 2;
 
     Device& d = rig.dev;
-    if (state == "open" || hero) d.Inp_open_down();
+    if (state == "open" || state == "hiscore" || hero) d.Inp_open_down();
+    if (state == "hiscore") d.Inp_game_a_down();
     int pos = 0;
     if (hero) {
         pos = std::atoi(a[3].c_str());
@@ -204,7 +230,7 @@ int main(int argc, char** argv) {
             std::cerr << "the reference device did not reach position " << pos << '\n';
             return 2;
         }
-    } else if (state != "closed" && state != "open" && !windowed) {
+    } else if (state != "closed" && state != "open" && state != "hiscore" && !windowed) {
         return 2;
     }
 

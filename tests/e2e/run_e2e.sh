@@ -85,7 +85,8 @@ echo "e2e: SIGTERM ended the program with status 0"
 # Windowed, without a compositor: the device's outline, the screen showing around it. The
 # splash is switched off now that an output was chosen, so the device comes up at once.
 sed -i 's/^SplashScreen=1$/SplashScreen=0/' "$store"
-echo "FullscreenMode=0" >>"$store"
+# At 100 % the window is the painter's frame pixel for pixel (fit would scale it).
+printf 'FullscreenMode=0\nZoom=100\nFullscreenZoom=100\n' >>"$store"
 (cd "$run_dir" && exec ./quendrix50) >"$out/program2.log" 2>&1 &
 prog_pid=$!
 wait_for 10 main_up || { echo "e2e: the windowed main window did not come up"; exit 1; }

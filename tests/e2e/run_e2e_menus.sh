@@ -21,7 +21,7 @@ wait_for 10 xdpyinfo || fail "Xvfb did not start"
 
 export XDG_CONFIG_HOME=$out/config
 mkdir -p "$XDG_CONFIG_HOME/Vantorel"
-printf 'SoundMode=2\nSplashScreen=0\nFullscreenMode=0\n' >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
+printf 'SoundMode=2\nSplashScreen=0\nFullscreenMode=0\nZoom=100\nFullscreenZoom=100\n' >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 xdotool mousemove $((width - 4)) $((height - 4))
 (cd "$run_dir" && exec ./quendrix50) >"$out/program.log" 2>&1 &

@@ -19,7 +19,7 @@ wait_for 10 xdpyinfo || fail "Xvfb did not start"
 
 export XDG_CONFIG_HOME=$out/config
 mkdir -p "$XDG_CONFIG_HOME/Vantorel"
-printf 'SoundMode=2\nSplashScreen=0\n' >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
+printf 'SoundMode=2\nSplashScreen=0\nZoom=100\nFullscreenZoom=100\n' >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 fifo=$out/pad.fifo
 mkfifo "$fifo"

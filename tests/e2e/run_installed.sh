@@ -27,7 +27,7 @@ start_xvfb "$size" "$out" || exit 1
 wait_for 10 xdpyinfo || { echo "installed: Xvfb did not start"; exit 1; }
 export XDG_CONFIG_HOME=$out/config
 mkdir -p "$XDG_CONFIG_HOME/Vantorel"
-printf 'SoundMode=2\nSplashScreen=0\n' >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
+printf 'SoundMode=2\nSplashScreen=0\nZoom=100\nFullscreenZoom=100\n' >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 xdotool mousemove 1020 796
 # From a folder that holds nothing of the program: the launcher finds its own.

@@ -163,7 +163,7 @@ TEST_F(ManualWindowTest, ArrowKeysTurnOnReleaseWithinTheBounds) {
 
     key(*m, QEvent::KeyPress, Qt::Key_Right);
     EXPECT_EQ(m->Manual_Page, 1);
-    EXPECT_FALSE(visible(m->btn_right_up)); // the pressed picture shows
+    EXPECT_TRUE(m->btn_right_up->pressed()); // the pressed picture shows
     EXPECT_TRUE(visible(m->btn_right_down));
     key(*m, QEvent::KeyRelease, Qt::Key_Right);
     EXPECT_EQ(m->Manual_Page, 2);
@@ -202,12 +202,19 @@ TEST_F(ManualWindowTest, AHeldArrowTurnsOnePage) {
 TEST_F(ManualWindowTest, ButtonsShowTheirPressedPictureAndActOnTheLeftRelease) {
     auto m = make();
     m->open();
+    const QImage released = m->btn_right_up->grab().toImage();
     send_mouse(m->btn_right_up, QEvent::MouseButtonPress, {3, 3});
-    EXPECT_FALSE(visible(m->btn_right_up));
+    // The button stays on view (keeping the pointer's grab) and shows the pressed picture.
+    EXPECT_TRUE(visible(m->btn_right_up));
+    EXPECT_TRUE(m->btn_right_up->pressed());
+    EXPECT_EQ(m->btn_right_up->grab().toImage(), m->btn_right_down->grab().toImage());
+    EXPECT_NE(m->btn_right_up->grab().toImage(), released);
     EXPECT_EQ(m->Manual_Page, 1);
     send_mouse(m->btn_right_up, QEvent::MouseButtonRelease, {3, 3});
     EXPECT_EQ(m->Manual_Page, 2);
     EXPECT_TRUE(visible(m->btn_right_up));
+    EXPECT_FALSE(m->btn_right_up->pressed());
+    EXPECT_EQ(m->btn_right_up->grab().toImage(), released);
 
     testing::click(m->btn_right_up, {3, 3}, Qt::RightButton);
     testing::click(m->btn_left_up, {3, 3}, Qt::MiddleButton);
@@ -216,11 +223,13 @@ TEST_F(ManualWindowTest, ButtonsShowTheirPressedPictureAndActOnTheLeftRelease) {
     EXPECT_EQ(m->Manual_Page, 1);
 
     send_mouse(m->btn_close_up, QEvent::MouseButtonPress, {3, 3});
-    EXPECT_FALSE(visible(m->btn_close_up));
+    EXPECT_TRUE(m->btn_close_up->pressed());
+    EXPECT_TRUE(visible(m->btn_close_up));
     EXPECT_TRUE(m->isVisible());
     send_mouse(m->btn_close_up, QEvent::MouseButtonRelease, {3, 3});
     EXPECT_FALSE(m->isVisible());
     EXPECT_TRUE(visible(m->btn_close_up));
+    EXPECT_FALSE(m->btn_close_up->pressed());
 }
 
 TEST_F(ManualWindowTest, ClosedAtPageSevenReopensAtPageSeven) {

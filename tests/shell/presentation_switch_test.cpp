@@ -48,7 +48,7 @@ class PresentationSwitchTest : public ::testing::Test, testing::WithQtApp {
         load(); // start-up in the stored mode (fullscreen by default)
     }
     void load() {
-        SkinEnvironment env{dir, dir, h.dev.Fullscreen_Mode, 1024, 768};
+        SkinEnvironment env{dir, dir, h.dev.Fullscreen_Mode, 1024, 768, {}};
         Load_Skin(h.dev.board, window, env, messages);
     }
     Rect rect(const char* name) { return h.dev.board.get(name).rect; }

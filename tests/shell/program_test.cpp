@@ -1,5 +1,6 @@
 #include "shell/program.h"
 
+#include "../sound/sound_folder.h"
 #include "../support/temp_dir.h"
 #include "qt_events.h"
 #include "shell/core/memory_store.h"
@@ -32,6 +33,8 @@ struct Startup : ::testing::Test {
     MemoryStore* store = nullptr;
     std::vector<std::string> writes;
     std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    bool go_on_without_sound = false;
     std::unique_ptr<Program> program;
 
     void SetUp() override {
@@ -52,6 +55,10 @@ struct Startup : ::testing::Test {
         o.store = std::move(s);
         o.presenter = [this](QWidget*, const QString& text) {
             messages.push_back(text.toStdString());
+        };
+        o.ask_without_sound = [this](QWidget*, const QString& text) {
+            questions.push_back(text.toStdString());
+            return go_on_without_sound;
         };
         program = std::make_unique<Program>(std::move(o));
     }
@@ -119,7 +126,8 @@ TEST_F(Startup, FullscreenModeIsReadBeforeTheSkinLoads) {
 }
 
 TEST_F(Startup, PlayCentresTheClosedDeviceAndRemembersTheChoice) {
-    start({{"FullscreenMode", "0"}, {"HiScore1", "120"}, {"HiScore2", "45"}});
+    // At 100 % the window is the skin's design size.
+    start({{"FullscreenMode", "0"}, {"Zoom", "100"}, {"HiScore1", "120"}, {"HiScore2", "45"}});
     EXPECT_EQ(program->device().Hi_Score_A, 120);
     EXPECT_EQ(program->device().Hi_Score_B, 45);
     TSplashForm* splash = program->splash();
@@ -200,6 +208,60 @@ TEST_F(Startup, MissingBombfallResetsTheStoreAndEndsTheProgram) {
     EXPECT_FALSE(program->splash()->skipped());
     EXPECT_TRUE(program->splash()->isVisible());
     EXPECT_EQ(program->splash()->cb_sound->currentIndex(), -1);
+}
+
+// No device at all (here: a driver that does not exist) is told as it is, and the user may go
+// on without sound.
+struct NoSoundDevice : Startup {
+    const char* old_driver = std::getenv("SDL_AUDIODRIVER");
+    std::string kept = old_driver ? old_driver : "";
+    void SetUp() override {
+        Startup::SetUp();
+        test::make_sound_folder(dir.path(), 0.1);
+        ::setenv("SDL_AUDIODRIVER", "nosuchdriver", 1);
+    }
+    void TearDown() override {
+        if (old_driver)
+            ::setenv("SDL_AUDIODRIVER", kept.c_str(), 1);
+        else
+            ::unsetenv("SDL_AUDIODRIVER");
+    }
+    void expect_truthful_question(const std::string& err) {
+        EXPECT_TRUE(messages.empty()) << messages[0]; // not the sound-folder message
+        ASSERT_EQ(questions.size(), 1u);
+        const std::string& q = questions[0];
+        EXPECT_NE(q.find("\"Desktop sound server\" could not be opened"), std::string::npos) << q;
+        EXPECT_NE(q.find("nosuchdriver"), std::string::npos) << q;
+        EXPECT_EQ(q.find("reinstall"), std::string::npos) << q;
+        EXPECT_NE(err.find("quendrix50: the sound output \"Desktop sound server\" could not be "
+                           "opened: SDL audio driver nosuchdriver"),
+                  std::string::npos)
+            << err;
+    }
+};
+
+TEST_F(NoSoundDevice, GoingOnWithoutSoundStartsSilentAndRemembersIt) {
+    go_on_without_sound = true;
+    ::testing::internal::CaptureStderr();
+    start({{"SoundMode", "0"}, {"SplashScreen", "0"}});
+    expect_truthful_question(::testing::internal::GetCapturedStderr());
+    EXPECT_FALSE(program->ending());
+    EXPECT_FALSE(program->sound().Sound_On());
+    EXPECT_EQ(stored("SoundMode"), "2");
+    EXPECT_EQ(stored("SplashScreen"), "0");
+    EXPECT_TRUE(program->main_window().on_screen());
+    EXPECT_EQ(program->device().Game_State, 0);
+}
+
+TEST_F(NoSoundDevice, EndingAsksForTheChoiceAgainNextTime) {
+    ::testing::internal::CaptureStderr();
+    start({{"SoundMode", "0"}, {"SplashScreen", "0"}});
+    expect_truthful_question(::testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(program->ending());
+    EXPECT_EQ(program->exit_code(), 1);
+    EXPECT_EQ(stored("SoundMode"), "-1");
+    EXPECT_EQ(stored("SplashScreen"), "1");
+    EXPECT_FALSE(program->main_window().on_screen());
 }
 
 TEST_F(Startup, EscapeOnTheSplashEndsWithoutShowingTheDevice) {

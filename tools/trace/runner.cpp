@@ -116,8 +116,8 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
     if (options.load_skin) {
         options.load_skin(d, printer);
     } else if (!options.skin_dir.empty()) {
-        const SkinEnvironment env{options.skin_dir, options.skin_dir, d.Fullscreen_Mode,
-                                  options.screen_width, options.screen_height};
+        const SkinEnvironment env{options.skin_dir,     options.skin_dir,      d.Fullscreen_Mode,
+                                  options.screen_width, options.screen_height, {}};
         // A missing Config.ini would end the program after its message; the tool reports
         // the message and plays on, so that the script's later lines still show something.
         Load_Skin(d.board, window, env, printer);

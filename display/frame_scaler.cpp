@@ -1,0 +1,169 @@
+#include "display/frame_scaler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace q50 {
+
+namespace {
+
+Rect clip_to(Rect r, PixelSize size) {
+    const int l = std::max(r.left, 0), t = std::max(r.top, 0);
+    const int right = std::min<long long>(0ll + r.left + r.width, size.width);
+    const int bottom = std::min<long long>(0ll + r.top + r.height, size.height);
+    if (right <= l || bottom <= t) return Rect{};
+    return Rect{l, t, right - l, bottom - t};
+}
+
+// Sums of channels weighted to 256 per pixel, back to a pixel. Fully see-through source
+// pixels are all zero, so the sums are those of premultiplied colour: dividing by the alpha
+// gives the colour of the covered part alone.
+inline Argb settle(std::uint32_t a, std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    a = (a + 128) >> 8;
+    r = (r + 128) >> 8;
+    g = (g + 128) >> 8;
+    b = (b + 128) >> 8;
+    if (a == 255) return argb(255, std::uint8_t(r), std::uint8_t(g), std::uint8_t(b));
+    if (a < 128) return 0;
+    return argb(255, std::uint8_t(std::min<std::uint32_t>(255, (r * 255 + a / 2) / a)),
+                std::uint8_t(std::min<std::uint32_t>(255, (g * 255 + a / 2) / a)),
+                std::uint8_t(std::min<std::uint32_t>(255, (b * 255 + a / 2) / a)));
+}
+
+// Weighted sum without settling the alpha (the pass across keeps premultiplied sums).
+inline Argb mix(const Argb* const* px, const std::uint16_t* w, int n) {
+    std::uint32_t a = 0, r = 0, g = 0, b = 0;
+    for (int i = 0; i < n; ++i) {
+        const Argb p = *px[i];
+        a += (p >> 24) * w[i];
+        r += ((p >> 16) & 0xFF) * w[i];
+        g += ((p >> 8) & 0xFF) * w[i];
+        b += (p & 0xFF) * w[i];
+    }
+    return argb(std::uint8_t((a + 128) >> 8), std::uint8_t((r + 128) >> 8),
+                std::uint8_t((g + 128) >> 8), std::uint8_t((b + 128) >> 8));
+}
+
+} // namespace
+
+Rect scaled_rect(Rect r, double scale, PixelSize out) {
+    if (r.width <= 0 || r.height <= 0) return Rect{};
+    const int l = int(std::floor(r.left * scale + 1e-9));
+    const int t = int(std::floor(r.top * scale + 1e-9));
+    const int right = int(std::ceil((0.0 + r.left + r.width) * scale - 1e-9));
+    const int bottom = int(std::ceil((0.0 + r.top + r.height) * scale - 1e-9));
+    return clip_to(Rect{l, t, right - l, bottom - t}, out);
+}
+
+void FrameScaler::build_axis(std::vector<Tap>& taps, int out_n, int src_n) {
+    taps.assign(std::size_t(std::max(out_n, 0)), Tap{});
+    for (int i = 0; i < out_n; ++i) {
+        const double from = i / scale_, to = (i + 1) / scale_;
+        Tap& t = taps[std::size_t(i)];
+        t.first = std::clamp(int(std::floor(from + 1e-9)), 0, std::max(src_n - 1, 0));
+        const int last = std::clamp(int(std::ceil(to - 1e-9)) - 1, t.first, std::max(src_n - 1, 0));
+        t.count = last - t.first + 1;
+        t.weights = int(weights_.size());
+        int given = 0;
+        for (int j = t.first; j <= last; ++j) {
+            const double cover = std::min(to, j + 1.0) - std::max(from, double(j));
+            int w = int(std::lround(std::max(cover, 0.0) * scale_ * 256));
+            if (j == last) w = 256 - given; // the weights always sum to a whole pixel
+            weights_.push_back(std::uint16_t(std::max(w, 0)));
+            given += w;
+        }
+    }
+}
+
+void FrameScaler::replicate(const Image& src, Rect d, int k) {
+    for (int y = d.top; y < d.top + d.height; ++y) {
+        const Argb* from = src.pixels.data() + std::size_t(y) * std::size_t(src.width) + d.left;
+        const int oy = y * k;
+        if (oy >= out_.height) break;
+        const int ox = d.left * k;
+        const int ow = std::min(d.width * k, out_.width - ox);
+        if (ow <= 0) return;
+        Argb* first = out_.pixels.data() + std::size_t(oy) * std::size_t(out_.width) + ox;
+        for (int x = 0; x < ow; ++x) first[x] = from[x / k];
+        for (int r = 1; r < k && oy + r < out_.height; ++r)
+            std::memcpy(first + std::size_t(r) * std::size_t(out_.width), first,
+                        std::size_t(ow) * sizeof(Argb));
+    }
+}
+
+void FrameScaler::average(const Image& src, Rect o) {
+    // Source rows the output rows need, each resampled across once.
+    const Tap& top = down_[std::size_t(o.top)];
+    const Tap& bottom = down_[std::size_t(o.top + o.height - 1)];
+    const int sy0 = top.first, sy1 = bottom.first + bottom.count;
+    rows_.resize(std::size_t(sy1 - sy0) * std::size_t(o.width));
+    const Argb* px[64];
+    for (int sy = sy0; sy < sy1; ++sy) {
+        const Argb* row = src.pixels.data() + std::size_t(sy) * std::size_t(src.width);
+        Argb* to = rows_.data() + std::size_t(sy - sy0) * std::size_t(o.width);
+        for (int x = 0; x < o.width; ++x) {
+            const Tap& t = across_[std::size_t(o.left + x)];
+            if (t.count == 1) {
+                to[x] = row[t.first];
+                continue;
+            }
+            const int n = std::min(t.count, 64);
+            for (int i = 0; i < n; ++i) px[i] = row + t.first + i;
+            to[x] = mix(px, &weights_[std::size_t(t.weights)], n);
+        }
+    }
+    for (int y = o.top; y < o.top + o.height; ++y) {
+        const Tap& t = down_[std::size_t(y)];
+        Argb* to = out_.pixels.data() + std::size_t(y) * std::size_t(out_.width) + o.left;
+        const std::uint16_t* w = &weights_[std::size_t(t.weights)];
+        const int n = std::min(t.count, 64);
+        for (int x = 0; x < o.width; ++x) {
+            std::uint32_t a = 0, r = 0, g = 0, b = 0;
+            for (int i = 0; i < n; ++i) {
+                const Argb p = rows_[std::size_t(t.first + i - sy0) * std::size_t(o.width) + x];
+                a += (p >> 24) * w[i];
+                r += ((p >> 16) & 0xFF) * w[i];
+                g += ((p >> 8) & 0xFF) * w[i];
+                b += (p & 0xFF) * w[i];
+            }
+            to[x] = settle(a, r, g, b);
+        }
+    }
+}
+
+Rect FrameScaler::update(const Image& src, Rect damage, double scale, PixelSize out) {
+    const PixelSize src_size{src.width, src.height};
+    if (!valid_ || scale != scale_ || out_.width != out.width || out_.height != out.height ||
+        !(src_size == src_size_)) {
+        if (out_.width != out.width || out_.height != out.height)
+            out_ = Image(out.width, out.height);
+        scale_ = scale;
+        src_size_ = src_size;
+        weights_.clear();
+        if (!is_whole(scale)) {
+            build_axis(across_, out.width, src.width);
+            build_axis(down_, out.height, src.height);
+        }
+        valid_ = true;
+        damage = Rect{0, 0, src.width, src.height};
+    }
+    damage = clip_to(damage, src_size);
+    if (damage.width <= 0 || src.empty() || out_.empty()) return Rect{};
+    if (is_whole(scale)) {
+        const int k = int(std::lround(scale));
+        replicate(src, damage, k);
+        return scaled_rect(damage, k, out);
+    }
+    const Rect o = scaled_rect(damage, scale, out);
+    if (o.width > 0 && o.height > 0) average(src, o);
+    return o;
+}
+
+Image scale_frame(const Image& src, double scale, PixelSize out) {
+    FrameScaler s;
+    s.update(src, Rect{0, 0, src.width, src.height}, scale, out);
+    return s.frame();
+}
+
+} // namespace q50

@@ -1,0 +1,58 @@
+#pragma once
+// How big the device is shown: the arithmetic of zoom, fit-to-screen, fullscreen and the
+// screen's device-pixel ratio, and the way back from a window pixel to a design pixel. The
+// board stays in design pixels; only the presentation multiplies.
+//
+// A "total" scale counts physical pixels per design pixel (zoom times device-pixel ratio).
+// Whole-number total scales are drawn by pixel replication and so stay pixel exact.
+#include <cstdint>
+
+namespace q50 {
+
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+    bool operator==(const PixelSize&) const = default;
+};
+
+// The stored `Zoom`: 0 fits the screen, 100..400 in steps of 100 are fixed percentages.
+inline constexpr int kZoomFit = 0;
+inline constexpr int kZoomSteps[] = {100, 200, 300, 400};
+// Any other stored number means fit.
+int valid_zoom(std::int32_t stored);
+// The stored `FullscreenZoom`: 0 fits the screen, 100 is the design size; anything else fit.
+int valid_fullscreen_zoom(std::int32_t stored);
+
+// Windowed fit: the largest whole total scale at which the device fits in 90 % of the
+// available area (both in physical pixels); a smaller fractional scale when not even 1 fits.
+double windowed_fit_scale(PixelSize device, PixelSize available);
+// Fullscreen fit: the largest scale at which the device fits the screen; its whole part when
+// that still reaches 90 % of it (pixel exact and nearly as big), else the fractional scale.
+double fullscreen_fit_scale(PixelSize device, PixelSize screen);
+
+// The total scale of the windowed device for a stored zoom. A fixed zoom that would not fit
+// in the available area falls back to fit, so the window never runs off the screen.
+double windowed_total_scale(int zoom, PixelSize device, PixelSize available, double ratio);
+// The total scale in fullscreen for a stored fullscreen zoom (100: the design size times the
+// device-pixel ratio).
+double fullscreen_total_scale(int fullscreen_zoom, PixelSize device, PixelSize screen,
+                              double ratio);
+
+// The next stored zoom a "+" or "-" leads to from the scale now shown: the next fixed step
+// above (or below) it; at the top it stays at the largest, below the smallest it is fit (0).
+int zoom_step(double shown_zoom, bool up);
+
+// A length of design pixels at a total scale, in whole physical pixels (rounded).
+int scaled_length(int design, double scale);
+PixelSize scaled_size(PixelSize design, double scale);
+// The screen in design pixels for the skin loader: enough design pixels that, drawn at the
+// scale, they cover the whole screen.
+PixelSize screen_in_design(PixelSize screen, double scale);
+
+// The design pixel under physical pixel `pixel` at a total scale: the one that holds the
+// pixel's centre, so that at whole scales each design pixel owns exactly its block.
+int design_pixel(int pixel, double scale);
+
+bool is_whole(double scale);
+
+} // namespace q50

@@ -1,0 +1,37 @@
+#include "shell/quit_signals.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <vector>
+
+namespace q50 {
+namespace {
+
+// Each signal reaches the callback through the event loop, not in the handler, and the
+// process lives on to end itself the orderly way.
+TEST(QuitSignals, InterruptTerminateAndHangUpEachEndTheProgramOrderly) {
+    std::vector<int> got;
+    {
+        QuitSignals quit([&](int sig) { got.push_back(sig); });
+        for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+            const std::size_t before = got.size();
+            ASSERT_EQ(std::raise(sig), 0);
+            QElapsedTimer t;
+            t.start();
+            while (got.size() == before && t.elapsed() < 2000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+    }
+    EXPECT_EQ(got, (std::vector<int>{SIGINT, SIGTERM, SIGHUP}));
+    // Given up again afterwards: the default action is back.
+    struct sigaction now {};
+    sigaction(SIGHUP, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+} // namespace
+} // namespace q50

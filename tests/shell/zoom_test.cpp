@@ -1,0 +1,236 @@
+// The device at a scale in the whole program: the stored zooms, the Zoom submenu and its keys,
+// clicks mapped back to design pixels, fullscreen fit, the in-game menu's rows and the
+// screenshot. Qt's offscreen screen is 800x800 at a device-pixel ratio of 1.
+#include "../support/temp_dir.h"
+#include "shell/core/memory_store.h"
+#include "shell/game_menu.h"
+#include "shell/program.h"
+#include "shell/side_windows.h"
+#include "side_windows_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <fstream>
+
+namespace q50 {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct InDirectory {
+    fs::path before = fs::current_path();
+    explicit InDirectory(const fs::path& p) { fs::current_path(p); }
+    ~InDirectory() { fs::current_path(before); }
+};
+
+// A small device, 200x300, so that whole zooms fit the offscreen screen: fit is
+// 0.9 * 800 / 300 = 2.4, so 2.
+class ZoomTest : public ::testing::Test, testing::WithQtApp {
+  protected:
+    void start(bool fullscreen,
+               std::initializer_list<std::pair<const char*, const char*>> more = {}) {
+        test::write_file(dir.path() / "Config.ini",
+                         "[Common]\nGameWidth=200\nGameHeight=300\n"
+                         "[VideoMode]\nTranspColor=$00ff00ff\n[Fullscreen]\nBgColor=$00000000\n"
+                         "[Image5]\nLeft=100\nTop=200\nWidth=50\nHeight=40\n");
+        auto s = std::make_unique<MemoryStore>();
+        s->preset("SoundMode", "2");
+        s->preset("SplashScreen", "0");
+        s->preset("FullscreenMode", fullscreen ? "1" : "0");
+        for (auto& [n, v] : more) s->preset(n, v);
+        store = s.get();
+        ProgramOptions o;
+        o.executable_dir = dir.path();
+        o.current_dir = dir.path();
+        o.store = std::move(s);
+        o.presenter = [](QWidget*, const QString&) {};
+        program = std::make_unique<Program>(std::move(o));
+        program->start();
+        ASSERT_NE(program->side_windows(), nullptr);
+    }
+    TForm1& main() { return program->main_window(); }
+    ZoomMenu& zoom() { return program->side_windows()->zoom(); }
+    std::string stored(const char* name) const {
+        auto it = store->values().find(name);
+        return it == store->values().end() ? "<absent>" : it->second;
+    }
+    void key(int k) {
+        QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier);
+        QCoreApplication::sendEvent(&main(), &e);
+    }
+
+    test::TempDir dir;
+    InDirectory cwd{dir.path()};
+    MemoryStore* store = nullptr;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(ZoomTest, WindowedStartsAtFitAndBadStoredZoomsFallBackToFit) {
+    start(false);
+    EXPECT_EQ(program->Zoom, 0);
+    EXPECT_DOUBLE_EQ(main().scale(), 2.0);
+    EXPECT_EQ(main().size(), QSize(400, 600));
+    EXPECT_EQ(main().shown_frame().width, 400);
+    EXPECT_EQ(main().frame().width, 200);  // the board stays in design pixels
+    EXPECT_EQ(stored("Zoom"), "<absent>"); // nothing written until it changes
+
+    for (const char* bad : {"250", "-100", "junk", "800"}) {
+        program.reset();
+        start(false, {{"Zoom", bad}});
+        EXPECT_EQ(program->Zoom, 0) << bad;
+        EXPECT_EQ(main().size(), QSize(400, 600)) << bad;
+    }
+    program.reset();
+    start(false, {{"Zoom", "100"}});
+    EXPECT_EQ(main().size(), QSize(200, 300));
+    // 300 % would not fit on 800 lines: the window stays on the screen at fit instead.
+    program.reset();
+    start(false, {{"Zoom", "300"}});
+    EXPECT_EQ(program->Zoom, 300);
+    EXPECT_EQ(main().size(), QSize(400, 600));
+}
+
+TEST_F(ZoomTest, SubmenuRowsAndKeysStoreTheZoomAndTheWindowKeepsItsCentre) {
+    start(false);
+    ASSERT_TRUE(main().on_screen());
+    QStringList captions;
+    for (QAction* a : zoom().submenu().actions())
+        if (!a->isSeparator()) captions << a->text();
+    EXPECT_EQ(captions, (QStringList{"Fit to screen", "100 %", "200 %", "300 %", "400 %",
+                                     "Fullscreen: fit", "Fullscreen: 100 %"}));
+    // The submenu and the screenshot row sit after "Display controller overlays", before
+    // the separator above "Exit".
+    const QList<QAction*> rows = program->side_windows()->menu().pm_0_menu().actions();
+    const int overlays = int(rows.indexOf(program->side_windows()->menu().item(12).action));
+    EXPECT_EQ(rows.at(overlays + 2), zoom().submenu().menuAction());
+    EXPECT_EQ(rows.at(overlays + 3), zoom().screenshot_row());
+    EXPECT_EQ(rows.at(overlays + 4), program->side_windows()->menu().item(13).action);
+
+    const QPoint centre = main().geometry().center();
+    zoom().row(1)->trigger(); // 100 %
+    EXPECT_EQ(stored("Zoom"), "100");
+    EXPECT_EQ(main().size(), QSize(200, 300));
+    EXPECT_LE((main().geometry().center() - centre).manhattanLength(), 2);
+    zoom().refresh_checks();
+    EXPECT_TRUE(zoom().row(1)->isChecked());
+    EXPECT_FALSE(zoom().row(0)->isChecked());
+
+    key(Qt::Key_Plus);
+    EXPECT_EQ(stored("Zoom"), "200");
+    EXPECT_EQ(main().size(), QSize(400, 600));
+    key(Qt::Key_Minus);
+    EXPECT_EQ(stored("Zoom"), "100");
+    key(Qt::Key_Minus);
+    EXPECT_EQ(stored("Zoom"), "0");
+    key(Qt::Key_Plus);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(stored("Zoom"), "0");
+    EXPECT_EQ(main().size(), QSize(400, 600));
+    // The window is wholly on the screen.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(main().geometry())) << main().geometry().x();
+}
+
+TEST_F(ZoomTest, ClicksAreMappedBackToDesignPixelsAtWholeAndFractionalScales) {
+    start(false);
+    // OPEN is at design (100, 200) size 50x40: at 2x from (200, 400).
+    testing::send_mouse(&main(), QEvent::MouseButtonPress, {199, 399});
+    EXPECT_EQ(program->input().pressed_control(), "");
+    testing::send_mouse(&main(), QEvent::MouseButtonRelease, {199, 399});
+    testing::click(&main(), {200, 400});
+    EXPECT_EQ(program->device().Game_State, 2); // opened
+    EXPECT_FALSE(program->device().board.shown("btn_open"));
+
+    // A fractional fit: a device of 498x770 on 800 lines (0.935).
+    program.reset();
+    test::write_file(dir.path() / "Config.ini",
+                     "[Common]\nGameWidth=498\nGameHeight=770\n"
+                     "[VideoMode]\nTranspColor=$00ff00ff\n[Fullscreen]\nBgColor=$00000000\n"
+                     "[Image5]\nLeft=100\nTop=200\nWidth=50\nHeight=40\n");
+    auto s = std::make_unique<MemoryStore>();
+    s->preset("SoundMode", "2");
+    s->preset("SplashScreen", "0");
+    s->preset("FullscreenMode", "0");
+    ProgramOptions o;
+    o.executable_dir = o.current_dir = dir.path();
+    o.store = std::move(s);
+    o.presenter = [](QWidget*, const QString&) {};
+    program = std::make_unique<Program>(std::move(o));
+    program->start();
+    const double v = 0.9 * 800 / 770;
+    EXPECT_NEAR(main().scale(), v, 1e-9);
+    EXPECT_EQ(main().height(), int(std::lround(770 * v)));
+    const QPoint inside(int(100 * v) + 2, int(200 * v) + 2);
+    EXPECT_EQ(main().to_design(QPointF(inside)).x(), int(inside.x() / v + 0.5 / v));
+    testing::click(&main(), inside);
+    EXPECT_EQ(program->device().Game_State, 2);
+}
+
+TEST_F(ZoomTest, FullscreenFitsTheScreenAndTheInGameMenuGrowsWithIt) {
+    start(true);
+    // 200x300 on 800x800: 2.667, and 2 is under 90 % of it, so fractional.
+    const double s = 800.0 / 300;
+    EXPECT_NEAR(main().scale(), s, 1e-9);
+    EXPECT_EQ(main().size(), QSize(800, 800));
+    EXPECT_EQ(main().shown_frame().width, 800);
+    // The loader got the screen in design pixels and centred the device in it.
+    EXPECT_EQ(program->window_model().client_width, 300);
+    EXPECT_EQ(program->window_model().client_height, 300);
+    EXPECT_EQ(program->device().board.get("btn_open").rect.left, 100 + 50);
+
+    // The menu button is scaled with the device: a click at its scaled corner opens the menu.
+    testing::click(&main(), {int(30 * s), int(28 * s)});
+    ASSERT_TRUE(program->side_windows()->game_menu().Game_Menu_Open);
+    GameMenuLabel* row = program->side_windows()->game_menu().Menu_Label_Table[1];
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->geometry(), QRect(0, int(std::lround(32 * s)), int(std::lround(256 * s)),
+                                     int(std::lround(64 * s)) - int(std::lround(32 * s))));
+    EXPECT_EQ(row->font().pixelSize(), int(std::lround(12 * s)));
+
+    // "Fullscreen: 100 %" gives the design size on the screen as it is.
+    zoom().row(6)->trigger();
+    EXPECT_EQ(stored("FullscreenZoom"), "100");
+    EXPECT_DOUBLE_EQ(main().scale(), 1.0);
+    EXPECT_EQ(program->window_model().client_width, 800);
+    EXPECT_EQ(program->device().board.get("btn_open").rect.left, 100 + 300);
+    EXPECT_EQ(main().size(), QSize(800, 800));
+    key(Qt::Key_Plus); // fit is the larger here
+    EXPECT_EQ(stored("FullscreenZoom"), "0");
+    EXPECT_NEAR(main().scale(), s, 1e-9);
+}
+
+TEST_F(ZoomTest, ScreenshotSavesTheFrameAsShownWithoutStoppingTheGame) {
+    start(false);
+    test::TempDir shots;
+    zoom().screenshot_folder = QString::fromStdString(shots.path().string());
+    key(Qt::Key_F9);
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(shots.path())) files.push_back(e.path());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].extension(), ".png");
+    EXPECT_EQ(files[0].filename().string().rfind("Quendrix50 ", 0), 0u);
+    std::ifstream in(files[0], std::ios::binary);
+    unsigned char head[24] = {};
+    in.read(reinterpret_cast<char*>(head), 24);
+    const auto be32 = [&](int at) {
+        return (head[at] << 24) | (head[at + 1] << 16) | (head[at + 2] << 8) | head[at + 3];
+    };
+    EXPECT_EQ(head[1], 'P');
+    EXPECT_EQ(be32(16), 400); // at the scale shown
+    EXPECT_EQ(be32(20), 600);
+    // A second one in the same second does not overwrite the first.
+    zoom().save_screenshot();
+    EXPECT_EQ(std::distance(fs::directory_iterator(shots.path()), fs::directory_iterator()), 2);
+    // The notice is a window of its own that does not take the focus.
+    QWidget* notice = main().findChild<QWidget*>("notice");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->testAttribute(Qt::WA_ShowWithoutActivating));
+}
+
+} // namespace
+} // namespace q50

@@ -1,0 +1,154 @@
+// Which device each sound-on entry opens, and what happens when none opens. These tests set
+// SDL_AUDIODRIVER themselves (the test build sets it to "dummy" for every other test).
+#include "sound/sound_output.h"
+
+#include "../support/temp_dir.h"
+#include "shell/core/memory_store.h"
+#include "sound_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace q50 {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RecordedMessages : MessageSink {
+    std::vector<std::string> texts;
+    void error(const std::string& text) override { texts.push_back(text); }
+};
+
+// Sets (or, with nullopt, unsets) an environment variable for one scope.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+class SoundDeviceTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        old_cwd_ = fs::current_path();
+        fs::current_path(tmp_.path());
+        test::make_sound_folder(tmp_.path(), 0.1);
+        store_.preset("SplashScreen", "0");
+    }
+    void TearDown() override { fs::current_path(old_cwd_); }
+
+    // Starts `mode`; either the device opened with one of `drivers` or the start failed
+    // truthfully, naming those drivers, without the sound-folder message.
+    void expect_driver_or_truthful_failure(int mode, std::initializer_list<std::string> drivers) {
+        SoundOutput out(store_, messages_);
+        if (out.Snd_Init(mode)) {
+            const std::string used = SDL_GetCurrentAudioDriver();
+            EXPECT_NE(std::find(drivers.begin(), drivers.end(), used), drivers.end()) << used;
+            EXPECT_TRUE(out.device_error().empty());
+            EXPECT_EQ(store_.read_int("SoundMode", -5), mode);
+        } else {
+            std::printf("no device here: %s\n", out.device_error().c_str());
+            for (const std::string& d : drivers)
+                EXPECT_NE(out.device_error().find(d), std::string::npos) << out.device_error();
+            EXPECT_TRUE(messages_.texts.empty()) << messages_.texts[0];
+            EXPECT_EQ(store_.read_int("SoundMode", -5), kSoundModeNotChosen);
+            EXPECT_TRUE(store_.read_bool("SplashScreen", false));
+            EXPECT_FALSE(out.device_open());
+            EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+        }
+    }
+
+    MemoryStore store_;
+    RecordedMessages messages_;
+    test::TempDir tmp_;
+    fs::path old_cwd_;
+};
+
+TEST_F(SoundDeviceTest, EntriesNameWhatTheyOpen) {
+    EXPECT_EQ(kSoundOutputEntries[0], "Desktop sound server");
+    EXPECT_EQ(kSoundOutputEntries[1], "Sound card directly (ALSA)");
+    EXPECT_EQ(kSoundOutputEntries[2], "(no sound)");
+    EXPECT_EQ(sdl_audio_drivers(kSoundModeNone), "");
+    EXPECT_EQ(sdl_audio_drivers(kSoundModeNotChosen), "");
+}
+
+TEST_F(SoundDeviceTest, DesktopSoundServerIsPipeWireOrPulseAudio) {
+    ScopedEnv driver("SDL_AUDIODRIVER", std::nullopt);
+    expect_driver_or_truthful_failure(0, {"pipewire", "pulseaudio"});
+}
+
+TEST_F(SoundDeviceTest, SoundCardDirectlyIsAlsa) {
+    ScopedEnv driver("SDL_AUDIODRIVER", std::nullopt);
+    expect_driver_or_truthful_failure(1, {"alsa"});
+}
+
+TEST_F(SoundDeviceTest, TheUsersDriverWinsOverTheEntry) {
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv file("SDL_DISKAUDIOFILE", (tmp_.path() / "out.raw").string());
+    for (int mode : {0, 1}) {
+        SoundOutput out(store_, messages_);
+        ASSERT_TRUE(out.Snd_Init(mode)) << out.device_error();
+        EXPECT_STREQ(SDL_GetCurrentAudioDriver(), "disk");
+        EXPECT_TRUE(out.loaded(Sample::Bombfall));
+    }
+    EXPECT_TRUE(messages_.texts.empty());
+}
+
+TEST_F(SoundDeviceTest, NoDeviceIsNotAnInstallationFault) {
+    ScopedEnv driver("SDL_AUDIODRIVER", "nosuchdriver");
+    std::vector<std::string> writes;
+    store_.on_write = [&](const std::string& name, const std::string& text) {
+        writes.push_back(name + "=" + text);
+    };
+    SoundOutput out(store_, messages_);
+    EXPECT_FALSE(out.Snd_Init(0));
+    // The folder is intact: no word of reinstalling; the reason names the driver and SDL's
+    // own explanation.
+    EXPECT_TRUE(messages_.texts.empty());
+    const std::string& why = out.device_error();
+    std::printf("%s\n", why.c_str());
+    EXPECT_NE(why.find("nosuchdriver"), std::string::npos) << why;
+    EXPECT_GT(why.size(), std::string("SDL audio driver nosuchdriver: ").size()) << why;
+    // The next start asks again, as after the folder failure.
+    EXPECT_EQ(writes, (std::vector<std::string>{"SoundMode=0", "SoundMode=-1", "SplashScreen=1"}));
+    EXPECT_FALSE(out.loaded(Sample::Bombfall));
+    out.Snd_Play(Sample::Move); // harmless
+    out.Snd_Silence();
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+
+    // Going on without sound afterwards is a plain "(no sound)".
+    EXPECT_TRUE(out.Snd_Init(kSoundModeNone));
+    EXPECT_TRUE(out.device_error().empty());
+    EXPECT_EQ(store_.read_int("SoundMode", -5), kSoundModeNone);
+}
+
+TEST_F(SoundDeviceTest, AMissingFolderWithAWorkingDeviceKeepsTheFolderMessage) {
+    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    fs::remove(tmp_.path() / "Sound" / "Bombfall.wav");
+    SoundOutput out(store_, messages_);
+    EXPECT_FALSE(out.Snd_Init(1));
+    EXPECT_TRUE(out.device_error().empty());
+    EXPECT_EQ(messages_.texts, (std::vector<std::string>{std::string(kSoundFolderMessage)}));
+}
+
+} // namespace
+} // namespace q50
