@@ -6,7 +6,7 @@
 // count. Nothing polls: between reports the tool sleeps in poll(). After the measurement the
 // program is ended with SIGTERM and the tool waits until the screen is back as it was.
 // Prints one line: "first_frame_ms=F rss_kb=R cpu_ms=C", C the CPU time the program used up
-// to its first frame (in clock ticks of 10 ms: a figure that a busy machine disturbs less).
+// to its first frame (a figure that a busy machine disturbs less than the time).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -23,10 +23,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -111,21 +110,17 @@ bool wait_screen(Display* dpy, int damage_event, Damage damage, ScreenReader& sc
     }
 }
 
-// CPU time (user and system) the process has used so far.
+// CPU time the process has used so far, all its threads, from the scheduler's nanosecond count.
 double cpu_ms(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // The fields after the command name, which is in parentheses and may hold spaces.
-    const std::size_t close = text.rfind(')');
-    if (close == std::string::npos) return -1;
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14) utime = std::stol(field);
-        if (i == 15) stime = std::stol(field);
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    double ns = 0;
+    std::error_code ec;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, ec)) {
+        std::ifstream in(task.path() / "schedstat");
+        double on_cpu = 0;
+        if (in >> on_cpu) ns += on_cpu;
     }
-    return double(utime + stime) * 1000.0 / double(sysconf(_SC_CLK_TCK));
+    return ns / 1e6;
 }
 
 } // namespace
@@ -184,7 +179,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "first_frame: %s showed nothing\n", argv[1]);
         return 1;
     }
-    std::printf("first_frame_ms=%.1f rss_kb=%ld cpu_ms=%.0f\n", first_ms, rss, cpu);
+    std::printf("first_frame_ms=%.1f rss_kb=%ld cpu_ms=%.1f\n", first_ms, rss, cpu);
     if (!cleared) std::fprintf(stderr, "first_frame: the screen did not return to its start\n");
     return cleared ? 0 : 1;
 }
