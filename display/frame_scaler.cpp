@@ -45,6 +45,23 @@ inline Argb mix(const Argb* const* px, const std::uint16_t* w, int n) {
                 std::uint8_t((g + 128) >> 8), std::uint8_t((b + 128) >> 8));
 }
 
+// p weighted w/256 plus q weighted the rest, all four channels at once.
+inline Argb blend2(Argb p, Argb q, std::uint32_t w) {
+    const std::uint32_t v = 256 - w;
+    const std::uint32_t rb =
+        (((p & 0xFF00FFu) * w + (q & 0xFF00FFu) * v + 0x800080u) >> 8) & 0xFF00FFu;
+    const std::uint32_t ag =
+        ((((p >> 8) & 0xFF00FFu) * w + ((q >> 8) & 0xFF00FFu) * v + 0x800080u)) & 0xFF00FF00u;
+    return ag | rb;
+}
+
+// An averaged pixel whose alpha is neither 0 nor 255 lies on the see-through outline.
+inline Argb settle_pixel(Argb p) {
+    const std::uint32_t a = p >> 24;
+    if (a == 255 || a == 0) return a ? p : 0;
+    return settle(a << 8, ((p >> 16) & 0xFF) << 8, ((p >> 8) & 0xFF) << 8, (p & 0xFF) << 8);
+}
+
 } // namespace
 
 Rect scaled_rect(Rect r, double scale, PixelSize out) {
@@ -85,7 +102,11 @@ void FrameScaler::replicate(const Image& src, Rect d, int k) {
         const int ow = std::min(d.width * k, out_.width - ox);
         if (ow <= 0) return;
         Argb* first = out_.pixels.data() + std::size_t(oy) * std::size_t(out_.width) + ox;
-        for (int x = 0; x < ow; ++x) first[x] = from[x / k];
+        Argb* to = first;
+        const int whole = ow / k;
+        for (int x = 0; x < whole; ++x, to += k)
+            for (int r = 0; r < k; ++r) to[r] = from[x];
+        for (int x = whole * k; x < ow; ++x) first[x] = from[x / k];
         for (int r = 1; r < k && oy + r < out_.height; ++r)
             std::memcpy(first + std::size_t(r) * std::size_t(out_.width), first,
                         std::size_t(ow) * sizeof(Argb));
@@ -98,6 +119,10 @@ void FrameScaler::average(const Image& src, Rect o) {
     const Tap& bottom = down_[std::size_t(o.top + o.height - 1)];
     const int sy0 = top.first, sy1 = bottom.first + bottom.count;
     rows_.resize(std::size_t(sy1 - sy0) * std::size_t(o.width));
+    if (scale_ > 1.0) {
+        enlarge(src, o, sy0, sy1);
+        return;
+    }
     const Argb* px[64];
     for (int sy = sy0; sy < sy1; ++sy) {
         const Argb* row = src.pixels.data() + std::size_t(sy) * std::size_t(src.width);
@@ -128,6 +153,40 @@ void FrameScaler::average(const Image& src, Rect o) {
                 b += (p & 0xFF) * w[i];
             }
             to[x] = settle(a, r, g, b);
+        }
+    }
+}
+
+void FrameScaler::enlarge(const Image& src, Rect o, int sy0, int sy1) {
+    // Above 1 an output pixel covers at most two source pixels each way: copies where it
+    // covers one (most of them), two-pixel blends on the seams. The rows resampled across
+    // are settled already, so an output row inside one source row is a plain copy.
+    const std::size_t w = std::size_t(o.width);
+    for (int sy = sy0; sy < sy1; ++sy) {
+        const Argb* row = src.pixels.data() + std::size_t(sy) * std::size_t(src.width);
+        Argb* to = rows_.data() + std::size_t(sy - sy0) * w;
+        const Tap* t = &across_[std::size_t(o.left)];
+        for (std::size_t x = 0; x < w; ++x, ++t) {
+            const Argb p = row[t->first];
+            to[x] =
+                t->count == 1
+                    ? p
+                    : settle_pixel(blend2(p, row[t->first + 1], weights_[std::size_t(t->weights)]));
+        }
+    }
+    for (int y = o.top; y < o.top + o.height; ++y) {
+        const Tap& t = down_[std::size_t(y)];
+        Argb* to = out_.pixels.data() + std::size_t(y) * std::size_t(out_.width) + o.left;
+        const Argb* a = rows_.data() + std::size_t(t.first - sy0) * w;
+        if (t.count == 1) {
+            std::memcpy(to, a, w * sizeof(Argb));
+            continue;
+        }
+        const Argb* b = a + w;
+        const std::uint32_t wt = weights_[std::size_t(t.weights)];
+        for (std::size_t x = 0; x < w; ++x) {
+            const Argb p = blend2(a[x], b[x], wt);
+            to[x] = (p >> 24) == 255 ? p : settle_pixel(p);
         }
     }
 }

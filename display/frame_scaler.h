@@ -36,6 +36,7 @@ class FrameScaler {
     void build_axis(std::vector<Tap>& taps, int out_n, int src_n);
     void replicate(const Image& src, Rect damage, int k);
     void average(const Image& src, Rect out_rect);
+    void enlarge(const Image& src, Rect out_rect, int sy0, int sy1);
 
     Image out_;
     bool valid_ = false;

@@ -14,6 +14,8 @@ class MenuHost {
     virtual void show_key_dialog() = 0;
     // The shell's "open" of a file name relative to the current directory.
     virtual void shell_open(const QString& relative_name) = 0;
+    // "Edit configuration file": the shell's "open" of the skin file in use.
+    virtual void edit_config() { shell_open(QStringLiteral("Config.ini")); }
     virtual void beep() = 0;
     // The presentation switch: off screen, the skin loaded again, centred.
     virtual void move_off_screen() = 0;

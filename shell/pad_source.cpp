@@ -145,8 +145,7 @@ void PadSource::pump() {
             const std::int32_t pad = e.cbutton.which;
             // SDL holds back a Guide release that follows its press within a quarter of a
             // second and hands it out only at a later pump: one is made for it.
-            if (b == PadButton::guide)
-                QTimer::singleShot(kGuideFlushMs, this, &PadSource::pump);
+            if (b == PadButton::guide) QTimer::singleShot(kGuideFlushMs, this, &PadSource::pump);
             if (e.type == SDL_CONTROLLERBUTTONUP) {
                 driver_.run([&] { dispatch_.button_up(pad, b); });
                 break;

@@ -166,7 +166,7 @@ void PopupMenu::pm_4_manualClick() {
     host_.show_manual();
 }
 void PopupMenu::pm_6_configClick() {
-    host_.shell_open(QStringLiteral("Config.ini"));
+    host_.edit_config();
 }
 void PopupMenu::pm_7_keysClick() {
     host_.show_key_dialog();

@@ -3,6 +3,7 @@
 #include "display/skin_loader.h"
 #include "shell/core/file_store.h"
 #include "shell/core/form_create.h"
+#include "shell/core/skin_folders.h"
 #include "shell/game_menu.h"
 #include "shell/pad_source.h"
 #include "shell/side_windows.h"
@@ -16,6 +17,7 @@
 #include <QTimer>
 
 #include <iostream>
+#include <unistd.h>
 
 namespace q50 {
 
@@ -32,7 +34,8 @@ Program::Program(ProgramOptions options)
     : options_(std::move(options)), messages_(options_.presenter),
       store_(open_store(std::move(options_.store))), sound_(*store_, messages_),
       device_(Services{sound_, *store_, random_, clock_}), target_(device_), input_(target_, keys_),
-      pad_input_(target_, pads_), driver_(device_) {}
+      pad_input_(target_, pads_), driver_(device_),
+      skin_watcher_(std::make_unique<SkinWatcher>([this] { reload_skin(); })) {}
 
 Program::~Program() {
     // Whichever way the loop ended (the menu's Exit, a signal), the sound device is let go.
@@ -87,18 +90,37 @@ void Program::FormCreate() {
     main_window_->move_off_screen();
     // The segment tables were built with the board.
     form_create_before_skin(device_);
+    // An option on the command line counts for this run only; nothing is stored.
+    if (options_.fullscreen) device_.Fullscreen_Mode = *options_.fullscreen;
+    if (!options_.skin_dir.empty()) {
+        skin_dir_ = options_.skin_dir;
+        command_line_skin_ = true;
+    } else if (const auto stored = store_->read_text("Skin"); stored && !stored->empty()) {
+        // A chosen skin whose folder has gone leaves the delivered one in use.
+        if (const auto skin = find_user_skin(skin_search_path(), *stored)) {
+            skin_dir_ = skin->dir;
+            skin_name_ = skin->name;
+        }
+    }
     Zoom = valid_zoom(store_->read_int("Zoom", kZoomFit));
     FullscreenZoom = valid_fullscreen_zoom(store_->read_int("FullscreenZoom", kZoomFit));
     Load_Skin();
+    skin_watcher_->watch(skin_dir_);
     form_create_after_skin(device_, keys_);
     pads_.load(*store_);
     random_.seed_from_clock();
+    form_created_ = true;
 }
 
 void Program::Load_Skin() {
     SkinEnvironment env;
-    env.executable_dir = options_.executable_dir;
-    env.current_dir = options_.current_dir;
+    if (skin_dir_.empty()) {
+        env.executable_dir = options_.executable_dir;
+        env.current_dir = options_.current_dir;
+    } else {
+        // A skin folder of its own: its Config.ini and its relative folders are all found there.
+        env.executable_dir = env.current_dir = skin_dir_;
+    }
     env.Fullscreen_Mode = device_.Fullscreen_Mode;
     double ratio = 1.0;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
@@ -118,12 +140,61 @@ void Program::Load_Skin() {
         return screen_in_design(physical, fullscreen_scale);
     };
     const SkinLoadResult r = q50::Load_Skin(device_.board, window_model_, env, messages_);
-    if (r.terminate_requested) end(1);
+    // A user skin that cannot be read once the program runs is reported; the program goes on.
+    if (r.terminate_requested && (skin_dir_.empty() || !form_created_)) end(1);
     if (device_.Fullscreen_Mode)
         main_window_->set_scale(fullscreen_scale, ratio);
     else
         apply_windowed_scale();
     main_window_->refresh();
+}
+
+bool Program::delivered_skin_read_only() const {
+    if (options_.installed) return true;
+    const std::filesystem::path config = options_.executable_dir / "Config.ini";
+    return ::access(config.c_str(), W_OK) != 0;
+}
+
+void Program::use_skin(const std::string& name) {
+    std::filesystem::path dir;
+    if (!name.empty()) {
+        const auto skin = find_user_skin(skin_search_path(), name);
+        if (!skin) return; // gone since the menu listed it
+        dir = skin->dir;
+    }
+    skin_dir_ = dir;
+    skin_name_ = name;
+    command_line_skin_ = false;
+    store_->write_text("Skin", name);
+    // As the presentation switch does: off screen, loaded afresh, centred. Shown flags and
+    // timers are the device's and stay as they are.
+    main_window_->move_off_screen();
+    Load_Skin();
+    main_window_->centre_on_screen();
+    main_window_->refresh();
+    skin_watcher_->watch(skin_dir_);
+}
+
+void Program::reload_skin() {
+    // A message box of a reload runs its own event loop, where the next change may arrive:
+    // it is taken up once the box is closed.
+    if (reloading_) {
+        reload_pending_ = true;
+        return;
+    }
+    reloading_ = true;
+    do {
+        reload_pending_ = false;
+        // An editor that saves by removing and writing anew leaves a moment without the file;
+        // the watch reports its return.
+        std::error_code ec;
+        if (skin_dir_.empty() || !std::filesystem::is_regular_file(skin_dir_ / "Config.ini", ec))
+            break;
+        Load_Skin();
+        main_window_->refresh();
+    } while (reload_pending_ && !ending_);
+    reloading_ = false;
+    skin_watcher_->watch(skin_dir_);
 }
 
 void Program::apply_windowed_scale() {

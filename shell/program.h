@@ -10,6 +10,7 @@
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/realtime_driver.h"
+#include "shell/skin_watcher.h"
 #include "shell/splash_window.h"
 #include "sound/sound_output.h"
 
@@ -17,6 +18,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace q50 {
 
@@ -28,6 +31,12 @@ struct ProgramOptions {
     // The settings store; the per-user file when not given.
     std::unique_ptr<SettingsStore> store;
     MessagePresenter presenter = show_error_box;
+    // The delivered data lies in a shared folder of an installation, which is never written.
+    bool installed = false;
+    // --skin: this run uses the skin in this folder instead of the chosen one.
+    std::filesystem::path skin_dir;
+    // --fullscreen / --windowed: this run's presentation instead of the stored one.
+    std::optional<bool> fullscreen;
     // Asked when a sound output's device cannot be opened.
     SoundQuestion ask_without_sound = ask_go_on_without_sound;
 };
@@ -57,6 +66,21 @@ class Program : public QObject, public SplashHost {
     void FormClose();
     // Runs the skin loader for the current presentation mode and takes its window over.
     void Load_Skin();
+
+    // The skin in use: the delivered one (an empty folder) or a folder of the user's own.
+    const std::filesystem::path& skin_dir() const { return skin_dir_; }
+    // The name of the user skin in use as the store keeps it ("" for the delivered one and for
+    // a folder given with --skin).
+    const std::string& skin_name() const { return skin_name_; }
+    bool skin_from_command_line() const { return command_line_skin_; }
+    // The delivered skin cannot be changed: it is installed, or its Config.ini is not writable.
+    bool delivered_skin_read_only() const;
+    // Chooses a user skin by name ("" the delivered one), remembers the choice (Skin) and
+    // reloads in place as the presentation switch does: the game and its timers go on.
+    void use_skin(const std::string& name);
+    // Loads the skin in use again where the window stands (after a change to its files).
+    void reload_skin();
+    SkinWatcher& skin_watcher() { return *skin_watcher_; }
 
     bool Splash_Pending = true;
 
@@ -128,6 +152,13 @@ class Program : public QObject, public SplashHost {
     std::unique_ptr<TForm1> main_window_;
     std::unique_ptr<SideWindows> side_windows_;
     std::unique_ptr<TSplashForm> splash_;
+    std::unique_ptr<SkinWatcher> skin_watcher_;
+    std::filesystem::path skin_dir_;
+    std::string skin_name_;
+    bool form_created_ = false;
+    bool command_line_skin_ = false;
+    bool reloading_ = false;
+    bool reload_pending_ = false;
     std::unique_ptr<PadSource> pad_source_;
     std::unique_ptr<VirtualPadHook> virtual_pad_;
     void start_controllers();

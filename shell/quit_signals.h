@@ -1,6 +1,6 @@
 #pragma once
-// SIGINT, SIGTERM and SIGHUP end the program the way closing its window does: the signal handler only
-// writes to a pipe, and the message loop does the rest.
+// SIGINT, SIGTERM and SIGHUP end the program the way closing its window does: the signal handler
+// only writes to a pipe, and the message loop does the rest.
 #include <QObject>
 
 #include <functional>

@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
+#include <QMessageBox>
+
+#include "shell/core/skin_folders.h"
 
 namespace q50 {
 
@@ -18,6 +21,10 @@ SideWindows::SideWindows(Program& program)
     menu_ = std::make_unique<PopupMenu>(&main, program_.device(), *this);
     zoom_ = std::make_unique<ZoomMenu>(program_, *menu_);
     game_menu().view_scale = [&main] { return main.view_scale(); };
+    skin_menu_ = std::make_unique<SkinMenu>(*menu_, program_, open_url);
+    inform = [&main](const QString& text) {
+        QMessageBox::information(&main, QApplication::applicationDisplayName(), text);
+    };
 
     main.shortcut_keys = [this](QKeyEvent* e) { return shortcut_key(e); };
     main.context_menu = [this](const QPoint& global) { menu_->popup_at(global); };
@@ -78,6 +85,36 @@ void SideWindows::show_key_dialog() {
 
 void SideWindows::shell_open(const QString& relative_name) {
     if (open_url) open_url(relative_file_url(relative_name));
+}
+
+void SideWindows::edit_config() {
+    namespace fs = std::filesystem;
+    auto open_file = [this](const fs::path& p) {
+        if (open_url) open_url(QUrl::fromLocalFile(QString::fromStdString(p.string())));
+    };
+    if (!program_.skin_dir().empty()) {
+        open_file(program_.skin_dir() / "Config.ini");
+        return;
+    }
+    if (!program_.delivered_skin_read_only()) {
+        shell_open(QStringLiteral("Config.ini"));
+        return;
+    }
+    // The installed skin is nobody's to change: the user gets a copy of it to change instead.
+    std::string error;
+    const std::optional<UserSkin> copy =
+        copy_delivered_skin(program_.options().executable_dir, user_skins_home(), &error);
+    if (!copy) {
+        program_.messages().error("The skin could not be copied for editing: " + error);
+        return;
+    }
+    program_.use_skin(copy->name);
+    if (inform)
+        inform(QStringLiteral("The installed skin cannot be changed, so it was copied to\n%1\n\n"
+                              "The copy is now in use (menu: Skin) and opens for editing; "
+                              "every change you save shows at once.")
+                   .arg(QString::fromStdString(copy->dir.string())));
+    open_file(copy->dir / "Config.ini");
 }
 
 void SideWindows::beep() {

@@ -8,7 +8,10 @@
 #include "shell/manual_window.h"
 #include "shell/menu_host.h"
 #include "shell/popup_menu.h"
+#include "shell/skin_menu.h"
 #include "shell/zoom_menu.h"
+
+#include <functional>
 
 #include <memory>
 
@@ -37,12 +40,17 @@ class SideWindows : public MenuHost {
 
     // How the shell's "open" is done (the desktop's by default); tests record instead.
     UrlOpener open_url = desktop_url_opener();
+    // How a notice is shown (an information box by default); tests record instead.
+    std::function<void(const QString&)> inform;
+
+    SkinMenu& skin_menu() { return *skin_menu_; }
 
     // MenuHost
     void show_about() override;
     void show_manual() override;
     void show_key_dialog() override;
     void shell_open(const QString& relative_name) override;
+    void edit_config() override;
     void beep() override;
     void move_off_screen() override;
     void load_skin() override;
@@ -61,6 +69,7 @@ class SideWindows : public MenuHost {
     std::unique_ptr<ManualWindow> manual_;
     std::unique_ptr<PopupMenu> menu_;
     std::unique_ptr<ZoomMenu> zoom_;
+    std::unique_ptr<SkinMenu> skin_menu_;
 };
 
 } // namespace q50

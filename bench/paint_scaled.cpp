@@ -1,0 +1,116 @@
+// Median time to bring the shown frame up to date at a scale, with the delivered skin: a full
+// repaint (painter and scaler both from scratch) and one segment switched (only its part is
+// painted and scaled again). Windowed at 1x to 4x, and fullscreen on a 3840x2160 screen at
+// the scale that fits it.
+//   bench_paint_scaled DATA_DIR   (the folder holding Config.ini, e.g. build/run)
+#include "display/frame_scaler.h"
+#include "display/painter.h"
+#include "display/scale.h"
+#include "display/skin_loader.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+using namespace q50;
+
+namespace {
+
+struct QuietMessages : MessageSink {
+    int count = 0;
+    void error(const std::string&) override { ++count; }
+};
+
+double median_ms(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// The thread's own CPU time: on a machine shared with other work the wall time also counts
+// the waits for a core, which say nothing about the painting.
+double cpu_ms() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+struct Stopwatch {
+    std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
+    double cpu = cpu_ms();
+    void stop(std::vector<double>& walls, std::vector<double>& cpus) const {
+        walls.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wall)
+                .count());
+        cpus.push_back(cpu_ms() - cpu);
+    }
+};
+
+void measure(const char* label, Board& board, const WindowModel& window, double scale,
+             PixelSize out, int runs) {
+    for (Segment& s : board.segments()) board.show(s);
+    Painter painter;
+    FrameScaler scaler;
+    Segment& flame = board.get("im_flame_3");
+    std::vector<double> full, one, full_cpu, one_cpu;
+    for (int i = 0; i < runs; ++i) {
+        painter.invalidate();
+        scaler.invalidate();
+        Stopwatch t;
+        Rect damage;
+        const Image& f = painter.paint(board, window, &damage);
+        if (scale != 1.0) scaler.update(f, damage, scale, out);
+        t.stop(full, full_cpu);
+
+        board.set_shown(flame, !flame.shown);
+        Stopwatch u;
+        const Image& g = painter.paint(board, window, &damage);
+        if (scale != 1.0) scaler.update(g, damage, scale, out);
+        u.stop(one, one_cpu);
+    }
+    std::printf("%-30s scale %.3f %5dx%-5d full repaint median %7.3f ms (cpu %7.3f), one "
+                "segment %.4f ms (cpu %.4f), %d runs\n",
+                label, scale, out.width, out.height, median_ms(full), median_ms(full_cpu),
+                median_ms(one), median_ms(one_cpu), runs);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_paint_scaled DATA_DIR\n");
+        return 2;
+    }
+    QuietMessages messages;
+    Board board;
+    WindowModel window;
+    SkinEnvironment env;
+    env.executable_dir = env.current_dir = argv[1];
+    Load_Skin(board, window, env, messages);
+    const PixelSize device{window.client_width, window.client_height};
+    for (int k = 1; k <= 4; ++k) {
+        char label[64];
+        std::snprintf(label, sizeof label, "windowed %d00 %%", k);
+        measure(label, board, window, k, scaled_size(device, k), k <= 2 ? 200 : 60);
+    }
+
+    // Fullscreen on 3840x2160 at fit: the loader gets the screen in design pixels.
+    const PixelSize screen{3840, 2160};
+    double scale = 1.0;
+    env.Fullscreen_Mode = true;
+    env.screen_width = screen.width;
+    env.screen_height = screen.height;
+    env.screen_for_device = [&](PixelSize d) {
+        scale = fullscreen_total_scale(kZoomFit, d, screen, 1.0);
+        return screen_in_design(screen, scale);
+    };
+    Load_Skin(board, window, env, messages);
+    measure("fullscreen fit on 3840x2160", board, window, scale, screen, 40);
+    // The same screen at the design size, for comparison.
+    env.screen_for_device = nullptr;
+    Load_Skin(board, window, env, messages);
+    measure("fullscreen 100 % on 3840x2160", board, window, 1.0, screen, 40);
+    if (messages.count) std::printf("(%d skin messages)\n", messages.count);
+    return 0;
+}
