@@ -221,7 +221,12 @@ void TForm1::refresh() {
         const int b = int(std::ceil((part.top + part.height) / ratio_));
         damage += QRect(l, t, r - l, b - t);
     }
-    if (!damage.isEmpty()) update(damage);
+    if (damage.isEmpty()) return;
+    // Qt's backing store loses parts of a window with several update rectangles at a
+    // device-pixel ratio other than 1 (seen with a translucent window at QT_SCALE_FACTOR=2);
+    // there one rectangle around them is repainted.
+    if (ratio_ != 1.0) damage = damage.boundingRect();
+    update(damage);
 }
 
 void TForm1::update_shape(const Image& f) {

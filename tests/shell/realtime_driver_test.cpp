@@ -88,8 +88,11 @@ TEST_F(Driver, StoppedDriverRunsNothing) {
 // one wake, not before their millisecond has begun, and the step after them wakes again.
 TEST_F(Driver, RealTimerWakesOnceAtTheStepsOwnMillisecond) {
     RealtimeDriver real(dev);
-    std::vector<std::int64_t> step_ns;
-    dev.on_step = [&](TimerId) { step_ns.push_back(real.clock_ns()); };
+    struct Step {
+        std::int64_t device_ms, clock_ns;
+    };
+    std::vector<Step> steps;
+    dev.on_step = [&](TimerId) { steps.push_back({dev.now(), real.clock_ns()}); };
     real.run([&] {
         dev.timers.start(TimerId::Clock, 15);
         dev.timers.start(TimerId::Game, 15);
@@ -98,12 +101,15 @@ TEST_F(Driver, RealTimerWakesOnceAtTheStepsOwnMillisecond) {
     ASSERT_TRUE(real.armed());
     QElapsedTimer limit;
     limit.start();
-    while (step_ns.size() < 2 && limit.elapsed() < 5000)
+    while (steps.size() < 2 && limit.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    ASSERT_EQ(step_ns.size(), 2u);
+    ASSERT_EQ(steps.size(), 2u);
+    // However late a busy machine wakes it, the wake is one, and not early.
     EXPECT_EQ(real.wakes(), 1u);
-    EXPECT_GE(step_ns[0], due * 1000000);
-    EXPECT_EQ(dev.now(), due);
+    for (const Step& s : steps) {
+        EXPECT_EQ(s.device_ms, due);
+        EXPECT_GE(s.clock_ns, due * 1000000);
+    }
     dev.on_step = nullptr;
     real.stop();
     EXPECT_FALSE(real.armed());
