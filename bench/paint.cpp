@@ -2,8 +2,8 @@
 // one segment switched, with pictures shaped like a real skin's: opaque device pictures, LCD
 // segments that are opaque inside a soft edge and transparent around it, and a screen overlay
 // that is transparent but for its frame.
+#include "board/render_ops.h"
 #include "display/painter.h"
-#include "display/render_ops.h"
 #include "display/skin_loader.h"
 
 #include <algorithm>

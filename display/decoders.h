@@ -2,7 +2,7 @@
 // The individual decoders behind decode_picture. Each fills `out` and returns true, or
 // returns false with a short reason in `error`. None of them trusts the bytes: every offset is
 // checked, and declared sizes are checked with picture_size_acceptable before allocating.
-#include "display/image.h"
+#include "board/image.h"
 
 #include <cstdint>
 #include <span>

@@ -8,9 +8,9 @@
 // keeps its weight and never doubles or vanishes as it can with nearest neighbour. See-through
 // pixels stay see-through: an output pixel is opaque when at least half of it is, so the
 // window's outline stays a clean edge.
-#include "display/image.h"
+#include "board/board.h"
+#include "board/image.h"
 #include "display/scale.h"
-#include "game/board.h"
 
 #include <cstdint>
 #include <vector>

@@ -3,8 +3,8 @@
 // order, each picture at its own size from its rectangle's top-left corner and cut off at
 // the rectangle, blended by its alpha; in windowed mode pixels of exactly the key colour end
 // up fully transparent. im_backdrop alone centres or stretches its picture.
+#include "board/board.h"
 #include "display/window_model.h"
-#include "game/board.h"
 
 #include <cstdint>
 #include <memory>

@@ -2,7 +2,7 @@
 // Picture files of a skin: the decoder is chosen by the file's extension (without regard to
 // case), the file is decoded into an Image, and every failure comes back as a text that can
 // be shown to the user as it is.
-#include "display/image.h"
+#include "board/image.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #pragma once
 // Writes a frame or a picture as an 8-bit RGBA PNG (snapshots, generated data, tests).
-#include "display/image.h"
+#include "board/image.h"
 
 #include <filesystem>
 #include <string>

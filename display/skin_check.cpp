@@ -1,9 +1,9 @@
 #include "display/skin_check.h"
 
+#include "board/board.h"
 #include "display/ini_file.h"
 #include "display/picture_file.h"
 #include "display/skin_loader.h"
-#include "game/board.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
 #pragma once
 // Load_Skin: applies Config.ini and the pictures it names to the board and the window.
+#include "board/board.h"
 #include "display/scale.h"
 #include "display/window_model.h"
-#include "game/board.h"
-#include "game/services.h"
+#include "host/services.h"
 
 #include <array>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #pragma once
 // What the skin loader decides about the main window, without any toolkit: the desktop turns
 // it into a real window, the painter into a frame.
-#include "display/image.h"
+#include "board/image.h"
 
 namespace q50 {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The left partner drops a new bomb to the hero at position 1, in three frames: the same at
 // the opening of a game, at every stage start and after a delivered bomb.
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "game/device.h"
 
 namespace q50 {

@@ -1,5 +1,5 @@
 // The hand-over: the right partner takes the bomb from the hero, worth five point-steps.
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "game/device.h"
 #include "game/scoring.h"
 

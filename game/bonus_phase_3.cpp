@@ -1,6 +1,6 @@
 // After the first to fourth bomb of a stage: the left partner drops a new bomb to the hero at
 // position 1 and play resumes where it stood.
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "game/bomb_drop.h"
 #include "game/device.h"
 

@@ -1,6 +1,6 @@
 // After the fifth bomb of a stage: the placed bombs flash, the enemies are blown up for ten
 // point-steps, and a new stage starts.
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "game/device.h"
 #include "game/scoring.h"
 

@@ -1,6 +1,6 @@
 // Chance time at 300, 1300, 2300, ... points: play pauses for a jingle that takes the misses
 // away one by one, or, with none on the panel, doubles every point from then on.
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "game/device.h"
 #include "game/scoring.h"
 

@@ -8,10 +8,10 @@
 // lives in the file named after it: modes.cpp, introduction.cpp, stage_start.cpp,
 // main_tick.cpp, hero_moves.cpp, collisions.cpp, speed.cpp, miss.cpp, game_over.cpp,
 // bonus.cpp, chance.cpp, score_blink.cpp, clock.cpp.
-#include "game/board.h"
-#include "game/services.h"
+#include "board/board.h"
 #include "game/timers.h"
-#include "shell/core/settings_store.h"
+#include "host/services.h"
+#include "host/settings_store.h"
 
 #include <array>
 #include <cstdint>

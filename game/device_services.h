@@ -2,7 +2,7 @@
 // Implementations of the device's services that need no toolkit: the program's random
 // source, the local time of day, and the scripted and recording variants used by the trace
 // tool and the tests.
-#include "game/services.h"
+#include "host/services.h"
 
 #include <cstdint>
 #include <deque>

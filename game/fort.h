@@ -1,7 +1,7 @@
 #pragma once
 // The spot beside the left partner's fort, where a miss ends: the hero standing there, his two
 // explosion frames, and the fort's own explosion.
-#include "game/board.h"
+#include "board/board.h"
 
 namespace q50 {
 

@@ -1,5 +1,5 @@
 // The hero's three buttons: left, right and the bomb hold, with their shared lock.
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "game/device.h"
 
 namespace q50 {

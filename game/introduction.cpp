@@ -1,5 +1,5 @@
 // The scripted scene that opens every game, on two timers running side by side.
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "game/bomb_drop.h"
 #include "game/device.h"
 

@@ -1,5 +1,5 @@
 // The main tick: enemy step, floor-flame step, enemy step, partner step, over and over.
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "game/device.h"
 
 namespace q50 {

@@ -1,6 +1,6 @@
 // A flame has met the bomb: the hit flame blinks, the hero walks the burning bomb back to the
 // fort, the fort explodes, and the miss is counted.
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "game/device.h"
 #include "game/fort.h"
 

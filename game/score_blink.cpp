@@ -1,5 +1,5 @@
 // Under double points the score blinks: blank on odd steps, shown on even ones.
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "game/device.h"
 
 namespace q50 {

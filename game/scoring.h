@@ -1,7 +1,7 @@
 #pragma once
 // Scoring by point-steps, and what a chance time continues with when its jingle ends (the
 // values of Chance_Resume).
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "game/device.h"
 
 #include <cstdint>

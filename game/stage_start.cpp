@@ -1,5 +1,5 @@
 // The left partner hands the hero a bomb, the enemy flames are dealt and play begins.
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "game/bomb_drop.h"
 #include "game/device.h"
 

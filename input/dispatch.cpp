@@ -1,7 +1,5 @@
 #include "input/dispatch.h"
 
-#include "game/device.h"
-
 #include <array>
 
 namespace q50 {
@@ -48,66 +46,6 @@ const std::array<MouseControl, 17> kMouseControls = {{
 
 std::string_view action_name(ButtonAction a) {
     return kActionNames[std::size_t(a)];
-}
-
-void perform(Device& d, ButtonAction a) {
-    switch (a) {
-    case A::open_down:
-        d.Inp_open_down();
-        break;
-    case A::game_a_down:
-        d.Inp_game_a_down();
-        break;
-    case A::game_a_up:
-        d.Inp_game_a_up();
-        break;
-    case A::game_b_down:
-        d.Inp_game_b_down();
-        break;
-    case A::game_b_up:
-        d.Inp_game_b_up();
-        break;
-    case A::time_down:
-        d.Inp_time_down();
-        break;
-    case A::time_up:
-        d.Inp_time_up();
-        break;
-    case A::acl_down:
-        d.Inp_acl_down();
-        break;
-    case A::acl_up:
-        d.Inp_acl_up();
-        break;
-    case A::left_down:
-        d.Inp_left_down();
-        break;
-    case A::left_up:
-        d.Inp_left_up();
-        break;
-    case A::right_down:
-        d.Inp_right_down();
-        break;
-    case A::right_up:
-        d.Inp_right_up();
-        break;
-    case A::bomb_down:
-        d.Inp_bomb_down();
-        break;
-    case A::bomb_up:
-        d.Inp_bomb_up();
-        break;
-    }
-}
-
-std::int32_t DeviceTarget::game_state() const {
-    return d_.Game_State;
-}
-bool DeviceTarget::fullscreen_mode() const {
-    return d_.Fullscreen_Mode;
-}
-void DeviceTarget::perform(ButtonAction a) {
-    q50::perform(d_, a);
 }
 
 ButtonAction assignment_down_action(int n, std::int32_t game_state) {

@@ -1,7 +1,7 @@
 #pragma once
 // Keys and mouse clicks on the main window turned into device-button actions, and the window
 // drag by the device body. Toolkit-free: the desktop and the trace tool both feed it.
-#include "game/board.h"
+#include "board/board.h"
 #include "input/keys.h"
 
 #include <cstdint>
@@ -11,8 +11,6 @@
 #include <string_view>
 
 namespace q50 {
-
-class Device;
 
 enum class ButtonAction {
     open_down,
@@ -33,7 +31,6 @@ enum class ButtonAction {
 };
 // "Inp_open_down", "Inp_game_a_up", ...
 std::string_view action_name(ButtonAction a);
-void perform(Device& d, ButtonAction a);
 
 // What the dispatch needs of the device: the mode that decides assignment 4, the presentation
 // mode that switches the drag off, and the actions themselves.
@@ -43,17 +40,6 @@ class ButtonTarget {
     virtual std::int32_t game_state() const = 0;
     virtual bool fullscreen_mode() const = 0;
     virtual void perform(ButtonAction a) = 0;
-};
-
-class DeviceTarget : public ButtonTarget {
-  public:
-    explicit DeviceTarget(Device& d) : d_(d) {}
-    std::int32_t game_state() const override;
-    bool fullscreen_mode() const override;
-    void perform(ButtonAction a) override;
-
-  private:
-    Device& d_;
 };
 
 // What assignment n (1..7) does on press and on release in this mode: assignment 4 opens the

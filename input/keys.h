@@ -1,8 +1,8 @@
 #pragma once
 // The seven key assignments, the 44 assignable keys, and the hints of the on-screen buttons
 // that name the assigned keys.
-#include "game/board.h"
-#include "shell/core/settings_store.h"
+#include "board/board.h"
+#include "host/settings_store.h"
 
 #include <array>
 #include <cstdint>

@@ -3,8 +3,8 @@
 // device-button actions as the seven key assignments. Toolkit-free; the desktop feeds it from
 // SDL's game-controller events and the trace tool from its script. Buttons and axes carry
 // SDL's names and numbering, so stored assignments read like SDL's own mapping strings.
+#include "host/settings_store.h"
 #include "input/dispatch.h"
-#include "shell/core/settings_store.h"
 
 #include <array>
 #include <cstdint>

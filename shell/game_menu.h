@@ -1,7 +1,7 @@
 #pragma once
 // The in-game menu of fullscreen mode: fourteen rows of text over the screen, built from the
 // context menu's items each time it opens, running the same actions.
-#include "game/board.h"
+#include "board/board.h"
 
 #include <QLabel>
 #include <QObject>

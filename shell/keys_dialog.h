@@ -1,9 +1,9 @@
 #pragma once
 // The key dialog: seven lists of the 44 assignable keys, a duplicate check that refuses two
 // actions on one key, and Accept, which stores the keys and renames them in the hints.
-#include "game/board.h"
+#include "board/board.h"
+#include "host/settings_store.h"
 #include "input/keys.h"
-#include "shell/core/settings_store.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -3,11 +3,11 @@
 // (only when the board changed), takes the outline of the device in windowed mode (the
 // see-through key colour lets clicks through), covers the screen in fullscreen mode, and turns
 // keys and clicks into the input dispatch.
+#include "board/board.h"
 #include "display/frame_scaler.h"
 #include "display/painter.h"
 #include "display/scale.h"
 #include "display/window_model.h"
-#include "game/board.h"
 #include "input/dispatch.h"
 #include "shell/realtime_driver.h"
 

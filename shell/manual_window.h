@@ -1,7 +1,7 @@
 #pragma once
 // The manual viewer: sixteen page pictures in a borderless window that stays on top, turned
 // with two arrow buttons or the arrow keys, dragged by the page, closed by a button or Esc.
-#include "display/image.h"
+#include "board/image.h"
 
 #include <QLabel>
 #include <QPixmap>

@@ -1,7 +1,7 @@
 #pragma once
 // Every message of the program: a modal error box with an OK button. Tests replace the
 // presenter so that no box blocks them.
-#include "game/services.h"
+#include "host/services.h"
 
 #include <QString>
 #include <QWidget>

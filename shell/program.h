@@ -7,6 +7,7 @@
 #include "input/dispatch.h"
 #include "input/keys.h"
 #include "input/pad.h"
+#include "shell/core/device_target.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/realtime_driver.h"

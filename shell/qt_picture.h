@@ -1,6 +1,6 @@
 #pragma once
 // Pictures between the core's Image (straight ARGB) and Qt's QImage.
-#include "display/image.h"
+#include "board/image.h"
 
 #include <QImage>
 

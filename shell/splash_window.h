@@ -1,6 +1,6 @@
 #pragma once
 // The gate between program start and play: the title, the sound output choice, Play.
-#include "shell/core/settings_store.h"
+#include "host/settings_store.h"
 
 #include <QUrl>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #pragma once
 // Colours and fonts shared by the side windows. Colours are given as the skin file writes them
 // (red in the lowest byte), so the numbers read the same everywhere in the program.
-#include "display/image.h"
+#include "board/image.h"
 
 #include <QColor>
 #include <QFont>

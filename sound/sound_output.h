@@ -3,8 +3,8 @@
 // any free channel so that sounds overlap (the same sample too). The two sound-on entries of
 // the splash window are the two ways a Linux desktop plays sound: through its sound server, or
 // straight to the sound card; "(no sound)" never opens a device, nor loads the mixer.
-#include "game/services.h"
-#include "shell/core/settings_store.h"
+#include "host/services.h"
+#include "host/settings_store.h"
 
 #include <array>
 #include <string>

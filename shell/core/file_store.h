@@ -7,7 +7,7 @@
 // advisory lock, through a temporary file that is flushed to the disk and renamed over the old
 // one: the file is always either the old or the new content, and two copies of the program
 // never lose each other's values.
-#include "shell/core/settings_store.h"
+#include "host/settings_store.h"
 
 #include <filesystem>
 

@@ -1,6 +1,6 @@
 #include "shell/core/form_create.h"
 
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 
 namespace q50 {
 

@@ -1,6 +1,6 @@
 #pragma once
 // A settings store held in memory, for tests and the trace tool.
-#include "shell/core/settings_store.h"
+#include "host/settings_store.h"
 
 #include <functional>
 #include <map>

@@ -1,9 +1,9 @@
 // The delivered data: the skin file, every picture it names, the manual pages, the sounds
 // and the pictures built into the windows. These files are made by scripts/gen-data.sh and
 // committed; the tests read them as the program would find them.
+#include "board/board_geometry.h"
 #include "display/skin_loader.h"
-#include "game/board_geometry.h"
-#include "game/services.h"
+#include "host/services.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -328,20 +328,13 @@ TEST(DeliveredWindowPictures, ResourceFileListsPicturesOfTheWindowSizes) {
     std::stringstream text;
     text << qrc.rdbuf();
     const std::map<std::string, std::pair<int, int>> sizes = {
-        {"menu_backing.png", {256, 512}},
-        {"splash_background.png", {460, 420}},
-        {"splash_box.png", {460, 160}},
-        {"splash_play.png", {107, 30}},
-        {"splash_play_disabled.png", {107, 30}},
-        {"splash_readme.png", {107, 30}},
-        {"about_picture.png", {116, 160}},
-        {"manual_left_up.png", {16, 14}},
-        {"manual_left_down.png", {16, 14}},
-        {"manual_right_up.png", {16, 14}},
-        {"manual_right_down.png", {16, 14}},
-        {"manual_close_up.png", {16, 14}},
-        {"manual_close_down.png", {16, 14}},
-        {"app_icon.png", {256, 256}},
+        {"menu_backing.png", {256, 512}},        {"splash_background.png", {460, 420}},
+        {"splash_box.png", {460, 160}},          {"splash_play.png", {107, 30}},
+        {"splash_play_disabled.png", {107, 30}}, {"splash_readme.png", {107, 30}},
+        {"about_picture.png", {116, 160}},       {"manual_left_up.png", {16, 14}},
+        {"manual_left_down.png", {16, 14}},      {"manual_right_up.png", {16, 14}},
+        {"manual_right_down.png", {16, 14}},     {"manual_close_up.png", {16, 14}},
+        {"manual_close_down.png", {16, 14}},     {"app_icon.png", {256, 256}},
     };
     for (const auto& [file, size] : sizes) {
         SCOPED_TRACE(file);

@@ -1,9 +1,9 @@
 // The delivered skin through the program's own loader and painter: it loads without a
 // message in both presentations, every segment gets its picture, and the painted window
 // keeps the see-through colour outside the device only.
+#include "board/render_ops.h"
 #include "display/painter.h"
 #include "display/picture_file.h"
-#include "display/render_ops.h"
 #include "display/skin_loader.h"
 #include "tests/display/picture_makers.h"
 

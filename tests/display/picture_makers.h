@@ -1,8 +1,8 @@
 #pragma once
 // Small picture files made by the tests themselves: bitmaps and icons byte by byte, PNG and
 // JPEG through libpng and libjpeg. Also a scratch directory and a message recorder.
-#include "display/image.h"
-#include "game/services.h"
+#include "board/image.h"
+#include "host/services.h"
 #include "tests/support/temp_dir.h"
 
 #include <array>

@@ -1,5 +1,5 @@
+#include "board/board_geometry.h"
 #include "display/picture_file.h"
-#include "game/board_geometry.h"
 #include "tests/display/skin_fixture.h"
 
 #include <set>

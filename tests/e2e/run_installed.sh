@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The installed copy: installs the build into a scratch prefix, starts the launcher from
-# somewhere else in its own Xvfb, checks the screenshot shows the closed device, quits, and
-# uninstalls, after which nothing of the program is left in the prefix.
+# The installed copy: installs the build into a scratch prefix, starts the program from
+# somewhere else in its own Xvfb, checks the screenshot shows the closed device and that the
+# program wrote nothing into the prefix, quits, and uninstalls, after which nothing of the
+# program is left in the prefix.
 #   run_installed.sh BUILD_DIR SOURCE_DIR FRAMES_TOOL OUT_DIR
 set -euo pipefail
 build=$1 source=$2 frames=$3 out=$4
@@ -12,16 +13,25 @@ source "$(dirname "$0")/xvfb.sh"
 
 cmake --install "$build" --prefix "$prefix" >"$out/install.log"
 launcher=$prefix/bin/quendrix50
-for f in "$launcher" "$prefix/lib/quendrix50/quendrix50" "$prefix/lib/quendrix50/Config.ini" \
-         "$prefix/lib/quendrix50/Sound/Bombfall.wav" "$prefix/share/applications/quendrix50.desktop" \
-         "$prefix/share/icons/hicolor/256x256/apps/quendrix50.png"; do
+data=$prefix/share/quendrix50
+entry=$prefix/share/applications/org.vantorel.quendrix50.desktop
+for f in "$launcher" "$data/Config.ini" "$data/Sound/Bombfall.wav" "$data/Graphics/Skin" "$entry" \
+         "$prefix/share/metainfo/org.vantorel.quendrix50.metainfo.xml" \
+         "$prefix/share/icons/hicolor/scalable/apps/org.vantorel.quendrix50.svg" \
+         "$prefix/share/man/man6/quendrix50.6.gz"; do
   [ -e "$f" ] || { echo "installed: $f is missing"; exit 1; }
 done
-grep -qx "Exec=$launcher" "$prefix/share/applications/quendrix50.desktop" ||
-  { echo "installed: the desktop entry does not start the launcher"; exit 1; }
+for px in 16 32 48 64 128 256 512; do
+  icon=$prefix/share/icons/hicolor/${px}x${px}/apps/org.vantorel.quendrix50.png
+  [ "$(identify -format '%wx%h' "$icon")" = "${px}x${px}" ] || { echo "installed: $icon"; exit 1; }
+done
+[ ! -e "$prefix/lib/quendrix50" ] || { echo "installed: program files under lib/"; exit 1; }
+grep -qx "Exec=$launcher" "$entry" ||
+  { echo "installed: the desktop entry does not start the program"; exit 1; }
 if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$prefix/share/applications/quendrix50.desktop"
+  desktop-file-validate "$entry"
 fi
+before=$(find "$prefix" -printf '%p %s %T@\n' | sort)
 
 start_xvfb "$size" "$out" || exit 1
 wait_for 10 xdpyinfo || { echo "installed: Xvfb did not start"; exit 1; }
@@ -30,21 +40,24 @@ mkdir -p "$XDG_CONFIG_HOME/Vantorel"
 printf 'SoundMode=2\nSplashScreen=0\nZoom=100\nFullscreenZoom=100\n' >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 xdotool mousemove 1020 796
-# From a folder that holds nothing of the program: the launcher finds its own.
+# From a folder that holds nothing of the program: it finds its data from where it lies.
 (cd / && exec "$launcher") >"$out/program.log" 2>&1 &
 prog_pid=$!
 try_closed() {
   import -window root "png24:$out/closed.png" &&
-    "$frames" "$prefix/lib/quendrix50" $size closed "$out/closed.png" "$out/closed-expected.png"
+    "$frames" "$data" $size closed "$out/closed.png" "$out/closed-expected.png"
 }
 wait_for 20 try_closed || { echo "installed: the closed device is not on the screen"; cat "$out/program.log"; exit 1; }
-echo "installed: the launcher started the program, which shows the closed device"
+echo "installed: the program started from / and shows the closed device"
 kill -TERM "$prog_pid"
 rc=0; wait "$prog_pid" || rc=$?
 prog_pid=
 [ "$rc" -eq 0 ] || { echo "installed: the program ended with status $rc"; exit 1; }
+after=$(find "$prefix" -printf '%p %s %T@\n' | sort)
+[ "$before" = "$after" ] || { echo "installed: the program wrote into its install folder:";
+  diff <(echo "$before") <(echo "$after") | head; exit 1; }
 
 cmake -DMANIFEST="$build/install_manifest.txt" -P "$source/cmake/Uninstall.cmake" >"$out/uninstall.log"
-left=$(find "$prefix" -mindepth 1 -name '*quendrix50*' | head -5)
+left=$(find "$prefix" -mindepth 1 -iname '*quendrix50*' | head -5)
 [ -z "$left" ] || { echo "installed: uninstall left $left"; exit 1; }
 echo "installed: uninstall removed every installed file"

@@ -1,6 +1,6 @@
 #pragma once
 // A device with recording and scripted services, for tests that drive it in virtual time.
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "game/device.h"
 #include "game/device_services.h"
 #include "input/keys.h"

@@ -1,8 +1,8 @@
 #pragma once
 // Puts a harness's device into play the way a player does: open, start a game at time 0, and
 // run the introduction and the stage start.
+#include "board/render_ops.h"
 #include "device_harness.h"
-#include "display/render_ops.h"
 
 #include <initializer_list>
 

@@ -1,5 +1,5 @@
+#include "board/render_ops.h"
 #include "device_harness.h"
-#include "display/render_ops.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Many whole games with random presses in virtual time, checking after every timer step and
 // every press that the device stays within its rules. Q50_SOAK_HOURS sets the simulated time
 // (default kDefaultHours), Q50_SOAK_SEED the seed.
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "game/device.h"
 #include "game/device_services.h"
 #include "input/keys.h"

@@ -5,6 +5,7 @@
 #include "image_files.h"
 #include "lcd_ink.h"
 #include "manual_text.h"
+#include "outputs.h"
 #include "skin_table.h"
 
 #include "display/skin_loader.h"
@@ -225,6 +226,44 @@ TEST(ManualText, TheDeliveredSourceHasSixteenPages) {
     std::ifstream in(fs::path(Q50_SOURCE_DIR) / "tools" / "gen" / "art" / "manual.txt");
     ASSERT_TRUE(in);
     EXPECT_EQ(parse_manual(in, 16).size(), 16u);
+}
+
+} // namespace
+
+namespace {
+
+// The installed icons: every size the desktop asks for, all one drawing, and the scalable
+// file that drawing as SVG.
+TEST(Icons, EverySizeIsTheSameDrawingAndTheSvgIsScalable) {
+    app();
+    const fs::path dir = fs::temp_directory_path() / "q50-icons-test";
+    fs::remove_all(dir);
+    q50gen::write_icons(dir);
+    QImage big;
+    ASSERT_TRUE(big.load(QString::fromStdString((dir / "quendrix50-512.png").string())));
+    for (int size : {16, 32, 48, 64, 128, 256, 512}) {
+        QImage img;
+        ASSERT_TRUE(img.load(QString::fromStdString(
+            (dir / ("quendrix50-" + std::to_string(size) + ".png")).string())))
+            << size;
+        EXPECT_EQ(img.size(), QSize(size, size));
+        // Transparent corners around an opaque tile.
+        EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0) << size;
+        EXPECT_EQ(qAlpha(img.pixel(size / 2, size / 2)), 255) << size;
+        // Close to the large one scaled down: the same picture at every size.
+        const QImage scaled =
+            big.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        long diff = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                diff += std::abs(qGray(img.pixel(x, y)) - qGray(scaled.pixel(x, y)));
+        EXPECT_LT(diff / (size * size), 24) << size;
+    }
+    std::ifstream svg(dir / "quendrix50.svg");
+    const std::string text((std::istreambuf_iterator<char>(svg)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("viewBox=\"0 0 256 256\""), std::string::npos);
+    EXPECT_NE(text.find("<path"), std::string::npos);
+    fs::remove_all(dir);
 }
 
 } // namespace

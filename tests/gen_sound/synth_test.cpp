@@ -2,7 +2,7 @@
 #include "synth.h"
 #include "tunes.h"
 
-#include "game/services.h"
+#include "host/services.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "shell/pad_source.h"
 
 #include "game/device_services.h"
+#include "shell/core/device_target.h"
 #include "shell/core/form_create.h"
 #include "shell/core/memory_store.h"
 #include "shell/virtual_pad.h"

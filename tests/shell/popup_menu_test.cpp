@@ -1,6 +1,6 @@
 #include "shell/popup_menu.h"
 
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 #include "shell/game_menu.h"
 #include "side_windows_support.h"
 #include "tests/game/device_harness.h"

@@ -1,6 +1,6 @@
 #pragma once
 // Test sound folders: every sample a tone of our own, written as 16-bit mono PCM WAV files.
-#include "game/services.h"
+#include "host/services.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 // Turns what the device does into the trace tool's output lines, "T KIND ARGS".
-#include "game/board.h"
-#include "game/services.h"
+#include "board/board.h"
+#include "host/services.h"
 
 #include <array>
 #include <ostream>

@@ -6,6 +6,7 @@
 #include "game/device.h"
 #include "input/dispatch.h"
 #include "input/pad.h"
+#include "shell/core/device_target.h"
 #include "shell/core/form_create.h"
 #include "tools/trace/event_printer.h"
 #include "tools/trace/rig.h"

@@ -1,6 +1,6 @@
 #pragma once
 // Plays a parsed script against the device in virtual time and prints what happens.
-#include "game/services.h"
+#include "host/services.h"
 #include "tools/trace/script.h"
 
 #include <filesystem>

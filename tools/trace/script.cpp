@@ -1,6 +1,6 @@
 #include "tools/trace/script.h"
 
-#include "game/board_geometry.h"
+#include "board/board_geometry.h"
 #include "input/pad.h"
 #include "tools/trace/rig.h"
 

@@ -1,6 +1,6 @@
 #include "composite.h"
 
-#include "game/board_geometry.h"
+#include "board/board_geometry.h"
 
 #include <QPainter>
 

@@ -2,7 +2,7 @@
 //   q50-gen-art REPO_ROOT [--preview FOLDER]
 // REPO_ROOT/data receives Config.ini, Graphics/Skin, Graphics/Backdrop and Graphics/Manual;
 // REPO_ROOT/shell/pictures the pictures built into the windows, REPO_ROOT/packaging the
-// program icon. --preview also writes
+// program icon (packaging/icons: every size and the scalable one). --preview also writes
 // composites of the whole device for checking the artwork by eye.
 #include "art_book.h"
 #include "composite.h"
@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
     std::filesystem::copy_file(root / "shell" / "pictures" / "app_icon.png",
                                root / "packaging" / "quendrix50.png",
                                std::filesystem::copy_options::overwrite_existing);
+    q50gen::write_icons(root / "packaging" / "icons");
     q50gen::write_manual(book, root / "tools" / "gen" / "art" / "manual.txt",
                          root / "data" / "Graphics" / "Manual");
     if (argc == 4) q50gen::write_previews(book, argv[3]);

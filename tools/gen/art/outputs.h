@@ -16,6 +16,8 @@ void write_skin(const ArtBook& book, const std::filesystem::path& data);
 void write_config(const std::filesystem::path& file);
 void write_backdrop(const std::filesystem::path& folder);
 void write_window_pictures(const ArtBook& book, const std::filesystem::path& folder);
+// The program icon at 16 .. 512 pixels (quendrix50-N.png) and as quendrix50.svg.
+void write_icons(const std::filesystem::path& folder);
 void write_manual(const ArtBook& book, const std::filesystem::path& source,
                   const std::filesystem::path& folder);
 void write_previews(const ArtBook& book, const std::filesystem::path& folder);

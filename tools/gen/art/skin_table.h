@@ -1,6 +1,6 @@
 #pragma once
 // Where each segment sits at design time.
-#include "game/board_geometry.h"
+#include "board/board_geometry.h"
 
 #include <string_view>
 

@@ -7,9 +7,11 @@
 #include "outputs.h"
 #include "shell_look.h"
 
+#include <QBuffer>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QRadialGradient>
+#include <QSvgGenerator>
 
 #include <fstream>
 #include <vector>
@@ -227,21 +229,49 @@ QImage manual_button(int kind, bool pressed) {
     return c.done();
 }
 
-QImage icon() {
-    Canvas c(256, 256);
+// The icon in a 256-unit square, for the bitmaps at every size and for the scalable file.
+void draw_icon(QPainter& p) {
     QPainterPath tile;
     tile.addRoundedRect(QRectF(8, 8, 240, 240), 44, 44);
     QLinearGradient g(0, 8, 0, 248);
     g.setColorAt(0, kCrimson.lighter(125));
     g.setColorAt(1, kCrimsonDark);
-    c.p.fillPath(tile, g);
-    c.p.setPen(QPen(kGold, 5));
-    c.p.drawPath(tile);
-    emblem(c.p, QPointF(128, 132), 100, QColor(40, 10, 12), kGold);
+    p.fillPath(tile, g);
+    p.setPen(QPen(kGold, 5));
+    p.drawPath(tile);
+    emblem(p, QPointF(128, 132), 100, QColor(40, 10, 12), kGold);
+}
+
+QImage icon(int size = 256) {
+    Canvas c(size, size);
+    c.p.scale(size / 256.0, size / 256.0);
+    draw_icon(c.p);
     return c.done();
 }
 
 } // namespace
+
+void write_icons(const fs::path& folder) {
+    fs::create_directories(folder);
+    for (int size : {16, 32, 48, 64, 128, 256, 512})
+        write_png(icon(size), (folder / ("quendrix50-" + std::to_string(size) + ".png")).string());
+    // The scalable icon is the same drawing recorded as SVG.
+    QBuffer svg;
+    svg.open(QIODevice::WriteOnly);
+    {
+        QSvgGenerator gen;
+        gen.setOutputDevice(&svg);
+        gen.setSize(QSize(256, 256));
+        gen.setViewBox(QRect(0, 0, 256, 256));
+        gen.setTitle(QStringLiteral("Quendrix50"));
+        gen.setDescription(QStringLiteral("Program icon, made by scripts/gen-data.sh"));
+        QPainter p(&gen);
+        p.setRenderHint(QPainter::Antialiasing);
+        draw_icon(p);
+    }
+    std::ofstream(folder / "quendrix50.svg", std::ios::binary)
+        .write(svg.data().constData(), svg.data().size());
+}
 
 void write_window_pictures(const ArtBook& book, const fs::path& folder) {
     fs::create_directories(folder);

@@ -1,6 +1,6 @@
-#include "game/board.h"
+#include "board/board.h"
 
-#include "game/board_geometry.h"
+#include "board/board_geometry.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #pragma once
 // One picture control of the device: an LCD segment, a device picture or a button.
-#include "display/image.h"
+#include "board/image.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 // The operations that light and darken groups of segments and draw numbers, the hero and the
 // enemy flames. They hold no state of their own, start no timer and play no sound.
-#include "game/board.h"
+#include "board/board.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "display/render_ops.h"
+#include "board/render_ops.h"
 
 #include <gtest/gtest.h>
 

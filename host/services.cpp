@@ -1,4 +1,4 @@
-#include "game/services.h"
+#include "host/services.h"
 
 namespace q50 {
 

@@ -1,6 +1,6 @@
 // Default geometry of the device at design time: name, left, top, width, height, layer.
 // A skin file that gives these rectangles reproduces the design layout.
-#include "game/board_geometry.h"
+#include "board/board_geometry.h"
 
 namespace q50 {
 

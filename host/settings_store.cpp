@@ -1,4 +1,4 @@
-#include "shell/core/settings_store.h"
+#include "host/settings_store.h"
 
 #include <charconv>
 

@@ -1,5 +1,5 @@
-#include "game/board.h"
-#include "game/board_geometry.h"
+#include "board/board.h"
+#include "board/board_geometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The segment board: every picture control of the device, in declaration order, and the index
 // tables through which the rules address segments by number.
-#include "game/segment.h"
+#include "board/segment.h"
 
 #include <array>
 #include <cstddef>

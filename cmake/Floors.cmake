@@ -1,0 +1,38 @@
+# The toolkit-free floors of the source tree, one static library each.
+#
+# A floor's library gets one include root of its own, in the build folder, that holds a link to
+# its folder and nothing else. Its users see that root through the link, so a file sees exactly
+# its own folder and the folders of the libraries it links: an include that runs up a floor,
+# or across to a sibling, does not compile. The whole tree is an include root only for the top
+# floor (the desktop, the tools, the benches, the fuzz targets and the tests).
+#
+#   q50_floor_library(TARGET FOLDER folder SOURCES a.cpp ... [BELOW lib ...] [LIBRARIES lib ...])
+#
+# BELOW names the floor libraries it stands on, LIBRARIES the outside ones. Every .cpp file in
+# the folder must be listed, so that a file added without its line fails here, at configure
+# time, rather than later as a missing symbol.
+function(q50_floor_library target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "FOLDER" "SOURCES;BELOW;LIBRARIES")
+  q50_require_listed(${arg_FOLDER} ${target} ${arg_SOURCES})
+
+  set(root ${CMAKE_BINARY_DIR}/floors/${target})
+  get_filename_component(parent ${root}/${arg_FOLDER} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${arg_FOLDER} SYMBOLIC)
+
+  add_library(${target} STATIC ${arg_SOURCES})
+  target_include_directories(${target} PUBLIC ${root})
+  target_link_libraries(${target} PUBLIC ${arg_BELOW} ${arg_LIBRARIES})
+endfunction()
+
+# Stops the configuration when a .cpp file of the current folder is not among the given
+# sources (main.cpp excepted, it makes a program rather than the library).
+function(q50_require_listed folder target)
+  file(GLOB present RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(file ${present})
+    if(NOT file IN_LIST ARGN AND NOT file STREQUAL "main.cpp")
+      message(FATAL_ERROR "${folder}/${file} is not listed in ${folder}/CMakeLists.txt "
+                          "(the sources of ${target})")
+    endif()
+  endforeach()
+endfunction()
