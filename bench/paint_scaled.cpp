@@ -6,6 +6,7 @@
 #include "display/frame_scaler.h"
 #include "display/painter.h"
 #include "display/scale.h"
+#include "display/set_painter.h"
 #include "display/skin_loader.h"
 
 #include <algorithm>
@@ -75,6 +76,38 @@ void measure(const char* label, Board& board, const WindowModel& window, double 
                 median_ms(one), median_ms(one_cpu), runs);
 }
 
+// As the desktop paints the delivered skin above 1: from the nearest larger drawings, reduced
+// or enlarged to the scale when it is not theirs.
+void measure_sets(const char* label, Board& board, const WindowModel& window, const SkinSets& sets,
+                  double scale, PixelSize out, int runs) {
+    for (Segment& s : board.segments()) board.show(s);
+    const int k = sets.pick(scale);
+    if (!k) return;
+    SetPainter painter;
+    FrameScaler scaler;
+    Segment& flame = board.get("im_flame_3");
+    std::vector<double> full, one, full_cpu, one_cpu;
+    for (int i = 0; i < runs; ++i) {
+        painter.invalidate();
+        scaler.invalidate();
+        Stopwatch t;
+        Rect damage;
+        const Image& f = painter.paint(board, window, sets, k, &damage);
+        if (scale != k) scaler.update(f, damage, scale / k, out);
+        t.stop(full, full_cpu);
+
+        board.set_shown(flame, !flame.shown);
+        Stopwatch u;
+        const Image& g = painter.paint(board, window, sets, k, &damage);
+        if (scale != k) scaler.update(g, damage, scale / k, out);
+        u.stop(one, one_cpu);
+    }
+    std::printf("%-30s scale %.3f %5dx%-5d from the %dx set: full repaint median %7.3f ms (cpu "
+                "%7.3f), one segment %.4f ms (cpu %.4f), %d runs\n",
+                label, scale, out.width, out.height, k, median_ms(full), median_ms(full_cpu),
+                median_ms(one), median_ms(one_cpu), runs);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -94,6 +127,13 @@ int main(int argc, char** argv) {
         std::snprintf(label, sizeof label, "windowed %d00 %%", k);
         measure(label, board, window, k, scaled_size(device, k), k <= 2 ? 200 : 60);
     }
+    SkinSets sets;
+    sets.load(env, board);
+    for (int k = 2; k <= 4; ++k) {
+        char label[64];
+        std::snprintf(label, sizeof label, "windowed %d00 %%", k);
+        measure_sets(label, board, window, sets, k, scaled_size(device, k), 30);
+    }
 
     // Fullscreen on 3840x2160 at fit: the loader gets the screen in design pixels.
     const PixelSize screen{3840, 2160};
@@ -107,6 +147,8 @@ int main(int argc, char** argv) {
     };
     Load_Skin(board, window, env, messages);
     measure("fullscreen fit on 3840x2160", board, window, scale, screen, 40);
+    sets.load(env, board);
+    measure_sets("fullscreen fit on 3840x2160", board, window, sets, scale, screen, 10);
     // The same screen at the design size, for comparison.
     env.screen_for_device = nullptr;
     Load_Skin(board, window, env, messages);

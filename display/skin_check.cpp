@@ -55,6 +55,11 @@ const std::vector<std::string>& keys_of_manual() {
     static const std::vector<std::string> k{"ManualDir", "ManualHeight", "ManualWidth"};
     return k;
 }
+// Folders of the same pictures drawn larger, read by the desktop for a scaled device.
+const std::vector<std::string>& keys_of_scaled() {
+    static const std::vector<std::string> k{"SkinDir2x", "SkinDir3x", "SkinDir4x"};
+    return k;
+}
 const std::vector<std::string>& keys_of_image() {
     static const std::vector<std::string> k{"Filename", "Left", "Top", "Width", "Height"};
     return k;
@@ -78,6 +83,7 @@ const std::vector<std::string>* keys_of(std::string_view section) {
     if (same_ignoring_case(section, "Fullscreen")) return &keys_of_fullscreen();
     if (same_ignoring_case(section, "VideoMode")) return &keys_of_video();
     if (same_ignoring_case(section, "Manual")) return &keys_of_manual();
+    if (same_ignoring_case(section, "Scaled")) return &keys_of_scaled();
     if (image_index(section)) return &keys_of_image();
     return nullptr;
 }
@@ -123,7 +129,8 @@ void check_names(const std::string& raw, SkinReport& r) {
     } else if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
         text.erase(0, 3);
     }
-    std::vector<std::string> section_names{"Common", "Fullscreen", "VideoMode", "Manual", "Image1"};
+    std::vector<std::string> section_names{"Common", "Fullscreen", "VideoMode",
+                                           "Manual", "Scaled",     "Image1"};
     std::string section;
     bool known_section = false;
     std::istringstream lines(text);

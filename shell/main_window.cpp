@@ -104,7 +104,13 @@ PixelSize TForm1::shown_size() const {
 }
 
 const Image& TForm1::shown_frame() const {
-    return unscaled() ? painter_.frame() : scaler_.frame();
+    return shown_ ? *shown_ : painter_.frame();
+}
+
+void TForm1::set_skin_sets(const SkinSets* sets) {
+    sets_ = sets;
+    set_painter_.invalidate();
+    applied_once_ = false; // everything is painted afresh at the next refresh
 }
 
 QPoint TForm1::to_design(const QPointF& p) const {
@@ -139,6 +145,7 @@ void TForm1::apply_window_model() {
     applied_once_ = true;
     painter_.invalidate();
     scaler_.invalidate();
+    set_painter_.invalidate();
     painted_revision_ = ~std::uint64_t(0);
     shape_runs_.clear();
 }
@@ -186,18 +193,32 @@ void TForm1::refresh() {
     if (!applied_once_ || !(applied_ == window_)) apply_window_model();
     if (board_.revision() == painted_revision_) return;
     painted_revision_ = board_.revision();
+    Rect damage;
+    // The changed parts apart, when the frame shown is the painter's own.
     std::vector<Rect> parts;
-    const Image* shown = &painter_.paint(board_, window_, nullptr, &parts);
+    const int set = sets_ ? sets_->pick(scale_) : 0;
+    const Image* shown = nullptr;
+    if (set) {
+        // Painted from the skin's larger drawings, then brought to the scale if it is not
+        // the set's own.
+        shown = &set_painter_.paint(board_, window_, *sets_, set, &damage);
+        if (shown->empty()) return;
+        if (scale_ != set) {
+            damage = scaler_.update(*shown, damage, scale_ / set, shown_size());
+            shown = &scaler_.frame();
+        }
+    } else {
+        shown = &painter_.paint(board_, window_, &damage, &parts);
+    }
     if (shown->empty()) return;
-    if (!unscaled()) {
-        // Only the repainted parts are scaled again (a new scale redoes everything, even
-        // with nothing repainted).
-        if (parts.empty()) parts.push_back(Rect{});
-        for (Rect& part : parts) part = scaler_.update(*shown, part, scale_, shown_size());
+    if (!set && !unscaled()) {
+        // Only the repainted part is scaled again.
+        damage = scaler_.update(*shown, damage, scale_, shown_size());
         shown = &scaler_.frame();
         if (shown->empty()) return;
     }
     const Image& f = *shown;
+    shown_ = shown;
     image_ = QImage(reinterpret_cast<const uchar*>(f.pixels.data()), f.width, f.height, f.width * 4,
                     QImage::Format_ARGB32);
     image_.setDevicePixelRatio(ratio_);
@@ -209,9 +230,15 @@ void TForm1::refresh() {
         shape_ = QRegion(0, 0, f.width, f.height);
         clearMask();
     }
+    if (set || !unscaled() || ratio_ != 1.0) {
+        // Qt's backing store lost parts of a window given several update rectangles at a
+        // device-pixel ratio other than 1 (a translucent window at QT_SCALE_FACTOR=2), and
+        // a scaled frame has its own damage: one rectangle around the change.
+        parts.assign(1, damage);
+    }
     // Each changed part on its own, not one rectangle around them all: the window system
     // copies no more than changed.
-    QRegion damage;
+    QRegion region;
     for (const Rect& part : parts) {
         if (part.width <= 0 || part.height <= 0) continue;
         // Physical pixels to window pixels, widened to whole window pixels.
@@ -219,14 +246,9 @@ void TForm1::refresh() {
         const int t = int(std::floor(part.top / ratio_));
         const int r = int(std::ceil((part.left + part.width) / ratio_));
         const int b = int(std::ceil((part.top + part.height) / ratio_));
-        damage += QRect(l, t, r - l, b - t);
+        region += QRect(l, t, r - l, b - t);
     }
-    if (damage.isEmpty()) return;
-    // Qt's backing store loses parts of a window with several update rectangles at a
-    // device-pixel ratio other than 1 (seen with a translucent window at QT_SCALE_FACTOR=2);
-    // there one rectangle around them is repainted.
-    if (ratio_ != 1.0) damage = damage.boundingRect();
-    update(damage);
+    if (!region.isEmpty()) update(region);
 }
 
 void TForm1::update_shape(const Image& f) {

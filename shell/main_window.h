@@ -7,6 +7,7 @@
 #include "display/frame_scaler.h"
 #include "display/painter.h"
 #include "display/scale.h"
+#include "display/set_painter.h"
 #include "display/window_model.h"
 #include "input/dispatch.h"
 #include "shell/realtime_driver.h"
@@ -54,6 +55,10 @@ class TForm1 : public QWidget, public WindowMover {
     const Image& frame() const { return painter_.frame(); }
     // The frame as the window shows it: at the scale, in physical pixels.
     const Image& shown_frame() const;
+
+    // The skin's larger drawings, used above a scale of 1 (null: none). Call again after
+    // they were reloaded.
+    void set_skin_sets(const SkinSets* sets);
 
     // The presentation's scale, physical pixels per design pixel, and the screen's
     // device-pixel ratio (physical pixels per window pixel). The window takes its new size at
@@ -105,6 +110,9 @@ class TForm1 : public QWidget, public WindowMover {
     RealtimeDriver& driver_;
     Painter painter_;
     FrameScaler scaler_;
+    SetPainter set_painter_;
+    const SkinSets* sets_ = nullptr;
+    const Image* shown_ = nullptr;
     double scale_ = 1.0;
     double ratio_ = 1.0;
     WindowModel applied_;

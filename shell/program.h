@@ -1,6 +1,7 @@
 #pragma once
 // The program as a whole: its services, the device, the windows in their creation order, the
 // way it comes up (main window off screen, FormCreate, the splash gate) and the way it ends.
+#include "display/skin_sets.h"
 #include "display/window_model.h"
 #include "game/device.h"
 #include "game/device_services.h"
@@ -150,6 +151,7 @@ class Program : public QObject, public SplashHost {
     RealtimeDriver driver_;
     WindowModel window_model_;
     PixelSize device_size_{498, 770}; // the skin's design size at the last load
+    SkinSets skin_sets_;
     std::unique_ptr<TForm1> main_window_;
     std::unique_ptr<SideWindows> side_windows_;
     std::unique_ptr<TSplashForm> splash_;

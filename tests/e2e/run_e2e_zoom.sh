@@ -48,7 +48,7 @@ start_program() { # start_program QT_SCALE_FACTOR STORE_LINES...
   prog_pid=$!
   main=
   find_main() { main=$(xdotool search --onlyvisible --name '^Quendrix50$' | head -1); [ -n "$main" ]; }
-  wait_for 20 find_main || fail "the main window did not come up"
+  wait_for 60 find_main || fail "the main window did not come up"
   sleep 0.5
 }
 stop_program() {

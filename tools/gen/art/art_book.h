@@ -17,11 +17,12 @@ class ArtBook {
   public:
     void add(std::string name, PaintFn paint) { painters_[std::move(name)] = std::move(paint); }
     bool has(std::string_view name) const { return painters_.count(std::string(name)) != 0; }
-    // The picture of one segment, straight (non-premultiplied) ARGB.
-    QImage render(std::string_view name) const;
+    // The picture of one segment, straight (non-premultiplied) ARGB; at a whole `scale` the
+    // same drawing at that many pixels per design pixel.
+    QImage render(std::string_view name, int scale = 1) const;
     // What the segment's painter draws inside `area` (device coordinates), also outside the
     // segment's own rectangle: for checking that a drawing fits its segment.
-    QImage render_area(std::string_view name, const QRect& area) const;
+    QImage render_area(std::string_view name, const QRect& area, int scale = 1) const;
 
   private:
     std::map<std::string, PaintFn> painters_;

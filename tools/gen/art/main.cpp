@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path root = argv[1];
     const q50gen::ArtBook book = q50gen::full_book();
     q50gen::write_skin(book, root / "data");
+    for (int k : q50gen::kSkinSetScales) q50gen::write_skin(book, root / "data", k);
     q50gen::write_config(root / "data" / "Config.ini");
     q50gen::write_backdrop(root / "data" / "Graphics" / "Backdrop");
     q50gen::write_window_pictures(book, root / "shell" / "pictures");

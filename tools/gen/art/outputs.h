@@ -10,8 +10,12 @@ namespace q50gen {
 constexpr unsigned kKeyColourIni = 0x00ff00ff;
 constexpr QRgb kKeyRgb = 0xffff00ff; // the same colour as Qt writes it
 
-// One PNG per skin segment into data/Graphics/Skin.
-void write_skin(const ArtBook& book, const std::filesystem::path& data);
+// One PNG per skin segment into data/Graphics/Skin; with a scale of 2 or 4 the same pictures
+// drawn at that many pixels per design pixel into data/Graphics/Skin@2x (@4x), the sets the
+// desktop picks for a scaled device.
+void write_skin(const ArtBook& book, const std::filesystem::path& data, int scale = 1);
+// The scales of the sets beside the design-size skin.
+constexpr int kSkinSetScales[] = {2, 4};
 // data/Config.ini: every segment at its design rectangle.
 void write_config(const std::filesystem::path& file);
 void write_backdrop(const std::filesystem::path& folder);

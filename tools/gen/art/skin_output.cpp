@@ -25,16 +25,17 @@ bool is_device_shell(std::string_view name) {
 
 } // namespace
 
-void write_skin(const ArtBook& book, const fs::path& data) {
-    const fs::path dir = data / "Graphics" / "Skin";
+void write_skin(const ArtBook& book, const fs::path& data, int scale) {
+    const fs::path dir = data / "Graphics" /
+                         (scale == 1 ? std::string("Skin") : "Skin@" + std::to_string(scale) + "x");
     fs::create_directories(dir);
     for (int i = 1; i <= q50::kSkinImageCount; ++i) {
         const std::string_view name = q50::skin_image_names()[std::size_t(i)];
         if (named_nil(name)) continue;
-        QImage image = book.render(name);
+        QImage image = book.render(name, scale);
         if (is_device_shell(name)) harden_alpha(image);
         const int nudged = avoid_key_colour(image, kKeyRgb);
-        if (nudged)
+        if (nudged && scale == 1)
             std::printf("%.*s: %d pixels moved off the key colour\n", int(name.size()), name.data(),
                         nudged);
         write_png(image, (dir / (std::string(name) + ".png")).string());
@@ -61,6 +62,10 @@ void write_config(const fs::path& file) {
             << "\nHeight=" << g.height << "\n\n";
     }
     ini << "[Manual]\nManualDir=Graphics\\Manual\\\nManualWidth=545\nManualHeight=365\n";
+    // The same pictures drawn larger, for a device shown at a scale (the desktop reads these;
+    // the skin loader does not).
+    ini << "\n[Scaled]\n";
+    for (int k : kSkinSetScales) ini << "SkinDir" << k << "x=Graphics\\Skin@" << k << "x\\\n";
     std::ofstream out(file, std::ios::binary);
     out << ini.str();
     if (!out) {

@@ -1,0 +1,57 @@
+#include "display/set_painter.h"
+
+namespace q50 {
+
+Image repeat_pixels(const Image& src, int k) {
+    Image out(src.width * k, src.height * k);
+    for (int y = 0; y < out.height; ++y)
+        for (int x = 0; x < out.width; ++x) out.at(x, y) = src.at(x / k, y / k);
+    return out;
+}
+
+void SetPainter::invalidate() {
+    source_ = nullptr;
+    repeated_.clear();
+    keep_.clear();
+    painter_.invalidate();
+}
+
+Picture SetPainter::larger(const Picture& p, const SkinSets& sets) {
+    if (!p) return nullptr;
+    if (Picture big = sets.find(p.get(), scale_)) return big;
+    auto& r = repeated_[p.get()];
+    if (!r) {
+        r = std::make_shared<const Image>(repeat_pixels(*p, scale_));
+        keep_.push_back(p); // its address stays its own while the copy is cached
+    }
+    return r;
+}
+
+const Image& SetPainter::paint(const Board& board, const WindowModel& window, const SkinSets& sets,
+                               int scale, Rect* damage) {
+    if (source_ != &board || scale != scale_) {
+        source_ = &board;
+        scale_ = scale;
+        repeated_.clear();
+        keep_.clear();
+        seen_.assign(board.segments().size(), ~std::uint64_t(0));
+    }
+    const auto& from = board.segments();
+    auto& to = copy_.segments();
+    for (std::size_t i = 0; i < from.size() && i < to.size(); ++i) {
+        const Segment& s = from[i];
+        if (s.revision == seen_[i]) continue;
+        seen_[i] = s.revision;
+        Segment& c = to[i];
+        copy_.set_rect(c, Rect{s.rect.left * scale, s.rect.top * scale, s.rect.width * scale,
+                               s.rect.height * scale});
+        copy_.set_picture(c, larger(s.picture, sets));
+        copy_.set_shown(c, s.shown);
+    }
+    WindowModel w = window;
+    w.client_width = std::min(window.client_width * scale, kMaxClientSide);
+    w.client_height = std::min(window.client_height * scale, kMaxClientSide);
+    return painter_.paint(copy_, w, damage);
+}
+
+} // namespace q50

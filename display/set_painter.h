@@ -1,0 +1,38 @@
+#pragma once
+// Paints the board at a whole scale from a skin's larger drawings: a copy of the board laid
+// out at that scale, whose pictures are the larger drawings where the skin has them and the
+// design-size pictures with every pixel repeated where it does not, painted by an ordinary
+// painter. Only what changed on the board changes on the copy, so painting stays incremental.
+#include "display/painter.h"
+#include "display/skin_sets.h"
+
+#include <unordered_map>
+#include <vector>
+
+namespace q50 {
+
+class SetPainter {
+  public:
+    // The frame of `board` at `scale` (client size times scale); `damage` gets the changed
+    // part in the frame's pixels.
+    const Image& paint(const Board& board, const WindowModel& window, const SkinSets& sets,
+                       int scale, Rect* damage = nullptr);
+    // Everything is laid out and painted afresh at the next paint (new skin, new sets).
+    void invalidate();
+
+  private:
+    Picture larger(const Picture& p, const SkinSets& sets);
+
+    Board copy_;
+    Painter painter_;
+    int scale_ = 0;
+    const Board* source_ = nullptr;
+    std::vector<std::uint64_t> seen_;
+    std::unordered_map<const Image*, Picture> repeated_;
+    std::vector<Picture> keep_;
+};
+
+// A picture with every pixel repeated `k` times each way.
+Image repeat_pixels(const Image& src, int k);
+
+} // namespace q50
