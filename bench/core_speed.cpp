@@ -1,10 +1,6 @@
 // Core speed: simulated device time per second of CPU for random play. A player presses a
 // random button every 50..1500 ms, and starts a new game whenever the device waits for one.
-#include "game/device.h"
-#include "game/device_services.h"
-#include "input/keys.h"
-#include "shell/core/form_create.h"
-#include "shell/core/memory_store.h"
+#include "shell/core/rig.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -37,16 +33,9 @@ struct Run {
 };
 
 Run soak(std::uint32_t seed, double hours) {
-    MemoryStore store;
-    QuietSound sound;
-    DeviceRandom random{seed};
-    SettableClock clock;
-    Device d{Services{sound, store, random, clock}};
-    KeyAssignments keys;
-    form_create_before_skin(d);
-    form_create_after_skin(d, keys);
-    d.Game_State = 0;
-    d.Gam_Set_Mode();
+    BasicRig<QuietSound> rig{seed};
+    rig.start();
+    Device& d = rig.dev;
     d.Inp_open_down();
 
     std::mt19937 rng(seed);

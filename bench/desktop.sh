@@ -9,8 +9,8 @@
 # to the first frame, the CPU time the process used until then (less disturbed by a busy
 # machine) and the resident memory. Idle cost: CPU time (from the scheduler's own nanosecond
 # count) and wake-ups of the simulator over 30 s with the device closed (mode 0), showing the
-# clock, and during a game without input. The store in a private XDG_CONFIG_HOME skips the splash window
-# and the sound.
+# clock, during a game without input, and the clock again with the LCD shadow and fade on. The
+# store in a private XDG_CONFIG_HOME skips the splash window and the sound.
 set -euo pipefail
 run_dir=$(cd "$1" && pwd) reference=$(realpath "$2") first_frame=$(realpath "$3") pairs=${4:-9}
 out=$(mktemp -d /tmp/q50-bench.XXXXXX)
@@ -86,3 +86,17 @@ idle "clock mode"
 xdotool key 1 # Game A: the introduction, then play without input
 sleep 1
 idle "a game of A without input (introduction included)"
+# The clock again with the LCD look on: a 25 % shadow and an 80 ms fade, so that every blink
+# of the colon fades in and out.
+kill -TERM "$prog_pid" && wait "$prog_pid" || true
+printf 'LcdShadow=25
+LcdFade=80
+' >>"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
+(cd "$run_dir" && exec ./quendrix50) >>"$out/program.log" 2>&1 &
+prog_pid=$!
+sleep 3
+xdotool key 5
+sleep 2
+xdotool key 3
+sleep 1
+idle "clock mode, 25 % shadow and 80 ms fade"

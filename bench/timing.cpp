@@ -2,11 +2,7 @@
 // re-armed to the next due step) runs the introduction and 60 s of scripted play headless.
 // Every timer step is timed against its device time, which is the ideal schedule; halfway
 // through play the thread is blocked for 2 s, after which no timer may burst.
-#include "game/device.h"
-#include "game/device_services.h"
-#include "input/keys.h"
-#include "shell/core/form_create.h"
-#include "shell/core/memory_store.h"
+#include "shell/core/rig.h"
 #include "shell/realtime_driver.h"
 
 #include <QCoreApplication>
@@ -48,14 +44,9 @@ double percentile(std::vector<double> v, double p) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
 
-    MemoryStore store;
-    QuietSound sound;
-    DeviceRandom random{20261209};
-    SettableClock clock;
-    Device d{Services{sound, store, random, clock}};
-    KeyAssignments keys;
-    form_create_before_skin(d);
-    form_create_after_skin(d, keys);
+    BasicRig<QuietSound> rig{20261209};
+    rig.form_create();
+    Device& d = rig.dev;
 
     // The driver's own clock, read to the nanosecond, is the ideal schedule's time line.
     RealtimeDriver driver(d);
@@ -66,8 +57,7 @@ int main(int argc, char** argv) {
     d.on_step = [&](TimerId id) { steps.push_back({id, d.now(), real_ms()}); };
 
     driver.run([&] {
-        d.Game_State = 0;
-        d.Gam_Set_Mode();
+        d.power_on();
         d.Inp_open_down();
     });
     driver.run([&] {

@@ -73,7 +73,8 @@ struct Header {
     std::optional<std::array<std::uint32_t, 4>> masks; // red, green, blue, alpha
 };
 
-bool read_header(const Bytes& b, std::size_t at, bool icon, Header& h, std::string& error) {
+bool read_header(const Bytes& b, std::size_t at, bool icon, Header& h, std::string& error,
+                 DecodeLimits* limits) {
     if (!b.has(at, 4)) {
         error = "the bitmap header is missing";
         return false;
@@ -134,10 +135,8 @@ bool read_header(const Bytes& b, std::size_t at, bool icon, Header& h, std::stri
         error = "the bitmap has no pixels";
         return false;
     }
-    if (!picture_size_acceptable(h.width, h.height)) {
-        error = "the picture is too large";
-        return false;
-    }
+    // Checked before the run-length buffer or the picture is made.
+    if (!picture_fits(h.width, h.height, limits, error)) return false;
     const bool valid_depth =
         h.bpp == 1 || h.bpp == 4 || h.bpp == 8 || h.bpp == 16 || h.bpp == 24 || h.bpp == 32;
     if (!valid_depth) {
@@ -243,7 +242,7 @@ bool decode_rle(const Bytes& b, std::size_t at, const Header& h, std::vector<std
 
 // The colour pixels; `data` is where they begin. Returns the offset just after them.
 bool decode_pixels(const Bytes& b, std::size_t data, const Header& h, bool icon, Image& out,
-                   std::size_t& data_end, std::string& error) {
+                   std::size_t& data_end, std::string& error, DecodeLimits* limits) {
     const std::int64_t w = h.width, ht = h.height;
     const std::vector<Argb> palette = read_palette(b, h);
     auto row_of = [&](std::int64_t file_row) {
@@ -253,7 +252,7 @@ bool decode_pixels(const Bytes& b, std::size_t data, const Header& h, bool icon,
     if (h.compression == kRle4 || h.compression == kRle8) {
         std::vector<std::uint8_t> idx;
         if (!decode_rle(b, data, h, idx, error)) return false;
-        out = Image(int(w), int(ht));
+        if (!make_picture_buffer(out, w, ht, limits, error)) return false;
         for (std::int64_t r = 0; r < ht; ++r) {
             Argb* dst = &out.pixels[row_of(r) * std::size_t(w)];
             for (std::int64_t x = 0; x < w; ++x) dst[x] = palette[idx[std::size_t(r * w + x)]];
@@ -269,7 +268,7 @@ bool decode_pixels(const Bytes& b, std::size_t data, const Header& h, bool icon,
         return false;
     }
     data_end = std::size_t(std::min<std::uint64_t>(b.size(), data + stride * std::uint64_t(ht)));
-    out = Image(int(w), int(ht));
+    if (!make_picture_buffer(out, w, ht, limits, error)) return false;
 
     std::array<Channel, 4> ch;
     bool use_alpha = false;
@@ -323,14 +322,15 @@ bool decode_pixels(const Bytes& b, std::size_t data, const Header& h, bool icon,
 
 } // namespace
 
-bool decode_bmp_file(std::span<const std::uint8_t> bytes, Image& out, std::string& error) {
+bool decode_bmp_file(std::span<const std::uint8_t> bytes, Image& out, std::string& error,
+                     DecodeLimits* limits) {
     const Bytes b(bytes);
     if (!b.has(0, 14) || b.u8(0) != 'B' || b.u8(1) != 'M') {
         error = "not a bitmap file";
         return false;
     }
     Header h;
-    if (!read_header(b, 14, false, h, error)) return false;
+    if (!read_header(b, 14, false, h, error, limits)) return false;
     // Some writers leave the pixel offset at 0; the pixels then follow the palette. A palette
     // never reaches into the pixels.
     std::size_t data = b.u32(10);
@@ -339,21 +339,22 @@ bool decode_bmp_file(std::span<const std::uint8_t> bytes, Image& out, std::strin
     else
         h.palette_cap = (data - h.header_end) / std::size_t(h.palette_entry);
     std::size_t end;
-    if (decode_pixels(b, data, h, false, out, end, error)) return true;
+    if (decode_pixels(b, data, h, false, out, end, error, limits)) return true;
     out = Image();
     return false;
 }
 
-bool decode_icon_bitmap(std::span<const std::uint8_t> bytes, Image& out, std::string& error) {
+bool decode_icon_bitmap(std::span<const std::uint8_t> bytes, Image& out, std::string& error,
+                        DecodeLimits* limits) {
     const Bytes b(bytes);
     Header h;
-    if (!read_header(b, 0, true, h, error)) return false;
+    if (!read_header(b, 0, true, h, error, limits)) return false;
     if (h.compression == kRle4 || h.compression == kRle8) {
         error = "compressed icon bitmaps are not supported";
         return false;
     }
     std::size_t mask_at;
-    if (!decode_pixels(b, palette_end(h), h, true, out, mask_at, error)) {
+    if (!decode_pixels(b, palette_end(h), h, true, out, mask_at, error, limits)) {
         out = Image();
         return false;
     }

@@ -19,7 +19,8 @@ std::uint32_t u32(std::span<const std::uint8_t> b, std::size_t at) {
 
 } // namespace
 
-bool decode_ico(std::span<const std::uint8_t> bytes, Image& out, std::string& error) {
+bool decode_ico(std::span<const std::uint8_t> bytes, Image& out, std::string& error,
+                DecodeLimits* limits) {
     if (bytes.size() < 6 || u16(bytes, 0) != 0 || (u16(bytes, 2) != 1 && u16(bytes, 2) != 2)) {
         error = "not an icon file";
         return false;
@@ -53,8 +54,8 @@ bool decode_ico(std::span<const std::uint8_t> bytes, Image& out, std::string& er
     const auto image = bytes.subspan(u32(bytes, e + 12), u32(bytes, e + 8));
     static const std::uint8_t png_signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (image.size() >= 8 && std::equal(image.begin(), image.begin() + 8, png_signature))
-        return decode_png(image, out, error);
-    return decode_icon_bitmap(image, out, error);
+        return decode_png(image, out, error, limits);
+    return decode_icon_bitmap(image, out, error, limits);
 }
 
 } // namespace q50

@@ -3,6 +3,7 @@
 #include "display/decoders.h"
 #include "display/picture_file.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 // jpeglib.h needs FILE and size_t declared first.
@@ -14,10 +15,14 @@ namespace q50 {
 
 namespace {
 
-// A progressive file can ask for an unbounded number of scans over the whole picture; real
-// pictures use about ten.
-constexpr int kMaxScans = 500;
+// A progressive file can ask for an unbounded number of scans over the whole picture, each one
+// a pass over all its coefficients; real pictures use about ten.
+constexpr int kMaxScans = 100;
 constexpr long kMaxDecoderMemory = 512l * 1024 * 1024;
+// A progressive picture keeps all its coefficients while it decodes: up to twice the bytes of
+// the finished picture, so twice what the picture may take is room enough for any picture
+// that fits.
+constexpr long kMinDecoderMemory = 16l * 1024 * 1024;
 
 struct JpegJob {
     jpeg_error_mgr errors;
@@ -25,6 +30,8 @@ struct JpegJob {
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX] = {};
     Image* out = nullptr;
+    DecodeLimits* limits = nullptr;
+    std::string refusal;
     std::vector<JSAMPLE> row;
 };
 
@@ -70,13 +77,16 @@ bool run(JpegJob* job, std::span<const std::uint8_t> bytes) {
         return false;
     }
     jpeg_create_decompress(&cinfo);
-    cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
+    long memory = kMaxDecoderMemory;
+    if (job->limits && job->limits->max_bytes < memory / 2)
+        memory = std::max(kMinDecoderMemory, long(job->limits->max_bytes) * 2);
+    cinfo.mem->max_memory_to_use = memory;
     job->progress.progress_monitor = on_progress;
     cinfo.progress = &job->progress;
     jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&cinfo, TRUE);
-    if (!picture_size_acceptable(cinfo.image_width, cinfo.image_height)) {
-        std::snprintf(job->message, sizeof job->message, "the picture is too large");
+    if (!picture_fits(cinfo.image_width, cinfo.image_height, job->limits, job->refusal)) {
+        std::snprintf(job->message, sizeof job->message, "%s", job->refusal.c_str());
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -92,7 +102,11 @@ bool run(JpegJob* job, std::span<const std::uint8_t> bytes) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    *job->out = Image(width, height);
+    if (!make_picture_buffer(*job->out, width, height, job->limits, job->refusal)) {
+        std::snprintf(job->message, sizeof job->message, "%s", job->refusal.c_str());
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
     job->row.resize(std::size_t(width) * channels);
     // Adobe writes CMYK inverted, and so do almost all files in the wild.
     const bool inverted = cmyk && cinfo.saw_Adobe_marker;
@@ -120,13 +134,15 @@ bool run(JpegJob* job, std::span<const std::uint8_t> bytes) {
 
 } // namespace
 
-bool decode_jpeg(std::span<const std::uint8_t> bytes, Image& out, std::string& error) {
+bool decode_jpeg(std::span<const std::uint8_t> bytes, Image& out, std::string& error,
+                 DecodeLimits* limits) {
     if (bytes.size() < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8) {
         error = "not a JPEG file";
         return false;
     }
     JpegJob job{};
     job.out = &out;
+    job.limits = limits;
     if (run(&job, bytes)) return true;
     out = Image();
     error = job.message;

@@ -18,6 +18,8 @@ struct PngJob {
     std::span<const std::uint8_t> bytes;
     std::size_t offset = 0;
     Image* out = nullptr;
+    DecodeLimits* limits = nullptr;
+    std::string refusal;
     std::vector<png_bytep> rows;
     char message[200] = {};
     std::jmp_buf jump;
@@ -63,7 +65,8 @@ bool run(PngJob* job) {
 
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
-    if (!picture_size_acceptable(width, height)) png_error(png, "the picture is too large");
+    if (!picture_fits(width, height, job->limits, job->refusal))
+        png_error(png, job->refusal.c_str());
 
     png_set_expand(png);
     png_set_strip_16(png);
@@ -77,7 +80,8 @@ bool run(PngJob* job) {
 
     // Bytes B, G, R, A in memory are 0xAARRGGBB on a little-endian machine.
     static_assert(std::endian::native == std::endian::little);
-    *job->out = Image(int(width), int(height));
+    if (!make_picture_buffer(*job->out, width, height, job->limits, job->refusal))
+        png_error(png, job->refusal.c_str());
     job->rows.resize(height);
     for (png_uint_32 y = 0; y < height; ++y)
         job->rows[y] = reinterpret_cast<png_bytep>(&job->out->pixels[std::size_t(y) * width]);
@@ -88,7 +92,8 @@ bool run(PngJob* job) {
 
 } // namespace
 
-bool decode_png(std::span<const std::uint8_t> bytes, Image& out, std::string& error) {
+bool decode_png(std::span<const std::uint8_t> bytes, Image& out, std::string& error,
+                DecodeLimits* limits) {
     if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) {
         error = "not a PNG file";
         return false;
@@ -96,6 +101,7 @@ bool decode_png(std::span<const std::uint8_t> bytes, Image& out, std::string& er
     PngJob job;
     job.bytes = bytes;
     job.out = &out;
+    job.limits = limits;
     if (run(&job)) return true;
     out = Image();
     error = job.message;

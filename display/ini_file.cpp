@@ -1,5 +1,6 @@
 #include "display/ini_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -115,7 +116,8 @@ IniFile IniFile::parse(std::string_view text) {
     return ini;
 }
 
-std::optional<IniFile> IniFile::load(const std::filesystem::path& path, std::string* error) {
+std::optional<IniFile> IniFile::load(const std::filesystem::path& path, std::string* error,
+                                     std::string* cut_notice, std::size_t max_bytes) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         if (error) *error = path.string() + ": is a directory";
@@ -126,10 +128,23 @@ std::optional<IniFile> IniFile::load(const std::filesystem::path& path, std::str
         if (error) *error = path.string() + ": " + std::strerror(errno);
         return std::nullopt;
     }
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    char chunk[1 << 16];
+    while (text.size() < max_bytes) {
+        in.read(chunk, std::streamsize(std::min(sizeof chunk, max_bytes - text.size())));
+        text.append(chunk, std::size_t(in.gcount()));
+        if (!in) break;
+    }
     if (in.bad()) {
         if (error) *error = path.string() + ": read error";
         return std::nullopt;
+    }
+    if (text.size() == max_bytes && in.peek() != std::char_traits<char>::eof() && cut_notice) {
+        constexpr std::size_t mb = 1024 * 1024;
+        const std::string size = max_bytes % mb == 0 ? std::to_string(max_bytes / mb) + " MB"
+                                                     : std::to_string(max_bytes) + " bytes";
+        *cut_notice =
+            path.string() + " is larger than " + size + "; only its first " + size + " are read";
     }
     return parse(text);
 }

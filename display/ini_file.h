@@ -15,11 +15,17 @@ namespace q50 {
 class IniFile {
   public:
     static constexpr std::size_t kMaxValueLength = 2047;
+    // Longer files are read only this far: no skin needs more, and a huge file copied over
+    // Config.ini must not take the memory and the minutes of reading it all.
+    static constexpr std::size_t kMaxFileBytes = 16u * 1024 * 1024;
 
     // Never fails: whatever cannot be understood as a section or a key is ignored.
     static IniFile parse(std::string_view text);
-    // Reads and parses a file; nullopt (with a reason in *error) when it cannot be read.
-    static std::optional<IniFile> load(const std::filesystem::path& path, std::string* error);
+    // Reads and parses a file; nullopt (with a reason in *error) when it cannot be read. A file
+    // longer than `max_bytes` is read up to there, with a text saying so in *cut_notice.
+    static std::optional<IniFile> load(const std::filesystem::path& path, std::string* error,
+                                       std::string* cut_notice = nullptr,
+                                       std::size_t max_bytes = kMaxFileBytes);
 
     // The value, or `fallback` when the section or the key is absent.
     std::string read_string(std::string_view section, std::string_view key,

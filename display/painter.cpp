@@ -61,6 +61,23 @@ inline Argb blend(Argb s, Argb d) {
     return 0xFF000000u | rb | g;
 }
 
+// The pixel with its alpha taken down to a fraction (in 1/65536) of itself.
+inline Argb with_ink(Argb p, int ink) {
+    const std::uint32_t a = ((p >> 24) * std::uint32_t(ink) + 0x8000u) >> 16;
+    return (p & 0x00FFFFFFu) | (a << 24);
+}
+
+// src over an opaque dst as far as dst is not covered already. While a region is painted every
+// pixel in it is opaque, so its alpha byte is free: shadows keep there how much shadow the pixel
+// has, so that where two overlap the stronger counts instead of the two adding up.
+inline Argb cover(Argb s, Argb d) {
+    const std::uint32_t a = s >> 24, c = 255 - (d >> 24);
+    if (a <= c) return d;
+    if (c == 0) return (blend(s, d) & 0x00FFFFFFu) | ((255 - a) << 24); // the usual case
+    const std::uint32_t t = ((a - c) * 255 + (255 - c) / 2) / (255 - c);
+    return (blend((s & 0x00FFFFFFu) | (t << 24), d) & 0x00FFFFFFu) | ((255 - a) << 24);
+}
+
 void prepare(const Image& img, Painter::Prepared& out) {
     out.width = img.width;
     out.height = img.height;
@@ -133,6 +150,23 @@ const Painter::Prepared& Painter::stretched(const Picture& picture, int width, i
     return stretch_->prepared;
 }
 
+const Painter::Prepared& Painter::shaded(const Picture& picture, int ink) {
+    if (ink != shadow_ink_) {
+        shadow_cache_.clear();
+        shadow_ink_ = ink;
+    }
+    auto& entry = shadow_cache_[picture.get()];
+    if (!entry) {
+        // The shadow's pixels once, not at every paint.
+        entry = std::make_unique<CacheEntry>();
+        entry->keep = picture;
+        entry->scaled = *picture;
+        for (Argb& p : entry->scaled.pixels) p = with_ink(p, ink);
+        prepare(entry->scaled, entry->prepared);
+    }
+    return entry->prepared;
+}
+
 void Painter::prune_cache() {
     if (cache_.size() <= 2 * order_.size()) return;
     for (auto it = cache_.begin(); it != cache_.end();) {
@@ -141,9 +175,15 @@ void Painter::prune_cache() {
         else
             ++it;
     }
+    for (auto it = shadow_cache_.begin(); it != shadow_cache_.end();) {
+        if (it->second->keep.use_count() == 1)
+            it = shadow_cache_.erase(it);
+        else
+            ++it;
+    }
 }
 
-void Painter::draw_prepared(const Prepared& p, int x0, int y0, Rect clip) {
+void Painter::draw_prepared(const Prepared& p, int x0, int y0, Rect clip, int ink, bool strongest) {
     const Rect area = intersect(Rect{x0, y0, p.width, p.height}, clip);
     if (is_empty(area)) return;
     const int cx0 = area.left - x0, cx1 = cx0 + area.width;
@@ -156,7 +196,12 @@ void Painter::draw_prepared(const Prepared& p, int x0, int y0, Rect clip) {
             const int a = std::max(run.x, cx0), b = std::min(run.x + run.length, cx1);
             if (a >= b) continue;
             Argb* dst = row + (x0 + a);
-            if (run.opaque) {
+            if (strongest) {
+                for (int x = a; x < b; ++x, ++dst)
+                    *dst = cover(ink == kFullInk ? src[x] : with_ink(src[x], ink), *dst);
+            } else if (ink != kFullInk) {
+                for (int x = a; x < b; ++x, ++dst) *dst = blend(with_ink(src[x], ink), *dst);
+            } else if (run.opaque) {
                 std::memcpy(dst, src + a, std::size_t(b - a) * sizeof(Argb));
             } else {
                 for (int x = a; x < b; ++x, ++dst) *dst = blend(src[x], *dst);
@@ -166,7 +211,11 @@ void Painter::draw_prepared(const Prepared& p, int x0, int y0, Rect clip) {
 }
 
 void Painter::draw(const Segment& s, const WindowModel& window, Rect clip) {
-    if (!s.shown || !s.picture || s.picture->empty()) return;
+    const int ink = look_in_use_
+                        ? look_in_use_->level(std::size_t(&s - board_->segments().data()), s.shown)
+                    : s.shown ? kFullInk
+                              : 0;
+    if (ink == 0 || !s.picture || s.picture->empty()) return;
     const Rect bounds = intersect(s.rect, clip);
     if (is_empty(bounds)) return;
     const Image& pic = *s.picture;
@@ -181,7 +230,30 @@ void Painter::draw(const Segment& s, const WindowModel& window, Rect clip) {
         }
         return;
     }
-    draw_prepared(prepared(s.picture), s.rect.left, s.rect.top, bounds);
+    draw_picture(s.picture, s.rect, clip, ink);
+}
+
+void Painter::draw_picture(const Picture& picture, Rect rect, Rect clip, int ink) {
+    if (!picture || picture->empty()) return;
+    const Rect bounds = intersect(rect, clip);
+    if (is_empty(bounds)) return;
+    draw_prepared(prepared(picture), rect.left, rect.top, bounds, ink);
+}
+
+void Painter::draw_lcd_shadows(Rect clip) {
+    const int ink = look_in_use_->shadow_level();
+    Rect covered;
+    look_in_use_->for_each_shadow(*board_, [&](const Picture& p, Rect r) {
+        const Rect bounds = intersect(r, clip);
+        if (!p || p->empty() || is_empty(bounds)) return;
+        draw_prepared(shaded(p, ink), r.left, r.top, bounds, kFullInk, true);
+        covered = unite(covered, bounds);
+    });
+    // Opaque again for everything painted after.
+    for (int y = covered.top; y < covered.top + covered.height; ++y) {
+        Argb* row = frame_.pixels.data() + std::size_t(y) * frame_.width + covered.left;
+        for (int x = 0; x < covered.width; ++x) row[x] |= 0xFF000000u;
+    }
 }
 
 void Painter::paint_region(const WindowModel& window, Rect clip) {
@@ -192,7 +264,15 @@ void Painter::paint_region(const WindowModel& window, Rect clip) {
         Argb* row = &frame_.pixels[std::size_t(y) * frame_.width + clip.left];
         std::fill(row, row + clip.width, fill);
     }
-    for (const Segment* s : order_) draw(*s, window, clip);
+    // Unlit segments lie under every lit one, just above the pictures beneath the display.
+    bool shadows = look_in_use_ && look_in_use_->shadow_level() > 0;
+    for (const Segment* s : order_) {
+        if (shadows && look_in_use_->affects(std::size_t(s - board_->segments().data()))) {
+            draw_lcd_shadows(clip);
+            shadows = false;
+        }
+        draw(*s, window, clip);
+    }
     if (window.key_on) {
         const Argb key = opaque_from_colour(window.key_colour);
         for (int y = clip.top; y < clip.top + clip.height; ++y) {
@@ -235,6 +315,15 @@ const Image& Painter::paint(const Board& board, const WindowModel& window, Rect*
         order_layers(board);
         valid_ = false;
     }
+    // A look that follows a board laid out otherwise has nothing to say about this one.
+    if (look_ && look_->fits(board) && look_->revision() != look_revision_) {
+        look_revision_ = look_->revision();
+        valid_ = false;
+    }
+    // With both of its settings off the look has nothing to add, and the board is painted
+    // exactly as without it.
+    LcdLook* const look = look_ && look_->fits(board) && look_->active() ? look_ : nullptr;
+    look_in_use_ = look;
     const int w = std::clamp(window.client_width, 0, kMaxClientSide);
     const int h = std::clamp(window.client_height, 0, kMaxClientSide);
     const Rect whole{0, 0, w, h};
@@ -243,17 +332,20 @@ const Image& Painter::paint(const Board& board, const WindowModel& window, Rect*
         if (frame_.width != w || frame_.height != h) frame_ = Image(w, h);
         window_ = window;
         add_part(changed, whole);
-    } else if (board.revision() != board_revision_) {
+    } else if (board.revision() != board_revision_ || (look && look->any_changed())) {
         const auto& segs = board.segments();
         for (std::size_t i = 0; i < segs.size(); ++i) {
             const Segment& s = segs[i];
             const Seen& old = seen_[i];
-            if (s.revision == old.revision) continue;
-            if (old.shown) add_part(changed, intersect(old.rect, whole));
-            if (s.shown) add_part(changed, intersect(s.rect, whole));
+            // An LCD segment under the look shows even when dark (its shadow, its fade).
+            const bool lcd = look && look->affects(i);
+            if (s.revision == old.revision && !(lcd && look->changed(i))) continue;
+            if (old.shown || lcd) add_part(changed, intersect(old.rect, whole));
+            if (s.shown || lcd) add_part(changed, intersect(s.rect, whole));
             // A picture change of a hidden segment shows nowhere.
         }
     }
+    if (look) look->clear_changes();
     const auto& segs = board.segments();
     for (std::size_t i = 0; i < segs.size(); ++i)
         seen_[i] = Seen{segs[i].shown, segs[i].rect, segs[i].revision};

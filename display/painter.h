@@ -4,6 +4,7 @@
 // the rectangle, blended by its alpha; in windowed mode pixels of exactly the key colour end
 // up fully transparent. im_backdrop alone centres or stretches its picture.
 #include "board/board.h"
+#include "display/lcd_look.h"
 #include "display/window_model.h"
 
 #include <cstdint>
@@ -31,6 +32,13 @@ class Painter {
 
     const Image& frame() const { return frame_; }
 
+    // The unlit-segment shadow and the segment fade, brought up to date by its owner before
+    // each paint; null (the default) paints the board exactly as it is.
+    void set_lcd_look(LcdLook* look) {
+        look_ = look;
+        valid_ = false;
+    }
+
     // A picture ready for fast drawing (defined in painter.cpp).
     struct Prepared;
 
@@ -43,10 +51,16 @@ class Painter {
 
     void paint_region(const WindowModel& window, Rect clip);
     void draw(const Segment& s, const WindowModel& window, Rect clip);
-    void draw_prepared(const Prepared& p, int x, int y, Rect clip);
+    void draw_picture(const Picture& picture, Rect rect, Rect clip, int ink);
+    // `strongest`: the unlit segments' shadows, where overlapping ones do not add up.
+    void draw_prepared(const Prepared& p, int x, int y, Rect clip, int ink = kFullInk,
+                       bool strongest = false);
+    void draw_lcd_shadows(Rect clip);
     const Prepared& prepared(const Picture& picture);
     const Prepared& stretched(const Picture& picture, int width, int height);
     void order_layers(const Board& board);
+    // A picture with its alpha taken down to the shadow's ink, kept while the ink stays.
+    const Prepared& shaded(const Picture& picture, int ink);
     void prune_cache();
 
     Image frame_;
@@ -60,6 +74,11 @@ class Painter {
     struct CacheEntry;
     std::unordered_map<const Image*, std::unique_ptr<CacheEntry>> cache_;
     std::unique_ptr<CacheEntry> stretch_;
+    std::unordered_map<const Image*, std::unique_ptr<CacheEntry>> shadow_cache_;
+    int shadow_ink_ = -1;
+    LcdLook* look_ = nullptr;
+    LcdLook* look_in_use_ = nullptr; // look_ when it follows the board being painted
+    std::uint64_t look_revision_ = 0;
 };
 
 // The whole frame at once.

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <new>
 #include <system_error>
 #include <vector>
 
@@ -34,7 +35,7 @@ const char* kind_name(PictureKind k) {
 
 struct Format {
     PictureKind kind;
-    bool (*decode)(std::span<const std::uint8_t>, Image&, std::string&);
+    bool (*decode)(std::span<const std::uint8_t>, Image&, std::string&, DecodeLimits*);
 };
 
 // Null format with an error for extensions we cannot decode.
@@ -63,23 +64,65 @@ bool picture_size_acceptable(std::int64_t width, std::int64_t height) {
            width * height <= kMaxPicturePixels;
 }
 
+bool picture_fits(std::int64_t width, std::int64_t height, DecodeLimits* limits,
+                  std::string& error) {
+    if (!picture_size_acceptable(width, height)) {
+        error = "the picture is too large";
+        return false;
+    }
+    const std::int64_t bytes = picture_bytes(width, height);
+    if (limits && bytes > limits->max_bytes) {
+        limits->over_budget = true;
+        limits->refused_bytes = bytes;
+        error = "its " + std::to_string(width) + " x " + std::to_string(height) +
+                " pixels need more memory than is left for pictures";
+        return false;
+    }
+    return true;
+}
+
+bool make_picture_buffer(Image& out, std::int64_t width, std::int64_t height, DecodeLimits* limits,
+                         std::string& error) {
+    if (!picture_fits(width, height, limits, error)) return false;
+    try {
+        out = Image(int(width), int(height));
+    } catch (const std::bad_alloc&) {
+        out = Image();
+        error = "not enough memory for its " + std::to_string(width) + " x " +
+                std::to_string(height) + " pixels";
+        return false;
+    }
+    return true;
+}
+
 std::string picture_extension(const std::filesystem::path& path) {
     const std::string name = path.filename().string();
     const std::size_t dot = name.rfind('.');
     return dot == std::string::npos ? std::string() : name.substr(dot + 1);
 }
 
-PictureLoad decode_picture(std::string_view extension, std::span<const std::uint8_t> bytes) {
+PictureLoad decode_picture(std::string_view extension, std::span<const std::uint8_t> bytes,
+                           std::int64_t max_bytes) {
     PictureLoad result;
     const Format* format = format_for(extension, result.error);
     if (!format) return result;
     result.kind = format->kind;
-    auto image = std::make_shared<Image>();
-    if (format->decode(bytes, *image, result.error)) result.picture = std::move(image);
+    DecodeLimits limits;
+    limits.max_bytes = max_bytes;
+    std::shared_ptr<Image> image;
+    try {
+        image = std::make_shared<Image>();
+        if (format->decode(bytes, *image, result.error, &limits)) result.picture = std::move(image);
+    } catch (const std::bad_alloc&) {
+        // A decoder's own working memory (rows, palettes, a whole-file buffer) ran out.
+        result.error = "not enough memory to decode it";
+    }
+    result.over_budget = limits.over_budget;
+    result.refused_bytes = limits.refused_bytes;
     return result;
 }
 
-PictureLoad load_picture_file(const std::filesystem::path& path) {
+PictureLoad load_picture_file(const std::filesystem::path& path, std::int64_t max_bytes) {
     PictureLoad result;
     const std::string extension = picture_extension(path);
     if (!format_for(extension, result.error)) return result;
@@ -112,13 +155,19 @@ PictureLoad load_picture_file(const std::filesystem::path& path) {
         result.error = quoted + " is too large to be a picture";
         return result;
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(size));
+    } catch (const std::bad_alloc&) {
+        result.error = quoted + " cannot be read (not enough memory)";
+        return result;
+    }
     if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
         result.error = quoted + " cannot be read";
         return result;
     }
-    result = decode_picture(extension, bytes);
-    if (!result)
+    result = decode_picture(extension, bytes, max_bytes);
+    if (!result && !result.over_budget)
         result.error = quoted + " is not a valid " + kind_name(result.kind) + " picture (" +
                        result.error + ")";
     return result;
@@ -126,11 +175,15 @@ PictureLoad load_picture_file(const std::filesystem::path& path) {
 
 Image with_bottom_left_colour_transparent(const Image& src) {
     Image out = src;
-    if (out.empty()) return out;
-    const Argb key = src.at(0, src.height - 1) & 0x00FFFFFFu;
-    for (Argb& p : out.pixels)
-        if ((p & 0x00FFFFFFu) == key) p = 0;
+    key_bottom_left_colour(out);
     return out;
+}
+
+void key_bottom_left_colour(Image& image) {
+    if (image.empty()) return;
+    const Argb key = image.at(0, image.height - 1) & 0x00FFFFFFu;
+    for (Argb& p : image.pixels)
+        if ((p & 0x00FFFFFFu) == key) p = 0;
 }
 
 Picture placeholder_picture() {

@@ -11,9 +11,13 @@ Image repeat_pixels(const Image& src, int k) {
 
 void SetPainter::invalidate() {
     source_ = nullptr;
+    painter_.invalidate();
+}
+
+void SetPainter::reset() {
+    invalidate();
     repeated_.clear();
     keep_.clear();
-    painter_.invalidate();
 }
 
 Picture SetPainter::larger(const Picture& p, const SkinSets& sets) {
@@ -30,10 +34,12 @@ Picture SetPainter::larger(const Picture& p, const SkinSets& sets) {
 const Image& SetPainter::paint(const Board& board, const WindowModel& window, const SkinSets& sets,
                                int scale, Rect* damage) {
     if (source_ != &board || scale != scale_) {
+        if (scale != scale_) {
+            repeated_.clear();
+            keep_.clear();
+        }
         source_ = &board;
         scale_ = scale;
-        repeated_.clear();
-        keep_.clear();
         seen_.assign(board.segments().size(), ~std::uint64_t(0));
     }
     const auto& from = board.segments();

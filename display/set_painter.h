@@ -17,8 +17,13 @@ class SetPainter {
     // part in the frame's pixels.
     const Image& paint(const Board& board, const WindowModel& window, const SkinSets& sets,
                        int scale, Rect* damage = nullptr);
-    // Everything is laid out and painted afresh at the next paint (new skin, new sets).
+    // The unlit-segment shadow and the fade of the board being copied (painter.h).
+    void set_lcd_look(LcdLook* look) { painter_.set_lcd_look(look); }
+    // Everything is laid out and painted afresh at the next paint (a new window size or
+    // mode); the enlarged copies of pictures are kept.
     void invalidate();
+    // As invalidate, and the enlarged copies are made anew too (new skin, new sets).
+    void reset();
 
   private:
     Picture larger(const Picture& p, const SkinSets& sets);

@@ -1,5 +1,6 @@
 #include "display/skin_loader.h"
 
+#include "display/case_lookup.h"
 #include "display/ini_file.h"
 #include "display/picture_file.h"
 
@@ -41,6 +42,10 @@ int client_side(std::int32_t v) {
     return std::clamp<int>(v, 0, kMaxClientSide);
 }
 
+std::string shown_path(const fs::path& p) {
+    return "\"" + p.string() + "\"";
+}
+
 // "Center", "0" and any text that is not an integer centre the device.
 int offset_from(const std::string& text, int screen, int client) {
     const std::optional<std::int32_t> v = strict_integer(text);
@@ -51,7 +56,8 @@ int offset_from(const std::string& text, int screen, int client) {
 class Load {
   public:
     Load(Board& b, WindowModel& w, const SkinEnvironment& e, MessageSink& m)
-        : board_(b), window_(w), env_(e), messages_(m) {}
+        : board_(b), window_(w), env_(e), messages_(m),
+          shelf_(e.budget ? *e.budget : own_budget_, PictureBudget::Owner::Skin) {}
 
     SkinLoadResult run();
 
@@ -64,17 +70,24 @@ class Load {
                      std::string_view fallback, Colour& out);
     // Decodes into *out; false after showing the failure.
     bool load_picture(const fs::path& file, bool transparent, Picture& out);
+    // The backdrop or the logo: its file as found, or nothing (told) when it is missing.
+    std::optional<fs::path> find_decoration(const fs::path& dir, const std::string& name,
+                                            std::string_view what);
     void set_client_size(int width, int height);
     void finish();
 
-    fs::path picture_path(const fs::path& dir, const std::string& name) const {
-        return dir / with_slashes(name);
+    fs::path find_picture(const fs::path& dir, const std::string& name, bool& found) {
+        return find_skin_picture(dir, name, messages_, told_, &found);
     }
 
     Board& board_;
     WindowModel& window_;
     const SkinEnvironment& env_;
     MessageSink& messages_;
+    PictureBudget own_budget_;
+    PictureShelf shelf_;
+    std::set<std::string> told_;
+    Picture placeholder_, keyed_placeholder_;
     std::array<Segment*, kSkinImageCount + 1> Skin_Image{};
     fs::path skin_dir_;
     int offset_x_ = 0;
@@ -89,7 +102,7 @@ SkinLoadResult Load::run() {
     const fs::path config = env_.executable_dir / "Config.ini";
     std::string error;
     std::optional<IniFile> ini;
-    if (file_exists(config)) ini = IniFile::load(config, &error);
+    if (file_exists(config)) ini = open_skin_file(config, &error, messages_);
     if (!ini) {
         messages_.error(std::string(kConfigMissingMessage));
         result.status = SkinLoadStatus::ConfigMissing;
@@ -104,9 +117,9 @@ SkinLoadResult Load::run() {
 bool Load::apply_config(const IniFile& ini) {
     skin_dir_ =
         skin_directory(ini.read_string("Common", "SkinDir", "Graphics\\Skin\\"), env_.current_dir);
-    const int height = client_side(ini.read_integer("Common", "GameHeight", 770));
+    const int height = read_skin_side(ini, "Common", "GameHeight", 770, messages_);
     set_client_size(window_.client_width, height);
-    const int width = client_side(ini.read_integer("Common", "GameWidth", 498));
+    const int width = read_skin_side(ini, "Common", "GameWidth", 498, messages_);
     set_client_size(width, height);
 
     const bool ok = env_.Fullscreen_Mode ? fullscreen_setup(ini) : windowed_setup(ini);
@@ -120,9 +133,9 @@ bool Load::fullscreen_setup(const IniFile& ini) {
     Segment& logo = board_.get("im_backdrop_logo");
 
     const std::string backdrop_file = ini.read_string("Fullscreen", "BackdropFile", kNoPicture);
-    if (names_picture(backdrop_file) && file_exists(picture_path(dir, backdrop_file))) {
+    if (const auto found = find_decoration(dir, backdrop_file, "backdrop")) {
         Picture p;
-        if (!load_picture(picture_path(dir, backdrop_file), backdrop.transparent, p)) return false;
+        if (!load_picture(*found, backdrop.transparent, p)) return false;
         board_.set_picture(backdrop, std::move(p));
         window_.backdrop_stretch =
             (ini.read_integer("Fullscreen", "BackdropStretch", 0) & 0xFF) != 0;
@@ -146,9 +159,9 @@ bool Load::fullscreen_setup(const IniFile& ini) {
     set_client_size(window_.client_width, client_side(screen.height));
 
     const std::string logo_file = ini.read_string("Fullscreen", "LogoFile", kNoPicture);
-    if (names_picture(logo_file) && file_exists(picture_path(dir, logo_file))) {
+    if (const auto found = find_decoration(dir, logo_file, "logo")) {
         Picture p;
-        if (!load_picture(picture_path(dir, logo_file), logo.transparent, p)) return false;
+        if (!load_picture(*found, logo.transparent, p)) return false;
         const int w = p->width, h = p->height;
         board_.set_picture(logo, std::move(p));
         Rect r = logo.rect;
@@ -197,12 +210,20 @@ bool Load::load_segments(const IniFile& ini) {
         Segment& seg = *Skin_Image[i];
         const std::string file = ini.read_string(section, "Filename", "");
         if (names_picture(file)) {
-            const fs::path path = picture_path(skin_dir_, file);
+            bool found = false;
+            const fs::path path = find_picture(skin_dir_, file, found);
             Picture p;
-            if (!file_exists(path)) {
-                p = placeholder_picture();
-                if (seg.transparent)
-                    p = std::make_shared<const Image>(with_bottom_left_colour_transparent(*p));
+            if (!found) {
+                messages_.notice(shown_path(path) + " (" + section +
+                                 ") not found; shown as a red square");
+                Picture& shared = seg.transparent ? keyed_placeholder_ : placeholder_;
+                if (!shared) {
+                    shared = placeholder_picture();
+                    if (seg.transparent)
+                        shared = std::make_shared<const Image>(
+                            with_bottom_left_colour_transparent(*shared));
+                }
+                p = shared;
             } else if (!load_picture(path, seg.transparent, p)) {
                 return false;
             }
@@ -232,16 +253,23 @@ bool Load::read_colour(const IniFile& ini, std::string_view section, std::string
 }
 
 bool Load::load_picture(const fs::path& file, bool transparent, Picture& out) {
-    PictureLoad loaded = load_picture_file(file);
+    PictureLoad loaded = shelf_.get(file, transparent);
     if (!loaded) {
         messages_.error(loaded.error);
         return false;
     }
-    if (transparent && loaded.kind == PictureKind::Bitmap)
-        out = std::make_shared<const Image>(with_bottom_left_colour_transparent(*loaded.picture));
-    else
-        out = std::move(loaded.picture);
+    out = std::move(loaded.picture);
     return true;
+}
+
+std::optional<fs::path> Load::find_decoration(const fs::path& dir, const std::string& name,
+                                              std::string_view what) {
+    if (!names_picture(name)) return std::nullopt;
+    bool found = false;
+    fs::path path = find_picture(dir, name, found);
+    if (found) return path;
+    messages_.notice(shown_path(path) + " (the " + std::string(what) + ") not found; not shown");
+    return std::nullopt;
 }
 
 void Load::set_client_size(int width, int height) {
@@ -263,6 +291,33 @@ void Load::finish() {
 }
 
 } // namespace
+
+int read_skin_side(const IniFile& ini, std::string_view section, std::string_view key, int fallback,
+                   MessageSink& messages) {
+    const std::int32_t v = ini.read_integer(section, key, fallback);
+    if (v >= 1 && v <= kMaxSkinSide) return v;
+    messages.notice("Config.ini: " + std::string(key) + "=" + std::to_string(v) +
+                    " is outside 1.." + std::to_string(kMaxSkinSide) + "; using " +
+                    std::to_string(fallback));
+    return fallback;
+}
+
+std::optional<IniFile> open_skin_file(const fs::path& config, std::string* error,
+                                      MessageSink& messages) {
+    std::string cut;
+    std::optional<IniFile> ini = IniFile::load(config, error, &cut);
+    if (!cut.empty()) messages.notice(cut);
+    return ini;
+}
+
+fs::path find_skin_picture(const fs::path& dir, std::string_view name, MessageSink& messages,
+                           std::set<std::string>& told, bool* found) {
+    const CaseLookup look = find_ignoring_case(dir / with_slashes(name));
+    for (const std::string& text : look.ambiguities)
+        if (told.insert(text).second) messages.notice(text);
+    if (found) *found = look.found;
+    return look.path;
+}
 
 fs::path skin_directory(std::string_view value, const fs::path& current_dir) {
     std::string dir = with_slashes(value);

@@ -1,6 +1,7 @@
 #pragma once
 // Load_Skin: applies Config.ini and the pictures it names to the board and the window.
 #include "board/board.h"
+#include "display/picture_budget.h"
 #include "display/scale.h"
 #include "display/window_model.h"
 #include "host/services.h"
@@ -8,10 +9,14 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
 namespace q50 {
+
+class IniFile;
 
 struct SkinEnvironment {
     // Config.ini lies here (the directory of the running executable).
@@ -26,6 +31,8 @@ struct SkinEnvironment {
     // The desktop gives the screen in design pixels at the scale it will draw the result at;
     // without it the screen is taken as it is.
     std::function<PixelSize(PixelSize device)> screen_for_device;
+    // Shared with the manual; without one the load gets a budget of its own.
+    PictureBudget* budget = nullptr;
 };
 
 enum class SkinLoadStatus {
@@ -45,6 +52,24 @@ inline constexpr int kSkinImageCount = 129;
 
 // The segment that section "Image<i>" describes, for i in 1..129 (index 0 is empty).
 const std::array<std::string_view, kSkinImageCount + 1>& skin_image_names();
+
+// Client sizes of the main window and the manual outside 1..kMaxSkinSide take the key's
+// default (a zero or negative width gives a window nobody can see or reach).
+inline constexpr int kMaxSkinSide = 4096;
+// The value of an integer size key of Config.ini, or `fallback` with a notice when it lies
+// outside 1..kMaxSkinSide.
+int read_skin_side(const IniFile& ini, std::string_view section, std::string_view key, int fallback,
+                   MessageSink& messages);
+// Opens Config.ini with the reader's size limit; a cut file is told to `messages`.
+std::optional<IniFile> open_skin_file(const std::filesystem::path& config, std::string* error,
+                                      MessageSink& messages);
+
+// Looks a picture up as the skin names it: "\" as a separator, letter case ignored when the
+// name as written does not exist (see find_ignoring_case). Several names that differ only
+// in case are told to `messages` once per load, through `told`.
+std::filesystem::path find_skin_picture(const std::filesystem::path& dir, std::string_view name,
+                                        MessageSink& messages, std::set<std::string>& told,
+                                        bool* found);
 
 // A directory value of the skin file as a usable path: "\" taken as a separator, a delimiter
 // appended, a relative directory resolved against `current_dir`. An empty value means the

@@ -69,10 +69,10 @@ Picture SkinSets::find(const Image* picture, int scale) const {
 }
 
 int SkinSets::pick(double total) const {
-    if (sets_.empty() || total <= 1.0 + 1e-9) return 0;
+    int best = 0;
     for (const auto& [k, set] : sets_)
-        if (k >= total - 1e-9) return k;
-    return sets_.rbegin()->first;
+        if (k <= total + 1e-9) best = k;
+    return best;
 }
 
 std::map<int, int> SkinSets::counts() const {

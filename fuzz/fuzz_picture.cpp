@@ -1,10 +1,11 @@
-// The picture decoders on arbitrary bytes. The first byte picks the decoder; the rest is the
-// file. A decoder either gives a picture within the size limits or an error text, never both
-// and never neither.
+// The picture decoders on arbitrary bytes. The first byte picks the decoder and the memory the
+// picture may take; the rest is the file. A decoder either gives a picture within the size
+// limits and that memory or an error text, never both and never neither.
 #include "display/decoders.h"
 #include "display/picture_file.h"
 
 #include <cstdlib>
+#include <limits>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
@@ -12,13 +13,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     q50::Image image;
     std::string error;
     bool ok;
+    // No limit, or 4 KB to 64 MB in steps of four.
+    const int step = data[0] / 5 % 8;
+    const std::int64_t max_bytes =
+        step == 0 ? std::numeric_limits<std::int64_t>::max() : std::int64_t(1024) << (2 * step);
+    q50::DecodeLimits limits;
+    limits.max_bytes = max_bytes;
     switch (data[0] % 5) {
     case 4:
-        ok = q50::decode_icon_bitmap(file, image, error);
+        ok = q50::decode_icon_bitmap(file, image, error, &limits);
+        if (limits.over_budget && (ok || limits.refused_bytes <= max_bytes)) std::abort();
         break;
     default: {
         static const char* const ext[] = {"bmp", "png", "jpg", "ico"};
-        q50::PictureLoad p = q50::decode_picture(ext[data[0] % 5], file);
+        q50::PictureLoad p = q50::decode_picture(ext[data[0] % 5], file, max_bytes);
+        if (p.over_budget && (p || p.refused_bytes <= max_bytes)) std::abort();
         ok = bool(p);
         error = p.error;
         if (p) image = *p.picture;
@@ -27,6 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (ok == !error.empty()) std::abort();
     if (ok) {
         if (!q50::picture_size_acceptable(image.width, image.height)) std::abort();
+        if (q50::picture_bytes(image.width, image.height) > max_bytes) std::abort();
         if (image.pixels.size() != std::size_t(image.width) * image.height) std::abort();
         (void)q50::with_bottom_left_colour_transparent(image);
     }

@@ -1,7 +1,16 @@
 // The settings file parser on arbitrary bytes: it must never crash, a rewrite must keep every
-// line it did not change, and a value set must read back.
+// line it did not change, and a value set must read back. Then the same bytes as the store
+// file on disk: reading never fails hard, and raising a high score keeps the higher value and
+// never leaves a file larger than the store reads.
+#include "shell/core/file_store.h"
 #include "shell/core/store_text.h"
 
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -49,5 +58,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         t.set(name, value);
         require(q50::parse_store_text(t.serialize()).find(name) == std::string(value));
     }
+
+    static const std::filesystem::path dir = [] {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "q50-fuzz-XXXXXX").string();
+        require(::mkdtemp(tmpl.data()) != nullptr);
+        return std::filesystem::path(tmpl);
+    }();
+    const std::filesystem::path path = dir / "Quendrix50.conf";
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(file.data(), std::streamsize(size));
+    q50::FileStore store(path, std::chrono::milliseconds(0));
+    const std::optional<std::string> before = store.read_text("HiScore1");
+    const std::int32_t stored = store.read_int("HiScore1", -1);
+    const std::int32_t best = store.raise_int("HiScore1", 500);
+    require(best == std::max<std::int32_t>(stored, 500) || (before && stored == -1));
+    const std::int32_t after = store.read_int("HiScore1", -1);
+    // Either the file held a better score, or the new one was kept, or the write was refused
+    // (file too large to read or to grow) and the file is as it was.
+    require(after >= 500 || after == stored);
+    require(std::filesystem::file_size(path) <=
+            std::max<std::uintmax_t>(size, q50::FileStore::kMaxFileSize));
     return 0;
 }

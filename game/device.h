@@ -10,6 +10,7 @@
 // bonus.cpp, chance.cpp, score_blink.cpp, clock.cpp.
 #include "board/board.h"
 #include "game/timers.h"
+#include "host/button.h"
 #include "host/services.h"
 #include "host/settings_store.h"
 
@@ -21,6 +22,44 @@
 #include <vector>
 
 namespace q50 {
+
+// The game variables, then the step counters of the timed sequences, each declared once here:
+// the device's members and the list that the trace tool dumps and sets (in this order) both
+// come from it. INTEGER(name) is a 32-bit integer, FLAG(name) a Boolean. The two arrays,
+// Enemy_Flame and Speed_Table, are declared on their own.
+#define Q50_DEVICE_VARIABLES(INTEGER, FLAG)                                                        \
+    INTEGER(Game_State)                                                                            \
+    INTEGER(Score)                                                                                 \
+    INTEGER(Score_Step)                                                                            \
+    INTEGER(Next_Chance_Score)                                                                     \
+    INTEGER(Hi_Score_A)                                                                            \
+    INTEGER(Hi_Score_B)                                                                            \
+    INTEGER(Pelko_Pos)                                                                             \
+    INTEGER(Pelko_Hold)                                                                            \
+    INTEGER(Misses)                                                                                \
+    INTEGER(Bombs_Delivered)                                                                       \
+    INTEGER(Chance_Resume)                                                                         \
+    INTEGER(Partner_Period)                                                                        \
+    INTEGER(Partner_Count)                                                                         \
+    INTEGER(Tick_Phase)                                                                            \
+    INTEGER(Stage_Ticks)                                                                           \
+    FLAG(Play_Active)                                                                              \
+    FLAG(Move_Lock)                                                                                \
+    FLAG(Double_Points)                                                                            \
+    INTEGER(Game_Start_Phase)                                                                      \
+    INTEGER(Game_Start_Enemy_Phase)                                                                \
+    INTEGER(Stage_Init_Phase)                                                                      \
+    INTEGER(Miss_Phase_1_Step)                                                                     \
+    INTEGER(Miss_Phase_2_Step)                                                                     \
+    INTEGER(Miss_Phase_3_Step)                                                                     \
+    INTEGER(Game_Over_Step)                                                                        \
+    INTEGER(Game_Over_Ticks)                                                                       \
+    INTEGER(Bonus_Phase_1_Step)                                                                    \
+    INTEGER(Bonus_Phase_2_Step)                                                                    \
+    INTEGER(Bonus_Phase_3_Step)                                                                    \
+    INTEGER(Bonus_Phase_4_Step)                                                                    \
+    INTEGER(Chance_Step)                                                                           \
+    INTEGER(Score_Blink_Step)
 
 struct Services {
     SoundSink& sound;
@@ -56,50 +95,20 @@ class Device {
     Board board;
     TimerSet timers;
 
-    // --- game variables (all zero at program start) ---------------------------------------------
-    std::int32_t Game_State = 0;
-    std::int32_t Score = 0;
-    std::int32_t Score_Step = 0;
-    std::int32_t Next_Chance_Score = 0;
-    std::int32_t Hi_Score_A = 0;
-    std::int32_t Hi_Score_B = 0;
-    std::int32_t Pelko_Pos = 0;
-    std::int32_t Pelko_Hold = 0;
-    std::int32_t Misses = 0;
-    std::int32_t Bombs_Delivered = 0;
-    std::int32_t Chance_Resume = 0;
-    std::int32_t Partner_Period = 0;
-    std::int32_t Partner_Count = 0;
-    std::int32_t Tick_Phase = 0;
-    std::int32_t Stage_Ticks = 0;
+    // --- game variables and step counters (all zero at program start) ---------------------------
+#define Q50_INTEGER(name) std::int32_t name = 0;
+#define Q50_FLAG(name) bool name = false;
+    Q50_DEVICE_VARIABLES(Q50_INTEGER, Q50_FLAG)
+#undef Q50_INTEGER
+#undef Q50_FLAG
     std::array<std::int32_t, 6> Enemy_Flame{}; // index 1..5; slot 0 unused
     std::array<std::int32_t, 20> Speed_Table{};
-    bool Play_Active = false;
-    bool Move_Lock = false;
-    bool Double_Points = false;
-
-    // Step counters of the timed sequences.
-    std::int32_t Game_Start_Phase = 0;
-    std::int32_t Game_Start_Enemy_Phase = 0;
-    std::int32_t Stage_Init_Phase = 0;
-    std::int32_t Miss_Phase_1_Step = 0;
-    std::int32_t Miss_Phase_2_Step = 0;
-    std::int32_t Miss_Phase_3_Step = 0;
-    std::int32_t Game_Over_Step = 0;
-    std::int32_t Game_Over_Ticks = 0;
-    std::int32_t Bonus_Phase_1_Step = 0;
-    std::int32_t Bonus_Phase_2_Step = 0;
-    std::int32_t Bonus_Phase_3_Step = 0;
-    std::int32_t Bonus_Phase_4_Step = 0;
-    std::int32_t Chance_Step = 0;
-    std::int32_t Score_Blink_Step = 0;
 
     // Settings held in memory (copies of stored values).
     bool Fullscreen_Mode = false;
     bool Ctrlr_Overlay = false;
 
-    // Every integer and Boolean above by name, in a fixed order (Enemy_Flame and Speed_Table
-    // are not in it: they are arrays).
+    // Every variable of Q50_DEVICE_VARIABLES by name, in its order.
     std::vector<VariableRef> variables();
 
     // Told each time Gam_Set_Mode runs, with the value of Game_State.
@@ -109,6 +118,10 @@ class Device {
     std::function<void(TimerId)> on_step;
 
     // --- device-button actions ------------------------------------------------------------------
+    // A button pressed or released: the action of that edge below (the open button has no
+    // release; releasing it does nothing).
+    void press(Button b);
+    void release(Button b);
     void Inp_open_down();
     void Inp_game_a_down();
     void Inp_game_a_up();
@@ -127,6 +140,11 @@ class Device {
 
     // --- mode control and speed ------------------------------------------------------------------
     void Gam_Set_Mode();
+    // Play pressed on the splash window (or its stand-in): mode 0, the closed device.
+    void power_on() {
+        Game_State = 0;
+        Gam_Set_Mode();
+    }
     void Gam_Stop_All_Timers();
     void Gam_Set_Difficulty();
     void Fill_Speed_Table();
@@ -162,10 +180,18 @@ class Device {
     void Timer_Score_BlinkTimer();
     void Timer_Stage_InitTimer();
 
-    SoundSink& sound() { return services_.sound; }
-    SettingsStore& store() { return services_.store; }
-    RandomSource& random() { return services_.random; }
-    LocalClock& clock() { return services_.clock; }
+    SoundSink& sound() {
+        return services_.sound;
+    }
+    SettingsStore& store() {
+        return services_.store;
+    }
+    RandomSource& random() {
+        return services_.random;
+    }
+    LocalClock& clock() {
+        return services_.clock;
+    }
 
   private:
     void fire(TimerId id);

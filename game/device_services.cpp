@@ -7,7 +7,7 @@ namespace q50 {
 
 void DeviceRandom::seed_from_clock() {
     const auto t = std::chrono::system_clock::now().time_since_epoch().count();
-    gen_.seed(std::uint32_t(t ^ (t >> 32)));
+    seed(std::uint32_t(t ^ (t >> 32)));
 }
 
 std::int32_t DeviceRandom::uniform(std::int32_t lo, std::int32_t hi) {
@@ -22,17 +22,27 @@ std::int32_t DeviceRandom::uniform(std::int32_t lo, std::int32_t hi) {
     return std::uniform_int_distribution<std::int32_t>(lo, hi)(gen_);
 }
 
-TimeOfDay SystemClock::now(std::int64_t) {
-    const std::time_t t = std::time(nullptr);
+std::int64_t SystemClock::ms_of_day() const {
+    if (source) return ((source() % kMsPerDay) + kMsPerDay) % kMsPerDay;
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
     std::tm local{};
     localtime_r(&t, &local);
-    return {local.tm_hour, local.tm_min};
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
+    return ((local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec) * 1000 + ms;
+}
+
+TimeOfDay SystemClock::now(std::int64_t) {
+    const std::int64_t minutes = ms_of_day() / 60000;
+    return {int(minutes / 60), int(minutes % 60)};
 }
 
 TimeOfDay SettableClock::now(std::int64_t device_ms) {
-    const std::int64_t minutes = at_zero_.hour * 60 + at_zero_.minute + device_ms / 60000;
-    const std::int64_t of_day = ((minutes % 1440) + 1440) % 1440;
-    return {int(of_day / 60), int(of_day % 60)};
+    const std::int64_t of_day = (((at_zero_ms_ + device_ms) % kMsPerDay) + kMsPerDay) % kMsPerDay;
+    const std::int64_t minutes = of_day / 60000;
+    return {int(minutes / 60), int(minutes % 60)};
 }
 
 void RecordingSound::play(Sample s) {

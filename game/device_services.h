@@ -24,32 +24,44 @@ class DeviceRandom : public RandomSource {
         using std::runtime_error::runtime_error;
     };
 
-    explicit DeviceRandom(std::uint32_t seed = 1) : gen_(seed) {}
-    void seed(std::uint32_t s) { gen_.seed(s); }
+    explicit DeviceRandom(std::uint32_t seed = 1) : gen_(seed), seed_(seed) {}
+    void seed(std::uint32_t s) {
+        gen_.seed(s);
+        seed_ = s;
+    }
     void seed_from_clock();
+    // The seed last given (a recording of the run names it, so that a replay draws the same).
+    std::uint32_t last_seed() const { return seed_; }
     void script(std::int32_t value) { scripted_.push_back(value); }
     std::size_t scripted_left() const { return scripted_.size(); }
     std::int32_t uniform(std::int32_t lo, std::int32_t hi) override;
 
   private:
     std::mt19937 gen_;
+    std::uint32_t seed_;
     std::deque<std::int32_t> scripted_;
 };
 
-// The computer's local time of day.
+constexpr std::int64_t kMsPerDay = 24 * 3600 * 1000;
+
+// The computer's local time of day, or another source of milliseconds since local midnight.
 class SystemClock : public LocalClock {
   public:
     TimeOfDay now(std::int64_t device_ms) override;
+    // Milliseconds since local midnight.
+    std::int64_t ms_of_day() const;
+    std::function<std::int64_t()> source; // replaces the system's clock when set
 };
 
 // A time of day set for device time 0 that then advances with device time.
 class SettableClock : public LocalClock {
   public:
-    void set(TimeOfDay at_zero) { at_zero_ = at_zero; }
+    void set(TimeOfDay at_zero) { at_zero_ms_ = (at_zero.hour * 60 + at_zero.minute) * 60000; }
+    void set_ms_of_day(std::int64_t ms) { at_zero_ms_ = ms; }
     TimeOfDay now(std::int64_t device_ms) override;
 
   private:
-    TimeOfDay at_zero_{12, 0};
+    std::int64_t at_zero_ms_ = 12 * 3600 * 1000;
 };
 
 // Keeps every call, with the device time it came at.

@@ -3,6 +3,7 @@
 #include "board/render_ops.h"
 #include "game/device.h"
 #include "game/fort.h"
+#include "host/setting_names.h"
 
 namespace q50 {
 
@@ -151,12 +152,12 @@ void Device::Gam_Reprise_After_Miss() {
         return;
     }
     if (Score >= 1000) Score %= 1000;
+    // Another running copy may have stored a better score since this one read it: the store
+    // keeps the higher, and the panel shows what it keeps.
     if (Game_State == 6 && Score > Hi_Score_A) {
-        Hi_Score_A = Score;
-        store().write_int("HiScore1", Hi_Score_A);
+        Hi_Score_A = store().raise_int(setting::HiScore1, Score);
     } else if (Game_State == 8 && Score > Hi_Score_B) {
-        Hi_Score_B = Score;
-        store().write_int("HiScore2", Hi_Score_B);
+        Hi_Score_B = store().raise_int(setting::HiScore2, Score);
     }
     Game_Over_Step = 1;
     timers.start(TimerId::Game_Over, 1);

@@ -2,23 +2,6 @@
 
 namespace q50 {
 
-namespace {
-constexpr std::string_view kNames[kTimerCount] = {
-    "Timer_Bonus_Phase_1", "Timer_Bonus_Phase_2",
-    "Timer_Bonus_Phase_3", "Timer_Bonus_Phase_4",
-    "Timer_Chance",        "Timer_Clock",
-    "Timer_Game",          "Timer_Game_Over",
-    "Timer_Game_Start",    "Timer_Game_Start_Enemy",
-    "Timer_Pelko_Move",    "Timer_Miss_Phase_1",
-    "Timer_Miss_Phase_2",  "Timer_Miss_Phase_3",
-    "Timer_Score_Blink",   "Timer_Stage_Init",
-};
-}
-
-std::string_view timer_name(TimerId id) {
-    return kNames[int(id)];
-}
-
 TimerSet::TimerSet() = default;
 
 void TimerSet::set_interval(TimerId id, std::int32_t ms) {

@@ -34,7 +34,7 @@ enum class TimerId : int {
 };
 constexpr int kTimerCount = 16;
 
-// "Timer_Game", "Timer_Pelko_Move", ...
+// "Timer_Game", "Timer_Pelko_Move", ... (from the device's table of timers, timer_table.cpp)
 std::string_view timer_name(TimerId id);
 
 class TimerSet {

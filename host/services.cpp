@@ -1,5 +1,7 @@
 #include "host/services.h"
 
+#include <cstdio>
+
 namespace q50 {
 
 namespace {
@@ -15,6 +17,16 @@ std::string_view sample_name(Sample s) {
 
 std::string sample_file(Sample s) {
     return "Sound/" + std::string(sample_name(s)) + ".wav";
+}
+
+void write_notice(const std::string& text) {
+    // One write, so that lines of two running copies do not interleave.
+    const std::string line = "Quendrix50: " + text + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+void MessageSink::notice(const std::string& text) {
+    write_notice(text);
 }
 
 } // namespace q50

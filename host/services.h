@@ -67,6 +67,12 @@ class MessageSink {
   public:
     virtual ~MessageSink() = default;
     virtual void error(const std::string& text) = 0;
+    // What the user should know but that stops nothing (a picture not found, a value out of
+    // range): written to standard error unless the sink takes it elsewhere.
+    virtual void notice(const std::string& text);
 };
+
+// "Quendrix50: TEXT" on standard error.
+void write_notice(const std::string& text);
 
 } // namespace q50

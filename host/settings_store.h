@@ -2,6 +2,7 @@
 // The per-user settings store: named values kept as text (integers in signed decimal,
 // Booleans as "1" and "0"). Every read sees every earlier write; every write is kept at once.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,12 +18,26 @@ class SettingsStore {
     // Stores the text; false when it could not be kept (the earlier values are then intact).
     virtual bool write_text(std::string_view name, std::string_view text) = 0;
 
+    // Gets the stored text (nothing when absent) and gives the text to store, or nothing to
+    // leave the value as it is.
+    using TextChange =
+        std::function<std::optional<std::string>(const std::optional<std::string>& stored)>;
+    // Reads a value and writes what `change` makes of it, with no write of another writer (in
+    // this or another running copy) between the read and the write. False when the store
+    // could not be read or the new text not kept. This version suits stores that only this
+    // process writes; a store shared between processes overrides it.
+    virtual bool update_text(std::string_view name, const TextChange& change);
+
     // The default when the value is absent or its text is not an integer.
     std::int32_t read_int(std::string_view name, std::int32_t dflt);
     // An integer read with default 1 or 0; true exactly when it is not 0.
     bool read_bool(std::string_view name, bool dflt);
     bool write_int(std::string_view name, std::int32_t value);
     bool write_bool(std::string_view name, bool value);
+    // Keeps the higher of `value` and the stored integer (an absent or non-integer value counts
+    // as lower), in one update, and returns the value stored afterwards: `value` when it was
+    // higher (also when it could not be written), the stored value otherwise.
+    std::int32_t raise_int(std::string_view name, std::int32_t value);
 };
 
 // Parses the stored text of an integer: optional blanks, an optional sign and decimal digits,

@@ -6,29 +6,22 @@ namespace q50 {
 
 namespace {
 
-constexpr std::array<std::string_view, 15> kActionNames = {
-    "Inp_open_down", "Inp_game_a_down", "Inp_game_a_up", "Inp_game_b_down", "Inp_game_b_up",
-    "Inp_time_down", "Inp_time_up",     "Inp_acl_down",  "Inp_acl_up",      "Inp_left_down",
-    "Inp_left_up",   "Inp_right_down",  "Inp_right_up",  "Inp_bomb_down",   "Inp_bomb_up",
-};
+using B = Button;
 
-using A = ButtonAction;
-
-// Assignments 1..7 with their press and release actions; 4 is decided by the device's mode.
-constexpr std::array<A, 8> kKeyDown = {A::open_down, A::game_a_down, A::game_b_down, A::time_down,
-                                       A::acl_down,  A::left_down,   A::right_down,  A::bomb_down};
-constexpr std::array<A, 8> kKeyUp = {A::open_down, A::game_a_up, A::game_b_up, A::time_up,
-                                     A::acl_up,    A::left_up,   A::right_up,  A::bomb_up};
+// The device button of assignments 1..7 (slot 0 unused); 4 is the ACL, or the open button
+// while the device is closed.
+constexpr std::array<B, 8> kAssigned = {B::Open, B::Game_A, B::Game_B, B::Time,
+                                        B::Acl,  B::Left,   B::Right,  B::Bomb};
 
 const std::array<MouseControl, 17> kMouseControls = {{
-    {"btn_open", A::open_down, std::nullopt},
-    {"btn_game_a_top", A::game_a_down, A::game_a_up},
-    {"btn_game_b_top", A::game_b_down, A::game_b_up},
-    {"btn_time_top", A::time_down, A::time_up},
-    {"btn_acl_top", A::acl_down, A::acl_up},
-    {"btn_bomb_top", A::bomb_down, A::bomb_up},
-    {"btn_ctrlr_overlay_left", A::left_down, A::left_up},
-    {"btn_ctrlr_overlay_right", A::right_down, A::right_up},
+    {"btn_open", pressed(B::Open), std::nullopt},
+    {"btn_game_a_top", pressed(B::Game_A), released(B::Game_A)},
+    {"btn_game_b_top", pressed(B::Game_B), released(B::Game_B)},
+    {"btn_time_top", pressed(B::Time), released(B::Time)},
+    {"btn_acl_top", pressed(B::Acl), released(B::Acl)},
+    {"btn_bomb_top", pressed(B::Bomb), released(B::Bomb)},
+    {"btn_ctrlr_overlay_left", pressed(B::Left), released(B::Left)},
+    {"btn_ctrlr_overlay_right", pressed(B::Right), released(B::Right)},
     {"btn_move_top", std::nullopt, std::nullopt, true},
     {"btn_alarm_top", std::nullopt, std::nullopt, true},
     {"im_background_bottom", std::nullopt, std::nullopt, true},
@@ -44,18 +37,18 @@ const std::array<MouseControl, 17> kMouseControls = {{
 
 } // namespace
 
-std::string_view action_name(ButtonAction a) {
-    return kActionNames[std::size_t(a)];
+std::string action_name(ButtonAction a) {
+    return "Inp_" + std::string(button_word(a.button)) + (a.down ? "_down" : "_up");
 }
 
 ButtonAction assignment_down_action(int n, std::int32_t game_state) {
-    if (n == 4 && game_state == 0) return A::open_down;
-    return kKeyDown[std::size_t(n)];
+    if (n == 4 && game_state == 0) return pressed(B::Open);
+    return pressed(kAssigned[std::size_t(n)]);
 }
 
 std::optional<ButtonAction> assignment_up_action(int n, std::int32_t game_state) {
     if (n == 4 && game_state <= 0) return std::nullopt;
-    return kKeyUp[std::size_t(n)];
+    return released(kAssigned[std::size_t(n)]);
 }
 
 std::optional<ButtonAction> key_down_action(const KeyAssignments& keys, std::uint16_t code,
@@ -72,7 +65,7 @@ std::optional<ButtonAction> key_up_action(const KeyAssignments& keys, std::uint1
     for (int n = 1; n <= kAssignmentCount; ++n) {
         if (keys.Key_Binding[std::size_t(n)].Code != code) continue;
         if (n == 4 && game_state <= 0) continue;
-        return kKeyUp[std::size_t(n)];
+        return released(kAssigned[std::size_t(n)]);
     }
     return std::nullopt;
 }
@@ -95,6 +88,7 @@ const Segment* control_at(const Board& board, int x, int y) {
 }
 
 std::optional<ButtonAction> InputDispatch::key_down(std::uint16_t code) {
+    if (!presses_enabled_) return std::nullopt;
     auto a = key_down_action(keys_, code, target_.game_state());
     if (a) target_.perform(*a);
     return a;
@@ -112,7 +106,8 @@ bool InputDispatch::mouse_down(std::string_view control, MouseButton button, int
     pressed_ = std::string(control);
     const MouseControl* c = mouse_control(control);
     if (!c) return false;
-    if (c->press) target_.perform(*c->press);
+    press_acted_ = presses_enabled_;
+    if (c->press && presses_enabled_) target_.perform(*c->press);
     if (c->drags && !target_.fullscreen_mode()) {
         Drag_Origin_X = x;
         Drag_Origin_Y = y;
@@ -135,7 +130,7 @@ void InputDispatch::mouse_up(MouseButton button, std::string_view over) {
     pressed_.clear();
     const MouseControl* c = mouse_control(control);
     if (!c) return;
-    if (c->release) target_.perform(*c->release);
+    if (c->release && press_acted_) target_.perform(*c->release);
     if (c->game_menu && over == control && on_game_menu_click) on_game_menu_click();
 }
 

@@ -2,6 +2,7 @@
 // Keys and mouse clicks on the main window turned into device-button actions, and the window
 // drag by the device body. Toolkit-free: the desktop and the trace tool both feed it.
 #include "board/board.h"
+#include "host/button.h"
 #include "input/keys.h"
 
 #include <cstdint>
@@ -12,25 +13,20 @@
 
 namespace q50 {
 
-enum class ButtonAction {
-    open_down,
-    game_a_down,
-    game_a_up,
-    game_b_down,
-    game_b_up,
-    time_down,
-    time_up,
-    acl_down,
-    acl_up,
-    left_down,
-    left_up,
-    right_down,
-    right_up,
-    bomb_down,
-    bomb_up,
+// One edge of one device button: what a key, a click or a controller button does.
+struct ButtonAction {
+    Button button = Button::Open;
+    bool down = true;
+    bool operator==(const ButtonAction&) const = default;
 };
+constexpr ButtonAction pressed(Button b) {
+    return {b, true};
+}
+constexpr ButtonAction released(Button b) {
+    return {b, false};
+}
 // "Inp_open_down", "Inp_game_a_up", ...
-std::string_view action_name(ButtonAction a);
+std::string action_name(ButtonAction a);
 
 // What the dispatch needs of the device: the mode that decides assignment 4, the presentation
 // mode that switches the drag off, and the actions themselves.
@@ -89,6 +85,11 @@ class InputDispatch {
         : target_(target), keys_(keys) {}
 
     void set_window(WindowMover* w) { window_ = w; }
+    // While off (the device's time stands still), key presses and presses on the device's
+    // buttons do nothing; releases, drags and the menu button still work, so nothing held
+    // stays held.
+    void set_presses_enabled(bool on) { presses_enabled_ = on; }
+    bool presses_enabled() const { return presses_enabled_; }
     // A click on the in-game menu button.
     std::function<void()> on_game_menu_click;
 
@@ -116,7 +117,9 @@ class InputDispatch {
     ButtonTarget& target_;
     const KeyAssignments& keys_;
     WindowMover* window_ = nullptr;
-    std::string pressed_; // the control that got the left press
+    bool presses_enabled_ = true;
+    std::string pressed_;      // the control that got the left press
+    bool press_acted_ = false; // the current left press performed its control's press
 };
 
 } // namespace q50

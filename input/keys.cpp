@@ -1,5 +1,7 @@
 #include "input/keys.h"
 
+#include "host/setting_names.h"
+
 namespace q50 {
 
 namespace {
@@ -62,15 +64,20 @@ void KeyAssignments::Keys_Load(SettingsStore& store, Board& board) {
     for (int n = 1; n <= kAssignableKeyCount; ++n)
         Key_Name[std::size_t(n)] = std::string(assignable_key(n).name);
     for (int n = 1; n <= kAssignmentCount; ++n) {
-        std::int32_t c = store.read_int("Key" + std::to_string(n), kDefaultChoice[n]);
+        std::int32_t c = store.read_int(setting::key(n), kDefaultChoice[n]);
         if (c < 1 || c > kAssignableKeyCount) c = kDefaultChoice[n];
         Key_Binding[std::size_t(n)].Choice = c;
     }
-    for (int n = 1; n <= kAssignmentCount; ++n) {
-        store.write_int("Key" + std::to_string(n), Key_Binding[std::size_t(n)].Choice);
-        AssignWord(n, Key_Binding[std::size_t(n)]);
-    }
+    for (int n = 1; n <= kAssignmentCount; ++n)
+        assign(store, n, Key_Binding[std::size_t(n)].Choice);
     Keys_Build_Hints(board);
+}
+
+void KeyAssignments::assign(SettingsStore& store, int n, std::int32_t choice) {
+    KeyBindingRecord& rec = Key_Binding[std::size_t(n)];
+    rec.Choice = choice;
+    store.write_int(setting::key(n), choice);
+    AssignWord(n, rec);
 }
 
 void KeyAssignments::AssignWord(int n, const KeyBindingRecord& rec) {

@@ -42,6 +42,9 @@ class KeyAssignments {
     // derives the codes and builds the hints. A stored choice outside 1..44 (only possible by
     // editing the store) falls back to that assignment's default.
     void Keys_Load(SettingsStore& store, Board& board);
+    // Assignment n (1..7) takes assignable key `choice`: the store keeps it and the code
+    // follows. The one place a key assignment is written.
+    void assign(SettingsStore& store, int n, std::int32_t choice);
     // Sets Key_Binding[n].Code from the record's Choice; a Choice outside 1..44 leaves it.
     void AssignWord(int n, const KeyBindingRecord& rec);
     void Keys_Build_Hints(Board& board) const;

@@ -1,5 +1,7 @@
 #include "input/pad.h"
 
+#include "host/setting_names.h"
+
 #include <algorithm>
 
 namespace q50 {
@@ -66,7 +68,7 @@ std::optional<PadAxis> pad_axis_by_name(std::string_view name) {
 void PadAssignments::load(SettingsStore& store) {
     for (int n = 1; n <= kAssignmentCount; ++n) {
         Pad[std::size_t(n)] = kDefaultPad[std::size_t(n)];
-        const auto text = store.read_text("Pad" + std::to_string(n));
+        const auto text = store.read_text(setting::pad(n));
         if (!text) continue;
         if (auto b = pad_button_by_name(*text)) Pad[std::size_t(n)] = *b;
     }
@@ -74,7 +76,7 @@ void PadAssignments::load(SettingsStore& store) {
 
 void PadAssignments::save(SettingsStore& store) const {
     for (int n = 1; n <= kAssignmentCount; ++n)
-        store.write_text("Pad" + std::to_string(n), pad_button_name(Pad[std::size_t(n)]));
+        store.write_text(setting::pad(n), pad_button_name(Pad[std::size_t(n)]));
 }
 
 int PadAssignments::assignment_of(PadButton b) const {

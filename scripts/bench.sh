@@ -12,4 +12,6 @@ echo "bench: $(git rev-parse --short HEAD 2>/dev/null || echo '?'), $(nproc) cor
 build-bench/bench/bench_core_speed
 build-bench/bench/bench_paint data
 QT_QPA_PLATFORM=offscreen build-bench/bench/bench_timing
+build-bench/bench/bench_audio_latency data 2>/dev/null
+build-bench/bench/bench_audio_latency data --load 2 2>/dev/null
 bash bench/desktop.sh build-bench/run build-bench/bench/bench_startup_reference build-bench/bench/bench_first_frame

@@ -62,4 +62,28 @@ at 10710 press bomb
 at 10760 release bomb
 at 14500 snapshot docs/device-enemy-blast.png
 S
+# Game A in play with the unlit segments' shadow at 0, 10 and 25 % of their ink.
+for shadow in 0 10 25; do
+  "$trace" --skin data --lcd-shadow $shadow >/dev/null <<S
+seed 4
+at 0 press open
+at 0 press game_a
+at 10 release game_a
+at 10700 press right
+at 10750 release right
+at 11100 snapshot docs/lcd-shadow-$shadow.png
+S
+done
+
+# Halfway through an 80 ms fade, with a 10 % shadow: the hero has just stepped from 2 to 3.
+"$trace" --skin data --lcd-shadow 10 --lcd-fade 80 >/dev/null <<'S'
+seed 4
+at 0 press open
+at 0 press game_a
+at 10 release game_a
+at 10700 press right
+at 10750 release right
+at 11100 press right
+at 11140 snapshot docs/lcd-fade-half.png
+S
 echo "snapshots written to docs/"

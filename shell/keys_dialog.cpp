@@ -150,12 +150,8 @@ void KeysDialog::cbChange() {
 
 void KeysDialog::btn_acceptClick() {
     if (!btn_accept->isEnabled()) return;
-    for (int n = 1; n <= kAssignmentCount; ++n) {
-        KeyBindingRecord& rec = keys_.Key_Binding[std::size_t(n)];
-        rec.Choice = Key_Combo[std::size_t(n)]->currentIndex() + 1;
-        store_.write_int("Key" + std::to_string(n), rec.Choice);
-        keys_.AssignWord(n, rec);
-    }
+    for (int n = 1; n <= kAssignmentCount; ++n)
+        keys_.assign(store_, n, Key_Combo[std::size_t(n)]->currentIndex() + 1);
     keys_.Keys_Build_Hints(board_);
     if (on_accepted) on_accepted();
     close_dialog();

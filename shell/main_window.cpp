@@ -63,6 +63,13 @@ TForm1::TForm1(Board& board, const WindowModel& window, InputDispatch& input,
     setAttribute(Qt::WA_OpaquePaintEvent);
     input_.set_window(this);
     connect(&driver_, &RealtimeDriver::stepped, this, &TForm1::refresh);
+    painter_.set_lcd_look(&look_);
+    set_painter_.set_lcd_look(&look_);
+    const QScreen* screen = primary_screen();
+    const double hz = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
+    fade_frames_.setInterval(std::clamp(int(std::lround(1000.0 / hz)), 4, 50));
+    fade_frames_.setTimerType(Qt::PreciseTimer);
+    connect(&fade_frames_, &QTimer::timeout, this, &TForm1::refresh);
 }
 
 void TForm1::set_left(int left) {
@@ -109,7 +116,7 @@ const Image& TForm1::shown_frame() const {
 
 void TForm1::set_skin_sets(const SkinSets* sets) {
     sets_ = sets;
-    set_painter_.invalidate();
+    set_painter_.reset();
     applied_once_ = false; // everything is painted afresh at the next refresh
 }
 
@@ -159,12 +166,13 @@ void TForm1::move_off_screen() {
     on_screen_ = false;
 }
 
-void TForm1::centre_on_screen() {
+void TForm1::centre_on_screen(const QPoint* place) {
     apply_window_model();
     refresh();
     const QScreen* s = primary_screen();
     const QRect g = s ? s->geometry() : QRect(0, 0, 1024, 768);
     window_pos_ = QPoint(g.x() + (g.width() - width()) / 2, g.y() + (g.height() - height()) / 2);
+    if (place && window_.key_on) window_pos_ = *place;
     move(window_pos_);
     if (!window_.key_on) { // a fullscreen load switches the key off
         showFullScreen();
@@ -191,8 +199,21 @@ void TForm1::keep_on_screen(const QPoint& centre) {
 void TForm1::refresh() {
     // A reload of the skin may have changed the window's size or mode.
     if (!applied_once_ || !(applied_ == window_)) apply_window_model();
-    if (board_.revision() == painted_revision_) return;
+    // The look follows the board in the driver's time, which is the device's.
+    look_.update(board_, driver_.clock_ms());
+    // A fade is painted frame by frame while it runs; once every segment has settled no timer
+    // is left, so an idle device wakes nothing.
+    if (look_.fading() != fade_frames_.isActive()) {
+        if (look_.fading())
+            fade_frames_.start();
+        else
+            fade_frames_.stop();
+    }
+    if (board_.revision() == painted_revision_ && look_.revision() == painted_look_ &&
+        !(look_.active() && look_.any_changed()))
+        return;
     painted_revision_ = board_.revision();
+    painted_look_ = look_.revision();
     Rect damage;
     // The changed parts apart, when the frame shown is the painter's own.
     std::vector<Rect> parts;
@@ -333,6 +354,19 @@ void TForm1::paintEvent(QPaintEvent* e) {
                             r.height() * ratio_);
         p.drawImage(QRectF(r), image_, source);
     }
+    if (!mark_.isEmpty() && e->region().intersects(mark_rect())) {
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 0, 190));
+        p.drawRoundedRect(mark_rect(), 6, 6);
+        p.setPen(Qt::white);
+        QFont f = font();
+        f.setBold(true);
+        f.setPixelSize(16);
+        p.setFont(f);
+        p.drawText(mark_rect(), Qt::AlignCenter, mark_);
+    }
     if (!painted_once_) {
         painted_once_ = true;
         // After this paint has been flushed to the screen.
@@ -341,6 +375,18 @@ void TForm1::paintEvent(QPaintEvent* e) {
                 if (auto next = std::exchange(after_first_paint, nullptr)) next();
             });
     }
+}
+
+QRect TForm1::mark_rect() const {
+    // The middle of the window lies on the device in either mode (inside its outline).
+    const QSize size(120, 32);
+    return QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+}
+
+void TForm1::set_mark(const QString& text) {
+    if (mark_ == text) return;
+    mark_ = text;
+    update(mark_rect());
 }
 
 void TForm1::keyPressEvent(QKeyEvent* e) {
@@ -380,6 +426,7 @@ void TForm1::mousePressEvent(QMouseEvent* e) {
     const QPoint local = e->position().toPoint() - to_window(s->rect).topLeft();
     bool drag = false;
     driver_.run([&] { drag = input_.mouse_down(s->name, button, local.x(), local.y()); });
+    dragging_ = drag;
     // A client cannot place its window on Wayland; the compositor moves it instead.
     system_move_ = false;
     if (drag && on_wayland() && windowHandle()) system_move_ = windowHandle()->startSystemMove();
@@ -411,7 +458,12 @@ void TForm1::mouseReleaseEvent(QMouseEvent* e) {
     const std::string over_name = over ? over->name : std::string();
     const MouseButton button = button_of(e->button());
     driver_.run([&] { input_.mouse_up(button, over_name); });
-    if (button == MouseButton::Left) system_move_ = false;
+    if (button == MouseButton::Left) {
+        // A drag the compositor did has no place we could know.
+        if (dragging_ && !system_move_ && on_dragged) on_dragged(window_pos_);
+        dragging_ = false;
+        system_move_ = false;
+    }
     update_cursor(pos);
 }
 
@@ -433,7 +485,9 @@ void TForm1::closeEvent(QCloseEvent* e) {
 
 void TForm1::changeEvent(QEvent* e) {
     QWidget::changeEvent(e);
-    if (e->type() == QEvent::ActivationChange && isActiveWindow() && on_activate) on_activate();
+    if (e->type() != QEvent::ActivationChange) return;
+    if (isActiveWindow() && on_activate) on_activate();
+    if (on_active_changed) on_active_changed(isActiveWindow());
 }
 
 bool TForm1::event(QEvent* e) {

@@ -5,6 +5,7 @@
 // keys and clicks into the input dispatch.
 #include "board/board.h"
 #include "display/frame_scaler.h"
+#include "display/lcd_look.h"
 #include "display/painter.h"
 #include "display/scale.h"
 #include "display/set_painter.h"
@@ -14,6 +15,7 @@
 
 #include <QImage>
 #include <QRegion>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -38,12 +40,22 @@ class TForm1 : public QWidget, public WindowMover {
     // Once, after the first frame reached the window (work that can wait for it goes here).
     std::function<void()> after_first_paint;
     bool painted_once() const { return painted_once_; }
+    // The window was dragged to a new place (its left and top) by the device body.
+    std::function<void(const QPoint&)> on_dragged;
+    // The main window stopped or started being the active window.
+    std::function<void(bool active)> on_active_changed;
 
     // Off the screen (and unmapped, so that it is never seen there).
     void move_off_screen();
     // Takes the size and look of the window model and comes onto the screen centred; in
     // fullscreen mode it covers the screen.
-    void centre_on_screen();
+    // With `place`, a windowed device comes up there instead (a remembered place).
+    void centre_on_screen(const QPoint* place = nullptr);
+
+    // A small mark painted over the frame, not part of it ("PAUSED"); empty for none.
+    void set_mark(const QString& text);
+    const QString& mark() const { return mark_; }
+    QRect mark_rect() const;
     bool on_screen() const { return on_screen_; }
     // After a change of size: centred on `centre` as far as the screen holding that point
     // allows, wholly on it when it fits.
@@ -75,6 +87,12 @@ class TForm1 : public QWidget, public WindowMover {
     // The region that takes the pointer in windowed mode (the non-transparent pixels).
     const QRegion& shape() const { return shape_; }
     std::uint64_t paints() const { return paints_; }
+
+    // The unlit-segment shadow and the segment fade; refresh() after changing a setting.
+    LcdLook& lcd_look() { return look_; }
+    // Frames are painted at the screen's rate only while a segment fades.
+    bool fade_frames_running() const { return fade_frames_.isActive(); }
+    int fade_frame_ms() const { return fade_frames_.interval(); }
 
     // WindowMover: the drag moves the window.
     int left() const override { return window_pos_.x(); }
@@ -115,6 +133,9 @@ class TForm1 : public QWidget, public WindowMover {
     const Image* shown_ = nullptr;
     double scale_ = 1.0;
     double ratio_ = 1.0;
+    LcdLook look_;
+    QTimer fade_frames_;
+    std::uint64_t painted_look_ = 0;
     WindowModel applied_;
     bool applied_once_ = false;
     std::uint64_t painted_revision_ = ~std::uint64_t(0);
@@ -126,6 +147,8 @@ class TForm1 : public QWidget, public WindowMover {
     bool on_screen_ = false;
     bool painted_once_ = false;
     bool system_move_ = false;
+    bool dragging_ = false;
+    QString mark_;
 };
 
 } // namespace q50

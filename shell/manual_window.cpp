@@ -1,9 +1,6 @@
 #include "shell/manual_window.h"
 
-#include "display/ini_file.h"
 #include "display/picture_file.h"
-#include "display/skin_loader.h"
-#include "display/window_model.h"
 #include "shell/qt_picture.h"
 #include "shell/window_pictures.h"
 
@@ -15,28 +12,15 @@
 #include <QScreen>
 #include <QWindow>
 
-#include <algorithm>
-#include <optional>
-
 namespace q50 {
 
 namespace fs = std::filesystem;
 
 ManualSettings read_manual_settings(const fs::path& executable_dir, const fs::path& current_dir) {
-    std::optional<IniFile> ini;
-    std::error_code ec;
-    const fs::path config = executable_dir / "Config.ini";
-    if (fs::is_regular_file(config, ec)) ini = IniFile::load(config, nullptr);
-    if (!ini) ini = IniFile::parse(""); // every key takes its default
-    ManualSettings s;
-    s.dir =
-        skin_directory(ini->read_string("Manual", "ManualDir", "Graphics\\Manual\\"), current_dir);
-    s.height = ini->read_integer("Manual", "ManualHeight", 365);
-    s.width = ini->read_integer("Manual", "ManualWidth", 545);
-    // A typing error in the file must not ask for an absurd window.
-    s.height = std::clamp(s.height, 0, kMaxClientSide);
-    s.width = std::clamp(s.width, 0, kMaxClientSide);
-    return s;
+    struct Stderr : MessageSink {
+        void error(const std::string& text) override { write_notice(text); }
+    } messages;
+    return read_manual_settings(executable_dir, current_dir, messages);
 }
 
 void ManualButton::set_pictures(const QPixmap& released, const QPixmap& pressed) {
@@ -101,9 +85,10 @@ QPixmap button_picture(const QString& file, Glyph g, bool pressed) {
 
 } // namespace
 
-ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error, QWidget* parent)
+ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error, QWidget* parent,
+                           PictureBudget* budget)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      settings_(settings), error_(std::move(error)) {
+      settings_(settings), error_(std::move(error)), budget_(budget ? budget : &own_budget_) {
     setObjectName(QStringLiteral("TManualForm"));
     setWindowTitle(QStringLiteral("Manual"));
     QPalette pal = palette();
@@ -165,20 +150,19 @@ ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error,
 void ManualWindow::load_pages() {
     if (pages_loaded_) return;
     pages_loaded_ = true;
+    struct Presenter : MessageSink {
+        const ErrorPresenter& present;
+        explicit Presenter(const ErrorPresenter& p) : present(p) {}
+        void error(const std::string& text) override {
+            if (present) present(QString::fromStdString(text));
+        }
+    } messages(error_);
+    const ManualPages pages = load_manual_pages(settings_, *budget_, messages);
     for (int n = 1; n <= kPageCount; ++n) {
-        const fs::path file = settings_.dir / (std::to_string(n) + ".bmp");
-        std::error_code ec;
-        if (!fs::is_regular_file(file, ec)) {
-            Manual_Page_Image[std::size_t(n)] =
-                QPixmap::fromImage(qimage_from_picture(*placeholder_picture()));
-            continue;
-        }
-        const PictureLoad load = load_picture_file(file);
-        if (!load) {
-            if (error_) error_(QString::fromStdString(load.error));
-            return;
-        }
-        Manual_Page_Image[std::size_t(n)] = QPixmap::fromImage(qimage_from_picture(*load.picture));
+        const Picture& p = pages.page[std::size_t(n)];
+        // A page whose copy cannot be made stays empty rather than half drawn.
+        Manual_Page_Image[std::size_t(n)] =
+            p ? QPixmap::fromImage(qimage_from_picture(*p)) : QPixmap();
     }
 }
 
@@ -206,6 +190,8 @@ void ManualWindow::resizeEvent(QResizeEvent* e) {
 void ManualWindow::release_pages() {
     for (QPixmap& page : Manual_Page_Image) page = QPixmap();
     im_page_top->clear();
+    // The skin may use what the pages took.
+    budget_->clear(PictureBudget::Owner::Manual);
     pages_loaded_ = false;
 }
 

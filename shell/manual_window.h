@@ -2,6 +2,7 @@
 // The manual viewer: sixteen page pictures in a borderless window that stays on top, turned
 // with two arrow buttons or the arrow keys, dragged by the page, closed by a button or Esc.
 #include "board/image.h"
+#include "display/manual_pages.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -13,15 +14,8 @@
 
 namespace q50 {
 
-// The [Manual] section of Config.ini.
-struct ManualSettings {
-    std::filesystem::path dir; // ends in a delimiter
-    int width = 545;
-    int height = 365;
-};
-
-// Reads [Manual] from Config.ini in `executable_dir`; a missing file gives the defaults.
-// A relative ManualDir is resolved against `current_dir`.
+// Reads [Manual] from Config.ini in `executable_dir` (see display/manual_pages.h), with what
+// it has to tell written to standard error.
 ManualSettings read_manual_settings(const std::filesystem::path& executable_dir,
                                     const std::filesystem::path& current_dir);
 
@@ -58,8 +52,10 @@ class ManualWindow : public QWidget { // TManualForm
     static constexpr int kPageCount = 16;
 
     // The pages are read when the window opens and let go when it closes, so a closed manual
-    // holds no pictures.
-    ManualWindow(const ManualSettings& settings, ErrorPresenter error, QWidget* parent = nullptr);
+    // holds no pictures. They take their memory from `budget`, shared with the skin (a budget
+    // of their own when null).
+    ManualWindow(const ManualSettings& settings, ErrorPresenter error, QWidget* parent = nullptr,
+                 PictureBudget* budget = nullptr);
 
     // The menu's "View manual": reads every page (a page that cannot be decoded is reported
     // through the error presenter and the pages after it are left empty), then a plain show,
@@ -105,6 +101,8 @@ class ManualWindow : public QWidget { // TManualForm
 
     ManualSettings settings_;
     ErrorPresenter error_;
+    PictureBudget own_budget_;
+    PictureBudget* budget_;
     bool pages_loaded_ = false;
 };
 

@@ -17,6 +17,8 @@ class MenuHost {
     // "Edit configuration file": the shell's "open" of the skin file in use.
     virtual void edit_config() { shell_open(QStringLiteral("Config.ini")); }
     virtual void beep() = 0;
+    // A short notice that does not block the game and goes away by itself.
+    virtual void notify(const QString& text) = 0;
     // The presentation switch: off screen, the skin loaded again, centred.
     virtual void move_off_screen() = 0;
     virtual void load_skin() = 0;

@@ -27,6 +27,8 @@ bool ask_go_on_without_sound(QWidget* parent, const QString& text) {
 }
 
 void MessageBoxSink::error(const std::string& text) {
+    // Also for whoever started the program from a terminal, or reads its log.
+    write_notice(text);
     if (presenter_) presenter_(parent_, QString::fromStdString(text));
 }
 

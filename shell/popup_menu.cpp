@@ -1,6 +1,7 @@
 #include "shell/popup_menu.h"
 
 #include "board/render_ops.h"
+#include "host/setting_names.h"
 #include "shell/game_menu.h"
 
 #include <QKeySequence>
@@ -144,7 +145,7 @@ void PopupMenu::set_controller_check(bool on) {
 
 void PopupMenu::pm_0_menuPopup() {
     for (auto& refresh : extra_popups_) refresh();
-    set_splash_check(device_.store().read_bool("SplashScreen", host_.splash_box_ticked()));
+    set_splash_check(device_.store().read_bool(setting::SplashScreen, host_.splash_box_ticked()));
     set_controller_check(device_.Ctrlr_Overlay);
     GameMenu& gm = *game_menu_;
     if (device_.Fullscreen_Mode && gm.Game_Menu_Open) {
@@ -175,10 +176,12 @@ void PopupMenu::pm_7_keysClick() {
 void PopupMenu::pm_8_hiscoreClick() {
     // The panel keeps what it shows; the next display of a high score reads 000.
     device_.Hi_Score_A = 0;
-    device_.store().write_int("HiScore1", 0);
+    device_.store().write_int(setting::HiScore1, 0);
     device_.Hi_Score_B = 0;
-    device_.store().write_int("HiScore2", 0);
+    device_.store().write_int(setting::HiScore2, 0);
     host_.beep();
+    // The beep alone is silent on most desktops.
+    host_.notify(QStringLiteral("High scores reset"));
 }
 
 void PopupMenu::pm_10_fullscreenClick() {
@@ -186,7 +189,7 @@ void PopupMenu::pm_10_fullscreenClick() {
     set_fullscreen_check(device_.Fullscreen_Mode);
     game_menu_->Game_Menu_Open = false;
     game_menu_->Vid_Display_Game_Menu();
-    device_.store().write_bool("FullscreenMode", device_.Fullscreen_Mode);
+    device_.store().write_bool(setting::FullscreenMode, device_.Fullscreen_Mode);
     host_.move_off_screen();
     host_.load_skin();
     host_.centre_on_screen();
@@ -196,14 +199,14 @@ void PopupMenu::pm_10_fullscreenClick() {
 void PopupMenu::pm_11_splashscreenClick() {
     const bool on = !item(11).checked;
     set_splash_check(on);
-    device_.store().write_bool("SplashScreen", on);
+    device_.store().write_bool(setting::SplashScreen, on);
 }
 
 void PopupMenu::pm_12_controllerClick() {
     const bool on = !item(12).checked;
     set_controller_check(on);
     device_.Ctrlr_Overlay = on;
-    device_.store().write_bool("CtrlrOverlay", on);
+    device_.store().write_bool(setting::CtrlrOverlay, on);
     Vid_Display_Ctrl_Overlay(device_.board, on);
     host_.board_changed();
 }

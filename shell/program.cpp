@@ -1,6 +1,7 @@
 #include "shell/program.h"
 
 #include "display/skin_loader.h"
+#include "host/setting_names.h"
 #include "shell/core/file_store.h"
 #include "shell/core/form_create.h"
 #include "shell/core/skin_folders.h"
@@ -8,14 +9,18 @@
 #include "shell/pad_source.h"
 #include "shell/side_windows.h"
 #include "shell/virtual_pad.h"
+#include "shell/window_pictures.h"
 
 #include <cmath>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <iostream>
 #include <unistd.h>
 
@@ -33,15 +38,39 @@ std::unique_ptr<SettingsStore> open_store(std::unique_ptr<SettingsStore> given) 
 Program::Program(ProgramOptions options)
     : options_(std::move(options)), messages_(options_.presenter),
       store_(open_store(std::move(options_.store))), sound_(*store_, messages_),
-      device_(Services{sound_, *store_, random_, clock_}), target_(device_), input_(target_, keys_),
-      pad_input_(target_, pads_), driver_(device_),
-      skin_watcher_(std::make_unique<SkinWatcher>([this] { reload_skin(); })) {}
+      device_(Services{told_sound_, told_store_, random_, clock_}), target_(device_),
+      input_(logged_target_, keys_), pad_input_(logged_target_, pads_),
+      driver_(device_, options_.clock_ms),
+      skin_watcher_(std::make_unique<SkinWatcher>([this] { reload_skin(); })) {
+    clock_.source = options_.local_ms_of_day;
+    logged_target_.on_action = [this](ButtonAction a) {
+        const RunLog::Entry e{device_.now(), a};
+        run_log_.add(e.time, e.action);
+        if (recording_.is_open()) recording_ << RunLog::line(e) << std::flush;
+    };
+    std::ostream* events = options_.event_log;
+    const QByteArray event_file = qgetenv("Q50_EVENT_LOG");
+    if (!events && !event_file.isEmpty()) {
+        event_file_ = std::make_unique<std::ofstream>(event_file.toStdString());
+        if (*event_file_) events = event_file_.get();
+    }
+    if (events) {
+        printer_ = std::make_unique<EventPrinter>(*events, device_);
+        printer_->attach();
+        told_sound_.told = [this](std::string_view what) { printer_->sound(what); };
+        told_store_.told = [this](const std::string& name, const std::string& text) {
+            printer_->stored(name, text);
+        };
+    }
+}
 
 Program::~Program() {
     // Whichever way the loop ended (the menu's Exit, a signal), the sound device is let go.
     FormClose();
     virtual_pad_.reset();
     pad_source_.reset();
+    device_.board.set_observer(nullptr);
+    device_.on_set_mode = nullptr;
     splash_.reset();
     side_windows_.reset();
     main_window_.reset();
@@ -55,8 +84,14 @@ void Program::end(int code) {
 }
 
 void Program::start() {
+    // From the program's own picture, so that the windows carry it wherever the program runs
+    // from (the desktop entry's icon is only found for an installed copy).
+    if (QGuiApplication::windowIcon().isNull())
+        QGuiApplication::setWindowIcon(QIcon(window_picture(QStringLiteral("app_icon.png"))));
     main_window_ = std::make_unique<TForm1>(device_.board, window_model_, input_, driver_);
     main_window_->on_activate = [this] { FormActivate(); };
+    main_window_->on_dragged = [this](const QPoint& at) { remember_place(at); };
+    main_window_->on_active_changed = [this](bool active) { active_changed(active); };
     main_window_->on_close = [this] {
         FormClose();
         end(exit_code_);
@@ -95,19 +130,22 @@ void Program::FormCreate() {
     if (!options_.skin_dir.empty()) {
         skin_dir_ = options_.skin_dir;
         command_line_skin_ = true;
-    } else if (const auto stored = store_->read_text("Skin"); stored && !stored->empty()) {
+    } else if (const auto stored = store_->read_text(setting::Skin); stored && !stored->empty()) {
         // A chosen skin whose folder has gone leaves the delivered one in use.
         if (const auto skin = find_user_skin(skin_search_path(), *stored)) {
             skin_dir_ = skin->dir;
             skin_name_ = skin->name;
         }
     }
-    Zoom = valid_zoom(store_->read_int("Zoom", kZoomFit));
-    FullscreenZoom = valid_fullscreen_zoom(store_->read_int("FullscreenZoom", kZoomFit));
+    Zoom = valid_zoom(store_->read_int(setting::Zoom, kZoomFit));
+    FullscreenZoom = valid_fullscreen_zoom(store_->read_int(setting::FullscreenZoom, kZoomFit));
     Load_Skin();
     skin_watcher_->watch(skin_dir_);
     form_create_after_skin(device_, keys_);
     pads_.load(*store_);
+    volume_ = std::clamp(store_->read_int("Volume", 100), 0, 100);
+    muted_ = store_->read_bool("Muted", false);
+    sound_.set_volume(volume_, muted_);
     random_.seed_from_clock();
     form_created_ = true;
 }
@@ -122,6 +160,7 @@ void Program::Load_Skin() {
         env.executable_dir = env.current_dir = skin_dir_;
     }
     env.Fullscreen_Mode = device_.Fullscreen_Mode;
+    env.budget = &picture_budget_;
     double ratio = 1.0;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         env.screen_width = s->geometry().width();
@@ -167,7 +206,7 @@ void Program::use_skin(const std::string& name) {
     skin_dir_ = dir;
     skin_name_ = name;
     command_line_skin_ = false;
-    store_->write_text("Skin", name);
+    store_->write_text(setting::Skin, name);
     // As the presentation switch does: off screen, loaded afresh, centred. Shown flags and
     // timers are the device's and stay as they are.
     main_window_->move_off_screen();
@@ -230,7 +269,7 @@ double Program::shown_zoom() const {
 
 void Program::set_zoom(int zoom) {
     Zoom = valid_zoom(zoom);
-    store_->write_int("Zoom", Zoom);
+    store_->write_int(setting::Zoom, Zoom);
     if (device_.Fullscreen_Mode) return; // shown when the device is windowed again
     TForm1& w = *main_window_;
     const QPoint centre = w.geometry().center();
@@ -241,7 +280,7 @@ void Program::set_zoom(int zoom) {
 
 void Program::set_fullscreen_zoom(int zoom) {
     FullscreenZoom = valid_fullscreen_zoom(zoom);
-    store_->write_int("FullscreenZoom", FullscreenZoom);
+    store_->write_int(setting::FullscreenZoom, FullscreenZoom);
     if (!device_.Fullscreen_Mode) return;
     // The loader's screen in design pixels changes with the scale: lay the skin out anew.
     Load_Skin();
@@ -260,6 +299,7 @@ void Program::FormActivate() {
 void Program::FormClose() {
     if (closed_) return;
     closed_ = true;
+    stop_recording();
     // No timer step may run once the store is given up.
     driver_.stop();
     if (pad_source_) pad_source_->stop();
@@ -298,14 +338,96 @@ void Program::set_splash_menu_check(bool on) {
 }
 
 void Program::centre_main_window() {
-    main_window_->centre_on_screen();
+    const std::optional<QPoint> place = remembered_place();
+    main_window_->centre_on_screen(place ? &*place : nullptr);
+}
+
+void Program::remember_place(const QPoint& at) {
+    store_->write_int("WindowLeft", at.x());
+    store_->write_int("WindowTop", at.y());
+}
+
+std::optional<QPoint> Program::remembered_place() const {
+    const auto left = store_->read_text("WindowLeft");
+    const auto top = store_->read_text("WindowTop");
+    if (!left || !top) return std::nullopt;
+    const auto x = parse_stored_int(*left);
+    const auto y = parse_stored_int(*top);
+    if (!x || !y) return std::nullopt;
+    // Still on a screen: the device's middle lies on one of them (a screen since unplugged, or
+    // a smaller resolution, would leave it out of reach).
+    const QPoint middle(*x + window_model_.client_width / 2, *y + window_model_.client_height / 2);
+    for (const QScreen* s : QGuiApplication::screens())
+        if (s->geometry().contains(middle)) return QPoint(*x, *y);
+    return std::nullopt;
+}
+
+void Program::set_paused(bool on, bool automatic) {
+    if (on == paused() || driver_.stopped()) return;
+    auto_paused_ = on && automatic;
+    if (on) {
+        driver_.pause();
+    } else {
+        driver_.resume();
+        // The clock shows the time of day as it is now, not as it was when the pause began.
+        if (device_.Game_State == 4) driver_.run([this] { device_.Timer_ClockTimer(); });
+    }
+    sound_.pause(on);
+    input_.set_presses_enabled(!on);
+    main_window_->set_mark(on ? QStringLiteral("PAUSED") : QString());
+}
+
+bool Program::auto_pause() const {
+    return store_->read_bool("AutoPause", false);
+}
+
+void Program::set_auto_pause(bool on) {
+    store_->write_bool("AutoPause", on);
+}
+
+void Program::active_changed(bool active) {
+    if (!main_window_->on_screen()) return;
+    if (!active && !paused() && auto_pause()) set_paused(true, true);
+    if (active && paused() && auto_paused_) set_paused(false);
+}
+
+void Program::set_volume(int percent) {
+    volume_ = std::clamp(percent, 0, 100);
+    store_->write_int("Volume", volume_);
+    sound_.set_volume(volume_, muted_);
+}
+
+void Program::set_muted(bool on) {
+    muted_ = on;
+    store_->write_bool("Muted", on);
+    sound_.set_volume(volume_, muted_);
+}
+
+int Program::sound_mode() {
+    return store_->read_int("SoundMode", kSoundModeNotChosen);
+}
+
+void Program::change_sound_output(int mode) {
+    // A failure shows its message and leaves the program running without sound; the store
+    // then asks for an output at the next start, as after a failed start.
+    sound_.Snd_Close();
+    if (sound_.Snd_Init(mode) || sound_.device_error().empty()) return;
+    const std::string_view entry = kSoundOutputEntries[std::size_t(mode)];
+    messages_.error("The sound output \"" + std::string(entry) + "\" could not be opened.\n\n" +
+                    sound_.device_error() + "\n\nThe game goes on without sound.");
 }
 
 void Program::start_device() {
-    driver_.run([this] {
-        device_.Game_State = 0;
-        device_.Gam_Set_Mode();
-    });
+    // Device time 0 is now: the mode is set at 0, as a replay of the run sets it.
+    driver_.start_at_zero();
+    RunStart start;
+    for (const char* name : {"HiScore1", "HiScore2", "CtrlrOverlay", "Key1", "Key2", "Key3", "Key4",
+                             "Key5", "Key6", "Key7"})
+        if (auto text = store_->read_text(name)) start.store.emplace_back(name, *text);
+    start.seed = random_.last_seed();
+    start.ms_of_day = clock_.ms_of_day();
+    run_log_.begin(std::move(start));
+    driver_.run([this] { device_.power_on(); });
     // The first frame comes first; controllers are looked for as soon as it is on screen, or
     // after half a second if the window system never asks for a paint.
     if (main_window_->painted_once()) {
@@ -316,9 +438,49 @@ void Program::start_device() {
     QTimer::singleShot(500, this, [this] { start_controllers(); });
 }
 
+std::filesystem::path Program::recordings_dir() const {
+    if (!options_.recordings_dir.empty()) return options_.recordings_dir;
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    std::filesystem::path base =
+        data.isEmpty() ? std::filesystem::path() : std::filesystem::path(data.toStdString());
+    if (!base.is_absolute())
+        base = std::filesystem::path(qgetenv("HOME").toStdString()) / ".local/share";
+    return base / "quendrix50" / "recordings";
+}
+
+std::filesystem::path Program::start_recording() {
+    if (recording_.is_open()) return {};
+    const std::filesystem::path dir = recordings_dir();
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    std::filesystem::path file = dir / ("run-" + stamp.toStdString() + ".script");
+    for (int n = 2; std::filesystem::exists(file, ec); ++n)
+        file = dir / ("run-" + stamp.toStdString() + "-" + std::to_string(n) + ".script");
+    recording_.open(file);
+    if (!recording_) {
+        recording_.close();
+        messages_.error("The recording could not be written to " + file.string() + ".");
+        return {};
+    }
+    recording_ << "# A run of Quendrix50, recorded "
+               << QDateTime::currentDateTime().toString(Qt::ISODate).toStdString()
+               << "; replay it with quendrix-trace < this file\n"
+               << run_log_.header();
+    for (const RunLog::Entry& e : run_log_.entries()) recording_ << RunLog::line(e);
+    recording_.flush();
+    return file;
+}
+
+void Program::stop_recording() {
+    if (!recording_.is_open()) return;
+    recording_ << "at " << driver_.clock_ms() << " end\n";
+    recording_.close();
+}
+
 bool Program::accepting_input() const {
-    return !ending_ && !driver_.stopped() && main_window_ && main_window_->isEnabled() &&
-           main_window_->on_screen();
+    return !ending_ && !driver_.paused() && !driver_.stopped() && main_window_ &&
+           main_window_->isEnabled() && main_window_->on_screen();
 }
 
 void Program::start_controllers() {

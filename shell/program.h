@@ -1,6 +1,7 @@
 #pragma once
 // The program as a whole: its services, the device, the windows in their creation order, the
 // way it comes up (main window off screen, FormCreate, the splash gate) and the way it ends.
+#include "display/picture_budget.h"
 #include "display/skin_sets.h"
 #include "display/window_model.h"
 #include "game/device.h"
@@ -8,6 +9,8 @@
 #include "input/dispatch.h"
 #include "input/keys.h"
 #include "input/pad.h"
+#include "input/run_log.h"
+#include "shell/core/event_printer.h"
 #include "shell/core/device_target.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
@@ -19,6 +22,8 @@
 #include <QObject>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +38,15 @@ struct ProgramOptions {
     // The settings store; the per-user file when not given.
     std::unique_ptr<SettingsStore> store;
     MessagePresenter presenter = show_error_box;
+    // The device's clock in ms (monotonic) and the local time of day in ms since midnight;
+    // the real ones when not given.
+    std::function<std::int64_t()> clock_ms;
+    std::function<std::int64_t()> local_ms_of_day;
+    // Where the run's event stream is written, in the trace tool's output format (also
+    // Q50_EVENT_LOG=FILE); none when null.
+    std::ostream* event_log = nullptr;
+    // Where "Record this run" writes; $XDG_DATA_HOME/quendrix50/recordings when empty.
+    std::filesystem::path recordings_dir;
     // The delivered data lies in a shared folder of an installation, which is never written.
     bool installed = false;
     // --skin: this run uses the skin in this folder instead of the chosen one.
@@ -112,6 +126,31 @@ class Program : public QObject, public SplashHost {
     PadSource* pad_source() { return pad_source_.get(); }
     // Whether game input (keys, clicks, controller presses) reaches the device now.
     bool accepting_input() const;
+
+    // Pause: device time, sound and presses stop; a "PAUSED" mark shows over the frame.
+    // `automatic` marks a pause the window's losing focus made (AutoPause), which its
+    // regaining focus ends.
+    void set_paused(bool on, bool automatic = false);
+    bool paused() const { return driver_.paused(); }
+    bool auto_pause() const;
+    void set_auto_pause(bool on);
+
+    // Volume 0..100 % and mute, applied and stored (Volume, Muted).
+    int volume() const { return volume_; }
+    bool muted() const { return muted_; }
+    void set_volume(int percent);
+    void set_muted(bool on);
+    // Another sound output while the program runs (an entry of the splash window's list).
+    void change_sound_output(int mode);
+    int sound_mode();
+
+    // Recording the run as a trace script: everything since the device was switched on, then
+    // every input as it comes, until stopped. Returns the file, empty when it could not be made.
+    std::filesystem::path start_recording();
+    void stop_recording();
+    bool recording() const { return recording_.is_open(); }
+    const RunLog& run_log() const { return run_log_; }
+    std::filesystem::path recordings_dir() const;
     RealtimeDriver& driver() { return driver_; }
     const WindowModel& window_model() const { return window_model_; }
     TForm1& main_window() { return *main_window_; }
@@ -119,6 +158,8 @@ class Program : public QObject, public SplashHost {
     TSplashForm* splash() { return splash_.get(); }
     bool splash_skipped() const { return splash_skipped_; }
     MessageBoxSink& messages() { return messages_; }
+    // The memory that the skin's and the manual's pictures share.
+    PictureBudget& picture_budget() { return picture_budget_; }
     const ProgramOptions& options() const { return options_; }
     // The about window, key dialog, manual and menus (after start()).
     SideWindows* side_windows() { return side_windows_.get(); }
@@ -140,16 +181,20 @@ class Program : public QObject, public SplashHost {
     MessageBoxSink messages_;
     std::unique_ptr<SettingsStore> store_;
     SoundOutput sound_;
+    ToldSound told_sound_{sound_};
+    ToldStore told_store_{*store_};
     DeviceRandom random_;
     SystemClock clock_;
     Device device_;
     KeyAssignments keys_;
     DeviceTarget target_;
+    LoggingTarget logged_target_{target_};
     InputDispatch input_;
     PadAssignments pads_;
     PadDispatch pad_input_;
     RealtimeDriver driver_;
     WindowModel window_model_;
+    PictureBudget picture_budget_;
     PixelSize device_size_{498, 770}; // the skin's design size at the last load
     SkinSets skin_sets_;
     std::unique_ptr<TForm1> main_window_;
@@ -166,6 +211,16 @@ class Program : public QObject, public SplashHost {
     std::unique_ptr<VirtualPadHook> virtual_pad_;
     void start_controllers();
     void toggle_game_menu();
+    void remember_place(const QPoint& at);
+    std::optional<QPoint> remembered_place() const;
+    void active_changed(bool active);
+    RunLog run_log_;
+    std::ofstream recording_;
+    std::unique_ptr<std::ofstream> event_file_;
+    std::unique_ptr<EventPrinter> printer_;
+    int volume_ = 100;
+    bool muted_ = false;
+    bool auto_paused_ = false;
     bool splash_menu_check_ = false;
     bool splash_skipped_ = false;
     bool ending_ = false;

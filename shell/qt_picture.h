@@ -18,10 +18,12 @@ inline Picture picture_from_qimage(const QImage& source) {
     return img;
 }
 
-// A deep copy, so the QImage does not depend on the picture's lifetime.
+// A deep copy, so the QImage does not depend on the picture's lifetime. A null QImage when
+// its memory cannot be had (Qt gives a null image then, never an exception).
 inline QImage qimage_from_picture(const Image& img) {
     if (img.empty()) return QImage();
     QImage q(img.width, img.height, QImage::Format_ARGB32);
+    if (q.isNull()) return QImage();
     for (int y = 0; y < img.height; ++y)
         std::memcpy(q.scanLine(y), img.pixels.data() + std::size_t(y) * img.width,
                     std::size_t(img.width) * sizeof(Argb));

@@ -35,8 +35,34 @@ RealtimeDriver::~RealtimeDriver() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-std::int64_t RealtimeDriver::clock_ns() const {
+std::int64_t RealtimeDriver::raw_ns() const {
     return clock_ ? clock_() * 1000000 : monotonic_ns() - origin_ns_;
+}
+
+std::int64_t RealtimeDriver::clock_ns() const {
+    return (paused_ ? paused_at_ : raw_ns()) - paused_total_ - start_;
+}
+
+void RealtimeDriver::start_at_zero() {
+    start_ = raw_ns();
+    paused_total_ = 0;
+}
+
+void RealtimeDriver::pause() {
+    if (paused_ || stopped_) return;
+    // Everything due until now runs first; the pause begins after it.
+    device_.catch_up_to(clock_ms());
+    paused_at_ = raw_ns();
+    paused_ = true;
+    disarm();
+    emit stepped();
+}
+
+void RealtimeDriver::resume() {
+    if (!paused_) return;
+    paused_total_ += raw_ns() - paused_at_;
+    paused_ = false;
+    poll();
 }
 
 void RealtimeDriver::run(const std::function<void()>& action) {
@@ -73,14 +99,16 @@ void RealtimeDriver::disarm() {
 
 void RealtimeDriver::rearm() {
     const auto due = device_.next_due();
-    if (!due || fd_ < 0) {
+    if (!due || paused_ || fd_ < 0) {
         disarm();
         return;
     }
     // The step's own nanosecond on the monotonic clock; one already past fires at once.
     const std::int64_t now_ns = clock_ns();
     const std::int64_t wait_ns = std::max<std::int64_t>(0, *due * 1000000 - now_ns);
-    const std::int64_t at = clock_ ? monotonic_ns() + wait_ns : origin_ns_ + now_ns + wait_ns;
+    // On the real clock, the monotonic time at which device time reaches the step.
+    const std::int64_t at = clock_ ? monotonic_ns() + wait_ns
+                                   : origin_ns_ + start_ + paused_total_ + now_ns + wait_ns;
     itimerspec spec{};
     spec.it_value.tv_sec = time_t(at / 1000000000);
     spec.it_value.tv_nsec = long(at % 1000000000);

@@ -24,8 +24,19 @@ class RealtimeDriver : public QObject {
                             QObject* parent = nullptr);
     ~RealtimeDriver() override;
 
+    // Device time now: the clock since the device was switched on, less every pause so far
+    // (frozen while paused); in milliseconds, and to the nanosecond.
     std::int64_t clock_ms() const { return clock_ns() / 1000000; }
     std::int64_t clock_ns() const;
+    // The device is switched on: its time counts from 0 now.
+    void start_at_zero();
+
+    // Device time stops: no timer step runs until resume(), and every timer keeps the time it
+    // had left, because device time takes up again where it stopped. Inputs that still come
+    // (releases) run at the stopped time.
+    void pause();
+    void resume();
+    bool paused() const { return paused_; }
 
     // Catches the device up to now, runs `action` (an input, a menu command), re-arms the timer
     // and tells the listeners.
@@ -54,13 +65,19 @@ class RealtimeDriver : public QObject {
 
     Device& device_;
     std::function<std::int64_t()> clock_;
-    std::int64_t origin_ns_ = 0;
+    std::int64_t origin_ns_ = 0; // the monotonic clock when the driver was made
     int fd_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
     bool armed_ = false;
     int armed_delay_ms_ = 0;
     std::uint64_t wakes_ = 0;
     bool stopped_ = false;
+    bool paused_ = false;
+    // Nanoseconds of the raw clock (`clock` or the monotonic clock since origin_ns_).
+    std::int64_t paused_at_ = 0;    // when the pause began
+    std::int64_t paused_total_ = 0; // spent in earlier pauses
+    std::int64_t start_ = 0;        // at device time 0
+    std::int64_t raw_ns() const;
 };
 
 } // namespace q50

@@ -1,6 +1,7 @@
 #include "shell/side_windows.h"
 
 #include "shell/game_menu.h"
+#include "shell/notice.h"
 #include "shell/program.h"
 
 #include <QApplication>
@@ -21,6 +22,12 @@ SideWindows::SideWindows(Program& program)
     menu_ = std::make_unique<PopupMenu>(&main, program_.device(), *this);
     zoom_ = std::make_unique<ZoomMenu>(program_, *menu_);
     game_menu().view_scale = [&main] { return main.view_scale(); };
+    lcd_menu_ = std::make_unique<LcdMenu>(
+        main.lcd_look(), program_.store(), [&main] { main.refresh(); }, &main);
+    menu_->add_extra_menu(&lcd_menu_->menu());
+    menu_->on_extra_popup([this] { lcd_menu_->refresh_checks(); });
+    // Ahead of the skin rows, which stay the last of the block, next to Exit.
+    comfort_ = std::make_unique<ComfortRows>(*menu_, program_);
     skin_menu_ = std::make_unique<SkinMenu>(*menu_, program_, open_url);
     inform = [&main](const QString& text) {
         QMessageBox::information(&main, QApplication::applicationDisplayName(), text);
@@ -33,6 +40,7 @@ SideWindows::SideWindows(Program& program)
 }
 
 SideWindows::~SideWindows() {
+    comfort_.reset();
     zoom_.reset();
     TForm1& main = program_.main_window();
     main.shortcut_keys = nullptr;
@@ -67,9 +75,10 @@ KeysDialog& SideWindows::keys_dialog() {
 
 ManualWindow& SideWindows::manual() {
     if (!manual_)
-        manual_ = std::make_unique<ManualWindow>(manual_settings_, [this](const QString& text) {
-            program_.messages().error(text.toStdString());
-        });
+        manual_ = std::make_unique<ManualWindow>(
+            manual_settings_,
+            [this](const QString& text) { program_.messages().error(text.toStdString()); }, nullptr,
+            &program_.picture_budget());
     return *manual_;
 }
 
@@ -119,6 +128,9 @@ void SideWindows::edit_config() {
 
 void SideWindows::beep() {
     QApplication::beep();
+}
+void SideWindows::notify(const QString& text) {
+    show_notice(program_.main_window(), text);
 }
 void SideWindows::move_off_screen() {
     program_.main_window().move_off_screen();

@@ -4,7 +4,9 @@
 // menu and the in-game menu, hooked into the main window. It is the menus' host: the commands
 // that need the program come here.
 #include "shell/about_window.h"
+#include "shell/comfort_rows.h"
 #include "shell/keys_dialog.h"
+#include "shell/lcd_menu.h"
 #include "shell/manual_window.h"
 #include "shell/menu_host.h"
 #include "shell/popup_menu.h"
@@ -35,8 +37,10 @@ class SideWindows : public MenuHost {
     bool keys_dialog_made() const { return keys_ != nullptr; }
     bool manual_made() const { return manual_ != nullptr; }
     PopupMenu& menu() { return *menu_; }
+    LcdMenu& lcd_menu() { return *lcd_menu_; }
     GameMenu& game_menu() { return menu_->game_menu(); }
     ZoomMenu& zoom() { return *zoom_; }
+    ComfortRows& comfort() { return *comfort_; }
 
     // How the shell's "open" is done (the desktop's by default); tests record instead.
     UrlOpener open_url = desktop_url_opener();
@@ -52,6 +56,7 @@ class SideWindows : public MenuHost {
     void shell_open(const QString& relative_name) override;
     void edit_config() override;
     void beep() override;
+    void notify(const QString& text) override;
     void move_off_screen() override;
     void load_skin() override;
     void centre_on_screen() override;
@@ -70,6 +75,8 @@ class SideWindows : public MenuHost {
     std::unique_ptr<PopupMenu> menu_;
     std::unique_ptr<ZoomMenu> zoom_;
     std::unique_ptr<SkinMenu> skin_menu_;
+    std::unique_ptr<LcdMenu> lcd_menu_;
+    std::unique_ptr<ComfortRows> comfort_;
 };
 
 } // namespace q50

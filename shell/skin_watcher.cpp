@@ -45,6 +45,10 @@ void SkinWatcher::watch(const fs::path& skin_dir) {
             skin_directory(ini->read_string("Common", "SkinDir", "Graphics\\Skin\\"), skin_dir));
         add_folder(skin_directory(
             ini->read_string("Fullscreen", "BackdropDir", "Graphics\\Backdrop\\"), skin_dir));
+        for (const char* key : {"SkinDir2x", "SkinDir3x", "SkinDir4x"}) {
+            const std::string dir = ini->read_string("Scaled", key, "");
+            if (!dir.empty()) add_folder(skin_directory(dir, skin_dir));
+        }
     }
     paths.removeDuplicates();
     watcher_.addPaths(paths);

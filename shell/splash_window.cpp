@@ -1,5 +1,6 @@
 #include "shell/splash_window.h"
 
+#include "host/setting_names.h"
 #include "shell/key_codes.h"
 #include "shell/text_fit.h"
 #include "shell/window_pictures.h"
@@ -165,12 +166,12 @@ void TSplashForm::FormCreate() {
     la_release_date->setText(QString::fromLatin1(kReleaseLine));
 
     // A stored choice outside the list selects nothing, as if none had been made.
-    const std::int32_t mode = store_.read_int("SoundMode", -1);
+    const std::int32_t mode = store_.read_int(setting::SoundMode, -1);
     {
         const QSignalBlocker block(cb_sound);
         cb_sound->setCurrentIndex(mode >= 0 && mode < cb_sound->count() ? mode : -1);
     }
-    chb_splashscreen->setChecked(store_.read_bool("SplashScreen", true));
+    chb_splashscreen->setChecked(store_.read_bool(setting::SplashScreen, true));
 
     if (cb_sound->currentIndex() >= 0 && !chb_splashscreen->isChecked()) {
         skipped_ = true;
@@ -199,7 +200,7 @@ void TSplashForm::update_play_button() {
 
 bool splash_play(SettingsStore& store, SplashHost& host, int sound_mode, bool box_ticked) {
     if (!host.Snd_Init(sound_mode)) return false;
-    store.write_bool("SplashScreen", box_ticked);
+    store.write_bool(setting::SplashScreen, box_ticked);
     host.set_splash_menu_check(box_ticked);
     host.centre_main_window();
     host.start_device();
@@ -208,8 +209,8 @@ bool splash_play(SettingsStore& store, SplashHost& host, int sound_mode, bool bo
 
 std::optional<int> TSplashForm::skip_choice(SettingsStore& store) {
     // The same reads and the same rule as creation: an entry selected and the box not ticked.
-    const std::int32_t mode = store.read_int("SoundMode", -1);
-    const bool ticked = store.read_bool("SplashScreen", true);
+    const std::int32_t mode = store.read_int(setting::SoundMode, -1);
+    const bool ticked = store.read_bool(setting::SplashScreen, true);
     if (mode < 0 || mode >= int(kSoundOutputEntries.size()) || ticked) return std::nullopt;
     return mode;
 }

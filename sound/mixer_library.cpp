@@ -29,7 +29,10 @@ const MixerLibrary* open_mixer() {
                           find(library, "Mix_PlayChannelTimed", mixer.PlayChannelTimed) &&
                           find(library, "Mix_HaltChannel", mixer.HaltChannel) &&
                           find(library, "Mix_FreeChunk", mixer.FreeChunk) &&
-                          find(library, "Mix_CloseAudio", mixer.CloseAudio);
+                          find(library, "Mix_CloseAudio", mixer.CloseAudio) &&
+                          find(library, "Mix_Pause", mixer.Pause) &&
+                          find(library, "Mix_Resume", mixer.Resume) &&
+                          find(library, "Mix_Volume", mixer.Volume);
     // The library stays open: chunks and the device may outlive any one caller.
     if (!complete)
         open_error = std::string("the sound mixer library lacks a function: ") + kLibraryName;

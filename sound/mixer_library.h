@@ -17,6 +17,9 @@ struct MixerLibrary {
     int (*HaltChannel)(int channel);
     void (*FreeChunk)(Mix_Chunk* chunk);
     void (*CloseAudio)();
+    void (*Pause)(int channel);
+    void (*Resume)(int channel);
+    int (*Volume)(int channel, int volume);
 };
 
 // The mixer, opened once and kept to the end; null when the library or one of its functions

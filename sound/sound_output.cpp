@@ -1,15 +1,11 @@
 #include "sound/sound_output.h"
 
+#include "host/setting_names.h"
 #include "sound/mixer_library.h"
 
 #include <SDL.h>
 
 namespace q50 {
-
-namespace {
-// About 23 ms at 22050 Hz: short enough that a sound starts with the event that plays it.
-constexpr int kBufferFrames = 512;
-} // namespace
 
 SoundOutput::SoundOutput(SettingsStore& store, MessageSink& messages)
     : store_(store), messages_(messages) {}
@@ -22,13 +18,13 @@ bool SoundOutput::Snd_Init(int mode) {
     device_error_.clear();
     if (mode == kSoundModeNone) {
         sound_on_ = false;
-        store_.write_int("SoundMode", kSoundModeNone);
+        store_.write_int(setting::SoundMode, kSoundModeNone);
         return true;
     }
     if (mode != 0 && mode != 1) return true; // no entry chosen: nothing to start
 
     sound_on_ = true;
-    store_.write_int("SoundMode", mode);
+    store_.write_int(setting::SoundMode, mode);
     Snd_Close(); // a second start begins afresh instead of leaking the first
 
     const bool opened = open_device(mode);
@@ -37,8 +33,8 @@ bool SoundOutput::Snd_Init(int mode) {
 
     // Stored before any message waits for its answer, so that the next start asks again even
     // if this one is killed meanwhile.
-    store_.write_int("SoundMode", kSoundModeNotChosen);
-    store_.write_bool("SplashScreen", true);
+    store_.write_int(setting::SoundMode, kSoundModeNotChosen);
+    store_.write_bool(setting::SplashScreen, true);
     // No device is no reason to reinstall: the caller tells the user what really happened.
     if (opened) messages_.error(std::string(kSoundFolderMessage));
     return false;
@@ -73,6 +69,8 @@ bool SoundOutput::open_device(int mode) {
         audio_started_ && mixer_->OpenAudio(kMixRate, MIX_DEFAULT_FORMAT, 2, kBufferFrames) == 0;
     if (mixer_open_) {
         mixer_->AllocateChannels(kChannels);
+        apply_volume();
+        if (paused_) mixer_->Pause(-1);
         return true;
     }
     const char* tried = SDL_GetHint(SDL_HINT_AUDIODRIVER);
@@ -98,6 +96,30 @@ void SoundOutput::Snd_Play(Sample s) {
 void SoundOutput::Snd_Silence() {
     if (!sound_on_ || !mixer_open_) return;
     mixer_->HaltChannel(-1);
+}
+
+void SoundOutput::pause(bool on) {
+    paused_ = on;
+    if (!mixer_open_) return;
+    if (on)
+        mixer_->Pause(-1);
+    else
+        mixer_->Resume(-1);
+}
+
+void SoundOutput::set_volume(int percent, bool muted) {
+    volume_ = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+    muted_ = muted;
+    apply_volume();
+}
+
+int SoundOutput::mixer_volume() const {
+    return muted_ ? 0 : (volume_ * MIX_MAX_VOLUME + 50) / 100;
+}
+
+void SoundOutput::apply_volume() {
+    // The channels' volume, so that the samples themselves stay as they are.
+    if (mixer_open_) mixer_->Volume(-1, mixer_volume());
 }
 
 void SoundOutput::Snd_Close() {

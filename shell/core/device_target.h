@@ -1,12 +1,11 @@
 #pragma once
-// The device as the input dispatch's target: each button action calls the device's own.
+// The device as the input dispatch's target: each button action presses or releases one of
+// the device's buttons.
 #include "input/dispatch.h"
 
 namespace q50 {
 
 class Device;
-
-void perform(Device& d, ButtonAction a);
 
 class DeviceTarget : public ButtonTarget {
   public:

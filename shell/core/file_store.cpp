@@ -1,9 +1,11 @@
 #include "shell/core/file_store.h"
 
+#include "host/services.h"
 #include "shell/core/store_text.h"
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -75,10 +77,69 @@ bool write_all(int fd, std::string_view data) {
     return true;
 }
 
-bool lock_exclusive(int fd) {
-    while (::flock(fd, LOCK_EX) != 0)
-        if (errno != EINTR) return false;
-    return true;
+// Tries for the lock until `wait` has passed: a writer holds it for milliseconds, so a lock
+// held longer belongs to a stuck process, and waiting for it would hang this one.
+bool lock_exclusive(int fd, std::chrono::milliseconds wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno != EWOULDBLOCK && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        const timespec pause{0, 5'000'000};
+        ::nanosleep(&pause, nullptr);
+    }
+}
+
+// The lock file, opened without blocking (a FIFO put there would block an ordinary open
+// forever) and used only when it is a regular file.
+int open_lock(const fs::path& path) {
+    const int fd =
+        ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0600);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        write_notice("settings not saved: " + path.string() + " is not a regular file");
+        return -1;
+    }
+    return fd;
+}
+
+// ".Quendrix50.conf.XXXXXX": the temporary files replace_file makes for `target`.
+bool is_temporary_of(const std::string& entry, const std::string& target) {
+    const std::string prefix = "." + target + ".";
+    return entry.size() == prefix.size() + 6 && entry.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Removes what writers killed between their mkstemp and their rename left behind. Called
+// under the lock, so no live writer of this program is between those two steps for long.
+void remove_stale_temporaries(const fs::path& target, std::chrono::seconds age) {
+    fs::path dir = target.parent_path();
+    if (dir.empty()) dir = ".";
+    const std::string name = target.filename().string();
+    const std::time_t now = std::time(nullptr);
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        if (!is_temporary_of(entry, name)) continue;
+        struct stat st {};
+        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (now - st.st_mtime >= age.count()) ::unlink(it->path().c_str());
+    }
+}
+
+// Where a write goes: the store file itself, or, when it is a symbolic link, the file at the
+// end of the links, whether or not that file exists yet.
+std::optional<fs::path> write_target(const fs::path& file) {
+    fs::path target = file;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(target, ec))) return target;
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec) return std::nullopt;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return std::nullopt; // a loop of links
 }
 
 // Writes `content` to a new file in `dir`, flushed to the disk, and renames it onto `target`.
@@ -103,7 +164,10 @@ bool replace_file(const fs::path& target, std::string_view content, mode_t mode)
 
 } // namespace
 
-FileStore::FileStore(fs::path file) : file_(std::move(file)) {
+FileStore::FileStore(fs::path file) : FileStore(std::move(file), kLockWait) {}
+
+FileStore::FileStore(fs::path file, std::chrono::milliseconds lock_wait)
+    : file_(std::move(file)), lock_wait_(lock_wait) {
     std::error_code ec;
     if (file_.has_parent_path()) fs::create_directories(file_.parent_path(), ec);
 }
@@ -137,35 +201,48 @@ std::optional<std::string> FileStore::read_text(std::string_view name) {
 }
 
 bool FileStore::write_text(std::string_view name, std::string_view text) {
-    if (!storable_name(name) || !storable_text(text)) return false;
+    return update_text(name, [text](const std::optional<std::string>&) {
+        return std::optional<std::string>(std::string(text));
+    });
+}
+
+bool FileStore::update_text(std::string_view name, const TextChange& change) {
+    if (!storable_name(name)) return false;
 
     // A store file kept elsewhere through a symbolic link stays a link to the new content.
-    fs::path target = file_;
+    const std::optional<fs::path> target = write_target(file_);
+    if (!target) return false;
     std::error_code ec;
-    if (fs::is_symlink(fs::symlink_status(file_, ec))) {
-        target = fs::canonical(file_, ec);
-        if (ec) return false;
-    }
     if (file_.has_parent_path()) fs::create_directories(file_.parent_path(), ec);
 
-    UniqueFd lock(::open(lock_path().c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600));
-    if (!lock.ok() || !lock_exclusive(lock.get())) return false;
+    UniqueFd lock(open_lock(lock_path()));
+    if (!lock.ok() || !lock_exclusive(lock.get(), lock_wait_)) return false;
+    remove_stale_temporaries(*target, kStaleTemporaryAge);
 
-    FileContent cur = read_whole(target);
+    FileContent cur = read_whole(*target);
     if (cur.status == FileContent::Unreadable) return false;
     StoreText store;
     mode_t mode = 0600;
     if (cur.status == FileContent::Read) {
         store = parse_store_text(cur.text);
         struct stat st {};
-        if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+        if (::stat(target->c_str(), &st) == 0) mode = st.st_mode & 07777;
     } else {
         store = parse_store_text(kNewFileHeader);
     }
-    store.set(name, text);
+    const std::optional<std::string> text = change(store.find(name));
+    if (!text) return true;
+    if (!storable_text(*text)) return false;
+    store.set(name, *text);
     std::string content = store.serialize();
     if (cur.status == FileContent::Read && content == cur.text) return true;
-    return replace_file(target, content, mode);
+    // A file this store would refuse to read would lose every value at the next start.
+    if (content.size() > kMaxFileSize) {
+        write_notice("settings not saved: " + target->string() + " would grow past " +
+                     std::to_string(kMaxFileSize / 1024) + " KB");
+        return false;
+    }
+    return replace_file(*target, content, mode);
 }
 
 } // namespace q50

@@ -9,6 +9,7 @@
 // never lose each other's values.
 #include "host/settings_store.h"
 
+#include <chrono>
 #include <filesystem>
 
 namespace q50 {
@@ -18,6 +19,9 @@ class FileStore : public SettingsStore {
     // Opens the store on `file`, creating its folder when it is missing (a failure to create it
     // shows later as writes that return false).
     explicit FileStore(std::filesystem::path file);
+    // How long a writer waits for another writer's lock before it gives up (the write then
+    // fails as any other, and the file is unchanged).
+    FileStore(std::filesystem::path file, std::chrono::milliseconds lock_wait);
 
     // $XDG_CONFIG_HOME/Vantorel/Quendrix50.conf, or ~/.config/Vantorel/Quendrix50.conf when
     // XDG_CONFIG_HOME is unset, empty or relative.
@@ -32,12 +36,20 @@ class FileStore : public SettingsStore {
     // False, with the file unchanged, when the folder cannot be written, the existing file
     // cannot be read (its values would be lost), or the name or text do not fit on a line.
     bool write_text(std::string_view name, std::string_view text) override;
+    // The read and the write happen under the writers' lock.
+    bool update_text(std::string_view name, const TextChange& change) override;
 
-    // Files larger than this are treated as unreadable rather than loaded.
+    // Files larger than this are treated as unreadable rather than loaded, and no write makes
+    // the file larger than this.
     static constexpr std::size_t kMaxFileSize = 1 << 20;
+    static constexpr std::chrono::milliseconds kLockWait{2000};
+    // Temporary files of a writer that was killed before its rename are removed by the next
+    // writer once they are this old (a live writer renames its file within milliseconds).
+    static constexpr std::chrono::seconds kStaleTemporaryAge{60};
 
   private:
     std::filesystem::path file_;
+    std::chrono::milliseconds lock_wait_ = kLockWait;
 };
 
 } // namespace q50

@@ -1,20 +1,21 @@
 #include "shell/core/form_create.h"
 
 #include "board/render_ops.h"
+#include "host/setting_names.h"
 
 namespace q50 {
 
 void form_create_before_skin(Device& d) {
     d.Fill_Speed_Table();
-    d.Fullscreen_Mode = d.store().read_bool("FullscreenMode", true);
+    d.Fullscreen_Mode = d.store().read_bool(setting::FullscreenMode, true);
 }
 
 void form_create_after_skin(Device& d, KeyAssignments& keys) {
     keys.Keys_Load(d.store(), d.board);
-    d.Ctrlr_Overlay = d.store().read_bool("CtrlrOverlay", true);
+    d.Ctrlr_Overlay = d.store().read_bool(setting::CtrlrOverlay, true);
     Vid_Display_Ctrl_Overlay(d.board, d.Ctrlr_Overlay);
-    d.Hi_Score_A = d.store().read_int("HiScore1", d.Hi_Score_A);
-    d.Hi_Score_B = d.store().read_int("HiScore2", d.Hi_Score_B);
+    d.Hi_Score_A = d.store().read_int(setting::HiScore1, d.Hi_Score_A);
+    d.Hi_Score_B = d.store().read_int(setting::HiScore2, d.Hi_Score_B);
     d.Play_Active = false;
     d.Move_Lock = false;
 }

@@ -120,9 +120,12 @@ std::optional<UserSkin> copy_delivered_skin(const fs::path& data_dir, const fs::
     std::string why;
     const std::optional<IniFile> ini = IniFile::load(config, &why);
     if (!ini) return fail(why);
+    // The pictures, the backdrop and the larger drawings of the same pictures.
     for (const auto& [section, key, fallback] :
          {std::tuple{"Common", "SkinDir", "Graphics\\Skin\\"},
-          std::tuple{"Fullscreen", "BackdropDir", "Graphics\\Backdrop\\"}}) {
+          std::tuple{"Fullscreen", "BackdropDir", "Graphics\\Backdrop\\"},
+          std::tuple{"Scaled", "SkinDir2x", ""}, std::tuple{"Scaled", "SkinDir3x", ""},
+          std::tuple{"Scaled", "SkinDir4x", ""}}) {
         const std::optional<fs::path> rel =
             inside(data_dir, ini->read_string(section, key, fallback));
         if (!rel || fs::exists(skin.dir / *rel, ec)) continue;

@@ -31,6 +31,10 @@ StoreLine parse_line(std::string_view raw) {
 
 StoreText parse_store_text(std::string_view file) {
     StoreText out;
+    // Editors on some systems start a UTF-8 file with a byte-order mark; it is not part of the
+    // first name. Rewriting the file drops it (every one of them, so that a rewrite reads back
+    // as the same lines).
+    while (file.substr(0, 3) == "\xEF\xBB\xBF") file.remove_prefix(3);
     while (!file.empty()) {
         auto nl = file.find('\n');
         std::string_view raw = file.substr(0, nl);

@@ -60,7 +60,10 @@ class CopyDeliveredSkin : public ::testing::Test {
         fs::create_directories(data / "Graphics/Backdrop");
         fs::create_directories(data / "Graphics/Manual");
         test::write_file(data / "Config.ini", "[Common]\nSkinDir=Graphics\\Skin\\\n"
-                                              "[Fullscreen]\nBackdropDir=Graphics/Backdrop\n");
+                                              "[Fullscreen]\nBackdropDir=Graphics/Backdrop\n"
+                                              "[Scaled]\nSkinDir2x=Graphics\\Skin@2x\\\n");
+        fs::create_directories(data / "Graphics/Skin@2x");
+        test::write_file(data / "Graphics/Skin@2x/a.png", "A2");
         test::write_file(data / "Graphics/Skin/a.png", "A");
         test::write_file(data / "Graphics/Backdrop/b.png", "B");
         test::write_file(data / "Graphics/Manual/1.bmp", "M");
@@ -80,6 +83,7 @@ TEST_F(CopyDeliveredSkin, CopiesTheSkinFileAndItsPictureFoldersOnly) {
     EXPECT_EQ(skin->dir, home / "My skin");
     EXPECT_EQ(test::read_file(skin->dir / "Graphics/Skin/a.png"), "A");
     EXPECT_EQ(test::read_file(skin->dir / "Graphics/Backdrop/b.png"), "B");
+    EXPECT_EQ(test::read_file(skin->dir / "Graphics/Skin@2x/a.png"), "A2");
     EXPECT_FALSE(fs::exists(skin->dir / "Graphics/Manual"));
     // The installed file was read-only; the user's copy is theirs to change.
     EXPECT_NE(fs::status(skin->dir / "Graphics/Skin/a.png").permissions() & fs::perms::owner_write,

@@ -1,6 +1,7 @@
 // Files a user or a broken download can leave in the program's folder: huge or unreadable
 // skin files and pictures. The load must end with the documented outcome, quickly, and never
 // crash.
+#include "display/ini_file.h"
 #include "display/picture_file.h"
 #include "tests/display/skin_fixture.h"
 
@@ -64,23 +65,40 @@ TEST_F(HostileSkin, UnreadableConfigCountsAsMissingAndUnreadablePictureIsNamed) 
 }
 
 // A wrong file copied over Config.ini: without [ImageN] sections every segment loses its
-// rectangle, as a missing section does, and the load completes.
-// The reader has no size limit to cross, so 8 MB proves what a larger file would.
-TEST_F(HostileSkin, EightMegabyteConfigLoadsQuickly) {
-    std::string junk(8u * 1024 * 1024, 'x');
+// rectangle, as a missing section does, and the load completes. Only the first 16 MB are
+// read, so a file just past that proves the same as a larger one.
+TEST_F(HostileSkin, ConfigLargerThanTheReadLimitLoadsQuicklyWithANotice) {
+    std::string junk(IniFile::kMaxFileBytes + 4096, 'x');
     for (std::size_t i = 4096; i < junk.size(); i += 4096) junk[i] = '\n';
     config(junk);
     EXPECT_LT(seconds_to_load(), 60.0);
     EXPECT_EQ(result.status, SkinLoadStatus::Complete);
     EXPECT_FALSE(result.terminate_requested);
     EXPECT_EQ(seg("im_pelko_3_up").rect, (Rect{0, 0, 0, 0}));
+    ASSERT_EQ(sink.notices.size(), 1u);
+    EXPECT_NE(sink.notices[0].find("is larger than 16 MB; only its first 16 MB are read"),
+              std::string::npos)
+        << sink.notices[0];
 }
 
-// 200,000 repeats: a reader that looked back over the repeats would take minutes.
-TEST_F(HostileSkin, ManyRepeatedSectionsKeepTheirFirstValues) {
+TEST(IniFileLimit, OnlyTheFirstBytesOfALongFileAreRead) {
+    ScratchDir tmp;
+    tmp.write_text("Config.ini", "[Common]\nGameWidth=300\nGameHeight=400\n");
+    std::string cut;
+    const std::optional<IniFile> ini = IniFile::load(tmp / "Config.ini", nullptr, &cut, 26);
+    ASSERT_TRUE(ini);
+    EXPECT_EQ(ini->read_integer("Common", "GameWidth", 0), 300);
+    EXPECT_EQ(ini->read_integer("Common", "GameHeight", 0), 0); // beyond the limit
+    EXPECT_NE(cut.find("is larger than 26 bytes"), std::string::npos) << cut;
+    cut.clear();
+    ASSERT_TRUE(IniFile::load(tmp / "Config.ini", nullptr, &cut, 38)); // exactly its size
+    EXPECT_EQ(cut, "");
+}
+
+TEST_F(HostileSkin, HundredThousandRepeatsKeepTheFirstValues) {
     std::string text = "[Image6]\nLeft=5\nTop=6\nWidth=7\nHeight=8\n";
-    text.reserve(3'500'000);
-    for (int i = 0; i < 200'000; ++i) text += "[Image6]\nLeft=" + std::to_string(i) + "\n";
+    text.reserve(2'000'000);
+    for (int i = 0; i < 100'000; ++i) text += "[Image6]\nLeft=" + std::to_string(i) + "\n";
     config(text);
     EXPECT_LT(seconds_to_load(), 60.0);
     EXPECT_EQ(result.status, SkinLoadStatus::Complete);

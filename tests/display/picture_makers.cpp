@@ -228,7 +228,7 @@ Bytes png_of(const Image& img) {
     return png_bytes(PngLayout{img.width, img.height, PngColour::Rgba, 8, false, {}, {}}, rows);
 }
 
-Bytes jpeg_of(const Image& img, bool grey, int quality) {
+Bytes jpeg_of(const Image& img, bool grey, int quality, bool progressive) {
     jpeg_compress_struct c;
     jpeg_error_mgr err;
     c.err = jpeg_std_error(&err);
@@ -242,6 +242,7 @@ Bytes jpeg_of(const Image& img, bool grey, int quality) {
     c.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, quality, TRUE);
+    if (progressive) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     std::vector<JSAMPLE> row(std::size_t(img.width) * c.input_components);
     for (int y = 0; y < img.height; ++y) {

@@ -73,7 +73,7 @@ struct PngLayout {
 Bytes png_bytes(const PngLayout& layout, const Bytes& rows);
 Bytes png_of(const Image& image); // 8-bit RGBA
 
-Bytes jpeg_of(const Image& image, bool grey, int quality = 95);
+Bytes jpeg_of(const Image& image, bool grey, int quality = 95, bool progressive = false);
 
 // The shared scratch directory, with writers for the files a test needs.
 class ScratchDir : public TempDir {
@@ -86,7 +86,9 @@ class ScratchDir : public TempDir {
 
 struct RecordingSink : MessageSink {
     std::vector<std::string> messages;
+    std::vector<std::string> notices; // what would go to standard error
     void error(const std::string& text) override { messages.push_back(text); }
+    void notice(const std::string& text) override { notices.push_back(text); }
 };
 
 } // namespace q50::test

@@ -228,11 +228,18 @@ TEST_F(SkinLoader, IntegerKeysFallBackToTheirDefaults) {
     EXPECT_EQ(seg("im_background_bottom").rect, (Rect{0, 16, 32, -4}));
 }
 
-TEST_F(SkinLoader, ClientSizeIsBounded) {
+// A window of no size cannot be seen or reached, a huge one takes gigabytes: both take the
+// key's default, and standard error says so.
+TEST_F(SkinLoader, ClientSizeOutsideTheRangeTakesTheDefault) {
     config("[Common]\nGameWidth=100000000\nGameHeight=-5\n");
     load(false);
-    EXPECT_EQ(window.client_width, kMaxClientSide);
-    EXPECT_EQ(window.client_height, 0);
+    EXPECT_EQ(window.client_width, 498);
+    EXPECT_EQ(window.client_height, 770);
+    EXPECT_EQ(sink.notices.size(), 2u);
+    config("[Common]\nGameWidth=4096\nGameHeight=1\n");
+    load(false);
+    EXPECT_EQ(window.client_width, 4096);
+    EXPECT_EQ(window.client_height, 1);
 }
 
 TEST_F(SkinLoader, InvalidTranspColorStopsTheLoad) {

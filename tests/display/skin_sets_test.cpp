@@ -48,7 +48,8 @@ TEST_F(SkinSetsTest, LargerDrawingsAreTakenOnlyWhereTheyAreExactlyThatManyTimesT
     EXPECT_EQ(sets.find(seg("im_background_bottom").picture.get(), 4), nullptr);
     EXPECT_EQ(sets.pick(1.0), 0);
     EXPECT_EQ(sets.pick(0.8), 0);
-    EXPECT_EQ(sets.pick(1.4), 2);
+    EXPECT_EQ(sets.pick(1.4), 0);
+    EXPECT_EQ(sets.pick(2.0), 2);
     EXPECT_EQ(sets.pick(3.0), 2);
 }
 
@@ -68,7 +69,7 @@ TEST_F(SkinSetsTest, SkinsWithoutTheKeysOrWithEmptyFoldersHaveNoSets) {
     EXPECT_EQ(sets.pick(3.0), 0);
 }
 
-TEST_F(SkinSetsTest, PickPrefersTheExactSetThenTheNextLargerThenTheLargest) {
+TEST_F(SkinSetsTest, PickTakesTheExactSetElseTheLargestBelowTheScale) {
     config("[Common]\nSkinDir=skin\n[Scaled]\nSkinDir2x=skin2\nSkinDir4x=skin4\n"
            "[Image1]\nFilename=body.png\nWidth=20\nHeight=30\n");
     file("skin/body.png", solid_png(2, 3, argb(255, 1, 2, 3)));
@@ -78,11 +79,12 @@ TEST_F(SkinSetsTest, PickPrefersTheExactSetThenTheNextLargerThenTheLargest) {
     SkinSets sets;
     sets.load(env(), board);
     EXPECT_EQ(sets.pick(2.0), 2);
-    EXPECT_EQ(sets.pick(2.8), 4);
-    EXPECT_EQ(sets.pick(3.0), 4);
+    EXPECT_EQ(sets.pick(2.8), 2);
+    EXPECT_EQ(sets.pick(3.0), 2);
+    EXPECT_EQ(sets.pick(3.99), 2);
     EXPECT_EQ(sets.pick(4.0), 4);
     EXPECT_EQ(sets.pick(6.0), 4);
-    EXPECT_EQ(sets.pick(1.2), 2);
+    EXPECT_EQ(sets.pick(1.2), 0);
 }
 
 // Without larger drawings the copy at a whole scale is the design frame with its pixels

@@ -19,11 +19,7 @@
 #include "display/picture_file.h"
 #include "display/png_writer.h"
 #include "display/skin_loader.h"
-#include "game/device.h"
-#include "game/device_services.h"
-#include "input/keys.h"
-#include "shell/core/form_create.h"
-#include "shell/core/memory_store.h"
+#include "shell/core/rig.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,13 +35,8 @@ struct Messages : MessageSink {
     void error(const std::string& text) override { std::cerr << "message: " << text << '\n'; }
 };
 
-struct Rig {
-    MemoryStore store;
-    RecordingSound sound;
-    DeviceRandom random{1};
-    SystemClock clock;
-    Device dev{Services{sound, store, random, clock}};
-    KeyAssignments keys;
+// The program's own clock, so that a frame showing the time shows the program's time.
+struct FramesRig : BasicRig<RecordingSound, SystemClock> {
     WindowModel window;
     Messages messages;
 
@@ -65,8 +56,7 @@ struct Rig {
         if (PictureLoad l = load_picture_file(Q50_SOURCE_DIR "/shell/pictures/menu_backing.png"))
             dev.board.set_picture(dev.board.get("btn_game_menu_background"), l.picture);
         form_create_after_skin(dev, keys);
-        dev.Game_State = 0;
-        dev.Gam_Set_Mode();
+        dev.power_on();
         return true;
     }
 };
@@ -166,7 +156,7 @@ double digits_matching(const Board& b, const Image& want, const Image& got) {
     return n ? double(same) / double(n) : 0.0;
 }
 
-int compare_hero(Rig& rig, int pos, Painter& painter, const Image& got) {
+int compare_hero(FramesRig& rig, int pos, Painter& painter, const Image& got) {
     const Image want = painter.paint(rig.dev.board, rig.window);
     const double digits = digits_matching(rig.dev.board, want, got);
     const auto pixels = hero_pixels(rig.dev.board, pos);
@@ -207,7 +197,7 @@ int main(int argc, char** argv) {
     const std::size_t file_arg = hero ? 4 : windowed ? 5 : 3;
     const std::string screenshot = a[file_arg];
     const std::string out = a[file_arg + 1];
-    Rig rig;
+    FramesRig rig;
     if (!rig.start(a[0], w, h, windowed)) return 2;
 
     Device& d = rig.dev;

@@ -53,6 +53,33 @@ pad "axis leftx 32767" "axis leftx 0"
 wait_for 3 try_state hero3 hero 3 || { check hero3 hero 3; fail "the hero did not walk to 3"; }
 echo "e2e: the d-pad and the stick walked the hero to 3"
 
+# F5 pauses: the "PAUSED" mark over the frame, and nothing moves; F5 again plays on. F6 mutes.
+main=$(xdotool search --onlyvisible --name '^Quendrix50$' | head -1)
+xdotool windowfocus --sync "$main" || true
+xdotool key F5
+# The mark is a dark box in the middle of the window, over the pale LCD.
+middle_mean() { convert "$out/$1.png" -crop 120x32+452+384 +repage -colorspace gray -format '%[fx:mean]' info:; }
+dark_middle() { awk -v m="$(middle_mean "$1")" 'BEGIN { exit !(m < 0.45) }'; }
+marked() { shot paused1; dark_middle paused1; }
+wait_for 5 marked || fail "F5 showed no mark"
+sleep 1.5
+shot paused2
+[ "$(compare -metric AE "$out/paused1.png" "$out/paused2.png" null: 2>&1 || true)" = 0 ] ||
+  fail "the picture changed while paused"
+pad "down dpleft" "up dpleft"
+sleep 0.3
+shot paused3
+[ "$(compare -metric AE "$out/paused1.png" "$out/paused3.png" null: 2>&1 || true)" = 0 ] ||
+  fail "a controller press acted while paused"
+xdotool key F5
+resumed() { shot resumed; ! dark_middle resumed; }
+wait_for 5 resumed || fail "F5 did not resume"
+echo "e2e: F5 paused (mark shown, picture still, controller ignored) and resumed"
+xdotool key F6
+store=$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf
+wait_for 5 grep -qx "Muted=1" "$store" || fail "F6 did not store Muted=1"
+echo "e2e: F6 muted"
+
 # Guide: the in-game menu (fullscreen), its header across the rows' width.
 differing() {
   convert "$out/$1.png" -crop "256x32+0+0" +repage "$out/a.png"

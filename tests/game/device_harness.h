@@ -1,11 +1,7 @@
 #pragma once
 // A device with recording and scripted services, for tests that drive it in virtual time.
 #include "board/render_ops.h"
-#include "game/device.h"
-#include "game/device_services.h"
-#include "input/keys.h"
-#include "shell/core/form_create.h"
-#include "shell/core/memory_store.h"
+#include "shell/core/rig.h"
 
 #include <algorithm>
 #include <string>
@@ -13,26 +9,8 @@
 
 namespace q50::testing {
 
-struct DeviceHarness {
-    MemoryStore store;
-    RecordingSound sound;
-    DeviceRandom random{12345};
-    SettableClock clock;
-    Device dev{Services{sound, store, random, clock}};
-    KeyAssignments keys;
-
-    DeviceHarness() {
-        sound.clock = [this] { return dev.now(); };
-    }
-
-    // What the program does before the closed device is on screen: the window's creation and
-    // the splash window's Play (mode 0).
-    void start() {
-        form_create_before_skin(dev);
-        form_create_after_skin(dev, keys);
-        dev.Game_State = 0;
-        dev.Gam_Set_Mode();
-    }
+struct DeviceHarness : Rig {
+    DeviceHarness() : Rig(12345) {}
 
     bool lit(const std::string& name) const { return dev.board.shown(name); }
 

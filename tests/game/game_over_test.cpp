@@ -81,6 +81,24 @@ TEST(GameOver, EachGameUpdatesOnlyItsOwnHighScore) {
     EXPECT_EQ(a.writes[0].first, "HiScore1");
 }
 
+// Another running copy stored a better score while this game ran: the lower score must not
+// overwrite it, and the panel's high score becomes the stored best.
+TEST(GameOver, AHigherScoreStoredMeanwhileByAnotherCopyIsKeptAndShown) {
+    GameOverRun r(6, 300, 200, 0);
+    r.h.store.preset("HiScore1", "450");
+    r.h.dev.advance_to(kCount);
+    EXPECT_TRUE(r.writes.empty());
+    EXPECT_EQ(r.h.store.read_text("HiScore1"), "450");
+    EXPECT_EQ(r.h.dev.Hi_Score_A, 450);
+
+    GameOverRun lower(8, 600, 100, 200);
+    lower.h.store.preset("HiScore2", "500"); // stored meanwhile, but lower than this game
+    lower.h.dev.advance_to(kCount);
+    ASSERT_EQ(lower.writes.size(), 1u);
+    EXPECT_EQ(lower.writes[0].second, "600");
+    EXPECT_EQ(lower.h.dev.Hi_Score_B, 600);
+}
+
 TEST(GameOver, DisplayReplaysTheFortEvery5sAndEndsAfter4300PlusFourMinutes) {
     GameOverRun r(6, 42, 0, 0);
     Device& d = r.h.dev;

@@ -3,10 +3,7 @@
 // (default kDefaultHours), Q50_SOAK_SEED the seed.
 #include "board/render_ops.h"
 #include "game/device.h"
-#include "game/device_services.h"
-#include "input/keys.h"
-#include "shell/core/form_create.h"
-#include "shell/core/memory_store.h"
+#include "shell/core/rig.h"
 
 #include <gtest/gtest.h>
 
@@ -262,17 +259,11 @@ TEST(Soak, RandomGamesKeepEveryRule) {
     const auto seed = std::uint32_t(env_number("Q50_SOAK_SEED", 20261208));
     const std::int64_t end = std::int64_t(hours * 3600.0 * 1000.0);
 
-    MemoryStore store;
-    CountingSound sound;
-    DeviceRandom random{seed};
-    SettableClock clock;
-    clock.set({7, 30});
-    Device d{Services{sound, store, random, clock}};
-    KeyAssignments keys;
-    form_create_before_skin(d);
-    form_create_after_skin(d, keys);
-    d.Game_State = 0;
-    d.Gam_Set_Mode();
+    BasicRig<CountingSound> rig{seed};
+    rig.clock.set({7, 30});
+    rig.start();
+    Device& d = rig.dev;
+    const CountingSound& sound = rig.sound;
     d.Inp_open_down();
 
     Player player(d, seed * 7 + 1);

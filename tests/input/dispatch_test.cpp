@@ -19,7 +19,7 @@ struct RecordingTarget : ButtonTarget {
     bool fullscreen_mode() const override { return fullscreen; }
     void perform(ButtonAction a) override {
         calls.emplace_back(action_name(a));
-        if (a == ButtonAction::open_down && state == 0) state = 2;
+        if (a == pressed(Button::Open) && state == 0) state = 2;
     }
 };
 
@@ -147,14 +147,14 @@ TEST_F(Dispatch, DuplicateKeysLowerAssignmentWins) {
 TEST_F(Dispatch, AclReleaseOnClosedDeviceFallsThroughToLaterAssignments) {
     // ACL and Left on the same key.
     load({{"Key4", "39"}});
-    EXPECT_EQ(input.key_up(37), ButtonAction::left_up);
-    EXPECT_EQ(input.key_down(37), ButtonAction::open_down);
-    EXPECT_EQ(input.key_up(37), ButtonAction::acl_up);
+    EXPECT_EQ(input.key_up(37), released(Button::Left));
+    EXPECT_EQ(input.key_down(37), pressed(Button::Open));
+    EXPECT_EQ(input.key_up(37), released(Button::Acl));
     // Game A and ACL on the same key: assignment 1 matches first in every mode.
     load({{"Key1", "39"}});
     target.state = 0;
-    EXPECT_EQ(input.key_down(37), ButtonAction::game_a_down);
-    EXPECT_EQ(input.key_up(37), ButtonAction::game_a_up);
+    EXPECT_EQ(input.key_down(37), pressed(Button::Game_A));
+    EXPECT_EQ(input.key_up(37), released(Button::Game_A));
 }
 
 TEST_F(Dispatch, EveryButtonOfTheMouseTable) {
@@ -295,6 +295,53 @@ TEST(ControlAt, TopmostShownControlByRectangle) {
     b.hide("im_backdrop");
     EXPECT_EQ(control_at(b, o.left + 1, o.top + 1), nullptr);
     EXPECT_EQ(control_at(b, 5000, 5000), nullptr);
+}
+
+} // namespace
+} // namespace q50
+
+namespace q50 {
+namespace {
+
+struct PausedDispatch : ::testing::Test {
+    MemoryStore store;
+    Board board;
+    KeyAssignments keys;
+    RecordingTarget target;
+    Window window;
+    InputDispatch input{target, keys};
+    void SetUp() override {
+        keys.Keys_Load(store, board);
+        input.set_window(&window);
+        target.state = 2;
+    }
+};
+
+TEST_F(PausedDispatch, PressesStopButReleasesOfEarlierPressesAndDragsGoOn) {
+    input.key_down(37);                                        // left held before the pause
+    input.mouse_down("btn_bomb_top", MouseButton::Left, 1, 1); // bomb held by the mouse
+    input.set_presses_enabled(false);
+    EXPECT_EQ(input.key_down(49), std::nullopt);
+    EXPECT_EQ(input.key_up(37), released(Button::Left)) << "the held key lets go";
+    input.mouse_up(MouseButton::Left, "btn_bomb_top");
+    input.mouse_down("btn_time_top", MouseButton::Left, 1, 1);
+    input.mouse_up(MouseButton::Left, "btn_time_top"); // its press did nothing: nor does this
+    EXPECT_EQ(target.calls,
+              (Calls{"Inp_left_down", "Inp_bomb_down", "Inp_left_up", "Inp_bomb_up"}));
+
+    // The body still drags the window; the menu button still opens the menu.
+    EXPECT_TRUE(input.mouse_down("im_background_bottom", MouseButton::Left, 10, 20));
+    input.mouse_move(true, 15, 20);
+    input.mouse_up(MouseButton::Left, "im_background_bottom");
+    EXPECT_EQ(window.x, 105);
+    int menu = 0;
+    input.on_game_menu_click = [&] { ++menu; };
+    input.mouse_down("btn_game_menu_top", MouseButton::Left, 1, 1);
+    input.mouse_up(MouseButton::Left, "btn_game_menu_top");
+    EXPECT_EQ(menu, 1);
+
+    input.set_presses_enabled(true);
+    EXPECT_EQ(input.key_down(49), pressed(Button::Game_A));
 }
 
 } // namespace

@@ -18,7 +18,7 @@ struct RecordingTarget : ButtonTarget {
     bool fullscreen_mode() const override { return false; }
     void perform(ButtonAction a) override {
         calls.emplace_back(action_name(a));
-        if (a == ButtonAction::open_down && state == 0) state = 2;
+        if (a == pressed(Button::Open) && state == 0) state = 2;
     }
 };
 
@@ -57,9 +57,9 @@ TEST_F(Pads, DefaultMappingDrivesEverySevenButtonsAndTheSecondOnes) {
 
 TEST_F(Pads, WestOpensTheClosedDeviceThenIsTheAclLikeItsKey) {
     target.state = 0;
-    EXPECT_EQ(input.button_down(0, B::x), ButtonAction::open_down);
+    EXPECT_EQ(input.button_down(0, B::x), pressed(Button::Open));
     // The release finds the device open: it lifts the ACL picture, as the key's release does.
-    EXPECT_EQ(input.button_up(0, B::x), ButtonAction::acl_up);
+    EXPECT_EQ(input.button_up(0, B::x), released(Button::Acl));
     EXPECT_EQ(click(0, B::x), (Calls{"Inp_open_down", "Inp_acl_up", "Inp_acl_down", "Inp_acl_up"}));
     // A release in mode 0 (its press went elsewhere) does nothing.
     target.state = 0;

@@ -1,8 +1,7 @@
 #include "shell/main_window.h"
 
-#include "game/device_services.h"
 #include "qt_events.h"
-#include "shell/core/memory_store.h"
+#include "shell/core/rig.h"
 
 #include <QContextMenuEvent>
 #include <QHelpEvent>
@@ -30,13 +29,7 @@ struct RecordingTarget : ButtonTarget {
 
 using Calls = std::vector<std::string>;
 
-struct MainWindow : ::testing::Test {
-    MemoryStore store;
-    RecordingSound sound;
-    DeviceRandom random{1};
-    SettableClock clock;
-    Device dev{Services{sound, store, random, clock}};
-    KeyAssignments keys;
+struct MainWindow : ::testing::Test, Rig {
     RecordingTarget target;
     InputDispatch input{target, keys};
     std::int64_t wall = 0;

@@ -1,9 +1,9 @@
 #include "shell/pad_source.h"
 
-#include "game/device_services.h"
 #include "shell/core/device_target.h"
 #include "shell/core/form_create.h"
 #include "shell/core/memory_store.h"
+#include "shell/core/rig.h"
 #include "shell/virtual_pad.h"
 
 #include <SDL.h>
@@ -15,13 +15,7 @@ namespace {
 
 // A switched-on device, driven by a real-time driver on a settable clock, with SDL's
 // game-controller subsystem and a virtual controller.
-struct PadSourceTest : ::testing::Test {
-    MemoryStore store;
-    RecordingSound sound;
-    DeviceRandom random{1};
-    SettableClock clock;
-    Device dev{Services{sound, store, random, clock}};
-    KeyAssignments keys;
+struct PadSourceTest : ::testing::Test, Rig {
     PadAssignments pads;
     DeviceTarget target{dev};
     PadDispatch dispatch{target, pads};
@@ -32,12 +26,8 @@ struct PadSourceTest : ::testing::Test {
     int changes = 0;
 
     void SetUp() override {
-        form_create_before_skin(dev);
-        form_create_after_skin(dev, keys);
-        driver.run([&] {
-            dev.Game_State = 0;
-            dev.Gam_Set_Mode();
-        });
+        form_create();
+        driver.run([&] { dev.power_on(); });
         QObject::connect(&source, &PadSource::controllers_changed, [this] { ++changes; });
         ASSERT_TRUE(source.start()) << SDL_GetError();
     }

@@ -145,8 +145,8 @@ TEST_F(PopupMenuTest, ResetHiscoresStoresZeroAndBeepsWithoutRedrawingThePanel) {
     menu->run(8);
     EXPECT_EQ(h.dev.Hi_Score_A, 0);
     EXPECT_EQ(h.dev.Hi_Score_B, 0);
-    EXPECT_EQ(host.calls,
-              (std::vector<std::string>{"store HiScore1=0", "store HiScore2=0", "beep"}));
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"store HiScore1=0", "store HiScore2=0", "beep",
+                                                    "notify High scores reset"}));
     EXPECT_EQ(h.panel(), panel);
     EXPECT_EQ(h.dev.board.revision(), revision);
 }

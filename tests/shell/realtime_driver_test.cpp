@@ -1,7 +1,6 @@
 #include "shell/realtime_driver.h"
 
-#include "game/device_services.h"
-#include "shell/core/memory_store.h"
+#include "shell/core/rig.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,12 +11,7 @@
 namespace q50 {
 namespace {
 
-struct Driver : ::testing::Test {
-    MemoryStore store;
-    RecordingSound sound;
-    DeviceRandom random{1};
-    SettableClock clock;
-    Device dev{Services{sound, store, random, clock}};
+struct Driver : ::testing::Test, Rig {
     std::int64_t wall = 0;
     RealtimeDriver driver{dev, [this] { return wall; }};
     int stepped = 0;

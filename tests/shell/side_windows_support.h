@@ -43,6 +43,7 @@ struct RecordingMenuHost : MenuHost {
     void show_key_dialog() override { calls.push_back("show_key_dialog"); }
     void shell_open(const QString& name) override { calls.push_back("open " + name.toStdString()); }
     void beep() override { calls.push_back("beep"); }
+    void notify(const QString& text) override { calls.push_back("notify " + text.toStdString()); }
     void move_off_screen() override { calls.push_back("move_off_screen"); }
     void load_skin() override {
         calls.push_back("load_skin");

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QContextMenuEvent>
+#include <QLabel>
 
 namespace q50 {
 namespace {
@@ -126,6 +127,38 @@ TEST_F(SideWindowsTest, MenuButtonRightClickAndSplashCheckInFullscreen) {
     side().menu().pm_0_menu().hide();
     testing::flush_deferred_deletes();
     EXPECT_TRUE(main().findChildren<GameMenuLabel*>().isEmpty());
+}
+
+TEST_F(SideWindowsTest, ResetHiscoresShowsANoticeThatNeitherBlocksNorTakesTheKeyboard) {
+    start(false);
+    press(Qt::Key_5); // the device opened: play is what the notice must not get in the way of
+    side().menu().run(8);
+    QLabel* n = main().findChild<QLabel*>(QStringLiteral("notice"));
+    ASSERT_NE(n, nullptr);
+    EXPECT_TRUE(n->isVisible());
+    EXPECT_EQ(n->text(), "High scores reset");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(n->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_TRUE(n->isWindow());
+    EXPECT_LE(n->sizeHint().width(), n->width());
+    EXPECT_EQ(store->read_int("HiScore1", 5), 0);
+    // The game's keys still reach the device while it shows.
+    press(Qt::Key_1);
+    EXPECT_EQ(program->device().Game_State, 5);
+}
+
+TEST_F(SideWindowsTest, EveryWindowCarriesTheProgramsOwnIcon) {
+    start(false);
+    const QIcon icon = QApplication::windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    const QImage want = QImage(QStringLiteral(":/pictures/app_icon.png"))
+                            .convertToFormat(QImage::Format_ARGB32)
+                            .scaled(64, 64);
+    EXPECT_EQ(icon.pixmap(256, 256).toImage().convertToFormat(QImage::Format_ARGB32).scaled(64, 64),
+              want);
+    for (QWidget* w : {static_cast<QWidget*>(&main()), static_cast<QWidget*>(&side().manual()),
+                       static_cast<QWidget*>(&side().about())})
+        EXPECT_FALSE(w->windowIcon().isNull()) << w->windowTitle().toStdString();
 }
 
 } // namespace

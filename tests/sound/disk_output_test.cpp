@@ -84,7 +84,7 @@ TEST(DiskOutput, APlayedSampleIsHeardAndSilenceStopsIt) {
     Uint16 format = 0;
     ASSERT_NE(Mix_QuerySpec(&rate, &format, &channels), 0);
     ASSERT_EQ(format, AUDIO_S16SYS); // silence is zero bytes
-    const std::size_t buffer_bytes = std::size_t(512 * channels * 2);
+    const std::size_t buffer_bytes = std::size_t(SoundOutput::kBufferFrames * channels * 2);
 
     // The device runs before anything plays, and what it writes is silence.
     ASSERT_TRUE(wait_for([&] { return size_of(raw) >= 4 * buffer_bytes; },

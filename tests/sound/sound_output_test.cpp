@@ -187,3 +187,50 @@ TEST_F(SoundOutputTest, CloseIsHarmlessWhenNeverStartedOrRepeated) {
 
 } // namespace
 } // namespace q50
+
+namespace q50 {
+namespace {
+
+class SoundComfortTest : public SoundOutputTest {};
+
+TEST_F(SoundComfortTest, VolumeAndMuteSetEveryChannelAndOutliveARestart) {
+    test::make_sound_folder(tmp_.path(), 0.5);
+    SoundOutput out(store_, messages_);
+    out.set_volume(50, false); // before the output starts: kept for it
+    ASSERT_TRUE(out.Snd_Init(0));
+    for (int ch : {0, 31, SoundOutput::kChannels - 1}) EXPECT_EQ(Mix_Volume(ch, -1), 64) << ch;
+    out.set_volume(100, true);
+    EXPECT_EQ(Mix_Volume(7, -1), 0);
+    out.set_volume(250, false); // out of range: the whole of it
+    EXPECT_EQ(Mix_Volume(7, -1), MIX_MAX_VOLUME);
+    out.set_volume(-3, false);
+    EXPECT_EQ(out.mixer_volume(), 0);
+    out.set_volume(10, false);
+    // The output changed while the program runs: the new one gets the same volume.
+    out.Snd_Close();
+    ASSERT_TRUE(out.Snd_Init(1));
+    EXPECT_EQ(Mix_Volume(12, -1), 13);
+}
+
+TEST_F(SoundComfortTest, PauseHoldsPlayingSoundsWhereTheyAre) {
+    test::make_sound_folder(tmp_.path(), 2.0);
+    SoundOutput out(store_, messages_);
+    ASSERT_TRUE(out.Snd_Init(0));
+    out.Snd_Play(Sample::Move);
+    out.Snd_Play(Sample::Enemy);
+    ASSERT_EQ(Mix_Playing(-1), 2);
+    out.pause(true);
+    EXPECT_EQ(Mix_Paused(-1), 2);
+    EXPECT_EQ(Mix_Playing(-1), 2) << "paused, not stopped";
+    out.pause(false);
+    EXPECT_EQ(Mix_Paused(-1), 0);
+    EXPECT_EQ(Mix_Playing(-1), 2);
+    // Without sound, pausing is harmless.
+    SoundOutput silent(store_, messages_);
+    silent.pause(true);
+    silent.pause(false);
+    EXPECT_FALSE(silent.paused());
+}
+
+} // namespace
+} // namespace q50

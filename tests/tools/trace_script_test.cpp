@@ -46,7 +46,7 @@ TEST(TraceScript, ParsesEveryCommand) {
     EXPECT_EQ(s.steps[0].command, Command::Press);
     EXPECT_EQ(s.steps[0].button, Button::Open);
     EXPECT_EQ(s.steps[0].line, 7);
-    EXPECT_EQ(s.steps[1].button, Button::GameA);
+    EXPECT_EQ(s.steps[1].button, Button::Game_A);
     EXPECT_EQ(s.steps[2].command, Command::Release);
     EXPECT_EQ(s.steps[2].time, 10);
     EXPECT_EQ(s.steps[3].name, "Score");
@@ -157,6 +157,19 @@ TEST(TraceScript, ControllerCommandsTakeSdlNamesAndAnOptionalPad) {
         EXPECT_EQ(e.line, 1) << text;
         EXPECT_NE(e.message.find(says), std::string::npos) << text << " -> " << e.message;
     }
+}
+
+TEST(TraceScript, TimeOfDayTakesSecondsAndMillisecondsAsARecordingWritesThem) {
+    auto ms = [](const char* t) {
+        const ParseResult r = parse_script(std::string("time ") + t + "\n");
+        return r.script && r.script->time ? r.script->time->ms_of_day() : -1;
+    };
+    EXPECT_EQ(ms("7:05"), (7 * 60 + 5) * 60000);
+    EXPECT_EQ(ms("23:59:58"), ((23 * 60 + 59) * 60 + 58) * 1000);
+    EXPECT_EQ(ms("00:00:01.250"), 1250);
+    for (const char* bad : {"12:00:60", "12:00:5", "12:00:05.", "12:00:05.25", "12:00.500",
+                            "12:00:05:01", "12:00:05.2500"})
+        EXPECT_EQ(ms(bad), -1) << bad;
 }
 
 TEST(TraceScript, EmptyScriptAndEqualTimesAreFine) {

@@ -1,5 +1,7 @@
-# Runs the trace tool on SCRIPT and compares its standard output with EXPECTED.
-# A first line "# args: ..." in the script gives extra command-line arguments.
+# Runs the trace tool on SCRIPT, writes its standard output to ACTUAL and compares it with
+# EXPECTED. A first line "# args: ..." in the script gives extra command-line arguments.
+# With -DREBASELINE=ON the output of a run that succeeds becomes the new EXPECTED, to be
+# reviewed in the diff before it is committed.
 file(STRINGS ${SCRIPT} first LIMIT_COUNT 1)
 set(args "")
 if(first MATCHES "^# args: (.*)$")
@@ -9,14 +11,20 @@ execute_process(COMMAND ${TRACE} ${args}
   INPUT_FILE ${SCRIPT}
   WORKING_DIRECTORY ${WORKDIR}
   OUTPUT_VARIABLE actual ERROR_VARIABLE err RESULT_VARIABLE rc)
+file(WRITE ${ACTUAL} "${actual}")
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "trace tool exited with ${rc} on ${SCRIPT}: ${err}\n"
+                      "its output is in ${ACTUAL}")
+endif()
+if(REBASELINE)
+  file(WRITE ${EXPECTED} "${actual}")
+  message(STATUS "rewrote ${EXPECTED}")
+  return()
+endif()
 file(READ ${EXPECTED} expected)
 if(NOT actual STREQUAL expected)
-  string(REGEX REPLACE "[/\\.]" "_" safe "${SCRIPT}")
-  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/trace_actual.txt "${actual}")
-  message(FATAL_ERROR "trace output differs from ${EXPECTED} (rc ${rc}, stderr: ${err})\n"
-                      "actual output written to ${CMAKE_CURRENT_BINARY_DIR}/trace_actual.txt\n"
+  message(FATAL_ERROR "trace output differs from ${EXPECTED} (stderr: ${err})\n"
+                      "actual output written to ${ACTUAL}; compare with\n"
+                      "  diff ${EXPECTED} ${ACTUAL}\n"
                       "--- actual ---\n${actual}")
-endif()
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "trace tool exited with ${rc}: ${err}")
 endif()

@@ -1,5 +1,6 @@
 // quendrix-trace: plays a script of timed inputs against the device in virtual time and
 // prints what happens. Reads the script on standard input.
+#include "display/lcd_look.h"
 #include "tools/trace/runner.h"
 #include "tools/trace/script.h"
 
@@ -12,13 +13,17 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: quendrix-trace [--skin DIR] [--fullscreen] [--screen WxH] < SCRIPT\n"
+    "usage: quendrix-trace [--skin DIR] [--fullscreen] [--screen WxH] [--lcd-shadow N]\n"
+    "                      [--lcd-fade MS] < SCRIPT\n"
     "Plays the script against the device in virtual time and prints one event a line.\n"
     "Exit status: 0 done, 1 the run stopped with an error, 2 the script or the command line\n"
     "is wrong (nothing is run).\n"
     "  --skin DIR     load the skin whose Config.ini is in DIR (pictures resolved from DIR)\n"
     "  --fullscreen   start in fullscreen presentation (the default is windowed)\n"
-    "  --screen WxH   the screen size the skin loader sees (default 1024x768)\n";
+    "  --screen WxH   the screen size the skin loader sees (default 1024x768)\n"
+    "  --lcd-shadow N snapshots show unlit segments at N % of their ink (0..100, default 0)\n"
+    "  --lcd-fade MS  snapshots show segments darkening and clearing over MS milliseconds\n"
+    "                 (0..200, default 0)\n";
 
 bool parse_screen(const std::string& text, int& w, int& h) {
     const auto x = text.find('x');
@@ -38,6 +43,19 @@ bool parse_screen(const std::string& text, int& w, int& h) {
     }
 }
 
+// A whole number in lo..hi, nothing else.
+bool parse_bounded(const std::string& text, int lo, int hi, int& out) {
+    if (text.empty() || text.size() > 4) return false;
+    int v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    if (v < lo || v > hi) return false;
+    out = v;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -52,6 +70,16 @@ int main(int argc, char** argv) {
         if (arg == "--fullscreen") {
             options.fullscreen = true;
             continue;
+        }
+        if ((arg == "--lcd-shadow" || arg == "--lcd-fade") && i + 1 < argc) {
+            const std::string value = argv[++i];
+            const bool shadow = arg == "--lcd-shadow";
+            if (parse_bounded(value, 0, shadow ? q50::kLcdShadowMax : q50::kLcdFadeMax,
+                              shadow ? options.lcd_shadow : options.lcd_fade))
+                continue;
+            std::cerr << "quendrix-trace: bad " << arg << " value '" << value << "' (use 0.."
+                      << (shadow ? q50::kLcdShadowMax : q50::kLcdFadeMax) << ")\n";
+            return 2;
         }
         if ((arg == "--skin" || arg == "--screen") && i + 1 < argc) {
             const std::string value = argv[++i];

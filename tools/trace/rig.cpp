@@ -1,6 +1,6 @@
 #include "tools/trace/rig.h"
 
-#include <array>
+#include "host/setting_names.h"
 
 namespace q50::trace {
 
@@ -13,12 +13,7 @@ Settable settable(std::string_view name) {
 }
 
 bool is_store_value(std::string_view name) {
-    static constexpr std::array<std::string_view, 20> kNames = {
-        "FullscreenMode", "Key1",      "Key2",         "Key3",         "Key4",
-        "Key5",           "Key6",      "Key7",         "CtrlrOverlay", "HiScore1",
-        "HiScore2",       "SoundMode", "SplashScreen", "Pad1",         "Pad2",
-        "Pad3",           "Pad4",      "Pad5",         "Pad6",         "Pad7"};
-    for (auto n : kNames)
+    for (auto n : setting::kDeviceValues)
         if (n == name) return true;
     return false;
 }

@@ -1,14 +1,16 @@
 #include "tools/trace/runner.h"
 
+#include "display/lcd_look.h"
+#include "display/manual_pages.h"
 #include "display/painter.h"
 #include "display/png_writer.h"
 #include "display/skin_loader.h"
 #include "game/device.h"
 #include "input/dispatch.h"
 #include "input/pad.h"
+#include "shell/core/event_printer.h"
 #include "shell/core/device_target.h"
 #include "shell/core/form_create.h"
-#include "tools/trace/event_printer.h"
 #include "tools/trace/rig.h"
 
 #include <algorithm>
@@ -16,63 +18,6 @@
 namespace q50::trace {
 
 namespace {
-
-void press(Device& d, Button b) {
-    switch (b) {
-    case Button::Open:
-        d.Inp_open_down();
-        break;
-    case Button::GameA:
-        d.Inp_game_a_down();
-        break;
-    case Button::GameB:
-        d.Inp_game_b_down();
-        break;
-    case Button::Time:
-        d.Inp_time_down();
-        break;
-    case Button::Acl:
-        d.Inp_acl_down();
-        break;
-    case Button::Left:
-        d.Inp_left_down();
-        break;
-    case Button::Right:
-        d.Inp_right_down();
-        break;
-    case Button::Bomb:
-        d.Inp_bomb_down();
-        break;
-    }
-}
-
-void release(Device& d, Button b) {
-    switch (b) {
-    case Button::Open:
-        break; // refused by the parser
-    case Button::GameA:
-        d.Inp_game_a_up();
-        break;
-    case Button::GameB:
-        d.Inp_game_b_up();
-        break;
-    case Button::Time:
-        d.Inp_time_up();
-        break;
-    case Button::Acl:
-        d.Inp_acl_up();
-        break;
-    case Button::Left:
-        d.Inp_left_up();
-        break;
-    case Button::Right:
-        d.Inp_right_up();
-        break;
-    case Button::Bomb:
-        d.Inp_bomb_up();
-        break;
-    }
-}
 
 void set_variable(Device& d, const Step& s) {
     if (s.name == "Enemy_Flame") {
@@ -99,34 +44,73 @@ struct DrawLines {
     }
 };
 
+// Tells the LCD look when each segment switched, in device time, so that a snapshot taken
+// during a fade shows it as far along as it is; everything goes on to the printer.
+class FadeClock : public BoardObserver {
+  public:
+    FadeClock(BoardObserver& next, LcdLook& look, const Device& d)
+        : next_(next), look_(look), d_(d) {}
+    void shown_changed(const Segment& s) override {
+        look_.switched(d_.board, s, d_.now());
+        next_.shown_changed(s);
+    }
+    void picture_changed(const Segment& s) override { next_.picture_changed(s); }
+    void rect_changed(const Segment& s) override { next_.rect_changed(s); }
+
+  private:
+    BoardObserver& next_;
+    LcdLook& look_;
+    const Device& d_;
+};
+
 } // namespace
 
 RunResult run_script(const Script& script, std::ostream& out, const RunOptions& options) {
     Rig rig;
     Device& d = rig.dev;
     for (const auto& [name, text] : script.store) rig.store.preset(name, text);
-    if (script.time) rig.clock.set({script.time->hour, script.time->minute});
+    if (script.time) rig.clock.set_ms_of_day(script.time->ms_of_day());
 
     EventPrinter printer(out, d);
-    printer.attach(rig);
+    printer.attach();
+    rig.sound.on_call = [&printer](const RecordingSound::Call& c) { printer.sound(c.what); };
+    rig.store.on_write = [&printer](const std::string& name, const std::string& text) {
+        printer.stored(name, text);
+    };
+
+    LcdLook look;
+    look.set_shadow(options.lcd_shadow);
+    look.set_fade(options.lcd_fade);
+    look.update(d.board, d.now());
+    FadeClock fade_clock(printer, look, d);
+    if (look.fade() > 0) d.board.set_observer(&fade_clock);
 
     // The main window's creation, then the splash window's Play.
     form_create_before_skin(d);
     d.Fullscreen_Mode = options.fullscreen;
     WindowModel window;
+    PictureBudget budget;
     if (options.load_skin) {
         options.load_skin(d, printer);
     } else if (!options.skin_dir.empty()) {
-        const SkinEnvironment env{options.skin_dir,     options.skin_dir,      d.Fullscreen_Mode,
-                                  options.screen_width, options.screen_height, {}};
+        const SkinEnvironment env{options.skin_dir,
+                                  options.skin_dir,
+                                  d.Fullscreen_Mode,
+                                  options.screen_width,
+                                  options.screen_height,
+                                  {},
+                                  &budget};
         // A missing Config.ini would end the program after its message; the tool reports
         // the message and plays on, so that the script's later lines still show something.
-        Load_Skin(d.board, window, env, printer);
+        const SkinLoadResult loaded = Load_Skin(d.board, window, env, printer);
+        // The program loads the manual right after the main window, into the same budget.
+        if (!loaded.terminate_requested)
+            load_manual_pages(read_manual_settings(options.skin_dir, options.skin_dir, printer),
+                              budget, printer);
     }
     form_create_after_skin(d, rig.keys);
     rig.random.seed(script.seed.value_or(kDefaultSeed));
-    d.Game_State = 0;
-    d.Gam_Set_Mode();
+    d.power_on();
 
     DeviceTarget target(d);
     InputDispatch input(target, rig.keys);
@@ -140,10 +124,10 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
             d.advance_to(step.time);
             switch (step.command) {
             case Command::Press:
-                press(d, step.button);
+                d.press(step.button);
                 break;
             case Command::Release:
-                release(d, step.button);
+                d.release(step.button);
                 break;
             case Command::Set:
                 set_variable(d, step);
@@ -166,6 +150,10 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
                 break;
             case Command::Snapshot: {
                 Painter painter;
+                if (look.active()) {
+                    look.update(d.board, d.now());
+                    painter.set_lcd_look(&look);
+                }
                 std::string why;
                 if (!write_png(painter.paint(d.board, window), step.name, &why))
                     return {false, "at " + std::to_string(d.now()) + ": snapshot on line " +

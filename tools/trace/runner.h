@@ -27,6 +27,10 @@ struct RunOptions {
     // The screen the skin loader sees (--screen WxH).
     int screen_width = 1024;
     int screen_height = 768;
+    // How snapshots paint the liquid crystal (--lcd-shadow, --lcd-fade): the unlit segments'
+    // shadow in percent of their ink and the fade time in milliseconds; 0 is off.
+    int lcd_shadow = 0;
+    int lcd_fade = 0;
 };
 
 struct RunResult {

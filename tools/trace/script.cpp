@@ -4,6 +4,7 @@
 #include "input/pad.h"
 #include "tools/trace/rig.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -38,9 +39,6 @@ constexpr std::array<CommandWord, 17> kCommands = {{
     {"padaxis", Command::PadAxis, true},
     {"padremove", Command::PadRemove, true},
 }};
-
-constexpr std::array<std::string_view, 8> kButtonWords = {"open", "game_a", "game_b", "time",
-                                                          "acl",  "left",   "right",  "bomb"};
 
 std::vector<std::string_view> split_words(std::string_view line) {
     if (auto hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
@@ -129,22 +127,43 @@ class Parser {
         return true;
     }
 
+    // HH:MM, or HH:MM:SS and HH:MM:SS.mmm as a recording of a run writes it.
     bool time(const std::vector<std::string_view>& w) {
         if (w.size() != 2) return fail("'time' needs HH:MM");
         const std::string_view t = w[1];
-        const auto colon = t.find(':');
-        auto digits = [](std::string_view d) {
-            return !d.empty() && d.size() <= 2 &&
+        const std::string bad = "bad time '" + std::string(t) + "', expected HH:MM[:SS[.mmm]]";
+        auto digits = [](std::string_view d, std::size_t min, std::size_t max) {
+            return d.size() >= min && d.size() <= max &&
                    d.find_first_not_of("0123456789") == std::string_view::npos;
         };
-        const std::string_view hh = t.substr(0, colon);
-        const std::string_view mm = colon == std::string_view::npos ? "" : t.substr(colon + 1);
-        if (!digits(hh) || mm.size() != 2 || !digits(mm))
-            return fail("bad time '" + std::string(t) + "', expected HH:MM");
-        const int h = std::stoi(std::string(hh));
-        const int m = std::stoi(std::string(mm));
-        if (h > 23 || m > 59) return fail("bad time '" + std::string(t) + "', expected HH:MM");
-        script_.time = TimeOfDaySetting{h, m};
+        std::string_view rest = t;
+        auto take = [&](char sep) {
+            const auto at = rest.find(sep);
+            const std::string_view part = rest.substr(0, at);
+            rest = at == std::string_view::npos ? std::string_view() : rest.substr(at + 1);
+            return part;
+        };
+        const bool has_seconds = std::count(t.begin(), t.end(), ':') == 2;
+        const std::string_view hh = take(':');
+        const std::string_view mm = has_seconds ? take(':') : rest;
+        std::string_view ss, ms;
+        const auto dot = rest.find('.');
+        if (has_seconds) {
+            ss = rest.substr(0, dot);
+            if (dot != std::string_view::npos) ms = rest.substr(dot + 1);
+        }
+        if (!digits(hh, 1, 2) || !digits(mm, 2, 2)) return fail(bad);
+        if (has_seconds &&
+            (!digits(ss, 2, 2) || (dot != std::string_view::npos && !digits(ms, 3, 3))))
+            return fail(bad);
+        if (!has_seconds && t.find('.') != std::string_view::npos) return fail(bad);
+        TimeOfDaySetting v;
+        v.hour = std::stoi(std::string(hh));
+        v.minute = std::stoi(std::string(mm));
+        if (has_seconds) v.second = std::stoi(std::string(ss));
+        if (!ms.empty()) v.millisecond = std::stoi(std::string(ms));
+        if (v.hour > 23 || v.minute > 59 || v.second > 59) return fail(bad);
+        script_.time = v;
         return true;
     }
 
@@ -220,14 +239,12 @@ class Parser {
 
     bool button(const std::vector<std::string_view>& args, Step& step) {
         if (args.size() != 1) return fail("'press' and 'release' need one button");
-        for (std::size_t i = 0; i < kButtonWords.size(); ++i) {
-            if (kButtonWords[i] != args[0]) continue;
-            step.button = Button(i);
-            if (step.button == Button::Open && step.command == Command::Release)
-                return fail("the open button has no release");
-            return true;
-        }
-        return fail("unknown button '" + std::string(args[0]) + "'");
+        const std::optional<Button> b = button_named(args[0]);
+        if (!b) return fail("unknown button '" + std::string(args[0]) + "'");
+        step.button = *b;
+        if (step.button == Button::Open && step.command == Command::Release)
+            return fail("the open button has no release");
+        return true;
     }
 
     // paddown BUTTON [PAD], padup BUTTON [PAD], padaxis AXIS VALUE [PAD], padremove [PAD]
@@ -297,10 +314,6 @@ class Parser {
 };
 
 } // namespace
-
-std::string_view button_word(Button b) {
-    return kButtonWords[std::size_t(b)];
-}
 
 ParseResult parse_script(std::string_view text) {
     return Parser(text).run();

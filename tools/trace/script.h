@@ -1,5 +1,7 @@
 #pragma once
 // The trace tool's script: what a run sets up before device time 0, then timed commands.
+#include "host/button.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,8 +33,6 @@ enum class Command {
     PadRemove,
 };
 
-enum class Button { Open, GameA, GameB, Time, Acl, Left, Right, Bomb };
-
 struct Step {
     int line = 0;          // in the script, from 1
     std::int64_t time = 0; // absolute device time, ms
@@ -47,6 +47,11 @@ struct Step {
 struct TimeOfDaySetting {
     int hour = 0;
     int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+    std::int64_t ms_of_day() const {
+        return ((std::int64_t(hour) * 60 + minute) * 60 + second) * 1000 + millisecond;
+    }
 };
 
 struct Script {
@@ -68,8 +73,6 @@ struct ParseResult {
 
 ParseResult parse_script(std::string_view text);
 
-// Names the script may use, shared with the runner.
-std::string_view button_word(Button b);
 constexpr std::int64_t kMaxTime = 1'000'000'000'000; // about 31 years of device time
 constexpr std::int64_t kMaxSetValue = 1'000'000'000; // keeps the device's arithmetic in range
 

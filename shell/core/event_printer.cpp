@@ -1,15 +1,14 @@
-#include "tools/trace/event_printer.h"
+#include "shell/core/event_printer.h"
 
 #include "game/device.h"
 #include "game/timers.h"
-#include "tools/trace/rig.h"
 
 #include <algorithm>
 #include <cctype>
 #include <string_view>
 #include <vector>
 
-namespace q50::trace {
+namespace q50 {
 
 namespace {
 constexpr std::string_view kGlyphPrefix = "im_panel_number_";
@@ -17,18 +16,20 @@ constexpr std::string_view kGlyphPrefix = "im_panel_number_";
 
 EventPrinter::EventPrinter(std::ostream& out, Device& device) : out_(out), dev_(device) {}
 
-void EventPrinter::attach(Rig& rig) {
-    rig.dev.board.set_observer(this);
-    rig.dev.on_set_mode = [this](std::int32_t mode) { line() << "mode " << mode << '\n'; };
-    rig.sound.on_call = [this](const RecordingSound::Call& c) {
-        if (c.what == "silence")
-            line() << "silence\n";
-        else
-            line() << "sound " << c.what << '\n';
-    };
-    rig.store.on_write = [this](const std::string& name, const std::string& text) {
-        line() << "store " << name << ' ' << text << '\n';
-    };
+void EventPrinter::attach() {
+    dev_.board.set_observer(this);
+    dev_.on_set_mode = [this](std::int32_t mode) { line() << "mode " << mode << '\n'; };
+}
+
+void EventPrinter::sound(std::string_view what) {
+    if (what == "silence")
+        line() << "silence\n";
+    else
+        line() << "sound " << what << '\n';
+}
+
+void EventPrinter::stored(const std::string& name, const std::string& text) {
+    line() << "store " << name << ' ' << text << '\n';
 }
 
 std::ostream& EventPrinter::line() {
@@ -74,6 +75,10 @@ void EventPrinter::error(const std::string& text) {
     line() << "message " << text << '\n';
 }
 
+void EventPrinter::notice(const std::string& text) {
+    line() << "message " << text << '\n';
+}
+
 void EventPrinter::dump() {
     auto joined = [](const auto& values, int from, int to) {
         std::string s;
@@ -104,4 +109,4 @@ void EventPrinter::dump() {
     out_ << '\n';
 }
 
-} // namespace q50::trace
+} // namespace q50

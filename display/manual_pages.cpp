@@ -1,0 +1,66 @@
+#include "display/manual_pages.h"
+
+#include "display/ini_file.h"
+#include "display/skin_loader.h"
+
+#include <optional>
+#include <set>
+#include <system_error>
+
+namespace q50 {
+
+namespace fs = std::filesystem;
+
+ManualSettings read_manual_settings(const fs::path& executable_dir, const fs::path& current_dir,
+                                    MessageSink& messages) {
+    std::optional<IniFile> ini;
+    std::error_code ec;
+    const fs::path config = executable_dir / "Config.ini";
+    if (fs::is_regular_file(config, ec)) ini = open_skin_file(config, nullptr, messages);
+    if (!ini) ini = IniFile::parse(""); // every key takes its default
+    ManualSettings s;
+    s.dir =
+        skin_directory(ini->read_string("Manual", "ManualDir", "Graphics\\Manual\\"), current_dir);
+    s.height = read_skin_side(*ini, "Manual", "ManualHeight", 365, messages);
+    s.width = read_skin_side(*ini, "Manual", "ManualWidth", 545, messages);
+    return s;
+}
+
+ManualPages load_manual_pages(const ManualSettings& settings, PictureBudget& budget,
+                              MessageSink& messages) {
+    ManualPages out;
+    PictureShelf shelf(budget, PictureBudget::Owner::Manual);
+    std::set<std::string> told;
+    Picture placeholder;
+    std::vector<std::string> missing;
+    for (int n = 1; n <= kManualPageCount; ++n) {
+        bool found = false;
+        const fs::path file =
+            find_skin_picture(settings.dir, std::to_string(n) + ".bmp", messages, told, &found);
+        if (!found) {
+            if (!placeholder) placeholder = placeholder_picture();
+            out.page[std::size_t(n)] = placeholder;
+            missing.push_back(std::to_string(n));
+            continue;
+        }
+        const PictureLoad load = shelf.get(file, false);
+        if (!load) {
+            messages.error(load.error);
+            out.complete = false;
+            break;
+        }
+        out.page[std::size_t(n)] = load.picture;
+    }
+    // A manual that is not there at all is one line, not sixteen.
+    if (missing.size() == std::size_t(kManualPageCount)) {
+        messages.notice("\"" + settings.dir.string() +
+                        "\": no manual pages (1.bmp .. 16.bmp) found; shown as red squares");
+    } else {
+        for (const std::string& n : missing)
+            messages.notice("\"" + (settings.dir / (n + ".bmp")).string() + "\" (manual page " + n +
+                            ") not found; shown as a red square");
+    }
+    return out;
+}
+
+} // namespace q50

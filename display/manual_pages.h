@@ -1,0 +1,40 @@
+#pragma once
+// The pages of the manual and its window size from the [Manual] section of Config.ini,
+// without any toolkit: the manual window shows them, the trace tool loads them as the program
+// does at its start.
+#include "display/picture_budget.h"
+#include "host/services.h"
+
+#include <array>
+#include <filesystem>
+
+namespace q50 {
+
+constexpr int kManualPageCount = 16;
+
+struct ManualSettings {
+    std::filesystem::path dir; // ends in a delimiter
+    int width = 545;
+    int height = 365;
+};
+
+// Reads [Manual] from Config.ini in `executable_dir`; a missing file gives the defaults. A
+// relative ManualDir is resolved against `current_dir`. Sizes outside 1..4096 and a cut file
+// are told to `messages`.
+ManualSettings read_manual_settings(const std::filesystem::path& executable_dir,
+                                    const std::filesystem::path& current_dir,
+                                    MessageSink& messages);
+
+struct ManualPages {
+    // Pages 1..16 (entry 0 unused). A missing page has the placeholder; after a page that
+    // cannot be decoded the rest stay null.
+    std::array<Picture, kManualPageCount + 1> page{};
+    bool complete = true;
+};
+
+// Page n is "n.bmp" in the manual folder (letter case ignored as for the skin). A missing page
+// is named to `messages` as a notice, a page that fails as an error, and the load stops there.
+ManualPages load_manual_pages(const ManualSettings& settings, PictureBudget& budget,
+                              MessageSink& messages);
+
+} // namespace q50

@@ -1,0 +1,40 @@
+#include "display/picture_budget.h"
+
+namespace q50 {
+
+std::string megabytes(std::int64_t bytes) {
+    constexpr std::int64_t mb = 1024 * 1024;
+    return std::to_string((bytes + mb - 1) / mb) + " MB";
+}
+
+PictureShelf::PictureShelf(PictureBudget& budget, PictureBudget::Owner owner)
+    : budget_(budget), owner_(owner) {
+    budget_.clear(owner_);
+}
+
+PictureLoad PictureShelf::get(const std::filesystem::path& file, bool key_transparent) {
+    auto key = std::make_pair(file.lexically_normal().string(), key_transparent);
+    if (auto it = loaded_.find(key); it != loaded_.end()) return it->second;
+
+    ++decodes_;
+    PictureLoad load = load_picture_file(file, budget_.left());
+    if (load.over_budget) {
+        load.error = "\"" + file.string() + "\" is not loaded: " + load.error + " (" +
+                     megabytes(load.refused_bytes) + ", " + megabytes(budget_.left()) +
+                     " left of the " + megabytes(budget_.limit()) +
+                     " that the skin and the manual may take for pictures)";
+    }
+    if (load && key_transparent && load.kind == PictureKind::Bitmap) {
+        // The decoded picture is ours alone until it is handed out: key it in place rather
+        // than holding two copies.
+        key_bottom_left_colour(*std::const_pointer_cast<Image>(load.picture));
+    }
+    if (load) budget_.charge(owner_, picture_bytes(load.picture->width, load.picture->height));
+    // Only bitmaps differ by transparency; any other picture serves both kinds of segment.
+    if (load.kind != PictureKind::Bitmap)
+        loaded_.emplace(std::make_pair(key.first, !key.second), load);
+    loaded_.emplace(std::move(key), load);
+    return load;
+}
+
+} // namespace q50

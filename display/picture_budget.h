@@ -1,0 +1,62 @@
+#pragma once
+// How much memory decoded pictures may take, and the pictures of one load shared by every
+// segment that names the same file.
+//
+// A skin is a text file naming pictures, and a picture a few kilobytes long can declare
+// gigabytes of pixels. The skin (segments, backdrop and logo) and the manual pages together
+// get one budget; a picture that would pass it is refused before it is decoded.
+#include "display/picture_file.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+
+namespace q50 {
+
+constexpr std::int64_t kPictureBudgetBytes = 256ll * 1024 * 1024;
+
+class PictureBudget {
+  public:
+    enum class Owner { Skin, Manual };
+
+    explicit PictureBudget(std::int64_t limit = kPictureBudgetBytes) : limit_(limit) {}
+    std::int64_t limit() const { return limit_; }
+    std::int64_t used() const { return used_[0] + used_[1]; }
+    std::int64_t left() const { return limit_ > used() ? limit_ - used() : 0; }
+    void charge(Owner owner, std::int64_t bytes) { used_[std::size_t(owner)] += bytes; }
+    // A new load replaces every picture the owner's previous load made.
+    void clear(Owner owner) { used_[std::size_t(owner)] = 0; }
+
+  private:
+    std::int64_t limit_;
+    std::array<std::int64_t, 2> used_{};
+};
+
+// The pictures of one load. Each file is decoded once (per transparency) and the picture is
+// shared by every segment that names it; what is kept is charged to the budget.
+class PictureShelf {
+  public:
+    // Starts the owner's load afresh: its earlier charge is given back.
+    PictureShelf(PictureBudget& budget, PictureBudget::Owner owner);
+
+    // The picture of `file`; `key_transparent` makes every pixel of a bitmap's bottom-left
+    // colour see-through. On failure the error names the file (and the budget, when that is
+    // what refused it).
+    PictureLoad get(const std::filesystem::path& file, bool key_transparent);
+
+    int decodes() const { return decodes_; }
+
+  private:
+    PictureBudget& budget_;
+    PictureBudget::Owner owner_;
+    std::map<std::pair<std::string, bool>, PictureLoad> loaded_;
+    int decodes_ = 0;
+};
+
+// "12 MB" (rounded up, so that a refusal never reads "needs 0 MB").
+std::string megabytes(std::int64_t bytes);
+
+} // namespace q50

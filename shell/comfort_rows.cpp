@@ -1,0 +1,89 @@
+#include "shell/comfort_rows.h"
+
+#include "shell/popup_menu.h"
+#include "shell/program.h"
+
+namespace q50 {
+
+ComfortRows::ComfortRows(PopupMenu& menu, Program& program)
+    : program_(program), sound_(std::make_unique<QMenu>(QStringLiteral("Sound"))) {
+    pause_ = new QAction(QStringLiteral("Pause"), &menu.pm_0_menu());
+    pause_->setObjectName(QStringLiteral("pm_pause"));
+    pause_->setCheckable(true);
+    connect(pause_, &QAction::triggered, this, [this] { program_.set_paused(!program_.paused()); });
+    menu.add_extra_row(pause_, Qt::Key_F5);
+    menu.add_extra_shortcut(Qt::Key_Pause, pause_);
+
+    auto_pause_ =
+        new QAction(QStringLiteral("Pause when the window loses focus"), &menu.pm_0_menu());
+    auto_pause_->setObjectName(QStringLiteral("pm_auto_pause"));
+    auto_pause_->setCheckable(true);
+    connect(auto_pause_, &QAction::triggered, this,
+            [this] { program_.set_auto_pause(!program_.auto_pause()); });
+    menu.add_extra_row(auto_pause_);
+
+    sound_->setObjectName(QStringLiteral("pm_sound"));
+    mute_ = sound_->addAction(QStringLiteral("Mute"));
+    mute_->setObjectName(QStringLiteral("pm_mute"));
+    mute_->setCheckable(true);
+    connect(mute_, &QAction::triggered, this, [this] { program_.set_muted(!program_.muted()); });
+    // Shown after a tab, taken by the menu's own shortcut handling like the other rows.
+    mute_->setText(QStringLiteral("Mute\tF6"));
+    menu.add_extra_shortcut(Qt::Key_F6, mute_);
+
+    sound_->addSection(QStringLiteral("Volume"));
+    auto* volumes = new QActionGroup(sound_.get());
+    for (int i = 10; i >= 0; --i) {
+        QAction* a = sound_->addAction(QStringLiteral("%1 %").arg(i * 10));
+        a->setObjectName(QStringLiteral("pm_volume_%1").arg(i * 10));
+        a->setCheckable(true);
+        volumes->addAction(a);
+        connect(a, &QAction::triggered, this, [this, i] { program_.set_volume(i * 10); });
+        volume_[std::size_t(i)] = a;
+    }
+
+    sound_->addSection(QStringLiteral("Output"));
+    auto* outputs = new QActionGroup(sound_.get());
+    for (int mode = 0; mode < int(kSoundOutputEntries.size()); ++mode) {
+        QAction* a = sound_->addAction(
+            QString::fromLatin1(kSoundOutputEntries[std::size_t(mode)].data(),
+                                int(kSoundOutputEntries[std::size_t(mode)].size())));
+        a->setObjectName(QStringLiteral("pm_output_%1").arg(mode));
+        a->setCheckable(true);
+        outputs->addAction(a);
+        connect(a, &QAction::triggered, this, [this, mode] {
+            if (program_.sound_mode() != mode) program_.change_sound_output(mode);
+            refresh();
+        });
+        outputs_[std::size_t(mode)] = a;
+    }
+    menu.add_extra_menu(sound_.get());
+
+    record_ = new QAction(QStringLiteral("Record this run"), &menu.pm_0_menu());
+    record_->setObjectName(QStringLiteral("pm_record"));
+    connect(record_, &QAction::triggered, this, [this] {
+        if (program_.recording())
+            program_.stop_recording();
+        else
+            program_.start_recording();
+        refresh();
+    });
+    menu.add_extra_row(record_);
+    menu.on_extra_popup([this] { refresh(); });
+    refresh();
+}
+
+ComfortRows::~ComfortRows() = default;
+
+void ComfortRows::refresh() {
+    pause_->setChecked(program_.paused());
+    record_->setText(program_.recording() ? QStringLiteral("Stop recording")
+                                          : QStringLiteral("Record this run"));
+    auto_pause_->setChecked(program_.auto_pause());
+    mute_->setChecked(program_.muted());
+    for (int i = 0; i <= 10; ++i) volume_[std::size_t(i)]->setChecked(program_.volume() == i * 10);
+    const int mode = program_.sound_mode();
+    for (int m = 0; m < int(outputs_.size()); ++m) outputs_[std::size_t(m)]->setChecked(mode == m);
+}
+
+} // namespace q50

@@ -1,0 +1,48 @@
+#pragma once
+// The context menu's rows beyond the fourteen for pausing and for the sound: "Pause" (F5 and
+// the Pause key), "Pause when the window loses focus", and a "Sound" submenu with the volume
+// in steps of 10 %, "Mute" (F6) and the sound output.
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QObject>
+
+#include <array>
+#include <memory>
+
+namespace q50 {
+
+class PopupMenu;
+class Program;
+
+class ComfortRows : public QObject {
+    Q_OBJECT
+  public:
+    ComfortRows(PopupMenu& menu, Program& program);
+    ~ComfortRows() override;
+
+    QAction* pause() const { return pause_; }
+    QAction* auto_pause() const { return auto_pause_; }
+    QMenu* sound_menu() const { return sound_.get(); }
+    QAction* mute() const { return mute_; }
+    // Step i is i * 10 %.
+    QAction* volume_step(int i) const { return volume_[std::size_t(i)]; }
+    QAction* output(int mode) const { return outputs_[std::size_t(mode)]; }
+    // "Record this run", "Stop recording" while one is made.
+    QAction* record() const { return record_; }
+
+    // Sets every check from the program's state (before the menu opens).
+    void refresh();
+
+  private:
+    Program& program_;
+    std::unique_ptr<QMenu> sound_;
+    QAction* pause_ = nullptr;
+    QAction* auto_pause_ = nullptr;
+    QAction* mute_ = nullptr;
+    QAction* record_ = nullptr;
+    std::array<QAction*, 11> volume_{};
+    std::array<QAction*, 3> outputs_{};
+};
+
+} // namespace q50

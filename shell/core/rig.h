@@ -1,0 +1,47 @@
+#pragma once
+// The device composed offline, with services that need nothing outside the process: an
+// in-memory store, a sound sink of the caller's choice (a recorder unless told otherwise), a
+// seeded (or scripted) random source and a time of day that advances with device time. The
+// tests, the trace tool, the benches and the end-to-end frames all build the device this way.
+#include "game/device.h"
+#include "game/device_services.h"
+#include "input/keys.h"
+#include "shell/core/form_create.h"
+#include "shell/core/memory_store.h"
+
+#include <cstdint>
+
+namespace q50 {
+
+template <class Sound = RecordingSound, class Clock = SettableClock> struct BasicRig {
+    MemoryStore store;
+    Sound sound;
+    DeviceRandom random;
+    Clock clock;
+    Device dev{Services{sound, store, random, clock}};
+    KeyAssignments keys;
+
+    explicit BasicRig(std::uint32_t seed = 1) : random(seed) {
+        // A recorder stamps each call with the device time.
+        if constexpr (requires { sound.clock = [] { return std::int64_t(0); }; })
+            sound.clock = [this] { return dev.now(); };
+    }
+    BasicRig(const BasicRig&) = delete;
+    BasicRig& operator=(const BasicRig&) = delete;
+
+    // The main window's creation without a skin: the speed table, the stored settings, the
+    // keys and their hints.
+    void form_create() {
+        form_create_before_skin(dev);
+        form_create_after_skin(dev, keys);
+    }
+    // ... and Play on the splash window: the closed device, mode 0.
+    void start() {
+        form_create();
+        dev.power_on();
+    }
+};
+
+using Rig = BasicRig<>;
+
+} // namespace q50

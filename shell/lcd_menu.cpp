@@ -1,0 +1,101 @@
+#include "shell/lcd_menu.h"
+
+#include <QActionGroup>
+#include <QInputDialog>
+
+namespace q50 {
+
+namespace {
+
+// One of a group of choices: drawn as such, at most one checked.
+QAction* choice_row(QMenu& menu, QActionGroup& group, const QString& text, const QString& name) {
+    QAction* row = menu.addAction(text);
+    row->setObjectName(name);
+    row->setCheckable(true);
+    row->setActionGroup(&group);
+    return row;
+}
+
+} // namespace
+
+LcdMenu::LcdMenu(LcdLook& look, SettingsStore& store, std::function<void()> repaint,
+                 QWidget* parent)
+    : look_(look), store_(store), repaint_(std::move(repaint)),
+      menu_(new QMenu(QStringLiteral("&LCD"), parent)) {
+    menu_->setObjectName(QStringLiteral("lcd_menu"));
+    look_.set_shadow(store_.read_int(kLcdShadowSetting, 0));
+    look_.set_fade(store_.read_int(kLcdFadeSetting, 0));
+    // A fade stored by hand may be none of the rows: then none is checked.
+    auto* shadows = new QActionGroup(menu_);
+    auto* fades = new QActionGroup(menu_);
+    fades->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+
+    for (int p : kShadowChoices) {
+        const QString text =
+            p == 0 ? QStringLiteral("Shadow off") : QStringLiteral("Shadow %1 %").arg(p);
+        QAction* row = choice_row(*menu_, *shadows, text, QStringLiteral("lcd_shadow_%1").arg(p));
+        connect(row, &QAction::triggered, this, [this, p] { choose_shadow(p); });
+        shadow_rows_.emplace_back(p, row);
+    }
+    custom_row_ = choice_row(*menu_, *shadows, QString(), QStringLiteral("lcd_shadow_custom"));
+    connect(custom_row_, &QAction::triggered, this, [this] { choose_custom_shadow(); });
+    menu_->addSeparator();
+    for (int ms : kFadeChoices) {
+        const QString text =
+            ms == 0 ? QStringLiteral("Response off") : QStringLiteral("Response %1 ms").arg(ms);
+        QAction* row = choice_row(*menu_, *fades, text, QStringLiteral("lcd_fade_%1").arg(ms));
+        connect(row, &QAction::triggered, this, [this, ms] { choose_fade(ms); });
+        fade_rows_.emplace_back(ms, row);
+    }
+    ask_shadow = [this](int current) -> std::optional<int> {
+        bool ok = false;
+        const int v = QInputDialog::getInt(menu_->parentWidget(), QStringLiteral("LCD shadow"),
+                                           QStringLiteral("Unlit segments, in % of their ink:"),
+                                           current, 0, kLcdShadowMax, 1, &ok);
+        if (!ok) return std::nullopt;
+        return v;
+    };
+    refresh_checks();
+}
+
+LcdMenu::~LcdMenu() {
+    delete menu_; // null when its parent has gone first and taken it along
+}
+
+void LcdMenu::choose_shadow(int percent) {
+    const int before = look_.shadow();
+    look_.set_shadow(percent);
+    if (look_.shadow() != before) store_.write_int(kLcdShadowSetting, look_.shadow());
+    refresh_checks();
+    if (repaint_) repaint_();
+}
+
+void LcdMenu::choose_fade(int ms) {
+    const int before = look_.fade();
+    look_.set_fade(ms);
+    if (look_.fade() != before) store_.write_int(kLcdFadeSetting, look_.fade());
+    refresh_checks();
+    if (repaint_) repaint_();
+}
+
+void LcdMenu::choose_custom_shadow() {
+    const std::optional<int> v = ask_shadow ? ask_shadow(look_.shadow()) : std::nullopt;
+    if (v)
+        choose_shadow(*v);
+    else
+        refresh_checks(); // Qt flipped the row's check mark by itself
+}
+
+void LcdMenu::refresh_checks() {
+    bool preset = false;
+    for (auto& [p, row] : shadow_rows_) {
+        row->setChecked(p == look_.shadow());
+        preset = preset || p == look_.shadow();
+    }
+    custom_row_->setChecked(!preset);
+    custom_row_->setText(preset ? QStringLiteral("Shadow of your own...")
+                                : QStringLiteral("Shadow %1 % (your own)...").arg(look_.shadow()));
+    for (auto& [ms, row] : fade_rows_) row->setChecked(ms == look_.fade());
+}
+
+} // namespace q50

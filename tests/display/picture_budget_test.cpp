@@ -1,0 +1,182 @@
+// Pictures that ask for more memory than a skin may take: the budget shared by the skin and the
+// manual, one decode for a file that many segments name, the JPEG scan bound; and pictures
+// that skins made on systems without letter case in file names name in another case.
+#include "display/case_lookup.h"
+#include "display/manual_pages.h"
+#include "display/picture_budget.h"
+#include "tests/display/skin_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace q50::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::string images_naming(const std::string& file, int from, int to) {
+    std::string ini;
+    for (int i = from; i <= to; ++i)
+        ini += "[Image" + std::to_string(i) + "]\nFilename=" + file + "\nWidth=4\nHeight=4\n";
+    return ini;
+}
+
+class PictureBudgetTest : public SkinFixture {
+  protected:
+    SkinLoadResult load_with(PictureBudget& budget) {
+        SkinEnvironment env;
+        env.executable_dir = exe_dir();
+        env.current_dir = run_dir();
+        env.budget = &budget;
+        return Load_Skin(board, window, env, sink);
+    }
+};
+
+TEST_F(PictureBudgetTest, AFileNamedByEverySegmentIsDecodedOnceAndShared) {
+    file("Graphics/Skin/all.png", solid_png(64, 64, argb(255, 9, 9, 9)));
+    config(images_naming("all.png", 1, kSkinImageCount));
+    // Room for one copy only: a decode per segment would be refused at the second.
+    PictureBudget budget(picture_bytes(64, 64) + 100);
+    EXPECT_EQ(load_with(budget).status, SkinLoadStatus::Complete);
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_EQ(budget.used(), picture_bytes(64, 64));
+    EXPECT_EQ(seg("im_background_bottom").picture.get(), seg("im_pelko_0_boom_2").picture.get());
+    // A reload gives the skin's share back before it charges the new pictures.
+    EXPECT_EQ(load_with(budget).status, SkinLoadStatus::Complete);
+    EXPECT_EQ(budget.used(), picture_bytes(64, 64));
+}
+
+TEST_F(PictureBudgetTest, APictureThatWouldPassTheBudgetStopsTheLoadNamingFileAndBudget) {
+    for (const char* name : {"a.png", "b.png", "c.png"})
+        file(std::string("Graphics/Skin/") + name, solid_png(32, 32, argb(255, 1, 2, 3)));
+    config(images_naming("a.png", 1, 1) + images_naming("b.png", 2, 2) +
+           images_naming("c.png", 3, 3) + "[Image4]\nLeft=9\n");
+    PictureBudget budget(2 * picture_bytes(32, 32));
+    const Rect untouched = seg("im_background_screen_top").rect;
+    EXPECT_EQ(load_with(budget).status, SkinLoadStatus::Stopped);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    const std::string& m = sink.messages[0];
+    EXPECT_TRUE(contains(m, "c.png")) << m;
+    EXPECT_TRUE(contains(m, "32 x 32")) << m;
+    EXPECT_TRUE(contains(m, "0 MB left of the 1 MB that the skin and the manual may take")) << m;
+    EXPECT_NE(seg("im_background_back").picture, nullptr); // loaded before the refusal
+    EXPECT_EQ(seg("im_background_front").picture, nullptr);
+    EXPECT_EQ(seg("im_background_screen_top").rect, untouched); // the load stopped there
+}
+
+TEST_F(PictureBudgetTest, BombsAreRefusedBeforeAnythingIsAllocated) {
+    // Headers that declare 8192 x 8192 in a few dozen bytes, with a budget of 1 MB: nothing
+    // of the 256 MB they declare may be touched, and each says so quickly.
+    const Bytes png = png_bytes(PngLayout(8192, 8192, PngColour::Grey, 1), Bytes(8192 * 1024, 0));
+    const Bytes rle_bmp =
+        bmp_file(BmpLayout(8192, 8192, 8, 1, std::vector<Argb>(256, 0)), Bytes{0, 1});
+    const Bytes jpeg = jpeg_of(Image(8, 8, argb(255, 1, 1, 1)), false);
+    for (const auto& [name, bytes] : {std::pair{"bomb.png", png}, std::pair{"bomb.bmp", rle_bmp}}) {
+        SCOPED_TRACE(name);
+        const PictureLoad p =
+            decode_picture(fs::path(name).extension().string().substr(1), bytes, 1024 * 1024);
+        EXPECT_FALSE(p);
+        EXPECT_TRUE(p.over_budget);
+        EXPECT_EQ(p.refused_bytes, picture_bytes(8192, 8192));
+    }
+    EXPECT_TRUE(decode_picture("jpg", jpeg, 1024 * 1024)); // what fits still decodes
+}
+
+TEST_F(PictureBudgetTest, ManualPagesShareTheBudgetWithTheSkinAndStopAtTheFirstRefused) {
+    file("Graphics/Skin/body.png", solid_png(64, 32, argb(255, 5, 5, 5)));
+    config(images_naming("body.png", 1, 1));
+    const Bytes page = bmp_file(BmpLayout(64, 32, 8, 1, std::vector<Argb>(256, 0)), Bytes{0, 1});
+    for (int n = 1; n <= kManualPageCount; ++n)
+        file("Graphics/Manual/" + std::to_string(n) + ".bmp", page);
+    PictureBudget budget(4 * picture_bytes(64, 32));
+    ASSERT_EQ(load_with(budget).status, SkinLoadStatus::Complete);
+
+    ManualSettings settings;
+    settings.dir = run_dir() / "Graphics/Manual/";
+    const ManualPages pages = load_manual_pages(settings, budget, sink);
+    EXPECT_FALSE(pages.complete);
+    EXPECT_NE(pages.page[3], nullptr);
+    EXPECT_EQ(pages.page[4], nullptr); // the skin holds a quarter of the budget
+    EXPECT_EQ(pages.page[16], nullptr);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_TRUE(contains(sink.messages[0], "4.bmp\" is not loaded")) << sink.messages[0];
+}
+
+TEST_F(PictureBudgetTest, AProgressiveJpegOfEndlessScansIsCutShort) {
+    Bytes jpeg = jpeg_of(Image(64, 64, argb(255, 200, 10, 10)), false, 90, true);
+    // Repeat the last scan (from its marker to the end-of-image marker) far past the bound.
+    std::size_t last_scan = 0;
+    for (std::size_t i = 0; i + 1 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) last_scan = i;
+    ASSERT_GT(last_scan, 0u);
+    const Bytes scan(jpeg.begin() + std::ptrdiff_t(last_scan), jpeg.end() - 2);
+    for (int i = 0; i < 150; ++i) jpeg.insert(jpeg.end() - 2, scan.begin(), scan.end());
+    const auto start = std::chrono::steady_clock::now();
+    const PictureLoad p = decode_picture("jpg", jpeg);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5);
+    EXPECT_FALSE(p);
+    EXPECT_TRUE(contains(p.error, "more than 100 scans")) << p.error;
+}
+
+// Skins made on a system whose file names ignore letter case.
+TEST_F(PictureBudgetTest, PicturesAndFoldersNamedInAnotherCaseAreFound) {
+    file("graphics/skin/image1.bmp", keyed_bmp(3, 3, argb(255, 0, 0, 255), argb(255, 0, 0, 0)));
+    config("[Common]\nSkinDir=Graphics\\Skin\\\n[Image1]\nFilename=Image1.BMP\nWidth=3\n"
+           "[Image2]\nFilename=Missing.bmp\n");
+    EXPECT_EQ(load(false).status, SkinLoadStatus::Complete);
+    ASSERT_NE(seg("im_background_bottom").picture, nullptr);
+    EXPECT_EQ(seg("im_background_bottom").picture->width, 3); // not the 10 x 10 placeholder
+    // Whatever stays missing is named.
+    ASSERT_EQ(sink.notices.size(), 1u);
+    EXPECT_TRUE(contains(sink.notices[0], "Graphics/Skin/Missing.bmp\" (Image2) not found"))
+        << sink.notices[0];
+}
+
+TEST_F(PictureBudgetTest, AnExactNameWinsAndATieTakesTheFirstInByteOrderSaidOnce) {
+    file("Graphics/Skin/Hero.png", solid_png(1, 1, argb(255, 1, 0, 0)));
+    file("Graphics/Skin/hero.png", solid_png(2, 2, argb(255, 2, 0, 0)));
+    config(images_naming("hero.png", 1, 1) + images_naming("HERO.PNG", 2, 3));
+    EXPECT_EQ(load(false).status, SkinLoadStatus::Complete);
+    EXPECT_EQ(seg("im_background_bottom").picture->width, 2); // written exactly so
+    EXPECT_EQ(seg("im_background_back").picture->width, 1);   // "Hero.png" < "hero.png"
+    EXPECT_EQ(seg("im_background_front").picture->width, 1);
+    ASSERT_EQ(sink.notices.size(), 1u); // two segments, one message
+    EXPECT_TRUE(contains(sink.notices[0], "HERO.PNG matches Hero.png and hero.png"))
+        << sink.notices[0];
+}
+
+TEST(CaseLookup, WalksEveryFolderAndNeedsAFileAtTheEnd) {
+    ScratchDir tmp;
+    tmp.write("Skins/Night/Pic.png", Bytes{1});
+    const CaseLookup found = find_ignoring_case(tmp / "skins/NIGHT/pic.PNG");
+    EXPECT_TRUE(found.found);
+    EXPECT_TRUE(found.case_differs);
+    EXPECT_EQ(found.path, tmp / "Skins/Night/Pic.png");
+    EXPECT_FALSE(find_ignoring_case(tmp / "skins/night").found); // a folder is not a picture
+    EXPECT_FALSE(find_ignoring_case(tmp / "skins/day/pic.png").found);
+    const CaseLookup exact = find_ignoring_case(tmp / "Skins/Night/Pic.png");
+    EXPECT_TRUE(exact.found);
+    EXPECT_FALSE(exact.case_differs);
+}
+
+TEST_F(PictureBudgetTest, SizesOutsideTheRangeTakeTheDefaultWithANotice) {
+    config("[Common]\nGameWidth=0\nGameHeight=2000000000\n"
+           "[Manual]\nManualWidth=100000\nManualHeight=-3\n");
+    load(false);
+    EXPECT_EQ(window.client_width, 498);
+    EXPECT_EQ(window.client_height, 770);
+    const ManualSettings m = read_manual_settings(exe_dir(), run_dir(), sink);
+    EXPECT_EQ(m.width, 545);
+    EXPECT_EQ(m.height, 365);
+    ASSERT_EQ(sink.notices.size(), 4u);
+    EXPECT_EQ(sink.notices[0], "Config.ini: GameHeight=2000000000 is outside 1..4096; using 770");
+    EXPECT_EQ(sink.notices[1], "Config.ini: GameWidth=0 is outside 1..4096; using 498");
+}
+
+} // namespace
+} // namespace q50::test

@@ -1,0 +1,164 @@
+// "Record this run": the desktop writes a trace script of the run, and the trace tool replays
+// it to the very event stream the desktop produced.
+#include "shell/program.h"
+
+#include "../support/temp_dir.h"
+#include "qt_events.h"
+#include "shell/comfort_rows.h"
+#include "shell/core/memory_store.h"
+#include "shell/side_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace q50 {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_all(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string run_trace(const fs::path& script, const fs::path& out) {
+    const std::string command = std::string(Q50_BINARY_DIR) + "/tools/quendrix-trace --skin " +
+                                std::string(Q50_SOURCE_DIR) + "/data < " + script.string() + " > " +
+                                out.string() + " 2>&1";
+    const int rc = std::system(command.c_str());
+    EXPECT_EQ(rc, 0) << read_all(out);
+    return read_all(out);
+}
+
+struct Recording : ::testing::Test {
+    test::TempDir dir;
+    std::int64_t wall = 0;
+    // Twenty to midnight, so that a clock shown late in the run crosses into the next day.
+    std::int64_t day_at_start = (23 * 3600 + 59 * 60 + 20) * 1000 + 500;
+    std::ostringstream events;
+    std::unique_ptr<Program> program;
+
+    void start() {
+        auto s = std::make_unique<MemoryStore>();
+        for (auto [n, v] : {std::pair{"SplashScreen", "0"},
+                            {"FullscreenMode", "0"},
+                            {"SoundMode", "2"},
+                            {"HiScore1", "37"},
+                            {"Key7", "44"}})
+            s->preset(n, v);
+        ProgramOptions o;
+        o.executable_dir = fs::path(Q50_SOURCE_DIR) / "data";
+        o.current_dir = o.executable_dir;
+        o.store = std::move(s);
+        o.presenter = [](QWidget*, const QString& text) { ADD_FAILURE() << text.toStdString(); };
+        o.clock_ms = [this] { return wall; };
+        o.local_ms_of_day = [this] { return day_at_start + wall; };
+        o.event_log = &events;
+        o.recordings_dir = dir.path() / "recordings";
+        program = std::make_unique<Program>(std::move(o));
+        program->start();
+        ASSERT_TRUE(program->main_window().on_screen());
+    }
+    // Lets time pass to `t`, waking the driver for every step due on the way, as its timer does.
+    void run_to(std::int64_t t) {
+        while (true) {
+            const auto due = program->device().next_due();
+            const std::int64_t origin_free = wall - program->driver().clock_ms();
+            if (!due || *due + origin_free > t) break;
+            wall = *due + origin_free;
+            program->driver().poll();
+        }
+        wall = t;
+        program->driver().poll();
+    }
+};
+
+TEST_F(Recording, AReplayOfARecordedMinuteOfRandomPlayGivesTheSameEvents) {
+    wall = 250; // the device is switched on a moment after the program starts
+    start();
+    ComfortRows& rows = program->side_windows()->comfort();
+    TForm1& w = program->main_window();
+    run_to(wall + 1300);
+    // The run before the recording began is in it too.
+    testing::press_key(&w, Qt::Key_5);
+    run_to(wall + 80);
+    testing::release_key(&w, Qt::Key_5);
+    rows.record()->trigger();
+    EXPECT_TRUE(program->recording());
+    EXPECT_EQ(rows.record()->text(), "Stop recording");
+
+    std::mt19937 rng(20261209);
+    auto ms = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    run_to(wall + ms(100, 300));
+    testing::press_key(&w, Qt::Key_1);
+    run_to(wall + ms(50, 900));
+    testing::release_key(&w, Qt::Key_1);
+    const std::int64_t end = wall + 60000;
+    const int keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Space};
+    int presses = 0;
+    while (wall < end) {
+        run_to(wall + ms(30, 400));
+        const int pick = ms(0, 99);
+        if (pick < 12) { // a controller instead of the keyboard
+            const PadButton b = pick < 4   ? PadButton::dpright
+                                : pick < 8 ? PadButton::a
+                                           : PadButton::dpleft;
+            program->driver().run([&] { program->pad_input().button_down(1, b); });
+            run_to(wall + ms(20, 300));
+            program->driver().run([&] { program->pad_input().button_up(1, b); });
+        } else {
+            const int key = keys[pick % 3];
+            testing::press_key(&w, key);
+            if (ms(0, 3) == 0) { // held: the keyboard repeats it
+                run_to(wall + 500);
+                testing::send_key(&w, QEvent::KeyPress, key, Qt::NoModifier, true);
+            }
+            run_to(wall + ms(20, 300));
+            testing::release_key(&w, key);
+        }
+        ++presses;
+    }
+    rows.record()->trigger();
+    EXPECT_FALSE(program->recording());
+    EXPECT_EQ(rows.record()->text(), "Record this run");
+
+    const std::vector<fs::path> files = [&] {
+        std::vector<fs::path> out;
+        for (const auto& e : fs::directory_iterator(dir.path() / "recordings"))
+            out.push_back(e.path());
+        return out;
+    }();
+    ASSERT_EQ(files.size(), 1u);
+    const std::string script = read_all(files[0]);
+    EXPECT_NE(script.find("\nseed "), std::string::npos);
+    // The time of day at device time 0, when the device was switched on.
+    EXPECT_NE(script.find("time 23:59:20.750\n"), std::string::npos) << script.substr(0, 400);
+    EXPECT_NE(script.find("store HiScore1 37\n"), std::string::npos);
+    EXPECT_NE(script.find(" press open\n"), std::string::npos);
+    EXPECT_GT(program->run_log().entries().size(), std::size_t(presses));
+
+    // What the desktop did, to the millisecond, is what the trace tool does with the script.
+    const std::string replay = run_trace(files[0], dir.path() / "replay.out");
+    const std::string desktop = events.str();
+    if (const char* keep = std::getenv("Q50_KEEP_RECORDING")) {
+        std::ofstream(keep) << desktop;
+        std::ofstream(std::string(keep) + ".script") << script;
+    }
+    ASSERT_GT(desktop.size(), 1000u);
+    EXPECT_NE(desktop.find(" mode 6\n"), std::string::npos) << "a game was played";
+    EXPECT_NE(desktop.find(" sound Move\n"), std::string::npos);
+    EXPECT_TRUE(replay == desktop)
+        << "first difference at byte "
+        << std::distance(
+               replay.begin(),
+               std::mismatch(replay.begin(), replay.end(), desktop.begin(), desktop.end()).first);
+}
+
+} // namespace
+} // namespace q50
