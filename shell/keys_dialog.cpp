@@ -30,9 +30,9 @@ QLabel* make_label(QWidget* parent, const QString& text, bool underline) {
 } // namespace
 
 KeysDialog::KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board,
-                       QWidget* main_window)
+                       QWidget* main_window, PadAssignments* pads)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), keys_(keys),
-      store_(store), board_(board), main_window_(main_window) {
+      store_(store), board_(board), main_window_(main_window), pads_(pads) {
     setObjectName(QStringLiteral("TKeysForm"));
     setWindowTitle(QStringLiteral("Key settings"));
     setFixedSize(448, 195);
@@ -89,10 +89,49 @@ KeysDialog::KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board,
     btn_accept->installEventFilter(this);
     connect(btn_accept, &QPushButton::clicked, this, &KeysDialog::btn_acceptClick);
 
+    if (pads_) {
+        key_page_ = {la_main, la_controls};
+        for (int n = 1; n <= kAssignmentCount; ++n) {
+            key_page_.push_back(Key_Combo[std::size_t(n)]);
+            key_page_.push_back(Key_Label[std::size_t(n)]);
+        }
+        pad_page = new PadPage(this);
+        pad_page->hide();
+        btn_accept->raise(); // the page lies over the whole dialog but its buttons
+        pad_page->on_change = [this] { cbChange(); };
+        for (QPushButton* b : pad_page->Pad_Button)
+            if (b) b->installEventFilter(this);
+        pad_page->btn_defaults->installEventFilter(this);
+        btn_page = new QPushButton(QStringLiteral("CONTROLLER"), this);
+        btn_page->setObjectName(QStringLiteral("btn_page"));
+        btn_page->setGeometry(8, 162, 100, 25);
+        btn_page->setCursor(Qt::PointingHandCursor);
+        btn_page->setAutoDefault(false);
+        btn_page->installEventFilter(this);
+        connect(btn_page, &QPushButton::clicked, this, [this] { show_pads(!showing_pads()); });
+    }
+
     cbChange();
     for (int n = 1; n <= kAssignmentCount; ++n)
         connect(Key_Combo[std::size_t(n)], &QComboBox::currentIndexChanged, this,
                 &KeysDialog::cbChange);
+}
+
+void KeysDialog::show_pads(bool on) {
+    if (!pad_page) return;
+    for (QWidget* w : key_page_) w->setVisible(!on);
+    pad_page->setVisible(on);
+    btn_page->setText(on ? QStringLiteral("KEYBOARD") : QStringLiteral("CONTROLLER"));
+    if (on)
+        pad_page->Pad_Button[std::size_t(pad_page->listening())]->setFocus();
+    else
+        Key_Combo[1]->setFocus();
+}
+
+bool KeysDialog::take_pad_button(PadButton b) {
+    if (!isVisible()) return false;
+    if (showing_pads()) pad_page->take(b);
+    return true;
 }
 
 // The lists as wide as their longest key name needs in this desktop's font, the labels beside
@@ -117,6 +156,11 @@ void KeysDialog::place_lists() {
 }
 
 void KeysDialog::open() {
+    // The controller page starts from the assignment in use each time.
+    if (pad_page) {
+        pad_page->show_assignment(pads_->Pad);
+        cbChange();
+    }
     if (QScreen* s = QGuiApplication::primaryScreen()) {
         const QRect g = s->geometry();
         move(g.left() + (g.width() - width()) / 2, g.top() + (g.height() - height()) / 2);
@@ -145,7 +189,9 @@ bool KeysDialog::CheckKeys() {
 }
 
 void KeysDialog::cbChange() {
-    btn_accept->setEnabled(!CheckKeys());
+    const bool keys_clash = CheckKeys();
+    const bool pads_clash = pad_page && pad_page->CheckPads();
+    btn_accept->setEnabled(!keys_clash && !pads_clash);
 }
 
 void KeysDialog::btn_acceptClick() {
@@ -153,12 +199,21 @@ void KeysDialog::btn_acceptClick() {
     for (int n = 1; n <= kAssignmentCount; ++n)
         keys_.assign(store_, n, Key_Combo[std::size_t(n)]->currentIndex() + 1);
     keys_.Keys_Build_Hints(board_);
+    // Written only when changed: a store that never had them keeps the defaults unwritten.
+    if (pad_page && pad_page->chosen() != pads_->Pad) {
+        pads_->Pad = pad_page->chosen();
+        pads_->save(store_);
+    }
     if (on_accepted) on_accepted();
     close_dialog();
 }
 
 void KeysDialog::FormActivate() {
-    Key_Combo[1]->setFocus(Qt::ActiveWindowFocusReason);
+    if (showing_pads())
+        pad_page->Pad_Button[std::size_t(pad_page->listening())]->setFocus(
+            Qt::ActiveWindowFocusReason);
+    else
+        Key_Combo[1]->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void KeysDialog::close_dialog() {

@@ -1,9 +1,12 @@
 #pragma once
 // The key dialog: seven lists of the 44 assignable keys, a duplicate check that refuses two
-// actions on one key, and Accept, which stores the keys and renames them in the hints.
+// actions on one key, and Accept, which stores the keys and renames them in the hints. Given
+// the controller assignments, it has a second page for them (pad_page.h), under the same rule.
 #include "board/board.h"
 #include "host/settings_store.h"
 #include "input/keys.h"
+#include "input/pad.h"
+#include "shell/pad_page.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -11,6 +14,7 @@
 #include <QWidget>
 
 #include <array>
+#include <vector>
 
 namespace q50 {
 
@@ -19,7 +23,8 @@ class KeysDialog : public QWidget { // TKeysForm
   public:
     // The main window is disabled while the dialog is open and enabled again when it closes,
     // however it closes.
-    KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board, QWidget* main_window);
+    KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board, QWidget* main_window,
+               PadAssignments* pads = nullptr);
 
     // The menu's "Key settings": centred on the screen, shown, the main window disabled.
     void open();
@@ -30,6 +35,16 @@ class KeysDialog : public QWidget { // TKeysForm
     QLabel* la_main = nullptr;
     QLabel* la_controls = nullptr;
     QPushButton* btn_accept = nullptr;
+    // Switches between the keys and the controller page (only with controller assignments).
+    QPushButton* btn_page = nullptr;
+    PadPage* pad_page = nullptr;
+
+    bool showing_pads() const { return pad_page && pad_page->isVisible(); }
+    void show_pads(bool on);
+    // A button pressed on a controller while the dialog is open: on the controller page it is
+    // the chosen row's new button. True when the dialog took it (always while it is open, so
+    // that a press meant for the dialog never reaches the game).
+    bool take_pad_button(PadButton b);
 
     bool CheckKeys();
     void cbChange();
@@ -55,6 +70,8 @@ class KeysDialog : public QWidget { // TKeysForm
     SettingsStore& store_;
     Board& board_;
     QWidget* main_window_;
+    PadAssignments* pads_;
+    std::vector<QWidget*> key_page_;
 };
 
 } // namespace q50

@@ -107,8 +107,8 @@ void RealtimeDriver::rearm() {
     const std::int64_t now_ns = clock_ns();
     const std::int64_t wait_ns = std::max<std::int64_t>(0, *due * 1000000 - now_ns);
     // On the real clock, the monotonic time at which device time reaches the step.
-    const std::int64_t at = clock_ ? monotonic_ns() + wait_ns
-                                   : origin_ns_ + start_ + paused_total_ + now_ns + wait_ns;
+    const std::int64_t at =
+        clock_ ? monotonic_ns() + wait_ns : origin_ns_ + start_ + paused_total_ + now_ns + wait_ns;
     itimerspec spec{};
     spec.it_value.tv_sec = time_t(at / 1000000000);
     spec.it_value.tv_nsec = long(at % 1000000000);

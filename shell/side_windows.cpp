@@ -68,8 +68,9 @@ AboutWindow& SideWindows::about() {
 
 KeysDialog& SideWindows::keys_dialog() {
     if (!keys_)
-        keys_ = std::make_unique<KeysDialog>(program_.keys(), program_.store(),
-                                             program_.device().board, &program_.main_window());
+        keys_ =
+            std::make_unique<KeysDialog>(program_.keys(), program_.store(), program_.device().board,
+                                         &program_.main_window(), &program_.pads());
     return *keys_;
 }
 

@@ -1,0 +1,128 @@
+#include "shell/pad_page.h"
+
+#include "input/keys.h"
+#include "shell/window_look.h"
+
+namespace q50 {
+
+namespace {
+
+constexpr int kRowWidth = 120;
+constexpr int kRowHeight = 22;
+constexpr int kRowY[8] = {0, 29, 61, 93, 125, 29, 61, 93};
+constexpr int kFontPixels = 13;
+
+QLabel* page_label(QWidget* parent, const QString& text, bool underline) {
+    auto* l = new QLabel(text, parent);
+    QFont f = arial(kFontPixels, true);
+    f.setUnderline(underline);
+    l->setFont(f);
+    set_text_colour(l, kWhite);
+    return l;
+}
+
+} // namespace
+
+QString pad_button_text(PadButton b) {
+    const std::string_view n = pad_button_name(b);
+    return QString::fromLatin1(n.data(), qsizetype(n.size()));
+}
+
+PadPage::PadPage(QWidget* dialog) : QWidget(dialog) {
+    setObjectName(QStringLiteral("pad_page"));
+    setAutoFillBackground(true);
+    set_window_colour(this, kDarkBlue);
+    setGeometry(0, 0, dialog->width(), dialog->height());
+
+    auto* main = page_label(this, QStringLiteral("Controller: main operations"), true);
+    main->move(8, 8);
+    main->adjustSize();
+    auto* controls = page_label(this, QStringLiteral("Game controls"), true);
+    controls->adjustSize();
+    controls->move(width() - 8 - controls->width(), 8);
+
+    for (int n = 1; n <= kAssignmentCount; ++n) {
+        auto* b = new QPushButton(this);
+        b->setObjectName(QStringLiteral("pad_%1").arg(n));
+        b->setCheckable(true);
+        b->setAutoDefault(false);
+        b->setCursor(Qt::PointingHandCursor);
+        connect(b, &QPushButton::clicked, this, [this, n] { listen(n); });
+        Pad_Button[std::size_t(n)] = b;
+        auto* l = page_label(this,
+                             QString::fromLatin1(kAssignmentLabel[std::size_t(n)].data(),
+                                                 qsizetype(kAssignmentLabel[n].size())),
+                             false);
+        l->setObjectName(QStringLiteral("la_pad_%1").arg(n));
+        l->adjustSize();
+        Pad_Label[std::size_t(n)] = l;
+        const int y = kRowY[n];
+        const int label_y = y + (kRowHeight - l->height()) / 2;
+        if (n <= 4) {
+            b->setGeometry(8, y, kRowWidth, kRowHeight);
+            l->move(8 + kRowWidth + 8, label_y);
+        } else {
+            b->setGeometry(width() - 8 - kRowWidth, y, kRowWidth, kRowHeight);
+            l->move(b->x() - 8 - l->width(), label_y);
+        }
+    }
+    btn_defaults = new QPushButton(QStringLiteral("- DEFAULTS -"), this);
+    btn_defaults->setObjectName(QStringLiteral("btn_pad_defaults"));
+    btn_defaults->setAutoDefault(false);
+    btn_defaults->setGeometry(width() - 8 - kRowWidth, kRowY[4], kRowWidth, kRowHeight);
+    connect(btn_defaults, &QPushButton::clicked, this, &PadPage::restore_defaults);
+
+    auto* how = page_label(this, QStringLiteral("Click an action, then press a button"), false);
+    how->setObjectName(QStringLiteral("la_pad_how"));
+    QFont small = how->font();
+    small.setBold(false);
+    how->setFont(small);
+    how->setWordWrap(true);
+    // Beside the dialog's own buttons at the bottom, right of Accept.
+    how->setGeometry(275, 158, width() - 8 - 275, 34);
+    show_assignment(kDefaultPad);
+}
+
+void PadPage::show_assignment(const std::array<PadButton, 8>& pads) {
+    for (int n = 1; n <= kAssignmentCount; ++n) set_row(n, pads[std::size_t(n)]);
+    listen(1);
+    CheckPads();
+}
+
+void PadPage::set_row(int row, PadButton b) {
+    chosen_[std::size_t(row)] = b;
+    Pad_Button[std::size_t(row)]->setText(pad_button_text(b));
+}
+
+void PadPage::listen(int row) {
+    listening_ = row;
+    for (int n = 1; n <= kAssignmentCount; ++n) Pad_Button[std::size_t(n)]->setChecked(n == row);
+}
+
+void PadPage::take(PadButton b) {
+    if (b == PadButton::guide) return;
+    set_row(listening_, b);
+    listen(listening_ % kAssignmentCount + 1);
+    CheckPads();
+    if (on_change) on_change();
+}
+
+void PadPage::restore_defaults() {
+    for (int n = 1; n <= kAssignmentCount; ++n) set_row(n, kDefaultPad[std::size_t(n)]);
+    CheckPads();
+    if (on_change) on_change();
+}
+
+bool PadPage::CheckPads() {
+    bool duplicate = false;
+    for (int j = 1; j <= kAssignmentCount; ++j) {
+        bool clash = false;
+        for (int k = 1; k <= kAssignmentCount; ++k)
+            if (j != k && chosen_[std::size_t(j)] == chosen_[std::size_t(k)]) clash = true;
+        set_text_colour(Pad_Label[std::size_t(j)], clash ? kRed : kWhite);
+        duplicate = duplicate || clash;
+    }
+    return duplicate;
+}
+
+} // namespace q50
