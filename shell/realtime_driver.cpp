@@ -60,7 +60,9 @@ void RealtimeDriver::pause() {
 
 void RealtimeDriver::resume() {
     if (!paused_) return;
-    paused_total_ += raw_ns() - paused_at_;
+    const std::int64_t paused_ns = raw_ns() - paused_at_;
+    last_pause_ms_ = paused_ns / 1000000;
+    paused_total_ += paused_ns;
     paused_ = false;
     poll();
 }

@@ -37,6 +37,8 @@ class RealtimeDriver : public QObject {
     void pause();
     void resume();
     bool paused() const { return paused_; }
+    // How long the last pause lasted, in milliseconds of the clock.
+    std::int64_t last_pause_ms() const { return last_pause_ms_; }
 
     // Catches the device up to now, runs `action` (an input, a menu command), re-arms the timer
     // and tells the listeners.
@@ -77,6 +79,7 @@ class RealtimeDriver : public QObject {
     std::int64_t paused_at_ = 0;    // when the pause began
     std::int64_t paused_total_ = 0; // spent in earlier pauses
     std::int64_t start_ = 0;        // at device time 0
+    std::int64_t last_pause_ms_ = 0;
     std::int64_t raw_ns() const;
 };
 
