@@ -32,14 +32,14 @@ Picture SetPainter::larger(const Picture& p, const SkinSets* sets) {
 }
 
 const Image& SetPainter::paint(const Board& board, const WindowModel& window, const SkinSets& sets,
-                               int scale, Rect* damage) {
+                               int scale, Rect* damage, std::vector<Rect>* parts) {
     if (part_) {
         part_ = false;
         painter_.set_transparent_base(false);
         source_ = nullptr;
     }
     area_ = Rect{0, 0, window.client_width, window.client_height};
-    return paint_copy(board, window, &sets, scale, damage);
+    return paint_copy(board, window, &sets, scale, damage, parts);
 }
 
 const Image& SetPainter::paint_area(const Board& board, const WindowModel& window,
@@ -50,11 +50,12 @@ const Image& SetPainter::paint_area(const Board& board, const WindowModel& windo
         source_ = nullptr;
         area_ = area;
     }
-    return paint_copy(board, window, sets, scale, damage);
+    return paint_copy(board, window, sets, scale, damage, nullptr);
 }
 
 const Image& SetPainter::paint_copy(const Board& board, const WindowModel& window,
-                                    const SkinSets* sets, int scale, Rect* damage) {
+                                    const SkinSets* sets, int scale, Rect* damage,
+                                    std::vector<Rect>* parts) {
     if (source_ != &board || scale != scale_) {
         if (scale != scale_) {
             repeated_.clear();
@@ -90,7 +91,7 @@ const Image& SetPainter::paint_copy(const Board& board, const WindowModel& windo
         w.client_width = std::min(window.client_width * scale, kMaxClientSide);
         w.client_height = std::min(window.client_height * scale, kMaxClientSide);
     }
-    return painter_.paint(copy_, w, damage);
+    return painter_.paint(copy_, w, damage, parts);
 }
 
 } // namespace q50

@@ -14,9 +14,9 @@ namespace q50 {
 class SetPainter {
   public:
     // The frame of `board` at `scale` (client size times scale); `damage` gets the changed
-    // part in the frame's pixels.
+    // part in the frame's pixels, `parts` the changed parts apart (as the painter gives them).
     const Image& paint(const Board& board, const WindowModel& window, const SkinSets& sets,
-                       int scale, Rect* damage = nullptr);
+                       int scale, Rect* damage = nullptr, std::vector<Rect>* parts = nullptr);
     // Only `area` of the board (design pixels), as a frame of the area's size times `scale`
     // whose top-left pixel is the area's, on a see-through base and without the backdrop and
     // the logo: the part of a fullscreen board that is laid over a backdrop drawn elsewhere.
@@ -34,7 +34,7 @@ class SetPainter {
   private:
     Picture larger(const Picture& p, const SkinSets* sets);
     const Image& paint_copy(const Board& board, const WindowModel& window, const SkinSets* sets,
-                            int scale, Rect* damage);
+                            int scale, Rect* damage, std::vector<Rect>* parts);
 
     Board copy_;
     Painter painter_;
