@@ -32,9 +32,7 @@ struct Comforts : ::testing::Test {
     std::unique_ptr<Program> program;
     fs::path skin; // the folder of Config.ini and the pictures; empty: a skin without pictures
 
-    void SetUp() override {
-        test::write_file(dir.path() / "Config.ini", testing::kBareSkin);
-    }
+    void SetUp() override { test::write_file(dir.path() / "Config.ini", testing::kBareSkin); }
     void start(std::initializer_list<std::pair<const char*, const char*>> stored = {}) {
         auto s = std::make_unique<MemoryStore>();
         s->preset("SplashScreen", "0");

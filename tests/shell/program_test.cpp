@@ -32,9 +32,7 @@ struct Startup : ::testing::Test {
     bool go_on_without_sound = false;
     std::unique_ptr<Program> program;
 
-    void SetUp() override {
-        test::write_file(dir.path() / "Config.ini", testing::kBareSkin);
-    }
+    void SetUp() override { test::write_file(dir.path() / "Config.ini", testing::kBareSkin); }
     void make(std::initializer_list<std::pair<const char*, const char*>> stored = {}) {
         auto s = std::make_unique<MemoryStore>();
         for (auto& [n, v] : stored) s->preset(n, v);

@@ -3,10 +3,10 @@
 #include "shell/side_windows.h"
 
 #include "../support/temp_dir.h"
+#include "program_rig.h"
 #include "shell/core/memory_store.h"
 #include "shell/game_menu.h"
 #include "shell/program.h"
-#include "program_rig.h"
 #include "side_windows_support.h"
 
 #include <gtest/gtest.h>

@@ -2,11 +2,11 @@
 // installed skin, the live reload and the command line's skin and presentation.
 #include "../support/temp_dir.h"
 #include "display/png_writer.h"
+#include "program_rig.h"
 #include "shell/core/memory_store.h"
 #include "shell/core/skin_folders.h"
 #include "shell/program.h"
 #include "shell/side_windows.h"
-#include "program_rig.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,11 +2,11 @@
 // clicks mapped back to design pixels, fullscreen fit, the in-game menu's rows and the
 // screenshot. Qt's offscreen screen is 800x800 at a device-pixel ratio of 1.
 #include "../support/temp_dir.h"
+#include "program_rig.h"
 #include "shell/core/memory_store.h"
 #include "shell/game_menu.h"
 #include "shell/program.h"
 #include "shell/side_windows.h"
-#include "program_rig.h"
 #include "side_windows_support.h"
 
 #include <gtest/gtest.h>
