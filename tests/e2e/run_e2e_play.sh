@@ -23,7 +23,7 @@ mkdir -p "$XDG_CONFIG_HOME/Vantorel" "$XDG_DATA_HOME/quendrix50/recordings"
 store=$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf
 printf 'SoundMode=2\nSplashScreen=0\nZoom=100\nFullscreenZoom=100\nHiScore1=37\n' >"$store"
 recording=$XDG_DATA_HOME/quendrix50/recordings/opens.script
-printf '# the device is opened 2.5 s in, and the high scores reset\nseed 5\ntime 12:00\nfullscreen\nat 2500 press open\nat 2600 hiscores\nat 4000 end\n' >"$recording"
+printf '# the device is opened 5 s in, and the high scores reset\nseed 5\ntime 12:00\nfullscreen\nat 5000 press open\nat 5100 hiscores\nat 6500 end\n' >"$recording"
 printf 'this is no recording\n' >"$out/notes.script"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 xdotool mousemove 1020 796
@@ -59,7 +59,7 @@ wait_for 5 gone || fail "the chooser did not close"
 key_to_main 5 # the player's key that opens the device: not the device's while a recording plays
 sleep 1
 try_state still-closed closed || fail "the player's key reached the device during the playback"
-wait_for 6 try_state opened open || { check opened open; fail "the recording did not open the device"; }
+wait_for 10 try_state opened open || { check opened open; fail "the recording did not open the device"; }
 echo "e2e: the recording played: the device opened at its time, the player's key was ignored"
 grep -qx "HiScore1=37" "$store" || fail "the playback wrote the player's store"
 
