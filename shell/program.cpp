@@ -519,9 +519,9 @@ bool Program::play_recording(const std::filesystem::path& file) {
     set_paused(false);
     playback_ = std::move(*read.recording);
     fullscreen_before_playback_ = presentation_.Fullscreen_Mode;
-    // The recorded run's presentation, switched while the player's store still takes it.
-    switch_presentation(playback_.start.fullscreen);
     scratch_store_.begin(playback_.start.store);
+    // The recorded run's presentation; the switch writes only to the playback's store.
+    switch_presentation(playback_.start.fullscreen);
     playing_ = true;
     playback_next_ = 0;
     playback_day_shift_ = 0;
@@ -542,9 +542,10 @@ void Program::stop_playing() {
     if (!playing_) return;
     playback_timer_.stop();
     playing_ = false;
+    // Switched back while the playback's store still takes the write.
+    switch_presentation(fullscreen_before_playback_);
     scratch_store_.end();
     clock_.source = options_.local_ms_of_day;
-    switch_presentation(fullscreen_before_playback_);
     // The player's own device, switched on afresh.
     random_.seed_from_clock();
     driver_.run([this] {

@@ -291,6 +291,42 @@ TEST_F(Recording, ARecordingPlaysBackInTheWindowToTheSameState) {
     EXPECT_EQ(program->device().Game_State, 2);
 }
 
+// A recording made windowed plays windowed, whatever the player's presentation, and the
+// player's stored presentation is never touched.
+TEST_F(Recording, APlaybackShowsTheRecordedPresentationAndGivesThePlayersBack) {
+    start();
+    ComfortRows& rows = program->side_windows()->comfort();
+    test::write_file(dir.path() / "run.script",
+                     "seed 3\ntime 10:00\nat 100 press open\nat 300 fullscreen 1\nat 900 end\n");
+    program->side_windows()->menu().run(10); // the player plays in fullscreen
+    ASSERT_TRUE(program->presentation().Fullscreen_Mode);
+    auto* store = static_cast<MemoryStore*>(&program->store());
+    ASSERT_EQ(store->values().at("FullscreenMode"), "1");
+    std::vector<std::string> writes;
+    store->on_write = [&](const std::string& n, const std::string& v) {
+        writes.push_back(n + "=" + v);
+    };
+
+    rows.choose_recording = [&] {
+        return QString::fromStdString((dir.path() / "run.script").string());
+    };
+    rows.play()->trigger();
+    ASSERT_TRUE(program->playing());
+    EXPECT_FALSE(program->presentation().Fullscreen_Mode) << "the recording began windowed";
+    const std::int64_t end = wall + 900;
+    while (wall < end) {
+        wall += 10;
+        program->playback_step();
+        program->driver().poll();
+    }
+    EXPECT_TRUE(program->presentation().Fullscreen_Mode) << "the recorded switch";
+    EXPECT_EQ(program->device().Game_State, 2);
+    rows.play()->trigger();
+    EXPECT_TRUE(program->presentation().Fullscreen_Mode) << "the player's presentation";
+    EXPECT_TRUE(writes.empty()) << writes.front();
+    EXPECT_EQ(store->values().at("FullscreenMode"), "1");
+}
+
 TEST_F(Recording, AFileThatIsNoRecordingGivesAMessageAndChangesNothing) {
     collect_messages = true;
     const std::vector<std::string>& shown = messages;
