@@ -68,18 +68,25 @@ const Segment* Board::find(std::string_view name) const {
     return nullptr;
 }
 
-Segment& Board::get(std::string_view name) {
+namespace {
+
+[[noreturn]] void no_segment_named(std::string_view name) {
+    std::fprintf(stderr, "quendrix50: no segment named %.*s\n", int(name.size()), name.data());
+    std::abort();
+}
+
+} // namespace
+
+Segment& Board::named(std::string_view name) {
     Segment* s = find(name);
-    if (!s) {
-        std::fprintf(stderr, "quendrix50: no segment named %.*s\n", int(name.size()), name.data());
-        std::abort();
-    }
+    if (!s) no_segment_named(name);
     return *s;
 }
 
-bool Board::shown(std::string_view name) const {
+const Segment& Board::named(std::string_view name) const {
     const Segment* s = find(name);
-    return s && s->shown;
+    if (!s) no_segment_named(name);
+    return *s;
 }
 
 void Board::changed(Segment& s) {
@@ -125,7 +132,7 @@ void Board::set_rect(Segment& s, Rect r) {
 }
 
 void Board::build_tables() {
-    auto at = [&](const std::string& n) { return &get(n); };
+    auto at = [&](const std::string& n) { return &named(n); };
     for (int i = 0; i <= 3; ++i) Seg_Miss.set(i, at("im_panel_miss_" + std::to_string(i)));
     for (int i = 1; i <= 3; ++i) Seg_Alarm.set(i, at("im_panel_alarm_" + std::to_string(i)));
     for (int i = 1; i <= 4; ++i) Seg_Digit.set(i, at("im_panel_digit_" + std::to_string(i)));

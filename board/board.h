@@ -2,10 +2,12 @@
 // The segment board: every picture control of the device, in declaration order, and the index
 // tables through which the rules address segments by number.
 #include "board/segment.h"
+#include "board/segment_id.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 #include <vector>
 
@@ -82,26 +84,38 @@ class Board {
     Board(const Board&) = delete;
     Board& operator=(const Board&) = delete;
 
-    static constexpr std::size_t kSegmentCount = 133;
+    static constexpr std::size_t kSegmentCount = kDesignGeometry.size();
 
     // All segments in declaration order (stable addresses for the whole run).
     std::vector<Segment>& segments() { return segments_; }
     const std::vector<Segment>& segments() const { return segments_; }
 
-    // Lookup by component name; null when there is no such control.
+    // The control the code names; checked when it compiles (board/segment_id.h).
+    Segment& get(SegmentId id) { return segments_[id.index()]; }
+    const Segment& get(SegmentId id) const { return segments_[id.index()]; }
+    // Lookup of a name read from outside the code (skin tables, trace scripts); null when
+    // there is no such control.
     Segment* find(std::string_view name);
     const Segment* find(std::string_view name) const;
-    // Lookup of a name the program itself uses; a missing name is a programming error.
-    Segment& get(std::string_view name);
+    // The same for a name that must exist; a missing name is a programming error.
+    Segment& named(std::string_view name);
+    const Segment& named(std::string_view name) const;
 
     // The only ways the program changes a segment. Each reports a real change to the observer
     // and bumps the segment's and the board's revision; a call that changes nothing is silent.
     void set_shown(Segment& s, bool shown);
     void show(Segment& s) { set_shown(s, true); }
     void hide(Segment& s) { set_shown(s, false); }
-    void show(std::string_view name) { set_shown(get(name), true); }
-    void hide(std::string_view name) { set_shown(get(name), false); }
-    bool shown(std::string_view name) const;
+    void show(SegmentId id) { set_shown(get(id), true); }
+    void hide(SegmentId id) { set_shown(get(id), false); }
+    bool shown(SegmentId id) const { return get(id).shown; }
+    // Several at once, in the order given.
+    void show(std::initializer_list<SegmentId> ids) {
+        for (SegmentId id : ids) show(id);
+    }
+    void hide(std::initializer_list<SegmentId> ids) {
+        for (SegmentId id : ids) hide(id);
+    }
     // dst takes src's picture (a shared copy) and remembers where it came from.
     void copy_picture(Segment& dst, const Segment& src);
     void clear_picture(Segment& dst);

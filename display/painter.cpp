@@ -114,7 +114,7 @@ Painter::~Painter() = default;
 
 void Painter::order_layers(const Board& board) {
     board_ = &board;
-    backdrop_ = board.find("im_backdrop");
+    backdrop_ = &board.get("im_backdrop");
     order_.clear();
     for (const Segment& s : board.segments()) order_.push_back(&s);
     std::stable_sort(order_.begin(), order_.end(),

@@ -1,9 +1,11 @@
 #include "display/skin_loader.h"
 
+#include "board/board_geometry.h"
+
 namespace q50 {
 
 const std::array<std::string_view, kSkinImageCount + 1>& skin_image_names() {
-    static const std::array<std::string_view, kSkinImageCount + 1> names = {
+    static constexpr std::array<std::string_view, kSkinImageCount + 1> names = {
         "",
         // 1..5
         "im_background_bottom",
@@ -144,6 +146,12 @@ const std::array<std::string_view, kSkinImageCount + 1>& skin_image_names() {
         "im_pelko_0_boom_1",
         "im_pelko_0_boom_2",
     };
+    // The loader looks these names up on the board: each must name a control.
+    static_assert([] {
+        for (std::size_t i = 1; i < names.size(); ++i)
+            if (design_index(names[i]) < 0) return false;
+        return true;
+    }());
     return names;
 }
 

@@ -96,7 +96,7 @@ class Load {
 
 SkinLoadResult Load::run() {
     const auto& names = skin_image_names();
-    for (int i = 1; i <= kSkinImageCount; ++i) Skin_Image[i] = &board_.get(names[i]);
+    for (int i = 1; i <= kSkinImageCount; ++i) Skin_Image[i] = &board_.named(names[i]);
 
     SkinLoadResult result;
     const fs::path config = env_.executable_dir / "Config.ini";

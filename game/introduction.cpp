@@ -21,10 +21,9 @@ void Device::Timer_Game_StartTimer() {
     Board& b = board;
     switch (Game_Start_Phase) {
     case 1:
-        for (auto name :
-             {"im_partner_left_1", "im_partner_left_2", "im_partner_right_1", "im_partner_right_3",
-              "im_flame_9", "im_flame_10", "im_pelko_1_body", "im_pelko_1_left"})
-            b.show(name);
+        b.show({"im_partner_left_1", "im_partner_left_2", "im_partner_right_1",
+                "im_partner_right_3", "im_flame_9", "im_flame_10", "im_pelko_1_body",
+                "im_pelko_1_left"});
         sound().play(Sample::Start);
         timers.set_interval(TimerId::Game_Start, 320);
         break;
@@ -159,9 +158,8 @@ void Device::Timer_Game_Start_EnemyTimer() {
         timers.set_interval(TimerId::Game_Start_Enemy, 800);
         break;
     case 21:
-        for (auto name :
-             {"im_pelko_0_body", "im_pelko_0_boom_1", "im_pelko_0_boom_2", "im_partner_left_boom"})
-            b.hide(name);
+        b.hide(
+            {"im_pelko_0_body", "im_pelko_0_boom_1", "im_pelko_0_boom_2", "im_partner_left_boom"});
         timers.set_interval(TimerId::Game_Start_Enemy, 500);
         break;
     case 22:

@@ -58,7 +58,7 @@ void Device::Gam_Set_Mode() {
     case 7:
         Gam_Stop_All_Timers();
         Vid_Show_All(b, false);
-        b.show(Game_State == 5 ? "im_panel_game_a" : "im_panel_game_b");
+        b.show(Game_State == 5 ? SegmentId("im_panel_game_a") : SegmentId("im_panel_game_b"));
         Vid_Show_Panel_Score(b, Game_State == 5 ? Hi_Score_A : Hi_Score_B, true);
         Play_Active = false;
         break;

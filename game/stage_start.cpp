@@ -12,9 +12,8 @@ void Device::Timer_Stage_InitTimer() {
         Vid_Show_All_Enemy_Bomb(b, false);
         b.hide("im_flame_1");
         b.hide("im_flame_2");
-        for (auto name : {"im_partner_left_fort", "im_partner_left_1", "im_partner_left_2",
-                          "im_pelko_1_body", "im_pelko_1_left"})
-            b.show(name);
+        b.show({"im_partner_left_fort", "im_partner_left_1", "im_partner_left_2", "im_pelko_1_body",
+                "im_pelko_1_left"});
         Vid_Show_All_Enemy_Up(b, true);
         timers.set_interval(TimerId::Stage_Init, 300);
         break;

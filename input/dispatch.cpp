@@ -72,7 +72,7 @@ std::optional<ButtonAction> key_up_action(const KeyAssignments& keys, std::uint1
 
 const MouseControl* mouse_control(std::string_view name) {
     for (const MouseControl& c : kMouseControls)
-        if (c.name == name) return &c;
+        if (c.control.name() == name) return &c;
     return nullptr;
 }
 

@@ -54,7 +54,7 @@ std::optional<ButtonAction> key_up_action(const KeyAssignments& keys, std::uint1
 
 // How a control of the main window reacts to the pointer.
 struct MouseControl {
-    std::string_view name;
+    SegmentId control;
     std::optional<ButtonAction> press;   // left press
     std::optional<ButtonAction> release; // left release, delivered to the pressed control
     bool drags = false;                  // the device body: press and move drag the window

@@ -59,10 +59,10 @@ TEST(Board, StartsWithTheLidClosedAndEveryLcdSegmentDark) {
     for (const char* n : {"im_backdrop", "im_backdrop_logo", "im_background_bottom",
                           "im_background_front", "btn_open", "btn_game_a_top", "btn_move_top",
                           "btn_alarm_top", "btn_game_menu_top", "btn_game_menu_background"})
-        EXPECT_TRUE(b.shown(n)) << n;
+        EXPECT_TRUE(b.named(n).shown) << n;
     for (const char* n : {"im_background_back", "im_background_screen_top", "btn_game_a_down",
                           "btn_bomb_down", "btn_move_down_left", "im_game_background"})
-        EXPECT_FALSE(b.shown(n)) << n;
+        EXPECT_FALSE(b.named(n).shown) << n;
     EXPECT_FALSE(b.get("im_background_screen_top").transparent);
 }
 

@@ -125,10 +125,10 @@ TEST_F(Panel, HeroIsDrawnWithExactlyOnePairOfArms) {
 }
 
 TEST_F(Panel, FlameFramesFollowTheStepTable) {
-    const char* f1 = "im_enemy_2_flame_1";
-    const char* f2 = "im_enemy_2_flame_2";
-    const char* f3 = "im_enemy_2_flame_3";
-    const char* f4 = "im_enemy_2_flame_4";
+    constexpr SegmentId f1 = "im_enemy_2_flame_1";
+    constexpr SegmentId f2 = "im_enemy_2_flame_2";
+    constexpr SegmentId f3 = "im_enemy_2_flame_3";
+    constexpr SegmentId f4 = "im_enemy_2_flame_4";
     auto frame = [&] {
         if (b.shown(f3) && b.shown(f4) && !b.shown(f1) && !b.shown(f2)) return 3;
         if (b.shown(f2) && !b.shown(f1) && !b.shown(f3) && !b.shown(f4)) return 2;

@@ -63,7 +63,7 @@ TEST_F(DeliveredSkinLoad, WindowedLoadIsCompleteAndGivesEverySegmentItsOwnPictur
     EXPECT_EQ(window.key_colour, Colour(0x00ff00ff));
     const Picture placeholder = placeholder_picture();
     for (int i = 1; i <= kSkinImageCount; ++i) {
-        const Segment& s = board.get(skin_image_names()[std::size_t(i)]);
+        const Segment& s = board.named(skin_image_names()[std::size_t(i)]);
         SCOPED_TRACE(s.name);
         if (s.name.rfind("im_panel_digit_", 0) == 0) {
             EXPECT_EQ(s.picture, nullptr) << "named nil: filled from the glyphs";

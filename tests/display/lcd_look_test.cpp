@@ -53,7 +53,7 @@ class LcdLookTest : public ::testing::Test {
         place("im_game_background", {0, 0, 40, 20}, solid(40, 20, kPaper));
     }
     Segment& place(std::string_view name, Rect r, Picture p, bool shown = true) {
-        Segment& s = board.get(name);
+        Segment& s = board.named(name);
         board.set_rect(s, r);
         board.set_picture(s, std::move(p));
         board.set_shown(s, shown);
@@ -270,7 +270,7 @@ TEST_F(LcdLookTest, IncrementalFramesDuringAFadeEqualFramesPaintedFromScratch) {
     std::mt19937 rng(3);
     for (std::int64_t t = 0; t <= 400; t += 7) {
         if (rng() % 4 == 0) {
-            Segment& s = board.get("im_flame_" + std::to_string(1 + rng() % 10));
+            Segment& s = board.named("im_flame_" + std::to_string(1 + rng() % 10));
             board.set_shown(s, !s.shown);
             look.switched(board, s, t);
         }

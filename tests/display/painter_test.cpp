@@ -24,7 +24,7 @@ class PainterTest : public ::testing::Test {
         window.key_on = false;
     }
     void place(std::string_view name, Rect r, Picture p, bool shown = true) {
-        Segment& s = board.get(name);
+        Segment& s = board.named(name);
         board.set_rect(s, r);
         board.set_picture(s, std::move(p));
         board.set_shown(s, shown);

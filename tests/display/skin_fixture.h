@@ -35,7 +35,7 @@ class SkinFixture : public ::testing::Test {
         return Load_Skin(board, window, env, sink);
     }
 
-    Segment& seg(std::string_view name) { return board.get(name); }
+    Segment& seg(std::string_view name) { return board.named(name); }
 };
 
 // A bitmap of one colour with a different bottom-left pixel.

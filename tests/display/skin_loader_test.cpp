@@ -92,7 +92,7 @@ TEST_F(SkinLoader, DesignGeometryRoundTrips) {
     Board design;
     load(false);
     for (int i = 1; i <= kSkinImageCount; ++i)
-        EXPECT_EQ(seg(names[i]).rect, design.get(names[i]).rect) << names[i];
+        EXPECT_EQ(seg(names[i]).rect, design.named(names[i]).rect) << names[i];
 }
 
 TEST_F(SkinLoader, WindowedModeSetsSizeAndKeyColourAndLeavesGameStateAlone) {

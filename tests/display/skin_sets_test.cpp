@@ -181,7 +181,7 @@ TEST_F(SkinSetsTest, SetPainterEqualsRepeatedPixelsWithoutDrawingsAndUsesThemWhe
     window.key_on = true;
     window.colour = window.key_colour = 0x00FF00FF;
     const auto place = [&](const char* name, Rect r, Image img) {
-        Segment& s = board.get(name);
+        Segment& s = board.named(name);
         board.set_rect(s, r);
         board.set_picture(s, std::make_shared<const Image>(std::move(img)));
         board.show(s);

@@ -12,7 +12,8 @@ namespace q50::testing {
 struct DeviceHarness : Rig {
     DeviceHarness() : Rig(12345) {}
 
-    bool lit(const std::string& name) const { return dev.board.shown(name); }
+    // A misspelt name stops the test program rather than pass for a dark segment.
+    bool lit(const std::string& name) const { return dev.board.named(name).shown; }
 
     // Names of the samples played (and "silence") in order, from index `from` on.
     std::vector<std::string> sounds(std::size_t from = 0) const {
@@ -47,11 +48,9 @@ struct DeviceHarness : Rig {
         dev.Partner_Count = 1;
         dev.Tick_Phase = 1;
         dev.Stage_Ticks = 1;
-        for (const char* name :
-             {"im_game_background", "im_partner_left_fort", "im_partner_left_1",
-              "im_partner_right_1", "im_partner_right_3", "im_flame_9", "im_flame_10"})
-            b.show(name);
-        b.show(game_state == 8 ? "im_panel_game_b" : "im_panel_game_a");
+        b.show({"im_game_background", "im_partner_left_fort", "im_partner_left_1",
+                "im_partner_right_1", "im_partner_right_3", "im_flame_9", "im_flame_10"});
+        b.show(b.named(game_state == 8 ? "im_panel_game_b" : "im_panel_game_a"));
         Vid_Show_All_Enemy_Up(b, true);
         Vid_Show_Panel_Score(b, dev.Score, true);
         Vid_Show_Panel_Miss(b, dev.Misses);

@@ -140,8 +140,8 @@ TEST(StageStart, RestartAfterAMissDarkensTheFirstFlamesAndTheBombs) {
     // As a restart finds the board: bombs above enemies, flames under positions 1 and 2.
     h.dev.Gam_Stop_All_Timers();
     h.dev.Play_Active = false;
-    for (auto n : {"im_enemy_2_bomb", "im_enemy_4_bomb", "im_flame_1", "im_flame_2", "im_flame_3"})
-        h.dev.board.show(n);
+    h.dev.board.show(
+        {"im_enemy_2_bomb", "im_enemy_4_bomb", "im_flame_1", "im_flame_2", "im_flame_3"});
     h.dev.Stage_Init_Phase = 1;
     h.dev.timers.start(TimerId::Stage_Init, 1000);
     const std::int64_t t0 = h.dev.now();

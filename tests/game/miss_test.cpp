@@ -85,7 +85,7 @@ class MissAtAnEnd : public ::testing::TestWithParam<HitCase> {};
 TEST_P(MissAtAnEnd, HitFlameBlinksThreeTimesThenTheHeroReachesTheFort) {
     const HitCase c = GetParam();
     MissRun r(c.pos, c.hold);
-    r.h.dev.board.show(c.hit); // the collision saw it lit
+    r.h.dev.board.show(r.h.dev.board.named(c.hit)); // the collision saw it lit
     const bool tip_burns_on = c.hold == 3 && c.pos >= 2;
     const bool expected[6] = {false, true, false, true, false, tip_burns_on};
     for (int step = 1; step <= 6; ++step) {

@@ -53,7 +53,7 @@ struct FadeFrames : ::testing::Test {
         form->refresh();
     }
     Argb pixel_of(const char* name) {
-        const Rect r = dev.board.get(name).rect;
+        const Rect r = dev.board.named(name).rect;
         return form->frame().at(r.left + r.width / 2, r.top + r.height / 2);
     }
 };

@@ -48,7 +48,7 @@ struct MainWindow : ::testing::Test, Rig {
     }
     std::vector<std::string> take() { return std::exchange(target.calls, {}); }
     QPoint centre(const char* control) {
-        const Rect r = dev.board.get(control).rect;
+        const Rect r = dev.board.named(control).rect;
         return {r.left + r.width / 2, r.top + r.height / 2};
     }
     void press(QPoint p, Qt::MouseButton b = Qt::LeftButton) {

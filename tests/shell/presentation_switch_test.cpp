@@ -51,7 +51,7 @@ class PresentationSwitchTest : public ::testing::Test, testing::WithQtApp {
         SkinEnvironment env{dir, dir, h.presentation.Fullscreen_Mode, 1024, 768, {}};
         Load_Skin(h.dev.board, window, env, messages);
     }
-    Rect rect(const char* name) { return h.dev.board.get(name).rect; }
+    Rect rect(const char* name) { return h.dev.board.named(name).rect; }
 
     QTemporaryDir tmp;
     fs::path dir;

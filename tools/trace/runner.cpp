@@ -139,10 +139,10 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
                 set_variable(d, step);
                 break;
             case Command::Show:
-                d.board.show(step.name);
+                d.board.show(d.board.named(step.name));
                 break;
             case Command::Hide:
-                d.board.hide(step.name);
+                d.board.hide(d.board.named(step.name));
                 break;
             case Command::Draws:
                 for (std::int64_t v : step.values) {

@@ -1,0 +1,36 @@
+#pragma once
+// A control the program's own code names. The name is looked up in the design table while the
+// code compiles: a misspelt name does not build, and at run time the handle is a plain index.
+// Names that arrive from outside (skin tables, trace scripts) go through Board::find instead.
+#include "board/board_geometry.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace q50 {
+
+// Never defined and never called: reaching it while the compiler evaluates a SegmentId makes
+// the build fail with this function's name in the message.
+void no_control_has_this_name();
+
+class SegmentId {
+  public:
+    // Implicit on purpose, so that board.show("im_flame_1") reads as before yet is checked.
+    consteval SegmentId(const char* name) : index_(checked_index(name)) {}
+
+    constexpr std::size_t index() const { return index_; }
+    constexpr std::string_view name() const { return kDesignGeometry[index_].name; }
+    constexpr bool operator==(const SegmentId&) const = default;
+
+  private:
+    static consteval std::uint8_t checked_index(std::string_view name) {
+        const int i = design_index(name);
+        if (i < 0) no_control_has_this_name();
+        return std::uint8_t(i);
+    }
+    static_assert(kDesignGeometry.size() <= 256, "a handle holds its index in one byte");
+
+    std::uint8_t index_;
+};
+
+} // namespace q50
