@@ -671,9 +671,11 @@ void Program::start_controllers() {
     if (pad_source_ || ending_ || closed_) return;
     pad_source_ = std::make_unique<PadSource>(pad_input_, driver_);
     pad_source_->accepting = [this] { return accepting_input(); };
-    // While the key dialog is open, a controller's presses are the dialog's.
+    // While the key dialog is open, a controller's presses are the dialog's. A dialog never
+    // made is not open: the first press must not wait for it to be made.
     pad_source_->capture = [this](PadButton b) {
-        return side_windows_ && side_windows_->keys_dialog().take_pad_button(b);
+        return side_windows_ && side_windows_->keys_dialog_made() &&
+               side_windows_->keys_dialog().take_pad_button(b);
     };
     pad_input_.on_guide = [this] { toggle_game_menu(); };
     pad_source_->start();
