@@ -144,8 +144,9 @@ int main(int argc, char** argv) {
     SystemClock clock;
     Device dev{Services{out, store, random, clock}};
     KeyAssignments keys;
-    form_create_before_skin(dev);
-    form_create_after_skin(dev, keys);
+    Presentation presentation;
+    form_create_before_skin(dev, presentation);
+    form_create_after_skin(dev, presentation, keys);
     DeviceTarget target(dev);
     InputDispatch input(target, keys);
 

@@ -7,9 +7,9 @@ std::string megabytes(std::int64_t bytes) {
     return std::to_string((bytes + mb - 1) / mb) + " MB";
 }
 
-PictureShelf::PictureShelf(PictureBudget& budget, PictureBudget::Owner owner)
+PictureShelf::PictureShelf(PictureBudget& budget, PictureBudget::Owner owner, Start start)
     : budget_(budget), owner_(owner) {
-    budget_.clear(owner_);
+    if (start == Start::Afresh) budget_.clear(owner_);
 }
 
 PictureLoad PictureShelf::get(const std::filesystem::path& file, bool key_transparent) {

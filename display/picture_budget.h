@@ -20,11 +20,13 @@ constexpr std::int64_t kPictureBudgetBytes = 256ll * 1024 * 1024;
 
 class PictureBudget {
   public:
-    enum class Owner { Skin, Manual };
+    // The skin's larger drawings (its sets) are an owner of their own: they are loaded after
+    // the skin, and dropping them must not give back what the skin itself holds.
+    enum class Owner { Skin, Manual, Sets };
 
     explicit PictureBudget(std::int64_t limit = kPictureBudgetBytes) : limit_(limit) {}
     std::int64_t limit() const { return limit_; }
-    std::int64_t used() const { return used_[0] + used_[1]; }
+    std::int64_t used() const { return used_[0] + used_[1] + used_[2]; }
     std::int64_t left() const { return limit_ > used() ? limit_ - used() : 0; }
     void charge(Owner owner, std::int64_t bytes) { used_[std::size_t(owner)] += bytes; }
     // A new load replaces every picture the owner's previous load made.
@@ -32,15 +34,18 @@ class PictureBudget {
 
   private:
     std::int64_t limit_;
-    std::array<std::int64_t, 2> used_{};
+    std::array<std::int64_t, 3> used_{};
 };
 
 // The pictures of one load. Each file is decoded once (per transparency) and the picture is
 // shared by every segment that names it; what is kept is charged to the budget.
 class PictureShelf {
   public:
-    // Starts the owner's load afresh: its earlier charge is given back.
-    PictureShelf(PictureBudget& budget, PictureBudget::Owner owner);
+    enum class Start {
+        Afresh, // the owner's earlier charge is given back
+        Adding, // the owner's earlier charge stays (one owner loading in parts)
+    };
+    PictureShelf(PictureBudget& budget, PictureBudget::Owner owner, Start start = Start::Afresh);
 
     // The picture of `file`; `key_transparent` makes every pixel of a bitmap's bottom-left
     // colour see-through. On failure the error names the file (and the budget, when that is

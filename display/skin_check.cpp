@@ -1,7 +1,9 @@
 #include "display/skin_check.h"
 
 #include "board/board.h"
+#include "display/case_lookup.h"
 #include "display/ini_file.h"
+#include "display/picture_budget.h"
 #include "display/picture_file.h"
 #include "display/skin_loader.h"
 
@@ -10,6 +12,7 @@
 #include <cctype>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string_view>
 #include <system_error>
@@ -202,10 +205,18 @@ bool is_shell_picture(std::string_view name) {
 
 class Check {
   public:
-    Check(const fs::path& dir, SkinReport& r) : dir_(dir), r_(r) {}
+    Check(const fs::path& dir, SkinReport& r)
+        : dir_(dir), r_(r), shelf_(budget_, PictureBudget::Owner::Skin) {}
     void run();
 
   private:
+    // A warning said once per check however many pictures it concerns.
+    void warn_once(const std::string& text) {
+        if (told_.insert(text).second) r_.warnings.push_back(text);
+    }
+    void folder_in_other_case(const fs::path& written, const fs::path& found);
+    void case_differences(const std::string& label, const fs::path& written,
+                          const CaseLookup& look);
     std::optional<Picture> picture(const std::string& label, const fs::path& base,
                                    const std::string& name, bool transparent, bool required);
     void segment(int i, const std::string& name);
@@ -214,6 +225,10 @@ class Check {
 
     fs::path dir_;
     SkinReport& r_;
+    // Decoded as the loader decodes: once per file, within the same budget.
+    PictureBudget budget_;
+    PictureShelf shelf_;
+    std::set<std::string> told_;
     std::optional<IniFile> ini_;
     fs::path skin_dir_;
     int width_ = 0, height_ = 0;
@@ -241,10 +256,14 @@ void Check::run() {
 
     skin_dir_ = skin_directory(ini_->read_string("Common", "SkinDir", "Graphics\\Skin\\"), dir_);
     if (!fs::is_directory(skin_dir_, ec)) {
-        std::string e = "[Common] SkinDir: the folder " + skin_dir_.string() + " does not exist";
-        if (auto other = differing_only_in_case(skin_dir_.parent_path()))
-            e += " (" + other->string() + " differs only in letter case)";
-        r_.errors.push_back(e);
+        // The loader finds a folder named in another letter case; only a folder that is not
+        // there at all leaves every segment a red square.
+        const auto other = differing_only_in_case(skin_dir_.parent_path());
+        if (other && fs::is_directory(*other, ec))
+            folder_in_other_case(skin_dir_.parent_path(), *other);
+        else
+            r_.errors.push_back("[Common] SkinDir: the folder " + skin_dir_.string() +
+                                " does not exist");
     }
     width_ = std::clamp(ini_->read_integer("Common", "GameWidth", 498), 0, kMaxClientSide);
     height_ = std::clamp(ini_->read_integer("Common", "GameHeight", 770), 0, kMaxClientSide);
@@ -282,26 +301,57 @@ bool Check::colour(std::string_view section, std::string_view key, std::string_v
     return true;
 }
 
+void Check::folder_in_other_case(const fs::path& written, const fs::path& found) {
+    warn_once("the folder " + written.string() + " is found as " + found.string() +
+              " (the names differ only in letter case; renaming it to match makes the skin "
+              "independent of that lookup)");
+}
+
+// What the lookup without regard to case had to do to find a picture: every folder and the
+// file whose written name differs from the one on disk in letter case, and every name that
+// several entries matched.
+void Check::case_differences(const std::string& label, const fs::path& written,
+                             const CaseLookup& look) {
+    for (const std::string& a : look.ambiguities) warn_once(label + ": " + a);
+    if (!look.case_differs) return;
+    const std::vector<fs::path> w(written.begin(), written.end());
+    const std::vector<fs::path> f(look.path.begin(), look.path.end());
+    if (w.size() != f.size()) { // not expected of the lookup; still say what was found
+        warn_once(label + ": the picture " + written.string() + " is found as " +
+                  look.path.string() + " (the names differ only in letter case)");
+        return;
+    }
+    fs::path written_so_far, found_so_far;
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        written_so_far /= w[i];
+        found_so_far /= f[i];
+        if (w[i] == f[i]) continue;
+        if (i + 1 < w.size())
+            folder_in_other_case(written_so_far, found_so_far);
+        else
+            r_.warnings.push_back(label + ": the picture " + written.string() + " is found as " +
+                                  f[i].string() + " (the names differ only in letter case)");
+    }
+}
+
 std::optional<Picture> Check::picture(const std::string& label, const fs::path& base,
                                       const std::string& name, bool transparent, bool required) {
-    const fs::path path = base / with_slashes(name);
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
-        std::string e = label + ": the picture " + path.string() + " does not exist";
+    const fs::path written = base / with_slashes(name);
+    // Found as the loader finds it: as written, else without regard to letter case.
+    const CaseLookup look = find_ignoring_case(written);
+    if (!look.found) {
+        std::string e = label + ": the picture " + written.string() + " does not exist";
         e += required ? " (a red square shows instead)" : " (nothing shows)";
-        if (auto other = differing_only_in_case(path))
-            e += "; " + other->string() + " differs only in letter case";
         (required ? r_.errors : r_.warnings).push_back(e);
         return std::nullopt;
     }
+    case_differences(label, written, look);
     ++r_.pictures_checked;
-    PictureLoad loaded = load_picture_file(path);
+    PictureLoad loaded = shelf_.get(look.path, transparent);
     if (!loaded) {
         r_.errors.push_back(label + ": " + loaded.error + " (the load stops at this picture)");
         return std::nullopt;
     }
-    if (transparent && loaded.kind == PictureKind::Bitmap)
-        return std::make_shared<const Image>(with_bottom_left_colour_transparent(*loaded.picture));
     return loaded.picture;
 }
 

@@ -3,7 +3,7 @@
 #include "display/ini_file.h"
 #include "display/picture_file.h"
 
-#include <algorithm>
+#include <set>
 
 namespace q50 {
 
@@ -15,50 +15,88 @@ bool names_picture(const std::string& v) {
     return !v.empty() && v != "nil";
 }
 
-fs::path with_slashes(std::string name) {
-    std::replace(name.begin(), name.end(), '\\', '/');
-    return fs::path(name);
-}
+class StandardErrorSink : public MessageSink {
+  public:
+    void error(const std::string& text) override { write_notice(text); }
+};
 
 } // namespace
 
 void SkinSets::clear() {
     sets_.clear();
     keep_.clear();
+    if (budget_) budget_->clear(PictureBudget::Owner::Sets);
+    budget_ = nullptr;
 }
 
-void SkinSets::load(const SkinEnvironment& env, const Board& board) {
+void SkinSets::load(const SkinEnvironment& env, const Board& board, MessageSink* messages) {
     clear();
+    StandardErrorSink standard_error;
+    MessageSink& out = messages ? *messages : standard_error;
     std::string error;
     const auto ini = IniFile::load(env.executable_dir / "Config.ini", &error);
     if (!ini) return;
+    PictureBudget own_budget;
+    PictureBudget& budget = env.budget ? *env.budget : own_budget;
+    budget_ = env.budget;
     for (int k = 2; k <= 4; ++k) {
-        const std::string value =
-            ini->read_string("Scaled", "SkinDir" + std::to_string(k) + "x", "");
+        const std::string key = "SkinDir" + std::to_string(k) + "x";
+        const std::string value = ini->read_string("Scaled", key, "");
         if (value.empty()) continue;
-        const fs::path dir = skin_directory(value, env.current_dir);
-        auto& set = sets_[k];
-        for (int i = 1; i <= kSkinImageCount; ++i) {
-            const std::string section = "Image" + std::to_string(i);
-            const std::string file = ini->read_string(section, "Filename", "");
-            if (!names_picture(file)) continue;
-            const Segment* s = board.find(skin_image_names()[std::size_t(i)]);
-            if (!s || !s->picture || set.count(s->picture.get())) continue;
-            std::error_code ec;
-            const fs::path path = dir / with_slashes(file);
-            if (!fs::is_regular_file(path, ec)) continue;
-            PictureLoad loaded = load_picture_file(path);
-            if (!loaded) continue;
-            Picture big = loaded.picture;
-            if (big->width != s->picture->width * k || big->height != s->picture->height * k)
-                continue;
-            if (s->transparent && loaded.kind == PictureKind::Bitmap)
-                big = std::make_shared<const Image>(with_bottom_left_colour_transparent(*big));
-            set[s->picture.get()] = std::move(big);
-            keep_.push_back(s->picture);
+        std::string why;
+        if (!load_set(k, skin_directory(value, env.current_dir), *ini, board, budget, out, why)) {
+            sets_.erase(k);
+            out.notice("The pictures drawn at " + std::to_string(k) + " times the size ([Scaled] " +
+                       key + ") are not used: " + why +
+                       ". The pictures are shown scaled from their design size instead.");
         }
-        if (set.empty()) sets_.erase(k);
+        if (sets_.count(k) && sets_[k].empty()) sets_.erase(k);
+        // What a set held while it was read (a set given up, a drawing of the wrong size) is
+        // freed by now: the budget keeps only what the sets keep.
+        budget.clear(PictureBudget::Owner::Sets);
+        budget.charge(PictureBudget::Owner::Sets, kept_bytes());
     }
+}
+
+bool SkinSets::load_set(int k, const fs::path& dir, const IniFile& ini, const Board& board,
+                        PictureBudget& budget, MessageSink& messages, std::string& why) {
+    // One decode per file of the set, counted against what the skin, the manual and the sets
+    // loaded before this one have left.
+    PictureShelf shelf(budget, PictureBudget::Owner::Sets, PictureShelf::Start::Adding);
+    std::set<std::string> told;
+    auto& set = sets_[k];
+    for (int i = 1; i <= kSkinImageCount; ++i) {
+        const std::string section = "Image" + std::to_string(i);
+        const std::string file = ini.read_string(section, "Filename", "");
+        if (!names_picture(file)) continue;
+        const Segment* s = board.find(skin_image_names()[std::size_t(i)]);
+        if (!s || !s->picture || set.count(s->picture.get())) continue;
+        bool found = false;
+        const fs::path path = find_skin_picture(dir, file, messages, told, &found);
+        if (!found) continue; // this one picture is shown scaled
+        const PictureLoad loaded = shelf.get(path, s->transparent);
+        if (!loaded) {
+            // Not every decoder error names the file; the reader must know which one it was.
+            why = loaded.error;
+            if (why.find(path.string()) == std::string::npos)
+                why = "\"" + path.string() + "\": " + why;
+            return false;
+        }
+        const Picture& big = loaded.picture;
+        if (big->width != s->picture->width * k || big->height != s->picture->height * k) continue;
+        set[s->picture.get()] = big;
+        keep_.push_back(s->picture);
+    }
+    return true;
+}
+
+std::int64_t SkinSets::kept_bytes() const {
+    std::set<const Image*> seen;
+    std::int64_t bytes = 0;
+    for (const auto& [k, set] : sets_)
+        for (const auto& [design, big] : set)
+            if (seen.insert(big.get()).second) bytes += picture_bytes(big->width, big->height);
+    return bytes;
 }
 
 Picture SkinSets::find(const Image* picture, int scale) const {

@@ -4,6 +4,9 @@
 // the size: SkinDir2x, SkinDir3x, SkinDir4x. The loader itself never reads these keys, so a skin
 // without them, and every picture at its design size, is exactly as before; a picture whose
 // larger drawing is missing or not exactly that many times its size is shown scaled instead.
+// The drawings take their memory from the skin's picture budget; a set with a picture that
+// cannot be decoded or would pass the budget is not used at all (every picture is then shown
+// scaled from its design size, as without the set), and standard error says why.
 #include "display/skin_loader.h"
 
 #include <map>
@@ -14,9 +17,11 @@ namespace q50 {
 
 class SkinSets {
   public:
-    // Reads the sets for the pictures the board holds after a skin load. Never fails: what
-    // cannot be read is simply not there.
-    void load(const SkinEnvironment& env, const Board& board);
+    // Reads the sets for the pictures the board holds after a skin load, into `env.budget`
+    // (a budget of its own without one). Never fails: what cannot be read is simply not
+    // there; a set given up is told to `messages` (null: standard error).
+    void load(const SkinEnvironment& env, const Board& board, MessageSink* messages = nullptr);
+    // Drops every set and gives its memory back to the budget it was loaded into.
     void clear();
     bool empty() const { return sets_.empty(); }
 
@@ -31,7 +36,13 @@ class SkinSets {
     std::map<int, int> counts() const;
 
   private:
+    // Loads one set; false, with the reason in `why`, when the set must not be used.
+    bool load_set(int k, const std::filesystem::path& dir, const IniFile& ini, const Board& board,
+                  PictureBudget& budget, MessageSink& messages, std::string& why);
+    std::int64_t kept_bytes() const;
+
     std::map<int, std::unordered_map<const Image*, Picture>> sets_;
+    PictureBudget* budget_ = nullptr; // what the sets are charged to, when not their own
     std::vector<Picture> keep_; // the design-size pictures, so that their addresses stay theirs
 };
 

@@ -104,10 +104,6 @@ class Device {
     std::array<std::int32_t, 6> Enemy_Flame{}; // index 1..5; slot 0 unused
     std::array<std::int32_t, 20> Speed_Table{};
 
-    // Settings held in memory (copies of stored values).
-    bool Fullscreen_Mode = false;
-    bool Ctrlr_Overlay = false;
-
     // Every variable of Q50_DEVICE_VARIABLES by name, in its order.
     std::vector<VariableRef> variables();
 

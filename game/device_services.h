@@ -58,6 +58,8 @@ class SettableClock : public LocalClock {
   public:
     void set(TimeOfDay at_zero) { at_zero_ms_ = (at_zero.hour * 60 + at_zero.minute) * 60000; }
     void set_ms_of_day(std::int64_t ms) { at_zero_ms_ = ms; }
+    // Moves the time of day on by `ms` against device time (as a pause of the device does).
+    void shift(std::int64_t ms) { at_zero_ms_ += ms; }
     TimeOfDay now(std::int64_t device_ms) override;
 
   private:

@@ -30,11 +30,13 @@ std::string RunLog::header() const {
     for (const auto& [name, text] : start_.store) out += "store " + name + ' ' + text + '\n';
     out += "seed " + std::to_string(start_.seed) + '\n';
     out += "time " + time_of_day_text(start_.ms_of_day) + '\n';
+    if (start_.fullscreen) out += "fullscreen\n";
     return out;
 }
 
 std::string RunLog::line(const Entry& e) {
-    return "at " + std::to_string(e.time) + ' ' + script_command(e.action) + '\n';
+    return "at " + std::to_string(e.time) + ' ' +
+           (e.command.empty() ? script_command(e.action) : e.command) + '\n';
 }
 
 } // namespace q50

@@ -21,6 +21,7 @@ struct RunStart {
     std::vector<std::pair<std::string, std::string>> store; // values the run starts from
     std::uint32_t seed = 1;
     std::int64_t ms_of_day = 0; // local time of day at device time 0
+    bool fullscreen = false;    // the presentation at device time 0
 };
 
 class RunLog {
@@ -28,9 +29,15 @@ class RunLog {
     struct Entry {
         std::int64_t time;
         ButtonAction action;
+        // A command of the program's own instead of a button action (a menu command, a pause),
+        // as the script spells it: "hiscores", "overlays 1", "resume 1200".
+        std::string command;
     };
     void begin(RunStart start);
-    void add(std::int64_t time, ButtonAction a) { entries_.push_back({time, a}); }
+    void add(std::int64_t time, ButtonAction a) { entries_.push_back({time, a, {}}); }
+    void add_command(std::int64_t time, std::string command) {
+        entries_.push_back({time, {}, std::move(command)});
+    }
     const std::vector<Entry>& entries() const { return entries_; }
 
     // The lines before the first timed one.

@@ -1,7 +1,11 @@
 #pragma once
 // What the menus need from the main window. The menus own the rules of their commands; the
 // main window supplies the windows, the shell and the screen.
+#include "shell/core/menu_commands.h"
+
 #include <QString>
+
+#include <functional>
 
 namespace q50 {
 
@@ -27,6 +31,13 @@ class MenuHost {
     virtual bool splash_box_ticked() = 0;
     // The board changed outside the game's own events: repaint what changed.
     virtual void board_changed() = 0;
+    // A command that changes the device or its presentation. The desktop runs it through its
+    // real-time driver, as it runs a key (the device caught up first, the command noted in the
+    // run's log, the picture refreshed after it); without one it runs at once.
+    virtual void run_command(MenuCommand, bool /*on*/, const std::function<void()>& body) {
+        body();
+        board_changed();
+    }
     // Ends the message loop.
     virtual void quit() = 0;
 };

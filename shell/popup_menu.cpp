@@ -1,15 +1,16 @@
 #include "shell/popup_menu.h"
 
-#include "board/render_ops.h"
 #include "host/setting_names.h"
+#include "shell/core/menu_commands.h"
 #include "shell/game_menu.h"
 
 #include <QKeySequence>
 
 namespace q50 {
 
-PopupMenu::PopupMenu(QWidget* main_window, Device& device, MenuHost& host)
-    : device_(device), host_(host), menu_(new QMenu(main_window)) {
+PopupMenu::PopupMenu(QWidget* main_window, Device& device, Presentation& presentation,
+                     MenuHost& host)
+    : device_(device), presentation_(presentation), host_(host), menu_(new QMenu(main_window)) {
     menu_->setObjectName(QStringLiteral("pm_0_menu"));
     items_ = {{
         {"", QString(), 0, nullptr},
@@ -55,8 +56,8 @@ PopupMenu::PopupMenu(QWidget* main_window, Device& device, MenuHost& host)
     item(1).action->setFont(bold);
     connect(menu_, &QMenu::aboutToShow, this, &PopupMenu::pm_0_menuPopup);
 
-    set_fullscreen_check(device_.Fullscreen_Mode);
-    set_controller_check(device_.Ctrlr_Overlay);
+    set_fullscreen_check(presentation_.Fullscreen_Mode);
+    set_controller_check(presentation_.Ctrlr_Overlay);
     game_menu_ = std::make_unique<GameMenu>(main_window, device_.board, *this);
     game_menu_->on_board_changed = [this] { host_.board_changed(); };
 }
@@ -146,9 +147,9 @@ void PopupMenu::set_controller_check(bool on) {
 void PopupMenu::pm_0_menuPopup() {
     for (auto& refresh : extra_popups_) refresh();
     set_splash_check(device_.store().read_bool(setting::SplashScreen, host_.splash_box_ticked()));
-    set_controller_check(device_.Ctrlr_Overlay);
+    set_controller_check(presentation_.Ctrlr_Overlay);
     GameMenu& gm = *game_menu_;
-    if (device_.Fullscreen_Mode && gm.Game_Menu_Open) {
+    if (presentation_.Fullscreen_Mode && gm.Game_Menu_Open) {
         gm.Game_Menu_Open = false;
         gm.Vid_Display_Game_Menu();
     }
@@ -174,26 +175,23 @@ void PopupMenu::pm_7_keysClick() {
 }
 
 void PopupMenu::pm_8_hiscoreClick() {
-    // The panel keeps what it shows; the next display of a high score reads 000.
-    device_.Hi_Score_A = 0;
-    device_.store().write_int(setting::HiScore1, 0);
-    device_.Hi_Score_B = 0;
-    device_.store().write_int(setting::HiScore2, 0);
+    host_.run_command(MenuCommand::ResetHiscores, false, [this] { reset_high_scores(device_); });
     host_.beep();
     // The beep alone is silent on most desktops.
     host_.notify(QStringLiteral("High scores reset"));
 }
 
 void PopupMenu::pm_10_fullscreenClick() {
-    device_.Fullscreen_Mode = !device_.Fullscreen_Mode;
-    set_fullscreen_check(device_.Fullscreen_Mode);
-    game_menu_->Game_Menu_Open = false;
-    game_menu_->Vid_Display_Game_Menu();
-    device_.store().write_bool(setting::FullscreenMode, device_.Fullscreen_Mode);
-    host_.move_off_screen();
-    host_.load_skin();
-    host_.centre_on_screen();
-    host_.board_changed();
+    const bool on = !presentation_.Fullscreen_Mode;
+    host_.run_command(MenuCommand::Fullscreen, on, [this, on] {
+        set_fullscreen_check(on);
+        game_menu_->Game_Menu_Open = false;
+        game_menu_->Vid_Display_Game_Menu();
+        set_fullscreen(device_, presentation_, on);
+        host_.move_off_screen();
+        host_.load_skin();
+        host_.centre_on_screen();
+    });
 }
 
 void PopupMenu::pm_11_splashscreenClick() {
@@ -205,10 +203,8 @@ void PopupMenu::pm_11_splashscreenClick() {
 void PopupMenu::pm_12_controllerClick() {
     const bool on = !item(12).checked;
     set_controller_check(on);
-    device_.Ctrlr_Overlay = on;
-    device_.store().write_bool(setting::CtrlrOverlay, on);
-    Vid_Display_Ctrl_Overlay(device_.board, on);
-    host_.board_changed();
+    host_.run_command(MenuCommand::Overlays, on,
+                      [this, on] { show_controller_overlays(device_, presentation_, on); });
 }
 
 void PopupMenu::pm_14_exitClick() {

@@ -2,6 +2,7 @@
 // The context menu pm_0_menu: the program's fourteen commands, their shortcut keys and check
 // marks. The in-game menu (game_menu.h) shows the same items and runs the same handlers.
 #include "game/device.h"
+#include "shell/core/presentation.h"
 #include "shell/menu_host.h"
 
 #include <QAction>
@@ -37,7 +38,7 @@ struct MenuItem {
 class PopupMenu : public QObject {
     Q_OBJECT
   public:
-    PopupMenu(QWidget* main_window, Device& device, MenuHost& host);
+    PopupMenu(QWidget* main_window, Device& device, Presentation& presentation, MenuHost& host);
     ~PopupMenu() override;
 
     QMenu& pm_0_menu() { return *menu_; }
@@ -95,6 +96,7 @@ class PopupMenu : public QObject {
 
   private:
     Device& device_;
+    Presentation& presentation_;
     MenuHost& host_;
     void set_check(int i, bool on);
 

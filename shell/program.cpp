@@ -38,16 +38,12 @@ std::unique_ptr<SettingsStore> open_store(std::unique_ptr<SettingsStore> given) 
 Program::Program(ProgramOptions options)
     : options_(std::move(options)), messages_(options_.presenter),
       store_(open_store(std::move(options_.store))), sound_(*store_, messages_),
-      device_(Services{told_sound_, told_store_, random_, clock_}), target_(device_),
-      input_(logged_target_, keys_), pad_input_(logged_target_, pads_),
-      driver_(device_, options_.clock_ms),
+      device_(Services{told_sound_, told_store_, random_, clock_}),
+      target_(device_, &presentation_), input_(logged_target_, keys_),
+      pad_input_(logged_target_, pads_), driver_(device_, options_.clock_ms),
       skin_watcher_(std::make_unique<SkinWatcher>([this] { reload_skin(); })) {
     clock_.source = options_.local_ms_of_day;
-    logged_target_.on_action = [this](ButtonAction a) {
-        const RunLog::Entry e{device_.now(), a};
-        run_log_.add(e.time, e.action);
-        if (recording_.is_open()) recording_ << RunLog::line(e) << std::flush;
-    };
+    logged_target_.on_action = [this](ButtonAction a) { note({device_.now(), a, {}}); };
     std::ostream* events = options_.event_log;
     const QByteArray event_file = qgetenv("Q50_EVENT_LOG");
     if (!events && !event_file.isEmpty()) {
@@ -116,9 +112,9 @@ void Program::FormCreate() {
     main_window_->setWindowTitle(QString::fromLatin1(kProductTitle));
     main_window_->move_off_screen();
     // The segment tables were built with the board.
-    form_create_before_skin(device_);
+    form_create_before_skin(device_, presentation_);
     // An option on the command line counts for this run only; nothing is stored.
-    if (options_.fullscreen) device_.Fullscreen_Mode = *options_.fullscreen;
+    if (options_.fullscreen) presentation_.Fullscreen_Mode = *options_.fullscreen;
     if (!options_.skin_dir.empty()) {
         skin_dir_ = options_.skin_dir;
         command_line_skin_ = true;
@@ -133,7 +129,7 @@ void Program::FormCreate() {
     FullscreenZoom = valid_fullscreen_zoom(store_->read_int(setting::FullscreenZoom, kZoomFit));
     Load_Skin();
     skin_watcher_->watch(skin_dir_);
-    form_create_after_skin(device_, keys_);
+    form_create_after_skin(device_, presentation_, keys_);
     pads_.load(*store_);
     volume_ = std::clamp(store_->read_int("Volume", 100), 0, 100);
     muted_ = store_->read_bool("Muted", false);
@@ -151,7 +147,7 @@ void Program::Load_Skin() {
         // A skin folder of its own: its Config.ini and its relative folders are all found there.
         env.executable_dir = env.current_dir = skin_dir_;
     }
-    env.Fullscreen_Mode = device_.Fullscreen_Mode;
+    env.Fullscreen_Mode = presentation_.Fullscreen_Mode;
     env.budget = &picture_budget_;
     double ratio = 1.0;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
@@ -173,9 +169,9 @@ void Program::Load_Skin() {
     const SkinLoadResult r = q50::Load_Skin(device_.board, window_model_, env, messages_);
     // A user skin that cannot be read once the program runs is reported; the program goes on.
     if (r.terminate_requested && (skin_dir_.empty() || !form_created_)) end(1);
-    skin_sets_.load(env, device_.board);
+    skin_sets_.load(env, device_.board, &messages_);
     main_window_->set_skin_sets(&skin_sets_);
-    if (device_.Fullscreen_Mode)
+    if (presentation_.Fullscreen_Mode)
         main_window_->set_scale(fullscreen_scale, ratio);
     else
         apply_windowed_scale();
@@ -231,7 +227,7 @@ void Program::reload_skin() {
 }
 
 void Program::apply_windowed_scale() {
-    if (device_.Fullscreen_Mode) return;
+    if (presentation_.Fullscreen_Mode) return;
     TForm1& w = *main_window_;
     // The screen the window is on: the one holding its centre, the primary one before it is
     // shown.
@@ -262,20 +258,19 @@ double Program::shown_zoom() const {
 void Program::set_zoom(int zoom) {
     Zoom = valid_zoom(zoom);
     store_->write_int(setting::Zoom, Zoom);
-    if (device_.Fullscreen_Mode) return; // shown when the device is windowed again
+    if (presentation_.Fullscreen_Mode) return; // shown when the device is windowed again
     TForm1& w = *main_window_;
     const QPoint centre = w.geometry().center();
-    apply_windowed_scale();
-    w.refresh();
+    through_driver([this] { apply_windowed_scale(); });
     if (w.on_screen()) w.keep_on_screen(centre);
 }
 
 void Program::set_fullscreen_zoom(int zoom) {
     FullscreenZoom = valid_fullscreen_zoom(zoom);
     store_->write_int(setting::FullscreenZoom, FullscreenZoom);
-    if (!device_.Fullscreen_Mode) return;
+    if (!presentation_.Fullscreen_Mode) return;
     // The loader's screen in design pixels changes with the scale: lay the skin out anew.
-    Load_Skin();
+    through_driver([this] { Load_Skin(); });
     if (main_window_->on_screen()) main_window_->centre_on_screen();
 }
 
@@ -354,13 +349,44 @@ std::optional<QPoint> Program::remembered_place() const {
     return std::nullopt;
 }
 
+void Program::note(RunLog::Entry e) {
+    if (e.command.empty())
+        run_log_.add(e.time, e.action);
+    else
+        run_log_.add_command(e.time, e.command);
+    if (recording_.is_open()) recording_ << RunLog::line(e) << std::flush;
+}
+
+void Program::through_driver(const std::function<void()>& change) {
+    // Before the device is switched on its time has not begun: nothing to catch up.
+    if (!device_on_ || driver_.stopped()) {
+        if (change) change();
+        if (main_window_) main_window_->refresh();
+        return;
+    }
+    driver_.run(change);
+}
+
+void Program::run_command(MenuCommand c, bool on, const std::function<void()>& body) {
+    through_driver([&] {
+        if (device_on_) note({device_.now(), {}, menu_command_text(c, on)});
+        body();
+    });
+}
+
 void Program::set_paused(bool on, bool automatic) {
     if (on == paused() || driver_.stopped()) return;
     auto_paused_ = on && automatic;
     if (on) {
         driver_.pause();
+        note({device_.now(), {}, menu_command_text(MenuCommand::Pause)});
     } else {
         driver_.resume();
+        // The time of day went on meanwhile: a replay moves its own on by as much.
+        note({device_.now(),
+              {},
+              menu_command_text(MenuCommand::Resume) + ' ' +
+                  std::to_string(driver_.last_pause_ms())});
         // The clock shows the time of day as it is now, not as it was when the pause began.
         if (device_.Game_State == 4) driver_.run([this] { device_.Timer_ClockTimer(); });
     }
@@ -386,13 +412,14 @@ void Program::active_changed(bool active) {
 void Program::set_volume(int percent) {
     volume_ = std::clamp(percent, 0, 100);
     store_->write_int("Volume", volume_);
-    sound_.set_volume(volume_, muted_);
+    // Sounds due before now play at the volume they were due at.
+    through_driver([this] { sound_.set_volume(volume_, muted_); });
 }
 
 void Program::set_muted(bool on) {
     muted_ = on;
     store_->write_bool("Muted", on);
-    sound_.set_volume(volume_, muted_);
+    through_driver([this] { sound_.set_volume(volume_, muted_); });
 }
 
 int Program::sound_mode() {
@@ -412,12 +439,14 @@ void Program::change_sound_output(int mode) {
 void Program::start_device() {
     // Device time 0 is now: the mode is set at 0, as a replay of the run sets it.
     driver_.start_at_zero();
+    device_on_ = true;
     RunStart start;
     for (const char* name : {"HiScore1", "HiScore2", "CtrlrOverlay", "Key1", "Key2", "Key3", "Key4",
                              "Key5", "Key6", "Key7"})
         if (auto text = store_->read_text(name)) start.store.emplace_back(name, *text);
     start.seed = random_.last_seed();
     start.ms_of_day = clock_.ms_of_day();
+    start.fullscreen = presentation_.Fullscreen_Mode;
     run_log_.begin(std::move(start));
     driver_.run([this] { device_.power_on(); });
     start_controllers();
@@ -485,7 +514,7 @@ void Program::start_controllers() {
 
 void Program::toggle_game_menu() {
     // The in-game menu exists in fullscreen mode only, as its button does.
-    if (!device_.Fullscreen_Mode || !side_windows_) return;
+    if (!presentation_.Fullscreen_Mode || !side_windows_) return;
     GameMenu& gm = side_windows_->game_menu();
     gm.Game_Menu_Open = !gm.Game_Menu_Open;
     gm.Vid_Display_Game_Menu();

@@ -10,8 +10,10 @@
 #include "input/keys.h"
 #include "input/pad.h"
 #include "input/run_log.h"
-#include "shell/core/event_printer.h"
 #include "shell/core/device_target.h"
+#include "shell/core/event_printer.h"
+#include "shell/core/menu_commands.h"
+#include "shell/core/presentation.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/realtime_driver.h"
@@ -116,6 +118,11 @@ class Program : public QObject, public SplashHost {
     void apply_windowed_scale();
 
     Device& device() { return device_; }
+    Presentation& presentation() { return presentation_; }
+    // A menu command that changes the device or its presentation, run as an input is: the
+    // device caught up first, the command noted in the run's log (and the recording), the
+    // picture refreshed once after it.
+    void run_command(MenuCommand c, bool on, const std::function<void()>& body);
     SettingsStore& store() { return *store_; }
     SoundOutput& sound() { return sound_; }
     KeyAssignments& keys() { return keys_; }
@@ -139,6 +146,9 @@ class Program : public QObject, public SplashHost {
     int volume() const { return volume_; }
     bool muted() const { return muted_; }
     void set_volume(int percent);
+    // A change of a presentation setting (the LCD look): the picture is refreshed by the
+    // driver's route, after the device has been caught up.
+    void presentation_changed() { through_driver({}); }
     void set_muted(bool on);
     // Another sound output while the program runs (an entry of the splash window's list).
     void change_sound_output(int mode);
@@ -184,6 +194,7 @@ class Program : public QObject, public SplashHost {
     DeviceRandom random_;
     SystemClock clock_;
     Device device_;
+    Presentation presentation_;
     KeyAssignments keys_;
     DeviceTarget target_;
     LoggingTarget logged_target_{target_};
@@ -212,6 +223,12 @@ class Program : public QObject, public SplashHost {
     void remember_place(const QPoint& at);
     std::optional<QPoint> remembered_place() const;
     void active_changed(bool active);
+    // Runs a change of a setting as an input is run: the device caught up first, the picture
+    // refreshed once after it.
+    void through_driver(const std::function<void()>& change);
+    bool device_on_ = false;
+    // Keeps an entry in the run's log and writes it to the recording, if one is made.
+    void note(RunLog::Entry e);
     RunLog run_log_;
     std::ofstream recording_;
     std::unique_ptr<std::ofstream> event_file_;

@@ -38,7 +38,8 @@ void RealtimeDriver::pause() {
 
 void RealtimeDriver::resume() {
     if (!paused_) return;
-    paused_total_ += raw_ms() - paused_at_;
+    last_pause_ms_ = raw_ms() - paused_at_;
+    paused_total_ += last_pause_ms_;
     paused_ = false;
     poll();
 }

@@ -32,6 +32,8 @@ class RealtimeDriver : public QObject {
     void pause();
     void resume();
     bool paused() const { return paused_; }
+    // How long the last pause lasted, in milliseconds of the clock.
+    std::int64_t last_pause_ms() const { return last_pause_ms_; }
 
     // Catches the device up to now, runs `action` (an input, a menu command), re-arms the timer
     // and tells the listeners.
@@ -63,6 +65,7 @@ class RealtimeDriver : public QObject {
     std::int64_t paused_at_ = 0;    // the raw clock when the pause began
     std::int64_t paused_total_ = 0; // raw milliseconds spent in earlier pauses
     std::int64_t origin_ = 0;       // the raw clock at device time 0
+    std::int64_t last_pause_ms_ = 0;
     std::int64_t raw_ms() const;
 };
 

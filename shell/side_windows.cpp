@@ -25,11 +25,11 @@ SideWindows::SideWindows(Program& program) : program_(program) {
     manual_ = std::make_unique<ManualWindow>(
         manual, [this](const QString& text) { program_.messages().error(text.toStdString()); },
         nullptr, &program_.picture_budget());
-    menu_ = std::make_unique<PopupMenu>(&main, program_.device(), *this);
+    menu_ = std::make_unique<PopupMenu>(&main, program_.device(), program_.presentation(), *this);
     zoom_ = std::make_unique<ZoomMenu>(program_, *menu_);
     game_menu().view_scale = [&main] { return main.view_scale(); };
     lcd_menu_ = std::make_unique<LcdMenu>(
-        main.lcd_look(), program_.store(), [&main] { main.refresh(); }, &main);
+        main.lcd_look(), program_.store(), [this] { program_.presentation_changed(); }, &main);
     menu_->add_extra_menu(&lcd_menu_->menu());
     menu_->on_extra_popup([this] { lcd_menu_->refresh_checks(); });
     // Ahead of the skin rows, which stay the last of the block, next to Exit.
@@ -132,6 +132,10 @@ bool SideWindows::splash_box_ticked() {
 void SideWindows::board_changed() {
     program_.main_window().refresh();
 }
+void SideWindows::run_command(MenuCommand c, bool on, const std::function<void()>& body) {
+    program_.run_command(c, on, body);
+}
+
 void SideWindows::quit() {
     program_.end(0);
 }

@@ -56,6 +56,7 @@ class SideWindows : public MenuHost {
     void centre_on_screen() override;
     bool splash_box_ticked() override;
     void board_changed() override;
+    void run_command(MenuCommand c, bool on, const std::function<void()>& body) override;
     void quit() override;
 
   private:

@@ -68,7 +68,7 @@ void ZoomMenu::refresh_checks() {
 }
 
 void ZoomMenu::step(bool up) {
-    if (program_.device().Fullscreen_Mode) {
+    if (program_.presentation().Fullscreen_Mode) {
         const bool fit_is_larger = program_.fullscreen_fit_zoom() > 1.0;
         program_.set_fullscreen_zoom(up == fit_is_larger ? kZoomFit : 100);
     } else {
@@ -78,7 +78,7 @@ void ZoomMenu::step(bool up) {
 }
 
 void ZoomMenu::fit() {
-    if (program_.device().Fullscreen_Mode)
+    if (program_.presentation().Fullscreen_Mode)
         program_.set_fullscreen_zoom(kZoomFit);
     else
         program_.set_zoom(kZoomFit);

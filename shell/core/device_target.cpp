@@ -8,7 +8,7 @@ std::int32_t DeviceTarget::game_state() const {
     return d_.Game_State;
 }
 bool DeviceTarget::fullscreen_mode() const {
-    return d_.Fullscreen_Mode;
+    return p_ && p_->Fullscreen_Mode;
 }
 void DeviceTarget::perform(ButtonAction a) {
     if (a.down)

@@ -5,15 +5,15 @@
 
 namespace q50 {
 
-void form_create_before_skin(Device& d) {
+void form_create_before_skin(Device& d, Presentation& p) {
     d.Fill_Speed_Table();
-    d.Fullscreen_Mode = d.store().read_bool(setting::FullscreenMode, true);
+    p.Fullscreen_Mode = d.store().read_bool(setting::FullscreenMode, true);
 }
 
-void form_create_after_skin(Device& d, KeyAssignments& keys) {
+void form_create_after_skin(Device& d, Presentation& p, KeyAssignments& keys) {
     keys.Keys_Load(d.store(), d.board);
-    d.Ctrlr_Overlay = d.store().read_bool(setting::CtrlrOverlay, true);
-    Vid_Display_Ctrl_Overlay(d.board, d.Ctrlr_Overlay);
+    p.Ctrlr_Overlay = d.store().read_bool(setting::CtrlrOverlay, true);
+    Vid_Display_Ctrl_Overlay(d.board, p.Ctrlr_Overlay);
     d.Hi_Score_A = d.store().read_int(setting::HiScore1, d.Hi_Score_A);
     d.Hi_Score_B = d.store().read_int(setting::HiScore2, d.Hi_Score_B);
     d.Play_Active = false;

@@ -4,14 +4,15 @@
 #include "game/device.h"
 #include "game/device_services.h"
 #include "input/keys.h"
+#include "shell/core/presentation.h"
 
 namespace q50 {
 
 // Fills the speed table and reads FullscreenMode (default true).
-void form_create_before_skin(Device& device);
+void form_create_before_skin(Device& device, Presentation& presentation);
 
 // Loads the key assignments and hints, reads CtrlrOverlay (default true) and shows the overlay
 // buttons accordingly, reads both high scores, clears Play_Active and Move_Lock.
-void form_create_after_skin(Device& device, KeyAssignments& keys);
+void form_create_after_skin(Device& device, Presentation& presentation, KeyAssignments& keys);
 
 } // namespace q50

@@ -20,6 +20,7 @@ template <class Sound = RecordingSound, class Clock = SettableClock> struct Basi
     Clock clock;
     Device dev{Services{sound, store, random, clock}};
     KeyAssignments keys;
+    Presentation presentation;
 
     explicit BasicRig(std::uint32_t seed = 1) : random(seed) {
         // A recorder stamps each call with the device time.
@@ -32,8 +33,8 @@ template <class Sound = RecordingSound, class Clock = SettableClock> struct Basi
     // The main window's creation without a skin: the speed table, the stored settings, the
     // keys and their hints.
     void form_create() {
-        form_create_before_skin(dev);
-        form_create_after_skin(dev, keys);
+        form_create_before_skin(dev, presentation);
+        form_create_after_skin(dev, presentation, keys);
     }
     // ... and Play on the splash window: the closed device, mode 0.
     void start() {

@@ -77,6 +77,8 @@ std::string StoreText::serialize() const {
 
 bool storable_name(std::string_view name) {
     if (name.empty() || name != trim_blanks(name) || name.front() == '#') return false;
+    // On the first line it would be taken for a byte-order mark and not read back.
+    if (name.substr(0, 3) == "\xEF\xBB\xBF") return false;
     return name.find_first_of(std::string_view("=\r\n\0", 4)) == std::string_view::npos;
 }
 

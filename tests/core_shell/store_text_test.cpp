@@ -51,6 +51,8 @@ TEST(StoreText, OnlyNamesAndTextsThatReadBackAreStorable) {
     for (std::string_view bad : {"", " Key1", "Key1 ", "#Key", "A=B", "A\nB", "A\rB"})
         EXPECT_FALSE(storable_name(bad)) << bad;
     EXPECT_FALSE(storable_name(std::string_view("A\0B", 3)));
+    // A name starting with a byte-order mark would be lost on the first line of the file.
+    EXPECT_FALSE(storable_name("\xEF\xBB\xBFKey1"));
 
     EXPECT_TRUE(storable_text(""));
     EXPECT_TRUE(storable_text("-2147483648"));

@@ -15,17 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-std::string images_naming(const std::string& file, int from, int to) {
-    std::string ini;
-    for (int i = from; i <= to; ++i)
-        ini += "[Image" + std::to_string(i) + "]\nFilename=" + file + "\nWidth=4\nHeight=4\n";
-    return ini;
-}
-
 class PictureBudgetTest : public SkinFixture {
   protected:
     SkinLoadResult load_with(PictureBudget& budget) {

@@ -3,6 +3,7 @@
 #include "display/skin_check.h"
 
 #include "display/png_writer.h"
+#include "tests/display/picture_makers.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -74,25 +75,58 @@ TEST_F(SkinCheckTest, MissingConfigIsAnError) {
         << r.text();
 }
 
-TEST_F(SkinCheckTest, MissingPictureNamesTheFileThatDiffersOnlyInCase) {
+// The loader finds a picture named in another letter case, so the checker must not call it
+// missing: a warning says which name was found; a picture not there in any case stays an error.
+TEST_F(SkinCheckTest, APictureInAnotherCaseIsAWarningAndAMissingOneAnError) {
     fs::rename(skin("btn_game_a_top.png"), skin("BTN_Game_A_Top.PNG"));
     fs::remove(skin("im_pelko_0_body.png"));
     const SkinReport r = check_skin(dir());
     ASSERT_FALSE(r.sound());
-    EXPECT_EQ(r.errors.size(), 2u) << r.text();
-    const std::string a = only(r.errors, "[Image7] btn_game_a_top");
-    EXPECT_TRUE(has(a, "btn_game_a_top.png does not exist")) << a;
-    EXPECT_TRUE(has(a, "BTN_Game_A_Top.PNG differs only in letter case")) << a;
+    EXPECT_EQ(r.errors.size(), 1u) << r.text();
     const std::string b = only(r.errors, "[Image110] im_pelko_0_body");
-    EXPECT_FALSE(has(b, "letter case")) << b;
+    EXPECT_TRUE(has(b, "im_pelko_0_body.png does not exist")) << b;
+    ASSERT_EQ(r.warnings.size(), 1u) << r.text();
+    const std::string a = only(r.warnings, "[Image7] btn_game_a_top");
+    EXPECT_TRUE(has(a, "btn_game_a_top.png is found as BTN_Game_A_Top.PNG")) << a;
+    EXPECT_EQ(r.pictures_checked, 126); // the one in another case was decoded too
 }
 
-TEST_F(SkinCheckTest, FolderInAnotherCaseIsFoundToo) {
+TEST_F(SkinCheckTest, AFolderInAnotherCaseIsOneWarningForEveryPictureInIt) {
     fs::rename(dir() / "Graphics/Skin", dir() / "Graphics/skin");
     const SkinReport r = check_skin(dir());
+    EXPECT_TRUE(r.sound()) << r.text();
+    EXPECT_EQ(r.pictures_checked, 127);
+    ASSERT_EQ(r.warnings.size(), 1u) << r.text();
+    EXPECT_TRUE(
+        has(r.warnings[0], "Graphics/Skin is found as " + (dir() / "Graphics/skin").string()))
+        << r.warnings[0];
+    // Two files that differ only in case: the loader takes the first in byte order, and so
+    // does the report.
+    const fs::path folder = dir() / "Graphics/skin";
+    fs::copy_file(folder / "im_flame_1.png", folder / "IM_FLAME_1.png");
+    fs::rename(folder / "im_flame_1.png", folder / "Im_Flame_1.png");
+    const SkinReport t = check_skin(dir());
+    EXPECT_TRUE(t.sound()) << t.text();
+    EXPECT_TRUE(
+        has(only(t.warnings, "matches IM_FLAME_1.png and Im_Flame_1.png"), "taking IM_FLAME_1.png"))
+        << t.text();
+    EXPECT_TRUE(has(only(t.warnings, "is found as IM_FLAME_1.png"), "[Image"));
+}
+
+// The checker decodes within the loader's budget: a 1 KB bitmap declaring 8192 x 8192 is refused
+// from its header with the loader's message, not decoded into 256 MB once per segment.
+TEST_F(SkinCheckTest, APictureOverTheBudgetIsAnErrorWithTheLoadersMessage) {
+    edit("Filename=btn_game_a_top.png", "Filename=bomb.bmp");
+    edit("Filename=btn_game_a_down.png", "Filename=bomb.bmp");
+    const test::Bytes bomb =
+        test::bmp_file(test::BmpLayout(8192, 8192, 8, 1, std::vector<Argb>(256, 0)), {0, 1});
+    test::write_file(skin("bomb.bmp"), std::string(bomb.begin(), bomb.end()));
+    const SkinReport r = check_skin(dir());
     ASSERT_FALSE(r.sound());
-    const std::string e = only(r.errors, "[Image7] btn_game_a_top");
-    EXPECT_TRUE(has(e, "Graphics/skin/btn_game_a_top.png differs only in letter case")) << e;
+    const std::string e = only(r.errors, "btn_game_a_top");
+    EXPECT_TRUE(has(e, "bomb.bmp\" is not loaded: its 8192 x 8192 pixels")) << e;
+    EXPECT_TRUE(has(e, "that the skin and the manual may take for pictures")) << e;
+    only(r.errors, "btn_game_a_down");
 }
 
 TEST_F(SkinCheckTest, UndecodablePictureGivesTheDecodersReason) {

@@ -49,4 +49,16 @@ inline Bytes solid_png(int w, int h, Argb colour) {
     return png_of(Image(w, h, colour));
 }
 
+inline bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Sections [Image<from>] .. [Image<to>], each naming `file` for a 4 x 4 rectangle.
+inline std::string images_naming(const std::string& file, int from, int to) {
+    std::string ini;
+    for (int i = from; i <= to; ++i)
+        ini += "[Image" + std::to_string(i) + "]\nFilename=" + file + "\nWidth=4\nHeight=4\n";
+    return ini;
+}
+
 } // namespace q50::test

@@ -1,4 +1,5 @@
 #include "display/frame_scaler.h"
+#include "display/picture_budget.h"
 #include "display/set_painter.h"
 #include "display/skin_sets.h"
 #include "tests/display/skin_fixture.h"
@@ -17,10 +18,11 @@ Image noise(int w, int h, unsigned seed) {
 
 class SkinSetsTest : public SkinFixture {
   protected:
-    SkinEnvironment env() const {
+    SkinEnvironment env(PictureBudget* budget = nullptr) const {
         SkinEnvironment e;
         e.executable_dir = exe_dir();
         e.current_dir = run_dir();
+        e.budget = budget;
         return e;
     }
 };
@@ -85,6 +87,89 @@ TEST_F(SkinSetsTest, PickTakesTheExactSetElseTheLargestBelowTheScale) {
     EXPECT_EQ(sets.pick(4.0), 4);
     EXPECT_EQ(sets.pick(6.0), 4);
     EXPECT_EQ(sets.pick(1.2), 0);
+}
+
+// A set is a second skin for the budget: a 1 KB bitmap declaring 8192 x 8192 (256 MB) named by
+// all 129 entries of the 4x set must be refused from its header, that set alone given up with
+// a line saying which file and why, and the 2x set kept.
+TEST_F(SkinSetsTest, ABombInOneSetIsRefusedAndOnlyThatSetIsGivenUp) {
+    config("[Common]\nSkinDir=skin\n[Scaled]\nSkinDir2x=skin2\nSkinDir4x=skin4\n" +
+           images_naming("all.bmp", 1, kSkinImageCount));
+    file("skin/all.bmp", keyed_bmp(4, 4, argb(255, 1, 2, 3), argb(255, 0, 0, 0)));
+    file("skin2/all.bmp", keyed_bmp(8, 8, argb(255, 1, 2, 3), argb(255, 0, 0, 0)));
+    file("skin4/all.bmp",
+         bmp_file(BmpLayout(8192, 8192, 8, 1, std::vector<Argb>(256, 0)), Bytes{0, 1}));
+    PictureBudget budget;
+    SkinEnvironment e = env(&budget);
+    ASSERT_EQ(Load_Skin(board, window, e, sink).status, SkinLoadStatus::Complete);
+    SkinSets sets;
+    sets.load(e, board, &sink);
+    // Two pictures of the one bitmap: as it is, and keyed for the transparent LCD segments.
+    EXPECT_EQ(sets.counts(), (std::map<int, int>{{2, 2}}));
+    EXPECT_TRUE(sink.messages.empty()); // no box: the device is still shown, only less sharp
+    ASSERT_EQ(sink.notices.size(), 1u);
+    const std::string& m = sink.notices[0];
+    EXPECT_TRUE(contains(m, "SkinDir4x")) << m;
+    EXPECT_TRUE(contains(m, "skin4/all.bmp\" is not loaded")) << m;
+    EXPECT_TRUE(contains(m, "8192 x 8192")) << m;
+    EXPECT_TRUE(contains(m, "scaled from their design size")) << m;
+    EXPECT_EQ(budget.used(), 2 * (picture_bytes(4, 4) + picture_bytes(8, 8)));
+    sets.clear(); // gives the sets' share back, never the skin's
+    EXPECT_EQ(budget.used(), 2 * picture_bytes(4, 4));
+}
+
+TEST_F(SkinSetsTest, SetsTakeWhatTheSkinLeftAndAReloadGivesTheirShareBackFirst) {
+    config("[Common]\nSkinDir=skin\n[Scaled]\nSkinDir2x=skin2\nSkinDir4x=skin4\n" +
+           images_naming("a.png", 1, 1) + images_naming("b.png", 2, 2));
+    for (int k : {1, 2, 4}) {
+        const std::string dir = k == 1 ? "skin/" : "skin" + std::to_string(k) + "/";
+        file(dir + "a.png", solid_png(4 * k, 4 * k, argb(255, 1, 1, k)));
+        // Named in another letter case, as skins made on Windows do.
+        file(dir + (k == 4 ? "B.PNG" : "b.png"), solid_png(2 * k, 2 * k, argb(255, 2, 2, k)));
+    }
+    const std::int64_t skin = picture_bytes(4, 4) + picture_bytes(2, 2);
+    const std::int64_t two = picture_bytes(8, 8) + picture_bytes(4, 4);
+    const std::int64_t four = picture_bytes(16, 16) + picture_bytes(8, 8);
+    for (const std::int64_t room : {skin + two + four, skin + two + four - 1}) {
+        SCOPED_TRACE(room);
+        sink.notices.clear();
+        PictureBudget budget(room);
+        const SkinEnvironment e = env(&budget);
+        ASSERT_EQ(Load_Skin(board, window, e, sink).status, SkinLoadStatus::Complete);
+        SkinSets sets;
+        for (int again = 0; again < 2; ++again) {
+            sets.load(e, board, &sink);
+            if (room == skin + two + four) {
+                EXPECT_EQ(sets.counts(), (std::map<int, int>{{2, 2}, {4, 2}}));
+                EXPECT_EQ(budget.used(), room);
+                EXPECT_TRUE(sink.notices.empty());
+            } else {
+                EXPECT_EQ(sets.counts(), (std::map<int, int>{{2, 2}}));
+                EXPECT_EQ(budget.used(), skin + two);
+                EXPECT_EQ(sink.notices.size(), std::size_t(again + 1));
+            }
+        }
+    }
+}
+
+TEST_F(SkinSetsTest, AnUndecodablePictureGivesTheSetUpNamingTheFile) {
+    config("[Common]\nSkinDir=skin\n[Scaled]\nSkinDir2x=skin2\n" + images_naming("a.png", 1, 1) +
+           images_naming("b.png", 2, 2));
+    file("skin/a.png", solid_png(4, 4, argb(255, 1, 1, 1)));
+    file("skin/b.png", solid_png(4, 4, argb(255, 1, 1, 1)));
+    file("skin2/a.png", solid_png(8, 8, argb(255, 1, 1, 1)));
+    Bytes broken = solid_png(8, 8, argb(255, 1, 1, 1));
+    broken.resize(broken.size() / 2);
+    file("skin2/b.png", broken);
+    PictureBudget budget;
+    const SkinEnvironment e = env(&budget);
+    ASSERT_EQ(Load_Skin(board, window, e, sink).status, SkinLoadStatus::Complete);
+    SkinSets sets;
+    sets.load(e, board, &sink);
+    EXPECT_TRUE(sets.empty());
+    EXPECT_EQ(budget.used(), 2 * picture_bytes(4, 4)); // a.png's larger drawing went with it
+    ASSERT_EQ(sink.notices.size(), 1u);
+    EXPECT_TRUE(contains(sink.notices[0], "skin2/b.png")) << sink.notices[0];
 }
 
 // Without larger drawings the copy at a whole scale is the design frame with its pixels

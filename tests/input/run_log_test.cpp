@@ -25,6 +25,30 @@ TEST(RunLog, WritesATraceScriptOfTheRun) {
                     "at 10700 press right\n");
 }
 
+TEST(RunLog, CommandsOfTheProgramSitBetweenTheActionsInTheirOrder) {
+    RunLog log;
+    RunStart start;
+    start.fullscreen = true;
+    log.begin(start);
+    log.add(0, pressed(Button::Open));
+    log.add_command(40, "overlays 0");
+    log.add(40, pressed(Button::Time));
+    log.add_command(900, "pause");
+    log.add(900, released(Button::Time)); // a release still arrives in a pause
+    log.add_command(900, "resume 5000");
+    std::string text = log.header();
+    for (const auto& e : log.entries()) text += RunLog::line(e);
+    EXPECT_EQ(text, "seed 1\n"
+                    "time 00:00:00.000\n"
+                    "fullscreen\n"
+                    "at 0 press open\n"
+                    "at 40 overlays 0\n"
+                    "at 40 press time\n"
+                    "at 900 pause\n"
+                    "at 900 release time\n"
+                    "at 900 resume 5000\n");
+}
+
 TEST(RunLog, EveryActionHasItsScriptCommand) {
     const std::pair<ButtonAction, const char*> cases[] = {
         {pressed(Button::Open), "press open"},        {pressed(Button::Game_A), "press game_a"},

@@ -26,7 +26,7 @@ class GameMenuTest : public ::testing::Test, testing::WithQtApp {
     GameMenuTest() {
         h.start();
         main_window.resize(1024, 768);
-        menu = std::make_unique<PopupMenu>(&main_window, h.dev, host);
+        menu = std::make_unique<PopupMenu>(&main_window, h.dev, h.presentation, host);
         menu->set_splash_check(false);
     }
     GameMenu& gm() { return menu->game_menu(); }
@@ -52,8 +52,8 @@ class GameMenuTest : public ::testing::Test, testing::WithQtApp {
 };
 
 TEST_F(GameMenuTest, OpenMenuShowsFourteenRowsWithCaptionsAndCheckMarks) {
-    ASSERT_TRUE(h.dev.Fullscreen_Mode);
-    ASSERT_TRUE(h.dev.Ctrlr_Overlay);
+    ASSERT_TRUE(h.presentation.Fullscreen_Mode);
+    ASSERT_TRUE(h.presentation.Ctrlr_Overlay);
     gm().btn_game_menu_topClick();
     ASSERT_TRUE(gm().Game_Menu_Open);
     const char* texts[15] = {"",
@@ -138,7 +138,7 @@ TEST_F(GameMenuTest, ChoosingFullscreenFromTheMenuSwitchesToWindowedAndLeavesNoR
     // The row's own click destroys the menu: that must wait until its event is over (the
     // address sanitizer reports the use after free otherwise).
     click(row(10));
-    EXPECT_FALSE(h.dev.Fullscreen_Mode);
+    EXPECT_FALSE(h.presentation.Fullscreen_Mode);
     EXPECT_FALSE(gm().Game_Menu_Open);
     EXPECT_EQ(host.calls,
               (std::vector<std::string>{"move_off_screen", "load_skin", "centre_on_screen"}));
@@ -149,7 +149,7 @@ TEST_F(GameMenuTest, ChoosingFullscreenFromTheMenuSwitchesToWindowedAndLeavesNoR
 TEST_F(GameMenuTest, F12WhileOpenSwitchesTheModeAndRemovesTheMenu) {
     gm().btn_game_menu_topClick();
     EXPECT_TRUE(menu->handle_shortcut(Qt::Key_F12));
-    EXPECT_FALSE(h.dev.Fullscreen_Mode);
+    EXPECT_FALSE(h.presentation.Fullscreen_Mode);
     EXPECT_FALSE(gm().Game_Menu_Open);
     EXPECT_EQ(backing(), (Rect{0, 0, 36, 32}));
     EXPECT_EQ(labels_alive(), 0);
@@ -178,7 +178,7 @@ TEST_F(GameMenuTest, CheckMarksAreReadAtEachOpening) {
     gm().btn_game_menu_topClick();
     EXPECT_EQ(row(12)->text(), "   Display controller overlays [V]");
     click(row(12)); // turns the overlays off and closes
-    EXPECT_FALSE(h.dev.Ctrlr_Overlay);
+    EXPECT_FALSE(h.presentation.Ctrlr_Overlay);
     gm().btn_game_menu_topClick();
     EXPECT_EQ(row(12)->text(), "   Display controller overlays");
     EXPECT_EQ(labels_alive(), 14);

@@ -17,7 +17,7 @@ class PopupMenuTest : public ::testing::Test, testing::WithQtApp {
         h.store.on_write = [this](const std::string& n, const std::string& v) {
             host.calls.push_back("store " + n + "=" + v);
         };
-        menu = std::make_unique<PopupMenu>(&main_window, h.dev, host);
+        menu = std::make_unique<PopupMenu>(&main_window, h.dev, h.presentation, host);
     }
     std::string stored(const std::string& name) const {
         auto it = h.store.values().find(name);
@@ -89,7 +89,7 @@ TEST_F(PopupMenuTest, ShortcutKeysRunTheirItemsAndNothingElseIsTaken) {
     EXPECT_FALSE(menu->handle_shortcut(Qt::Key_F1, Qt::ShiftModifier));
     EXPECT_TRUE(host.calls.empty());
     EXPECT_TRUE(menu->handle_shortcut(Qt::Key_F12, Qt::KeypadModifier));
-    EXPECT_FALSE(h.dev.Fullscreen_Mode);
+    EXPECT_FALSE(h.presentation.Fullscreen_Mode);
 }
 
 TEST_F(PopupMenuTest, ExtraRowsFormOneBlockAboveTheExitSeparatorWithTheirOwnShortcuts) {
@@ -154,9 +154,9 @@ TEST_F(PopupMenuTest, ResetHiscoresStoresZeroAndBeepsWithoutRedrawingThePanel) {
 TEST_F(PopupMenuTest, PresentationSwitchRunsItsStepsInOrderBothWays) {
     host.calls.clear();
     bool fullscreen_at_load = true;
-    host.on_load_skin = [&] { fullscreen_at_load = h.dev.Fullscreen_Mode; };
+    host.on_load_skin = [&] { fullscreen_at_load = h.presentation.Fullscreen_Mode; };
     EXPECT_TRUE(menu->handle_shortcut(Qt::Key_F12));
-    EXPECT_FALSE(h.dev.Fullscreen_Mode);
+    EXPECT_FALSE(h.presentation.Fullscreen_Mode);
     EXPECT_FALSE(fullscreen_at_load);
     EXPECT_FALSE(menu->item(10).checked);
     EXPECT_FALSE(menu->item(10).action->isChecked());
@@ -166,7 +166,7 @@ TEST_F(PopupMenuTest, PresentationSwitchRunsItsStepsInOrderBothWays) {
 
     host.calls.clear();
     menu->item(10).action->trigger(); // chosen from the context menu
-    EXPECT_TRUE(h.dev.Fullscreen_Mode);
+    EXPECT_TRUE(h.presentation.Fullscreen_Mode);
     EXPECT_TRUE(fullscreen_at_load);
     EXPECT_TRUE(menu->item(10).checked);
     EXPECT_TRUE(menu->item(10).action->isChecked());
@@ -188,12 +188,12 @@ TEST_F(PopupMenuTest, PreferenceTogglesInvertOnceWhetherChosenFromTheMenuOrRunDi
     host.calls.clear();
     ASSERT_TRUE(h.lit("btn_ctrlr_overlay_left"));
     menu->item(12).action->trigger();
-    EXPECT_FALSE(h.dev.Ctrlr_Overlay);
+    EXPECT_FALSE(h.presentation.Ctrlr_Overlay);
     EXPECT_FALSE(menu->item(12).action->isChecked());
     EXPECT_FALSE(h.lit("btn_ctrlr_overlay_left"));
     EXPECT_FALSE(h.lit("btn_ctrlr_overlay_right"));
     menu->run(12);
-    EXPECT_TRUE(h.dev.Ctrlr_Overlay);
+    EXPECT_TRUE(h.presentation.Ctrlr_Overlay);
     EXPECT_TRUE(h.lit("btn_ctrlr_overlay_right"));
     EXPECT_EQ(host.calls,
               (std::vector<std::string>{"store CtrlrOverlay=0", "store CtrlrOverlay=1"}));
@@ -203,13 +203,13 @@ TEST_F(PopupMenuTest, OpeningTheMenuRefreshesItsCheckMarks) {
     // Nothing stored: the splash window's check box decides.
     host.splash_box = false;
     menu->set_splash_check(true);
-    h.dev.Ctrlr_Overlay = false;
+    h.presentation.Ctrlr_Overlay = false;
     menu->pm_0_menuPopup();
     EXPECT_FALSE(menu->item(11).checked);
     EXPECT_FALSE(menu->item(12).checked);
 
     h.store.preset("SplashScreen", "1");
-    h.dev.Ctrlr_Overlay = true;
+    h.presentation.Ctrlr_Overlay = true;
     menu->popup_at({10, 10}); // the menu's about-to-show runs pm_0_menuPopup
     EXPECT_TRUE(menu->item(11).checked);
     EXPECT_TRUE(menu->item(12).action->isChecked());
@@ -217,7 +217,7 @@ TEST_F(PopupMenuTest, OpeningTheMenuRefreshesItsCheckMarks) {
 }
 
 TEST_F(PopupMenuTest, OpeningTheContextMenuInFullscreenClosesTheInGameMenu) {
-    ASSERT_TRUE(h.dev.Fullscreen_Mode);
+    ASSERT_TRUE(h.presentation.Fullscreen_Mode);
     GameMenu& gm = menu->game_menu();
     gm.btn_game_menu_topClick();
     ASSERT_TRUE(gm.Game_Menu_Open);

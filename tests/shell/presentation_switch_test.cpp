@@ -44,11 +44,11 @@ class PresentationSwitchTest : public ::testing::Test, testing::WithQtApp {
             << "[Image7]\nFilename=nil\nLeft=10\nTop=20\nWidth=30\nHeight=40\n";
         h.start();
         host.on_load_skin = [this] { load(); };
-        menu = std::make_unique<PopupMenu>(&main_window, h.dev, host);
+        menu = std::make_unique<PopupMenu>(&main_window, h.dev, h.presentation, host);
         load(); // start-up in the stored mode (fullscreen by default)
     }
     void load() {
-        SkinEnvironment env{dir, dir, h.dev.Fullscreen_Mode, 1024, 768, {}};
+        SkinEnvironment env{dir, dir, h.presentation.Fullscreen_Mode, 1024, 768, {}};
         Load_Skin(h.dev.board, window, env, messages);
     }
     Rect rect(const char* name) { return h.dev.board.named(name).rect; }
@@ -65,7 +65,7 @@ class PresentationSwitchTest : public ::testing::Test, testing::WithQtApp {
 
 TEST_F(PresentationSwitchTest, FullscreenToWindowedAndBack) {
     ASSERT_TRUE(messages.texts.empty()) << messages.texts[0];
-    ASSERT_TRUE(h.dev.Fullscreen_Mode);
+    ASSERT_TRUE(h.presentation.Fullscreen_Mode);
     EXPECT_EQ(window.client_width, 1024);
     EXPECT_EQ(window.client_height, 768);
     EXPECT_FALSE(window.key_on);
@@ -77,7 +77,7 @@ TEST_F(PresentationSwitchTest, FullscreenToWindowedAndBack) {
     menu->game_menu().btn_game_menu_topClick(); // the in-game menu is open at the switch
     ASSERT_EQ(rect("btn_game_menu_background"), (Rect{0, 0, 256, 480}));
     ASSERT_TRUE(menu->handle_shortcut(Qt::Key_F12));
-    EXPECT_FALSE(h.dev.Fullscreen_Mode);
+    EXPECT_FALSE(h.presentation.Fullscreen_Mode);
     EXPECT_EQ(h.store.read_int("FullscreenMode", -1), 0);
     EXPECT_EQ(window.client_width, 498);
     EXPECT_EQ(window.client_height, 770);
@@ -92,7 +92,7 @@ TEST_F(PresentationSwitchTest, FullscreenToWindowedAndBack) {
     EXPECT_TRUE(main_window.findChildren<GameMenuLabel*>().isEmpty());
 
     menu->run(10);
-    EXPECT_TRUE(h.dev.Fullscreen_Mode);
+    EXPECT_TRUE(h.presentation.Fullscreen_Mode);
     EXPECT_EQ(h.store.read_int("FullscreenMode", -1), 1);
     EXPECT_EQ(window.client_width, 1024);
     EXPECT_EQ(rect("btn_game_a_top"), (Rect{273, 19, 30, 40}));

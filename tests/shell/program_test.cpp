@@ -94,7 +94,7 @@ TEST_F(Startup, CleanStoreShowsTheSplashWithTheMainWindowOffScreen) {
     EXPECT_FALSE(any_lcd_segment_lit());
     // The keys' hints, the overlay setting and the speed table are in place.
     EXPECT_EQ(program->device().board.get("btn_open").hint, "click or press '5' to open the game");
-    EXPECT_TRUE(program->device().Ctrlr_Overlay);
+    EXPECT_TRUE(program->presentation().Ctrlr_Overlay);
     EXPECT_TRUE(program->device().board.shown("btn_ctrlr_overlay_left"));
     EXPECT_EQ(program->device().Speed_Table[0], 435);
     EXPECT_EQ(program->device().Speed_Table[19], 180);
@@ -110,7 +110,7 @@ TEST_F(Startup, FullscreenModeIsReadBeforeTheSkinLoads) {
     start();
     // No stored FullscreenMode: fullscreen, the window covers the screen and is opaque.
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
-    EXPECT_TRUE(program->device().Fullscreen_Mode);
+    EXPECT_TRUE(program->presentation().Fullscreen_Mode);
     EXPECT_EQ(program->window_model().client_width, screen.width());
     EXPECT_EQ(program->window_model().client_height, screen.height());
     EXPECT_FALSE(program->window_model().key_on);
@@ -118,7 +118,7 @@ TEST_F(Startup, FullscreenModeIsReadBeforeTheSkinLoads) {
 
     program.reset();
     start({{"FullscreenMode", "0"}});
-    EXPECT_FALSE(program->device().Fullscreen_Mode);
+    EXPECT_FALSE(program->presentation().Fullscreen_Mode);
     EXPECT_EQ(program->window_model().client_width, 498);
     EXPECT_EQ(program->window_model().client_height, 770);
     EXPECT_TRUE(program->window_model().key_on);

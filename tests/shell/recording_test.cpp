@@ -102,8 +102,22 @@ TEST_F(Recording, AReplayOfARecordedMinuteOfRandomPlayGivesTheSameEvents) {
     const std::int64_t end = wall + 60000;
     const int keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Space};
     int presses = 0;
+    PopupMenu& menu = program->side_windows()->menu();
     while (wall < end) {
         run_to(wall + ms(30, 400));
+        // The menu's commands that change the device, and a pause, in the middle of play.
+        if (presses == 20 || presses == 24) menu.run(12); // overlays off, and on again
+        if (presses == 28) menu.run(8);                   // Reset Hiscores
+        if (presses == 32 || presses == 36) menu.run(10); // fullscreen, and windowed again
+        if (presses == 40) {
+            rows.pause()->trigger();
+            ASSERT_TRUE(program->paused());
+            wall += 7300;                          // the time of day goes on, device time does not
+            testing::press_key(&w, Qt::Key_Right); // ignored while paused
+            testing::release_key(&w, Qt::Key_Right);
+            rows.pause()->trigger();
+            ASSERT_FALSE(program->paused());
+        }
         const int pick = ms(0, 99);
         if (pick < 12) { // a controller instead of the keyboard
             const PadButton b = pick < 4   ? PadButton::dpright
@@ -141,6 +155,9 @@ TEST_F(Recording, AReplayOfARecordedMinuteOfRandomPlayGivesTheSameEvents) {
     EXPECT_NE(script.find("time 23:59:20.750\n"), std::string::npos) << script.substr(0, 400);
     EXPECT_NE(script.find("store HiScore1 37\n"), std::string::npos);
     EXPECT_NE(script.find(" press open\n"), std::string::npos);
+    for (const char* line : {" overlays 0\n", " overlays 1\n", " hiscores\n", " fullscreen 1\n",
+                             " fullscreen 0\n", " pause\n", " resume 7300\n"})
+        EXPECT_NE(script.find(line), std::string::npos) << line;
     EXPECT_GT(program->run_log().entries().size(), std::size_t(presses));
 
     // What the desktop did, to the millisecond, is what the trace tool does with the script.
@@ -153,11 +170,75 @@ TEST_F(Recording, AReplayOfARecordedMinuteOfRandomPlayGivesTheSameEvents) {
     ASSERT_GT(desktop.size(), 1000u);
     EXPECT_NE(desktop.find(" mode 6\n"), std::string::npos) << "a game was played";
     EXPECT_NE(desktop.find(" sound Move\n"), std::string::npos);
+    EXPECT_NE(desktop.find(" store HiScore1 0\n"), std::string::npos) << "the reset is in it";
     EXPECT_TRUE(replay == desktop)
         << "first difference at byte "
         << std::distance(
                replay.begin(),
                std::mismatch(replay.begin(), replay.end(), desktop.begin(), desktop.end()).first);
+}
+
+// A menu command is run as a key is: every step due until now runs first, and the command is
+// noted at the device time it ran.
+TEST_F(Recording, AMenuCommandRunsOnTheDeviceCaughtUpToNow) {
+    start();
+    run_to(wall + 1000);
+    testing::press_key(&program->main_window(), Qt::Key_5); // open
+    testing::release_key(&program->main_window(), Qt::Key_5);
+    testing::press_key(&program->main_window(), Qt::Key_3); // the clock, which ticks
+    testing::release_key(&program->main_window(), Qt::Key_3);
+    ASSERT_TRUE(program->device().next_due().has_value());
+    wall += 2500; // the driver's timer has not fired yet
+    const std::int64_t now = program->driver().clock_ms();
+    ASSERT_LT(program->device().now(), now);
+    program->side_windows()->menu().run(8); // Reset Hiscores
+    EXPECT_EQ(program->device().now(), now);
+    const std::string line = std::to_string(now) + " store HiScore1 0\n";
+    const std::string text = events.str();
+    ASSERT_NE(text.find(line), std::string::npos) << text.substr(text.size() - 300);
+    // Nothing of the device's own comes after the command at an earlier time.
+    EXPECT_EQ(text.find(" store HiScore1 0\n"), text.find(line) + std::to_string(now).size());
+    ASSERT_FALSE(program->run_log().entries().empty());
+    EXPECT_EQ(program->run_log().entries().back().command, "hiscores");
+    EXPECT_EQ(program->run_log().entries().back().time, now);
+}
+
+// The clock after a pause shows the time of day as it is then, though device time stood still;
+// the recording says how long the pause was, and the replay's clock shows the same.
+TEST_F(Recording, APauseInClockModeReplaysToTheSameClock) {
+    start();
+    ComfortRows& rows = program->side_windows()->comfort();
+    TForm1& w = program->main_window();
+    rows.record()->trigger();
+    ASSERT_TRUE(program->recording());
+    run_to(wall + 500);
+    testing::press_key(&w, Qt::Key_5); // opens the device
+    run_to(wall + 100);
+    testing::release_key(&w, Qt::Key_5);
+    run_to(wall + 1000);
+    testing::press_key(&w, Qt::Key_3); // Time: the clock
+    run_to(wall + 400);
+    testing::release_key(&w, Qt::Key_3);
+    run_to(wall + 3000);
+    ASSERT_EQ(program->device().Game_State, 4);
+    const std::size_t before_pause = events.str().size();
+    rows.pause()->trigger();
+    wall += 20 * 60 * 1000;
+    rows.pause()->trigger();
+    // 11:59 PM plus twenty minutes: the next day's 12:19 AM at once.
+    EXPECT_NE(events.str().find(" on im_panel_time_am\n", before_pause), std::string::npos)
+        << events.str().substr(before_pause);
+    run_to(wall + 4000);
+    rows.record()->trigger();
+
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(dir.path() / "recordings"))
+        files.push_back(e.path());
+    ASSERT_EQ(files.size(), 1u);
+    const std::string script = read_all(files[0]);
+    EXPECT_NE(script.find(" resume 1200000\n"), std::string::npos) << script;
+    const std::string replay = run_trace(files[0], dir.path() / "replay.out");
+    EXPECT_EQ(replay, events.str());
 }
 
 } // namespace

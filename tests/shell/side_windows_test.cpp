@@ -77,13 +77,13 @@ TEST_F(SideWindowsTest, ShortcutKeysOnTheMainWindowComeBeforeTheGameKeys) {
               QString::fromStdString((dir.path() / "Readme.txt").string()));
 
     press(Qt::Key_F12);
-    EXPECT_TRUE(program->device().Fullscreen_Mode);
+    EXPECT_TRUE(program->presentation().Fullscreen_Mode);
     EXPECT_EQ(program->window_model().client_width, main().screen()->geometry().width());
     EXPECT_TRUE(main().on_screen());
     press(Qt::Key_F12, true); // a held key's repeat does not switch again
-    EXPECT_TRUE(program->device().Fullscreen_Mode);
+    EXPECT_TRUE(program->presentation().Fullscreen_Mode);
     press(Qt::Key_F12);
-    EXPECT_FALSE(program->device().Fullscreen_Mode);
+    EXPECT_FALSE(program->presentation().Fullscreen_Mode);
     EXPECT_EQ(program->window_model().client_width, 498);
 
     // The game key '5' still opens the device; Esc then ends the program.

@@ -299,7 +299,7 @@ TEST_F(UserSkins, SkinFolderAndPresentationFromTheCommandLineCountForThisRunOnly
         o.skin_dir = mine;
         o.fullscreen = false;
     });
-    EXPECT_FALSE(program->device().Fullscreen_Mode);
+    EXPECT_FALSE(program->presentation().Fullscreen_Mode);
     EXPECT_EQ(game_a(), (Rect{33, 44, 30, 40}));
     EXPECT_EQ(rows(true), (std::vector<std::string>{mine.string() + " (this run)"}));
     EXPECT_EQ(stored("Skin"), "Amber");

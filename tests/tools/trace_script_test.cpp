@@ -159,6 +159,41 @@ TEST(TraceScript, ControllerCommandsTakeSdlNamesAndAnOptionalPad) {
     }
 }
 
+TEST(TraceScript, TheProgramsOwnCommandsOfARecording) {
+    const ParseResult r = parse_script("fullscreen\nat 0 hiscores\nat 1 overlays 0\n"
+                                       "at 2 fullscreen 1\nat 3 pause\nat 3 resume 7300\n");
+    ASSERT_TRUE(r.script.has_value()) << r.error.line << ": " << r.error.message;
+    EXPECT_TRUE(r.script->fullscreen);
+    const auto& s = r.script->steps;
+    ASSERT_EQ(s.size(), 5u);
+    EXPECT_EQ(s[0].command, Command::Hiscores);
+    EXPECT_EQ(s[1].command, Command::Overlays);
+    EXPECT_EQ(s[1].values, std::vector<std::int64_t>{0});
+    EXPECT_EQ(s[2].command, Command::Fullscreen);
+    EXPECT_EQ(s[2].values, std::vector<std::int64_t>{1});
+    EXPECT_EQ(s[3].command, Command::Pause);
+    EXPECT_EQ(s[4].command, Command::Resume);
+    EXPECT_EQ(s[4].values, std::vector<std::int64_t>{7300});
+    EXPECT_FALSE(parse_script("at 0 dump\n").script->fullscreen) << "windowed unless told";
+
+    const std::pair<const char*, const char*> errors[] = {
+        {"at 0 hiscores 1\n", "takes no arguments"},
+        {"at 0 overlays\n", "0 or 1"},
+        {"at 0 overlays 2\n", "0 or 1"},
+        {"at 0 fullscreen on\n", "0 or 1"},
+        {"at 0 pause 5\n", "takes no arguments"},
+        {"at 0 resume\n", "pause's length"},
+        {"at 0 resume -1\n", "pause's length"},
+        {"fullscreen 1\n", "takes no arguments"},
+    };
+    for (auto [text, says] : errors) {
+        const ParseError e = error_of(text);
+        EXPECT_EQ(e.line, 1) << text;
+        EXPECT_NE(e.message.find(says), std::string::npos) << text << " -> " << e.message;
+    }
+    EXPECT_EQ(error_of("at 0 dump\nfullscreen\n").line, 2) << "only before the first 'at'";
+}
+
 TEST(TraceScript, TimeOfDayTakesSecondsAndMillisecondsAsARecordingWritesThem) {
     auto ms = [](const char* t) {
         const ParseResult r = parse_script(std::string("time ") + t + "\n");

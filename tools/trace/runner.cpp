@@ -11,6 +11,7 @@
 #include "shell/core/device_target.h"
 #include "shell/core/event_printer.h"
 #include "shell/core/form_create.h"
+#include "shell/core/menu_commands.h"
 #include "tools/trace/rig.h"
 
 #include <algorithm>
@@ -86,33 +87,38 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
     if (look.fade() > 0) d.board.set_observer(&fade_clock);
 
     // The main window's creation, then the splash window's Play.
-    form_create_before_skin(d);
-    d.Fullscreen_Mode = options.fullscreen;
+    Presentation& presentation = rig.presentation;
+    form_create_before_skin(d, presentation);
+    presentation.Fullscreen_Mode = options.fullscreen || script.fullscreen;
     WindowModel window;
     PictureBudget budget;
-    if (options.load_skin) {
-        options.load_skin(d, printer);
-    } else if (!options.skin_dir.empty()) {
+    // At start, and again at a presentation switch.
+    auto load_skin = [&]() -> bool {
+        if (options.load_skin) {
+            options.load_skin(d, printer);
+            return false;
+        }
+        if (options.skin_dir.empty()) return false;
         const SkinEnvironment env{options.skin_dir,
                                   options.skin_dir,
-                                  d.Fullscreen_Mode,
+                                  presentation.Fullscreen_Mode,
                                   options.screen_width,
                                   options.screen_height,
                                   {},
                                   &budget};
         // A missing Config.ini would end the program after its message; the tool reports
         // the message and plays on, so that the script's later lines still show something.
-        const SkinLoadResult loaded = Load_Skin(d.board, window, env, printer);
-        // The program loads the manual right after the main window, into the same budget.
-        if (!loaded.terminate_requested)
-            load_manual_pages(read_manual_settings(options.skin_dir, options.skin_dir, printer),
-                              budget, printer);
-    }
-    form_create_after_skin(d, rig.keys);
+        return !Load_Skin(d.board, window, env, printer).terminate_requested;
+    };
+    // The program loads the manual right after the main window, into the same budget.
+    if (load_skin())
+        load_manual_pages(read_manual_settings(options.skin_dir, options.skin_dir, printer), budget,
+                          printer);
+    form_create_after_skin(d, presentation, rig.keys);
     rig.random.seed(script.seed.value_or(kDefaultSeed));
     d.power_on();
 
-    DeviceTarget target(d);
+    DeviceTarget target(d, &presentation);
     InputDispatch input(target, rig.keys);
     PadAssignments pads;
     pads.load(rig.store);
@@ -185,6 +191,23 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
                 break;
             case Command::PadRemove:
                 pad_input.pad_removed(step.pad);
+                break;
+            case Command::Hiscores:
+                reset_high_scores(d);
+                break;
+            case Command::Overlays:
+                show_controller_overlays(d, presentation, step.values[0] != 0);
+                break;
+            case Command::Fullscreen:
+                set_fullscreen(d, presentation, step.values[0] != 0);
+                load_skin();
+                break;
+            case Command::Pause:
+                break; // device time stands still until the resume's time, which is the same
+            case Command::Resume:
+                // The time of day went on through the pause; the clock shows it at once.
+                rig.clock.shift(step.values[0]);
+                if (d.Game_State == 4) d.Timer_ClockTimer();
                 break;
             }
         } catch (const DeviceRandom::OutOfRange& e) {

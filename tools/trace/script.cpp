@@ -20,7 +20,7 @@ struct CommandWord {
     bool available;
 };
 
-constexpr std::array<CommandWord, 17> kCommands = {{
+constexpr std::array<CommandWord, 22> kCommands = {{
     {"press", Command::Press, true},
     {"release", Command::Release, true},
     {"keydown", Command::KeyDown, true},
@@ -38,6 +38,11 @@ constexpr std::array<CommandWord, 17> kCommands = {{
     {"padup", Command::PadUp, true},
     {"padaxis", Command::PadAxis, true},
     {"padremove", Command::PadRemove, true},
+    {"hiscores", Command::Hiscores, true},
+    {"overlays", Command::Overlays, true},
+    {"fullscreen", Command::Fullscreen, true},
+    {"pause", Command::Pause, true},
+    {"resume", Command::Resume, true},
 }};
 
 std::vector<std::string_view> split_words(std::string_view line) {
@@ -100,11 +105,16 @@ class Parser {
     bool line(const std::vector<std::string_view>& w) {
         if (w.empty()) return true;
         if (w[0] == "at") return timed(w);
-        if (w[0] == "store" || w[0] == "seed" || w[0] == "time") {
+        if (w[0] == "store" || w[0] == "seed" || w[0] == "time" || w[0] == "fullscreen") {
             if (!script_.steps.empty())
                 return fail("'" + std::string(w[0]) + "' must come before the first 'at'");
             if (w[0] == "store") return store(w);
             if (w[0] == "seed") return seed(w);
+            if (w[0] == "fullscreen") {
+                if (w.size() != 1) return fail("'fullscreen' takes no arguments");
+                script_.fullscreen = true;
+                return true;
+            }
             return time(w);
         }
         return fail("unknown command '" + std::string(w[0]) + "'");
@@ -228,6 +238,22 @@ class Parser {
         case Command::PadRemove:
             if (!pad(std::string(w[2]), args, step)) return false;
             break;
+        case Command::Overlays:
+        case Command::Fullscreen: {
+            auto v = args.size() == 1 ? parse_integer(args[0]) : std::nullopt;
+            if (!v || (*v != 0 && *v != 1)) return fail("'" + std::string(w[2]) + "' needs 0 or 1");
+            step.values.push_back(*v);
+            break;
+        }
+        case Command::Resume: {
+            auto v = args.size() == 1 ? parse_integer(args[0]) : std::nullopt;
+            if (!v || *v < 0 || *v > kMaxTime)
+                return fail("'resume' needs the pause's length in ms");
+            step.values.push_back(*v);
+            break;
+        }
+        case Command::Hiscores:
+        case Command::Pause:
         case Command::Dump:
         case Command::End:
             if (!args.empty()) return fail("'" + std::string(w[2]) + "' takes no arguments");

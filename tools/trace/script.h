@@ -31,6 +31,13 @@ enum class Command {
     PadUp,
     PadAxis,
     PadRemove,
+    // The program's own commands a recording holds: "Reset Hiscores", "Display controller
+    // overlays", the presentation switch, and a pause and its end.
+    Hiscores,
+    Overlays,
+    Fullscreen,
+    Pause,
+    Resume,
 };
 
 struct Step {
@@ -39,9 +46,11 @@ struct Step {
     Command command = Command::Dump;
     Button button = Button::Open; // Press, Release
     std::string name; // Set (variable), Show/Hide (segment), Mouse (control), Snapshot (file)
-    std::vector<std::int64_t> values; // Set, Draws; KeyDown/KeyUp: the code; PadAxis: the value
-    int pad_item = 0;                 // PadDown/PadUp: the button; PadAxis: the axis
-    std::int32_t pad = 0;             // Pad commands: which controller
+    // Set, Draws; KeyDown/KeyUp: the code; PadAxis: the value; Overlays/Fullscreen: 0 or 1;
+    // Resume: the pause's length in ms
+    std::vector<std::int64_t> values;
+    int pad_item = 0;     // PadDown/PadUp: the button; PadAxis: the axis
+    std::int32_t pad = 0; // Pad commands: which controller
 };
 
 struct TimeOfDaySetting {
@@ -58,6 +67,7 @@ struct Script {
     std::vector<std::pair<std::string, std::string>> store; // stored texts, in order
     std::optional<std::uint32_t> seed;
     std::optional<TimeOfDaySetting> time;
+    bool fullscreen = false; // a `fullscreen` line: start in fullscreen presentation
     std::vector<Step> steps;
 };
 
