@@ -4,15 +4,15 @@
 
 #include "../sound/sound_folder.h"
 #include "../support/temp_dir.h"
+#include "program_rig.h"
 #include "qt_events.h"
 #include "shell/comfort_rows.h"
 #include "shell/core/memory_store.h"
 #include "shell/side_windows.h"
+#include "sound/mixer_library.h"
 
 #include <QGuiApplication>
 #include <QScreen>
-
-#include <SDL_mixer.h>
 
 #include <gtest/gtest.h>
 
@@ -23,25 +23,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct InDirectory {
-    fs::path before = fs::current_path();
-    explicit InDirectory(const fs::path& p) { fs::current_path(p); }
-    ~InDirectory() { fs::current_path(before); }
-};
-
 struct Comforts : ::testing::Test {
     test::TempDir dir;
-    InDirectory cwd{dir.path()};
+    test::InDirectory cwd{dir.path()};
     MemoryStore* store = nullptr;
     std::vector<std::string> messages;
     std::unique_ptr<Program> program;
     fs::path skin; // the folder of Config.ini and the pictures; empty: a skin without pictures
 
-    void SetUp() override {
-        test::write_file(dir.path() / "Config.ini", "[Common]\nGameWidth=498\nGameHeight=770\n"
-                                                    "[VideoMode]\nTranspColor=$00ff00ff\n"
-                                                    "[Fullscreen]\nBgColor=$00000000\n");
-    }
+    void SetUp() override { test::write_file(dir.path() / "Config.ini", testing::kBareSkin); }
     void start(std::initializer_list<std::pair<const char*, const char*>> stored = {}) {
         auto s = std::make_unique<MemoryStore>();
         s->preset("SplashScreen", "0");
@@ -60,10 +50,7 @@ struct Comforts : ::testing::Test {
         program->start();
         ASSERT_TRUE(program->main_window().on_screen());
     }
-    std::string stored(const char* name) const {
-        auto it = store->values().find(name);
-        return it == store->values().end() ? "<absent>" : it->second;
-    }
+    std::string stored(const char* name) const { return testing::stored_text(*store, name); }
     TForm1& main() { return program->main_window(); }
     ComfortRows& rows() { return program->side_windows()->comfort(); }
 };
@@ -140,26 +127,29 @@ TEST_F(Comforts, VolumeAndMuteAreStoredAndReachTheMixer) {
     test::make_sound_folder(dir.path(), 0.2);
     start({{"SoundMode", "0"}, {"Volume", "40"}});
     ASSERT_TRUE(program->sound().device_open());
-    EXPECT_EQ(Mix_Volume(0, -1), 51) << "the stored volume at start";
+    // The mixer as the program opened it (this test program does not link it).
+    const MixerLibrary* mixer = mixer_library();
+    ASSERT_NE(mixer, nullptr);
+    EXPECT_EQ(mixer->Volume(0, -1), 51) << "the stored volume at start";
     EXPECT_TRUE(rows().volume_step(4)->isChecked());
     EXPECT_TRUE(rows().output(0)->isChecked());
 
     rows().volume_step(7)->trigger();
     EXPECT_EQ(stored("Volume"), "70");
-    EXPECT_EQ(Mix_Volume(3, -1), 90);
+    EXPECT_EQ(mixer->Volume(3, -1), 90);
     testing::press_key(&main(), Qt::Key_F6);
     EXPECT_EQ(stored("Muted"), "1");
-    EXPECT_EQ(Mix_Volume(3, -1), 0);
+    EXPECT_EQ(mixer->Volume(3, -1), 0);
     EXPECT_EQ(stored("Volume"), "70") << "mute keeps the volume";
     testing::press_key(&main(), Qt::Key_F6);
     EXPECT_EQ(stored("Muted"), "0");
-    EXPECT_EQ(Mix_Volume(3, -1), 90);
+    EXPECT_EQ(mixer->Volume(3, -1), 90);
 
     // The other output, then none, while the program runs.
     rows().output(1)->trigger();
     EXPECT_EQ(stored("SoundMode"), "1");
     EXPECT_TRUE(program->sound().device_open());
-    EXPECT_EQ(Mix_Volume(3, -1), 90) << "the new output gets the volume";
+    EXPECT_EQ(mixer->Volume(3, -1), 90) << "the new output gets the volume";
     rows().output(2)->trigger();
     EXPECT_EQ(stored("SoundMode"), "2");
     EXPECT_FALSE(program->sound().device_open());
