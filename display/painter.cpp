@@ -283,7 +283,34 @@ void Painter::paint_region(const WindowModel& window, Rect clip) {
     }
 }
 
-const Image& Painter::paint(const Board& board, const WindowModel& window, Rect* damage) {
+namespace {
+
+bool overlaps(Rect a, Rect b) {
+    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+           b.top < a.top + a.height;
+}
+
+// Adds `r` to disjoint rectangles, merging it with every one it overlaps: segments far apart
+// (a flame at the left, the score at the right) stay apart, so neither repaint covers the
+// space between them.
+void add_part(std::vector<Rect>& parts, Rect r) {
+    if (is_empty(r)) return;
+    for (std::size_t i = 0; i < parts.size();) {
+        if (overlaps(parts[i], r)) {
+            r = unite(r, parts[i]);
+            parts.erase(parts.begin() + std::ptrdiff_t(i));
+            i = 0;
+        } else {
+            ++i;
+        }
+    }
+    parts.push_back(r);
+}
+
+} // namespace
+
+const Image& Painter::paint(const Board& board, const WindowModel& window, Rect* damage,
+                            std::vector<Rect>* parts) {
     if (board_ != &board) {
         order_layers(board);
         valid_ = false;
@@ -300,11 +327,11 @@ const Image& Painter::paint(const Board& board, const WindowModel& window, Rect*
     const int w = std::clamp(window.client_width, 0, kMaxClientSide);
     const int h = std::clamp(window.client_height, 0, kMaxClientSide);
     const Rect whole{0, 0, w, h};
-    Rect dirty;
+    std::vector<Rect> changed;
     if (!valid_ || !(window == window_) || frame_.width != w || frame_.height != h) {
         if (frame_.width != w || frame_.height != h) frame_ = Image(w, h);
         window_ = window;
-        dirty = whole;
+        add_part(changed, whole);
     } else if (board.revision() != board_revision_ || (look && look->any_changed())) {
         const auto& segs = board.segments();
         for (std::size_t i = 0; i < segs.size(); ++i) {
@@ -313,8 +340,8 @@ const Image& Painter::paint(const Board& board, const WindowModel& window, Rect*
             // An LCD segment under the look shows even when dark (its shadow, its fade).
             const bool lcd = look && look->affects(i);
             if (s.revision == old.revision && !(lcd && look->changed(i))) continue;
-            if (old.shown || lcd) dirty = unite(dirty, intersect(old.rect, whole));
-            if (s.shown || lcd) dirty = unite(dirty, intersect(s.rect, whole));
+            if (old.shown || lcd) add_part(changed, intersect(old.rect, whole));
+            if (s.shown || lcd) add_part(changed, intersect(s.rect, whole));
             // A picture change of a hidden segment shows nowhere.
         }
     }
@@ -325,8 +352,13 @@ const Image& Painter::paint(const Board& board, const WindowModel& window, Rect*
     board_revision_ = board.revision();
     valid_ = true;
 
-    paint_region(window, dirty);
+    Rect dirty;
+    for (const Rect& r : changed) {
+        paint_region(window, r);
+        dirty = unite(dirty, r);
+    }
     if (damage) *damage = dirty;
+    if (parts) *parts = std::move(changed);
     prune_cache();
     return frame_;
 }

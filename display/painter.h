@@ -22,9 +22,11 @@ class Painter {
     Painter& operator=(const Painter&) = delete;
 
     // Brings the frame up to date with the board and the window and returns it. Only the
-    // part that changed since the last call is repainted; `damage` (when given) receives
-    // that part, an empty rectangle when nothing changed.
-    const Image& paint(const Board& board, const WindowModel& window, Rect* damage = nullptr);
+    // parts that changed since the last call are repainted; `damage` (when given) receives
+    // the rectangle around them, an empty one when nothing changed, and `parts` the parts
+    // themselves, disjoint rectangles.
+    const Image& paint(const Board& board, const WindowModel& window, Rect* damage = nullptr,
+                       std::vector<Rect>* parts = nullptr);
     // Forgets the previous frame, so that the next paint repaints everything.
     void invalidate() { valid_ = false; }
 

@@ -32,7 +32,7 @@ Picture SetPainter::larger(const Picture& p, const SkinSets& sets) {
 }
 
 const Image& SetPainter::paint(const Board& board, const WindowModel& window, const SkinSets& sets,
-                               int scale, Rect* damage) {
+                               int scale, Rect* damage, std::vector<Rect>* parts) {
     if (source_ != &board || scale != scale_) {
         if (scale != scale_) {
             repeated_.clear();
@@ -57,7 +57,7 @@ const Image& SetPainter::paint(const Board& board, const WindowModel& window, co
     WindowModel w = window;
     w.client_width = std::min(window.client_width * scale, kMaxClientSide);
     w.client_height = std::min(window.client_height * scale, kMaxClientSide);
-    return painter_.paint(copy_, w, damage);
+    return painter_.paint(copy_, w, damage, parts);
 }
 
 } // namespace q50

@@ -14,9 +14,9 @@ namespace q50 {
 class SetPainter {
   public:
     // The frame of `board` at `scale` (client size times scale); `damage` gets the changed
-    // part in the frame's pixels.
+    // part in the frame's pixels, `parts` the changed parts apart (as the painter gives them).
     const Image& paint(const Board& board, const WindowModel& window, const SkinSets& sets,
-                       int scale, Rect* damage = nullptr);
+                       int scale, Rect* damage = nullptr, std::vector<Rect>* parts = nullptr);
     // The unlit-segment shadow and the fade of the board being copied (painter.h).
     void set_lcd_look(LcdLook* look) { painter_.set_lcd_look(look); }
     // Everything is laid out and painted afresh at the next paint (a new window size or

@@ -14,4 +14,4 @@ build-bench/bench/bench_paint data
 QT_QPA_PLATFORM=offscreen build-bench/bench/bench_timing
 build-bench/bench/bench_audio_latency data 2>/dev/null
 build-bench/bench/bench_audio_latency data --load 2 2>/dev/null
-bash bench/desktop.sh build-bench/run build-bench/bench/bench_startup_reference
+bash bench/desktop.sh build-bench/run build-bench/bench/bench_startup_reference build-bench/bench/bench_first_frame

@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   clang clang-format
   xvfb xdotool x11-utils x11-apps x11-xserver-utils imagemagick
+  libx11-dev libxext-dev libxdamage-dev
   fonts-liberation fonts-dejavu-core
   xdg-utils
   desktop-file-utils appstream lintian dpkg-dev

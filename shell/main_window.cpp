@@ -7,11 +7,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QToolTip>
 #include <QWindow>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace q50 {
 
@@ -212,28 +214,34 @@ void TForm1::refresh() {
         return;
     painted_revision_ = board_.revision();
     painted_look_ = look_.revision();
-    Rect damage;
+    // The changed parts apart, in the pixels of the frame shown.
+    std::vector<Rect> parts;
     const int set = sets_ ? sets_->pick(scale_) : 0;
     const Image* shown = nullptr;
+    // Brings the scaled frame up to date part by part: one rectangle around a flame at the
+    // left and the score at the right would be scaled and sent whole.
+    auto scale_parts = [&](const Image& from, double factor) -> const Image* {
+        std::vector<Rect> scaled;
+        if (parts.empty()) parts.push_back(Rect{}); // a scaler made invalid still repaints
+        for (const Rect& part : parts) {
+            const Rect r = scaler_.update(from, part, factor, shown_size());
+            if (r.width > 0 && r.height > 0) scaled.push_back(r);
+        }
+        parts = std::move(scaled);
+        return &scaler_.frame();
+    };
     if (set) {
         // Painted from the skin's larger drawings, then brought to the scale if it is not
         // the set's own.
-        shown = &set_painter_.paint(board_, window_, *sets_, set, &damage);
+        shown = &set_painter_.paint(board_, window_, *sets_, set, nullptr, &parts);
         if (shown->empty()) return;
-        if (scale_ != set) {
-            damage = scaler_.update(*shown, damage, scale_ / set, shown_size());
-            shown = &scaler_.frame();
-        }
+        if (scale_ != set) shown = scale_parts(*shown, scale_ / set);
     } else {
-        shown = &painter_.paint(board_, window_, &damage);
+        shown = &painter_.paint(board_, window_, nullptr, &parts);
+        // Only the repainted parts are scaled again.
+        if (!shown->empty() && !unscaled()) shown = scale_parts(*shown, scale_);
     }
     if (shown->empty()) return;
-    if (!set && !unscaled()) {
-        // Only the repainted part is scaled again.
-        damage = scaler_.update(*shown, damage, scale_, shown_size());
-        shown = &scaler_.frame();
-        if (shown->empty()) return;
-    }
     const Image& f = *shown;
     shown_ = shown;
     image_ = QImage(reinterpret_cast<const uchar*>(f.pixels.data()), f.width, f.height, f.width * 4,
@@ -247,14 +255,20 @@ void TForm1::refresh() {
         shape_ = QRegion(0, 0, f.width, f.height);
         clearMask();
     }
-    if (damage.width > 0 && damage.height > 0) {
-        // Physical pixels to window pixels, widened to whole window pixels.
-        const int l = int(std::floor(damage.left / ratio_));
-        const int t = int(std::floor(damage.top / ratio_));
-        const int r = int(std::ceil((damage.left + damage.width) / ratio_));
-        const int b = int(std::ceil((damage.top + damage.height) / ratio_));
-        update(QRect(l, t, r - l, b - t));
+    // Each changed part on its own, not one rectangle around them all: the window system
+    // copies no more than changed.
+    QRegion region;
+    for (const Rect& part : parts) {
+        if (part.width <= 0 || part.height <= 0) continue;
+        // Physical pixels to window pixels, widened to whole window pixels: the paint copies
+        // whole window pixels from the frame, which is up to date everywhere.
+        const int l = int(std::floor(part.left / ratio_));
+        const int t = int(std::floor(part.top / ratio_));
+        const int r = int(std::ceil((part.left + part.width) / ratio_));
+        const int b = int(std::ceil((part.top + part.height) / ratio_));
+        region += QRect(l, t, r - l, b - t);
     }
+    if (!region.isEmpty()) update(region);
 }
 
 void TForm1::update_shape(const Image& f) {
@@ -277,40 +291,64 @@ void TForm1::update_shape(const Image& f) {
     if (runs == shape_runs_) return;
     shape_runs_ = std::move(runs);
 
+    // The mask is in window pixels: a window pixel belongs when any of its physical pixels
+    // does. A region's rectangles must not overlap or abut, so at a ratio other than 1 each
+    // window row gets the runs of every physical row it covers, merged.
+    const std::vector<int>* rows_runs = &shape_runs_;
+    int height = f.height;
+    std::vector<int> window_runs;
+    if (ratio_ != 1.0) {
+        std::vector<std::size_t> row_start(std::size_t(f.height) + 1, 0);
+        for (std::size_t k = 0, y = 0; k < shape_runs_.size(); ++k)
+            if (shape_runs_[k] == -1) row_start[++y] = k + 1;
+        height = int(std::ceil(f.height / ratio_ - 1e-9));
+        std::vector<std::pair<int, int>> spans;
+        for (int wy = 0; wy < height; ++wy) {
+            const int py0 = std::clamp(int(std::floor(wy * ratio_)), 0, f.height);
+            const int py1 = std::clamp(int(std::ceil((wy + 1) * ratio_)), py0, f.height);
+            spans.clear();
+            for (int py = py0; py < py1; ++py)
+                for (std::size_t k = row_start[std::size_t(py)]; shape_runs_[k] != -1; k += 2)
+                    spans.emplace_back(int(std::floor(shape_runs_[k] / ratio_)),
+                                       int(std::ceil(shape_runs_[k + 1] / ratio_)));
+            std::sort(spans.begin(), spans.end());
+            for (std::size_t k = 0; k < spans.size();) {
+                int l = spans[k].first, r = spans[k].second;
+                for (++k; k < spans.size() && spans[k].first <= r; ++k)
+                    r = std::max(r, spans[k].second);
+                window_runs.push_back(l);
+                window_runs.push_back(r);
+            }
+            window_runs.push_back(-1);
+        }
+        rows_runs = &window_runs;
+    }
+    const std::vector<int>& runs_of = *rows_runs;
+
     // Rows with the same runs become one band of rectangles.
     std::vector<QRect> rects;
     std::size_t i = 0;
     int y = 0;
-    while (y < f.height) {
+    while (y < height) {
         const std::size_t begin = i;
-        while (shape_runs_[i] != -1) i += 2;
+        while (runs_of[i] != -1) i += 2;
         const std::size_t end = i;
         ++i;
         int rows = 1;
         std::size_t next = i;
-        while (y + rows < f.height) {
+        while (y + rows < height) {
             std::size_t j = next, k = begin;
-            while (shape_runs_[j] != -1 && k < end && shape_runs_[j] == shape_runs_[k] &&
-                   shape_runs_[j + 1] == shape_runs_[k + 1]) {
+            while (runs_of[j] != -1 && k < end && runs_of[j] == runs_of[k] &&
+                   runs_of[j + 1] == runs_of[k + 1]) {
                 j += 2;
                 k += 2;
             }
-            if (shape_runs_[j] != -1 || k != end) break;
+            if (runs_of[j] != -1 || k != end) break;
             next = j + 1;
             ++rows;
         }
-        for (std::size_t k = begin; k < end; k += 2) {
-            if (ratio_ == 1.0) {
-                rects.emplace_back(shape_runs_[k], y, shape_runs_[k + 1] - shape_runs_[k], rows);
-                continue;
-            }
-            // The mask is in window pixels: a window pixel belongs when any of its physical
-            // pixels does.
-            const int l = int(std::floor(shape_runs_[k] / ratio_));
-            const int r = int(std::ceil(shape_runs_[k + 1] / ratio_));
-            const int t = int(std::floor(y / ratio_)), b = int(std::ceil((y + rows) / ratio_));
-            rects.emplace_back(l, t, r - l, b - t);
-        }
+        for (std::size_t k = begin; k < end; k += 2)
+            rects.emplace_back(runs_of[k], y, runs_of[k + 1] - runs_of[k], rows);
         i = next;
         y += rows;
     }
@@ -330,15 +368,16 @@ void TForm1::paintEvent(QPaintEvent* e) {
     // The frame is already at the screen's physical pixels: it is copied, never resampled.
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    const QRect r = e->rect();
-    if (ratio_ == 1.0) {
-        p.drawImage(r, image_, r);
-    } else {
+    for (const QRect& r : e->region()) {
+        if (ratio_ == 1.0) {
+            p.drawImage(r, image_, r);
+            continue;
+        }
         const QRectF source(r.x() * ratio_, r.y() * ratio_, r.width() * ratio_,
                             r.height() * ratio_);
         p.drawImage(QRectF(r), image_, source);
     }
-    if (!mark_.isEmpty() && r.intersects(mark_rect())) {
+    if (!mark_.isEmpty() && e->region().intersects(mark_rect())) {
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);
@@ -350,6 +389,14 @@ void TForm1::paintEvent(QPaintEvent* e) {
         f.setPixelSize(16);
         p.setFont(f);
         p.drawText(mark_rect(), Qt::AlignCenter, mark_);
+    }
+    if (!painted_once_) {
+        painted_once_ = true;
+        // After this paint has been flushed to the screen.
+        if (after_first_paint)
+            QTimer::singleShot(0, this, [this] {
+                if (auto next = std::exchange(after_first_paint, nullptr)) next();
+            });
     }
 }
 

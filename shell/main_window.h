@@ -37,6 +37,9 @@ class TForm1 : public QWidget, public WindowMover {
     std::function<void()> on_activate;
     // The window system closes the window (FormClose).
     std::function<void()> on_close;
+    // Once, after the first frame reached the window (work that can wait for it goes here).
+    std::function<void()> after_first_paint;
+    bool painted_once() const { return painted_once_; }
     // The window was dragged to a new place (its left and top) by the device body.
     std::function<void(const QPoint&)> on_dragged;
     // The main window stopped or started being the active window.
@@ -142,6 +145,7 @@ class TForm1 : public QWidget, public WindowMover {
     std::vector<int> shape_runs_;
     QPoint window_pos_;
     bool on_screen_ = false;
+    bool painted_once_ = false;
     bool system_move_ = false;
     bool dragging_ = false;
     QString mark_;

@@ -5,6 +5,7 @@
 #include "shell/window_pictures.h"
 
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -86,7 +87,8 @@ QPixmap button_picture(const QString& file, Glyph g, bool pressed) {
 
 ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error, QWidget* parent,
                            PictureBudget* budget)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      settings_(settings), error_(std::move(error)), budget_(budget ? budget : &own_budget_) {
     setObjectName(QStringLiteral("TManualForm"));
     setWindowTitle(QStringLiteral("Manual"));
     QPalette pal = palette();
@@ -138,8 +140,6 @@ ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error,
 
     setFixedSize(settings.width, settings.height);
     place_controls();
-    PictureBudget own_budget;
-    load_pages(settings, error, budget ? *budget : own_budget);
 
     if (QScreen* s = QGuiApplication::primaryScreen()) {
         const QRect g = s->geometry();
@@ -147,16 +147,17 @@ ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error,
     }
 }
 
-void ManualWindow::load_pages(const ManualSettings& settings, const ErrorPresenter& error,
-                              PictureBudget& budget) {
+void ManualWindow::load_pages() {
+    if (pages_loaded_) return;
+    pages_loaded_ = true;
     struct Presenter : MessageSink {
         const ErrorPresenter& present;
         explicit Presenter(const ErrorPresenter& p) : present(p) {}
         void error(const std::string& text) override {
             if (present) present(QString::fromStdString(text));
         }
-    } messages(error);
-    const ManualPages pages = load_manual_pages(settings, budget, messages);
+    } messages(error_);
+    const ManualPages pages = load_manual_pages(settings_, *budget_, messages);
     for (int n = 1; n <= kPageCount; ++n) {
         const Picture& p = pages.page[std::size_t(n)];
         // A page whose copy cannot be made stays empty rather than half drawn.
@@ -186,15 +187,31 @@ void ManualWindow::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
 }
 
+void ManualWindow::release_pages() {
+    for (QPixmap& page : Manual_Page_Image) page = QPixmap();
+    im_page_top->clear();
+    // The skin may use what the pages took.
+    budget_->clear(PictureBudget::Owner::Manual);
+    pages_loaded_ = false;
+}
+
 void ManualWindow::open() {
+    load_pages();
     show();
     raise();
     activateWindow();
 }
 
 void ManualWindow::showEvent(QShowEvent* e) {
+    load_pages();
     Vid_Show_Page();
     QWidget::showEvent(e);
+}
+
+void ManualWindow::hideEvent(QHideEvent* e) {
+    // Nine megabytes of pages are not kept for a window nobody looks at.
+    if (!e->spontaneous()) release_pages();
+    QWidget::hideEvent(e);
 }
 
 void ManualWindow::Vid_Show_Page() {

@@ -51,15 +51,17 @@ class ManualWindow : public QWidget { // TManualForm
     using ErrorPresenter = std::function<void(const QString& text)>;
     static constexpr int kPageCount = 16;
 
-    // Loads every page at once; a page that cannot be decoded is reported through `error`
-    // and the pages after it are left empty.
-    // The pages take their memory from `budget`, shared with the skin (a budget of their own
-    // when null).
+    // The pages are read when the window opens and let go when it closes, so a closed manual
+    // holds no pictures. They take their memory from `budget`, shared with the skin (a budget
+    // of their own when null).
     ManualWindow(const ManualSettings& settings, ErrorPresenter error, QWidget* parent = nullptr,
                  PictureBudget* budget = nullptr);
 
-    // The menu's "View manual": a plain show, at the page last seen.
+    // The menu's "View manual": reads every page (a page that cannot be decoded is reported
+    // through the error presenter and the pages after it are left empty), then a plain show,
+    // at the page last seen.
     void open();
+    bool pages_loaded() const { return pages_loaded_; }
 
     int Manual_Page = 1;
     int Manual_Drag_X = 0;
@@ -86,15 +88,22 @@ class ManualWindow : public QWidget { // TManualForm
 
   protected:
     void showEvent(QShowEvent* e) override;                 // FormShow
+    void hideEvent(QHideEvent* e) override;                 // the pages are let go
     void keyPressEvent(QKeyEvent* e) override;              // FormKeyDown
     void keyReleaseEvent(QKeyEvent* e) override;            // FormKeyUp
     void resizeEvent(QResizeEvent* e) override;             // the buttons keep to their edges
     bool eventFilter(QObject* watched, QEvent* e) override; // the page's mouse
 
   private:
-    void load_pages(const ManualSettings& settings, const ErrorPresenter& error,
-                    PictureBudget& budget);
+    void load_pages();
+    void release_pages();
     void place_controls();
+
+    ManualSettings settings_;
+    ErrorPresenter error_;
+    PictureBudget own_budget_;
+    PictureBudget* budget_;
+    bool pages_loaded_ = false;
 };
 
 } // namespace q50

@@ -98,6 +98,14 @@ void Program::start() {
     if (ending_) return;
 
     side_windows_ = std::make_unique<SideWindows>(*this);
+    // A splash window that would skip itself is not made: its Play runs at once, as the
+    // window's creation would run it, with the stored choice and the box unticked.
+    if (const auto mode = TSplashForm::skip_choice(*store_)) {
+        splash_skipped_ = true;
+        Splash_Pending = false;
+        splash_play(*store_, *this, *mode, false);
+        return;
+    }
     splash_ = std::make_unique<TSplashForm>(*store_, *this);
     splash_->FormCreate();
     if (ending_) return;
@@ -449,7 +457,14 @@ void Program::start_device() {
     start.fullscreen = presentation_.Fullscreen_Mode;
     run_log_.begin(std::move(start));
     driver_.run([this] { device_.power_on(); });
-    start_controllers();
+    // The first frame comes first; controllers are looked for as soon as it is on screen, or
+    // after half a second if the window system never asks for a paint.
+    if (main_window_->painted_once()) {
+        start_controllers();
+        return;
+    }
+    main_window_->after_first_paint = [this] { start_controllers(); };
+    QTimer::singleShot(500, this, [this] { start_controllers(); });
 }
 
 std::filesystem::path Program::recordings_dir() const {
@@ -498,7 +513,7 @@ bool Program::accepting_input() const {
 }
 
 void Program::start_controllers() {
-    if (pad_source_) return;
+    if (pad_source_ || ending_ || closed_) return;
     pad_source_ = std::make_unique<PadSource>(pad_input_, driver_);
     pad_source_->accepting = [this] { return accepting_input(); };
     // While the key dialog is open, a controller's presses are the dialog's.

@@ -164,7 +164,9 @@ class Program : public QObject, public SplashHost {
     RealtimeDriver& driver() { return driver_; }
     const WindowModel& window_model() const { return window_model_; }
     TForm1& main_window() { return *main_window_; }
+    // The splash window; null when it was switched off (or the start failed before it).
     TSplashForm* splash() { return splash_.get(); }
+    bool splash_skipped() const { return splash_skipped_; }
     MessageBoxSink& messages() { return messages_; }
     // The memory that the skin's and the manual's pictures share.
     PictureBudget& picture_budget() { return picture_budget_; }
@@ -237,6 +239,7 @@ class Program : public QObject, public SplashHost {
     bool muted_ = false;
     bool auto_paused_ = false;
     bool splash_menu_check_ = false;
+    bool splash_skipped_ = false;
     bool ending_ = false;
     bool closed_ = false;
     int exit_code_ = 0;

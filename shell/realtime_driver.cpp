@@ -1,28 +1,50 @@
 #include "shell/realtime_driver.h"
 
+#include <QSocketNotifier>
+
+#include <sys/timerfd.h>
+#include <time.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <limits>
 
 namespace q50 {
 
+namespace {
+
+std::int64_t monotonic_ns() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+} // namespace
+
 RealtimeDriver::RealtimeDriver(Device& device, std::function<std::int64_t()> clock, QObject* parent)
-    : QObject(parent), device_(device), clock_(std::move(clock)) {
-    elapsed_.start();
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &RealtimeDriver::poll);
+    : QObject(parent), device_(device), clock_(std::move(clock)), origin_ns_(monotonic_ns()) {
+    fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (fd_ >= 0) {
+        notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+        connect(notifier_.get(), &QSocketNotifier::activated, this, &RealtimeDriver::expired);
+    }
 }
 
-std::int64_t RealtimeDriver::raw_ms() const {
-    return clock_ ? clock_() : std::int64_t(elapsed_.elapsed());
+RealtimeDriver::~RealtimeDriver() {
+    notifier_.reset();
+    if (fd_ >= 0) ::close(fd_);
 }
 
-std::int64_t RealtimeDriver::clock_ms() const {
-    return (paused_ ? paused_at_ : raw_ms()) - paused_total_ - origin_;
+std::int64_t RealtimeDriver::raw_ns() const {
+    return clock_ ? clock_() * 1000000 : monotonic_ns() - origin_ns_;
+}
+
+std::int64_t RealtimeDriver::clock_ns() const {
+    return (paused_ ? paused_at_ : raw_ns()) - paused_total_ - start_;
 }
 
 void RealtimeDriver::start_at_zero() {
-    origin_ = raw_ms();
+    start_ = raw_ns();
     paused_total_ = 0;
 }
 
@@ -30,16 +52,17 @@ void RealtimeDriver::pause() {
     if (paused_ || stopped_) return;
     // Everything due until now runs first; the pause begins after it.
     device_.catch_up_to(clock_ms());
-    paused_at_ = raw_ms();
+    paused_at_ = raw_ns();
     paused_ = true;
-    timer_.stop();
+    disarm();
     emit stepped();
 }
 
 void RealtimeDriver::resume() {
     if (!paused_) return;
-    last_pause_ms_ = raw_ms() - paused_at_;
-    paused_total_ += last_pause_ms_;
+    const std::int64_t paused_ns = raw_ns() - paused_at_;
+    last_pause_ms_ = paused_ns / 1000000;
+    paused_total_ += paused_ns;
     paused_ = false;
     poll();
 }
@@ -56,20 +79,45 @@ void RealtimeDriver::poll() {
     run({});
 }
 
+void RealtimeDriver::expired() {
+    std::uint64_t expirations = 0;
+    // Non-blocking: nothing to read means the timer was re-armed since it fired.
+    if (::read(fd_, &expirations, sizeof expirations) != sizeof expirations) return;
+    ++wakes_;
+    poll();
+}
+
 void RealtimeDriver::stop() {
     stopped_ = true;
-    timer_.stop();
+    disarm();
+}
+
+void RealtimeDriver::disarm() {
+    armed_ = false;
+    if (fd_ < 0) return;
+    const itimerspec off{};
+    timerfd_settime(fd_, 0, &off, nullptr);
 }
 
 void RealtimeDriver::rearm() {
     const auto due = device_.next_due();
-    if (!due || paused_) {
-        timer_.stop();
+    if (!due || paused_ || fd_ < 0) {
+        disarm();
         return;
     }
-    // The clock can lag the device by the part of a millisecond the timer woke early.
-    const std::int64_t delay = std::max<std::int64_t>(0, *due - clock_ms());
-    timer_.start(int(std::min<std::int64_t>(delay, std::numeric_limits<int>::max())));
+    // The step's own nanosecond on the monotonic clock; one already past fires at once.
+    const std::int64_t now_ns = clock_ns();
+    const std::int64_t wait_ns = std::max<std::int64_t>(0, *due * 1000000 - now_ns);
+    // On the real clock, the monotonic time at which device time reaches the step.
+    const std::int64_t at =
+        clock_ ? monotonic_ns() + wait_ns : origin_ns_ + start_ + paused_total_ + now_ns + wait_ns;
+    itimerspec spec{};
+    spec.it_value.tv_sec = time_t(at / 1000000000);
+    spec.it_value.tv_nsec = long(at % 1000000000);
+    timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+    armed_ = true;
+    armed_delay_ms_ =
+        int(std::min<std::int64_t>((wait_ns + 999999) / 1000000, std::numeric_limits<int>::max()));
 }
 
 } // namespace q50

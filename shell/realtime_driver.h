@@ -1,15 +1,18 @@
 #pragma once
 // Drives the device in real time: device time is the monotonic milliseconds since start, and
-// one precise single-shot timer is armed for the device's next due step, nothing while nothing
-// is due. Every input goes through run(), so that it is handled after every step due by then.
+// one timer is armed for the device's next due step, nothing while nothing is due. The timer
+// is a kernel timer set to the step's own nanosecond (not a millisecond count from a rounded
+// clock), so a step runs neither early nor a millisecond late, and steps due together run in
+// one wake. Every input goes through run(), so that it is handled after every step due by then.
 #include "game/device.h"
 
-#include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+
+class QSocketNotifier;
 
 namespace q50 {
 
@@ -19,10 +22,12 @@ class RealtimeDriver : public QObject {
     // `clock` gives the milliseconds since start; by default a monotonic clock started here.
     explicit RealtimeDriver(Device& device, std::function<std::int64_t()> clock = {},
                             QObject* parent = nullptr);
+    ~RealtimeDriver() override;
 
     // Device time now: the clock since the device was switched on, less every pause so far
-    // (frozen while paused).
-    std::int64_t clock_ms() const;
+    // (frozen while paused); in milliseconds, and to the nanosecond.
+    std::int64_t clock_ms() const { return clock_ns() / 1000000; }
+    std::int64_t clock_ns() const;
     // The device is switched on: its time counts from 0 now.
     void start_at_zero();
 
@@ -45,9 +50,11 @@ class RealtimeDriver : public QObject {
     void stop();
     bool stopped() const { return stopped_; }
 
-    bool armed() const { return timer_.isActive(); }
-    // The delay the timer was last armed with.
-    int armed_delay_ms() const { return timer_.interval(); }
+    bool armed() const { return armed_; }
+    // The time from the last arming to the step it waits for, in whole milliseconds rounded up.
+    int armed_delay_ms() const { return armed_delay_ms_; }
+    // Wake-ups of the timer so far.
+    std::uint64_t wakes() const { return wakes_; }
 
   signals:
     // After every timer step and every input: the board may have changed.
@@ -55,18 +62,25 @@ class RealtimeDriver : public QObject {
 
   private:
     void rearm();
+    void disarm();
+    void expired();
 
     Device& device_;
     std::function<std::int64_t()> clock_;
-    QElapsedTimer elapsed_;
-    QTimer timer_;
+    std::int64_t origin_ns_ = 0; // the monotonic clock when the driver was made
+    int fd_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    bool armed_ = false;
+    int armed_delay_ms_ = 0;
+    std::uint64_t wakes_ = 0;
     bool stopped_ = false;
     bool paused_ = false;
-    std::int64_t paused_at_ = 0;    // the raw clock when the pause began
-    std::int64_t paused_total_ = 0; // raw milliseconds spent in earlier pauses
-    std::int64_t origin_ = 0;       // the raw clock at device time 0
+    // Nanoseconds of the raw clock (`clock` or the monotonic clock since origin_ns_).
+    std::int64_t paused_at_ = 0;    // when the pause began
+    std::int64_t paused_total_ = 0; // spent in earlier pauses
+    std::int64_t start_ = 0;        // at device time 0
     std::int64_t last_pause_ms_ = 0;
-    std::int64_t raw_ms() const;
+    std::int64_t raw_ns() const;
 };
 
 } // namespace q50

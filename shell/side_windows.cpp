@@ -13,18 +13,12 @@
 
 namespace q50 {
 
-SideWindows::SideWindows(Program& program) : program_(program) {
+SideWindows::SideWindows(Program& program)
+    : program_(program),
+      // Config.ini as it is at start-up, as if the manual were made now.
+      manual_settings_(
+          read_manual_settings(program_.options().executable_dir, program_.options().current_dir)) {
     TForm1& main = program_.main_window();
-    about_ = std::make_unique<AboutWindow>([this](const QUrl& u) {
-        if (open_url) open_url(u);
-    });
-    keys_ = std::make_unique<KeysDialog>(program_.keys(), program_.store(), program_.device().board,
-                                         &main, &program_.pads());
-    const ManualSettings manual =
-        read_manual_settings(program_.options().executable_dir, program_.options().current_dir);
-    manual_ = std::make_unique<ManualWindow>(
-        manual, [this](const QString& text) { program_.messages().error(text.toStdString()); },
-        nullptr, &program_.picture_budget());
     menu_ = std::make_unique<PopupMenu>(&main, program_.device(), program_.presentation(), *this);
     zoom_ = std::make_unique<ZoomMenu>(program_, *menu_);
     game_menu().view_scale = [&main] { return main.view_scale(); };
@@ -64,14 +58,39 @@ bool SideWindows::shortcut_key(QKeyEvent* e) {
     return menu_->handle_shortcut(e->key(), e->modifiers());
 }
 
+AboutWindow& SideWindows::about() {
+    if (!about_)
+        about_ = std::make_unique<AboutWindow>([this](const QUrl& u) {
+            if (open_url) open_url(u);
+        });
+    return *about_;
+}
+
+KeysDialog& SideWindows::keys_dialog() {
+    if (!keys_)
+        keys_ =
+            std::make_unique<KeysDialog>(program_.keys(), program_.store(), program_.device().board,
+                                         &program_.main_window(), &program_.pads());
+    return *keys_;
+}
+
+ManualWindow& SideWindows::manual() {
+    if (!manual_)
+        manual_ = std::make_unique<ManualWindow>(
+            manual_settings_,
+            [this](const QString& text) { program_.messages().error(text.toStdString()); }, nullptr,
+            &program_.picture_budget());
+    return *manual_;
+}
+
 void SideWindows::show_about() {
-    about_->open();
+    about().open();
 }
 void SideWindows::show_manual() {
-    manual_->open();
+    manual().open();
 }
 void SideWindows::show_key_dialog() {
-    keys_->open();
+    keys_dialog().open();
 }
 
 void SideWindows::shell_open(const QString& relative_name) {
@@ -126,7 +145,9 @@ void SideWindows::centre_on_screen() {
 
 bool SideWindows::splash_box_ticked() {
     TSplashForm* s = program_.splash();
-    return s ? s->chb_splashscreen->isChecked() : true;
+    // A splash window switched off was not made; its box would have been unticked.
+    if (!s) return !program_.splash_skipped();
+    return s->chb_splashscreen->isChecked();
 }
 
 void SideWindows::board_changed() {

@@ -1,7 +1,8 @@
 #pragma once
 // The windows and menus around the device: the about window, the key dialog and the manual
-// viewer (created at start-up, hidden), the context menu and the in-game menu, hooked into
-// the main window. It is the menus' host: the commands that need the program come here.
+// viewer (each made when first shown, so that start-up pays for none of them), the context
+// menu and the in-game menu, hooked into the main window. It is the menus' host: the commands
+// that need the program come here.
 #include "shell/about_window.h"
 #include "shell/comfort_rows.h"
 #include "shell/keys_dialog.h"
@@ -22,14 +23,19 @@ class Program;
 
 class SideWindows : public MenuHost {
   public:
-    // After the main window's creation: the windows in their order (about, keys, manual),
-    // then the menus, with the main window's hooks set.
+    // After the main window's creation: the manual's settings read from Config.ini as they
+    // are now, the menus made, the main window's hooks set.
     explicit SideWindows(Program& program);
     ~SideWindows() override;
 
-    AboutWindow& about() { return *about_; }
-    KeysDialog& keys_dialog() { return *keys_; }
-    ManualWindow& manual() { return *manual_; }
+    // Each is made at its first use, hidden.
+    AboutWindow& about();
+    KeysDialog& keys_dialog();
+    ManualWindow& manual();
+    // Which windows have been made so far.
+    bool about_made() const { return about_ != nullptr; }
+    bool keys_dialog_made() const { return keys_ != nullptr; }
+    bool manual_made() const { return manual_ != nullptr; }
     PopupMenu& menu() { return *menu_; }
     LcdMenu& lcd_menu() { return *lcd_menu_; }
     GameMenu& game_menu() { return menu_->game_menu(); }
@@ -63,6 +69,7 @@ class SideWindows : public MenuHost {
     bool shortcut_key(QKeyEvent* e);
 
     Program& program_;
+    ManualSettings manual_settings_;
     std::unique_ptr<AboutWindow> about_;
     std::unique_ptr<KeysDialog> keys_;
     std::unique_ptr<ManualWindow> manual_;

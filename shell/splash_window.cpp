@@ -198,13 +198,26 @@ void TSplashForm::update_play_button() {
     btn_play_disabled->setVisible(!on);
 }
 
+bool splash_play(SettingsStore& store, SplashHost& host, int sound_mode, bool box_ticked) {
+    if (!host.Snd_Init(sound_mode)) return false;
+    store.write_bool(setting::SplashScreen, box_ticked);
+    host.set_splash_menu_check(box_ticked);
+    host.centre_main_window();
+    host.start_device();
+    return true;
+}
+
+std::optional<int> TSplashForm::skip_choice(SettingsStore& store) {
+    // The same reads and the same rule as creation: an entry selected and the box not ticked.
+    const std::int32_t mode = store.read_int(setting::SoundMode, -1);
+    const bool ticked = store.read_bool(setting::SplashScreen, true);
+    if (mode < 0 || mode >= int(kSoundOutputEntries.size()) || ticked) return std::nullopt;
+    return mode;
+}
+
 void TSplashForm::btn_playClick() {
-    if (!host_.Snd_Init(cb_sound->currentIndex())) return;
-    const bool show_next_time = chb_splashscreen->isChecked();
-    store_.write_bool(setting::SplashScreen, show_next_time);
-    host_.set_splash_menu_check(show_next_time);
-    host_.centre_main_window();
-    host_.start_device();
+    if (!splash_play(store_, host_, cb_sound->currentIndex(), chb_splashscreen->isChecked()))
+        return;
     hide();
 }
 

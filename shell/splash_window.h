@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -33,9 +34,18 @@ inline constexpr const char* kProductTitle = "Quendrix50";
 inline constexpr const char* kVersionLine = "Version 5.01 * Graphic improvements *";
 inline constexpr const char* kReleaseLine = "Released by the Quendrix50 developers, 2026";
 
+// The Play action: starts the chosen sound output, stores the check box's state and gives it
+// to the menu, brings the device onto the screen. False when the sound folder failed (the
+// program is then ending).
+bool splash_play(SettingsStore& store, SplashHost& host, int sound_mode, bool box_ticked);
+
 class TSplashForm : public QWidget {
     Q_OBJECT
   public:
+    // The stored sound output when one was chosen and the splash window is switched off: the
+    // window would skip itself and play with it at once, so it need not be made at all.
+    static std::optional<int> skip_choice(SettingsStore& store);
+
     TSplashForm(SettingsStore& store, SplashHost& host, QWidget* parent = nullptr);
 
     // Creation: texts, the stored choice, and the skip rule (which runs Play at once).

@@ -1,9 +1,9 @@
 #include "sound/sound_output.h"
 
 #include "host/setting_names.h"
+#include "sound/mixer_library.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 
 namespace q50 {
 
@@ -57,14 +57,20 @@ bool SoundOutput::open_device(int mode) {
     // At normal priority: the user's SDL_AUDIODRIVER still wins over the entry.
     const std::string drivers(sdl_audio_drivers(mode));
     SDL_SetHint(SDL_HINT_AUDIODRIVER, drivers.c_str());
+    // The mixer and its chain of libraries are loaded now, not with the program.
+    mixer_ = mixer_library();
+    if (!mixer_) {
+        device_error_ = mixer_library_error();
+        return false;
+    }
     audio_started_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     // The device may open at another rate; SDL converts, and that is fine.
     mixer_open_ =
-        audio_started_ && Mix_OpenAudio(kMixRate, MIX_DEFAULT_FORMAT, 2, kBufferFrames) == 0;
+        audio_started_ && mixer_->OpenAudio(kMixRate, MIX_DEFAULT_FORMAT, 2, kBufferFrames) == 0;
     if (mixer_open_) {
-        Mix_AllocateChannels(kChannels);
+        mixer_->AllocateChannels(kChannels);
         apply_volume();
-        if (paused_) Mix_Pause(-1);
+        if (paused_) mixer_->Pause(-1);
         return true;
     }
     const char* tried = SDL_GetHint(SDL_HINT_AUDIODRIVER);
@@ -78,26 +84,27 @@ bool SoundOutput::open_device(int mode) {
 
 void SoundOutput::load_samples() {
     for (int i = 0; i < kSampleCount; ++i)
-        handles_[std::size_t(i)] = Mix_LoadWAV(sample_file(Sample(i)).c_str());
+        handles_[std::size_t(i)] =
+            mixer_->LoadWAV_RW(SDL_RWFromFile(sample_file(Sample(i)).c_str(), "rb"), 1);
 }
 
 void SoundOutput::Snd_Play(Sample s) {
     if (!sound_on_ || !mixer_open_) return;
-    if (Mix_Chunk* chunk = handles_[std::size_t(s)]) Mix_PlayChannel(-1, chunk, 0);
+    if (Mix_Chunk* chunk = handles_[std::size_t(s)]) mixer_->PlayChannelTimed(-1, chunk, 0, -1);
 }
 
 void SoundOutput::Snd_Silence() {
     if (!sound_on_ || !mixer_open_) return;
-    Mix_HaltChannel(-1);
+    mixer_->HaltChannel(-1);
 }
 
 void SoundOutput::pause(bool on) {
     paused_ = on;
     if (!mixer_open_) return;
     if (on)
-        Mix_Pause(-1);
+        mixer_->Pause(-1);
     else
-        Mix_Resume(-1);
+        mixer_->Resume(-1);
 }
 
 void SoundOutput::set_volume(int percent, bool muted) {
@@ -112,15 +119,15 @@ int SoundOutput::mixer_volume() const {
 
 void SoundOutput::apply_volume() {
     // The channels' volume, so that the samples themselves stay as they are.
-    if (mixer_open_) Mix_Volume(-1, mixer_volume());
+    if (mixer_open_) mixer_->Volume(-1, mixer_volume());
 }
 
 void SoundOutput::Snd_Close() {
     for (auto& handle : handles_) {
-        if (handle) Mix_FreeChunk(handle);
+        if (handle) mixer_->FreeChunk(handle);
         handle = nullptr;
     }
-    if (mixer_open_) Mix_CloseAudio();
+    if (mixer_open_) mixer_->CloseAudio();
     mixer_open_ = false;
     if (audio_started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     audio_started_ = false;

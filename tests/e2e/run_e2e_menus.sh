@@ -2,7 +2,8 @@
 # End-to-end, the menus and side windows: the built program in its own Xvfb, started windowed
 # with a sound output already chosen, driven by real pointer and key events. It opens the
 # context menu with a right click, switches to fullscreen with F12, opens the in-game menu,
-# switches back, opens the manual with F4 and turns a page, and ends with Esc.
+# switches back, opens the manual with F4 and turns a page, the about window with F1 and the
+# key dialog from the context menu (each made at that first use), and ends with Esc.
 #   run_e2e_menus.sh RUN_DIR PICTURES_DIR OUT_DIR
 # With Q50_E2E_DOCS=DIR the screenshots are also copied there.
 set -euo pipefail
@@ -76,6 +77,32 @@ xdotool key Escape
 wait_for 5 manual_gone || fail "Esc did not close the manual"
 kill -0 "$prog_pid" || fail "the program ended with the manual"
 echo "e2e: Esc closed the manual and the program runs on"
+
+# F1: the about window, made at this first use; Esc hides it.
+xdotool windowfocus --sync "$(main_window)" || true
+xdotool key F1
+about=
+find_about() { about=$(xdotool search --onlyvisible --name '^About the author\.\.\.$' | head -1); [ -n "$about" ]; }
+wait_for 5 find_about || fail "F1 did not open the about window"
+xdotool windowfocus --sync "$about" || true
+xdotool key Escape
+about_gone() { ! xdotool search --onlyvisible --name '^About the author\.\.\.$' | grep -q .; }
+wait_for 5 about_gone || fail "Esc did not close the about window"
+echo "e2e: F1 opened the about window at its first use, Esc closed it"
+
+# The context menu's "Key settings" (the sixth item): the key dialog, made at this first use.
+xdotool mousemove 300 650 click 3
+wait_for 5 popup_open || fail "no context menu after a right click"
+sleep 0.3
+xdotool key Down Down Down Down Down Down Return
+keys=
+find_keys() { keys=$(xdotool search --onlyvisible --name '^Key settings$' | head -1); [ -n "$keys" ]; }
+wait_for 5 find_keys || fail "Key settings did not open the key dialog"
+xdotool windowfocus --sync "$keys" || true
+xdotool key Escape
+keys_gone() { ! xdotool search --onlyvisible --name '^Key settings$' | grep -q .; }
+wait_for 5 keys_gone || fail "Esc did not close the key dialog"
+echo "e2e: Key settings opened the key dialog at its first use, Esc closed it"
 
 # Esc on the main window is the menu's Exit.
 xdotool windowfocus --sync "$(main_window)" || true

@@ -4,11 +4,14 @@
 #include "shell/core/rig.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QHelpEvent>
+#include <QPaintEvent>
 #include <QToolTip>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -267,6 +270,95 @@ TEST_F(MainWindow, SeeThroughPixelsAreOutsideTheWindowShape) {
     EXPECT_TRUE(form->shape().contains(QPoint(10, 700)));
     EXPECT_EQ(form->mask(), form->shape());
     EXPECT_TRUE(form->testAttribute(Qt::WA_TranslucentBackground));
+}
+
+// The paint regions the window receives.
+struct PaintLog : QObject {
+    std::vector<QRegion> regions;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) regions.push_back(static_cast<QPaintEvent*>(e)->region());
+        return false;
+    }
+};
+
+TEST_F(MainWindow, OnlyTheChangedPartsAreRepaintedAtEveryRatio) {
+    // Two segments far apart, switched in one step: two rectangles, not one around both.
+    for (const double ratio : {1.0, 2.0, 1.5}) {
+        SCOPED_TRACE(ratio);
+        form->set_scale(ratio, ratio); // one design pixel is one window pixel
+        form->centre_on_screen();
+        QCoreApplication::processEvents();
+        Segment& a = dev.board.get("im_pelko_3_up");
+        Segment& b = dev.board.get("im_pelko_1_up");
+        driver.run([&] {
+            dev.board.hide(a);
+            dev.board.hide(b);
+        });
+        QCoreApplication::processEvents();
+        driver.run([&] {
+            dev.board.set_rect(a, Rect{11, 201, 21, 21});
+            dev.board.set_rect(b, Rect{401, 601, 21, 21});
+            dev.board.show(a);
+            dev.board.show(b);
+        });
+        PaintLog log;
+        form->installEventFilter(&log);
+        QCoreApplication::processEvents();
+        form->removeEventFilter(&log);
+        ASSERT_EQ(log.regions.size(), 1u);
+        const QRegion& r = log.regions[0];
+        EXPECT_TRUE(r.contains(QPoint(20, 210)));
+        EXPECT_TRUE(r.contains(QPoint(410, 610)));
+        EXPECT_FALSE(r.contains(QPoint(200, 400))) << "one rectangle around both";
+        EXPECT_EQ(r.rectCount(), 2);
+        driver.run([&] {
+            dev.board.hide(a);
+            dev.board.hide(b);
+        });
+        QCoreApplication::processEvents();
+    }
+}
+
+TEST_F(MainWindow, TheShapeAtARatioIsAValidRegionOfWholeWindowPixels) {
+    // A see-through triangle in the corner: at 3 physical pixels a design pixel and 2 a window
+    // pixel, its rows end on odd physical rows, where window rows take two physical rows' runs.
+    auto body = std::make_shared<Image>(498, 770, argb(255, 90, 90, 100));
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 120 - y; ++x) body->at(x, y) = argb(255, 255, 0, 255);
+    dev.board.set_picture(dev.board.get("im_background_bottom"), body);
+    dev.board.hide("im_background_front");
+    dev.board.hide("btn_open");
+    for (const auto& [scale, ratio] : {std::pair{3.0, 2.0}, std::pair{2.25, 1.5}}) {
+        SCOPED_TRACE(scale);
+        form->set_scale(scale, ratio);
+        form->centre_on_screen();
+        const Image& f = form->shown_frame();
+        // A window pixel belongs when any physical pixel under it is not see-through; built
+        // by unions, which always give a valid region.
+        QRegion expected;
+        const int w = form->width(), h = form->height();
+        for (int wy = 0; wy < h; ++wy) {
+            const int y0 = int(std::floor(wy * ratio)),
+                      y1 = std::min(f.height, int(std::ceil((wy + 1) * ratio)));
+            int start = -1;
+            for (int wx = 0; wx <= w; ++wx) {
+                bool in = false;
+                const int x0 = int(std::floor(wx * ratio)),
+                          x1 = std::min(f.width, int(std::ceil((wx + 1) * ratio)));
+                for (int y = y0; y < y1 && !in && wx < w; ++y)
+                    for (int x = x0; x < x1 && !in; ++x) in = alpha_of(f.at(x, y)) != 0;
+                if (in && start < 0) start = wx;
+                if (!in && start >= 0) {
+                    expected += QRect(start, wy, wx - start, 1);
+                    start = -1;
+                }
+            }
+        }
+        EXPECT_FALSE(expected.contains(QPoint(5, 5)));
+        EXPECT_TRUE(expected.contains(QPoint(300, 5)));
+        EXPECT_EQ(form->shape(), expected);
+        EXPECT_EQ(form->mask(), expected);
+    }
 }
 
 TEST_F(MainWindow, FullscreenIsOpaqueAndUnmasked) {

@@ -118,6 +118,10 @@ TEST_F(ManualWindowTest, MissingPageGetsThePlaceholderBrokenPageStopsTheLoad) {
     fs::remove(settings.dir / "3.bmp");
     std::ofstream(settings.dir / "5.bmp") << "not a bitmap at all";
     auto m = make();
+    // Nothing is read before the window opens.
+    EXPECT_TRUE(errors.empty());
+    EXPECT_TRUE(m->Manual_Page_Image[1].isNull());
+    m->open();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_FALSE(errors[0].empty());
     EXPECT_EQ(m->Manual_Page_Image[1].size(), QSize(41, 30));
@@ -127,6 +131,25 @@ TEST_F(ManualWindowTest, MissingPageGetsThePlaceholderBrokenPageStopsTheLoad) {
     EXPECT_EQ(placeholder.pixelColor(5, 5), QColor(255, 0, 0));
     EXPECT_EQ(placeholder.pixelColor(0, 0), QColor(0, 0, 0));
     for (int n = 5; n <= 16; ++n) EXPECT_TRUE(m->Manual_Page_Image[std::size_t(n)].isNull()) << n;
+}
+
+TEST_F(ManualWindowTest, PagesAreReadOnOpeningAndLetGoOnClosing) {
+    auto m = make();
+    EXPECT_FALSE(m->pages_loaded());
+    m->open();
+    ASSERT_TRUE(m->pages_loaded());
+    tap(*m, Qt::Key_Right);
+    EXPECT_EQ(page_on_view(*m), 2);
+    tap(*m, Qt::Key_Escape);
+    EXPECT_FALSE(m->isVisible());
+    EXPECT_FALSE(m->pages_loaded());
+    for (int n = 1; n <= 16; ++n) EXPECT_TRUE(m->Manual_Page_Image[std::size_t(n)].isNull()) << n;
+    EXPECT_TRUE(m->im_page_top->pixmap().isNull());
+    // A page changed while the manual was closed shows at the next opening, at the page last seen.
+    write_bmp(settings.dir / "2.bmp", 77, 30, 200, 0, 0);
+    m->open();
+    EXPECT_EQ(page_on_view(*m), 2);
+    EXPECT_EQ(m->im_page_top->pixmap().size(), QSize(77, 30));
 }
 
 TEST_F(ManualWindowTest, ArrowKeysTurnOnReleaseWithinTheBounds) {

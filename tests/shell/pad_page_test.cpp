@@ -13,6 +13,9 @@
 
 #include <SDL.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
 #include <gtest/gtest.h>
 
 namespace q50 {
@@ -182,6 +185,11 @@ struct PadPageProgram : ::testing::Test, testing::WithQtApp {
         program = std::make_unique<Program>(std::move(o));
         program->start();
         ASSERT_TRUE(program->main_window().on_screen());
+        // Controllers are looked for once the first frame is on screen.
+        QElapsedTimer waited;
+        waited.start();
+        while (!program->pad_source() && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         ASSERT_NE(program->pad_source(), nullptr);
         ASSERT_TRUE(program->pad_source()->started()) << SDL_GetError();
         ASSERT_TRUE(pad.attach()) << SDL_GetError();

@@ -2,7 +2,11 @@
 
 #include "shell/core/rig.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace q50 {
 namespace {
@@ -72,6 +76,37 @@ TEST_F(Driver, StoppedDriverRunsNothing) {
     driver.run([&] { ran = true; });
     EXPECT_FALSE(ran);
     EXPECT_EQ(dev.now(), 0);
+}
+
+// The real clock and the real timer: steps of two timers due at the same millisecond run in
+// one wake, not before their millisecond has begun, and the step after them wakes again.
+TEST_F(Driver, RealTimerWakesOnceAtTheStepsOwnMillisecond) {
+    RealtimeDriver real(dev);
+    struct Step {
+        std::int64_t device_ms, clock_ns;
+    };
+    std::vector<Step> steps;
+    dev.on_step = [&](TimerId) { steps.push_back({dev.now(), real.clock_ns()}); };
+    real.run([&] {
+        dev.timers.start(TimerId::Clock, 15);
+        dev.timers.start(TimerId::Game, 15);
+    });
+    const std::int64_t due = *dev.next_due();
+    ASSERT_TRUE(real.armed());
+    QElapsedTimer limit;
+    limit.start();
+    while (steps.size() < 2 && limit.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_EQ(steps.size(), 2u);
+    // However late a busy machine wakes it, the wake is one, and not early.
+    EXPECT_EQ(real.wakes(), 1u);
+    for (const Step& s : steps) {
+        EXPECT_EQ(s.device_ms, due);
+        EXPECT_GE(s.clock_ns, due * 1000000);
+    }
+    dev.on_step = nullptr;
+    real.stop();
+    EXPECT_FALSE(real.armed());
 }
 
 TEST_F(Driver, DefaultClockIsMonotonicMilliseconds) {
