@@ -39,6 +39,14 @@ class Painter {
         valid_ = false;
     }
 
+    // Paints on a see-through base instead of the window's colour, so that what the board
+    // leaves uncovered stays see-through and can be laid over a picture drawn elsewhere (the
+    // backdrop at the screen's own resolution). Off by default.
+    void set_transparent_base(bool on) {
+        transparent_base_ = on;
+        valid_ = false;
+    }
+
     // A picture ready for fast drawing (defined in painter.cpp).
     struct Prepared;
 
@@ -79,6 +87,8 @@ class Painter {
     LcdLook* look_ = nullptr;
     LcdLook* look_in_use_ = nullptr; // look_ when it follows the board being painted
     std::uint64_t look_revision_ = 0;
+    bool transparent_base_ = false;
+    std::vector<std::uint8_t> uncovered_; // shadow pass on a see-through base (scratch)
 };
 
 // The whole frame at once.

@@ -42,12 +42,17 @@ void SkinSets::load(const SkinEnvironment& env, const Board& board, MessageSink*
     for (int k = 2; k <= 4; ++k) {
         const std::string key = "SkinDir" + std::to_string(k) + "x";
         const std::string value = ini->read_string("Scaled", key, "");
-        if (value.empty()) continue;
+        const std::string decorations_key = "BackdropDir" + std::to_string(k) + "x";
+        const std::string decorations = ini->read_string("Scaled", decorations_key, "");
+        if (value.empty() && decorations.empty()) continue;
         std::string why;
-        if (!load_set(k, skin_directory(value, env.current_dir), *ini, board, budget, out, why)) {
+        const auto folder = [&](const std::string& v) {
+            return v.empty() ? fs::path() : skin_directory(v, env.current_dir);
+        };
+        if (!load_set(k, folder(value), folder(decorations), *ini, board, budget, out, why)) {
             sets_.erase(k);
             out.notice("The pictures drawn at " + std::to_string(k) + " times the size ([Scaled] " +
-                       key + ") are not used: " + why +
+                       (value.empty() ? decorations_key : key) + ") are not used: " + why +
                        ". The pictures are shown scaled from their design size instead.");
         }
         if (sets_.count(k) && sets_[k].empty()) sets_.erase(k);
@@ -58,22 +63,20 @@ void SkinSets::load(const SkinEnvironment& env, const Board& board, MessageSink*
     }
 }
 
-bool SkinSets::load_set(int k, const fs::path& dir, const IniFile& ini, const Board& board,
-                        PictureBudget& budget, MessageSink& messages, std::string& why) {
+bool SkinSets::load_set(int k, const fs::path& dir, const fs::path& decorations_dir,
+                        const IniFile& ini, const Board& board, PictureBudget& budget,
+                        MessageSink& messages, std::string& why) {
     // One decode per file of the set, counted against what the skin, the manual and the sets
     // loaded before this one have left.
     PictureShelf shelf(budget, PictureBudget::Owner::Sets, PictureShelf::Start::Adding);
     std::set<std::string> told;
     auto& set = sets_[k];
-    for (int i = 1; i <= kSkinImageCount; ++i) {
-        const std::string section = "Image" + std::to_string(i);
-        const std::string file = ini.read_string(section, "Filename", "");
-        if (!names_picture(file)) continue;
-        const Segment* s = board.find(skin_image_names()[std::size_t(i)]);
-        if (!s || !s->picture || set.count(s->picture.get())) continue;
+    // The larger drawing of segment `s`'s picture: false when the set must not be used.
+    const auto take = [&](const Segment* s, const fs::path& folder, const std::string& file) {
+        if (!s || !s->picture || set.count(s->picture.get())) return true;
         bool found = false;
-        const fs::path path = find_skin_picture(dir, file, messages, told, &found);
-        if (!found) continue; // this one picture is shown scaled
+        const fs::path path = find_skin_picture(folder, file, messages, told, &found);
+        if (!found) return true; // this one picture is shown scaled
         const PictureLoad loaded = shelf.get(path, s->transparent);
         if (!loaded) {
             // Not every decoder error names the file; the reader must know which one it was.
@@ -83,9 +86,23 @@ bool SkinSets::load_set(int k, const fs::path& dir, const IniFile& ini, const Bo
             return false;
         }
         const Picture& big = loaded.picture;
-        if (big->width != s->picture->width * k || big->height != s->picture->height * k) continue;
+        if (big->width != s->picture->width * k || big->height != s->picture->height * k)
+            return true;
         set[s->picture.get()] = big;
         keep_.push_back(s->picture);
+        return true;
+    };
+    for (int i = 1; i <= kSkinImageCount && !dir.empty(); ++i) {
+        const std::string file = ini.read_string("Image" + std::to_string(i), "Filename", "");
+        if (!names_picture(file)) continue;
+        if (!take(board.find(skin_image_names()[std::size_t(i)]), dir, file)) return false;
+    }
+    // The fullscreen backdrop and logo: the file names of [Fullscreen].
+    if (decorations_dir.empty()) return true;
+    for (const auto& [segment, key] :
+         {std::pair{"im_backdrop", "BackdropFile"}, std::pair{"im_backdrop_logo", "LogoFile"}}) {
+        const std::string file = ini.read_string("Fullscreen", key, "");
+        if (names_picture(file) && !take(board.find(segment), decorations_dir, file)) return false;
     }
     return true;
 }

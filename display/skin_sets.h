@@ -4,6 +4,8 @@
 // the size: SkinDir2x, SkinDir3x, SkinDir4x. The loader itself never reads these keys, so a skin
 // without them, and every picture at its design size, is exactly as before; a picture whose
 // larger drawing is missing or not exactly that many times its size is shown scaled instead.
+// BackdropDir2x, BackdropDir3x, BackdropDir4x in [Scaled] do the same for the fullscreen
+// backdrop and logo (the file names of [Fullscreen]).
 // The drawings take their memory from the skin's picture budget; a set with a picture that
 // cannot be decoded or would pass the budget is not used at all (every picture is then shown
 // scaled from its design size, as without the set), and standard error says why.
@@ -37,8 +39,11 @@ class SkinSets {
 
   private:
     // Loads one set; false, with the reason in `why`, when the set must not be used.
-    bool load_set(int k, const std::filesystem::path& dir, const IniFile& ini, const Board& board,
-                  PictureBudget& budget, MessageSink& messages, std::string& why);
+    // `dir` holds the skin's pictures, `decorations_dir` the backdrop and logo (either empty).
+    bool load_set(int k, const std::filesystem::path& dir,
+                  const std::filesystem::path& decorations_dir, const IniFile& ini,
+                  const Board& board, PictureBudget& budget, MessageSink& messages,
+                  std::string& why);
     std::int64_t kept_bytes() const;
 
     std::map<int, std::unordered_map<const Image*, Picture>> sets_;

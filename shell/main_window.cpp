@@ -65,6 +65,7 @@ TForm1::TForm1(Board& board, const WindowModel& window, InputDispatch& input,
     connect(&driver_, &RealtimeDriver::stepped, this, &TForm1::refresh);
     painter_.set_lcd_look(&look_);
     set_painter_.set_lcd_look(&look_);
+    scene_.set_lcd_look(&look_);
     const QScreen* screen = primary_screen();
     const double hz = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
     fade_frames_.setInterval(std::clamp(int(std::lround(1000.0 / hz)), 4, 50));
@@ -117,6 +118,7 @@ const Image& TForm1::shown_frame() const {
 void TForm1::set_skin_sets(const SkinSets* sets) {
     sets_ = sets;
     set_painter_.reset();
+    scene_.reset();
     applied_once_ = false; // everything is painted afresh at the next refresh
 }
 
@@ -153,6 +155,7 @@ void TForm1::apply_window_model() {
     painter_.invalidate();
     scaler_.invalidate();
     set_painter_.invalidate();
+    scene_.invalidate();
     painted_revision_ = ~std::uint64_t(0);
     shape_runs_.clear();
 }
@@ -230,7 +233,13 @@ void TForm1::refresh() {
         parts = std::move(scaled);
         return &scaler_.frame();
     };
-    if (set) {
+    if (!window_.key_on && !unscaled()) {
+        // Fullscreen at a scale: the backdrop and logo at the screen's own resolution, once
+        // per size; only the device is painted and scaled over them.
+        Rect damage;
+        shown = &scene_.paint(board_, window_, sets_, scale_, shown_size(), &damage);
+        parts.assign(1, damage);
+    } else if (set) {
         // Painted from the skin's larger drawings, then brought to the scale if it is not
         // the set's own.
         shown = &set_painter_.paint(board_, window_, *sets_, set, nullptr, &parts);
