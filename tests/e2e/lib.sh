@@ -13,6 +13,11 @@ source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
 e2e_tag=${e2e_tag:-e2e}
 
+# A command that ends the script under `set -e` says which it was (functions included), so that
+# no script stops without a line of its own.
+set -E
+trap 'e2e_status=$?; echo "$e2e_tag: stopped at line $LINENO of ${0##*/}: $BASH_COMMAND (status $e2e_status)"' ERR
+
 fail() { echo "$e2e_tag: $*"; cat "$out/program.log" 2>/dev/null || true; exit 1; }
 
 needs_tools() {
