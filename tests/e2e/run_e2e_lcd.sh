@@ -40,7 +40,7 @@ display_like() { # display_like SHOT SHADOW: that part of the screen is the trac
 start_program() {
   xdotool mousemove $((width - 4)) $((height - 4))
   launch_program
-  wait_for 20 main_window || fail "the main window did not come up"
+  wait_for 20 main_up || fail "the main window did not come up"
   sleep 0.5
   xdotool windowfocus --sync "$(main_window)" || true
   # The open key shows every segment; the time key then shows the clock.
