@@ -54,6 +54,16 @@ attach_virtual_pad() {
   export Q50_VIRTUAL_PAD=$fifo
 }
 pad() { printf '%s\n' "$@" >"$fifo"; }
+# A fresh store, SDL's virtual controller attached from the start, the program up and its
+# closed device shown as painted (the controller scripts begin this way).
+start_with_virtual_pad() {
+  fresh_store SoundMode=2 SplashScreen=0 Zoom=100 FullscreenZoom=100
+  attach_virtual_pad
+  xdotool mousemove 1020 796
+  launch_program
+  wait_for 20 main_up || fail "the main window did not come up"
+  wait_for 10 try_state closed closed || { check closed closed; fail "closed device not as painted"; }
+}
 
 ended_cleanly() {
   wait_for 5 bash -c "! kill -0 $prog_pid" || fail "$1 did not end the program"
