@@ -28,7 +28,7 @@ wait_for 3 try_state hero3 hero 3 || { check hero3 hero 3; fail "the hero did no
 echo "e2e: the d-pad and the stick walked the hero to 3"
 
 # F5 pauses: the "PAUSED" mark over the frame, and nothing moves; F5 again plays on. F6 mutes.
-main=$(xdotool search --onlyvisible --name '^Quendrix50$' | head -1)
+main=$(main_window)
 xdotool windowfocus --sync "$main" || true
 xdotool key F5
 # The mark is a dark box in the middle of the window, over the pale LCD.

@@ -8,34 +8,16 @@
 set -euo pipefail
 run_dir=$1 frames=$2 out=$3
 size=1024x800
-rm -rf "$out" && mkdir -p "$out"
-for tool in Xvfb xdotool import compare; do
-  command -v $tool >/dev/null || { echo "e2e: $tool is missing (scripts/install-deps.sh)"; exit 1; }
-done
-
-source "$(dirname "$0")/xvfb.sh"
-start_xvfb "$size" "$out" || exit 1
-fail() { echo "e2e: $*"; cat "$out/program.log" 2>/dev/null || true; exit 1; }
-wait_for 10 xdpyinfo || fail "Xvfb did not start"
-
-export XDG_CONFIG_HOME=$out/config XDG_DATA_HOME=$out/data
-mkdir -p "$XDG_CONFIG_HOME/Vantorel" "$XDG_DATA_HOME/quendrix50/recordings"
-store=$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf
-printf 'SoundMode=2\nSplashScreen=0\nZoom=100\nFullscreenZoom=100\nHiScore1=37\n' >"$store"
+source "$(dirname "$0")/lib.sh"
+begin_e2e "$size" Xvfb xdotool import compare
+fresh_store SoundMode=2 SplashScreen=0 Zoom=100 FullscreenZoom=100 HiScore1=37
+export XDG_DATA_HOME=$out/data
+mkdir -p "$XDG_DATA_HOME/quendrix50/recordings"
 recording=$XDG_DATA_HOME/quendrix50/recordings/opens.script
 printf '# the device is opened 5 s in, and the high scores reset\nseed 5\ntime 12:00\nfullscreen\nat 5000 press open\nat 5100 hiscores\nat 6500 end\n' >"$recording"
 printf 'this is no recording\n' >"$out/notes.script"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 xdotool mousemove 1020 796
-(cd "$run_dir" && exec ./quendrix50) >"$out/program.log" 2>&1 &
-prog_pid=$!
-
-shot() { import -window root "png24:$out/$1.png"; }
-check() { local name=$1; shift; "$frames" "$run_dir" $size "$@" "$out/$name.png" "$out/$name-expected.png"; }
-try_state() { shot "$1"; check "$@"; }
-main_window() { xdotool search --onlyvisible --name '^Quendrix50$' | head -1; }
-main_up() { [ -n "$(main_window)" ]; }
-program_windows() { xdotool search --onlyvisible --pid "$prog_pid" | wc -l; }
+launch_program
 key_to_main() { xdotool windowfocus --sync "$(main_window)" || true; xdotool key "$@"; }
 
 wait_for 20 main_up || fail "the main window did not come up"
