@@ -20,10 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct RecordedMessages : MessageSink {
-    std::vector<std::string> texts;
-    void error(const std::string& text) override { texts.push_back(text); }
-};
+using test::RecordedMessages;
 
 class SoundDeviceTest : public ::testing::Test {
   protected:

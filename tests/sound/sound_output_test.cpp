@@ -16,10 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct RecordedMessages : MessageSink {
-    std::vector<std::string> texts;
-    void error(const std::string& text) override { texts.push_back(text); }
-};
+using test::RecordedMessages;
 
 // Each test runs in its own folder, as the program runs in its own.
 class SoundOutputTest : public ::testing::Test {
