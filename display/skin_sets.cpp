@@ -3,6 +3,7 @@
 #include "display/ini_file.h"
 #include "display/picture_file.h"
 
+#include <algorithm>
 #include <set>
 
 namespace q50 {
@@ -24,57 +25,96 @@ class StandardErrorSink : public MessageSink {
 
 void SkinSets::clear() {
     sets_.clear();
+    offered_.clear();
+    drawn_.clear();
     keep_.clear();
     if (budget_) budget_->clear(PictureBudget::Owner::Sets);
     budget_ = nullptr;
+    own_budget_ = PictureBudget();
+    messages_ = nullptr;
 }
 
 void SkinSets::load(const SkinEnvironment& env, const Board& board, MessageSink* messages) {
+    offer(env, board, messages);
+    while (!offered_.empty()) read(offered_.begin()->first);
+    messages_ = nullptr;
+}
+
+void SkinSets::offer(const SkinEnvironment& env, const Board& board, MessageSink* messages) {
     clear();
-    StandardErrorSink standard_error;
-    MessageSink& out = messages ? *messages : standard_error;
     std::string error;
     const auto ini = IniFile::load(env.executable_dir / "Config.ini", &error);
     if (!ini) return;
-    PictureBudget own_budget;
-    PictureBudget& budget = env.budget ? *env.budget : own_budget;
     budget_ = env.budget;
+    messages_ = messages;
     for (int k = 2; k <= 4; ++k) {
         const std::string key = "SkinDir" + std::to_string(k) + "x";
         const std::string value = ini->read_string("Scaled", key, "");
-        if (value.empty()) continue;
-        std::string why;
-        if (!load_set(k, skin_directory(value, env.current_dir), *ini, board, budget, out, why)) {
-            sets_.erase(k);
-            out.notice("The pictures drawn at " + std::to_string(k) + " times the size ([Scaled] " +
-                       key + ") are not used: " + why +
-                       ". The pictures are shown scaled from their design size instead.");
-        }
-        if (sets_.count(k) && sets_[k].empty()) sets_.erase(k);
-        // What a set held while it was read (a set given up, a drawing of the wrong size) is
-        // freed by now: the budget keeps only what the sets keep.
-        budget.clear(PictureBudget::Owner::Sets);
-        budget.charge(PictureBudget::Owner::Sets, kept_bytes());
+        if (!value.empty()) offered_[k] = Offer{skin_directory(value, env.current_dir), key};
+    }
+    if (offered_.empty()) return;
+    for (int i = 1; i <= kSkinImageCount; ++i) {
+        const std::string file = ini->read_string("Image" + std::to_string(i), "Filename", "");
+        if (!names_picture(file)) continue;
+        const Segment* s = board.find(skin_image_names()[std::size_t(i)]);
+        if (s && s->picture) drawn_.push_back(Drawn{s->picture, file, s->transparent});
     }
 }
 
-bool SkinSets::load_set(int k, const fs::path& dir, const IniFile& ini, const Board& board,
-                        PictureBudget& budget, MessageSink& messages, std::string& why) {
+int SkinSets::wanted(double total) const {
+    int best = 0;
+    for (const auto& [k, set] : sets_)
+        if (k <= total + 1e-9) best = std::max(best, k);
+    for (const auto& [k, offer] : offered_)
+        if (k <= total + 1e-9) best = std::max(best, k);
+    return best;
+}
+
+bool SkinSets::prepare(double total) {
+    bool read_one = false;
+    // A set given up is no longer offered, so the next smaller one is wanted instead.
+    for (int k = wanted(total); k && offered_.count(k); k = wanted(total)) {
+        read(k);
+        read_one = true;
+    }
+    return read_one;
+}
+
+void SkinSets::read(int k) {
+    const auto it = offered_.find(k);
+    if (it == offered_.end()) return;
+    const Offer offer = it->second;
+    offered_.erase(it);
+    StandardErrorSink standard_error;
+    MessageSink& out = messages_ ? *messages_ : standard_error;
+    PictureBudget& b = budget();
+    std::string why;
+    if (!load_set(k, offer.dir, b, out, why)) {
+        sets_.erase(k);
+        out.notice("The pictures drawn at " + std::to_string(k) + " times the size ([Scaled] " +
+                   offer.key + ") are not used: " + why +
+                   ". The pictures are shown scaled from their design size instead.");
+    }
+    if (sets_.count(k) && sets_[k].empty()) sets_.erase(k);
+    // What a set held while it was read (a set given up, a drawing of the wrong size) is
+    // freed by now: the budget keeps only what the sets keep.
+    b.clear(PictureBudget::Owner::Sets);
+    b.charge(PictureBudget::Owner::Sets, kept_bytes());
+}
+
+bool SkinSets::load_set(int k, const fs::path& dir, PictureBudget& budget, MessageSink& messages,
+                        std::string& why) {
     // One decode per file of the set, counted against what the skin, the manual and the sets
-    // loaded before this one have left.
+    // read before this one have left.
     PictureShelf shelf(budget, PictureBudget::Owner::Sets, PictureShelf::Start::Adding);
     std::set<std::string> told;
     auto& set = sets_[k];
-    for (int i = 1; i <= kSkinImageCount; ++i) {
-        const std::string section = "Image" + std::to_string(i);
-        const std::string file = ini.read_string(section, "Filename", "");
-        if (!names_picture(file)) continue;
-        const Segment* s = board.find(skin_image_names()[std::size_t(i)]);
-        if (!s || !s->picture || set.count(s->picture.get())) continue;
+    for (const Drawn& d : drawn_) {
+        if (set.count(d.design.get())) continue;
         bool found = false;
-        const fs::path path = find_skin_picture(dir, file, messages, told, &found);
+        const fs::path path = find_skin_picture(dir, d.file, messages, told, &found);
         if (!found) continue; // this one picture is shown scaled
-        const PictureLoad loaded = shelf.get(path, s->transparent);
+        const PictureLoad loaded = shelf.get(path, d.transparent);
         if (!loaded) {
             // Not every decoder error names the file; the reader must know which one it was.
             why = loaded.error;
@@ -83,9 +123,9 @@ bool SkinSets::load_set(int k, const fs::path& dir, const IniFile& ini, const Bo
             return false;
         }
         const Picture& big = loaded.picture;
-        if (big->width != s->picture->width * k || big->height != s->picture->height * k) continue;
-        set[s->picture.get()] = big;
-        keep_.push_back(s->picture);
+        if (big->width != d.design->width * k || big->height != d.design->height * k) continue;
+        set[d.design.get()] = big;
+        keep_.push_back(d.design);
     }
     return true;
 }

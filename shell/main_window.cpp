@@ -114,7 +114,7 @@ const Image& TForm1::shown_frame() const {
     return shown_ ? *shown_ : painter_.frame();
 }
 
-void TForm1::set_skin_sets(const SkinSets* sets) {
+void TForm1::set_skin_sets(SkinSets* sets) {
     sets_ = sets;
     set_painter_.reset();
     applied_once_ = false; // everything is painted afresh at the next refresh
@@ -216,6 +216,7 @@ void TForm1::refresh() {
     painted_look_ = look_.revision();
     // The changed parts apart, in the pixels of the frame shown.
     std::vector<Rect> parts;
+    if (sets_ && painted_once_) sets_->prepare(scale_);
     const int set = sets_ ? sets_->pick(scale_) : 0;
     const Image* shown = nullptr;
     // Brings the scaled frame up to date part by part: one rectangle around a flame at the
@@ -392,11 +393,15 @@ void TForm1::paintEvent(QPaintEvent* e) {
     }
     if (!painted_once_) {
         painted_once_ = true;
-        // After this paint has been flushed to the screen.
-        if (after_first_paint)
-            QTimer::singleShot(0, this, [this] {
-                if (auto next = std::exchange(after_first_paint, nullptr)) next();
-            });
+        // After this paint has been flushed to the screen: the larger drawings the scale
+        // needs, then whatever else waited for the first frame.
+        QTimer::singleShot(0, this, [this] {
+            if (sets_ && sets_->prepare(scale_)) {
+                painted_revision_ = ~std::uint64_t(0);
+                refresh();
+            }
+            if (auto next = std::exchange(after_first_paint, nullptr)) next();
+        });
     }
 }
 

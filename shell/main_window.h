@@ -69,8 +69,9 @@ class TForm1 : public QWidget, public WindowMover {
     const Image& shown_frame() const;
 
     // The skin's larger drawings, used above a scale of 1 (null: none). Call again after
-    // they were reloaded.
-    void set_skin_sets(const SkinSets* sets);
+    // they were reloaded. The set a scale needs is read once the first frame is on screen
+    // (the design-size pictures are scaled until then) or when the scale changes after it.
+    void set_skin_sets(SkinSets* sets);
 
     // The presentation's scale, physical pixels per design pixel, and the screen's
     // device-pixel ratio (physical pixels per window pixel). The window takes its new size at
@@ -129,7 +130,7 @@ class TForm1 : public QWidget, public WindowMover {
     Painter painter_;
     FrameScaler scaler_;
     SetPainter set_painter_;
-    const SkinSets* sets_ = nullptr;
+    SkinSets* sets_ = nullptr;
     const Image* shown_ = nullptr;
     double scale_ = 1.0;
     double ratio_ = 1.0;

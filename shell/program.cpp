@@ -177,7 +177,8 @@ void Program::Load_Skin() {
     const SkinLoadResult r = q50::Load_Skin(device_.board, window_model_, env, messages_);
     // A user skin that cannot be read once the program runs is reported; the program goes on.
     if (r.terminate_requested && (skin_dir_.empty() || !form_created_)) end(1);
-    skin_sets_.load(env, device_.board, &messages_);
+    // Only noted here: a set is read when a scale needs it, after the first frame.
+    skin_sets_.offer(env, device_.board, &messages_);
     main_window_->set_skin_sets(&skin_sets_);
     if (presentation_.Fullscreen_Mode)
         main_window_->set_scale(fullscreen_scale, ratio);

@@ -89,6 +89,57 @@ TEST_F(SkinSetsTest, PickTakesTheExactSetElseTheLargestBelowTheScale) {
     EXPECT_EQ(sets.pick(1.2), 0);
 }
 
+// Offered sets are read one at a time, when a scale first needs one: nothing at 1x, only the
+// 2x set at 2x and 3x, and a set given up makes room for the next smaller one.
+TEST_F(SkinSetsTest, OfferedSetsAreReadOnlyWhenAScaleNeedsThem) {
+    config("[Common]\nSkinDir=skin\n[Scaled]\nSkinDir2x=skin2\nSkinDir3x=skin3\nSkinDir4x=skin4\n" +
+           images_naming("a.png", 1, 1));
+    file("skin/a.png", solid_png(4, 4, argb(255, 1, 1, 1)));
+    file("skin2/a.png", solid_png(8, 8, argb(255, 2, 2, 2)));
+    Bytes broken = solid_png(12, 12, argb(255, 3, 3, 3));
+    broken.resize(broken.size() / 2);
+    file("skin3/a.png", broken);
+    file("skin4/a.png", solid_png(16, 16, argb(255, 4, 4, 4)));
+    PictureBudget budget;
+    const SkinEnvironment e = env(&budget);
+    ASSERT_EQ(Load_Skin(board, window, e, sink).status, SkinLoadStatus::Complete);
+    const std::int64_t skin = budget.used();
+    SkinSets sets;
+    sets.offer(e, board, &sink);
+    EXPECT_FALSE(sets.empty());
+    EXPECT_TRUE(sets.counts().empty()) << "nothing is read when offered";
+    EXPECT_EQ(budget.used(), skin);
+    EXPECT_EQ(sets.wanted(2.5), 2);
+    EXPECT_EQ(sets.pick(2.5), 0) << "a set not read is not painted from";
+
+    EXPECT_FALSE(sets.prepare(1.0));
+    EXPECT_FALSE(sets.prepare(1.9));
+    EXPECT_TRUE(sets.prepare(2.5));
+    EXPECT_EQ(sets.counts(), (std::map<int, int>{{2, 1}}));
+    EXPECT_EQ(budget.used(), skin + picture_bytes(8, 8));
+    EXPECT_EQ(sets.pick(2.5), 2);
+    EXPECT_FALSE(sets.prepare(2.0)) << "read once";
+
+    // At 3x the 3x set is wanted; it cannot be decoded, so it is given up for the 2x one.
+    EXPECT_EQ(sets.wanted(3.0), 3);
+    EXPECT_TRUE(sets.prepare(3.0));
+    EXPECT_EQ(sets.wanted(3.0), 2);
+    EXPECT_EQ(sets.pick(3.0), 2);
+    ASSERT_EQ(sink.notices.size(), 1u);
+    EXPECT_TRUE(contains(sink.notices[0], "SkinDir3x")) << sink.notices[0];
+    EXPECT_EQ(sets.counts(), (std::map<int, int>{{2, 1}}));
+
+    EXPECT_TRUE(sets.prepare(4.5));
+    EXPECT_EQ(sets.counts(), (std::map<int, int>{{2, 1}, {4, 1}}));
+    EXPECT_EQ(sets.find(seg("im_background_bottom").picture.get(), 4)->at(0, 0),
+              argb(255, 4, 4, 4));
+    EXPECT_EQ(budget.used(), skin + picture_bytes(8, 8) + picture_bytes(16, 16));
+    sets.clear();
+    EXPECT_EQ(budget.used(), skin);
+    EXPECT_TRUE(sets.empty());
+    EXPECT_EQ(sets.wanted(4.0), 0);
+}
+
 // A set is a second skin for the budget: a 1 KB bitmap declaring 8192 x 8192 (256 MB) named by
 // all 129 entries of the 4x set must be refused from its header, that set alone given up with
 // a line saying which file and why, and the 2x set kept.

@@ -10,8 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QImage>
 #include <QScreen>
 
 #include <fstream>
@@ -34,9 +37,11 @@ class ZoomTest : public ::testing::Test, testing::WithQtApp {
     void start(bool fullscreen,
                std::initializer_list<std::pair<const char*, const char*>> more = {}) {
         test::write_file(dir.path() / "Config.ini",
-                         "[Common]\nGameWidth=200\nGameHeight=300\n"
-                         "[VideoMode]\nTranspColor=$00ff00ff\n[Fullscreen]\nBgColor=$00000000\n"
-                         "[Image5]\nLeft=100\nTop=200\nWidth=50\nHeight=40\n");
+                         "[Common]\nGameWidth=200\nGameHeight=300\n" + common_extra +
+                             "[VideoMode]\nTranspColor=$00ff00ff\n[Fullscreen]\nBgColor=$"
+                             "00000000\n"
+                             "[Image5]\nLeft=100\nTop=200\nWidth=50\nHeight=40\n" +
+                             config_extra);
         auto s = std::make_unique<MemoryStore>();
         s->preset("SoundMode", "2");
         s->preset("SplashScreen", "0");
@@ -65,6 +70,7 @@ class ZoomTest : public ::testing::Test, testing::WithQtApp {
 
     test::TempDir dir;
     InDirectory cwd{dir.path()};
+    std::string common_extra, config_extra; // more of Config.ini
     MemoryStore* store = nullptr;
     std::unique_ptr<Program> program;
 };
@@ -92,6 +98,51 @@ TEST_F(ZoomTest, WindowedStartsAtFitAndBadStoredZoomsFallBackToFit) {
     start(false, {{"Zoom", "300"}});
     EXPECT_EQ(program->Zoom, 300);
     EXPECT_EQ(main().size(), QSize(400, 600));
+}
+
+// The skin's larger drawings are read only once the first frame is on screen, and only the set
+// the scale needs: at 100 % none, after + (200 %) the 2x set and never the 4x one.
+TEST_F(ZoomTest, LargerDrawingsAreReadAfterTheFirstFrameAndOnlyForTheScaleInUse) {
+    auto png = [&](const char* name, int k, QColor c) {
+        fs::create_directories(dir.path() / fs::path(name).parent_path());
+        QImage img(200 * k, 300 * k, QImage::Format_ARGB32);
+        img.fill(c);
+        ASSERT_TRUE(img.save(QString::fromStdString((dir.path() / name).string())));
+    };
+    png("skin/body.png", 1, QColor(10, 20, 30));
+    png("skin2/body.png", 2, QColor(40, 50, 60));
+    png("skin4/body.png", 4, QColor(70, 80, 90));
+    auto first_frame_then_idle = [&] {
+        QElapsedTimer t;
+        t.start();
+        while (!main().painted_once() && t.elapsed() < 5000) QCoreApplication::processEvents();
+        QCoreApplication::processEvents(); // what waited for the first frame
+    };
+    common_extra = "SkinDir=skin\n";
+    config_extra = "[Scaled]\nSkinDir2x=skin2\nSkinDir4x=skin4\n"
+                   "[Image1]\nFilename=body.png\nWidth=200\nHeight=300\n";
+    const std::int64_t design = picture_bytes(200, 300);
+    for (const char* zoom : {"0", "100"}) {
+        SCOPED_TRACE(zoom);
+        program.reset();
+        start(false, {{"Zoom", zoom}});
+        PictureBudget& budget = program->picture_budget();
+        EXPECT_EQ(budget.used(), design) << "no set read before it is needed";
+        EXPECT_EQ(main().shown_frame().at(10, 10), argb(255, 10, 20, 30));
+        first_frame_then_idle();
+        if (std::string(zoom) == "0") {
+            // Fit is 200 %: the first frame was the design picture doubled, then the 2x set.
+            EXPECT_EQ(budget.used(), design + picture_bytes(400, 600));
+            EXPECT_EQ(main().shown_frame().at(10, 10), argb(255, 40, 50, 60));
+            continue;
+        }
+        EXPECT_EQ(budget.used(), design) << "100 % needs no set";
+        EXPECT_EQ(main().shown_frame().at(10, 10), argb(255, 10, 20, 30));
+        key(Qt::Key_Plus);
+        EXPECT_DOUBLE_EQ(main().scale(), 2.0);
+        EXPECT_EQ(budget.used(), design + picture_bytes(400, 600));
+        EXPECT_EQ(main().shown_frame().at(10, 10), argb(255, 40, 50, 60));
+    }
 }
 
 TEST_F(ZoomTest, SubmenuRowsAndKeysStoreTheZoomAndTheWindowKeepsItsCentre) {
