@@ -84,4 +84,7 @@ class Painter {
 // The whole frame at once.
 Image paint_board(const Board& board, const WindowModel& window);
 
+// A picture stretched to width x height, nearest neighbour: how a stretched backdrop is drawn.
+Image stretch_picture(const Image& src, int width, int height);
+
 } // namespace q50

@@ -1,3 +1,4 @@
+#include "display/painter.h"
 #include "tests/display/skin_fixture.h"
 
 namespace q50 {
@@ -67,8 +68,28 @@ TEST_F(SkinFullscreen, BackdropIsShownAndStretchedByTheLowestByte) {
         ASSERT_EQ(load(true).status, SkinLoadStatus::Complete);
         EXPECT_EQ(window.backdrop_stretch, stretch) << value;
         EXPECT_TRUE(seg("im_backdrop").shown);
-        EXPECT_EQ(seg("im_backdrop").picture->width, 4);
+        // Stretched, it is kept only as drawn: at the window's size, not also as decoded.
+        EXPECT_EQ(seg("im_backdrop").picture->width, stretch ? window.client_width : 4) << value;
+        EXPECT_EQ(seg("im_backdrop").picture->height, stretch ? window.client_height : 4) << value;
     }
+}
+
+TEST_F(SkinFullscreen, AStretchedBackdropKeptAsDrawnPaintsTheSameFrame) {
+    // Four colours in quarters, so that any other stretch shows.
+    Image sky(6, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            sky.at(x, y) = argb(255, x < 3 ? 200 : 0, y < 2 ? 200 : 0, std::uint8_t(30 * x + y));
+    file("Graphics/Backdrop/sky.png", test::png_of(sky));
+    config("[Fullscreen]\nBackdropFile=sky.png\nBackdropStretch=1\n");
+    ASSERT_EQ(load(true).status, SkinLoadStatus::Complete);
+    const Picture kept = seg("im_backdrop").picture;
+    ASSERT_EQ(kept->width, window.client_width);
+    EXPECT_EQ(kept->pixels, stretch_picture(sky, window.client_width, window.client_height).pixels);
+    // The painter draws it as it is, and as it drew the decoded picture stretched.
+    const Image now = paint_board(board, window);
+    board.set_picture(seg("im_backdrop"), std::make_shared<const Image>(sky));
+    EXPECT_EQ(paint_board(board, window).pixels, now.pixels);
 }
 
 TEST_F(SkinFullscreen, MissingBackdropOrLogoLeavesThemAsTheyWere) {
