@@ -7,6 +7,16 @@ std::string megabytes(std::int64_t bytes) {
     return std::to_string((bytes + mb - 1) / mb) + " MB";
 }
 
+namespace {
+
+// What is left is rounded down, what is needed up: a refusal never reads "needs 16 MB, 16 MB
+// left".
+std::string megabytes_left(std::int64_t bytes) {
+    return std::to_string(bytes / (1024 * 1024)) + " MB";
+}
+
+} // namespace
+
 PictureShelf::PictureShelf(PictureBudget& budget, PictureBudget::Owner owner, Start start)
     : budget_(budget), owner_(owner) {
     if (start == Start::Afresh) budget_.clear(owner_);
@@ -20,7 +30,7 @@ PictureLoad PictureShelf::get(const std::filesystem::path& file, bool key_transp
     PictureLoad load = load_picture_file(file, budget_.left());
     if (load.over_budget) {
         load.error = "\"" + file.string() + "\" is not loaded: " + load.error + " (" +
-                     megabytes(load.refused_bytes) + ", " + megabytes(budget_.left()) +
+                     megabytes(load.refused_bytes) + ", " + megabytes_left(budget_.left()) +
                      " left of the " + megabytes(budget_.limit()) +
                      " that the skin and the manual may take for pictures)";
     }

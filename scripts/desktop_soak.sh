@@ -9,23 +9,11 @@
 set -euo pipefail
 run_dir=$(cd "$1" && pwd) seconds=${2:-600}
 out=$(mktemp -d /tmp/q50-soak.XXXXXX)
-xvfb_pid= prog_pid=
-cleanup() {
-  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
-display=
-for n in $(seq 150 199); do
-  if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then display=:$n; break; fi
-done
-[ -n "$display" ] || { echo "soak: no free display"; exit 1; }
-Xvfb "$display" -screen 0 1024x800x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# A private Xvfb on a display it picks itself, ended with the program however the run ends.
+source "$(dirname "$0")/../tests/e2e/xvfb.sh"
+start_xvfb 1024x800 "$out" || exit 1
+export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
+wait_for 10 xdpyinfo || { echo "soak: Xvfb did not start"; exit 1; }
 
 export XDG_CONFIG_HOME=$out/config
 store=$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf

@@ -58,6 +58,17 @@ TEST_F(PictureBudgetTest, APictureThatWouldPassTheBudgetStopsTheLoadNamingFileAn
     EXPECT_EQ(seg("im_background_screen_top").rect, untouched); // the load stopped there
 }
 
+// What is needed is rounded up and what is left down, so that a refusal never reads as if the
+// picture would have fitted ("16 MB, 16 MB left").
+TEST_F(PictureBudgetTest, ARefusalRoundsWhatIsNeededUpAndWhatIsLeftDown) {
+    file("big.png", solid_png(1024, 384, argb(255, 1, 2, 3))); // 1.5 MB
+    PictureBudget budget(1024 * 1024 + 1024 * 1024 / 2 - 1);
+    PictureShelf shelf(budget, PictureBudget::Owner::Skin);
+    const PictureLoad p = shelf.get(run_dir() / "big.png", false);
+    ASSERT_FALSE(p);
+    EXPECT_TRUE(contains(p.error, "(2 MB, 1 MB left of the 2 MB that")) << p.error;
+}
+
 TEST_F(PictureBudgetTest, BombsAreRefusedBeforeAnythingIsAllocated) {
     // Headers that declare 8192 x 8192 in a few dozen bytes, with a budget of 1 MB: nothing
     // of the 256 MB they declare may be touched, and each says so quickly.

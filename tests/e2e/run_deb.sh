@@ -9,7 +9,8 @@ set -euo pipefail
 build=$1 source=$2 frames=$3 out=$4
 size=1024x800
 rm -rf "$out" && mkdir -p "$out"
-source "$(dirname "$0")/xvfb.sh"
+e2e_tag=deb
+source "$(dirname "$0")/lib.sh"
 id=org.vantorel.quendrix50
 
 sed 's|@Q50_EXEC@|/usr/bin/quendrix50|' "$source/packaging/$id.desktop.in" >"$out/$id.desktop"
@@ -55,25 +56,16 @@ installed_state() { dpkg -L quendrix50 | sort | xargs -d '\n' stat -c '%n %s %Y'
 before=$(installed_state)
 
 start_xvfb "$size" "$out" || exit 1
-wait_for 10 xdpyinfo || { echo "deb: Xvfb did not start"; exit 1; }
-home=$out/home
-export XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data
-mkdir -p "$XDG_CONFIG_HOME/Vantorel"
-printf 'SoundMode=2\nSplashScreen=0\nZoom=100\nFullscreenZoom=100\n' >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+wait_for 10 xdpyinfo || fail "Xvfb did not start"
+export XDG_DATA_HOME=$out/home/data
+fresh_store SoundMode=2 SplashScreen=0 Zoom=100 FullscreenZoom=100
 xdotool mousemove 1020 796
-(cd / && exec /usr/bin/quendrix50) >"$out/program.log" 2>&1 &
-prog_pid=$!
-try_closed() {
-  import -window root "png24:$out/closed.png" &&
-    "$frames" /usr/share/quendrix50 $size closed "$out/closed.png" "$out/closed-expected.png"
-}
-wait_for 20 try_closed || { echo "deb: the closed device is not on the screen"; cat "$out/program.log"; exit 1; }
+start_dir=/ program=/usr/bin/quendrix50
+launch_program
+wait_for 20 closed_shown /usr/share/quendrix50 || fail "the closed device is not on the screen"
 echo "deb: /usr/bin/quendrix50 started from / and shows the closed device"
 kill -TERM "$prog_pid"
-rc=0; wait "$prog_pid" || rc=$?
-prog_pid=
-[ "$rc" -eq 0 ] || { echo "deb: the program ended with status $rc"; exit 1; }
+ended_cleanly SIGTERM
 [ "$before" = "$(installed_state)" ] || { echo "deb: the installed files changed while it ran"; exit 1; }
 extra=$(find /usr/share/quendrix50 | sort | comm -23 - <(dpkg -L quendrix50 | sort))
 [ -z "$extra" ] || { echo "deb: the program wrote into its install folder: $extra"; exit 1; }

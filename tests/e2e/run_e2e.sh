@@ -7,29 +7,12 @@
 set -euo pipefail
 run_dir=$1 frames=$2 out=$3
 size=1024x800
-rm -rf "$out" && mkdir -p "$out"
-for tool in Xvfb xdotool import; do
-  command -v $tool >/dev/null || { echo "e2e: $tool is missing (scripts/install-deps.sh)"; exit 1; }
-done
-
-source "$(dirname "$0")/xvfb.sh"
-start_xvfb "$size" "$out" || exit 1
-
-wait_for 10 xdpyinfo || { echo "e2e: Xvfb did not start"; exit 1; }
-
-export XDG_CONFIG_HOME=$out/config
-mkdir -p "$XDG_CONFIG_HOME"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+source "$(dirname "$0")/lib.sh"
+begin_e2e "$size" Xvfb xdotool import
+fresh_store # empty: a first start
 # The pointer rests on the backdrop, away from any hint.
 xdotool mousemove 1020 796
-(cd "$run_dir" && exec ./quendrix50) >"$out/program.log" 2>&1 &
-prog_pid=$!
-
-shot() { import -window root "png24:$out/$1.png"; }
-check() { # check NAME ARGS...: compares the screenshot NAME with the painter's frame
-  local name=$1; shift
-  "$frames" "$run_dir" $size "$@" "$out/$name.png" "$out/$name-expected.png"
-}
+launch_program
 
 splash=
 find_splash() { splash=$(xdotool search --onlyvisible --name '^About this game\.\.\.$' | head -1); [ -n "$splash" ]; }
@@ -40,13 +23,11 @@ sleep 0.3
 xdotool key Down Down Down
 sleep 0.2
 xdotool key 1
-main_up() { xdotool search --onlyvisible --name '^Quendrix50$' | grep -q .; }
 wait_for 10 main_up || { echo "e2e: the main window did not come up"; exit 1; }
 main=$(xdotool search --onlyvisible --name '^Quendrix50$' | head -1)
 xdotool windowfocus --sync "$main" || true
 
 # Each state is polled until the screen shows it (the window maps and paints on its own time).
-try_state() { shot "$1"; check "$@"; }
 wait_for 10 try_state closed closed || { echo "e2e: closed device not as painted"; check closed closed; exit 1; }
 echo "e2e: the closed device matches"
 # "(no sound)" leaves the mixer and the chain of libraries it needs unloaded.
@@ -68,7 +49,6 @@ xdotool key Right
 wait_for 3 try_state hero3 hero 3 || { echo "e2e: the hero did not walk to 3"; check hero3 hero 3; exit 1; }
 echo "e2e: two steps right: the hero stands at position 3"
 
-store=$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf
 for v in Key1=2 Key2=3 Key3=4 Key4=6 Key5=39 Key6=40 Key7=42 SoundMode=2; do
   grep -qx "$v" "$store" || { echo "e2e: the store lacks $v"; cat "$store"; exit 1; }
 done
@@ -76,10 +56,7 @@ echo "e2e: the store holds Key1..Key7 and SoundMode 2"
 
 # SIGTERM ends the program cleanly.
 kill -TERM "$prog_pid"
-wait_for 5 bash -c "! kill -0 $prog_pid" || { echo "e2e: the program did not end on SIGTERM"; exit 1; }
-rc=0; wait "$prog_pid" || rc=$?
-prog_pid=
-[ "$rc" -eq 0 ] || { echo "e2e: the program ended with status $rc"; cat "$out/program.log"; exit 1; }
+ended_cleanly SIGTERM
 echo "e2e: SIGTERM ended the program with status 0"
 
 # Windowed, without a compositor: the device's outline, the screen showing around it. The

@@ -13,35 +13,18 @@
 set -euo pipefail
 run_dir=$1 frames=$2 out=$3
 size=1024x800
-rm -rf "$out" && mkdir -p "$out"
-for tool in Xvfb xdotool xset import compare; do
-  command -v $tool >/dev/null || { echo "e2e: $tool is missing (scripts/install-deps.sh)"; exit 1; }
-done
-
-source "$(dirname "$0")/xvfb.sh"
-start_xvfb "$size" "$out" || exit 1
-fail() { echo "e2e: $*"; cat "$out/program.log" 2>/dev/null || true; exit 1; }
-wait_for 10 xdpyinfo || fail "Xvfb did not start"
+source "$(dirname "$0")/lib.sh"
+begin_e2e "$size" Xvfb xdotool xset import compare
 
 # The test means nothing on a server that does not repeat held keys.
 repeats() { xset r on && xset q | grep -q 'auto repeat:  on'; }
 wait_for 5 repeats || fail "the X server does not repeat held keys"
 echo "e2e: the X server repeats held keys ($(xset q | grep -o 'auto repeat delay:.*'))"
 
-export XDG_CONFIG_HOME=$out/config
-store=$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf
-mkdir -p "$(dirname "$store")"
-printf 'SoundMode=2\nSplashScreen=0\n' >"$store"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+fresh_store SoundMode=2 SplashScreen=0
 xdotool mousemove 1020 796
-(cd "$run_dir" && exec ./quendrix50) >"$out/program.log" 2>&1 &
-prog_pid=$!
+launch_program
 
-shot() { import -window root "png24:$out/$1.png"; }
-check() { local name=$1; shift; "$frames" "$run_dir" $size "$@" "$out/$name.png" "$out/$name-expected.png"; }
-try_state() { shot "$1"; check "$@"; }
-main_window() { xdotool search --onlyvisible --name '^Quendrix50$' | head -1; }
-main_up() { [ -n "$(main_window)" ]; }
 # Holds KEY for SECONDS: one real press, the server's repeats, one real release.
 hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
 
@@ -72,8 +55,6 @@ echo "e2e: Right held for 0.9 s: the hero stands at 3 with 2 points"
 # The manual, with F4. Pages are told apart by their pictures (the corners with the buttons
 # left out).
 xdotool key F4
-manual=
-find_manual() { manual=$(xdotool search --onlyvisible --name '^Manual$' | head -1); [ -n "$manual" ]; }
 wait_for 5 find_manual || fail "F4 did not open the manual"
 eval "$(xdotool getwindowgeometry --shell "$manual")"
 mx=$X my=$Y
@@ -103,7 +84,6 @@ click_at $((mx + 4 + 8)) $((my + 365 - 4 - 7))
 wait_for 3 page_is 2 || fail "a click on the previous-page button did not turn back to page 2"
 echo "e2e: a click on the previous-page button turned back to page 2"
 click_at $((mx + 545 - 4 - 8)) $((my + 4 + 7))
-manual_gone() { ! xdotool search --onlyvisible --name '^Manual$' | grep -q .; }
 wait_for 3 manual_gone || fail "a click on the close button did not close the manual"
 kill -0 "$prog_pid" || fail "the program ended with the manual"
 echo "e2e: a click on the close button closed the manual"
@@ -115,8 +95,7 @@ prog_pid=
 
 # No sound device (a driver that does not exist): the box says so, Enter goes on without sound.
 printf 'SoundMode=0\nSplashScreen=0\n' >"$store"
-(cd "$run_dir" && SDL_AUDIODRIVER=nosuchdriver exec ./quendrix50) >"$out/program.log" 2>&1 &
-prog_pid=$!
+launch_program SDL_AUDIODRIVER=nosuchdriver
 # The main window is not mapped until Play ends, so the only window of that name is the box.
 wait_for 20 main_up || fail "no message about the sound device"
 xdotool windowfocus --sync "$(main_window)" || true

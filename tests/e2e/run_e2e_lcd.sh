@@ -10,22 +10,9 @@
 set -euo pipefail
 run_dir=$1 trace=$2 out=$3
 width=2200 height=1800
-rm -rf "$out" && mkdir -p "$out"
-for tool in Xvfb xdotool import compare convert; do
-  command -v $tool >/dev/null || { echo "e2e: $tool is missing (scripts/install-deps.sh)"; exit 1; }
-done
-
-source "$(dirname "$0")/xvfb.sh"
-start_xvfb "${width}x${height}" "$out" || exit 1
-
-fail() { echo "e2e: $*"; cat "$out/program.log" 2>/dev/null || true; exit 1; }
-wait_for 10 xdpyinfo || fail "Xvfb did not start"
-
-export XDG_CONFIG_HOME=$out/config
-store=$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf
-mkdir -p "$XDG_CONFIG_HOME/Vantorel"
-printf 'SoundMode=2\nSplashScreen=0\nFullscreenMode=0\nZoom=100\n' >"$store"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+source "$(dirname "$0")/lib.sh"
+begin_e2e "${width}x${height}" Xvfb xdotool import compare convert
+fresh_store SoundMode=2 SplashScreen=0 FullscreenMode=0 Zoom=100
 
 # The clock with every game figure dark, as the trace tool paints it with each shadow.
 for s in 0 25; do
@@ -40,7 +27,6 @@ done
 # The game's part of the display, below the panel's digits (which show the time of day), is
 # what is compared, at the window's place and the zoom (k times the design size).
 k=1
-shot() { import -window root "png24:$out/$1.png"; }
 display_like() { # display_like SHOT SHADOW: that part of the screen is the trace's
   local X Y WIDTH HEIGHT SCREEN WINDOW
   eval "$(xdotool getwindowgeometry --shell "$(main_window)")"
@@ -51,11 +37,9 @@ display_like() { # display_like SHOT SHADOW: that part of the screen is the trac
     -scale "$((100 * k))%" "$out/b.png"
   [ "$(compare -metric AE -fuzz 2% "$out/a.png" "$out/b.png" null: 2>&1 || true)" = 0 ]
 }
-main_window() { xdotool search --onlyvisible --name '^Quendrix50$' | head -1; }
 start_program() {
   xdotool mousemove $((width - 4)) $((height - 4))
-  (cd "$run_dir" && exec ./quendrix50) >>"$out/program.log" 2>&1 &
-  prog_pid=$!
+  launch_program
   wait_for 20 main_window || fail "the main window did not come up"
   sleep 0.5
   xdotool windowfocus --sync "$(main_window)" || true
@@ -64,9 +48,7 @@ start_program() {
   sleep 0.3
   xdotool key 3
 }
-program_windows() { xdotool search --onlyvisible --pid "$prog_pid" | wc -l; }
 popup_open() { [ "$(program_windows)" -ge 2 ]; }
-popup_closed() { [ "$(program_windows)" -eq 1 ]; }
 # Right click on the device, L opens the LCD submenu at its first row; DOWN steps further.
 choose_lcd_row() {
   local X Y WIDTH HEIGHT SCREEN WINDOW
@@ -99,10 +81,7 @@ echo "e2e: LCD > Response 80 ms stored LcdFade=80"
 
 xdotool windowfocus --sync "$(main_window)" || true
 xdotool key Escape
-wait_for 5 bash -c "! kill -0 $prog_pid" || fail "Esc did not end the program"
-rc=0; wait "$prog_pid" || rc=$?
-prog_pid=
-[ "$rc" -eq 0 ] || fail "the program ended with status $rc"
+ended_cleanly Esc
 
 sed -i 's/^Zoom=100$/Zoom=200/' "$store"
 k=2

@@ -9,26 +9,12 @@
 set -euo pipefail
 run_dir=$1 pictures=$2 out=$3
 width=1024 height=800
-rm -rf "$out" && mkdir -p "$out"
-for tool in Xvfb xdotool import compare; do
-  command -v $tool >/dev/null || { echo "e2e: $tool is missing (scripts/install-deps.sh)"; exit 1; }
-done
-
-source "$(dirname "$0")/xvfb.sh"
-start_xvfb "${width}x${height}" "$out" || exit 1
-
-fail() { echo "e2e: $*"; cat "$out/program.log" 2>/dev/null || true; exit 1; }
-wait_for 10 xdpyinfo || fail "Xvfb did not start"
-
-export XDG_CONFIG_HOME=$out/config
-mkdir -p "$XDG_CONFIG_HOME/Vantorel"
-printf 'SoundMode=2\nSplashScreen=0\nFullscreenMode=0\nZoom=100\nFullscreenZoom=100\n' >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+source "$(dirname "$0")/lib.sh"
+begin_e2e "${width}x${height}" Xvfb xdotool import compare
+fresh_store SoundMode=2 SplashScreen=0 FullscreenMode=0 Zoom=100 FullscreenZoom=100
 xdotool mousemove $((width - 4)) $((height - 4))
-(cd "$run_dir" && exec ./quendrix50) >"$out/program.log" 2>&1 &
-prog_pid=$!
+launch_program
 
-shot() { import -window root "png24:$out/$1.png"; }
 # Pixels of the screenshot's rectangle W H X Y that differ from the reference's at RX RY.
 differing() {
   local shotname=$1 ref=$2 w=$3 h=$4 x=$5 y=$6 rx=$7 ry=$8
@@ -36,14 +22,6 @@ differing() {
   convert "$ref" -crop "${w}x${h}+$rx+$ry" +repage "$out/b.png"
   compare -metric AE -fuzz 2% "$out/a.png" "$out/b.png" null: 2>&1 || true
 }
-main_window() { xdotool search --onlyvisible --name '^Quendrix50$' | head -1; }
-program_windows() { xdotool search --onlyvisible --pid "$prog_pid" | wc -l; }
-geometry_is() { # geometry_is WINDOW X Y W H
-  local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  [ "$X,$Y,$WIDTH,$HEIGHT" = "$2,$3,$4,$5" ]
-}
-main_at() { local m; m=$(main_window); [ -n "$m" ] && geometry_is "$m" "$@"; }
 
 wait_for 20 main_at 263 15 498 770 || fail "the windowed main window did not come up centred"
 echo "e2e: the device came up windowed and centred"
@@ -56,7 +34,6 @@ sleep 0.3
 shot menu
 echo "e2e: a right click opened the context menu"
 xdotool mousemove $((width - 4)) $((height - 4)) click 1
-popup_closed() { [ "$(program_windows)" -eq 1 ]; }
 wait_for 5 popup_closed || fail "the context menu did not close"
 
 # F12: fullscreen, the menu button in the top left corner.
@@ -85,8 +62,6 @@ shot windowed-again
 # F4: the manual, at page 1; the right arrow turns to page 2.
 xdotool windowfocus --sync "$(main_window)" || true
 xdotool key F4
-manual=
-find_manual() { manual=$(xdotool search --onlyvisible --name '^Manual$' | head -1); [ -n "$manual" ]; }
 wait_for 5 find_manual || fail "F4 did not open the manual"
 eval "$(xdotool getwindowgeometry --shell "$manual")"
 mx=$X my=$Y
@@ -99,7 +74,6 @@ xdotool key Right
 wait_for 5 page_is 2 || fail "the right arrow did not turn to page 2"
 echo "e2e: the right arrow turned to page 2"
 xdotool key Escape
-manual_gone() { ! xdotool search --onlyvisible --name '^Manual$' | grep -q .; }
 wait_for 5 manual_gone || fail "Esc did not close the manual"
 kill -0 "$prog_pid" || fail "the program ended with the manual"
 echo "e2e: Esc closed the manual and the program runs on"
@@ -133,11 +107,8 @@ echo "e2e: Key settings opened the key dialog at its first use, Esc closed it"
 # Esc on the main window is the menu's Exit.
 xdotool windowfocus --sync "$(main_window)" || true
 xdotool key Escape
-wait_for 5 bash -c "! kill -0 $prog_pid" || fail "Esc did not end the program"
-rc=0; wait "$prog_pid" || rc=$?
-prog_pid=
-[ "$rc" -eq 0 ] || fail "the program ended with status $rc"
-grep -qx "FullscreenMode=0" "$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf" || fail "FullscreenMode not stored"
+ended_cleanly Esc
+grep -qx "FullscreenMode=0" "$store" || fail "FullscreenMode not stored"
 echo "e2e: Esc ended the program with status 0; FullscreenMode is stored as 0"
 
 if [ -n "${Q50_E2E_DOCS:-}" ]; then

@@ -7,33 +7,12 @@
 set -euo pipefail
 run_dir=$1 frames=$2 pictures=$3 out=$4
 size=1024x800
-rm -rf "$out" && mkdir -p "$out"
-for tool in Xvfb xdotool import compare; do
-  command -v $tool >/dev/null || { echo "e2e: $tool is missing (scripts/install-deps.sh)"; exit 1; }
-done
-
-source "$(dirname "$0")/xvfb.sh"
-start_xvfb "$size" "$out" || exit 1
-fail() { echo "e2e: $*"; cat "$out/program.log" 2>/dev/null || true; exit 1; }
-wait_for 10 xdpyinfo || fail "Xvfb did not start"
-
-export XDG_CONFIG_HOME=$out/config
-mkdir -p "$XDG_CONFIG_HOME/Vantorel"
-printf 'SoundMode=2\nSplashScreen=0\nZoom=100\nFullscreenZoom=100\n' >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
-fifo=$out/pad.fifo
-mkfifo "$fifo"
-export Q50_VIRTUAL_PAD=$fifo
+source "$(dirname "$0")/lib.sh"
+begin_e2e "$size" Xvfb xdotool import compare
+fresh_store SoundMode=2 SplashScreen=0 Zoom=100 FullscreenZoom=100
+attach_virtual_pad
 xdotool mousemove 1020 796
-(cd "$run_dir" && exec ./quendrix50) >"$out/program.log" 2>&1 &
-prog_pid=$!
-
-pad() { printf '%s\n' "$@" >"$fifo"; }
-shot() { import -window root "png24:$out/$1.png"; }
-check() { local name=$1; shift; "$frames" "$run_dir" $size "$@" "$out/$name.png" "$out/$name-expected.png"; }
-try_state() { shot "$1"; check "$@"; }
-
-main_up() { xdotool search --onlyvisible --name '^Quendrix50$' | grep -q .; }
+launch_program
 wait_for 20 main_up || fail "the main window did not come up"
 wait_for 10 try_state closed closed || { check closed closed; fail "closed device not as painted"; }
 echo "e2e: the closed device is up, with a virtual controller attached"
@@ -101,8 +80,5 @@ pad "down dpleft" "detach"
 sleep 0.5
 kill -0 "$prog_pid" || fail "the program ended when the controller went away"
 kill -TERM "$prog_pid"
-wait_for 5 bash -c "! kill -0 $prog_pid" || fail "the program did not end on SIGTERM"
-rc=0; wait "$prog_pid" || rc=$?
-prog_pid=
-[ "$rc" -eq 0 ] || fail "the program ended with status $rc"
+ended_cleanly SIGTERM
 echo "e2e: the controller went away, the program ran on and ended with status 0"

@@ -7,16 +7,11 @@
 set -euo pipefail
 run_dir=$1 out=$2
 width=1024 height=800
-rm -rf "$out" && mkdir -p "$out"
-source "$(dirname "$0")/xvfb.sh"
-start_xvfb "${width}x${height}" "$out" || exit 1
-fail() { echo "e2e-skins: $*"; cat "$out/program.log" 2>/dev/null || true; exit 1; }
-wait_for 10 xdpyinfo || fail "Xvfb did not start"
-
-export XDG_CONFIG_HOME=$out/config XDG_DATA_HOME=$out/data XDG_DATA_DIRS=$out/none
-mkdir -p "$XDG_CONFIG_HOME/Vantorel"
-store=$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf
-printf 'SoundMode=2\nSplashScreen=0\nFullscreenMode=0\nZoom=100\nFullscreenZoom=100\n' >"$store"
+e2e_tag=e2e-skins
+source "$(dirname "$0")/lib.sh"
+begin_e2e "${width}x${height}"
+export XDG_DATA_HOME=$out/data XDG_DATA_DIRS=$out/none
+fresh_store SoundMode=2 SplashScreen=0 FullscreenMode=0 Zoom=100 FullscreenZoom=100
 skin=$XDG_DATA_HOME/quendrix50/skins/Wide
 mkdir -p "$skin/Graphics"
 cp "$run_dir/Config.ini" "$skin/"
@@ -24,18 +19,8 @@ cp -r "$run_dir/Graphics/Skin" "$run_dir/Graphics/Backdrop" "$skin/Graphics/"
 sed -i 's/^GameWidth=498/GameWidth=520/' "$skin/Config.ini"
 grep -q '^GameWidth=520' "$skin/Config.ini" || fail "could not make the test skin"
 
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 xdotool mousemove $((width - 4)) $((height - 4))
-(cd "$run_dir" && exec ./quendrix50) >"$out/program.log" 2>&1 &
-prog_pid=$!
-main_window() { xdotool search --onlyvisible --name '^Quendrix50$' | head -1; }
-program_windows() { xdotool search --onlyvisible --pid "$prog_pid" | wc -l; }
-main_at() {
-  local m X Y WIDTH HEIGHT SCREEN WINDOW
-  m=$(main_window); [ -n "$m" ] || return 1
-  eval "$(xdotool getwindowgeometry --shell "$m")"
-  [ "$X,$Y,$WIDTH,$HEIGHT" = "$1,$2,$3,$4" ]
-}
+launch_program
 wait_for 20 main_at 263 15 498 770 || fail "the delivered skin did not come up"
 echo "e2e-skins: the delivered skin is in use at start"
 
@@ -63,8 +48,5 @@ echo "e2e-skins: the saved edit showed at once"
 
 xdotool windowfocus --sync "$(main_window)" || true
 xdotool key Escape
-wait_for 5 bash -c "! kill -0 $prog_pid" || fail "Esc did not end the program"
-rc=0; wait "$prog_pid" || rc=$?
-prog_pid=
-[ "$rc" -eq 0 ] || fail "the program ended with status $rc"
+ended_cleanly Esc
 echo "e2e-skins: the program ended with status 0"

@@ -9,7 +9,8 @@ build=$1 source=$2 frames=$3 out=$4
 size=1024x800
 rm -rf "$out" && mkdir -p "$out"
 prefix=$out/prefix
-source "$(dirname "$0")/xvfb.sh"
+e2e_tag=installed
+source "$(dirname "$0")/lib.sh"
 
 cmake --install "$build" --prefix "$prefix" >"$out/install.log"
 launcher=$prefix/bin/quendrix50
@@ -34,25 +35,16 @@ fi
 before=$(find "$prefix" -printf '%p %s %T@\n' | sort)
 
 start_xvfb "$size" "$out" || exit 1
-wait_for 10 xdpyinfo || { echo "installed: Xvfb did not start"; exit 1; }
-export XDG_CONFIG_HOME=$out/config
-mkdir -p "$XDG_CONFIG_HOME/Vantorel"
-printf 'SoundMode=2\nSplashScreen=0\nZoom=100\nFullscreenZoom=100\n' >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+wait_for 10 xdpyinfo || fail "Xvfb did not start"
+fresh_store SoundMode=2 SplashScreen=0 Zoom=100 FullscreenZoom=100
 xdotool mousemove 1020 796
 # From a folder that holds nothing of the program: it finds its data from where it lies.
-(cd / && exec "$launcher") >"$out/program.log" 2>&1 &
-prog_pid=$!
-try_closed() {
-  import -window root "png24:$out/closed.png" &&
-    "$frames" "$data" $size closed "$out/closed.png" "$out/closed-expected.png"
-}
-wait_for 20 try_closed || { echo "installed: the closed device is not on the screen"; cat "$out/program.log"; exit 1; }
+start_dir=/ program=$launcher
+launch_program
+wait_for 20 closed_shown "$data" || fail "the closed device is not on the screen"
 echo "installed: the program started from / and shows the closed device"
 kill -TERM "$prog_pid"
-rc=0; wait "$prog_pid" || rc=$?
-prog_pid=
-[ "$rc" -eq 0 ] || { echo "installed: the program ended with status $rc"; exit 1; }
+ended_cleanly SIGTERM
 after=$(find "$prefix" -printf '%p %s %T@\n' | sort)
 [ "$before" = "$after" ] || { echo "installed: the program wrote into its install folder:";
   diff <(echo "$before") <(echo "$after") | head; exit 1; }

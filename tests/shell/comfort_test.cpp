@@ -4,6 +4,7 @@
 
 #include "../sound/sound_folder.h"
 #include "../support/temp_dir.h"
+#include "program_rig.h"
 #include "qt_events.h"
 #include "shell/comfort_rows.h"
 #include "shell/core/memory_store.h"
@@ -22,25 +23,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct InDirectory {
-    fs::path before = fs::current_path();
-    explicit InDirectory(const fs::path& p) { fs::current_path(p); }
-    ~InDirectory() { fs::current_path(before); }
-};
-
 struct Comforts : ::testing::Test {
     test::TempDir dir;
-    InDirectory cwd{dir.path()};
+    test::InDirectory cwd{dir.path()};
     MemoryStore* store = nullptr;
     std::vector<std::string> messages;
     std::unique_ptr<Program> program;
     fs::path skin; // the folder of Config.ini and the pictures; empty: a skin without pictures
 
-    void SetUp() override {
-        test::write_file(dir.path() / "Config.ini", "[Common]\nGameWidth=498\nGameHeight=770\n"
-                                                    "[VideoMode]\nTranspColor=$00ff00ff\n"
-                                                    "[Fullscreen]\nBgColor=$00000000\n");
-    }
+    void SetUp() override { test::write_file(dir.path() / "Config.ini", testing::kBareSkin); }
     void start(std::initializer_list<std::pair<const char*, const char*>> stored = {}) {
         auto s = std::make_unique<MemoryStore>();
         s->preset("SplashScreen", "0");
@@ -59,10 +50,7 @@ struct Comforts : ::testing::Test {
         program->start();
         ASSERT_TRUE(program->main_window().on_screen());
     }
-    std::string stored(const char* name) const {
-        auto it = store->values().find(name);
-        return it == store->values().end() ? "<absent>" : it->second;
-    }
+    std::string stored(const char* name) const { return testing::stored_text(*store, name); }
     TForm1& main() { return program->main_window(); }
     ComfortRows& rows() { return program->side_windows()->comfort(); }
 };

@@ -217,15 +217,9 @@ TEST_F(LcdMenuTest, StoredValuesOutOfRangeOrNotNumbersAreTakenSafely) {
     EXPECT_EQ(row("lcd_shadow_custom")->text(), "Shadow 100 % (your own)...");
 }
 
-struct InDirectory {
-    std::filesystem::path before = std::filesystem::current_path();
-    explicit InDirectory(const std::filesystem::path& p) { std::filesystem::current_path(p); }
-    ~InDirectory() { std::filesystem::current_path(before); }
-};
-
 TEST(LcdInTheProgram, TheSubmenuSitsInTheExtraBlockAndTheStoredLookIsPaintedFromTheStart) {
     test::TempDir dir;
-    InDirectory cwd{dir.path()};
+    test::InDirectory cwd{dir.path()};
     test::write_file(dir.path() / "Config.ini", "[Common]\nGameWidth=498\nGameHeight=770\n"
                                                 "[VideoMode]\nTranspColor=$00ff00ff\n");
     auto store = std::make_unique<MemoryStore>();

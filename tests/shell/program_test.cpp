@@ -2,6 +2,7 @@
 
 #include "../sound/sound_folder.h"
 #include "../support/temp_dir.h"
+#include "program_rig.h"
 #include "qt_events.h"
 #include "shell/core/memory_store.h"
 
@@ -20,16 +21,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A working directory of its own, so that "Sound/" is looked up where the test says.
-struct InDirectory {
-    fs::path before = fs::current_path();
-    explicit InDirectory(const fs::path& p) { fs::current_path(p); }
-    ~InDirectory() { fs::current_path(before); }
-};
-
 struct Startup : ::testing::Test {
     test::TempDir dir;
-    InDirectory cwd{dir.path()};
+    // A working directory of its own, so that "Sound/" is looked up where the test says.
+    test::InDirectory cwd{dir.path()};
     MemoryStore* store = nullptr;
     std::vector<std::string> writes;
     std::vector<std::string> messages;
@@ -37,11 +32,7 @@ struct Startup : ::testing::Test {
     bool go_on_without_sound = false;
     std::unique_ptr<Program> program;
 
-    void SetUp() override {
-        test::write_file(dir.path() / "Config.ini", "[Common]\nGameWidth=498\nGameHeight=770\n"
-                                                    "[VideoMode]\nTranspColor=$00ff00ff\n"
-                                                    "[Fullscreen]\nBgColor=$00000000\n");
-    }
+    void SetUp() override { test::write_file(dir.path() / "Config.ini", testing::kBareSkin); }
     void make(std::initializer_list<std::pair<const char*, const char*>> stored = {}) {
         auto s = std::make_unique<MemoryStore>();
         for (auto& [n, v] : stored) s->preset(n, v);
@@ -66,10 +57,7 @@ struct Startup : ::testing::Test {
         make(stored);
         program->start();
     }
-    std::string stored(const char* name) const {
-        auto it = store->values().find(name);
-        return it == store->values().end() ? "<absent>" : it->second;
-    }
+    std::string stored(const char* name) const { return testing::stored_text(*store, name); }
     bool any_lcd_segment_lit() {
         for (const Segment& s : program->device().board.segments())
             if (is_lcd_segment(s.name) && s.shown) return true;

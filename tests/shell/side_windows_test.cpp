@@ -3,6 +3,7 @@
 #include "shell/side_windows.h"
 
 #include "../support/temp_dir.h"
+#include "program_rig.h"
 #include "shell/core/memory_store.h"
 #include "shell/game_menu.h"
 #include "shell/program.h"
@@ -18,19 +19,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct InDirectory {
-    fs::path before = fs::current_path();
-    explicit InDirectory(const fs::path& p) { fs::current_path(p); }
-    ~InDirectory() { fs::current_path(before); }
-};
-
 class SideWindowsTest : public ::testing::Test, testing::WithQtApp {
   protected:
     void start(bool fullscreen) {
         test::write_file(dir.path() / "Config.ini",
-                         "[Common]\nGameWidth=498\nGameHeight=770\n"
-                         "[VideoMode]\nTranspColor=$00ff00ff\n[Fullscreen]\nBgColor=$00000000\n"
-                         "[Manual]\nManualWidth=320\nManualHeight=200\n");
+                         std::string(testing::kBareSkin) +
+                             "[Manual]\nManualWidth=320\nManualHeight=200\n");
         auto s = std::make_unique<MemoryStore>();
         s->preset("SoundMode", "2");
         s->preset("SplashScreen", "0");
@@ -54,7 +48,7 @@ class SideWindowsTest : public ::testing::Test, testing::WithQtApp {
     }
 
     test::TempDir dir;
-    InDirectory cwd{dir.path()};
+    test::InDirectory cwd{dir.path()};
     MemoryStore* store = nullptr;
     std::vector<std::string> messages;
     std::vector<QUrl> opened;

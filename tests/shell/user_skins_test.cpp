@@ -2,6 +2,7 @@
 // installed skin, the live reload and the command line's skin and presentation.
 #include "../support/temp_dir.h"
 #include "display/png_writer.h"
+#include "program_rig.h"
 #include "shell/core/memory_store.h"
 #include "shell/core/skin_folders.h"
 #include "shell/program.h"
@@ -38,12 +39,6 @@ struct EnvVar {
     }
 };
 
-struct InDirectory {
-    fs::path before = fs::current_path();
-    explicit InDirectory(const fs::path& p) { fs::current_path(p); }
-    ~InDirectory() { fs::current_path(before); }
-};
-
 std::string skin_config(int left, int top) {
     return "[Common]\nSkinDir=Graphics\\Skin\\\nGameWidth=498\nGameHeight=770\n"
            "[VideoMode]\nTranspColor=$00ff00ff\n[Fullscreen]\nBgColor=$00000000\n"
@@ -58,7 +53,7 @@ struct UserSkins : ::testing::Test {
     fs::path system = root.path() / "system";
     EnvVar data_home{"XDG_DATA_HOME", home.string()};
     EnvVar data_dirs{"XDG_DATA_DIRS", system.string()};
-    std::unique_ptr<InDirectory> cwd;
+    std::unique_ptr<test::InDirectory> cwd;
     MemoryStore* store = nullptr;
     std::vector<std::string> messages;
     std::vector<std::string> opened;
@@ -75,7 +70,7 @@ struct UserSkins : ::testing::Test {
         make_skin(system / "quendrix50/skins/Amber", 70, 80);
         // Hidden by the user's own skin of the same name.
         make_skin(system / "quendrix50/skins/Blue", 90, 100);
-        cwd = std::make_unique<InDirectory>(data);
+        cwd = std::make_unique<test::InDirectory>(data);
     }
     static void make_skin(const fs::path& dir, int left, int top) {
         fs::create_directories(dir / "Graphics/Skin");
@@ -101,10 +96,7 @@ struct UserSkins : ::testing::Test {
         sw.open_url = [this](const QUrl& u) { opened.push_back(u.toLocalFile().toStdString()); };
         sw.inform = [this](const QString& t) { notices.push_back(t.toStdString()); };
     }
-    std::string stored(const char* name) const {
-        auto it = store->values().find(name);
-        return it == store->values().end() ? "<absent>" : it->second;
-    }
+    std::string stored(const char* name) const { return testing::stored_text(*store, name); }
     Rect game_a() { return program->device().board.get("btn_game_a_top").rect; }
     SkinMenu& skin_menu() { return program->side_windows()->skin_menu(); }
     std::vector<std::string> rows(bool checked_only = false) {

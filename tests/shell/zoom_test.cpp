@@ -2,6 +2,7 @@
 // clicks mapped back to design pixels, fullscreen fit, the in-game menu's rows and the
 // screenshot. Qt's offscreen screen is 800x800 at a device-pixel ratio of 1.
 #include "../support/temp_dir.h"
+#include "program_rig.h"
 #include "shell/core/memory_store.h"
 #include "shell/game_menu.h"
 #include "shell/program.h"
@@ -23,12 +24,6 @@ namespace q50 {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct InDirectory {
-    fs::path before = fs::current_path();
-    explicit InDirectory(const fs::path& p) { fs::current_path(p); }
-    ~InDirectory() { fs::current_path(before); }
-};
 
 // A small device, 200x300, so that whole zooms fit the offscreen screen: fit is
 // 0.9 * 800 / 300 = 2.4, so 2.
@@ -59,17 +54,14 @@ class ZoomTest : public ::testing::Test, testing::WithQtApp {
     }
     TForm1& main() { return program->main_window(); }
     ZoomMenu& zoom() { return program->side_windows()->zoom(); }
-    std::string stored(const char* name) const {
-        auto it = store->values().find(name);
-        return it == store->values().end() ? "<absent>" : it->second;
-    }
+    std::string stored(const char* name) const { return testing::stored_text(*store, name); }
     void key(int k) {
         QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier);
         QCoreApplication::sendEvent(&main(), &e);
     }
 
     test::TempDir dir;
-    InDirectory cwd{dir.path()};
+    test::InDirectory cwd{dir.path()};
     std::string common_extra, config_extra; // more of Config.ini
     MemoryStore* store = nullptr;
     std::unique_ptr<Program> program;

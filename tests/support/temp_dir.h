@@ -1,5 +1,6 @@
 #pragma once
-// A fresh directory under the system's temporary folder, removed with everything in it.
+// A fresh directory under the system's temporary folder, removed with everything in it; files
+// read and written whole; a working directory for a scope.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -34,6 +35,15 @@ class TempDir {
 
   private:
     std::filesystem::path path_;
+};
+
+// The process's working directory for a scope (tests of code that resolves relative paths).
+struct InDirectory {
+    std::filesystem::path before = std::filesystem::current_path();
+    explicit InDirectory(const std::filesystem::path& p) { std::filesystem::current_path(p); }
+    ~InDirectory() { std::filesystem::current_path(before); }
+    InDirectory(const InDirectory&) = delete;
+    InDirectory& operator=(const InDirectory&) = delete;
 };
 
 inline std::string read_file(const std::filesystem::path& p) {

@@ -1,0 +1,81 @@
+# Sourced by the end-to-end scripts after they set `out` (their output folder) and `run_dir` (the
+# folder of the built program): the start-up every script repeats, and the looks at the screen
+# and the windows they share. `e2e_tag` (default "e2e") starts every failure line.
+#   begin_e2e WIDTHxHEIGHT TOOL...   a fresh $out, the tools present, a private Xvfb up
+#   fresh_store LINE...              a private XDG_CONFIG_HOME whose store ($store) holds LINEs
+#   launch_program [VAR=VALUE...]    $program (./quendrix50) started in $start_dir ($run_dir) in
+#                                    the background ($prog_pid), its output in program.log
+#   attach_virtual_pad               SDL's virtual controller for the next start, driven by
+#                                    `pad EVENT...` ("down x", "axis leftx 32767", ...)
+#   ended_cleanly WHAT               the program ends within 5 s (else "WHAT did not end the
+#                                    program") with status 0
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
+
+e2e_tag=${e2e_tag:-e2e}
+
+fail() { echo "$e2e_tag: $*"; cat "$out/program.log" 2>/dev/null || true; exit 1; }
+
+needs_tools() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "$e2e_tag: $tool is missing (scripts/install-deps.sh)"; exit 1; }
+  done
+}
+
+begin_e2e() {
+  local size=$1; shift
+  rm -rf "$out" && mkdir -p "$out"
+  needs_tools "$@"
+  start_xvfb "$size" "$out" || exit 1
+  wait_for 10 xdpyinfo || fail "Xvfb did not start"
+}
+
+fresh_store() {
+  export XDG_CONFIG_HOME=$out/config
+  store=$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf
+  mkdir -p "$(dirname "$store")"
+  [ $# -eq 0 ] || printf '%s\n' "$@" >"$store"
+}
+
+launch_program() {
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+  (cd "${start_dir:-$run_dir}" && exec env "$@" "${program:-./quendrix50}") >"$out/program.log" 2>&1 &
+  prog_pid=$!
+}
+
+attach_virtual_pad() {
+  fifo=$out/pad.fifo
+  mkfifo "$fifo"
+  export Q50_VIRTUAL_PAD=$fifo
+}
+pad() { printf '%s\n' "$@" >"$fifo"; }
+
+ended_cleanly() {
+  wait_for 5 bash -c "! kill -0 $prog_pid" || fail "$1 did not end the program"
+  local rc=0
+  wait "$prog_pid" || rc=$?
+  prog_pid=
+  [ "$rc" -eq 0 ] || fail "the program ended with status $rc"
+}
+
+shot() { import -window root "png24:$out/$1.png"; }
+# check NAME ARGS...: the screenshot NAME against the painter's frame of ARGS ($frames, $size)
+check() { local name=$1; shift; "$frames" "$run_dir" $size "$@" "$out/$name.png" "$out/$name-expected.png"; }
+try_state() { shot "$1"; check "$@"; }
+# closed_shown DATA_DIR: the screen shows the closed device as painted from the skin in DATA_DIR
+closed_shown() { shot closed && "$frames" "$1" $size closed "$out/closed.png" "$out/closed-expected.png"; }
+
+main_window() { xdotool search --onlyvisible --name '^Quendrix50$' | head -1; }
+main_up() { [ -n "$(main_window)" ]; }
+program_windows() { xdotool search --onlyvisible --pid "$prog_pid" | wc -l; }
+popup_closed() { [ "$(program_windows)" -eq 1 ]; }
+geometry_is() { # geometry_is WINDOW X Y W H
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  [ "$X,$Y,$WIDTH,$HEIGHT" = "$2,$3,$4,$5" ]
+}
+main_at() { local m; m=$(main_window); [ -n "$m" ] && geometry_is "$m" "$@"; }
+
+manual=
+find_manual() { manual=$(xdotool search --onlyvisible --name '^Manual$' | head -1); [ -n "$manual" ]; }
+manual_gone() { ! xdotool search --onlyvisible --name '^Manual$' | grep -q .; }
