@@ -2,10 +2,12 @@
 // repaint (painter and scaler both from scratch) and one segment switched (only its part is
 // painted and scaled again). Windowed at 1x to 4x, and fullscreen on a 3840x2160 screen at
 // the scale that fits it.
-//   bench_paint_scaled DATA_DIR   (the folder holding Config.ini, e.g. build/run)
+//   bench_paint_scaled DATA_DIR [--fullscreen]   (DATA_DIR holds Config.ini, e.g. build/run;
+//   --fullscreen: only the composed fullscreen cases, for a profiler)
 #include "display/frame_scaler.h"
 #include "display/painter.h"
 #include "display/scale.h"
+#include "display/scaled_scene.h"
 #include "display/set_painter.h"
 #include "display/skin_loader.h"
 
@@ -13,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <string>
 #include <vector>
 
 using namespace q50;
@@ -108,13 +111,50 @@ void measure_sets(const char* label, Board& board, const WindowModel& window, co
                 median_ms(one), median_ms(one_cpu), runs);
 }
 
+// As the desktop paints fullscreen above 1 now: the decorations drawn once per screen size
+// at its resolution, the device alone painted and scaled over them. "full" repaints the
+// device with the decorations kept (a change of look, a reload of the same skin); "first"
+// also draws the decorations (a new screen size or skin).
+void measure_scene(const char* label, Board& board, const WindowModel& window, const SkinSets* sets,
+                   double scale, PixelSize out, int runs) {
+    for (Segment& s : board.segments()) board.show(s);
+    ScaledScene scene;
+    Segment& flame = board.get("im_flame_3");
+    std::vector<double> first, first_cpu, full, one, full_cpu, one_cpu;
+    for (int i = 0; i < runs; ++i) {
+        if (i < 3) {
+            scene.reset();
+            Stopwatch t;
+            scene.paint(board, window, sets, scale, out);
+            t.stop(first, first_cpu);
+        }
+        scene.invalidate();
+        Stopwatch t;
+        scene.paint(board, window, sets, scale, out);
+        t.stop(full, full_cpu);
+
+        board.set_shown(flame, !flame.shown);
+        Stopwatch u;
+        scene.paint(board, window, sets, scale, out);
+        u.stop(one, one_cpu);
+    }
+    std::printf("%-30s scale %.3f %5dx%-5d composed, %s: full repaint median %7.3f ms (cpu "
+                "%7.3f), one segment %.4f ms (cpu %.4f), first frame at the size %7.3f ms (cpu "
+                "%7.3f), %d runs\n",
+                label, scale, out.width, out.height,
+                sets ? "from the sets" : "from design-size pictures", median_ms(full),
+                median_ms(full_cpu), median_ms(one), median_ms(one_cpu), median_ms(first),
+                median_ms(first_cpu), runs);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_paint_scaled DATA_DIR\n");
+        std::fprintf(stderr, "usage: bench_paint_scaled DATA_DIR [--fullscreen]\n");
         return 2;
     }
+    const bool only_fullscreen = argc > 2 && std::string(argv[2]) == "--fullscreen";
     QuietMessages messages;
     Board board;
     WindowModel window;
@@ -122,14 +162,14 @@ int main(int argc, char** argv) {
     env.executable_dir = env.current_dir = argv[1];
     Load_Skin(board, window, env, messages);
     const PixelSize device{window.client_width, window.client_height};
-    for (int k = 1; k <= 4; ++k) {
+    for (int k = 1; k <= 4 && !only_fullscreen; ++k) {
         char label[64];
         std::snprintf(label, sizeof label, "windowed %d00 %%", k);
         measure(label, board, window, k, scaled_size(device, k), k <= 2 ? 200 : 60);
     }
     SkinSets sets;
     sets.load(env, board);
-    for (int k = 2; k <= 4; ++k) {
+    for (int k = 2; k <= 4 && !only_fullscreen; ++k) {
         char label[64];
         std::snprintf(label, sizeof label, "windowed %d00 %%", k);
         measure_sets(label, board, window, sets, k, scaled_size(device, k), 30);
@@ -146,9 +186,25 @@ int main(int argc, char** argv) {
         return screen_in_design(screen, scale);
     };
     Load_Skin(board, window, env, messages);
-    measure("fullscreen fit on 3840x2160", board, window, scale, screen, 40);
     sets.load(env, board);
-    measure_sets("fullscreen fit on 3840x2160", board, window, sets, scale, screen, 10);
+    if (!only_fullscreen) {
+        std::printf("-- before: the whole screen painted in design pixels, then scaled\n");
+        measure("fullscreen fit on 3840x2160", board, window, scale, screen, 40);
+        measure_sets("fullscreen fit on 3840x2160", board, window, sets, scale, screen, 10);
+    }
+    std::printf("-- now: decorations at the screen's resolution, the device scaled over them\n");
+    measure_scene("fullscreen fit on 3840x2160", board, window, nullptr, scale, screen, 40);
+    measure_scene("fullscreen fit on 3840x2160", board, window, &sets, scale, screen, 40);
+    // The other fullscreen scales the desktop can reach on this screen.
+    for (double s : {2.0, 1.5}) {
+        double fixed = s;
+        env.screen_for_device = [&](PixelSize) { return screen_in_design(screen, fixed); };
+        Load_Skin(board, window, env, messages);
+        sets.load(env, board);
+        char label[64];
+        std::snprintf(label, sizeof label, "fullscreen at %.1f on 3840x2160", s);
+        measure_scene(label, board, window, &sets, s, screen, 40);
+    }
     // The same screen at the design size, for comparison.
     env.screen_for_device = nullptr;
     Load_Skin(board, window, env, messages);

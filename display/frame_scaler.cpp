@@ -62,28 +62,83 @@ inline Argb settle_pixel(Argb p) {
     return settle(a << 8, ((p >> 16) & 0xFF) << 8, ((p >> 8) & 0xFF) << 8, (p & 0xFF) << 8);
 }
 
-} // namespace
+// p over an opaque q.
+inline Argb lay_over(Argb p, Argb q) {
+    const std::uint32_t a = p >> 24, ia = 255 - a;
+    std::uint32_t rb = (p & 0xFF00FFu) * a + (q & 0xFF00FFu) * ia + 0x800080u;
+    rb = ((rb + ((rb >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
+    std::uint32_t g = (p & 0xFF00u) * a + (q & 0xFF00u) * ia + 0x8000u;
+    g = ((g + ((g >> 8) & 0xFF00u)) >> 8) & 0xFF00u;
+    return 0xFF000000u | rb | g;
+}
 
-Rect scaled_rect(Rect r, double scale, PixelSize out) {
-    if (r.width <= 0 || r.height <= 0) return Rect{};
+// The pixels [from, to) of a row that are opaque all along, found as the span between its
+// first and last opaque pixel; an empty span when anything inside that is not opaque.
+struct Opaque {
+    int from = 0, to = 0;
+};
+inline Opaque opaque_span(const Argb* row, int n) {
+    int from = 0, to = n;
+    while (from < n && (row[from] >> 24) != 255) ++from;
+    while (to > from && (row[to - 1] >> 24) != 255) --to;
+    Argb all = 0xFF000000u;
+    for (int x = from; x < to; ++x) all &= row[x];
+    return all == 0xFF000000u ? Opaque{from, to} : Opaque{};
+}
+
+Rect scaled_unclipped(Rect r, double scale) {
     const int l = int(std::floor(r.left * scale + 1e-9));
     const int t = int(std::floor(r.top * scale + 1e-9));
     const int right = int(std::ceil((0.0 + r.left + r.width) * scale - 1e-9));
     const int bottom = int(std::ceil((0.0 + r.top + r.height) * scale - 1e-9));
-    return clip_to(Rect{l, t, right - l, bottom - t}, out);
+    return Rect{l, t, right - l, bottom - t};
 }
 
-void FrameScaler::build_axis(std::vector<Tap>& taps, int out_n, int src_n) {
+} // namespace
+
+Rect scaled_rect(Rect r, double scale, PixelSize out) {
+    if (r.width <= 0 || r.height <= 0) return Rect{};
+    return clip_to(scaled_unclipped(r, scale), out);
+}
+
+void FrameScaler::place(const Placement& p) {
+    place_ = p;
+    valid_ = false;
+}
+
+void FrameScaler::settle_row(int y, int x0, int n, int opaque_from, int opaque_to) {
+    if (!place_.under) return;
+    Argb* to = row(y) + x0;
+    const Image& u = *place_.under;
+    const Argb* from = u.pixels.data() + std::size_t(y + place_.output_top) * std::size_t(u.width) +
+                       place_.output_left + x0;
+    // Only the ends of a device's row are see-through (its outline): the middle is skipped.
+    if (opaque_to <= opaque_from) opaque_from = opaque_to = n;
+    for (int x = 0; x < n; ++x) {
+        if (x == opaque_from) x = opaque_to;
+        if (x >= n) break;
+        const Argb p = to[x];
+        if ((p >> 24) == 255) continue;
+        to[x] = (p >> 24) == 0 ? from[x] : lay_over(p, from[x]);
+    }
+}
+
+void FrameScaler::build_axis(std::vector<Tap>& taps, int out_n, int src_n, int out_origin,
+                             int src_origin) {
+    // In the whole output's and the whole source's pixels, so that a part placed in a larger
+    // picture gets exactly the weights the whole picture scaled at once would.
     taps.assign(std::size_t(std::max(out_n, 0)), Tap{});
+    const int lo = src_origin, hi = src_origin + std::max(src_n - 1, 0);
     for (int i = 0; i < out_n; ++i) {
-        const double from = i / scale_, to = (i + 1) / scale_;
+        const double from = (i + out_origin) / scale_, to = (i + out_origin + 1) / scale_;
         Tap& t = taps[std::size_t(i)];
-        t.first = std::clamp(int(std::floor(from + 1e-9)), 0, std::max(src_n - 1, 0));
-        const int last = std::clamp(int(std::ceil(to - 1e-9)) - 1, t.first, std::max(src_n - 1, 0));
-        t.count = last - t.first + 1;
+        const int first = std::clamp(int(std::floor(from + 1e-9)), lo, hi);
+        const int last = std::clamp(int(std::ceil(to - 1e-9)) - 1, first, hi);
+        t.first = first - src_origin;
+        t.count = last - first + 1;
         t.weights = int(weights_.size());
         int given = 0;
-        for (int j = t.first; j <= last; ++j) {
+        for (int j = first; j <= last; ++j) {
             const double cover = std::min(to, j + 1.0) - std::max(from, double(j));
             int w = int(std::lround(std::max(cover, 0.0) * scale_ * 256));
             if (j == last) w = 256 - given; // the weights always sum to a whole pixel
@@ -97,19 +152,39 @@ void FrameScaler::replicate(const Image& src, Rect d, int k) {
     for (int y = d.top; y < d.top + d.height; ++y) {
         const Argb* from = src.pixels.data() + std::size_t(y) * std::size_t(src.width) + d.left;
         const int oy = y * k;
-        if (oy >= out_.height) break;
+        if (oy >= out_height_) break;
         const int ox = d.left * k;
-        const int ow = std::min(d.width * k, out_.width - ox);
+        const int ow = std::min(d.width * k, out_width_ - ox);
         if (ow <= 0) return;
-        Argb* first = out_.pixels.data() + std::size_t(oy) * std::size_t(out_.width) + ox;
+        Argb* first = row(oy) + ox;
         Argb* to = first;
         const int whole = ow / k;
-        for (int x = 0; x < whole; ++x, to += k)
-            for (int r = 0; r < k; ++r) to[r] = from[x];
+        switch (k) { // the usual scales unrolled: a full repaint at 4K is mostly this loop
+        case 1:
+            std::memcpy(to, from, std::size_t(whole) * sizeof(Argb));
+            break;
+        case 2:
+            for (int x = 0; x < whole; ++x, to += 2) to[0] = to[1] = from[x];
+            break;
+        case 3:
+            for (int x = 0; x < whole; ++x, to += 3) to[0] = to[1] = to[2] = from[x];
+            break;
+        case 4:
+            for (int x = 0; x < whole; ++x, to += 4) to[0] = to[1] = to[2] = to[3] = from[x];
+            break;
+        default:
+            for (int x = 0; x < whole; ++x, to += k)
+                for (int r = 0; r < k; ++r) to[r] = from[x];
+        }
         for (int x = whole * k; x < ow; ++x) first[x] = from[x / k];
-        for (int r = 1; r < k && oy + r < out_.height; ++r)
-            std::memcpy(first + std::size_t(r) * std::size_t(out_.width), first,
-                        std::size_t(ow) * sizeof(Argb));
+        for (int r = 1; r < k && oy + r < out_height_; ++r)
+            std::memcpy(row(oy + r) + ox, first, std::size_t(ow) * sizeof(Argb));
+        if (place_.under) {
+            const Opaque o = opaque_span(from, d.width);
+            if (o.from != 0 || o.to != d.width)
+                for (int r = 0; r < k && oy + r < out_height_; ++r)
+                    settle_row(oy + r, ox, ow, o.from * k, std::min(o.to * k, ow));
+        }
     }
 }
 
@@ -118,11 +193,11 @@ void FrameScaler::average(const Image& src, Rect o) {
     const Tap& top = down_[std::size_t(o.top)];
     const Tap& bottom = down_[std::size_t(o.top + o.height - 1)];
     const int sy0 = top.first, sy1 = bottom.first + bottom.count;
-    rows_.resize(std::size_t(sy1 - sy0) * std::size_t(o.width));
     if (scale_ > 1.0) {
-        enlarge(src, o, sy0, sy1);
+        enlarge(src, o);
         return;
     }
+    rows_.resize(std::size_t(sy1 - sy0) * std::size_t(o.width));
     const Argb* px[64];
     for (int sy = sy0; sy < sy1; ++sy) {
         const Argb* row = src.pixels.data() + std::size_t(sy) * std::size_t(src.width);
@@ -140,7 +215,7 @@ void FrameScaler::average(const Image& src, Rect o) {
     }
     for (int y = o.top; y < o.top + o.height; ++y) {
         const Tap& t = down_[std::size_t(y)];
-        Argb* to = out_.pixels.data() + std::size_t(y) * std::size_t(out_.width) + o.left;
+        Argb* to = row(y) + o.left;
         const std::uint16_t* w = &weights_[std::size_t(t.weights)];
         const int n = std::min(t.count, 64);
         for (int x = 0; x < o.width; ++x) {
@@ -154,17 +229,26 @@ void FrameScaler::average(const Image& src, Rect o) {
             }
             to[x] = settle(a, r, g, b);
         }
+        settle_row(y, o.left, o.width, 0, 0);
     }
 }
 
-void FrameScaler::enlarge(const Image& src, Rect o, int sy0, int sy1) {
+void FrameScaler::enlarge(const Image& src, Rect o) {
     // Above 1 an output pixel covers at most two source pixels each way: copies where it
     // covers one (most of them), two-pixel blends on the seams. The rows resampled across
-    // are settled already, so an output row inside one source row is a plain copy.
+    // are settled already, so an output row inside one source row is a plain copy. Output
+    // rows go down in order and need at most two source rows, so two resampled rows are kept
+    // (slot sy % 2): they stay in the cache instead of a frame-sized buffer going through it.
     const std::size_t w = std::size_t(o.width);
-    for (int sy = sy0; sy < sy1; ++sy) {
+    rows_.resize(2 * w);
+    int in_slot[2] = {-1, -1};
+    std::pair<int, int> spans[2];
+    const auto resampled = [&](int sy) {
+        const int slot = sy & 1;
+        Argb* to = rows_.data() + std::size_t(slot) * w;
+        if (in_slot[slot] == sy) return to;
+        in_slot[slot] = sy;
         const Argb* row = src.pixels.data() + std::size_t(sy) * std::size_t(src.width);
-        Argb* to = rows_.data() + std::size_t(sy - sy0) * w;
         const Tap* t = &across_[std::size_t(o.left)];
         for (std::size_t x = 0; x < w; ++x, ++t) {
             const Argb p = row[t->first];
@@ -173,50 +257,74 @@ void FrameScaler::enlarge(const Image& src, Rect o, int sy0, int sy1) {
                     ? p
                     : settle_pixel(blend2(p, row[t->first + 1], weights_[std::size_t(t->weights)]));
         }
-    }
+        // What of the row needs nothing from what lies under it.
+        const Opaque span = opaque_span(to, int(w));
+        spans[slot] = {span.from, span.to};
+        return to;
+    };
     for (int y = o.top; y < o.top + o.height; ++y) {
         const Tap& t = down_[std::size_t(y)];
-        Argb* to = out_.pixels.data() + std::size_t(y) * std::size_t(out_.width) + o.left;
-        const Argb* a = rows_.data() + std::size_t(t.first - sy0) * w;
-        if (t.count == 1) {
+        Argb* to = row(y) + o.left;
+        const Argb* a = resampled(t.first);
+        auto span = spans[t.first & 1];
+        const Argb* b = t.count == 2 ? resampled(t.first + 1) : nullptr;
+        if (b) {
+            const auto next = spans[(t.first + 1) & 1];
+            span = {std::max(span.first, next.first), std::min(span.second, next.second)};
+        }
+        const bool opaque = span.first == 0 && span.second == int(w);
+        if (!b) {
             std::memcpy(to, a, w * sizeof(Argb));
-            continue;
+        } else {
+            const std::uint32_t wt = weights_[std::size_t(t.weights)];
+            for (std::size_t x = 0; x < w; ++x) {
+                const Argb p = blend2(a[x], b[x], wt);
+                to[x] = (p >> 24) == 255 ? p : settle_pixel(p);
+            }
         }
-        const Argb* b = a + w;
-        const std::uint32_t wt = weights_[std::size_t(t.weights)];
-        for (std::size_t x = 0; x < w; ++x) {
-            const Argb p = blend2(a[x], b[x], wt);
-            to[x] = (p >> 24) == 255 ? p : settle_pixel(p);
-        }
+        if (!opaque) settle_row(y, o.left, o.width, span.first, span.second);
     }
 }
 
 Rect FrameScaler::update(const Image& src, Rect damage, double scale, PixelSize out) {
     const PixelSize src_size{src.width, src.height};
-    if (!valid_ || scale != scale_ || out_.width != out.width || out_.height != out.height ||
+    if (!valid_ || scale != scale_ || out_width_ != out.width || out_height_ != out.height ||
         !(src_size == src_size_)) {
-        if (out_.width != out.width || out_.height != out.height)
+        if (!place_.target && (out_.width != out.width || out_.height != out.height))
             out_ = Image(out.width, out.height);
+        out_width_ = out.width;
+        out_height_ = out.height;
         scale_ = scale;
         src_size_ = src_size;
         weights_.clear();
         if (!is_whole(scale)) {
-            build_axis(across_, out.width, src.width);
-            build_axis(down_, out.height, src.height);
+            build_axis(across_, out.width, src.width, place_.output_left, place_.source_left);
+            build_axis(down_, out.height, src.height, place_.output_top, place_.source_top);
         }
         valid_ = true;
         damage = Rect{0, 0, src.width, src.height};
     }
     damage = clip_to(damage, src_size);
-    if (damage.width <= 0 || src.empty() || out_.empty()) return Rect{};
+    if (damage.width <= 0 || src.empty() || out.width <= 0 || out.height <= 0) return Rect{};
+    const PixelSize local{out.width, out.height};
+    Rect o;
     if (is_whole(scale)) {
+        // A whole scale keeps the part's corner on a whole output pixel (placements at whole
+        // scales put it at source corner times the scale).
         const int k = int(std::lround(scale));
         replicate(src, damage, k);
-        return scaled_rect(damage, k, out);
+        o = scaled_rect(damage, k, local);
+    } else {
+        const Rect g =
+            scaled_unclipped(Rect{damage.left + place_.source_left, damage.top + place_.source_top,
+                                  damage.width, damage.height},
+                             scale);
+        o = clip_to(Rect{g.left - place_.output_left, g.top - place_.output_top, g.width, g.height},
+                    local);
+        if (o.width > 0 && o.height > 0) average(src, o);
     }
-    const Rect o = scaled_rect(damage, scale, out);
-    if (o.width > 0 && o.height > 0) average(src, o);
-    return o;
+    if (o.width <= 0 || o.height <= 0) return Rect{};
+    return Rect{o.left + place_.output_left, o.top + place_.output_top, o.width, o.height};
 }
 
 Image scale_frame(const Image& src, double scale, PixelSize out) {

@@ -61,6 +61,22 @@ inline Argb blend(Argb s, Argb d) {
     return 0xFF000000u | rb | g;
 }
 
+// src over a dst that may be see-through in part (a see-through base).
+inline Argb over(Argb s, Argb d) {
+    const std::uint32_t da = d >> 24;
+    if (da == 255) return blend(s, d);
+    if (da == 0) return s;
+    const std::uint32_t a = s >> 24;
+    const std::uint32_t rest = (da * (255 - a) + 127) / 255; // dst's share of the result
+    const std::uint32_t ra = a + rest;
+    if (ra == 0) return 0;
+    auto channel = [&](int shift) {
+        const std::uint32_t c = ((s >> shift) & 0xFF) * a + ((d >> shift) & 0xFF) * rest;
+        return ((c + ra / 2) / ra) << shift;
+    };
+    return (ra << 24) | channel(16) | channel(8) | channel(0);
+}
+
 // The pixel with its alpha taken down to a fraction (in 1/65536) of itself.
 inline Argb with_ink(Argb p, int ink) {
     const std::uint32_t a = ((p >> 24) * std::uint32_t(ink) + 0x8000u) >> 16;
@@ -153,6 +169,16 @@ Image stretch_picture(const Image& src, int width, int height) {
     return out;
 }
 
+void keep_backdrop_as_drawn(Board& board, const WindowModel& window) {
+    Segment& backdrop = board.get("im_backdrop");
+    const Picture& p = backdrop.picture;
+    if (!window.backdrop_stretch || !p || p->empty()) return;
+    if (p->width == backdrop.rect.width && p->height == backdrop.rect.height) return;
+    if (backdrop.rect.width <= 0 || backdrop.rect.height <= 0) return;
+    board.set_picture(backdrop, std::make_shared<const Image>(stretch_picture(
+                                    *p, backdrop.rect.width, backdrop.rect.height)));
+}
+
 const Painter::Prepared& Painter::shaded(const Picture& picture, int ink) {
     if (ink != shadow_ink_) {
         shadow_cache_.clear();
@@ -202,10 +228,13 @@ void Painter::draw_prepared(const Prepared& p, int x0, int y0, Rect clip, int in
             if (strongest) {
                 for (int x = a; x < b; ++x, ++dst)
                     *dst = cover(ink == kFullInk ? src[x] : with_ink(src[x], ink), *dst);
+            } else if (run.opaque && ink == kFullInk) {
+                std::memcpy(dst, src + a, std::size_t(b - a) * sizeof(Argb));
+            } else if (transparent_base_) {
+                for (int x = a; x < b; ++x, ++dst)
+                    *dst = over(ink == kFullInk ? src[x] : with_ink(src[x], ink), *dst);
             } else if (ink != kFullInk) {
                 for (int x = a; x < b; ++x, ++dst) *dst = blend(with_ink(src[x], ink), *dst);
-            } else if (run.opaque) {
-                std::memcpy(dst, src + a, std::size_t(b - a) * sizeof(Argb));
             } else {
                 for (int x = a; x < b; ++x, ++dst) *dst = blend(src[x], *dst);
             }
@@ -247,6 +276,19 @@ void Painter::draw_picture(const Picture& picture, Rect rect, Rect clip, int ink
 void Painter::draw_lcd_shadows(Rect clip) {
     const int ink = look_in_use_->shadow_level();
     Rect covered;
+    if (transparent_base_) {
+        // The alpha byte is the shadows' scratch below; what is see-through stays so.
+        look_in_use_->for_each_shadow(*board_, [&](const Picture& p, Rect r) {
+            if (p && !p->empty()) covered = unite(covered, intersect(r, clip));
+        });
+        uncovered_.assign(
+            std::size_t(std::max(covered.width, 0)) * std::size_t(std::max(covered.height, 0)), 0);
+        for (int y = 0; y < covered.height; ++y)
+            for (int x = 0; x < covered.width; ++x)
+                uncovered_[std::size_t(y) * std::size_t(covered.width) + std::size_t(x)] =
+                    alpha_of(frame_.at(covered.left + x, covered.top + y)) == 0;
+        covered = Rect{};
+    }
     look_in_use_->for_each_shadow(*board_, [&](const Picture& p, Rect r) {
         const Rect bounds = intersect(r, clip);
         if (!p || p->empty() || is_empty(bounds)) return;
@@ -258,12 +300,19 @@ void Painter::draw_lcd_shadows(Rect clip) {
         Argb* row = frame_.pixels.data() + std::size_t(y) * frame_.width + covered.left;
         for (int x = 0; x < covered.width; ++x) row[x] |= 0xFF000000u;
     }
+    if (transparent_base_ && !uncovered_.empty()) {
+        // `covered` is within the rectangle measured above: the same shadows, the same clip.
+        for (int y = 0; y < covered.height; ++y)
+            for (int x = 0; x < covered.width; ++x)
+                if (uncovered_[std::size_t(y) * std::size_t(covered.width) + std::size_t(x)])
+                    frame_.at(covered.left + x, covered.top + y) = 0;
+    }
 }
 
 void Painter::paint_region(const WindowModel& window, Rect clip) {
     clip = intersect(clip, Rect{0, 0, frame_.width, frame_.height});
     if (is_empty(clip)) return;
-    const Argb fill = opaque_from_colour(window.colour);
+    const Argb fill = transparent_base_ ? 0 : opaque_from_colour(window.colour);
     for (int y = clip.top; y < clip.top + clip.height; ++y) {
         Argb* row = &frame_.pixels[std::size_t(y) * frame_.width + clip.left];
         std::fill(row, row + clip.width, fill);

@@ -39,6 +39,14 @@ class Painter {
         valid_ = false;
     }
 
+    // Paints on a see-through base instead of the window's colour, so that what the board
+    // leaves uncovered stays see-through and can be laid over a picture drawn elsewhere (the
+    // backdrop at the screen's own resolution). Off by default.
+    void set_transparent_base(bool on) {
+        transparent_base_ = on;
+        valid_ = false;
+    }
+
     // A picture ready for fast drawing (defined in painter.cpp).
     struct Prepared;
 
@@ -79,6 +87,8 @@ class Painter {
     LcdLook* look_ = nullptr;
     LcdLook* look_in_use_ = nullptr; // look_ when it follows the board being painted
     std::uint64_t look_revision_ = 0;
+    bool transparent_base_ = false;
+    std::vector<std::uint8_t> uncovered_; // shadow pass on a see-through base (scratch)
 };
 
 // The whole frame at once.
@@ -86,5 +96,11 @@ Image paint_board(const Board& board, const WindowModel& window);
 
 // A picture stretched to width x height, nearest neighbour: how a stretched backdrop is drawn.
 Image stretch_picture(const Image& src, int width, int height);
+
+// A stretched backdrop that is drawn at the design scale, kept only as it is drawn: stretched to
+// the window once, the decoded picture let go. Call it only for a board shown at scale 1; at any
+// other scale the decorations are resampled from the decoded picture (or a larger drawing that
+// is found by it), so it must stay as decoded.
+void keep_backdrop_as_drawn(Board& board, const WindowModel& window);
 
 } // namespace q50

@@ -60,7 +60,8 @@ const std::vector<std::string>& keys_of_manual() {
 }
 // Folders of the same pictures drawn larger, read by the desktop for a scaled device.
 const std::vector<std::string>& keys_of_scaled() {
-    static const std::vector<std::string> k{"SkinDir2x", "SkinDir3x", "SkinDir4x"};
+    static const std::vector<std::string> k{"BackdropDir2x", "BackdropDir3x", "BackdropDir4x",
+                                            "SkinDir2x",     "SkinDir3x",     "SkinDir4x"};
     return k;
 }
 const std::vector<std::string>& keys_of_image() {

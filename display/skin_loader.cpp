@@ -2,7 +2,6 @@
 
 #include "display/case_lookup.h"
 #include "display/ini_file.h"
-#include "display/painter.h"
 #include "display/picture_file.h"
 
 #include <algorithm>
@@ -158,14 +157,6 @@ bool Load::fullscreen_setup(const IniFile& ini) {
 
     set_client_size(client_side(screen.width), window_.client_height);
     set_client_size(window_.client_width, client_side(screen.height));
-    // A stretched backdrop is kept only as it is drawn, stretched to the window once here,
-    // not decoded and stretched both (the screen does not change within a load).
-    if (window_.backdrop_stretch && backdrop.picture && !backdrop.picture->empty() &&
-        (backdrop.picture->width != window_.client_width ||
-         backdrop.picture->height != window_.client_height))
-        board_.set_picture(backdrop,
-                           std::make_shared<const Image>(stretch_picture(
-                               *backdrop.picture, window_.client_width, window_.client_height)));
 
     const std::string logo_file = ini.read_string("Fullscreen", "LogoFile", kNoPicture);
     if (const auto found = find_decoration(dir, logo_file, "logo")) {

@@ -50,14 +50,29 @@ void SkinSets::offer(const SkinEnvironment& env, const Board& board, MessageSink
     for (int k = 2; k <= 4; ++k) {
         const std::string key = "SkinDir" + std::to_string(k) + "x";
         const std::string value = ini->read_string("Scaled", key, "");
-        if (!value.empty()) offered_[k] = Offer{skin_directory(value, env.current_dir), key};
+        const std::string decorations_key = "BackdropDir" + std::to_string(k) + "x";
+        const std::string decorations = ini->read_string("Scaled", decorations_key, "");
+        if (value.empty() && decorations.empty()) continue;
+        const auto folder = [&](const std::string& v) {
+            return v.empty() ? fs::path() : skin_directory(v, env.current_dir);
+        };
+        offered_[k] =
+            Offer{folder(value), folder(decorations), value.empty() ? decorations_key : key};
     }
     if (offered_.empty()) return;
     for (int i = 1; i <= kSkinImageCount; ++i) {
         const std::string file = ini->read_string("Image" + std::to_string(i), "Filename", "");
         if (!names_picture(file)) continue;
         const Segment* s = board.find(skin_image_names()[std::size_t(i)]);
-        if (s && s->picture) drawn_.push_back(Drawn{s->picture, file, s->transparent});
+        if (s && s->picture) drawn_.push_back(Drawn{s->picture, file, s->transparent, false});
+    }
+    // The fullscreen backdrop and logo: the file names of [Fullscreen].
+    for (const auto& [segment, key] :
+         {std::pair{"im_backdrop", "BackdropFile"}, std::pair{"im_backdrop_logo", "LogoFile"}}) {
+        const std::string file = ini->read_string("Fullscreen", key, "");
+        const Segment* s = board.find(segment);
+        if (names_picture(file) && s && s->picture)
+            drawn_.push_back(Drawn{s->picture, file, s->transparent, true});
     }
 }
 
@@ -89,7 +104,7 @@ void SkinSets::read(int k) {
     MessageSink& out = messages_ ? *messages_ : standard_error;
     PictureBudget& b = budget();
     std::string why;
-    if (!load_set(k, offer.dir, b, out, why)) {
+    if (!load_set(k, offer, b, out, why)) {
         sets_.erase(k);
         out.notice("The pictures drawn at " + std::to_string(k) + " times the size ([Scaled] " +
                    offer.key + ") are not used: " + why +
@@ -102,7 +117,7 @@ void SkinSets::read(int k) {
     b.charge(PictureBudget::Owner::Sets, kept_bytes());
 }
 
-bool SkinSets::load_set(int k, const fs::path& dir, PictureBudget& budget, MessageSink& messages,
+bool SkinSets::load_set(int k, const Offer& offer, PictureBudget& budget, MessageSink& messages,
                         std::string& why) {
     // One decode per file of the set, counted against what the skin, the manual and the sets
     // read before this one have left.
@@ -110,7 +125,8 @@ bool SkinSets::load_set(int k, const fs::path& dir, PictureBudget& budget, Messa
     std::set<std::string> told;
     auto& set = sets_[k];
     for (const Drawn& d : drawn_) {
-        if (set.count(d.design.get())) continue;
+        const fs::path& dir = d.decoration ? offer.decorations_dir : offer.dir;
+        if (dir.empty() || set.count(d.design.get())) continue;
         bool found = false;
         const fs::path path = find_skin_picture(dir, d.file, messages, told, &found);
         if (!found) continue; // this one picture is shown scaled

@@ -4,6 +4,8 @@
 // the size: SkinDir2x, SkinDir3x, SkinDir4x. The loader itself never reads these keys, so a skin
 // without them, and every picture at its design size, is exactly as before; a picture whose
 // larger drawing is missing or not exactly that many times its size is shown scaled instead.
+// BackdropDir2x, BackdropDir3x, BackdropDir4x in [Scaled] do the same for the fullscreen
+// backdrop and logo (the file names of [Fullscreen]).
 // The drawings take their memory from the skin's picture budget; a set with a picture that
 // cannot be decoded or would pass the budget is not used at all (every picture is then shown
 // scaled from its design size, as without the set), and standard error says why.
@@ -54,16 +56,18 @@ class SkinSets {
         Picture design;
         std::string file; // as the skin names it
         bool transparent = false;
+        bool decoration = false; // the fullscreen backdrop or logo, from decorations_dir
     };
     struct Offer {
-        std::filesystem::path dir;
-        std::string key; // "SkinDir2x"
+        std::filesystem::path dir;             // the skin's pictures (may be empty)
+        std::filesystem::path decorations_dir; // the backdrop and logo (may be empty)
+        std::string key; // "SkinDir2x", or "BackdropDir2x" when only that is given
     };
     // Reads one offered set and charges the budget for what the sets keep.
     void read(int k);
     // Loads one set; false, with the reason in `why`, when the set must not be used.
-    bool load_set(int k, const std::filesystem::path& dir, PictureBudget& budget,
-                  MessageSink& messages, std::string& why);
+    bool load_set(int k, const Offer& offer, PictureBudget& budget, MessageSink& messages,
+                  std::string& why);
     std::int64_t kept_bytes() const;
     PictureBudget& budget() { return budget_ ? *budget_ : own_budget_; }
 

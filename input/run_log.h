@@ -56,10 +56,14 @@ class LoggingTarget : public ButtonTarget {
     std::int32_t game_state() const override { return inner_.game_state(); }
     bool fullscreen_mode() const override { return inner_.fullscreen_mode(); }
     void perform(ButtonAction a) override {
+        if (passes && !passes()) return;
         if (on_action) on_action(a);
         inner_.perform(a);
     }
     std::function<void(ButtonAction)> on_action;
+    // While this says no, actions go nowhere (a recording plays back: the player's input is
+    // not the device's).
+    std::function<bool()> passes;
 
   private:
     ButtonTarget& inner_;

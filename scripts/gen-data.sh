@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the generators and regenerates everything they make: data/ (Config.ini, the skin,
 # backdrop and manual pictures, the sounds) and the window pictures in shell/pictures/.
-# The output is the same byte for byte on every run, so `git status` shows real changes only.
+# The output is the same byte for byte on every run and machine, so `git status` shows real
+# changes only.
 #   bash scripts/gen-data.sh [--preview FOLDER]   (also writes composites of the device)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -14,6 +14,7 @@ packages=(
   libx11-dev libxext-dev libxdamage-dev
   fonts-liberation fonts-dejavu-core
   xdg-utils
+  weston qt6-wayland
   desktop-file-utils appstream lintian dpkg-dev
 )
 

@@ -3,6 +3,8 @@
 #include "shell/popup_menu.h"
 #include "shell/program.h"
 
+#include <QFileDialog>
+
 namespace q50 {
 
 ComfortRows::ComfortRows(PopupMenu& menu, Program& program)
@@ -69,6 +71,29 @@ ComfortRows::ComfortRows(PopupMenu& menu, Program& program)
         refresh();
     });
     menu.add_extra_row(record_);
+
+    play_ = new QAction(QStringLiteral("Play a recording\u2026"), &menu.pm_0_menu());
+    play_->setObjectName(QStringLiteral("pm_play"));
+    choose_recording = [this] {
+        std::error_code ec;
+        std::filesystem::create_directories(program_.recordings_dir(), ec);
+        const QString dir = QString::fromStdString(program_.recordings_dir().string());
+        // Qt's own chooser: the same on every desktop, and one a test can type into.
+        return QFileDialog::getOpenFileName(&program_.main_window(),
+                                            QStringLiteral("Play a recording"), dir,
+                                            QStringLiteral("Recordings (*.script);;All files (*)"),
+                                            nullptr, QFileDialog::DontUseNativeDialog);
+    };
+    connect(play_, &QAction::triggered, this, [this] {
+        if (program_.playing()) {
+            program_.stop_playing();
+        } else if (choose_recording) {
+            const QString file = choose_recording();
+            if (!file.isEmpty()) program_.play_recording(file.toStdString());
+        }
+        refresh();
+    });
+    menu.add_extra_row(play_, Qt::Key_F7);
     menu.on_extra_popup([this] { refresh(); });
     refresh();
 }
@@ -79,6 +104,11 @@ void ComfortRows::refresh() {
     pause_->setChecked(program_.paused());
     record_->setText(program_.recording() ? QStringLiteral("Stop recording")
                                           : QStringLiteral("Record this run"));
+    // A playback is no run of the player's to record.
+    record_->setEnabled(!program_.playing());
+    play_->setText((program_.playing() ? QStringLiteral("Stop playing")
+                                       : QStringLiteral("Play a recording\u2026")) +
+                   QStringLiteral("\tF7"));
     auto_pause_->setChecked(program_.auto_pause());
     mute_->setChecked(program_.muted());
     for (int i = 0; i <= 10; ++i) volume_[std::size_t(i)]->setChecked(program_.volume() == i * 10);

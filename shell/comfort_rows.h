@@ -8,6 +8,7 @@
 #include <QObject>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace q50 {
@@ -30,6 +31,11 @@ class ComfortRows : public QObject {
     QAction* output(int mode) const { return outputs_[std::size_t(mode)]; }
     // "Record this run", "Stop recording" while one is made.
     QAction* record() const { return record_; }
+    // "Play a recording…", "Stop playing" while one plays.
+    QAction* play() const { return play_; }
+    // Asks for the recording to play (a file chooser in the recordings folder by default);
+    // empty when the player cancelled.
+    std::function<QString()> choose_recording;
 
     // Sets every check from the program's state (before the menu opens).
     void refresh();
@@ -41,6 +47,7 @@ class ComfortRows : public QObject {
     QAction* auto_pause_ = nullptr;
     QAction* mute_ = nullptr;
     QAction* record_ = nullptr;
+    QAction* play_ = nullptr;
     std::array<QAction*, 11> volume_{};
     std::array<QAction*, 3> outputs_{};
 };

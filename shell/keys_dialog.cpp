@@ -1,5 +1,6 @@
 #include "shell/keys_dialog.h"
 
+#include "shell/action_rows.h"
 #include "shell/text_fit.h"
 #include "shell/window_look.h"
 
@@ -11,23 +12,7 @@
 
 namespace q50 {
 
-namespace {
-
-constexpr int kMinListWidth = 120;
-constexpr int kListHeight = 22;
-constexpr int kRowY[8] = {0, 29, 61, 93, 125, 29, 61, 93};
-constexpr int kFontPixels = 13;
-
-QLabel* make_label(QWidget* parent, const QString& text, bool underline) {
-    auto* l = new QLabel(text, parent);
-    QFont f = arial(kFontPixels, true);
-    f.setUnderline(underline);
-    l->setFont(f);
-    set_text_colour(l, kWhite);
-    return l;
-}
-
-} // namespace
+using namespace action_rows;
 
 KeysDialog::KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board,
                        QWidget* main_window, PadAssignments* pads)
@@ -38,11 +23,11 @@ KeysDialog::KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board,
     setFixedSize(448, 195);
     set_window_colour(this, kDarkBlue);
 
-    la_main = make_label(this, QStringLiteral("Main operations"), true);
+    la_main = label(this, QStringLiteral("Main operations"), true);
     la_main->setObjectName(QStringLiteral("la_main"));
     la_main->move(8, 8);
     la_main->adjustSize();
-    la_controls = make_label(this, QStringLiteral("Game controls"), true);
+    la_controls = label(this, QStringLiteral("Game controls"), true);
     la_controls->setObjectName(QStringLiteral("la_controls"));
     la_controls->adjustSize();
     la_controls->move(440 - la_controls->width(), 8);
@@ -60,10 +45,10 @@ KeysDialog::KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board,
         cb->installEventFilter(this);
         Key_Combo[std::size_t(n)] = cb;
 
-        auto* l = make_label(this,
-                             QString::fromLatin1(kAssignmentLabel[std::size_t(n)].data(),
-                                                 qsizetype(kAssignmentLabel[n].size())),
-                             false);
+        auto* l = label(this,
+                        QString::fromLatin1(kAssignmentLabel[std::size_t(n)].data(),
+                                            qsizetype(kAssignmentLabel[n].size())),
+                        false);
         l->setObjectName(QStringLiteral("la_%1").arg(n));
         l->adjustSize();
         Key_Label[std::size_t(n)] = l;
@@ -137,18 +122,18 @@ bool KeysDialog::take_pad_button(PadButton b) {
 // The lists as wide as their longest key name needs in this desktop's font, the labels beside
 // them: the left column from the left edge, the right column from the right edge.
 void KeysDialog::place_lists() {
-    Key_Combo[1]->resize(kMinListWidth, kListHeight);
-    const int list_width = combo_width_for_entries(Key_Combo[1], kMinListWidth);
+    Key_Combo[1]->resize(kRowWidth, kRowHeight);
+    const int list_width = combo_width_for_entries(Key_Combo[1], kRowWidth);
     for (int n = 1; n <= kAssignmentCount; ++n) {
         QComboBox* cb = Key_Combo[std::size_t(n)];
         QLabel* l = Key_Label[std::size_t(n)];
         const int y = kRowY[n];
-        const int label_y = y + (kListHeight - l->height()) / 2;
+        const int label_y = y + (kRowHeight - l->height()) / 2;
         if (n <= 4) {
-            cb->setGeometry(8, y, list_width, kListHeight);
+            cb->setGeometry(8, y, list_width, kRowHeight);
             l->move(8 + list_width + 8, label_y);
         } else {
-            cb->setGeometry(width() - 8 - list_width, y, list_width, kListHeight);
+            cb->setGeometry(width() - 8 - list_width, y, list_width, kRowHeight);
             l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             l->move(cb->x() - 8 - l->width(), label_y);
         }

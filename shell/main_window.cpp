@@ -65,6 +65,7 @@ TForm1::TForm1(Board& board, const WindowModel& window, InputDispatch& input,
     connect(&driver_, &RealtimeDriver::stepped, this, &TForm1::refresh);
     painter_.set_lcd_look(&look_);
     set_painter_.set_lcd_look(&look_);
+    scene_.set_lcd_look(&look_);
     const QScreen* screen = primary_screen();
     const double hz = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
     fade_frames_.setInterval(std::clamp(int(std::lround(1000.0 / hz)), 4, 50));
@@ -117,6 +118,7 @@ const Image& TForm1::shown_frame() const {
 void TForm1::set_skin_sets(SkinSets* sets) {
     sets_ = sets;
     set_painter_.reset();
+    scene_.reset();
     applied_once_ = false; // everything is painted afresh at the next refresh
 }
 
@@ -153,6 +155,7 @@ void TForm1::apply_window_model() {
     painter_.invalidate();
     scaler_.invalidate();
     set_painter_.invalidate();
+    scene_.invalidate();
     painted_revision_ = ~std::uint64_t(0);
     shape_runs_.clear();
 }
@@ -216,7 +219,8 @@ void TForm1::refresh() {
     painted_look_ = look_.revision();
     // The changed parts apart, in the pixels of the frame shown.
     std::vector<Rect> parts;
-    if (sets_ && painted_once_) sets_->prepare(scale_);
+    // A set read now changes what the scene drew its decorations and parts from.
+    if (sets_ && painted_once_ && sets_->prepare(scale_)) scene_.reset();
     const int set = sets_ ? sets_->pick(scale_) : 0;
     const Image* shown = nullptr;
     // Brings the scaled frame up to date part by part: one rectangle around a flame at the
@@ -231,7 +235,13 @@ void TForm1::refresh() {
         parts = std::move(scaled);
         return &scaler_.frame();
     };
-    if (set) {
+    if (!window_.key_on && !unscaled()) {
+        // Fullscreen at a scale: the backdrop and logo at the screen's own resolution, once
+        // per size; only the device is painted and scaled over them.
+        Rect damage;
+        shown = &scene_.paint(board_, window_, sets_, scale_, shown_size(), &damage);
+        parts.assign(1, damage);
+    } else if (set) {
         // Painted from the skin's larger drawings, then brought to the scale if it is not
         // the set's own.
         shown = &set_painter_.paint(board_, window_, *sets_, set, nullptr, &parts);
@@ -397,6 +407,7 @@ void TForm1::paintEvent(QPaintEvent* e) {
         // needs, then whatever else waited for the first frame.
         QTimer::singleShot(0, this, [this] {
             if (sets_ && sets_->prepare(scale_)) {
+                scene_.reset();
                 painted_revision_ = ~std::uint64_t(0);
                 refresh();
             }

@@ -8,6 +8,7 @@
 #include "display/lcd_look.h"
 #include "display/painter.h"
 #include "display/scale.h"
+#include "display/scaled_scene.h"
 #include "display/set_painter.h"
 #include "display/window_model.h"
 #include "input/dispatch.h"
@@ -130,6 +131,7 @@ class TForm1 : public QWidget, public WindowMover {
     Painter painter_;
     FrameScaler scaler_;
     SetPainter set_painter_;
+    ScaledScene scene_;
     SkinSets* sets_ = nullptr;
     const Image* shown_ = nullptr;
     double scale_ = 1.0;

@@ -1,6 +1,8 @@
 #include "shell/manual_window.h"
 
+#include "display/frame_scaler.h"
 #include "display/picture_file.h"
+#include "display/scale.h"
 #include "shell/qt_picture.h"
 #include "shell/window_pictures.h"
 
@@ -11,6 +13,9 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
+
+#include <algorithm>
+#include <cmath>
 
 namespace q50 {
 
@@ -106,6 +111,7 @@ ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error,
     auto make_down = [this](const char* name, const QString& file, Glyph g) {
         auto* label = new QLabel(this);
         label->setObjectName(QString::fromLatin1(name));
+        label->setScaledContents(true); // the buttons grow with the manual
         label->setPixmap(button_picture(file, g, true));
         label->resize(kButtonWidth, kButtonHeight);
         return label;
@@ -114,6 +120,7 @@ ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error,
                           Glyph g) {
         auto* button = new ManualButton(this);
         button->setObjectName(QString::fromLatin1(name));
+        button->setScaledContents(true);
         button->set_pictures(button_picture(released, g, false), button_picture(pressed, g, true));
         button->resize(kButtonWidth, kButtonHeight);
         return button;
@@ -138,6 +145,7 @@ ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error,
     connect(btn_close_up, &ManualButton::left_pressed, this, &ManualWindow::Inp_esc_down);
     connect(btn_close_up, &ManualButton::left_released, this, &ManualWindow::Inp_esc_up);
 
+    design_size_ = QSize(settings.width, settings.height);
     setFixedSize(settings.width, settings.height);
     place_controls();
 
@@ -166,14 +174,61 @@ void ManualWindow::load_pages() {
     }
 }
 
+void ManualWindow::set_scale(double total, double ratio) {
+    if (!(total > 0) || !(ratio > 0)) return;
+    // Never smaller than the desktop's own scale: a device shrunk to fit the screen leaves
+    // the pages as readable as any other window.
+    total = std::max(total, ratio);
+    const PixelSize design{design_size_.width(), design_size_.height()};
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (s) {
+        const QSize a = s->availableGeometry().size();
+        const PixelSize available{int(a.width() * ratio), int(a.height() * ratio)};
+        const PixelSize shown = scaled_size(design, total);
+        if (shown.width > 0.9 * available.width || shown.height > 0.9 * available.height)
+            total = windowed_fit_scale(design, available);
+    }
+    if (total == total_ && ratio == ratio_) return;
+    total_ = total;
+    ratio_ = ratio;
+    const PixelSize shown = scaled_size(design, total);
+    setFixedSize(int(std::ceil(shown.width / ratio - 1e-9)),
+                 int(std::ceil(shown.height / ratio - 1e-9)));
+    place_controls();
+    if (s && !isVisible()) {
+        const QRect g = s->geometry();
+        move(g.left() + (g.width() - width()) / 2, g.top() + (g.height() - height()) / 2);
+    }
+    Vid_Show_Page();
+}
+
+QPixmap ManualWindow::at_scale(const QPixmap& design) const {
+    if (design.isNull() || (total_ == 1.0 && ratio_ == 1.0)) return design;
+    const Picture page = picture_from_qimage(design.toImage());
+    const Image shown =
+        scale_frame(*page, total_, scaled_size({page->width, page->height}, total_));
+    QPixmap out = QPixmap::fromImage(qimage_from_picture(shown));
+    out.setDevicePixelRatio(ratio_);
+    return out;
+}
+
 void ManualWindow::place_controls() {
     const int w = width();
     const int h = height();
     im_page_top->setGeometry(0, 0, w, h);
     sh_page_top->setGeometry(0, 0, w, h);
-    const QPoint right(w - kEdge - kButtonWidth, h - kEdge - kButtonHeight);
-    const QPoint left(kEdge, h - kEdge - kButtonHeight);
-    const QPoint close(w - kEdge - kButtonWidth, kEdge);
+    // The buttons and their margins grow with the pages (whole window pixels).
+    const double view = total_ / ratio_;
+    const int bw = int(std::lround(kButtonWidth * view)),
+              bh = int(std::lround(kButtonHeight * view));
+    const int edge = int(std::lround(kEdge * view));
+    for (QLabel* b :
+         {btn_right_down, static_cast<QLabel*>(btn_right_up), btn_left_down,
+          static_cast<QLabel*>(btn_left_up), btn_close_down, static_cast<QLabel*>(btn_close_up)})
+        b->resize(bw, bh);
+    const QPoint right(w - edge - bw, h - edge - bh);
+    const QPoint left(edge, h - edge - bh);
+    const QPoint close(w - edge - bw, edge);
     btn_right_down->move(right);
     btn_right_up->move(right);
     btn_left_down->move(left);
@@ -215,7 +270,7 @@ void ManualWindow::hideEvent(QHideEvent* e) {
 }
 
 void ManualWindow::Vid_Show_Page() {
-    im_page_top->setPixmap(Manual_Page_Image[std::size_t(Manual_Page)]);
+    im_page_top->setPixmap(at_scale(Manual_Page_Image[std::size_t(Manual_Page)]));
     // A turn ends the press that made it: the released pictures come back wherever shown.
     btn_left_up->set_pressed(false);
     btn_right_up->set_pressed(false);

@@ -62,6 +62,13 @@ class ManualWindow : public QWidget { // TManualForm
     // at the page last seen.
     void open();
     bool pages_loaded() const { return pages_loaded_; }
+    // The manual at the device's scale: `total` physical pixels per page pixel on a screen of
+    // device-pixel ratio `ratio`, at least the ratio itself (the desktop's own scale); when
+    // that would not fit in 90 % of the screen, the largest
+    // scale that does (display/scale.h's windowed fit). Whole-number totals repeat the pages'
+    // pixels, others average areas, as for the device. A hidden window is centred anew.
+    void set_scale(double total, double ratio);
+    double total_scale() const { return total_; }
 
     int Manual_Page = 1;
     int Manual_Drag_X = 0;
@@ -98,7 +105,12 @@ class ManualWindow : public QWidget { // TManualForm
     void load_pages();
     void release_pages();
     void place_controls();
+    // A page (or button) picture of design size as shown at the scale.
+    QPixmap at_scale(const QPixmap& design) const;
 
+    QSize design_size_;
+    double total_ = 1.0;
+    double ratio_ = 1.0;
     ManualSettings settings_;
     ErrorPresenter error_;
     PictureBudget own_budget_;

@@ -1,27 +1,12 @@
 #include "shell/pad_page.h"
 
 #include "input/keys.h"
+#include "shell/action_rows.h"
 #include "shell/window_look.h"
 
 namespace q50 {
 
-namespace {
-
-constexpr int kRowWidth = 120;
-constexpr int kRowHeight = 22;
-constexpr int kRowY[8] = {0, 29, 61, 93, 125, 29, 61, 93};
-constexpr int kFontPixels = 13;
-
-QLabel* page_label(QWidget* parent, const QString& text, bool underline) {
-    auto* l = new QLabel(text, parent);
-    QFont f = arial(kFontPixels, true);
-    f.setUnderline(underline);
-    l->setFont(f);
-    set_text_colour(l, kWhite);
-    return l;
-}
-
-} // namespace
+using namespace action_rows;
 
 QString pad_button_text(PadButton b) {
     const std::string_view n = pad_button_name(b);
@@ -34,10 +19,10 @@ PadPage::PadPage(QWidget* dialog) : QWidget(dialog) {
     set_window_colour(this, kDarkBlue);
     setGeometry(0, 0, dialog->width(), dialog->height());
 
-    auto* main = page_label(this, QStringLiteral("Controller: main operations"), true);
+    auto* main = label(this, QStringLiteral("Controller: main operations"), true);
     main->move(8, 8);
     main->adjustSize();
-    auto* controls = page_label(this, QStringLiteral("Game controls"), true);
+    auto* controls = label(this, QStringLiteral("Game controls"), true);
     controls->adjustSize();
     controls->move(width() - 8 - controls->width(), 8);
 
@@ -49,10 +34,10 @@ PadPage::PadPage(QWidget* dialog) : QWidget(dialog) {
         b->setCursor(Qt::PointingHandCursor);
         connect(b, &QPushButton::clicked, this, [this, n] { listen(n); });
         Pad_Button[std::size_t(n)] = b;
-        auto* l = page_label(this,
-                             QString::fromLatin1(kAssignmentLabel[std::size_t(n)].data(),
-                                                 qsizetype(kAssignmentLabel[n].size())),
-                             false);
+        auto* l = label(this,
+                        QString::fromLatin1(kAssignmentLabel[std::size_t(n)].data(),
+                                            qsizetype(kAssignmentLabel[n].size())),
+                        false);
         l->setObjectName(QStringLiteral("la_pad_%1").arg(n));
         l->adjustSize();
         Pad_Label[std::size_t(n)] = l;
@@ -72,7 +57,7 @@ PadPage::PadPage(QWidget* dialog) : QWidget(dialog) {
     btn_defaults->setGeometry(width() - 8 - kRowWidth, kRowY[4], kRowWidth, kRowHeight);
     connect(btn_defaults, &QPushButton::clicked, this, &PadPage::restore_defaults);
 
-    auto* how = page_label(this, QStringLiteral("Click an action, then press a button"), false);
+    auto* how = label(this, QStringLiteral("Click an action, then press a button"), false);
     how->setObjectName(QStringLiteral("la_pad_how"));
     QFont small = how->font();
     small.setBold(false);

@@ -1,5 +1,7 @@
 #include "shell/program.h"
 
+#include "board/render_ops.h"
+#include "display/painter.h"
 #include "display/skin_loader.h"
 #include "host/setting_names.h"
 #include "shell/core/file_store.h"
@@ -44,6 +46,10 @@ Program::Program(ProgramOptions options)
       skin_watcher_(std::make_unique<SkinWatcher>([this] { reload_skin(); })) {
     clock_.source = options_.local_ms_of_day;
     logged_target_.on_action = [this](ButtonAction a) { note({device_.now(), a, {}}); };
+    logged_target_.passes = [this] { return !playing_; };
+    playback_timer_.setSingleShot(true);
+    playback_timer_.setTimerType(Qt::PreciseTimer);
+    connect(&playback_timer_, &QTimer::timeout, this, &Program::playback_step);
     std::ostream* events = options_.event_log;
     const QByteArray event_file = qgetenv("Q50_EVENT_LOG");
     if (!events && !event_file.isEmpty()) {
@@ -177,6 +183,11 @@ void Program::Load_Skin() {
     const SkinLoadResult r = q50::Load_Skin(device_.board, window_model_, env, messages_);
     // A user skin that cannot be read once the program runs is reported; the program goes on.
     if (r.terminate_requested && (skin_dir_.empty() || !form_created_)) end(1);
+    // Shown at its design size, a stretched backdrop is drawn as one picture of the window's
+    // size: that is all that is kept of it. At a scale the decorations are resampled from the
+    // decoded picture and its larger drawings, so it stays as it was read.
+    if (presentation_.Fullscreen_Mode && fullscreen_scale == 1.0 && ratio == 1.0)
+        keep_backdrop_as_drawn(device_.board, window_model_);
     // Only noted here: a set is read when a scale needs it, after the first frame.
     skin_sets_.offer(env, device_.board, &messages_);
     main_window_->set_skin_sets(&skin_sets_);
@@ -359,6 +370,7 @@ std::optional<QPoint> Program::remembered_place() const {
 }
 
 void Program::note(RunLog::Entry e) {
+    e.time -= run_base_;
     if (e.command.empty())
         run_log_.add(e.time, e.action);
     else
@@ -391,6 +403,7 @@ void Program::set_paused(bool on, bool automatic) {
         note({device_.now(), {}, menu_command_text(MenuCommand::Pause)});
     } else {
         driver_.resume();
+        QTimer::singleShot(0, this, &Program::playback_step);
         // The time of day went on meanwhile: a replay moves its own on by as much.
         note({device_.now(),
               {},
@@ -449,14 +462,9 @@ void Program::start_device() {
     // Device time 0 is now: the mode is set at 0, as a replay of the run sets it.
     driver_.start_at_zero();
     device_on_ = true;
-    RunStart start;
-    for (const char* name : {"HiScore1", "HiScore2", "CtrlrOverlay", "Key1", "Key2", "Key3", "Key4",
-                             "Key5", "Key6", "Key7"})
-        if (auto text = store_->read_text(name)) start.store.emplace_back(name, *text);
-    start.seed = random_.last_seed();
-    start.ms_of_day = clock_.ms_of_day();
-    start.fullscreen = presentation_.Fullscreen_Mode;
-    run_log_.begin(std::move(start));
+    remember_fresh_device();
+    run_base_ = 0;
+    begin_run_log();
     driver_.run([this] { device_.power_on(); });
     // The first frame comes first; controllers are looked for as soon as it is on screen, or
     // after half a second if the window system never asks for a paint.
@@ -466,6 +474,159 @@ void Program::start_device() {
     }
     main_window_->after_first_paint = [this] { start_controllers(); };
     QTimer::singleShot(500, this, [this] { start_controllers(); });
+}
+
+void Program::begin_run_log() {
+    RunStart start;
+    for (const char* name : {"HiScore1", "HiScore2", "CtrlrOverlay", "Key1", "Key2", "Key3", "Key4",
+                             "Key5", "Key6", "Key7"})
+        if (auto text = store_->read_text(name)) start.store.emplace_back(name, *text);
+    start.seed = random_.last_seed();
+    start.ms_of_day = clock_.ms_of_day();
+    start.fullscreen = presentation_.Fullscreen_Mode;
+    run_log_.begin(std::move(start));
+}
+
+void Program::remember_fresh_device() {
+    fresh_board_.clear();
+    for (const Segment& s : device_.board.segments())
+        fresh_board_.push_back({s.shown, s.picture_source, s.picture});
+    for (int i = 0; i < kTimerCount; ++i)
+        fresh_intervals_[std::size_t(i)] = device_.timers.interval(TimerId(i));
+}
+
+void Program::reset_device() {
+    device_.Gam_Stop_All_Timers();
+    for (int i = 0; i < kTimerCount; ++i)
+        device_.timers.set_interval(TimerId(i), fresh_intervals_[std::size_t(i)]);
+    for (const VariableRef& v : device_.variables()) {
+        if (v.flag) *v.flag = false;
+        if (v.integer) *v.integer = 0;
+    }
+    device_.Enemy_Flame.fill(0);
+    Board& b = device_.board;
+    for (std::size_t i = 0; i < fresh_board_.size() && i < b.segments().size(); ++i) {
+        Segment& s = b.segments()[i];
+        const FreshSegment& f = fresh_board_[i];
+        if (s.picture_source != f.source) {
+            if (const Segment* from = f.source.empty() ? nullptr : b.find(f.source))
+                b.copy_picture(s, *from);
+            else
+                b.set_picture(s, f.picture);
+        }
+        b.set_shown(s, f.shown);
+    }
+    // As the main window's creation reads them, from the store the device now uses.
+    presentation_.Ctrlr_Overlay = device_.store().read_bool(setting::CtrlrOverlay, true);
+    Vid_Display_Ctrl_Overlay(b, presentation_.Ctrlr_Overlay);
+    device_.Hi_Score_A = device_.store().read_int(setting::HiScore1, 0);
+    device_.Hi_Score_B = device_.store().read_int(setting::HiScore2, 0);
+}
+
+void Program::switch_presentation(bool fullscreen) {
+    if (presentation_.Fullscreen_Mode == fullscreen || !side_windows_) return;
+    side_windows_->menu().run(10);
+}
+
+bool Program::play_recording(const std::filesystem::path& file) {
+    if (!device_on_ || driver_.stopped()) return false;
+    RecordingRead read = read_recording(file);
+    if (!read.recording) {
+        messages_.error("The file " + file.string() +
+                        " cannot be played as a recording: " + read.error + ".");
+        return false;
+    }
+    if (playing_) stop_playing();
+    stop_recording();
+    set_paused(false);
+    playback_ = std::move(*read.recording);
+    fullscreen_before_playback_ = presentation_.Fullscreen_Mode;
+    scratch_store_.begin(playback_.start.store);
+    // The recorded run's presentation; the switch writes only to the playback's store.
+    switch_presentation(playback_.start.fullscreen);
+    playing_ = true;
+    playback_next_ = 0;
+    playback_day_shift_ = 0;
+    random_.seed(playback_.start.seed);
+    clock_.source = [this] {
+        return playback_.start.ms_of_day + (device_.now() - playback_origin_) + playback_day_shift_;
+    };
+    driver_.run([this] {
+        playback_origin_ = device_.now();
+        reset_device();
+        device_.power_on();
+    });
+    playback_step();
+    return true;
+}
+
+void Program::stop_playing() {
+    if (!playing_) return;
+    playback_timer_.stop();
+    playing_ = false;
+    // Switched back while the playback's store still takes the write.
+    switch_presentation(fullscreen_before_playback_);
+    scratch_store_.end();
+    clock_.source = options_.local_ms_of_day;
+    // The player's own device, switched on afresh.
+    random_.seed_from_clock();
+    driver_.run([this] {
+        reset_device();
+        run_base_ = device_.now();
+        begin_run_log();
+        device_.power_on();
+    });
+}
+
+void Program::playback_step() {
+    if (!playing_) return;
+    // A pause of the player's holds the playback too; resuming calls this again.
+    if (driver_.paused()) return;
+    while (playback_next_ < playback_.entries.size()) {
+        const RunLog::Entry& e = playback_.entries[playback_next_];
+        const std::int64_t due = playback_origin_ + e.time;
+        const std::int64_t now = driver_.clock_ms();
+        if (now < due) {
+            playback_timer_.start(int(std::min<std::int64_t>(due - now, 1 << 30)));
+            return;
+        }
+        // At its own device time, however late the timer woke.
+        driver_.run([&] {
+            device_.advance_to(due);
+            apply_recorded(e);
+        });
+        ++playback_next_;
+        if (!playing_) return; // a command stopped it
+    }
+}
+
+void Program::apply_recorded(const RunLog::Entry& e) {
+    if (e.command.empty()) {
+        target_.perform(e.action);
+        return;
+    }
+    const std::string word = e.command.substr(0, e.command.find(' '));
+    const std::string value =
+        e.command.find(' ') == std::string::npos ? "" : e.command.substr(e.command.find(' ') + 1);
+    const auto c = menu_command_named(word);
+    if (!c) return;
+    switch (*c) {
+    case MenuCommand::ResetHiscores:
+        reset_high_scores(device_);
+        break;
+    case MenuCommand::Overlays:
+        show_controller_overlays(device_, presentation_, value == "1");
+        break;
+    case MenuCommand::Fullscreen:
+        switch_presentation(value == "1");
+        break;
+    case MenuCommand::Pause:
+        break; // device time stood still until the resume, which follows at the same time
+    case MenuCommand::Resume:
+        playback_day_shift_ += std::stoll(value);
+        if (device_.Game_State == 4) device_.Timer_ClockTimer();
+        break;
+    }
 }
 
 std::filesystem::path Program::recordings_dir() const {
@@ -504,12 +665,12 @@ std::filesystem::path Program::start_recording() {
 
 void Program::stop_recording() {
     if (!recording_.is_open()) return;
-    recording_ << "at " << driver_.clock_ms() << " end\n";
+    recording_ << "at " << driver_.clock_ms() - run_base_ << " end\n";
     recording_.close();
 }
 
 bool Program::accepting_input() const {
-    return !ending_ && !driver_.paused() && !driver_.stopped() && main_window_ &&
+    return !ending_ && !playing_ && !driver_.paused() && !driver_.stopped() && main_window_ &&
            main_window_->isEnabled() && main_window_->on_screen();
 }
 
@@ -517,9 +678,11 @@ void Program::start_controllers() {
     if (pad_source_ || ending_ || closed_) return;
     pad_source_ = std::make_unique<PadSource>(pad_input_, driver_);
     pad_source_->accepting = [this] { return accepting_input(); };
-    // While the key dialog is open, a controller's presses are the dialog's.
+    // While the key dialog is open, a controller's presses are the dialog's. A dialog never
+    // made is not open: the first press must not wait for it to be made.
     pad_source_->capture = [this](PadButton b) {
-        return side_windows_ && side_windows_->keys_dialog().take_pad_button(b);
+        return side_windows_ && side_windows_->keys_dialog_made() &&
+               side_windows_->keys_dialog().take_pad_button(b);
     };
     pad_input_.on_guide = [this] { toggle_game_menu(); };
     pad_source_->start();

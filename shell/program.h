@@ -14,6 +14,8 @@
 #include "shell/core/event_printer.h"
 #include "shell/core/menu_commands.h"
 #include "shell/core/presentation.h"
+#include "shell/core/recording_file.h"
+#include "shell/core/scratch_store.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/realtime_driver.h"
@@ -22,6 +24,7 @@
 #include "sound/sound_output.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -161,6 +164,22 @@ class Program : public QObject, public SplashHost {
     bool recording() const { return recording_.is_open(); }
     const RunLog& run_log() const { return run_log_; }
     std::filesystem::path recordings_dir() const;
+
+    // Plays a recording back in the window: the device starts afresh as the recorded run did
+    // (its stored values, seed, time of day and presentation, with a store of its own, so the
+    // player's high scores and settings stay as they are), and each recorded input and command
+    // runs at its time; the player's input does not reach the device until stop_playing(),
+    // which gives the player a freshly switched-on device again. False, with a message, when
+    // the file is not a recording (nothing is changed then).
+    bool play_recording(const std::filesystem::path& file);
+    void stop_playing();
+    bool playing() const { return playing_; }
+    // Every recorded line has run (the device plays on until stop_playing()).
+    bool playback_finished() const {
+        return playing_ && playback_next_ >= playback_.entries.size();
+    }
+    // Runs the recorded lines due by now; its timer calls it, tests after moving the clock.
+    void playback_step();
     RealtimeDriver& driver() { return driver_; }
     const WindowModel& window_model() const { return window_model_; }
     TForm1& main_window() { return *main_window_; }
@@ -192,7 +211,9 @@ class Program : public QObject, public SplashHost {
     std::unique_ptr<SettingsStore> store_;
     SoundOutput sound_;
     ToldSound told_sound_{sound_};
-    ToldStore told_store_{*store_};
+    // The device's store: the player's, or a scratch one while a recording plays back.
+    ScratchStore scratch_store_{*store_};
+    ToldStore told_store_{scratch_store_};
     DeviceRandom random_;
     SystemClock clock_;
     Device device_;
@@ -229,6 +250,28 @@ class Program : public QObject, public SplashHost {
     // refreshed once after it.
     void through_driver(const std::function<void()>& change);
     bool device_on_ = false;
+    // What the device was at the moment it was switched on, to start it afresh from.
+    struct FreshSegment {
+        bool shown = false;
+        std::string source;
+        Picture picture;
+    };
+    std::vector<FreshSegment> fresh_board_;
+    std::array<std::int32_t, kTimerCount> fresh_intervals_{};
+    void remember_fresh_device();
+    void reset_device();
+    void begin_run_log();
+    void apply_recorded(const RunLog::Entry& e);
+    void switch_presentation(bool fullscreen);
+    Recording playback_;
+    std::size_t playback_next_ = 0;
+    std::int64_t playback_origin_ = 0;    // the device time the recording's 0 is played at
+    std::int64_t playback_day_shift_ = 0; // the time of day gone on in the recorded pauses
+    bool playing_ = false;
+    bool fullscreen_before_playback_ = false;
+    QTimer playback_timer_;
+    // The device time the run's log counts from (the last time the device came on afresh).
+    std::int64_t run_base_ = 0;
     // Keeps an entry in the run's log and writes it to the recording, if one is made.
     void note(RunLog::Entry e);
     RunLog run_log_;

@@ -87,6 +87,8 @@ void SideWindows::show_about() {
     about().open();
 }
 void SideWindows::show_manual() {
+    // The pages at the device's own scale, so that they are as readable as the device.
+    manual().set_scale(program_.main_window().scale(), program_.main_window().ratio());
     manual().open();
 }
 void SideWindows::show_key_dialog() {

@@ -2,20 +2,16 @@
 
 #include <QFile>
 
-#ifdef Q50_HAVE_WINDOW_PICTURES
 // Resources of a static library have to be registered by hand.
 static void register_window_pictures() {
     Q_INIT_RESOURCE(pictures);
 }
-#endif
 
 namespace q50 {
 
 QPixmap window_picture(const QString& file_name) {
-#ifdef Q50_HAVE_WINDOW_PICTURES
     static const bool registered = (register_window_pictures(), true);
     (void)registered;
-#endif
     const QString path = QStringLiteral(":/pictures/") + file_name;
     if (!QFile::exists(path)) return {};
     return QPixmap(path);

@@ -1,5 +1,6 @@
 #include "shell/core/skin_folders.h"
 
+#include "../support/scoped_env.h"
 #include "../support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -11,27 +12,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct EnvVar {
-    std::string name;
-    std::optional<std::string> before;
-    EnvVar(const char* n, const char* value) : name(n) {
-        if (const char* v = std::getenv(n)) before = v;
-        if (value)
-            ::setenv(n, value, 1);
-        else
-            ::unsetenv(n);
-    }
-    ~EnvVar() {
-        if (before)
-            ::setenv(name.c_str(), before->c_str(), 1);
-        else
-            ::unsetenv(name.c_str());
-    }
-};
-
 TEST(SkinFolders, SearchPathFollowsTheXdgRules) {
     {
-        EnvVar home("HOME", "/home/u"), data_home("XDG_DATA_HOME", nullptr),
+        test::ScopedEnv home("HOME", "/home/u"), data_home("XDG_DATA_HOME", nullptr),
             dirs("XDG_DATA_DIRS", nullptr);
         EXPECT_EQ(skin_search_path(),
                   (std::vector<fs::path>{"/home/u/.local/share/quendrix50/skins",
@@ -40,14 +23,14 @@ TEST(SkinFolders, SearchPathFollowsTheXdgRules) {
     }
     {
         // Relative entries are not folders the user meant; an empty list means the default.
-        EnvVar home("HOME", "/home/u"), data_home("XDG_DATA_HOME", "relative/data"),
+        test::ScopedEnv home("HOME", "/home/u"), data_home("XDG_DATA_HOME", "relative/data"),
             dirs("XDG_DATA_DIRS", "/opt/a::rel:/opt/b/");
         EXPECT_EQ(skin_search_path(),
                   (std::vector<fs::path>{"/home/u/.local/share/quendrix50/skins",
                                          "/opt/a/quendrix50/skins", "/opt/b/quendrix50/skins"}));
     }
     {
-        EnvVar data_home("XDG_DATA_HOME", "/x/data"), dirs("XDG_DATA_DIRS", "");
+        test::ScopedEnv data_home("XDG_DATA_HOME", "/x/data"), dirs("XDG_DATA_DIRS", "");
         EXPECT_EQ(user_skins_home(), fs::path("/x/data/quendrix50/skins"));
         EXPECT_EQ(skin_search_path().size(), 3u);
     }

@@ -1,5 +1,6 @@
 #include "display/frame_scaler.h"
 #include "display/picture_budget.h"
+#include "display/scaled_scene.h"
 #include "display/set_painter.h"
 #include "display/skin_sets.h"
 #include "tests/display/skin_fixture.h"
@@ -255,6 +256,47 @@ TEST_F(SkinSetsTest, SetPainterEqualsRepeatedPixelsWithoutDrawingsAndUsesThemWhe
     const Image b = sp.paint(board, window, none, 4, &damage);
     EXPECT_EQ(b.pixels, scale_frame(paint_board(board, window), 4, {120, 80}).pixels);
     EXPECT_EQ(damage, (Rect{24, 20, 20, 16}));
+}
+
+// The backdrop and the logo have sets of their own; a fullscreen frame at a scale draws the
+// backdrop from its larger drawing, resampled once straight to the screen.
+TEST_F(SkinSetsTest, BackdropAndLogoSetsAreLoadedAndTheBackdropIsDrawnFromThem) {
+    config("[Common]\nSkinDir=skin\nGameWidth=20\nGameHeight=30\n[Fullscreen]\n"
+           "BackdropDir=deco\nBackdropFile=sky.png\nBackdropStretch=1\nLogoFile=logo.png\n"
+           "[Scaled]\nBackdropDir2x=deco2\nBackdropDir4x=deco4\n"
+           "[Image1]\nFilename=body.png\nWidth=20\nHeight=30\n");
+    file("skin/body.png", solid_png(20, 30, argb(255, 1, 2, 3)));
+    file("deco/sky.png", solid_png(16, 10, argb(255, 0, 0, 90)));
+    file("deco/logo.png", solid_png(6, 2, argb(255, 200, 0, 0)));
+    file("deco2/sky.png", png_of(noise(32, 20, 5)));
+    file("deco2/logo.png", solid_png(11, 4, argb(255, 0, 200, 0))); // not twice: ignored
+    file("deco4/logo.png", solid_png(24, 8, argb(255, 0, 0, 200)));
+    ASSERT_EQ(load(true, 60, 40).status, SkinLoadStatus::Complete);
+    SkinSets sets;
+    sets.load(env(), board);
+    EXPECT_EQ(sets.counts(), (std::map<int, int>{{2, 1}, {4, 1}}));
+    const Picture sky = sets.find(seg("im_backdrop").picture.get(), 2);
+    ASSERT_NE(sky, nullptr);
+    EXPECT_EQ(sets.find(seg("im_backdrop_logo").picture.get(), 2), nullptr);
+    EXPECT_NE(sets.find(seg("im_backdrop_logo").picture.get(), 4), nullptr);
+    EXPECT_EQ(sets.find(seg("im_background_bottom").picture.get(), 2), nullptr);
+
+    ScaledScene scene;
+    const double s = 1.5;
+    const PixelSize out = scaled_size({window.client_width, window.client_height}, s);
+    const Image& f = scene.paint(board, window, &sets, s, out);
+    const Image expected = resample_area(*sky, out.width, out.height);
+    EXPECT_EQ(f.at(2, out.height - 3), expected.at(2, out.height - 3)); // bottom left: backdrop
+    // The logo (top right) from its 4x drawing, reduced: blue, not the design-size red.
+    EXPECT_EQ(f.at(out.width - 2, 1), argb(255, 0, 0, 200));
+
+    // Only offered, the backdrop's drawing waits like the skin's: read when a scale needs it.
+    SkinSets lazy;
+    lazy.offer(env(), board);
+    EXPECT_TRUE(lazy.counts().empty());
+    EXPECT_TRUE(lazy.prepare(2.5));
+    EXPECT_EQ(lazy.counts(), (std::map<int, int>{{2, 1}}));
+    EXPECT_NE(lazy.find(seg("im_backdrop").picture.get(), 2), nullptr);
 }
 
 } // namespace

@@ -13,6 +13,11 @@ source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
 e2e_tag=${e2e_tag:-e2e}
 
+# A command that ends the script under `set -e` says which it was (functions included), so that
+# no script stops without a line of its own.
+set -E
+trap 'e2e_status=$?; echo "$e2e_tag: stopped at line $LINENO of ${0##*/}: $BASH_COMMAND (status $e2e_status)"' ERR
+
 fail() { echo "$e2e_tag: $*"; cat "$out/program.log" 2>/dev/null || true; exit 1; }
 
 needs_tools() {
@@ -49,6 +54,16 @@ attach_virtual_pad() {
   export Q50_VIRTUAL_PAD=$fifo
 }
 pad() { printf '%s\n' "$@" >"$fifo"; }
+# A fresh store, SDL's virtual controller attached from the start, the program up and its
+# closed device shown as painted (the controller scripts begin this way).
+start_with_virtual_pad() {
+  fresh_store SoundMode=2 SplashScreen=0 Zoom=100 FullscreenZoom=100
+  attach_virtual_pad
+  xdotool mousemove 1020 796
+  launch_program
+  wait_for 20 main_up || fail "the main window did not come up"
+  wait_for 10 try_state closed closed || { check closed closed; fail "closed device not as painted"; }
+}
 
 ended_cleanly() {
   wait_for 5 bash -c "! kill -0 $prog_pid" || fail "$1 did not end the program"
@@ -65,13 +80,31 @@ try_state() { shot "$1"; check "$@"; }
 # closed_shown DATA_DIR: the screen shows the closed device as painted from the skin in DATA_DIR
 closed_shown() { shot closed && "$frames" "$1" $size closed "$out/closed.png" "$out/closed-expected.png"; }
 
-main_window() { xdotool search --onlyvisible --name '^Quendrix50$' | head -1; }
+# xdotool's name search ignores letter case, and Qt titles its popup menus with the program's
+# file name ("quendrix50"): a closing menu was taken for the main window and its geometry read
+# failed. The main window is the one titled exactly "Quendrix50".
+main_window() {
+  local w
+  for w in $(xdotool search --onlyvisible --name '^Quendrix50$' 2>/dev/null); do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Quendrix50 ] && { echo "$w"; return 0; }
+  done
+  return 0
+}
 main_up() { [ -n "$(main_window)" ]; }
 program_windows() { xdotool search --onlyvisible --pid "$prog_pid" | wc -l; }
 popup_closed() { [ "$(program_windows)" -eq 1 ]; }
+# geometry_of WINDOW: sets X, Y, WIDTH and HEIGHT (the caller's, where it declares them local).
+# Fails when the window is gone instead of leaving them unset: under `set -u` an unset X in a
+# command polled by wait_for ended the script without a word.
+geometry_of() {
+  local lines
+  lines=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null) || return 1
+  eval "$lines"
+  [ -n "${X:-}" ] && [ -n "${Y:-}" ] && [ -n "${WIDTH:-}" ] && [ -n "${HEIGHT:-}" ]
+}
 geometry_is() { # geometry_is WINDOW X Y W H
   local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$1")"
+  geometry_of "$1" || return 1
   [ "$X,$Y,$WIDTH,$HEIGHT" = "$2,$3,$4,$5" ]
 }
 main_at() { local m; m=$(main_window); [ -n "$m" ] && geometry_is "$m" "$@"; }

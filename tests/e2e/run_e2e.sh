@@ -24,7 +24,7 @@ xdotool key Down Down Down
 sleep 0.2
 xdotool key 1
 wait_for 10 main_up || { echo "e2e: the main window did not come up"; exit 1; }
-main=$(xdotool search --onlyvisible --name '^Quendrix50$' | head -1)
+main=$(main_window)
 xdotool windowfocus --sync "$main" || true
 
 # Each state is polled until the screen shows it (the window maps and paints on its own time).
@@ -67,7 +67,7 @@ printf 'FullscreenMode=0\nZoom=100\nFullscreenZoom=100\n' >>"$store"
 (cd "$run_dir" && exec ./quendrix50) >"$out/program2.log" 2>&1 &
 prog_pid=$!
 wait_for 10 main_up || { echo "e2e: the windowed main window did not come up"; exit 1; }
-main=$(xdotool search --onlyvisible --name '^Quendrix50$' | head -1)
+main=$(main_window)
 try_windowed() {
   eval "$(xdotool getwindowgeometry --shell "$main")"
   shot windowed

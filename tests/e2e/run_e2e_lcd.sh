@@ -29,7 +29,7 @@ done
 k=1
 display_like() { # display_like SHOT SHADOW: that part of the screen is the trace's
   local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$(main_window)")"
+  geometry_of "$(main_window)" || return 1
   shot "$1"
   convert "$out/$1.png" -crop "$((286 * k))x$((136 * k))+$((X + 131 * k))+$((Y + 157 * k))" \
     +repage "$out/a.png"
@@ -40,7 +40,7 @@ display_like() { # display_like SHOT SHADOW: that part of the screen is the trac
 start_program() {
   xdotool mousemove $((width - 4)) $((height - 4))
   launch_program
-  wait_for 20 main_window || fail "the main window did not come up"
+  wait_for 20 main_up || fail "the main window did not come up"
   sleep 0.5
   xdotool windowfocus --sync "$(main_window)" || true
   # The open key shows every segment; the time key then shows the clock.
@@ -52,7 +52,7 @@ popup_open() { [ "$(program_windows)" -ge 2 ]; }
 # Right click on the device, L opens the LCD submenu at its first row; DOWN steps further.
 choose_lcd_row() {
   local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$(main_window)")"
+  wait_for 5 geometry_of "$(main_window)" || fail "the main window's place cannot be read"
   xdotool mousemove $((X + 37 * k)) $((Y + 635 * k)) click 3
   wait_for 5 popup_open || fail "no context menu after a right click"
   sleep 0.3
@@ -87,7 +87,7 @@ sed -i 's/^Zoom=100$/Zoom=200/' "$store"
 k=2
 area_now() { # area_now SHOT: the game's part of the display, as it is on the screen now
   local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$(main_window)")"
+  geometry_of "$(main_window)" || return 1
   shot "$1"
   convert "$out/$1.png" -crop "$((286 * k))x$((136 * k))+$((X + 131 * k))+$((Y + 157 * k))" \
     +repage "$out/$1-area.png"

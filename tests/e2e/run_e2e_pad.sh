@@ -9,12 +9,7 @@ run_dir=$1 frames=$2 pictures=$3 out=$4
 size=1024x800
 source "$(dirname "$0")/lib.sh"
 begin_e2e "$size" Xvfb xdotool import compare
-fresh_store SoundMode=2 SplashScreen=0 Zoom=100 FullscreenZoom=100
-attach_virtual_pad
-xdotool mousemove 1020 796
-launch_program
-wait_for 20 main_up || fail "the main window did not come up"
-wait_for 10 try_state closed closed || { check closed closed; fail "closed device not as painted"; }
+start_with_virtual_pad
 echo "e2e: the closed device is up, with a virtual controller attached"
 
 pad "down x" "up x"
@@ -33,7 +28,7 @@ wait_for 3 try_state hero3 hero 3 || { check hero3 hero 3; fail "the hero did no
 echo "e2e: the d-pad and the stick walked the hero to 3"
 
 # F5 pauses: the "PAUSED" mark over the frame, and nothing moves; F5 again plays on. F6 mutes.
-main=$(xdotool search --onlyvisible --name '^Quendrix50$' | head -1)
+main=$(main_window)
 xdotool windowfocus --sync "$main" || true
 xdotool key F5
 # The mark is a dark box in the middle of the window, over the pale LCD.

@@ -10,12 +10,7 @@ run_dir=$1 frames=$2 out=$3
 size=1024x800
 source "$(dirname "$0")/lib.sh"
 begin_e2e "$size" Xvfb xdotool import compare
-fresh_store SoundMode=2 SplashScreen=0 Zoom=100 FullscreenZoom=100
-attach_virtual_pad
-xdotool mousemove 1020 796
-launch_program
-wait_for 20 main_up || fail "the main window did not come up"
-wait_for 10 try_state closed closed || { check closed closed; fail "closed device not as painted"; }
+start_with_virtual_pad
 echo "e2e: the closed device is up (fullscreen), with a virtual controller attached"
 
 # Guide opens the in-game menu; its seventh row (32 px each, below the button) is "Key settings".

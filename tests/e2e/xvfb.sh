@@ -24,7 +24,9 @@ trap cleanup EXIT
 start_xvfb() {
   local size=$1 dir=$2
   : >"$dir/xvfb.display"
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$dir/xvfb.display" \
+  # -noreset: by default the server resets when its last client leaves, and a program started
+  # again at that moment cannot connect ("could not connect to display").
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$dir/xvfb.display" \
     >"$dir/xvfb.log" 2>&1 &
   xvfb_pid=$!
   local end=$((SECONDS + 10)) number=

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -153,6 +154,37 @@ TEST(ImageFiles, PngKeepsStraightAlphaAndIsTheSameEveryTime) {
     EXPECT_EQ(px, (std::vector<std::uint8_t>{0, 0, 0, 0, 200, 100, 50, 128, 1, 2, 3, 255}));
     fs::remove(a);
     fs::remove(b);
+}
+
+// A drawing is premultiplied; its soft edges must come out the same on every machine, so each
+// straight value is the exact rounding of colour * 255 / alpha, for every alpha and colour.
+TEST(ImageFiles, PremultipliedColoursAreStraightenedWithExactRounding) {
+    app();
+    QImage img(256, 255, QImage::Format_ARGB32_Premultiplied);
+    for (int a = 1; a <= 255; ++a)
+        for (int c = 0; c <= 255; ++c) {
+            const int v = std::min(c, a); // a premultiplied colour never exceeds its alpha
+            img.setPixel(c, a - 1, qRgba(v, v / 2, 0, a));
+        }
+    const fs::path file = temp_file("q50_art_test_premultiplied.png");
+    write_png(img, file.string());
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, file.c_str()));
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<std::uint8_t> px(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, px.data(), 0, nullptr));
+    png_image_free(&image);
+    fs::remove(file);
+    int wrong = 0;
+    for (int a = 1; a <= 255; ++a)
+        for (int c = 0; c <= 255; ++c) {
+            const int v = std::min(c, a);
+            const std::uint8_t* p = &px[(std::size_t(a - 1) * 256 + std::size_t(c)) * 4];
+            const auto exact = [a](int x) { return (x * 255 + a / 2) / a; };
+            if (p[0] != exact(v) || p[1] != exact(v / 2) || p[2] != 0 || p[3] != a) ++wrong;
+        }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(ImageFiles, BmpRowsRunBottomUpInBlueGreenRedWithPadding) {

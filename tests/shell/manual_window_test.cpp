@@ -1,10 +1,12 @@
 #include "shell/manual_window.h"
 
+#include "display/scale.h"
 #include "side_windows_support.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -253,6 +255,61 @@ TEST_F(ManualWindowTest, ASmallPageLeavesWhiteAroundIt) {
     EXPECT_EQ(shot.pixelColor(5, 5), QColor(255, 0, 0));
     EXPECT_EQ(shot.pixelColor(25, 5), QColor(255, 255, 255));
     EXPECT_EQ(shot.pixelColor(5, 15), QColor(255, 255, 255));
+}
+
+// The pages follow the device's scale: at a whole total every page pixel is repeated, at a
+// device-pixel ratio the window keeps its window-pixel size and the page has the screen's
+// pixels, and a scale that would not fit on the screen gives way to one that does.
+TEST_F(ManualWindowTest, PagesFollowTheDeviceScaleAndStayOnTheScreen) {
+    settings.width = 60;
+    settings.height = 40;
+    write_bmp(settings.dir / "1.bmp", 60, 40, 0, 0, 0);
+    // A pattern of single pixels, which any filter but repetition would blur.
+    std::ofstream(settings.dir / "1.bmp", std::ios::binary | std::ios::in | std::ios::out)
+        .seekp(54 + 3 * 7)
+        .put(char(255));
+    auto m = make();
+    m->open();
+    const QImage design = m->Manual_Page_Image[1].toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(design.size(), QSize(60, 40));
+    ASSERT_NE(design.pixel(7, 39), design.pixel(8, 39)); // bottom-up: the last row
+
+    m->set_scale(2, 1);
+    EXPECT_EQ(m->size(), QSize(120, 80));
+    EXPECT_EQ(m->btn_close_up->geometry(), QRect(120 - 8 - 32, 8, 32, 28));
+    QImage shown = m->im_page_top->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), QSize(120, 80));
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 120; ++x)
+            ASSERT_EQ(shown.pixel(x, y), design.pixel(x / 2, y / 2)) << x << "," << y;
+
+    m->hide();
+    m->set_scale(2, 2); // a desktop scale of 2 at 100 %
+    m->open();
+    EXPECT_EQ(m->size(), QSize(60, 40));
+    EXPECT_EQ(m->im_page_top->pixmap().devicePixelRatio(), 2.0);
+    EXPECT_EQ(m->im_page_top->pixmap().size(), QSize(120, 80));
+
+    m->set_scale(1, 2); // a device shrunk to fit: the pages keep the desktop's scale
+    EXPECT_EQ(m->total_scale(), 2.0);
+    EXPECT_EQ(m->size(), QSize(60, 40));
+
+    m->set_scale(1.5, 1);
+    EXPECT_EQ(m->size(), QSize(90, 60));
+    shown = m->im_page_top->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown.pixel(45, 30), design.pixel(30, 20)); // inside a flat area: exact
+
+    const QSize a = m->screen()->availableGeometry().size();
+    m->hide();
+    m->set_scale(1000, 1);
+    const double fit = windowed_fit_scale({60, 40}, {a.width(), a.height()});
+    EXPECT_EQ(m->total_scale(), fit);
+    EXPECT_LE(m->width(), a.width());
+    EXPECT_LE(m->height(), a.height());
+    // Hidden, it is centred anew on its screen.
+    const QRect g = m->screen()->geometry();
+    EXPECT_EQ(m->pos(), QPoint(g.left() + (g.width() - m->width()) / 2,
+                               g.top() + (g.height() - m->height()) / 2));
 }
 
 TEST_F(ManualWindowTest, DraggingTheLeftButtonMovesTheWindowOtherButtonsDoNot) {

@@ -43,6 +43,8 @@ struct Recording : ::testing::Test {
     std::int64_t day_at_start = (23 * 3600 + 59 * 60 + 20) * 1000 + 500;
     std::ostringstream events;
     std::unique_ptr<Program> program;
+    bool collect_messages = false;
+    std::vector<std::string> messages;
 
     void start() {
         auto s = std::make_unique<MemoryStore>();
@@ -56,7 +58,12 @@ struct Recording : ::testing::Test {
         o.executable_dir = fs::path(Q50_SOURCE_DIR) / "data";
         o.current_dir = o.executable_dir;
         o.store = std::move(s);
-        o.presenter = [](QWidget*, const QString& text) { ADD_FAILURE() << text.toStdString(); };
+        o.presenter = [this](QWidget*, const QString& text) {
+            if (collect_messages)
+                messages.push_back(text.toStdString());
+            else
+                ADD_FAILURE() << text.toStdString();
+        };
         o.clock_ms = [this] { return wall; };
         o.local_ms_of_day = [this] { return day_at_start + wall; };
         o.event_log = &events;
@@ -176,6 +183,173 @@ TEST_F(Recording, AReplayOfARecordedMinuteOfRandomPlayGivesTheSameEvents) {
         << std::distance(
                replay.begin(),
                std::mismatch(replay.begin(), replay.end(), desktop.begin(), desktop.end()).first);
+}
+
+// The device's state as a replay can compare it: every variable and the shown segments.
+std::string device_state(Device& d) {
+    std::string out;
+    for (const VariableRef& v : d.variables())
+        out += std::string(v.name) + "=" + std::to_string(v.flag ? int(*v.flag) : *v.integer) + " ";
+    for (const Segment& s : d.board.segments())
+        if (s.shown) out += s.name + (s.picture_source.empty() ? "" : ":" + s.picture_source) + " ";
+    return out;
+}
+
+// "Play a recording…": the recorded run plays in the window at its own times and ends where
+// the run ended; the player's input and store stay out of it; "Stop playing" hands the player
+// a freshly switched-on device.
+TEST_F(Recording, ARecordingPlaysBackInTheWindowToTheSameState) {
+    start();
+    ComfortRows& rows = program->side_windows()->comfort();
+    TForm1& w = program->main_window();
+    PopupMenu& menu = program->side_windows()->menu();
+    run_to(wall + 700);
+    rows.record()->trigger();
+    testing::press_key(&w, Qt::Key_5);
+    run_to(wall + 90);
+    testing::release_key(&w, Qt::Key_5);
+    run_to(wall + 400);
+    testing::press_key(&w, Qt::Key_1); // Game A
+    run_to(wall + 300);
+    testing::release_key(&w, Qt::Key_1);
+    std::mt19937 rng(7);
+    auto ms = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const int keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Space};
+    for (int i = 0; i < 60; ++i) {
+        run_to(wall + ms(30, 400));
+        if (i == 10) menu.run(12); // overlays off
+        if (i == 20) menu.run(8);  // Reset Hiscores
+        if (i == 30) {
+            rows.pause()->trigger();
+            wall += 2000;
+            rows.pause()->trigger();
+        }
+        const int key = keys[ms(0, 2)];
+        testing::press_key(&w, key);
+        run_to(wall + ms(20, 300));
+        testing::release_key(&w, key);
+    }
+    run_to(wall + 500);
+    rows.record()->trigger();
+    const std::string recorded_end = device_state(program->device());
+    ASSERT_EQ(program->device().Hi_Score_A, 0) << "the run reset the high scores";
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(dir.path() / "recordings"))
+        files.push_back(e.path());
+    ASSERT_EQ(files.size(), 1u);
+    const std::string script = read_all(files[0]);
+    const std::int64_t length = std::stoll(script.substr(script.rfind("\nat ") + 4));
+    // The player's store, which the playback must leave alone.
+    auto* store = static_cast<MemoryStore*>(&program->store());
+    store->preset("HiScore1", "37");
+    store->preset("CtrlrOverlay", "1");
+
+    // Played in the same program, from wherever the device is now.
+    run_to(wall + 3000);
+    rows.choose_recording = [&] { return QString::fromStdString(files[0].string()); };
+    rows.refresh();
+    EXPECT_EQ(rows.play()->text(), QString::fromUtf8("Play a recording\u2026\tF7"));
+    rows.play()->trigger();
+    ASSERT_TRUE(program->playing());
+    rows.refresh();
+    EXPECT_EQ(rows.play()->text(), "Stop playing\tF7");
+    EXPECT_FALSE(rows.record()->isEnabled());
+    EXPECT_EQ(program->device().Game_State, 0) << "the device starts afresh";
+    EXPECT_EQ(program->device().Hi_Score_A, 37) << "the recording's stored value";
+    const std::int64_t origin = program->device().now();
+    const std::int64_t wall_origin = wall;
+    bool pressed_meanwhile = false;
+    while (wall < wall_origin + length) {
+        wall = std::min(wall + 5, wall_origin + length);
+        program->playback_step();
+        program->driver().poll();
+        if (!pressed_meanwhile && wall > wall_origin + 3000) {
+            // The player's keys do nothing to the playback.
+            testing::press_key(&w, Qt::Key_Space);
+            testing::release_key(&w, Qt::Key_Space);
+            testing::press_key(&w, Qt::Key_2);
+            testing::release_key(&w, Qt::Key_2);
+            pressed_meanwhile = true;
+        }
+    }
+    EXPECT_TRUE(program->playback_finished());
+    EXPECT_EQ(program->device().now(), origin + length);
+    EXPECT_EQ(device_state(program->device()), recorded_end);
+    EXPECT_EQ(store->values().at("HiScore1"), "37")
+        << "the playback's reset stayed in its own store";
+    EXPECT_EQ(store->values().at("CtrlrOverlay"), "1");
+
+    rows.play()->trigger();
+    EXPECT_FALSE(program->playing());
+    EXPECT_EQ(rows.play()->text(), QString::fromUtf8("Play a recording\u2026\tF7"));
+    EXPECT_EQ(program->device().Game_State, 0);
+    EXPECT_EQ(program->device().Hi_Score_A, 37);
+    EXPECT_TRUE(program->presentation().Ctrlr_Overlay);
+    // The player's keys reach the device again.
+    testing::press_key(&w, Qt::Key_5);
+    testing::release_key(&w, Qt::Key_5);
+    EXPECT_EQ(program->device().Game_State, 2);
+}
+
+// A recording made windowed plays windowed, whatever the player's presentation, and the
+// player's stored presentation is never touched.
+TEST_F(Recording, APlaybackShowsTheRecordedPresentationAndGivesThePlayersBack) {
+    start();
+    ComfortRows& rows = program->side_windows()->comfort();
+    test::write_file(dir.path() / "run.script",
+                     "seed 3\ntime 10:00\nat 100 press open\nat 300 fullscreen 1\nat 900 end\n");
+    program->side_windows()->menu().run(10); // the player plays in fullscreen
+    ASSERT_TRUE(program->presentation().Fullscreen_Mode);
+    auto* store = static_cast<MemoryStore*>(&program->store());
+    ASSERT_EQ(store->values().at("FullscreenMode"), "1");
+    std::vector<std::string> writes;
+    store->on_write = [&](const std::string& n, const std::string& v) {
+        writes.push_back(n + "=" + v);
+    };
+
+    rows.choose_recording = [&] {
+        return QString::fromStdString((dir.path() / "run.script").string());
+    };
+    rows.play()->trigger();
+    ASSERT_TRUE(program->playing());
+    EXPECT_FALSE(program->presentation().Fullscreen_Mode) << "the recording began windowed";
+    const std::int64_t end = wall + 900;
+    while (wall < end) {
+        wall += 10;
+        program->playback_step();
+        program->driver().poll();
+    }
+    EXPECT_TRUE(program->presentation().Fullscreen_Mode) << "the recorded switch";
+    EXPECT_EQ(program->device().Game_State, 2);
+    rows.play()->trigger();
+    EXPECT_TRUE(program->presentation().Fullscreen_Mode) << "the player's presentation";
+    EXPECT_TRUE(writes.empty()) << writes.front();
+    EXPECT_EQ(store->values().at("FullscreenMode"), "1");
+}
+
+TEST_F(Recording, AFileThatIsNoRecordingGivesAMessageAndChangesNothing) {
+    collect_messages = true;
+    const std::vector<std::string>& shown = messages;
+    start();
+    ComfortRows& rows = program->side_windows()->comfort();
+    TForm1& w = program->main_window();
+    testing::press_key(&w, Qt::Key_5);
+    testing::release_key(&w, Qt::Key_5);
+    test::write_file(dir.path() / "picture.png", std::string("\x89PNG\r\n\x1a\n\0\0", 10));
+    for (const fs::path& bad : {dir.path() / "picture.png", dir.path(), fs::path("/dev/zero")}) {
+        rows.choose_recording = [&] { return QString::fromStdString(bad.string()); };
+        rows.play()->trigger();
+        EXPECT_FALSE(program->playing()) << bad;
+    }
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_NE(shown[0].find("cannot be played as a recording"), std::string::npos) << shown[0];
+    EXPECT_NE(shown[2].find("not a file"), std::string::npos) << shown[2];
+    EXPECT_EQ(program->device().Game_State, 2) << "the device went on as it was";
+    // A cancelled chooser does nothing either.
+    rows.choose_recording = [] { return QString(); };
+    rows.play()->trigger();
+    EXPECT_FALSE(program->playing());
+    EXPECT_EQ(shown.size(), 3u);
 }
 
 // A menu command is run as a key is: every step due until now runs first, and the command is

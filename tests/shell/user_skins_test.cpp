@@ -1,5 +1,6 @@
 // Skins of one's own: the Skin submenu, switching during play, the copy made for editing an
 // installed skin, the live reload and the command line's skin and presentation.
+#include "../support/scoped_env.h"
 #include "../support/temp_dir.h"
 #include "display/png_writer.h"
 #include "program_rig.h"
@@ -23,22 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets an environment variable for the life of a test.
-struct EnvVar {
-    std::string name;
-    std::optional<std::string> before;
-    EnvVar(const char* n, const std::string& value) : name(n) {
-        if (const char* v = std::getenv(n)) before = v;
-        ::setenv(n, value.c_str(), 1);
-    }
-    ~EnvVar() {
-        if (before)
-            ::setenv(name.c_str(), before->c_str(), 1);
-        else
-            ::unsetenv(name.c_str());
-    }
-};
-
 std::string skin_config(int left, int top) {
     return "[Common]\nSkinDir=Graphics\\Skin\\\nGameWidth=498\nGameHeight=770\n"
            "[VideoMode]\nTranspColor=$00ff00ff\n[Fullscreen]\nBgColor=$00000000\n"
@@ -51,8 +36,8 @@ struct UserSkins : ::testing::Test {
     fs::path data = root.path() / "data";
     fs::path home = root.path() / "home";
     fs::path system = root.path() / "system";
-    EnvVar data_home{"XDG_DATA_HOME", home.string()};
-    EnvVar data_dirs{"XDG_DATA_DIRS", system.string()};
+    test::ScopedEnv data_home{"XDG_DATA_HOME", home.string()};
+    test::ScopedEnv data_dirs{"XDG_DATA_DIRS", system.string()};
     std::unique_ptr<test::InDirectory> cwd;
     MemoryStore* store = nullptr;
     std::vector<std::string> messages;

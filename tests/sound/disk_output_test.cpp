@@ -2,6 +2,7 @@
 // hear what was played. They wait for the file with short bounded polls.
 #include "sound/sound_output.h"
 
+#include "../support/scoped_env.h"
 #include "../support/temp_dir.h"
 #include "shell/core/memory_store.h"
 #include "sound_folder.h"
@@ -22,24 +23,6 @@ using Clock = std::chrono::steady_clock;
 
 struct NoMessages : MessageSink {
     void error(const std::string& text) override { ADD_FAILURE() << text; }
-};
-
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
 };
 
 std::uintmax_t size_of(const fs::path& p) {
@@ -68,8 +51,8 @@ TEST(DiskOutput, APlayedSampleIsHeardAndSilenceStopsIt) {
     test::TempDir tmp;
     test::make_sound_folder(tmp.path(), 2.0);
     const fs::path raw = tmp.path() / "out.raw";
-    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
-    ScopedEnv file("SDL_DISKAUDIOFILE", raw.string());
+    test::ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    test::ScopedEnv file("SDL_DISKAUDIOFILE", raw.string());
     const fs::path old_cwd = fs::current_path();
     fs::current_path(tmp.path());
 

@@ -2,6 +2,7 @@
 // SDL_AUDIODRIVER themselves (the test build sets it to "dummy" for every other test).
 #include "sound/sound_output.h"
 
+#include "../support/scoped_env.h"
 #include "../support/temp_dir.h"
 #include "shell/core/memory_store.h"
 #include "sound_folder.h"
@@ -22,28 +23,6 @@ namespace fs = std::filesystem;
 struct RecordedMessages : MessageSink {
     std::vector<std::string> texts;
     void error(const std::string& text) override { texts.push_back(text); }
-};
-
-// Sets (or, with nullopt, unsets) an environment variable for one scope.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
 };
 
 class SoundDeviceTest : public ::testing::Test {
@@ -92,18 +71,18 @@ TEST_F(SoundDeviceTest, EntriesNameWhatTheyOpen) {
 }
 
 TEST_F(SoundDeviceTest, DesktopSoundServerIsPipeWireOrPulseAudio) {
-    ScopedEnv driver("SDL_AUDIODRIVER", std::nullopt);
+    test::ScopedEnv driver("SDL_AUDIODRIVER", std::nullopt);
     expect_driver_or_truthful_failure(0, {"pipewire", "pulseaudio"});
 }
 
 TEST_F(SoundDeviceTest, SoundCardDirectlyIsAlsa) {
-    ScopedEnv driver("SDL_AUDIODRIVER", std::nullopt);
+    test::ScopedEnv driver("SDL_AUDIODRIVER", std::nullopt);
     expect_driver_or_truthful_failure(1, {"alsa"});
 }
 
 TEST_F(SoundDeviceTest, TheUsersDriverWinsOverTheEntry) {
-    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
-    ScopedEnv file("SDL_DISKAUDIOFILE", (tmp_.path() / "out.raw").string());
+    test::ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    test::ScopedEnv file("SDL_DISKAUDIOFILE", (tmp_.path() / "out.raw").string());
     for (int mode : {0, 1}) {
         SoundOutput out(store_, messages_);
         ASSERT_TRUE(out.Snd_Init(mode)) << out.device_error();
@@ -114,7 +93,7 @@ TEST_F(SoundDeviceTest, TheUsersDriverWinsOverTheEntry) {
 }
 
 TEST_F(SoundDeviceTest, NoDeviceIsNotAnInstallationFault) {
-    ScopedEnv driver("SDL_AUDIODRIVER", "nosuchdriver");
+    test::ScopedEnv driver("SDL_AUDIODRIVER", "nosuchdriver");
     std::vector<std::string> writes;
     store_.on_write = [&](const std::string& name, const std::string& text) {
         writes.push_back(name + "=" + text);
@@ -142,7 +121,7 @@ TEST_F(SoundDeviceTest, NoDeviceIsNotAnInstallationFault) {
 }
 
 TEST_F(SoundDeviceTest, AMissingFolderWithAWorkingDeviceKeepsTheFolderMessage) {
-    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    test::ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     fs::remove(tmp_.path() / "Sound" / "Bombfall.wav");
     SoundOutput out(store_, messages_);
     EXPECT_FALSE(out.Snd_Init(1));

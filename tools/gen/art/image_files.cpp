@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -18,10 +19,22 @@ void put_le(std::vector<unsigned char>& out, unsigned v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
 }
 
+// A premultiplied pixel as straight colour, rounded exactly. Qt's own conversion divides by
+// the processor's approximate reciprocal, whose last bit differs between processors, so the
+// same drawing gave files that differ by one step at every soft edge from machine to machine.
+QRgb straight(QRgb p) {
+    const unsigned a = qAlpha(p);
+    if (a == 255) return p;
+    if (a == 0) return 0;
+    const auto un = [a](unsigned c) { return std::min(255u, (c * 255 + a / 2) / a); };
+    return qRgba(int(un(qRed(p))), int(un(qGreen(p))), int(un(qBlue(p))), int(a));
+}
+
 } // namespace
 
 void write_png(const QImage& source, const std::string& path) {
-    const QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    const bool premultiplied = source.format() == QImage::Format_ARGB32_Premultiplied;
+    const QImage image = premultiplied ? source : source.convertToFormat(QImage::Format_ARGB32);
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) fail("cannot write", path);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -39,7 +52,7 @@ void write_png(const QImage& source, const std::string& path) {
         for (int x = 0; x < image.width(); ++x) {
             // Fully transparent pixels are written as transparent black, so that invisible
             // left-overs of the painting never change the file.
-            const QRgb p = qAlpha(px[x]) ? px[x] : 0;
+            const QRgb p = premultiplied ? straight(px[x]) : (qAlpha(px[x]) ? px[x] : 0);
             row[std::size_t(x) * 4 + 0] = png_byte(qRed(p));
             row[std::size_t(x) * 4 + 1] = png_byte(qGreen(p));
             row[std::size_t(x) * 4 + 2] = png_byte(qBlue(p));

@@ -30,6 +30,9 @@ int main(int argc, char** argv) {
     for (int k : q50gen::kSkinSetScales) q50gen::write_skin(book, root / "data", k);
     q50gen::write_config(root / "data" / "Config.ini");
     q50gen::write_backdrop(root / "data" / "Graphics" / "Backdrop");
+    for (int k : q50gen::kSkinSetScales)
+        q50gen::write_backdrop(root / "data" / "Graphics" / ("Backdrop@" + std::to_string(k) + "x"),
+                               k);
     q50gen::write_window_pictures(book, root / "shell" / "pictures");
     // The icon the desktop entry installs.
     std::filesystem::create_directories(root / "packaging");

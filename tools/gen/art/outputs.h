@@ -18,7 +18,10 @@ void write_skin(const ArtBook& book, const std::filesystem::path& data, int scal
 constexpr int kSkinSetScales[] = {2, 4};
 // data/Config.ini: every segment at its design rectangle.
 void write_config(const std::filesystem::path& file);
-void write_backdrop(const std::filesystem::path& folder);
+// The backdrop and the logo; with a scale of 2 or 4 drawn that much larger, for the folders
+// Graphics/Backdrop@2x (@4x) that a fullscreen device at a scale draws them from (the
+// backdrop up to 2x only).
+void write_backdrop(const std::filesystem::path& folder, int scale = 1);
 void write_window_pictures(const ArtBook& book, const std::filesystem::path& folder);
 // The program icon at 16 .. 512 pixels (quendrix50-N.png) and as quendrix50.svg.
 void write_icons(const std::filesystem::path& folder);

@@ -66,6 +66,8 @@ void write_config(const fs::path& file) {
     // the skin loader does not).
     ini << "\n[Scaled]\n";
     for (int k : kSkinSetScales) ini << "SkinDir" << k << "x=Graphics\\Skin@" << k << "x\\\n";
+    for (int k : kSkinSetScales)
+        ini << "BackdropDir" << k << "x=Graphics\\Backdrop@" << k << "x\\\n";
     std::ofstream out(file, std::ios::binary);
     out << ini.str();
     if (!out) {

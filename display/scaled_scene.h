@@ -1,0 +1,71 @@
+#pragma once
+// A fullscreen board shown at a scale other than 1, composed in two layers so that a repaint
+// touches only the device:
+// - the decorations (window colour, backdrop, logo) drawn once per screen size straight at
+//   the screen's resolution, each from the largest drawing the skin has, resampled once;
+// - the parts of the board that lie over them (the device, the menu button), each painted as
+//   its own small frame on a see-through base and scaled into place over the decorations.
+// The screen-sized frame is kept between repaints: what lies outside the parts is written
+// only when the decorations change.
+#include "display/frame_scaler.h"
+#include "display/set_painter.h"
+
+#include <memory>
+#include <vector>
+
+namespace q50 {
+
+class ScaledScene {
+  public:
+    // The frame of `board` at `scale` on an output of `out` pixels; `damage` gets the part
+    // that changed. `sets` (may be null) holds the skin's larger drawings.
+    const Image& paint(const Board& board, const WindowModel& window, const SkinSets* sets,
+                       double scale, PixelSize out, Rect* damage = nullptr);
+    const Image& frame() const { return frame_; }
+    void set_lcd_look(LcdLook* look);
+    // The parts are painted afresh at the next paint; the decorations are kept while they
+    // and the screen stay the same.
+    void invalidate() { valid_ = false; }
+    // As invalidate, and the decorations and every cached picture are made anew.
+    void reset();
+
+  private:
+    struct Part {
+        Rect area; // design pixels
+        Rect out;  // its place in the frame
+        int set = 0;
+        SetPainter painter;
+        FrameScaler scaler;
+    };
+    struct DecorKey {
+        PixelSize out;
+        double scale = 0;
+        Colour colour = 0;
+        bool stretch = false;
+        Picture backdrop, logo; // held, so that a new picture never takes an old one's address
+        Rect backdrop_rect, logo_rect;
+        const SkinSets* sets = nullptr;
+        bool operator==(const DecorKey&) const = default;
+    };
+    void draw_decorations(const Board& board, const WindowModel& window, const SkinSets* sets);
+    bool parts_hold(const Board& board, Rect client) const;
+    std::vector<Rect> group(const Board& board, Rect whole) const;
+    void restore(Rect out_rect);
+
+    Image frame_, under_;
+    DecorKey decor_;
+    bool valid_ = false;
+    double scale_ = 0;
+    std::vector<std::unique_ptr<Part>> parts_;
+    LcdLook* look_ = nullptr;
+};
+
+// The parts of `board` that a fullscreen frame draws over the decorations: the rectangles of
+// the segments drawn (not the backdrop or the logo), grouped where they touch or overlap.
+std::vector<Rect> board_parts(const Board& board, Rect whole, const LcdLook* look);
+
+// `src` resampled to `width` x `height` by area averaging, each axis on its own (a stretched
+// backdrop is not scaled alike both ways).
+Image resample_area(const Image& src, int width, int height);
+
+} // namespace q50

@@ -1,0 +1,171 @@
+#include "display/frame_scaler.h"
+#include "display/painter.h"
+#include "display/scaled_scene.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace q50 {
+namespace {
+
+Image noise(int w, int h, unsigned seed, std::uint32_t alpha = 0xFF000000u) {
+    std::mt19937 rng(seed);
+    Image img(w, h);
+    for (Argb& p : img.pixels) p = alpha | (rng() & 0xFFFFFFu);
+    return img;
+}
+
+// A fullscreen board: a device of 20x24 with a see-through corner, a translucent segment on
+// it, and the menu button apart from it in the top left corner of a 40x30 client.
+class ScaledSceneTest : public ::testing::Test {
+  protected:
+    Board board;
+    WindowModel window;
+
+    ScaledSceneTest() {
+        for (Segment& s : board.segments()) board.hide(s);
+        window.client_width = 40;
+        window.client_height = 30;
+        window.key_on = false;
+        window.colour = 0x00302010;
+        Image body = noise(20, 24, 1);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 5 - y; ++x) body.at(x, y) = 0; // the see-through corner
+        place("im_background_bottom", {14, 3, 20, 24}, body);
+        place("im_flame_1", {18, 8, 6, 5}, noise(6, 5, 2, 0x80000000u));
+        place("btn_game_menu_top", {0, 0, 4, 3}, noise(4, 3, 3));
+    }
+    void place(const char* name, Rect r, Image img) {
+        Segment& s = board.named(name);
+        board.set_rect(s, r);
+        board.set_picture(s, std::make_shared<const Image>(std::move(img)));
+        board.show(s);
+    }
+    // The frame as the whole board painted in design pixels and then scaled.
+    Image old_way(double scale) {
+        return scale_frame(paint_board(board, window), scale, scaled_size({40, 30}, scale));
+    }
+};
+
+// At whole scales over a plain colour the two layers give exactly what painting everything
+// and repeating every pixel gives, also after changes painted incrementally, and a change
+// reports only its own neighbourhood.
+TEST_F(ScaledSceneTest, WholeScalesEqualTheWholeBoardScaledAlsoAfterIncrementalChanges) {
+    for (int k : {1, 2, 3}) {
+        ScaledScene scene;
+        const PixelSize out = scaled_size({40, 30}, k);
+        Rect damage;
+        EXPECT_EQ(scene.paint(board, window, nullptr, k, out, &damage).pixels, old_way(k).pixels)
+            << k;
+        EXPECT_EQ(damage, (Rect{0, 0, out.width, out.height}));
+        board.hide("im_flame_1");
+        EXPECT_EQ(scene.paint(board, window, nullptr, k, out, &damage).pixels, old_way(k).pixels)
+            << k;
+        EXPECT_EQ(damage, (Rect{18 * k, 8 * k, 6 * k, 5 * k}));
+        board.show("im_flame_1");
+        board.hide("btn_game_menu_top");
+        EXPECT_EQ(scene.paint(board, window, nullptr, k, out, &damage).pixels, old_way(k).pixels)
+            << k;
+        board.show("btn_game_menu_top");
+    }
+}
+
+// At a fractional scale pixels wholly inside the device are the device's averaged pixels, and
+// pixels wholly outside it are the window colour, untouched by the device's averaging.
+TEST_F(ScaledSceneTest, FractionalScalesKeepTheDeviceAveragedAndTheSurroundPlain) {
+    const double s = 2.805;
+    const PixelSize out = scaled_size({40, 30}, s);
+    ScaledScene scene;
+    const Image& f = scene.paint(board, window, nullptr, s, out);
+    const Image old = old_way(s);
+    const Argb plain = opaque_from_colour(window.colour);
+    int inside = 0;
+    for (int y = 0; y < out.height; ++y)
+        for (int x = 0; x < out.width; ++x) {
+            const double l = x / s, t = y / s, r = (x + 1) / s, b = (y + 1) / s;
+            if (l >= 15 && r <= 33 && t >= 9 && b <= 26) { // within the device, off the corner
+                ASSERT_EQ(f.at(x, y), old.at(x, y)) << x << "," << y;
+                ++inside;
+            } else if (l >= 35 || b <= 0 || (t >= 4 && r <= 13)) {
+                ASSERT_EQ(f.at(x, y), plain) << x << "," << y;
+            }
+            ASSERT_EQ(alpha_of(f.at(x, y)), 255);
+        }
+    EXPECT_GT(inside, 1000);
+}
+
+// The backdrop is resampled once, from its own picture to the screen; going through the
+// design-pixel stretch first would lose the detail of a backdrop finer than the design grid.
+TEST_F(ScaledSceneTest, TheStretchedBackdropIsResampledOnceStraightToTheScreen) {
+    const Image backdrop = noise(90, 70, 4);
+    place("im_backdrop", {0, 0, 40, 30}, backdrop);
+    window.backdrop_stretch = true;
+    const double s = 2.5;
+    const PixelSize out = scaled_size({40, 30}, s);
+    ScaledScene scene;
+    const Image& f = scene.paint(board, window, nullptr, s, out);
+    const Image expected = resample_area(backdrop, out.width, out.height);
+    for (int y = 0; y < out.height; ++y)
+        for (int x = 88; x < out.width; ++x) // right of the device
+            ASSERT_EQ(f.at(x, y), expected.at(x, y)) << x << "," << y;
+    // The device's see-through corner shows the backdrop too.
+    EXPECT_EQ(f.at(36, 9), expected.at(36, 9));
+}
+
+// A segment shown where no part was (the in-game menu opening) is drawn; hidden again, the
+// backdrop shows where it was.
+TEST_F(ScaledSceneTest, SegmentsShownApartFromTheDeviceAreDrawnAndClearedAgain) {
+    ScaledScene scene;
+    const PixelSize out = scaled_size({40, 30}, 2);
+    scene.paint(board, window, nullptr, 2, out);
+    place("btn_game_menu_background", {2, 20, 6, 6}, Image(6, 6, argb(255, 9, 9, 9)));
+    Rect damage;
+    EXPECT_EQ(scene.paint(board, window, nullptr, 2, out, &damage).at(10, 45), argb(255, 9, 9, 9));
+    EXPECT_EQ(damage, (Rect{4, 40, 12, 12}));
+    board.hide("btn_game_menu_background");
+    EXPECT_EQ(scene.paint(board, window, nullptr, 2, out).at(10, 45),
+              opaque_from_colour(window.colour));
+    EXPECT_EQ(scene.frame().pixels, old_way(2).pixels);
+}
+
+TEST(ResampleAreaTest, AveragesAreasWeightedByAlphaAndKeepsFlatColoursExact) {
+    Image two(2, 1);
+    two.at(0, 0) = argb(255, 200, 0, 0);
+    two.at(1, 0) = argb(255, 0, 100, 0);
+    EXPECT_EQ(resample_area(two, 1, 1).at(0, 0), argb(255, 100, 50, 0));
+    // A see-through pixel lends no colour, only less cover.
+    two.at(1, 0) = argb(0, 0, 255, 0);
+    EXPECT_EQ(resample_area(two, 1, 1).at(0, 0), argb(128, 200, 0, 0));
+    const Image flat(7, 5, argb(255, 12, 34, 56));
+    for (auto [w, h] : {std::pair{19, 11}, {3, 2}, {7, 13}})
+        for (Argb p : resample_area(flat, w, h).pixels) ASSERT_EQ(p, argb(255, 12, 34, 56));
+}
+
+// On a see-through base what the board leaves uncovered stays see-through and translucent
+// pictures keep their own cover; over an opaque picture everything is as before.
+TEST(PainterBaseTest, ASeeThroughBaseKeepsUncoveredPixelsAndTranslucentCover) {
+    Board board;
+    for (Segment& s : board.segments()) board.hide(s);
+    WindowModel window;
+    window.client_width = 6;
+    window.client_height = 2;
+    window.key_on = false;
+    Segment& body = board.get("im_background_bottom");
+    board.set_rect(body, {0, 0, 3, 2});
+    board.set_picture(body, std::make_shared<const Image>(3, 2, argb(255, 10, 20, 30)));
+    board.show(body);
+    Segment& glow = board.get("im_flame_1");
+    board.set_rect(glow, {2, 0, 2, 1});
+    board.set_picture(glow, std::make_shared<const Image>(2, 1, argb(128, 250, 250, 250)));
+    board.show(glow);
+    Painter p;
+    p.set_transparent_base(true);
+    const Image& f = p.paint(board, window);
+    EXPECT_EQ(f.at(5, 1), 0u);                       // uncovered
+    EXPECT_EQ(f.at(3, 0), argb(128, 250, 250, 250)); // translucent over nothing
+    EXPECT_EQ(f.at(2, 0), argb(255, 130, 135, 140)); // translucent over the body
+    EXPECT_EQ(f.at(1, 1), argb(255, 10, 20, 30));
+}
+
+} // namespace
+} // namespace q50

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# End-to-end "Play a recording…" (F7): the built program in its own Xvfb. F7 opens the file
+# chooser in the recordings folder, the file's name is typed into it; the recording opens the
+# device at its own time while the player's key that opens the device is ignored; F7 again
+# stops it and the player's device is closed again and takes the player's keys. A file that is
+# no recording gives a message, and the program runs on.
+#   run_e2e_play.sh RUN_DIR FRAMES_TOOL OUT_DIR
+set -euo pipefail
+run_dir=$1 frames=$2 out=$3
+size=1024x800
+source "$(dirname "$0")/lib.sh"
+begin_e2e "$size" Xvfb xdotool import compare
+fresh_store SoundMode=2 SplashScreen=0 Zoom=100 FullscreenZoom=100 HiScore1=37
+export XDG_DATA_HOME=$out/data
+mkdir -p "$XDG_DATA_HOME/quendrix50/recordings"
+recording=$XDG_DATA_HOME/quendrix50/recordings/opens.script
+printf '# the device is opened 5 s in, and the high scores reset\nseed 5\ntime 12:00\nfullscreen\nat 5000 press open\nat 5100 hiscores\nat 6500 end\n' >"$recording"
+printf 'this is no recording\n' >"$out/notes.script"
+xdotool mousemove 1020 796
+launch_program
+key_to_main() { xdotool windowfocus --sync "$(main_window)" || true; xdotool key "$@"; }
+
+wait_for 20 main_up || fail "the main window did not come up"
+wait_for 10 try_state closed closed || { check closed closed; fail "closed device not as painted"; }
+echo "e2e: the closed device is up (fullscreen)"
+
+chooser=
+find_chooser() { chooser=$(xdotool search --onlyvisible --name '^Play a recording$' | head -1); [ -n "$chooser" ]; }
+choose() {
+  key_to_main F7
+  wait_for 10 find_chooser || fail "F7 did not open the file chooser"
+  sleep 0.5
+  xdotool windowfocus --sync "$chooser" || true
+  xdotool type --delay 20 "$1"
+  xdotool key Return
+}
+
+choose "$recording"
+gone() { ! find_chooser; }
+wait_for 5 gone || fail "the chooser did not close"
+key_to_main 5 # the player's key that opens the device: not the device's while a recording plays
+sleep 1
+try_state still-closed closed || fail "the player's key reached the device during the playback"
+wait_for 10 try_state opened open || { check opened open; fail "the recording did not open the device"; }
+echo "e2e: the recording played: the device opened at its time, the player's key was ignored"
+grep -qx "HiScore1=37" "$store" || fail "the playback wrote the player's store"
+
+key_to_main F7
+wait_for 5 try_state stopped closed || { check stopped closed; fail "F7 did not stop the playback"; }
+key_to_main 5
+wait_for 5 try_state player-open open || { check player-open open; fail "the player's key did not open the device"; }
+echo "e2e: F7 stopped it; the player's device came back closed and took the player's key"
+
+choose "$out/notes.script"
+message_up() { [ "$(program_windows)" -ge 2 ]; }
+wait_for 10 message_up || fail "no message for a file that is no recording"
+sleep 0.5
+xdotool key Return
+message_gone() { [ "$(program_windows)" -eq 1 ]; }
+wait_for 5 message_gone || fail "the message did not close"
+try_state after-message open || fail "a bad file changed the device"
+grep -qx "HiScore1=37" "$store" || fail "the store changed"
+echo "e2e: a file that is no recording gave a message and changed nothing"
+
+kill -TERM "$prog_pid"
+wait_for 5 bash -c "! kill -0 $prog_pid" || fail "the program did not end on SIGTERM"
+rc=0; wait "$prog_pid" || rc=$?
+prog_pid=
+[ "$rc" -eq 0 ] || fail "the program ended with status $rc"
+echo "e2e: ended with status 0"

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# End-to-end: the side windows on a 3840x2160 screen. With a desktop scale of 2
+# (QT_SCALE_FACTOR) the splash window, the about window, the key dialog and the manual are twice
+# their design size on the screen, and the manual's page is its picture with every pixel
+# doubled (crisp, not smoothed). Without a desktop scale the device fits at 200 % and the
+# manual follows it: twice the size, every pixel doubled. Real keys and clicks (xdotool).
+#   run_e2e_side_dpi.sh RUN_DIR OUT_DIR
+set -euo pipefail
+run_dir=$1 out=$2
+rm -rf "$out" && mkdir -p "$out"
+for tool in Xvfb xdotool import compare convert; do
+  command -v $tool >/dev/null || { echo "side-dpi: $tool is missing (scripts/install-deps.sh)"; exit 1; }
+done
+source "$(dirname "$0")/xvfb.sh"
+fail() { echo "side-dpi: $*"; [ -f "$out/program.log" ] && tail -5 "$out/program.log"; exit 1; }
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+
+shot() { import -window root "png24:$out/$1.png"; }
+window_of() { xdotool search --onlyvisible --name "$1" | head -1; }
+size_of() { # size_of WINDOW: "WIDTH HEIGHT X Y" on the screen
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  echo "$WIDTH $HEIGHT $X $Y"
+}
+expect_size() { # expect_size TITLE WIDTH HEIGHT: waits for the window at that size
+  local w= width= height= x y
+  found() { w=$(window_of "$1"); [ -n "$w" ]; }
+  wait_for 20 found "$1" || fail "the window '$1' did not come up"
+  sized() { read -r width height x y <<<"$(size_of "$w")"; [ "$width" = "$2" ] && [ "$height" = "$3" ]; }
+  wait_for 5 sized "$@" || fail "'$1' is ${width}x${height}, not ${2}x${3}"
+  echo "side-dpi: '$1' is ${width}x${height} on the screen"
+  window=$w
+}
+gone() { ! xdotool search --onlyvisible --name "$1" | grep -q .; }
+
+start_program() { # start_program QT_SCALE_FACTOR STORE_LINES...
+  local factor=$1; shift
+  export XDG_CONFIG_HOME=$out/config
+  rm -rf "$XDG_CONFIG_HOME" && mkdir -p "$XDG_CONFIG_HOME/Vantorel"
+  printf '%s\n' SoundMode=2 FullscreenMode=0 "$@" >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
+  (cd "$run_dir" && QT_SCALE_FACTOR=$factor exec ./quendrix50) >"$out/program.log" 2>&1 &
+  prog_pid=$!
+}
+stop_program() {
+  kill -TERM "$prog_pid" 2>/dev/null || true
+  wait "$prog_pid" 2>/dev/null || true
+  prog_pid=
+}
+# manual_page NAME SCALE: the manual's page on the screen equals page 1 with every pixel
+# repeated SCALE times (the page's top 20 rows hold the window's own buttons).
+manual_page() {
+  local width height x y k=$2
+  read -r width height x y <<<"$(size_of "$window")"
+  shot "$1"
+  convert "$out/$1.png" -crop "$((545 * k))x$((325 * k))+${x}+$((y + 20 * k))" +repage \
+    "png24:$out/$1-page.png"
+  convert "$run_dir/Graphics/Manual/1.bmp" -crop 545x325+0+20 +repage -sample "$((k * 100))%" \
+    "png24:$out/$1-expected.png"
+  [ "$(compare -metric AE "$out/$1-page.png" "$out/$1-expected.png" null: 2>&1 || true)" = 0 ]
+}
+
+start_xvfb 3840x2160 "$out" || exit 1
+wait_for 10 xdpyinfo || fail "Xvfb did not start"
+
+# A desktop scale of 2: every side window is twice its design size.
+start_program 2 SplashScreen=1
+expect_size '^About this game\.\.\.$' 920 840
+shot splash-f2
+xdotool windowfocus --sync "$window" || true
+xdotool key 1
+expect_size '^Quendrix50$' 996 1540 # the device fits at one window pixel per design pixel
+main=$window
+xdotool windowfocus --sync "$main" || true
+xdotool key F1
+expect_size '^About the author\.\.\.$' 794 352
+shot about-f2
+xdotool windowfocus --sync "$window" || true
+xdotool key Escape
+wait_for 5 gone '^About the author\.\.\.$' || fail "Esc did not close the about window"
+xdotool windowfocus --sync "$main" || true
+xdotool key F4
+expect_size '^Manual$' 1090 730
+wait_for 5 manual_page manual-f2 2 || fail "the manual's page at a desktop scale of 2 is not its pixels doubled"
+echo "side-dpi: the manual's page is its picture with every pixel doubled"
+xdotool windowfocus --sync "$window" || true
+xdotool key Escape
+wait_for 5 gone '^Manual$' || fail "Esc did not close the manual"
+# The key dialog has no shortcut: the context menu's sixth row.
+read -r width height x y <<<"$(size_of "$main")"
+xdotool mousemove $((x + width / 2)) $((y + 40)) click 3
+sleep 0.5
+xdotool key Down Down Down Down Down Down Return
+expect_size '^Key settings$' 896 390
+shot keys-f2
+stop_program
+
+# No desktop scale: the device fits at 200 % and the manual follows it.
+start_program 1 SplashScreen=0
+expect_size '^Quendrix50$' 996 1540
+xdotool windowfocus --sync "$window" || true
+xdotool key F4
+expect_size '^Manual$' 1090 730
+wait_for 5 manual_page manual-f1 2 || fail "the manual's page at 200 % is not its pixels doubled"
+echo "side-dpi: at 200 % the manual follows the device, every pixel doubled"
+stop_program
+[ -n "${Q50_E2E_DOCS:-}" ] && for n in splash-f2 about-f2 keys-f2; do cp "$out/$n.png" "$Q50_E2E_DOCS/e2e-dpi-$n.png"; done
+echo "side-dpi: passed"
