@@ -172,17 +172,30 @@ const Painter::Prepared& Painter::stretched(const Picture& picture, int width, i
         stretch_->scaled.height != height) {
         stretch_ = std::make_unique<CacheEntry>();
         stretch_->keep = picture;
-        Image& out = stretch_->scaled;
-        out = Image(width, height);
-        const Image& src = *picture;
-        for (int y = 0; y < height; ++y) {
-            const int sy = int(std::int64_t(y) * src.height / height);
-            for (int x = 0; x < width; ++x)
-                out.at(x, y) = src.at(int(std::int64_t(x) * src.width / width), sy);
-        }
-        prepare(out, stretch_->prepared);
+        stretch_->scaled = stretch_picture(*picture, width, height);
+        prepare(stretch_->scaled, stretch_->prepared);
     }
     return stretch_->prepared;
+}
+
+Image stretch_picture(const Image& src, int width, int height) {
+    Image out(width, height);
+    for (int y = 0; y < height; ++y) {
+        const int sy = int(std::int64_t(y) * src.height / height);
+        for (int x = 0; x < width; ++x)
+            out.at(x, y) = src.at(int(std::int64_t(x) * src.width / width), sy);
+    }
+    return out;
+}
+
+void keep_backdrop_as_drawn(Board& board, const WindowModel& window) {
+    Segment& backdrop = board.get("im_backdrop");
+    const Picture& p = backdrop.picture;
+    if (!window.backdrop_stretch || !p || p->empty()) return;
+    if (p->width == backdrop.rect.width && p->height == backdrop.rect.height) return;
+    if (backdrop.rect.width <= 0 || backdrop.rect.height <= 0) return;
+    board.set_picture(backdrop, std::make_shared<const Image>(stretch_picture(
+                                    *p, backdrop.rect.width, backdrop.rect.height)));
 }
 
 const Painter::Prepared& Painter::shaded(const Picture& picture, int ink) {
@@ -266,7 +279,8 @@ Painter::Placed Painter::placed(const Segment& s, const WindowModel& window, Rec
     if (is_empty(bounds)) return {};
     const Image& pic = *s.picture;
     if (&s == backdrop_) {
-        if (window.backdrop_stretch)
+        const bool fits = pic.width == s.rect.width && pic.height == s.rect.height;
+        if (window.backdrop_stretch && !fits)
             return {&stretched(s.picture, s.rect.width, s.rect.height), s.rect.left, s.rect.top,
                     bounds, kFullInk};
         return {&prepared(s.picture), s.rect.left + (s.rect.width - pic.width) / 2,

@@ -126,4 +126,13 @@ class Painter {
 // The whole frame at once.
 Image paint_board(const Board& board, const WindowModel& window);
 
+// A picture stretched to width x height, nearest neighbour: how a stretched backdrop is drawn.
+Image stretch_picture(const Image& src, int width, int height);
+
+// A stretched backdrop that is drawn at the design scale, kept only as it is drawn: stretched to
+// the window once, the decoded picture let go. Call it only for a board shown at scale 1; at any
+// other scale the decorations are resampled from the decoded picture (or a larger drawing that
+// is found by it), so it must stay as decoded.
+void keep_backdrop_as_drawn(Board& board, const WindowModel& window);
+
 } // namespace q50
