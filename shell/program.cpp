@@ -1,6 +1,7 @@
 #include "shell/program.h"
 
 #include "board/render_ops.h"
+#include "display/painter.h"
 #include "display/skin_loader.h"
 #include "host/setting_names.h"
 #include "shell/core/file_store.h"
@@ -182,6 +183,11 @@ void Program::Load_Skin() {
     const SkinLoadResult r = q50::Load_Skin(device_.board, window_model_, env, messages_);
     // A user skin that cannot be read once the program runs is reported; the program goes on.
     if (r.terminate_requested && (skin_dir_.empty() || !form_created_)) end(1);
+    // Shown at its design size, a stretched backdrop is drawn as one picture of the window's
+    // size: that is all that is kept of it. At a scale the decorations are resampled from the
+    // decoded picture and its larger drawings, so it stays as it was read.
+    if (presentation_.Fullscreen_Mode && fullscreen_scale == 1.0 && ratio == 1.0)
+        keep_backdrop_as_drawn(device_.board, window_model_);
     // Only noted here: a set is read when a scale needs it, after the first frame.
     skin_sets_.offer(env, device_.board, &messages_);
     main_window_->set_skin_sets(&skin_sets_);

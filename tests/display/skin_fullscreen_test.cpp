@@ -1,3 +1,4 @@
+#include "display/painter.h"
 #include "tests/display/skin_fixture.h"
 
 namespace q50 {
@@ -69,6 +70,34 @@ TEST_F(SkinFullscreen, BackdropIsShownAndStretchedByTheLowestByte) {
         EXPECT_TRUE(seg("im_backdrop").shown);
         EXPECT_EQ(seg("im_backdrop").picture->width, 4);
     }
+}
+
+TEST_F(SkinFullscreen, AStretchedBackdropKeptAsDrawnPaintsTheSameFrame) {
+    // Four colours in quarters and a ramp, so that any other stretch shows.
+    Image sky(6, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            sky.at(x, y) = argb(255, x < 3 ? 200 : 0, y < 2 ? 200 : 0, std::uint8_t(30 * x + y));
+    file("Graphics/Backdrop/sky.png", test::png_of(sky));
+    config("[Fullscreen]\nBackdropFile=sky.png\nBackdropStretch=1\n");
+    ASSERT_EQ(load(true).status, SkinLoadStatus::Complete);
+    const Image decoded_frame = paint_board(board, window);
+    keep_backdrop_as_drawn(board, window);
+    const Picture kept = seg("im_backdrop").picture;
+    ASSERT_EQ(kept->width, window.client_width);
+    ASSERT_EQ(kept->height, window.client_height);
+    EXPECT_EQ(kept->pixels, stretch_picture(sky, window.client_width, window.client_height).pixels);
+    // Drawn as it is, it gives the frame the decoded picture gave stretched.
+    EXPECT_EQ(paint_board(board, window).pixels, decoded_frame.pixels);
+    // Once is enough: a second call keeps the same picture.
+    keep_backdrop_as_drawn(board, window);
+    EXPECT_EQ(seg("im_backdrop").picture, kept);
+
+    // Not stretched, it is drawn at its own size, centred: nothing to keep otherwise.
+    config("[Fullscreen]\nBackdropFile=sky.png\nBackdropStretch=0\n");
+    ASSERT_EQ(load(true).status, SkinLoadStatus::Complete);
+    keep_backdrop_as_drawn(board, window);
+    EXPECT_EQ(seg("im_backdrop").picture->width, 6);
 }
 
 TEST_F(SkinFullscreen, MissingBackdropOrLogoLeavesThemAsTheyWere) {

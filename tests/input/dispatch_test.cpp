@@ -2,6 +2,8 @@
 
 #include "shell/core/memory_store.h"
 
+#include "../support/mouse_buttons.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -160,22 +162,10 @@ TEST_F(Dispatch, AclReleaseOnClosedDeviceFallsThroughToLaterAssignments) {
 TEST_F(Dispatch, EveryButtonOfTheMouseTable) {
     load();
     target.state = 4;
-    const struct {
-        const char* control;
-        Calls calls;
-    } rows[] = {
-        {"btn_game_a_top", {"Inp_game_a_down", "Inp_game_a_up"}},
-        {"btn_game_b_top", {"Inp_game_b_down", "Inp_game_b_up"}},
-        {"btn_time_top", {"Inp_time_down", "Inp_time_up"}},
-        {"btn_acl_top", {"Inp_acl_down", "Inp_acl_up"}},
-        {"btn_bomb_top", {"Inp_bomb_down", "Inp_bomb_up"}},
-        {"btn_ctrlr_overlay_left", {"Inp_left_down", "Inp_left_up"}},
-        {"btn_ctrlr_overlay_right", {"Inp_right_down", "Inp_right_up"}},
-        {"btn_open", {"Inp_open_down"}},
-        {"btn_move_top", {}},
-        {"btn_alarm_top", {}},
-        {"im_pelko_3_up", {}},
-    };
+    // Besides the table: the movement pad and an enemy picture are no buttons.
+    auto rows = test::mouse_buttons();
+    rows.push_back({"btn_move_top", {}});
+    rows.push_back({"im_pelko_3_up", {}});
     for (const auto& r : rows) {
         input.mouse_down(r.control, MouseButton::Left, 3, 4);
         input.mouse_up(MouseButton::Left, r.control);

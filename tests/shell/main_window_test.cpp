@@ -9,6 +9,8 @@
 #include <QPaintEvent>
 #include <QToolTip>
 
+#include "../support/mouse_buttons.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -146,20 +148,7 @@ TEST_F(MainWindow, InputIsHandledAtTheCurrentDeviceTime) {
 TEST_F(MainWindow, MouseOnEveryButtonOfTheTable) {
     dev.board.show("btn_ctrlr_overlay_left");
     dev.board.show("btn_ctrlr_overlay_right");
-    const struct {
-        const char* control;
-        Calls calls;
-    } rows[] = {
-        {"btn_game_a_top", {"Inp_game_a_down", "Inp_game_a_up"}},
-        {"btn_game_b_top", {"Inp_game_b_down", "Inp_game_b_up"}},
-        {"btn_time_top", {"Inp_time_down", "Inp_time_up"}},
-        {"btn_acl_top", {"Inp_acl_down", "Inp_acl_up"}},
-        {"btn_bomb_top", {"Inp_bomb_down", "Inp_bomb_up"}},
-        {"btn_ctrlr_overlay_left", {"Inp_left_down", "Inp_left_up"}},
-        {"btn_ctrlr_overlay_right", {"Inp_right_down", "Inp_right_up"}},
-        {"btn_open", {"Inp_open_down"}},
-        {"btn_alarm_top", {}},
-    };
+    const auto& rows = test::mouse_buttons();
     for (const auto& r : rows) {
         press(centre(r.control));
         release(centre(r.control));

@@ -2,6 +2,8 @@
 // clicks mapped back to design pixels, fullscreen fit, the in-game menu's rows and the
 // screenshot. Qt's offscreen screen is 800x800 at a device-pixel ratio of 1.
 #include "../support/temp_dir.h"
+#include "display/painter.h"
+#include "display/scaled_scene.h"
 #include "program_rig.h"
 #include "shell/core/memory_store.h"
 #include "shell/game_menu.h"
@@ -34,9 +36,9 @@ class ZoomTest : public ::testing::Test, testing::WithQtApp {
         test::write_file(dir.path() / "Config.ini",
                          "[Common]\nGameWidth=200\nGameHeight=300\n" + common_extra +
                              "[VideoMode]\nTranspColor=$00ff00ff\n[Fullscreen]\nBgColor=$"
-                             "00000000\n"
-                             "[Image5]\nLeft=100\nTop=200\nWidth=50\nHeight=40\n" +
-                             config_extra);
+                             "00000000\n" +
+                             fullscreen_extra +
+                             "[Image5]\nLeft=100\nTop=200\nWidth=50\nHeight=40\n" + config_extra);
         auto s = std::make_unique<MemoryStore>();
         s->preset("SoundMode", "2");
         s->preset("SplashScreen", "0");
@@ -62,7 +64,7 @@ class ZoomTest : public ::testing::Test, testing::WithQtApp {
 
     test::TempDir dir;
     test::InDirectory cwd{dir.path()};
-    std::string common_extra, config_extra; // more of Config.ini
+    std::string common_extra, config_extra, fullscreen_extra; // more of Config.ini
     MemoryStore* store = nullptr;
     std::unique_ptr<Program> program;
 };
@@ -245,6 +247,48 @@ TEST_F(ZoomTest, FullscreenFitsTheScreenAndTheInGameMenuGrowsWithIt) {
     key(Qt::Key_Plus); // fit is the larger here
     EXPECT_EQ(stored("FullscreenZoom"), "0");
     EXPECT_NEAR(main().scale(), s, 1e-9);
+}
+
+// A stretched backdrop is kept only as drawn where the device is shown at its design size; at
+// a scale the decorations are resampled from the picture as decoded. Either way the screen
+// shows what stretching the decoded picture gives.
+TEST_F(ZoomTest, AStretchedBackdropIsKeptAsDrawnOnlyAtTheDesignScale) {
+    // Every pixel its own colour, so that a stretch before the resampling shows.
+    Image sky(7, 5);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            sky.at(x, y) = argb(255, std::uint8_t(35 * x), std::uint8_t(50 * y), 90);
+    fs::create_directories(dir.path() / "Graphics/Backdrop");
+    QImage file(7, 5, QImage::Format_ARGB32);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) file.setPixel(x, y, sky.at(x, y));
+    ASSERT_TRUE(
+        file.save(QString::fromStdString((dir.path() / "Graphics/Backdrop/sky.png").string())));
+    fullscreen_extra = "BackdropFile=sky.png\nBackdropStretch=1\n";
+    // Left of the device and below the menu button only the backdrop is shown.
+    auto expect_backdrop = [&](const Image& want) {
+        const Image& shown = main().shown_frame();
+        ASSERT_EQ(shown.width, 800);
+        ASSERT_EQ(shown.height, 800);
+        int wrong = 0;
+        for (int y = 300; y < 800; ++y)
+            for (int x = 0; x < 120; ++x) wrong += shown.at(x, y) != want.at(x, y);
+        EXPECT_EQ(wrong, 0);
+    };
+
+    start(true, {{"FullscreenZoom", "100"}});
+    ASSERT_DOUBLE_EQ(main().scale(), 1.0);
+    const Picture kept = program->device().board.get("im_backdrop").picture;
+    EXPECT_EQ(kept->width, 800);
+    EXPECT_EQ(kept->height, 800);
+    expect_backdrop(stretch_picture(sky, 800, 800));
+
+    program.reset();
+    start(true);
+    ASSERT_NEAR(main().scale(), 800.0 / 300, 1e-9);
+    const Picture decoded = program->device().board.get("im_backdrop").picture;
+    EXPECT_EQ(decoded->pixels, sky.pixels);
+    expect_backdrop(resample_area(sky, 800, 800));
 }
 
 TEST_F(ZoomTest, ScreenshotSavesTheFrameAsShownWithoutStoppingTheGame) {

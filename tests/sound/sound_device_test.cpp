@@ -3,8 +3,7 @@
 #include "sound/sound_output.h"
 
 #include "../support/scoped_env.h"
-#include "../support/temp_dir.h"
-#include "shell/core/memory_store.h"
+#include "sound_fixture.h"
 #include "sound_folder.h"
 
 #include <gtest/gtest.h>
@@ -20,17 +19,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using test::RecordedMessages;
-
-class SoundDeviceTest : public ::testing::Test {
+class SoundDeviceTest : public test::SoundInTempFolder {
   protected:
     void SetUp() override {
-        old_cwd_ = fs::current_path();
-        fs::current_path(tmp_.path());
+        SoundInTempFolder::SetUp();
         test::make_sound_folder(tmp_.path(), 0.1);
         store_.preset("SplashScreen", "0");
     }
-    void TearDown() override { fs::current_path(old_cwd_); }
 
     // Starts `mode`; either the device opened with one of `drivers` or the start failed
     // truthfully, naming those drivers, without the sound-folder message.
@@ -52,11 +47,6 @@ class SoundDeviceTest : public ::testing::Test {
             EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
         }
     }
-
-    MemoryStore store_;
-    RecordedMessages messages_;
-    test::TempDir tmp_;
-    fs::path old_cwd_;
 };
 
 TEST_F(SoundDeviceTest, EntriesNameWhatTheyOpen) {

@@ -1,6 +1,5 @@
 #pragma once
 // Test sound folders: every sample a tone of our own, written as 16-bit mono PCM WAV files.
-// Also a recorder of the messages the sound output shows.
 #include "host/services.h"
 
 #include <cmath>
@@ -11,11 +10,6 @@
 #include <vector>
 
 namespace q50::test {
-
-struct RecordedMessages : MessageSink {
-    std::vector<std::string> texts;
-    void error(const std::string& text) override { texts.push_back(text); }
-};
 
 inline void write_tone_wav(const std::filesystem::path& file, double seconds, double hz) {
     constexpr std::uint32_t rate = 22050;

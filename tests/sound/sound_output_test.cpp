@@ -1,7 +1,6 @@
 #include "sound/sound_output.h"
 
-#include "../support/temp_dir.h"
-#include "shell/core/memory_store.h"
+#include "sound_fixture.h"
 #include "sound_folder.h"
 
 #include <gtest/gtest.h>
@@ -16,22 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using test::RecordedMessages;
-
-// Each test runs in its own folder, as the program runs in its own.
-class SoundOutputTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        old_cwd_ = fs::current_path();
-        fs::current_path(tmp_.path());
-    }
-    void TearDown() override { fs::current_path(old_cwd_); }
-
-    MemoryStore store_;
-    RecordedMessages messages_;
-    test::TempDir tmp_;
-    fs::path old_cwd_;
-};
+using SoundOutputTest = test::SoundInTempFolder;
 
 TEST_F(SoundOutputTest, NoSoundNeverOpensTheDevice) {
     test::make_sound_folder(tmp_.path(), 0.1);
