@@ -11,4 +11,6 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 cd build-test
-ctest --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" --timeout 600
+# One test more than cores: the end-to-end tests, started first, mostly wait on their screens.
+cores=$(nproc 2>/dev/null || echo 2)
+ctest --output-on-failure -j "$((cores + 1))" --timeout 600
