@@ -7,25 +7,22 @@
 
 namespace q50 {
 
-ComfortRows::ComfortRows(PopupMenu& menu, Program& program)
-    : program_(program), sound_(std::make_unique<QMenu>(QStringLiteral("Sound"))) {
-    pause_ = new QAction(QStringLiteral("Pause"), &menu.pm_0_menu());
+ComfortRows::ComfortRows(PopupMenu& menu, Program& program) : program_(program) {
+    pause_ = new QAction(QStringLiteral("Pause"), &menu);
     pause_->setObjectName(QStringLiteral("pm_pause"));
     pause_->setCheckable(true);
     connect(pause_, &QAction::triggered, this, [this] { program_.set_paused(!program_.paused()); });
     menu.add_extra_row(pause_, Qt::Key_F5);
     menu.add_extra_shortcut(Qt::Key_Pause, pause_);
 
-    auto_pause_ =
-        new QAction(QStringLiteral("Pause when the window loses focus"), &menu.pm_0_menu());
+    auto_pause_ = new QAction(QStringLiteral("Pause when the window loses focus"), &menu);
     auto_pause_->setObjectName(QStringLiteral("pm_auto_pause"));
     auto_pause_->setCheckable(true);
     connect(auto_pause_, &QAction::triggered, this,
             [this] { program_.set_auto_pause(!program_.auto_pause()); });
     menu.add_extra_row(auto_pause_);
 
-    sound_->setObjectName(QStringLiteral("pm_sound"));
-    mute_ = sound_->addAction(QStringLiteral("Mute"));
+    mute_ = new QAction(QStringLiteral("Mute"), this);
     mute_->setObjectName(QStringLiteral("pm_mute"));
     mute_->setCheckable(true);
     connect(mute_, &QAction::triggered, this, [this] { program_.set_muted(!program_.muted()); });
@@ -33,10 +30,9 @@ ComfortRows::ComfortRows(PopupMenu& menu, Program& program)
     mute_->setText(QStringLiteral("Mute\tF6"));
     menu.add_extra_shortcut(Qt::Key_F6, mute_);
 
-    sound_->addSection(QStringLiteral("Volume"));
-    auto* volumes = new QActionGroup(sound_.get());
+    auto* volumes = new QActionGroup(this);
     for (int i = 10; i >= 0; --i) {
-        QAction* a = sound_->addAction(QStringLiteral("%1 %").arg(i * 10));
+        auto* a = new QAction(QStringLiteral("%1 %").arg(i * 10), this);
         a->setObjectName(QStringLiteral("pm_volume_%1").arg(i * 10));
         a->setCheckable(true);
         volumes->addAction(a);
@@ -44,12 +40,12 @@ ComfortRows::ComfortRows(PopupMenu& menu, Program& program)
         volume_[std::size_t(i)] = a;
     }
 
-    sound_->addSection(QStringLiteral("Output"));
-    auto* outputs = new QActionGroup(sound_.get());
+    auto* outputs = new QActionGroup(this);
     for (int mode = 0; mode < int(kSoundOutputEntries.size()); ++mode) {
-        QAction* a = sound_->addAction(
-            QString::fromLatin1(kSoundOutputEntries[std::size_t(mode)].data(),
-                                int(kSoundOutputEntries[std::size_t(mode)].size())));
+        auto* a =
+            new QAction(QString::fromLatin1(kSoundOutputEntries[std::size_t(mode)].data(),
+                                            int(kSoundOutputEntries[std::size_t(mode)].size())),
+                        this);
         a->setObjectName(QStringLiteral("pm_output_%1").arg(mode));
         a->setCheckable(true);
         outputs->addAction(a);
@@ -59,9 +55,9 @@ ComfortRows::ComfortRows(PopupMenu& menu, Program& program)
         });
         outputs_[std::size_t(mode)] = a;
     }
-    menu.add_extra_menu(sound_.get());
+    menu.add_extra_menu([this] { return sound_menu(); });
 
-    record_ = new QAction(QStringLiteral("Record this run"), &menu.pm_0_menu());
+    record_ = new QAction(QStringLiteral("Record this run"), &menu);
     record_->setObjectName(QStringLiteral("pm_record"));
     connect(record_, &QAction::triggered, this, [this] {
         if (program_.recording())
@@ -72,7 +68,7 @@ ComfortRows::ComfortRows(PopupMenu& menu, Program& program)
     });
     menu.add_extra_row(record_);
 
-    play_ = new QAction(QStringLiteral("Play a recording\u2026"), &menu.pm_0_menu());
+    play_ = new QAction(QStringLiteral("Play a recording\u2026"), &menu);
     play_->setObjectName(QStringLiteral("pm_play"));
     choose_recording = [this] {
         std::error_code ec;
@@ -99,6 +95,19 @@ ComfortRows::ComfortRows(PopupMenu& menu, Program& program)
 }
 
 ComfortRows::~ComfortRows() = default;
+
+QMenu* ComfortRows::sound_menu() {
+    if (!sound_) {
+        sound_ = std::make_unique<QMenu>(QStringLiteral("Sound"));
+        sound_->setObjectName(QStringLiteral("pm_sound"));
+        sound_->addAction(mute_);
+        sound_->addSection(QStringLiteral("Volume"));
+        for (int i = 10; i >= 0; --i) sound_->addAction(volume_[std::size_t(i)]);
+        sound_->addSection(QStringLiteral("Output"));
+        for (QAction* a : outputs_) sound_->addAction(a);
+    }
+    return sound_.get();
+}
 
 void ComfortRows::refresh() {
     pause_->setChecked(program_.paused());

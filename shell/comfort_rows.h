@@ -24,7 +24,8 @@ class ComfortRows : public QObject {
 
     QAction* pause() const { return pause_; }
     QAction* auto_pause() const { return auto_pause_; }
-    QMenu* sound_menu() const { return sound_.get(); }
+    // Made when first asked for (the context menu's first popup); its rows exist before it.
+    QMenu* sound_menu();
     QAction* mute() const { return mute_; }
     // Step i is i * 10 %.
     QAction* volume_step(int i) const { return volume_[std::size_t(i)]; }

@@ -8,8 +8,8 @@ namespace q50 {
 namespace {
 
 // One of a group of choices: drawn as such, at most one checked.
-QAction* choice_row(QMenu& menu, QActionGroup& group, const QString& text, const QString& name) {
-    QAction* row = menu.addAction(text);
+QAction* choice_row(QObject* owner, QActionGroup& group, const QString& text, const QString& name) {
+    auto* row = new QAction(text, owner);
     row->setObjectName(name);
     row->setCheckable(true);
     row->setActionGroup(&group);
@@ -20,42 +20,61 @@ QAction* choice_row(QMenu& menu, QActionGroup& group, const QString& text, const
 
 LcdMenu::LcdMenu(LcdLook& look, SettingsStore& store, std::function<void()> repaint,
                  QWidget* parent)
-    : look_(look), store_(store), repaint_(std::move(repaint)),
-      menu_(new QMenu(QStringLiteral("&LCD"), parent)) {
-    menu_->setObjectName(QStringLiteral("lcd_menu"));
+    : look_(look), store_(store), repaint_(std::move(repaint)), parent_(parent) {
     look_.set_shadow(store_.read_int(kLcdShadowSetting, 0));
     look_.set_fade(store_.read_int(kLcdFadeSetting, 0));
     // A fade stored by hand may be none of the rows: then none is checked.
-    auto* shadows = new QActionGroup(menu_);
-    auto* fades = new QActionGroup(menu_);
-    fades->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    shadows_ = new QActionGroup(this);
+    fades_ = new QActionGroup(this);
+    fades_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
 
     for (int p : kShadowChoices) {
         const QString text =
             p == 0 ? QStringLiteral("Shadow off") : QStringLiteral("Shadow %1 %").arg(p);
-        QAction* row = choice_row(*menu_, *shadows, text, QStringLiteral("lcd_shadow_%1").arg(p));
+        QAction* row = choice_row(this, *shadows_, text, QStringLiteral("lcd_shadow_%1").arg(p));
         connect(row, &QAction::triggered, this, [this, p] { choose_shadow(p); });
         shadow_rows_.emplace_back(p, row);
     }
-    custom_row_ = choice_row(*menu_, *shadows, QString(), QStringLiteral("lcd_shadow_custom"));
+    custom_row_ = choice_row(this, *shadows_, QString(), QStringLiteral("lcd_shadow_custom"));
     connect(custom_row_, &QAction::triggered, this, [this] { choose_custom_shadow(); });
-    menu_->addSeparator();
     for (int ms : kFadeChoices) {
         const QString text =
             ms == 0 ? QStringLiteral("Response off") : QStringLiteral("Response %1 ms").arg(ms);
-        QAction* row = choice_row(*menu_, *fades, text, QStringLiteral("lcd_fade_%1").arg(ms));
+        QAction* row = choice_row(this, *fades_, text, QStringLiteral("lcd_fade_%1").arg(ms));
         connect(row, &QAction::triggered, this, [this, ms] { choose_fade(ms); });
         fade_rows_.emplace_back(ms, row);
     }
     ask_shadow = [this](int current) -> std::optional<int> {
         bool ok = false;
-        const int v = QInputDialog::getInt(menu_->parentWidget(), QStringLiteral("LCD shadow"),
+        const int v = QInputDialog::getInt(parent_, QStringLiteral("LCD shadow"),
                                            QStringLiteral("Unlit segments, in % of their ink:"),
                                            current, 0, kLcdShadowMax, 1, &ok);
         if (!ok) return std::nullopt;
         return v;
     };
     refresh_checks();
+}
+
+QMenu& LcdMenu::menu() {
+    if (made_) return *menu_;
+    made_ = true;
+    menu_ = new QMenu(QStringLiteral("&LCD"), parent_);
+    menu_->setObjectName(QStringLiteral("lcd_menu"));
+    // The rows and their groups go to the menu, as if it had made them.
+    shadows_->setParent(menu_);
+    fades_->setParent(menu_);
+    for (auto& [p, row] : shadow_rows_) {
+        row->setParent(menu_);
+        menu_->addAction(row);
+    }
+    custom_row_->setParent(menu_);
+    menu_->addAction(custom_row_);
+    menu_->addSeparator();
+    for (auto& [ms, row] : fade_rows_) {
+        row->setParent(menu_);
+        menu_->addAction(row);
+    }
+    return *menu_;
 }
 
 LcdMenu::~LcdMenu() {

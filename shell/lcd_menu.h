@@ -6,6 +6,7 @@
 #include "display/lcd_look.h"
 #include "host/settings_store.h"
 
+#include <QActionGroup>
 #include <QMenu>
 #include <QObject>
 #include <QPointer>
@@ -27,7 +28,8 @@ class LcdMenu : public QObject {
             QWidget* parent = nullptr);
     ~LcdMenu() override;
 
-    QMenu& menu() { return *menu_; }
+    // Made when first asked for (the context menu's first popup); the rows exist before it.
+    QMenu& menu();
     void choose_shadow(int percent);
     void choose_fade(int ms);
     // Asks for a shadow of the player's own and takes it, unless the player cancels.
@@ -43,7 +45,11 @@ class LcdMenu : public QObject {
     LcdLook& look_;
     SettingsStore& store_;
     std::function<void()> repaint_;
+    QWidget* parent_;
     QPointer<QMenu> menu_;
+    bool made_ = false;
+    QActionGroup* shadows_ = nullptr;
+    QActionGroup* fades_ = nullptr;
     std::vector<std::pair<int, QAction*>> shadow_rows_;
     QAction* custom_row_ = nullptr;
     std::vector<std::pair<int, QAction*>> fade_rows_;

@@ -10,8 +10,7 @@ namespace q50 {
 
 PopupMenu::PopupMenu(QWidget* main_window, Device& device, Presentation& presentation,
                      MenuHost& host)
-    : device_(device), presentation_(presentation), host_(host), menu_(new QMenu(main_window)) {
-    menu_->setObjectName(QStringLiteral("pm_0_menu"));
+    : device_(device), presentation_(presentation), host_(host), main_window_(main_window) {
     items_ = {{
         {"", QString(), 0, nullptr},
         {"pm_1_about", QStringLiteral("About..."), Qt::Key_F1, &PopupMenu::pm_1_aboutClick},
@@ -36,25 +35,21 @@ PopupMenu::PopupMenu(QWidget* main_window, Device& device, Presentation& present
     }};
     for (int i = 1; i <= kItemCount; ++i) {
         MenuItem& it = items_[std::size_t(i)];
+        it.action = new QAction(this);
         if (it.separator()) {
-            it.action = menu_->addSeparator();
+            it.action->setSeparator(true);
         } else {
             // The shortcut is shown after a tab rather than registered with Qt: the keys are
             // taken by handle_shortcut whether or not the menu is open, and a registered Esc
             // would end the program when the user only meant to close the open menu.
             QString text = it.caption;
             if (it.shortcut) text += '\t' + QKeySequence(it.shortcut).toString();
-            it.action = menu_->addAction(text);
+            it.action->setText(text);
             connect(it.action, &QAction::triggered, this, [this, i] { run(i); });
         }
         it.action->setObjectName(QString::fromLatin1(it.name));
     }
     for (int i : {10, 11, 12}) item(i).action->setCheckable(true);
-    menu_->setDefaultAction(item(1).action);
-    QFont bold = menu_->font();
-    bold.setBold(true);
-    item(1).action->setFont(bold);
-    connect(menu_, &QMenu::aboutToShow, this, &PopupMenu::pm_0_menuPopup);
 
     set_fullscreen_check(presentation_.Fullscreen_Mode);
     set_controller_check(presentation_.Ctrlr_Overlay);
@@ -67,13 +62,29 @@ PopupMenu::~PopupMenu() {
     delete menu_; // null when the main window has gone first and taken it along
 }
 
+QMenu& PopupMenu::pm_0_menu() {
+    if (made_) return *menu_;
+    made_ = true;
+    menu_ = new QMenu(main_window_);
+    menu_->setObjectName(QStringLiteral("pm_0_menu"));
+    for (int i = 1; i <= kItemCount; ++i) menu_->addAction(item(i).action);
+    menu_->setDefaultAction(item(1).action);
+    QFont bold = menu_->font();
+    bold.setBold(true);
+    item(1).action->setFont(bold);
+    connect(menu_, &QMenu::aboutToShow, this, &PopupMenu::pm_0_menuPopup);
+    for (const Extra& e : std::exchange(pending_extras_, {}))
+        if (e.row || e.make) insert_extra(e.row, e.make);
+    return *menu_;
+}
+
 void PopupMenu::run(int i) {
     const MenuItem& it = item(i);
     if (it.handler && it.enabled()) (this->*it.handler)();
 }
 
 void PopupMenu::popup_at(const QPoint& global) {
-    menu_->popup(global);
+    pm_0_menu().popup(global);
 }
 
 int PopupMenu::shortcut_item(int qt_key, Qt::KeyboardModifiers modifiers) const {
@@ -103,20 +114,35 @@ bool PopupMenu::handle_shortcut(int qt_key, Qt::KeyboardModifiers modifiers) {
 }
 
 QAction* PopupMenu::add_extra_row(QAction* row, int qt_key) {
-    QAction* exit_separator = item(13).action;
-    if (!extras_separator_) extras_separator_ = menu_->insertSeparator(exit_separator);
-    if (!row->parent()) row->setParent(menu_);
-    menu_->insertAction(exit_separator, row);
+    if (!row->parent()) row->setParent(this);
     if (qt_key) {
         add_extra_shortcut(qt_key, row);
         // Shown after a tab like the fourteen's, not registered with Qt (see above).
         row->setText(row->text() + '\t' + QKeySequence(qt_key).toString());
     }
+    if (made_)
+        insert_extra(row, nullptr);
+    else
+        pending_extras_.push_back({row, nullptr});
     return row;
 }
 
 QAction* PopupMenu::add_extra_menu(QMenu* submenu) {
     return add_extra_row(submenu->menuAction());
+}
+
+void PopupMenu::add_extra_menu(std::function<QMenu*()> make) {
+    if (made_)
+        insert_extra(nullptr, make);
+    else
+        pending_extras_.push_back({nullptr, std::move(make)});
+}
+
+void PopupMenu::insert_extra(QAction* row, const std::function<QMenu*()>& make) {
+    QAction* exit_separator = item(13).action;
+    if (!extras_separator_) extras_separator_ = menu_->insertSeparator(exit_separator);
+    if (make) row = make()->menuAction();
+    menu_->insertAction(exit_separator, row);
 }
 
 bool PopupMenu::is_extra_shortcut(int qt_key, Qt::KeyboardModifiers modifiers) const {

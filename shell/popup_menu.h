@@ -41,7 +41,10 @@ class PopupMenu : public QObject {
     PopupMenu(QWidget* main_window, Device& device, Presentation& presentation, MenuHost& host);
     ~PopupMenu() override;
 
-    QMenu& pm_0_menu() { return *menu_; }
+    // The menu itself is made when first asked for (its first popup): until then the rows,
+    // their keys and check marks live in the actions, which exist from the start.
+    QMenu& pm_0_menu();
+    bool menu_made() const { return made_; }
     GameMenu& game_menu() { return *game_menu_; }
 
     static constexpr int kItemCount = 14;
@@ -73,6 +76,9 @@ class PopupMenu : public QObject {
     // handle_shortcut like the fourteen's (only keys that no game action can take).
     QAction* add_extra_row(QAction* row, int qt_key = 0);
     QAction* add_extra_menu(QMenu* submenu);
+    // A submenu made only when the context menu is: `make` gives it at the first popup, in the
+    // place of this call among the extra rows.
+    void add_extra_menu(std::function<QMenu*()> make);
     void add_extra_shortcut(int qt_key, QAction* row);
     // Whether handle_shortcut would take this key for one of the extra rows.
     bool is_extra_shortcut(int qt_key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
@@ -99,11 +105,22 @@ class PopupMenu : public QObject {
     Presentation& presentation_;
     MenuHost& host_;
     void set_check(int i, bool on);
+    // Puts one extra row (or the submenu `make` builds) into the menu, above the Exit
+    // separator.
+    void insert_extra(QAction* row, const std::function<QMenu*()>& make);
 
+    QWidget* main_window_;
     QPointer<QMenu> menu_;
+    bool made_ = false;
     std::array<MenuItem, kItemCount + 1> items_;
     std::unique_ptr<GameMenu> game_menu_;
     QAction* extras_separator_ = nullptr;
+    // The extra rows in their order, kept until the menu is made.
+    struct Extra {
+        QPointer<QAction> row;
+        std::function<QMenu*()> make;
+    };
+    std::vector<Extra> pending_extras_;
     std::vector<std::pair<int, QPointer<QAction>>> extra_shortcuts_;
     std::vector<std::function<void()>> extra_popups_;
 };

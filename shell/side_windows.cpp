@@ -24,7 +24,7 @@ SideWindows::SideWindows(Program& program)
     game_menu().view_scale = [&main] { return main.view_scale(); };
     lcd_menu_ = std::make_unique<LcdMenu>(
         main.lcd_look(), program_.store(), [this] { program_.presentation_changed(); }, &main);
-    menu_->add_extra_menu(&lcd_menu_->menu());
+    menu_->add_extra_menu([this] { return &lcd_menu_->menu(); });
     menu_->on_extra_popup([this] { lcd_menu_->refresh_checks(); });
     // Ahead of the skin rows, which stay the last of the block, next to Exit.
     comfort_ = std::make_unique<ComfortRows>(*menu_, program_);

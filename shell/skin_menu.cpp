@@ -11,20 +11,29 @@
 namespace q50 {
 
 SkinMenu::SkinMenu(PopupMenu& menu, Program& program, const UrlOpener& open_url)
-    : program_(program), open_url_(open_url), submenu_(QStringLiteral("Skin")) {
-    menu.add_extra_menu(&submenu_);
+    : program_(program), open_url_(open_url) {
+    // The skin folders are looked through when the menu opens, not at start-up.
+    menu.add_extra_menu([this] { return &submenu(); });
     open_folder_ = new QAction(QStringLiteral("Open skins folder"), this);
     connect(open_folder_, &QAction::triggered, this, [this] { open_skins_folder(); });
     menu.add_extra_row(open_folder_);
     menu.on_extra_popup([this] { refresh(); });
-    refresh();
+}
+
+QMenu& SkinMenu::submenu() {
+    if (!submenu_) {
+        submenu_ = std::make_unique<QMenu>(QStringLiteral("Skin"));
+        refresh();
+    }
+    return *submenu_;
 }
 
 void SkinMenu::refresh() {
-    submenu_.clear();
-    auto* group = new QActionGroup(&submenu_);
+    QMenu& submenu = this->submenu();
+    submenu.clear();
+    auto* group = new QActionGroup(&submenu);
     auto add = [&](const QString& text, const std::string& name, bool checked) {
-        QAction* row = submenu_.addAction(text);
+        QAction* row = submenu.addAction(text);
         row->setCheckable(true);
         row->setChecked(checked);
         group->addAction(row);
@@ -41,8 +50,8 @@ void SkinMenu::refresh() {
     if (from_command_line) {
         // The folder given with --skin is in use for this run; it is shown, not offered.
         QAction* row =
-            submenu_.addAction(QStringLiteral("%1 (this run)")
-                                   .arg(QString::fromStdString(program_.skin_dir().string())));
+            submenu.addAction(QStringLiteral("%1 (this run)")
+                                  .arg(QString::fromStdString(program_.skin_dir().string())));
         row->setCheckable(true);
         row->setChecked(true);
         row->setEnabled(false);
@@ -50,7 +59,8 @@ void SkinMenu::refresh() {
 }
 
 std::vector<QAction*> SkinMenu::rows() const {
-    const QList<QAction*> all = submenu_.actions();
+    if (!submenu_) return {};
+    const QList<QAction*> all = submenu_->actions();
     return std::vector<QAction*>(all.begin(), all.end());
 }
 

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QObject>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,8 @@ class SkinMenu : public QObject {
   public:
     SkinMenu(PopupMenu& menu, Program& program, const UrlOpener& open_url);
 
-    QMenu& submenu() { return submenu_; }
+    // Made with its rows when first asked for (the context menu's first popup).
+    QMenu& submenu();
     QAction& open_folder_row() { return *open_folder_; }
     // Rebuilds the rows of the submenu from the skin folders.
     void refresh();
@@ -35,7 +37,7 @@ class SkinMenu : public QObject {
 
     Program& program_;
     const UrlOpener& open_url_;
-    QMenu submenu_;
+    std::unique_ptr<QMenu> submenu_;
     QAction* open_folder_ = nullptr;
 };
 

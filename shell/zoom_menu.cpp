@@ -19,15 +19,13 @@ constexpr int kWindowedZooms[] = {kZoomFit, 100, 200, 300, 400};
 } // namespace
 
 ZoomMenu::ZoomMenu(Program& program, PopupMenu& menu) : program_(program) {
-    submenu_ = std::make_unique<QMenu>(QStringLiteral("Zoom"));
     windowed_ = new QActionGroup(this);
     fullscreen_ = new QActionGroup(this);
     const char* captions[] = {
         "Fit to screen",    "100 %", "200 %", "300 %", "400 %", "Fullscreen: fit",
         "Fullscreen: 100 %"};
     for (int i = 0; i < 7; ++i) {
-        if (i == 5) submenu_->addSeparator();
-        QAction* a = submenu_->addAction(QString::fromLatin1(captions[i]));
+        auto* a = new QAction(QString::fromLatin1(captions[i]), this);
         a->setCheckable(true);
         (i < 5 ? windowed_ : fullscreen_)->addAction(a);
         rows_[std::size_t(i)] = a;
@@ -38,7 +36,7 @@ ZoomMenu::ZoomMenu(Program& program, PopupMenu& menu) : program_(program) {
             connect(a, &QAction::triggered, this,
                     [this, i] { program_.set_fullscreen_zoom(i == 5 ? kZoomFit : 100); });
     }
-    menu.add_extra_menu(submenu_.get());
+    menu.add_extra_menu([this] { return &submenu(); });
 
     screenshot_ = new QAction(QStringLiteral("Save screenshot"), this);
     connect(screenshot_, &QAction::triggered, this, &ZoomMenu::save_screenshot);
@@ -59,6 +57,17 @@ ZoomMenu::ZoomMenu(Program& program, PopupMenu& menu) : program_(program) {
 }
 
 ZoomMenu::~ZoomMenu() = default;
+
+QMenu& ZoomMenu::submenu() {
+    if (!submenu_) {
+        submenu_ = std::make_unique<QMenu>(QStringLiteral("Zoom"));
+        for (int i = 0; i < 7; ++i) {
+            if (i == 5) submenu_->addSeparator();
+            submenu_->addAction(rows_[std::size_t(i)]);
+        }
+    }
+    return *submenu_;
+}
 
 void ZoomMenu::refresh_checks() {
     for (int i = 0; i < 5; ++i)

@@ -20,7 +20,8 @@ class ZoomMenu : public QObject {
     ZoomMenu(Program& program, PopupMenu& menu);
     ~ZoomMenu() override;
 
-    QMenu& submenu() { return *submenu_; }
+    // Made when first asked for (the context menu's first popup); the rows exist before it.
+    QMenu& submenu();
     // The rows in their order: fit, 100 %, 200 %, 300 %, 400 %, fullscreen fit, fullscreen
     // 100 %.
     QAction* row(int i) const { return rows_.at(std::size_t(i)); }

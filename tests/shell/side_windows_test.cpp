@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QLabel>
 
@@ -21,7 +22,8 @@ namespace fs = std::filesystem;
 
 class SideWindowsTest : public ::testing::Test, testing::WithQtApp {
   protected:
-    void start(bool fullscreen) {
+    void start(bool fullscreen,
+               std::initializer_list<std::pair<const char*, const char*>> more = {}) {
         test::write_file(dir.path() / "Config.ini",
                          std::string(testing::kBareSkin) +
                              "[Manual]\nManualWidth=320\nManualHeight=200\n");
@@ -29,6 +31,7 @@ class SideWindowsTest : public ::testing::Test, testing::WithQtApp {
         s->preset("SoundMode", "2");
         s->preset("SplashScreen", "0");
         s->preset("FullscreenMode", fullscreen ? "1" : "0");
+        for (auto& [n, v] : more) s->preset(n, v);
         store = s.get();
         ProgramOptions o;
         o.executable_dir = dir.path();
@@ -54,6 +57,65 @@ class SideWindowsTest : public ::testing::Test, testing::WithQtApp {
     std::vector<QUrl> opened;
     std::unique_ptr<Program> program;
 };
+
+// Start-up makes the menus' rows but no menu: every key acts before the context menu was ever
+// shown, and the check marks are right when it first is.
+TEST_F(SideWindowsTest, MenusAreMadeAtTheirFirstPopupAndTheirKeysAndChecksWorkBefore) {
+    auto menus = [] {
+        int n = 0;
+        for (QWidget* w : QApplication::allWidgets()) n += qobject_cast<QMenu*>(w) != nullptr;
+        return n;
+    };
+    const int before = menus();
+    start(false, {{"LcdShadow", "10"}, {"Volume", "40"}});
+    PopupMenu& pm = side().menu();
+    EXPECT_FALSE(pm.menu_made());
+    EXPECT_EQ(menus(), before);
+
+    press(Qt::Key_F5); // Pause
+    EXPECT_TRUE(program->paused());
+    press(Qt::Key_F6); // Mute
+    EXPECT_TRUE(program->muted());
+    EXPECT_EQ(testing::stored_text(*store, "Muted"), "1");
+    press(Qt::Key_F12); // fullscreen
+    EXPECT_TRUE(program->presentation().Fullscreen_Mode);
+    EXPECT_TRUE(pm.item(10).checked);
+    EXPECT_FALSE(pm.menu_made());
+    EXPECT_EQ(menus(), before);
+
+    pm.popup_at(QPoint(20, 20));
+    ASSERT_TRUE(pm.menu_made());
+    QMenu& m = pm.pm_0_menu();
+    EXPECT_TRUE(m.isVisible());
+    // The context menu and the zoom, LCD, sound and skin submenus.
+    EXPECT_EQ(menus(), before + 5);
+    EXPECT_TRUE(pm.item(10).action->isChecked());
+    EXPECT_TRUE(pm.item(12).action->isChecked());  // overlays on by default
+    EXPECT_FALSE(pm.item(11).action->isChecked()); // the splash was skipped, its box unticked
+    EXPECT_TRUE(side().comfort().pause()->isChecked());
+    EXPECT_TRUE(side().comfort().mute()->isChecked());
+    EXPECT_TRUE(side().comfort().volume_step(4)->isChecked());
+    EXPECT_FALSE(side().comfort().volume_step(10)->isChecked());
+    EXPECT_TRUE(side().zoom().row(5)->isChecked()); // fullscreen: fit
+    EXPECT_TRUE(side().lcd_menu().menu().findChild<QAction*>("lcd_shadow_10")->isChecked());
+    const std::vector<QAction*> skins = side().skin_menu().rows();
+    ASSERT_FALSE(skins.empty());
+    EXPECT_TRUE(skins[0]->isChecked()); // the delivered skin
+    // Every submenu is in the block above the Exit separator, each once.
+    const QList<QAction*> rows = m.actions();
+    for (QAction* sub :
+         {side().zoom().submenu().menuAction(), side().lcd_menu().menu().menuAction(),
+          side().comfort().sound_menu()->menuAction(), side().skin_menu().submenu().menuAction()}) {
+        EXPECT_EQ(rows.count(sub), 1);
+        EXPECT_GT(rows.indexOf(sub), rows.indexOf(pm.item(12).action));
+        EXPECT_LT(rows.indexOf(sub), rows.indexOf(pm.item(13).action));
+    }
+    m.hide();
+    // A second popup makes nothing more.
+    pm.popup_at(QPoint(20, 20));
+    EXPECT_EQ(menus(), before + 5);
+    m.hide();
+}
 
 TEST_F(SideWindowsTest, ShortcutKeysOnTheMainWindowComeBeforeTheGameKeys) {
     start(false);
