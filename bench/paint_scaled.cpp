@@ -1,7 +1,8 @@
 // Median time to bring the shown frame up to date at a scale, with the delivered skin: a full
 // repaint (painter and scaler both from scratch) and one segment switched (only its part is
 // painted and scaled again). Windowed at 1x to 4x, and fullscreen on a 3840x2160 screen at
-// the scale that fits it.
+// the scale that fits it. Fullscreen above 100 % ("composed") paints the device from pictures
+// brought to the screen's resolution, straight over the backdrop drawn once per size.
 //   bench_paint_scaled DATA_DIR [--fullscreen]   (DATA_DIR holds Config.ini, e.g. build/run;
 //   --fullscreen: only the composed fullscreen cases, for a profiler)
 #include "display/frame_scaler.h"

@@ -94,6 +94,25 @@ inline Argb cover(Argb s, Argb d) {
     return (blend((s & 0x00FFFFFFu) | (t << 24), d) & 0x00FFFFFFu) | ((255 - a) << 24);
 }
 
+// One run of a prepared row, pixels [a, b) of it, onto `row` (the row at the picture's left).
+inline void draw_run(const Painter::Prepared::Run& run, const Argb* src, Argb* row, int a, int b,
+                     int ink, bool strongest, bool transparent_base) {
+    Argb* dst = row + a;
+    if (strongest) {
+        for (int x = a; x < b; ++x, ++dst)
+            *dst = cover(ink == kFullInk ? src[x] : with_ink(src[x], ink), *dst);
+    } else if (run.opaque && ink == kFullInk) {
+        std::memcpy(dst, src + a, std::size_t(b - a) * sizeof(Argb));
+    } else if (transparent_base) {
+        for (int x = a; x < b; ++x, ++dst)
+            *dst = over(ink == kFullInk ? src[x] : with_ink(src[x], ink), *dst);
+    } else if (ink != kFullInk) {
+        for (int x = a; x < b; ++x, ++dst) *dst = blend(with_ink(src[x], ink), *dst);
+    } else {
+        for (int x = a; x < b; ++x, ++dst) *dst = blend(src[x], *dst);
+    }
+}
+
 void prepare(const Image& img, Painter::Prepared& out) {
     out.width = img.width;
     out.height = img.height;
@@ -212,65 +231,86 @@ void Painter::prune_cache() {
     }
 }
 
-void Painter::draw_prepared(const Prepared& p, int x0, int y0, Rect clip, int ink, bool strongest) {
+void Painter::draw_prepared(const Prepared& p, int x0, int y0, Rect clip, int ink, bool strongest,
+                            int order) {
     const Rect area = intersect(Rect{x0, y0, p.width, p.height}, clip);
     if (is_empty(area)) return;
     const int cx0 = area.left - x0, cx1 = cx0 + area.width;
     for (int y = area.top; y < area.top + area.height; ++y) {
         const int py = y - y0;
         const Argb* src = p.image->pixels.data() + std::size_t(py) * p.width;
-        Argb* row = frame_.pixels.data() + std::size_t(y) * frame_.width;
+        Argb* row = row_at(y);
+        // What a layer above covers opaquely is not drawn here.
+        int hide_from = 0, hide_to = 0;
+        if (order >= 0) {
+            const Cover& c = covers_[std::size_t(y - covers_top_)];
+            if (c.order > order) {
+                hide_from = c.from - x0;
+                hide_to = c.to - x0;
+            }
+        }
         for (std::size_t r = p.row_start[py]; r < p.row_start[py + 1]; ++r) {
             const Prepared::Run& run = p.runs[r];
-            const int a = std::max(run.x, cx0), b = std::min(run.x + run.length, cx1);
+            int a = std::max(run.x, cx0), b = std::min(run.x + run.length, cx1);
             if (a >= b) continue;
-            Argb* dst = row + (x0 + a);
-            if (strongest) {
-                for (int x = a; x < b; ++x, ++dst)
-                    *dst = cover(ink == kFullInk ? src[x] : with_ink(src[x], ink), *dst);
-            } else if (run.opaque && ink == kFullInk) {
-                std::memcpy(dst, src + a, std::size_t(b - a) * sizeof(Argb));
-            } else if (transparent_base_) {
-                for (int x = a; x < b; ++x, ++dst)
-                    *dst = over(ink == kFullInk ? src[x] : with_ink(src[x], ink), *dst);
-            } else if (ink != kFullInk) {
-                for (int x = a; x < b; ++x, ++dst) *dst = blend(with_ink(src[x], ink), *dst);
-            } else {
-                for (int x = a; x < b; ++x, ++dst) *dst = blend(src[x], *dst);
+            if (hide_from < hide_to && a < hide_to && b > hide_from) {
+                if (a >= hide_from && b <= hide_to) continue;
+                if (a < hide_from && b > hide_to) { // the middle hidden: the left end first
+                    draw_run(run, src, row + x0, a, hide_from, ink, strongest, transparent_base_);
+                    a = hide_to;
+                } else if (a < hide_from) {
+                    b = hide_from;
+                } else {
+                    a = hide_to;
+                }
             }
+            draw_run(run, src, row + x0, a, b, ink, strongest, transparent_base_);
         }
     }
 }
 
-void Painter::draw(const Segment& s, const WindowModel& window, Rect clip) {
+Painter::Placed Painter::placed(const Segment& s, const WindowModel& window, Rect clip) {
     const int ink = look_in_use_
                         ? look_in_use_->level(std::size_t(&s - board_->segments().data()), s.shown)
                     : s.shown ? kFullInk
                               : 0;
-    if (ink == 0 || !s.picture || s.picture->empty()) return;
+    if (ink == 0 || !s.picture || s.picture->empty()) return {};
     const Rect bounds = intersect(s.rect, clip);
-    if (is_empty(bounds)) return;
+    if (is_empty(bounds)) return {};
     const Image& pic = *s.picture;
     if (&s == backdrop_) {
         const bool fits = pic.width == s.rect.width && pic.height == s.rect.height;
-        if (window.backdrop_stretch && !fits) {
-            draw_prepared(stretched(s.picture, s.rect.width, s.rect.height), s.rect.left,
-                          s.rect.top, bounds);
-        } else {
-            const int x = s.rect.left + (s.rect.width - pic.width) / 2;
-            const int y = s.rect.top + (s.rect.height - pic.height) / 2;
-            draw_prepared(prepared(s.picture), x, y, bounds);
-        }
-        return;
+        if (window.backdrop_stretch && !fits)
+            return {&stretched(s.picture, s.rect.width, s.rect.height), s.rect.left, s.rect.top,
+                    bounds, kFullInk};
+        return {&prepared(s.picture), s.rect.left + (s.rect.width - pic.width) / 2,
+                s.rect.top + (s.rect.height - pic.height) / 2, bounds, kFullInk};
     }
-    draw_picture(s.picture, s.rect, clip, ink);
+    return {&prepared(s.picture), s.rect.left, s.rect.top, bounds, ink};
 }
 
-void Painter::draw_picture(const Picture& picture, Rect rect, Rect clip, int ink) {
-    if (!picture || picture->empty()) return;
-    const Rect bounds = intersect(rect, clip);
-    if (is_empty(bounds)) return;
-    draw_prepared(prepared(picture), rect.left, rect.top, bounds, ink);
+void Painter::find_covers(const WindowModel& window, Rect clip) {
+    // For each row, the widest run that one layer drawn at full ink covers opaquely: every
+    // layer under it, and the base, would only be painted over there.
+    covers_top_ = clip.top;
+    covers_.assign(std::size_t(clip.height), Cover{});
+    for (std::size_t i = 0; i < order_.size(); ++i) {
+        const Placed pl = placed(*order_[i], window, clip);
+        if (!pl.prepared || pl.ink != kFullInk) continue;
+        const Prepared& p = *pl.prepared;
+        const Rect area = intersect(Rect{pl.x, pl.y, p.width, p.height}, pl.bounds);
+        for (int y = area.top; y < area.top + area.height; ++y) {
+            const int py = y - pl.y;
+            Cover& c = covers_[std::size_t(y - clip.top)];
+            for (std::size_t r = p.row_start[py]; r < p.row_start[py + 1]; ++r) {
+                const Prepared::Run& run = p.runs[r];
+                if (!run.opaque) continue;
+                const int a = std::max(pl.x + run.x, area.left);
+                const int b = std::min(pl.x + run.x + run.length, area.left + area.width);
+                if (b - a >= c.to - c.from && b > a) c = Cover{a, b, int(i)};
+            }
+        }
+    }
 }
 
 void Painter::draw_lcd_shadows(Rect clip) {
@@ -286,7 +326,7 @@ void Painter::draw_lcd_shadows(Rect clip) {
         for (int y = 0; y < covered.height; ++y)
             for (int x = 0; x < covered.width; ++x)
                 uncovered_[std::size_t(y) * std::size_t(covered.width) + std::size_t(x)] =
-                    alpha_of(frame_.at(covered.left + x, covered.top + y)) == 0;
+                    alpha_of(row_at(covered.top + y)[covered.left + x]) == 0;
         covered = Rect{};
     }
     look_in_use_->for_each_shadow(*board_, [&](const Picture& p, Rect r) {
@@ -297,7 +337,7 @@ void Painter::draw_lcd_shadows(Rect clip) {
     });
     // Opaque again for everything painted after.
     for (int y = covered.top; y < covered.top + covered.height; ++y) {
-        Argb* row = frame_.pixels.data() + std::size_t(y) * frame_.width + covered.left;
+        Argb* row = row_at(y) + covered.left;
         for (int x = 0; x < covered.width; ++x) row[x] |= 0xFF000000u;
     }
     if (transparent_base_ && !uncovered_.empty()) {
@@ -305,31 +345,51 @@ void Painter::draw_lcd_shadows(Rect clip) {
         for (int y = 0; y < covered.height; ++y)
             for (int x = 0; x < covered.width; ++x)
                 if (uncovered_[std::size_t(y) * std::size_t(covered.width) + std::size_t(x)])
-                    frame_.at(covered.left + x, covered.top + y) = 0;
+                    row_at(covered.top + y)[covered.left + x] = 0;
     }
 }
 
 void Painter::paint_region(const WindowModel& window, Rect clip) {
-    clip = intersect(clip, Rect{0, 0, frame_.width, frame_.height});
+    clip = intersect(clip, Rect{0, 0, width_, height_});
     if (is_empty(clip)) return;
+    find_covers(window, clip);
     const Argb fill = transparent_base_ ? 0 : opaque_from_colour(window.colour);
     for (int y = clip.top; y < clip.top + clip.height; ++y) {
-        Argb* row = &frame_.pixels[std::size_t(y) * frame_.width + clip.left];
-        std::fill(row, row + clip.width, fill);
+        Argb* row = row_at(y);
+        const Cover& c = covers_[std::size_t(y - clip.top)];
+        const auto base = [&](int from, int to) {
+            if (to <= from) return;
+            if (under_) {
+                const Argb* u = under_->pixels.data() +
+                                std::size_t(y + target_top_) * std::size_t(under_->width) +
+                                std::size_t(target_left_ + from);
+                std::memcpy(row + from, u, std::size_t(to - from) * sizeof(Argb));
+            } else {
+                std::fill(row + from, row + to, fill);
+            }
+        };
+        if (c.order >= 0) {
+            base(clip.left, c.from);
+            base(c.to, clip.left + clip.width);
+        } else {
+            base(clip.left, clip.left + clip.width);
+        }
     }
     // Unlit segments lie under every lit one, just above the pictures beneath the display.
     bool shadows = look_in_use_ && look_in_use_->shadow_level() > 0;
-    for (const Segment* s : order_) {
+    for (std::size_t i = 0; i < order_.size(); ++i) {
+        const Segment* s = order_[i];
         if (shadows && look_in_use_->affects(std::size_t(s - board_->segments().data()))) {
             draw_lcd_shadows(clip);
             shadows = false;
         }
-        draw(*s, window, clip);
+        const Placed pl = placed(*s, window, clip);
+        if (pl.prepared) draw_prepared(*pl.prepared, pl.x, pl.y, pl.bounds, pl.ink, false, int(i));
     }
     if (window.key_on) {
         const Argb key = opaque_from_colour(window.key_colour);
         for (int y = clip.top; y < clip.top + clip.height; ++y) {
-            Argb* row = &frame_.pixels[std::size_t(y) * frame_.width + clip.left];
+            Argb* row = row_at(y) + clip.left;
             for (int x = 0; x < clip.width; ++x)
                 if (row[x] == key) row[x] = 0;
         }
@@ -381,8 +441,10 @@ const Image& Painter::paint(const Board& board, const WindowModel& window, Rect*
     const int h = std::clamp(window.client_height, 0, kMaxClientSide);
     const Rect whole{0, 0, w, h};
     std::vector<Rect> changed;
-    if (!valid_ || !(window == window_) || frame_.width != w || frame_.height != h) {
-        if (frame_.width != w || frame_.height != h) frame_ = Image(w, h);
+    if (!valid_ || !(window == window_) || width_ != w || height_ != h) {
+        if (!target_ && (frame_.width != w || frame_.height != h)) frame_ = Image(w, h);
+        width_ = w;
+        height_ = h;
         window_ = window;
         add_part(changed, whole);
     } else if (board.revision() != board_revision_ || (look && look->any_changed())) {
@@ -413,7 +475,17 @@ const Image& Painter::paint(const Board& board, const WindowModel& window, Rect*
     if (damage) *damage = dirty;
     if (parts) *parts = std::move(changed);
     prune_cache();
-    return frame_;
+    return target_ ? *target_ : frame_;
+}
+
+void Painter::set_target(Image* target, const Image* under, int left, int top) {
+    target_ = target;
+    under_ = target ? under : nullptr;
+    target_left_ = left;
+    target_top_ = top;
+    if (!target) frame_ = Image{};
+    width_ = height_ = -1;
+    valid_ = false;
 }
 
 Image paint_board(const Board& board, const WindowModel& window) {

@@ -47,6 +47,12 @@ class Painter {
         valid_ = false;
     }
 
+    // Paints into `target`, with the frame's top-left pixel at (`left`, `top`) of it, instead of
+    // into a frame of its own; the base is `under`'s pixels at the same place (an image of the
+    // target's size, or null for the window's colour). The caller keeps the frame within the
+    // target. Null target: a frame of its own again.
+    void set_target(Image* target, const Image* under, int left, int top);
+
     // A picture ready for fast drawing (defined in painter.cpp).
     struct Prepared;
 
@@ -57,12 +63,26 @@ class Painter {
         std::uint64_t revision = 0;
     };
 
+    // Where and how a segment is drawn in `clip`: nothing when it is not (no prepared picture).
+    struct Placed {
+        const Prepared* prepared = nullptr;
+        int x = 0, y = 0; // the picture's top-left pixel
+        Rect bounds;      // what of it is drawn
+        int ink = 0;
+    };
+    // The widest opaque run of one layer on a row of the region being painted, and its place
+    // in the layer order (-1: none).
+    struct Cover {
+        int from = 0, to = 0;
+        int order = -1;
+    };
     void paint_region(const WindowModel& window, Rect clip);
-    void draw(const Segment& s, const WindowModel& window, Rect clip);
-    void draw_picture(const Picture& picture, Rect rect, Rect clip, int ink);
-    // `strongest`: the unlit segments' shadows, where overlapping ones do not add up.
+    Placed placed(const Segment& s, const WindowModel& window, Rect clip);
+    void find_covers(const WindowModel& window, Rect clip);
+    // `strongest`: the unlit segments' shadows, where overlapping ones do not add up. `order`:
+    // the layer's place in the layer order, when what a layer above covers may be skipped.
     void draw_prepared(const Prepared& p, int x, int y, Rect clip, int ink = kFullInk,
-                       bool strongest = false);
+                       bool strongest = false, int order = -1);
     void draw_lcd_shadows(Rect clip);
     const Prepared& prepared(const Picture& picture);
     const Prepared& stretched(const Picture& picture, int width, int height);
@@ -70,8 +90,18 @@ class Painter {
     // A picture with its alpha taken down to the shadow's ink, kept while the ink stays.
     const Prepared& shaded(const Picture& picture, int ink);
     void prune_cache();
+    Argb* row_at(int y) {
+        return target_ ? target_->pixels.data() +
+                             std::size_t(y + target_top_) * std::size_t(target_->width) +
+                             std::size_t(target_left_)
+                       : frame_.pixels.data() + std::size_t(y) * std::size_t(frame_.width);
+    }
 
     Image frame_;
+    int width_ = 0, height_ = 0; // of the frame painted, in its own or the target
+    Image* target_ = nullptr;
+    const Image* under_ = nullptr;
+    int target_left_ = 0, target_top_ = 0;
     bool valid_ = false;
     WindowModel window_;
     const Board* board_ = nullptr;
@@ -89,6 +119,8 @@ class Painter {
     std::uint64_t look_revision_ = 0;
     bool transparent_base_ = false;
     std::vector<std::uint8_t> uncovered_; // shadow pass on a see-through base (scratch)
+    std::vector<Cover> covers_;           // by row of the region being painted
+    int covers_top_ = 0;
 };
 
 // The whole frame at once.

@@ -61,79 +61,7 @@ inline Argb over_opaque(Argb p, Argb q) {
     return 0xFF000000u | rb | g;
 }
 
-// One output pixel's share of the source pixels along an axis.
-struct Span {
-    int first = 0;
-    int count = 0;
-    std::size_t weights = 0;
-};
-
-void spans(std::vector<Span>& out, std::vector<float>& weights, int out_n, int src_n) {
-    out.assign(std::size_t(out_n), Span{});
-    const double step = double(src_n) / out_n;
-    for (int i = 0; i < out_n; ++i) {
-        const double from = i * step, to = std::min((i + 1) * step, double(src_n));
-        Span& s = out[std::size_t(i)];
-        s.first = std::clamp(int(std::floor(from)), 0, src_n - 1);
-        const int last = std::clamp(int(std::ceil(to)) - 1, s.first, src_n - 1);
-        s.count = last - s.first + 1;
-        s.weights = weights.size();
-        for (int j = s.first; j <= last; ++j)
-            weights.push_back(
-                float((std::min(to, j + 1.0) - std::max(from, double(j))) / (to - from)));
-    }
-}
-
 } // namespace
-
-Image resample_area(const Image& src, int width, int height) {
-    if (src.empty() || width <= 0 || height <= 0) return Image{};
-    if (src.width == width && src.height == height) return src;
-    std::vector<Span> across, down;
-    std::vector<float> wx, wy;
-    spans(across, wx, width, src.width);
-    spans(down, wy, height, src.height);
-    Image out(width, height);
-    // One output row: the source rows it covers summed (alpha-weighted colour), then across.
-    std::vector<float> row(std::size_t(src.width) * 4);
-    for (int y = 0; y < height; ++y) {
-        const Span& d = down[std::size_t(y)];
-        std::fill(row.begin(), row.end(), 0.0f);
-        for (int i = 0; i < d.count; ++i) {
-            const float w = wy[d.weights + std::size_t(i)];
-            const Argb* s = src.pixels.data() + std::size_t(d.first + i) * std::size_t(src.width);
-            float* r = row.data();
-            for (int x = 0; x < src.width; ++x, r += 4) {
-                const Argb p = s[x];
-                const float a = float(p >> 24) * w;
-                r[0] += a;
-                r[1] += float((p >> 16) & 0xFF) * a;
-                r[2] += float((p >> 8) & 0xFF) * a;
-                r[3] += float(p & 0xFF) * a;
-            }
-        }
-        Argb* to = out.pixels.data() + std::size_t(y) * std::size_t(width);
-        for (int x = 0; x < width; ++x) {
-            const Span& c = across[std::size_t(x)];
-            float a = 0, r = 0, g = 0, b = 0;
-            for (int i = 0; i < c.count; ++i) {
-                const float w = wx[c.weights + std::size_t(i)];
-                const float* p = row.data() + std::size_t(c.first + i) * 4;
-                a += p[0] * w;
-                r += p[1] * w;
-                g += p[2] * w;
-                b += p[3] * w;
-            }
-            if (a < 0.5f) {
-                to[x] = 0;
-                continue;
-            }
-            auto byte = [](float v) { return std::uint8_t(std::clamp(v + 0.5f, 0.0f, 255.0f)); };
-            to[x] = argb(byte(a), byte(r / a), byte(g / a), byte(b / a));
-        }
-    }
-    return out;
-}
 
 std::vector<Rect> board_parts(const Board& board, Rect whole, const LcdLook* look) {
     const Segment* backdrop = &board.get("im_backdrop");
@@ -278,10 +206,7 @@ const Image& ScaledScene::paint(const Board& board, const WindowModel& window, c
                                      [&](const auto& p) { return p && p->area == area; });
             if (same != parts_.end()) {
                 next.push_back(std::move(*same));
-                if (!valid_) {
-                    next.back()->painter.invalidate();
-                    next.back()->scaler.invalidate();
-                }
+                if (!valid_) next.back()->painter.invalidate();
             } else {
                 next.push_back(std::make_unique<Part>());
                 next.back()->area = area;
@@ -297,17 +222,11 @@ const Image& ScaledScene::paint(const Board& board, const WindowModel& window, c
     }
     const int set = std::max(sets ? sets->pick(scale) : 0, 1);
     for (auto& p : parts_) {
-        const Rect place = intersect(at_scale(p->area, scale), Rect{0, 0, out.width, out.height});
-        if (p->set != set || !(place == p->out)) {
-            p->set = set;
-            p->out = place;
-            p->painter.invalidate();
-            p->scaler.place(
-                {&frame_, &under_, p->area.left * set, p->area.top * set, place.left, place.top});
-        }
+        p->out = intersect(at_scale(p->area, scale), Rect{0, 0, out.width, out.height});
         Rect d;
-        const Image& f = p->painter.paint_area(board, window, sets, set, p->area, &d);
-        changed = unite(changed, p->scaler.update(f, d, scale / set, {place.width, place.height}));
+        p->painter.paint_area(board, window, sets, set, scale, p->area, {&frame_, &under_, p->out},
+                              &d);
+        changed = unite(changed, d);
     }
     valid_ = true;
     if (damage) *damage = changed;

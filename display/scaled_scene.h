@@ -3,11 +3,11 @@
 // touches only the device:
 // - the decorations (window colour, backdrop, logo) drawn once per screen size straight at
 //   the screen's resolution, each from the largest drawing the skin has, resampled once;
-// - the parts of the board that lie over them (the device, the menu button), each painted as
-//   its own small frame on a see-through base and scaled into place over the decorations.
+// - the parts of the board that lie over them (the device, the menu button), each painted
+//   straight into the frame over the decorations, from pictures brought to the screen's
+//   resolution where they lie (set_painter.h).
 // The screen-sized frame is kept between repaints: what lies outside the parts is written
 // only when the decorations change.
-#include "display/frame_scaler.h"
 #include "display/set_painter.h"
 
 #include <memory>
@@ -33,9 +33,7 @@ class ScaledScene {
     struct Part {
         Rect area; // design pixels
         Rect out;  // its place in the frame
-        int set = 0;
         SetPainter painter;
-        FrameScaler scaler;
     };
     struct DecorKey {
         PixelSize out;
@@ -55,7 +53,6 @@ class ScaledScene {
     Image frame_, under_;
     DecorKey decor_;
     bool valid_ = false;
-    double scale_ = 0;
     std::vector<std::unique_ptr<Part>> parts_;
     LcdLook* look_ = nullptr;
 };
@@ -63,9 +60,5 @@ class ScaledScene {
 // The parts of `board` that a fullscreen frame draws over the decorations: the rectangles of
 // the segments drawn (not the backdrop or the logo), grouped where they touch or overlap.
 std::vector<Rect> board_parts(const Board& board, Rect whole, const LcdLook* look);
-
-// `src` resampled to `width` x `height` by area averaging, each axis on its own (a stretched
-// backdrop is not scaled alike both ways).
-Image resample_area(const Image& src, int width, int height);
 
 } // namespace q50

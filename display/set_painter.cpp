@@ -1,13 +1,28 @@
 #include "display/set_painter.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace q50 {
 
-Image repeat_pixels(const Image& src, int k) {
-    Image out(src.width * k, src.height * k);
-    for (int y = 0; y < out.height; ++y)
-        for (int x = 0; x < out.width; ++x) out.at(x, y) = src.at(x / k, y / k);
-    return out;
+namespace {
+
+// Where a design rectangle lands at a scale, not clipped.
+Rect at_scale(Rect r, double scale) {
+    const int l = int(std::floor(r.left * scale + 1e-9));
+    const int t = int(std::floor(r.top * scale + 1e-9));
+    const int right = int(std::ceil((0.0 + r.left + r.width) * scale - 1e-9));
+    const int bottom = int(std::ceil((0.0 + r.top + r.height) * scale - 1e-9));
+    return Rect{l, t, right - l, bottom - t};
 }
+
+// How far past the output pixel it lands on a design coordinate lies, in output pixels.
+double phase(int v, double scale) {
+    const double p = v * scale - std::floor(v * scale + 1e-9);
+    return p < 1e-9 ? 0.0 : std::min(p, 1.0);
+}
+
+} // namespace
 
 void SetPainter::invalidate() {
     source_ = nullptr;
@@ -17,57 +32,93 @@ void SetPainter::invalidate() {
 void SetPainter::reset() {
     invalidate();
     repeated_.clear();
+    placed_.clear();
     keep_.clear();
 }
 
+void SetPainter::rescale(double scale, int set) {
+    if (scale == scale_ && set == set_) return;
+    repeated_.clear();
+    placed_.clear();
+    keep_.clear();
+    scale_ = scale;
+    set_ = set;
+    invalidate();
+}
+
 Picture SetPainter::larger(const Picture& p, const SkinSets* sets) {
-    if (!p || scale_ == 1) return p;
-    if (Picture big = sets ? sets->find(p.get(), scale_) : nullptr) return big;
+    if (!p || set_ == 1) return p;
+    if (Picture big = sets ? sets->find(p.get(), set_) : nullptr) return big;
     auto& r = repeated_[p.get()];
     if (!r) {
-        r = std::make_shared<const Image>(repeat_pixels(*p, scale_));
+        r = std::make_shared<const Image>(repeat_pixels(*p, set_));
         keep_.push_back(p); // its address stays its own while the copy is cached
     }
     return r;
+}
+
+Picture SetPainter::placed(const Picture& p, Rect r, const SkinSets* sets) {
+    if (!p || p->empty()) return p;
+    // A picture shows from its rectangle's top-left corner and is cut off at the rectangle.
+    const Placed key{p.get(), r.left, r.top, std::clamp(r.width, 0, p->width),
+                     std::clamp(r.height, 0, p->height)};
+    auto& e = placed_[key];
+    if (e) return e;
+    const Picture big = sets && set_ > 1 ? sets->find(p.get(), set_) : nullptr;
+    const int k = big ? set_ : 1;
+    const double factor = scale_ / k, px = phase(r.left, scale_), py = phase(r.top, scale_);
+    if (factor == 1.0 && px == 0 && py == 0 && key.width == p->width && key.height == p->height) {
+        e = big ? big : p;
+    } else {
+        e = std::make_shared<const Image>(
+            place_scaled(big ? *big : *p, key.width * k, key.height * k, factor, px, py));
+    }
+    keep_.push_back(p); // its address stays its own while the copy is cached
+    return e;
 }
 
 const Image& SetPainter::paint(const Board& board, const WindowModel& window, const SkinSets& sets,
                                int scale, Rect* damage, std::vector<Rect>* parts) {
     if (part_) {
         part_ = false;
-        painter_.set_transparent_base(false);
+        target_ = Target{};
+        painter_.set_target(nullptr, nullptr, 0, 0);
         source_ = nullptr;
     }
+    rescale(scale, scale);
     area_ = Rect{0, 0, window.client_width, window.client_height};
-    return paint_copy(board, window, &sets, scale, damage, parts);
+    return paint_copy(board, window, &sets, damage, parts);
 }
 
-const Image& SetPainter::paint_area(const Board& board, const WindowModel& window,
-                                    const SkinSets* sets, int scale, Rect area, Rect* damage) {
-    if (!part_ || !(area == area_)) {
+void SetPainter::paint_area(const Board& board, const WindowModel& window, const SkinSets* sets,
+                            int set, double scale, Rect area, const Target& to, Rect* damage) {
+    rescale(scale, std::max(set, 1));
+    if (!part_ || !(area == area_) || !(to.place == place_) || to.frame != target_.frame ||
+        to.under != target_.under) {
         part_ = true;
-        painter_.set_transparent_base(true);
         source_ = nullptr;
         area_ = area;
+        place_ = to.place;
+        target_ = to;
+        painter_.set_target(to.frame, to.under, place_.left, place_.top);
     }
-    return paint_copy(board, window, sets, scale, damage, nullptr);
+    Rect d;
+    paint_copy(board, window, sets, &d, nullptr);
+    if (d.width > 0 && d.height > 0) {
+        d.left += place_.left;
+        d.top += place_.top;
+    }
+    if (damage) *damage = d;
 }
 
 const Image& SetPainter::paint_copy(const Board& board, const WindowModel& window,
-                                    const SkinSets* sets, int scale, Rect* damage,
-                                    std::vector<Rect>* parts) {
-    if (source_ != &board || scale != scale_) {
-        if (scale != scale_) {
-            repeated_.clear();
-            keep_.clear();
-        }
+                                    const SkinSets* sets, Rect* damage, std::vector<Rect>* parts) {
+    if (source_ != &board) {
         source_ = &board;
-        scale_ = scale;
         seen_.assign(board.segments().size(), ~std::uint64_t(0));
     }
     const Segment* backdrop = part_ ? &board.get("im_backdrop") : nullptr;
     const Segment* logo = part_ ? &board.get("im_backdrop_logo") : nullptr;
-    const int dx = part_ ? area_.left : 0, dy = part_ ? area_.top : 0;
     const auto& from = board.segments();
     auto& to = copy_.segments();
     for (std::size_t i = 0; i < from.size() && i < to.size(); ++i) {
@@ -75,21 +126,27 @@ const Image& SetPainter::paint_copy(const Board& board, const WindowModel& windo
         if (s.revision == seen_[i]) continue;
         seen_[i] = s.revision;
         Segment& c = to[i];
-        copy_.set_rect(c, Rect{(s.rect.left - dx) * scale, (s.rect.top - dy) * scale,
-                               s.rect.width * scale, s.rect.height * scale});
         // The decorations of a part are drawn elsewhere, at the screen's resolution.
         const bool decoration = &s == backdrop || &s == logo;
-        copy_.set_picture(c, decoration ? nullptr : larger(s.picture, sets));
+        if (part_) {
+            const Rect r = at_scale(s.rect, scale_);
+            copy_.set_rect(c, Rect{r.left - place_.left, r.top - place_.top, r.width, r.height});
+            copy_.set_picture(c, decoration ? nullptr : placed(s.picture, s.rect, sets));
+        } else {
+            copy_.set_rect(c, Rect{s.rect.left * set_, s.rect.top * set_, s.rect.width * set_,
+                                   s.rect.height * set_});
+            copy_.set_picture(c, larger(s.picture, sets));
+        }
         copy_.set_shown(c, s.shown && !decoration);
     }
     WindowModel w = window;
     if (part_) {
-        w.client_width = std::min(area_.width * scale, kMaxClientSide);
-        w.client_height = std::min(area_.height * scale, kMaxClientSide);
+        w.client_width = std::min(place_.width, kMaxClientSide);
+        w.client_height = std::min(place_.height, kMaxClientSide);
         w.key_on = false;
     } else {
-        w.client_width = std::min(window.client_width * scale, kMaxClientSide);
-        w.client_height = std::min(window.client_height * scale, kMaxClientSide);
+        w.client_width = std::min(window.client_width * set_, kMaxClientSide);
+        w.client_height = std::min(window.client_height * set_, kMaxClientSide);
     }
     return painter_.paint(copy_, w, damage, parts);
 }

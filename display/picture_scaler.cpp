@@ -1,0 +1,181 @@
+#include "display/picture_scaler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace q50 {
+
+namespace {
+
+// One output pixel's share of the source pixels along an axis, in 1/256 of the output pixel.
+struct Tap {
+    int first = 0;
+    int count = 0;
+    std::size_t weights = 0;
+};
+
+// Weights come from rounded boundaries, so neighbouring source pixels split an output pixel
+// without a gap or an overlap and an output pixel inside the picture gets exactly 256. The
+// picture's rectangle is a layout box, not a shape: its border moves to the nearest output
+// pixel border, so an output pixel on it is wholly the picture's (weights scaled up to 256)
+// when the picture covers at least half of it, and none of it otherwise. Pictures that meet
+// then meet exactly, with no seam of what lies under them and no pixel drawn twice over.
+void axis(std::vector<Tap>& taps, std::vector<int>& weights, int out_n, int src_n, double factor,
+          double phase) {
+    taps.assign(std::size_t(out_n), Tap{});
+    for (int i = 0; i < out_n; ++i) {
+        const auto boundary = [&](int j) {
+            return std::clamp(int(std::lround((j * factor - (i - phase)) * 256)), 0, 256);
+        };
+        const double from = (i - phase) / factor, to = (i + 1 - phase) / factor;
+        Tap& t = taps[std::size_t(i)];
+        t.first = std::clamp(int(std::floor(from)), 0, src_n - 1);
+        const int last = std::clamp(int(std::ceil(to)) - 1, t.first, src_n - 1);
+        t.weights = weights.size();
+        const int covered = boundary(last + 1) - boundary(t.first);
+        if (covered < 128) continue; // count 0: see-through
+        t.count = last - t.first + 1;
+        int given = 0;
+        for (int j = t.first; j <= last; ++j) {
+            int w = (boundary(j + 1) - boundary(j)) * 256 / covered;
+            if (j == last) w = 256 - given;
+            weights.push_back(w);
+            given += w;
+        }
+    }
+}
+
+bool whole(double f) {
+    return std::abs(f - std::round(f)) < 1e-9;
+}
+
+} // namespace
+
+Image repeat_pixels(const Image& src, int k) {
+    Image out(src.width * k, src.height * k);
+    for (int y = 0; y < out.height; ++y) {
+        const Argb* from = src.pixels.data() + std::size_t(y / k) * std::size_t(src.width);
+        Argb* to = out.pixels.data() + std::size_t(y) * std::size_t(out.width);
+        for (int x = 0; x < out.width; ++x) to[x] = from[x / k];
+    }
+    return out;
+}
+
+namespace {
+
+// The top-left `width` x `height` of `src` on an output of `out_w` x `out_h` pixels, one source
+// pixel `fx` x `fy` output pixels, its corner at (`px`, `py`) of the output.
+Image resample(const Image& src, int width, int height, double fx, double fy, double px, double py,
+               int out_w, int out_h) {
+    std::vector<Tap> across, down;
+    std::vector<int> wx, wy;
+    axis(across, wx, out_w, width, fx, px);
+    axis(down, wy, out_h, height, fy, py);
+
+    // Source rows summed across (alpha, and colour weighted by alpha), each once: output rows
+    // go down in order, so a ring as deep as the most rows one output row needs holds them.
+    int depth = 1;
+    for (const Tap& t : down) depth = std::max(depth, t.count);
+    std::vector<std::uint32_t> ring(std::size_t(depth) * std::size_t(out_w) * 4);
+    std::vector<int> in_slot(std::size_t(depth), -1);
+    const auto summed = [&](int sy) {
+        const std::size_t slot = std::size_t(sy % depth);
+        std::uint32_t* to = ring.data() + slot * std::size_t(out_w) * 4;
+        if (in_slot[slot] == sy) return to;
+        in_slot[slot] = sy;
+        const Argb* row = src.pixels.data() + std::size_t(sy) * std::size_t(src.width);
+        for (int x = 0; x < out_w; ++x, to += 4) {
+            const Tap& t = across[std::size_t(x)];
+            std::uint32_t a = 0, r = 0, g = 0, b = 0;
+            for (int i = 0; i < t.count; ++i) {
+                const Argb p = row[t.first + i];
+                const std::uint32_t wa = std::uint32_t(wx[t.weights + std::size_t(i)]) * (p >> 24);
+                a += wa;
+                r += wa * ((p >> 16) & 0xFF);
+                g += wa * ((p >> 8) & 0xFF);
+                b += wa * (p & 0xFF);
+            }
+            // Colour sums kept to 1/256: a whole row pixel is then at most 255 * 255 * 256.
+            to[0] = a;
+            to[1] = (r + 128) >> 8;
+            to[2] = (g + 128) >> 8;
+            to[3] = (b + 128) >> 8;
+        }
+        return ring.data() + slot * std::size_t(out_w) * 4;
+    };
+
+    constexpr std::uint32_t kOpaque = 255u << 16; // a whole opaque pixel's alpha sum
+    Image out(out_w, out_h);
+    for (int y = 0; y < out_h; ++y) {
+        const Tap& t = down[std::size_t(y)];
+        const std::uint32_t* rows[64];
+        std::uint32_t w[64];
+        const int n = std::min(t.count, 64);
+        for (int i = 0; i < n; ++i) {
+            rows[i] = summed(t.first + i);
+            w[i] = std::uint32_t(wy[t.weights + std::size_t(i)]);
+        }
+        Argb* to = out.pixels.data() + std::size_t(y) * std::size_t(out_w);
+        for (int x = 0; x < out_w; ++x) {
+            std::uint32_t a = 0, r = 0, g = 0, b = 0;
+            for (int i = 0; i < n; ++i) {
+                const std::uint32_t* p = rows[i] + std::size_t(x) * 4;
+                a += w[i] * p[0];
+                r += w[i] * p[1];
+                g += w[i] * p[2];
+                b += w[i] * p[3];
+            }
+            // a is the alpha in 1/65536; r, g, b are the colour times that alpha, in 1/256.
+            if (a == kOpaque) { // the usual pixel: a division by a constant
+                to[x] = argb(255, std::uint8_t((r + 32640) / 65280),
+                             std::uint8_t((g + 32640) / 65280), std::uint8_t((b + 32640) / 65280));
+                continue;
+            }
+            const std::uint32_t alpha = (a + 32768) >> 16;
+            if (alpha == 0) {
+                to[x] = 0;
+                continue;
+            }
+            const std::uint64_t half = a / 2;
+            const auto channel = [&](std::uint64_t c) {
+                return std::uint8_t(std::min<std::uint64_t>(255, (c * 256 + half) / a));
+            };
+            to[x] = argb(std::uint8_t(std::min<std::uint32_t>(alpha, 255)), channel(r), channel(g),
+                         channel(b));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+Image place_scaled(const Image& src, int width, int height, double factor, double phase_x,
+                   double phase_y) {
+    width = std::min(width, src.width);
+    height = std::min(height, src.height);
+    if (width <= 0 || height <= 0 || !(factor > 0)) return Image{};
+    const bool aligned = phase_x < 1e-9 && phase_y < 1e-9;
+    if (aligned && whole(factor)) {
+        Image crop(width, height);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(crop.pixels.data() + std::size_t(y) * std::size_t(width),
+                        src.pixels.data() + std::size_t(y) * std::size_t(src.width),
+                        std::size_t(width) * sizeof(Argb));
+        const int k = int(std::lround(factor));
+        return k == 1 ? crop : repeat_pixels(crop, k);
+    }
+    return resample(src, width, height, factor, factor, phase_x, phase_y,
+                    int(std::ceil(phase_x + width * factor - 1e-9)),
+                    int(std::ceil(phase_y + height * factor - 1e-9)));
+}
+
+Image resample_area(const Image& src, int width, int height) {
+    if (src.empty() || width <= 0 || height <= 0) return Image{};
+    if (src.width == width && src.height == height) return src;
+    return resample(src, src.width, src.height, double(width) / src.width,
+                    double(height) / src.height, 0, 0, width, height);
+}
+
+} // namespace q50
