@@ -106,26 +106,18 @@ void LcdLook::clear_changes() {
     any_changed_ = false;
 }
 
-const Picture& LcdLook::all_glyphs(const Board& board) const {
-    std::vector<const Image*> sources;
-    for (int k = SegTable<10, 0>::first(); k <= SegTable<10, 0>::last(); ++k) {
-        const Segment* s = board.Seg_Number.slot(k);
-        sources.push_back(s && s->picture ? s->picture.get() : nullptr);
-    }
-    if (sources == glyph_sources_) return glyph_union_;
-    glyph_sources_ = sources;
+Image strongest_of(const std::vector<const Image*>& glyphs) {
     int w = 0, h = 0;
-    for (const Image* g : sources)
+    for (const Image* g : glyphs)
         if (g) {
             w = std::max(w, g->width);
             h = std::max(h, g->height);
         }
-    glyph_union_.reset();
-    if (w <= 0 || h <= 0) return glyph_union_;
+    if (w <= 0 || h <= 0) return Image{};
     // Where glyphs overlap, the strongest ink wins, so a stroke that most digits share is not
     // darker than one that few have.
     Image all(w, h, 0);
-    for (const Image* g : sources) {
+    for (const Image* g : glyphs) {
         if (!g) continue;
         for (int y = 0; y < g->height; ++y)
             for (int x = 0; x < g->width; ++x) {
@@ -133,6 +125,25 @@ const Picture& LcdLook::all_glyphs(const Board& board) const {
                 if (alpha_of(p) > alpha_of(all.at(x, y))) all.at(x, y) = p;
             }
     }
+    return all;
+}
+
+std::vector<const Image*> glyph_pictures(const Board& board) {
+    std::vector<const Image*> sources;
+    for (int k = SegTable<10, 0>::first(); k <= SegTable<10, 0>::last(); ++k) {
+        const Segment* s = board.Seg_Number.slot(k);
+        sources.push_back(s && s->picture ? s->picture.get() : nullptr);
+    }
+    return sources;
+}
+
+const Picture& LcdLook::all_glyphs(const Board& board) const {
+    const std::vector<const Image*> sources = glyph_pictures(board);
+    if (sources == glyph_sources_) return glyph_union_;
+    glyph_sources_ = sources;
+    glyph_union_.reset();
+    Image all = strongest_of(sources);
+    if (all.empty()) return glyph_union_;
     glyph_union_ = std::make_shared<const Image>(std::move(all));
     return glyph_union_;
 }

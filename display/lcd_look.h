@@ -93,6 +93,11 @@ class LcdLook {
     mutable std::vector<const Image*> glyph_sources_;
 };
 
+// The pictures of the board's glyph sources (null where a glyph has none), and the shadow of a
+// digit position made of them: every glyph on top of each other, the strongest ink winning.
+std::vector<const Image*> glyph_pictures(const Board& board);
+Image strongest_of(const std::vector<const Image*>& glyphs);
+
 template <class F> void LcdLook::for_each_shadow(const Board& board, F&& f) const {
     if (shadow_ink() == 0 || !fits(board)) return;
     const auto& segs = board.segments();

@@ -329,8 +329,9 @@ void Painter::draw_lcd_shadows(Rect clip) {
                     alpha_of(row_at(covered.top + y)[covered.left + x]) == 0;
         covered = Rect{};
     }
-    look_in_use_->for_each_shadow(*board_, [&](const Picture& p, Rect r) {
+    look_in_use_->for_each_shadow(*board_, [&](const Picture& named, Rect r) {
         const Rect bounds = intersect(r, clip);
+        const Picture p = shadow_map_ && named ? shadow_map_(named, r) : named;
         if (!p || p->empty() || is_empty(bounds)) return;
         draw_prepared(shaded(p, ink), r.left, r.top, bounds, kFullInk, true);
         covered = unite(covered, bounds);

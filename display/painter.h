@@ -8,6 +8,7 @@
 #include "display/window_model.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -52,6 +53,14 @@ class Painter {
     // target's size, or null for the window's colour). The caller keeps the frame within the
     // target. Null target: a frame of its own again.
     void set_target(Image* target, const Image* under, int left, int top);
+
+    // The picture a shadow is drawn from at a rectangle, given the one the look names: a board
+    // laid out at another scale brings a shadow made in design pixels to that place. Null (the
+    // default): the picture the look names.
+    void set_shadow_pictures(std::function<Picture(const Picture&, Rect)> map) {
+        shadow_map_ = std::move(map);
+        valid_ = false;
+    }
 
     // A picture ready for fast drawing (defined in painter.cpp).
     struct Prepared;
@@ -118,6 +127,7 @@ class Painter {
     LcdLook* look_in_use_ = nullptr; // look_ when it follows the board being painted
     std::uint64_t look_revision_ = 0;
     bool transparent_base_ = false;
+    std::function<Picture(const Picture&, Rect)> shadow_map_;
     std::vector<std::uint8_t> uncovered_; // shadow pass on a see-through base (scratch)
     std::vector<Cover> covers_;           // by row of the region being painted
     int covers_top_ = 0;

@@ -24,6 +24,20 @@ double phase(int v, double scale) {
 
 } // namespace
 
+Picture SetPainter::shadow_picture(const Picture& named, Rect at) {
+    for (const auto& [on_copy, on_board] : digits_) {
+        if (!(on_copy == at)) continue;
+        const std::vector<const Image*> sources = glyph_pictures(*source_);
+        if (sources != glyph_sources_ || !glyphs_) {
+            glyph_sources_ = sources;
+            Image all = strongest_of(sources);
+            glyphs_ = all.empty() ? nullptr : std::make_shared<const Image>(std::move(all));
+        }
+        return glyphs_ ? placed(glyphs_, on_board, nullptr) : named;
+    }
+    return named;
+}
+
 void SetPainter::invalidate() {
     source_ = nullptr;
     painter_.invalidate();
@@ -83,6 +97,7 @@ const Image& SetPainter::paint(const Board& board, const WindowModel& window, co
         part_ = false;
         target_ = Target{};
         painter_.set_target(nullptr, nullptr, 0, 0);
+        painter_.set_shadow_pictures(nullptr);
         source_ = nullptr;
     }
     rescale(scale, scale);
@@ -101,6 +116,8 @@ void SetPainter::paint_area(const Board& board, const WindowModel& window, const
         place_ = to.place;
         target_ = to;
         painter_.set_target(to.frame, to.under, place_.left, place_.top);
+        painter_.set_shadow_pictures(
+            [this](const Picture& named, Rect at) { return shadow_picture(named, at); });
     }
     Rect d;
     paint_copy(board, window, sets, &d, nullptr);
@@ -143,6 +160,15 @@ const Image& SetPainter::paint_copy(const Board& board, const WindowModel& windo
             copy_.set_picture(c, larger(s.picture, sets));
         }
         copy_.set_shown(c, s.shown && !decoration);
+    }
+    if (part_) {
+        digits_.clear();
+        for (int k = SegTable<4, 1>::first(); k <= SegTable<4, 1>::last(); ++k)
+            if (const Segment* d = board.Seg_Digit.slot(k)) {
+                const Rect r = at_scale(d->rect, scale_);
+                digits_.push_back(
+                    {Rect{r.left - place_.left, r.top - place_.top, r.width, r.height}, d->rect});
+            }
     }
     WindowModel w = window;
     if (part_) {

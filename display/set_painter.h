@@ -13,6 +13,7 @@
 #include "display/skin_sets.h"
 
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace q50 {
@@ -65,6 +66,10 @@ class SetPainter {
     const Image& paint_copy(const Board& board, const WindowModel& window, const SkinSets* sets,
                             Rect* damage, std::vector<Rect>* parts);
     void rescale(double scale, int set);
+    // A shadow's picture at a rectangle of the copy: a digit position's shadow (every glyph on
+    // top of each other) made in design pixels and brought to the scale where that digit lies,
+    // so that it lines up with the glyphs the digit shows; any other as the look names it.
+    Picture shadow_picture(const Picture& named, Rect at);
 
     Board copy_;
     Painter painter_;
@@ -79,6 +84,9 @@ class SetPainter {
     std::unordered_map<const Image*, Picture> repeated_;
     std::unordered_map<Placed, Picture, PlacedHash> placed_;
     std::vector<Picture> keep_;
+    std::vector<std::pair<Rect, Rect>> digits_; // a digit's rectangle on the copy, on the board
+    std::vector<const Image*> glyph_sources_;
+    Picture glyphs_; // the digits' shadow in design pixels, made of glyph_sources_
 };
 
 } // namespace q50

@@ -214,3 +214,63 @@ TEST(PainterBaseTest, ASeeThroughBaseKeepsUncoveredPixelsAndTranslucentCover) {
 
 } // namespace
 } // namespace q50
+
+namespace q50 {
+namespace {
+
+// With the unlit segments' shadow on, a digit position's shadow (every glyph on top of each
+// other) lines up with where that digit's glyphs land at a fractional scale, however the glyph
+// sources themselves land: the frame is the one the design-pixel frame averaged gives.
+TEST(ScaledSceneLookTest, DigitShadowsLineUpWithTheirDigitAtFractionalScales) {
+    Board board;
+    for (Segment& s : board.segments()) board.hide(s);
+    WindowModel window;
+    window.client_width = 40;
+    window.client_height = 24;
+    window.key_on = false;
+    const Argb paper = argb(255, 220, 224, 200), ink = argb(255, 30, 30, 40);
+    auto place = [&](const char* name, Rect r, Image img, bool shown) {
+        Segment& s = board.named(name);
+        board.set_rect(s, r);
+        board.set_picture(s, std::make_shared<const Image>(std::move(img)));
+        board.set_shown(s, shown);
+    };
+    place("im_game_background", {2, 2, 36, 20}, Image(36, 20, paper), true);
+    Image one(4, 5, 0), seven(4, 5, 0);
+    for (int y = 0; y < 5; ++y) one.at(2, y) = ink; // a bar one design pixel wide
+    for (int x = 0; x < 4; ++x) seven.at(x, 0) = ink;
+    // The glyph sources land on whole output pixels at 2.5, the digit half-way between two.
+    place("im_panel_number_1", {30, 4, 4, 5}, one, false);
+    place("im_panel_number_7", {30, 4, 4, 5}, seven, false);
+    Segment& digit = board.get("im_panel_digit_2");
+    board.set_rect(digit, {17, 9, 4, 5});
+    board.show(digit); // blank: only its shadow shows
+    LcdLook look;
+    look.set_shadow(100);
+    look.update(board, 0);
+    Painter design;
+    design.set_lcd_look(&look);
+    const double s = 2.5;
+    const PixelSize out = scaled_size({40, 24}, s);
+    const Image expected = scale_frame(design.paint(board, window), s, out);
+    ScaledScene scene;
+    scene.set_lcd_look(&look);
+    const Image& f = scene.paint(board, window, nullptr, s, out);
+    // Inside the digit's rectangle (its border lands on whole output pixels by design).
+    int checked = 0;
+    for (int y = 0; y < out.height; ++y)
+        for (int x = 0; x < out.width; ++x) {
+            if (x / s <= 17 || (x + 1) / s >= 21 || y / s <= 9 || (y + 1) / s >= 14) continue;
+            for (int shift : {0, 8, 16})
+                ASSERT_NEAR(int((f.at(x, y) >> shift) & 0xFF),
+                            int((expected.at(x, y) >> shift) & 0xFF), 3)
+                    << x << "," << y;
+            ++checked;
+        }
+    // The bar's shadow is there at all: half a bar's ink on the column it half covers.
+    EXPECT_NE(f.at(47, 30), paper);
+    EXPECT_GT(checked, 50);
+}
+
+} // namespace
+} // namespace q50
