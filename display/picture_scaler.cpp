@@ -65,6 +65,92 @@ Image repeat_pixels(const Image& src, int k) {
 
 namespace {
 
+// p weighted w/256 plus q weighted the rest, all four channels at once.
+inline Argb blend2(Argb p, Argb q, std::uint32_t w) {
+    const std::uint32_t v = 256 - w;
+    const std::uint32_t rb =
+        (((p & 0xFF00FFu) * w + (q & 0xFF00FFu) * v + 0x800080u) >> 8) & 0xFF00FFu;
+    const std::uint32_t ag =
+        (((p >> 8) & 0xFF00FFu) * w + ((q >> 8) & 0xFF00FFu) * v + 0x800080u) & 0xFF00FF00u;
+    return ag | rb;
+}
+
+inline Argb premultiplied(Argb p) {
+    const std::uint32_t a = p >> 24;
+    if (a == 255) return p;
+    if (a == 0) return 0;
+    auto ch = [&](int shift) { return ((((p >> shift) & 0xFF) * a + 127) / 255) << shift; };
+    return (a << 24) | ch(16) | ch(8) | ch(0);
+}
+
+// Enlarging (at least one output pixel per source pixel each way): an output pixel takes one
+// source pixel, or two with complementary weights, each way. Premultiplied colour is blended
+// two channels per multiply, and straightened where the result is partly see-through.
+void enlarge(const Image& src, int width, const std::vector<Tap>& across,
+             const std::vector<int>& wx, const std::vector<Tap>& down, const std::vector<int>& wy,
+             Image& out) {
+    const int out_w = out.width;
+    auto pm = std::vector<Argb>(std::size_t(width)); // one source row, premultiplied
+    // Each output column as two source pixels and the first one's weight (a single pixel is
+    // itself at a weight of 256): no branch in the loop across.
+    const std::size_t n = std::size_t(out_w);
+    std::vector<int> first(n), second(n);
+    std::vector<std::uint32_t> weight(n);
+    std::vector<int> empty; // columns the picture leaves see-through
+    for (int x = 0; x < out_w; ++x) {
+        const Tap& t = across[std::size_t(x)];
+        const std::size_t i = std::size_t(x);
+        first[i] = t.count ? t.first : 0;
+        second[i] = t.count == 2 ? t.first + 1 : first[i];
+        weight[i] = t.count == 2 ? std::uint32_t(wx[t.weights]) : 256;
+        if (t.count == 0) empty.push_back(x);
+    }
+    std::vector<Argb> rows(2 * std::size_t(out_w));
+    int in_slot[2] = {-1, -1};
+    const auto across_row = [&](int sy) {
+        Argb* to = rows.data() + std::size_t(sy & 1) * std::size_t(out_w);
+        if (in_slot[sy & 1] == sy) return to;
+        in_slot[sy & 1] = sy;
+        const Argb* from = src.pixels.data() + std::size_t(sy) * std::size_t(src.width);
+        for (int x = 0; x < width; ++x) pm[std::size_t(x)] = premultiplied(from[x]);
+        const Argb* row = pm.data();
+        for (std::size_t x = 0; x < std::size_t(out_w); ++x)
+            to[x] = blend2(row[first[x]], row[second[x]], weight[x]);
+        for (int x : empty) to[x] = 0;
+        return to;
+    };
+    std::uint32_t inverse[256] = {}; // 255 / a in 1/65536
+    for (int a = 1; a < 256; ++a) inverse[a] = std::uint32_t((255u * 65536u + a / 2) / a);
+    for (int y = 0; y < out.height; ++y) {
+        const Tap& t = down[std::size_t(y)];
+        Argb* to = out.pixels.data() + std::size_t(y) * std::size_t(out_w);
+        if (t.count == 0) continue; // already see-through
+        const Argb* a = across_row(t.first);
+        if (t.count == 1) {
+            std::memcpy(to, a, std::size_t(out_w) * sizeof(Argb));
+        } else {
+            const Argb* b = across_row(t.first + 1);
+            const std::uint32_t w = std::uint32_t(wy[t.weights]);
+            for (int x = 0; x < out_w; ++x) to[x] = blend2(a[x], b[x], w);
+        }
+        for (int x = 0; x < out_w; ++x) {
+            const std::uint32_t al = to[x] >> 24;
+            if (al == 255) continue;
+            if (al == 0) {
+                to[x] = 0;
+                continue;
+            }
+            const Argb p = to[x];
+            auto ch = [&](int shift) {
+                return std::min<std::uint32_t>(255,
+                                               (((p >> shift) & 0xFF) * inverse[al] + 32768) >> 16)
+                       << shift;
+            };
+            to[x] = (al << 24) | ch(16) | ch(8) | ch(0);
+        }
+    }
+}
+
 // The top-left `width` x `height` of `src` on an output of `out_w` x `out_h` pixels, one source
 // pixel `fx` x `fy` output pixels, its corner at (`px`, `py`) of the output.
 Image resample(const Image& src, int width, int height, double fx, double fy, double px, double py,
@@ -73,9 +159,14 @@ Image resample(const Image& src, int width, int height, double fx, double fy, do
     std::vector<int> wx, wy;
     axis(across, wx, out_w, width, fx, px);
     axis(down, wy, out_h, height, fy, py);
+    if (fx >= 1.0 && fy >= 1.0) {
+        Image out(out_w, out_h);
+        enlarge(src, width, across, wx, down, wy, out);
+        return out;
+    }
 
-    // Source rows summed across (alpha, and colour weighted by alpha), each once: output rows
-    // go down in order, so a ring as deep as the most rows one output row needs holds them.
+    // Reducing: source rows summed across (alpha, and colour weighted by alpha), each once: output
+    // rows go down in order, so a ring as deep as the most rows one output row needs holds them.
     int depth = 1;
     for (const Tap& t : down) depth = std::max(depth, t.count);
     std::vector<std::uint32_t> ring(std::size_t(depth) * std::size_t(out_w) * 4);
@@ -138,9 +229,9 @@ Image resample(const Image& src, int width, int height, double fx, double fy, do
                 to[x] = 0;
                 continue;
             }
-            const std::uint64_t half = a / 2;
-            const auto channel = [&](std::uint64_t c) {
-                return std::uint8_t(std::min<std::uint64_t>(255, (c * 256 + half) / a));
+            const double k = 256.0 / a; // one division for the three channels
+            const auto channel = [&](std::uint32_t c) {
+                return std::uint8_t(std::min(255.0, c * k + 0.5));
             };
             to[x] = argb(std::uint8_t(std::min<std::uint32_t>(alpha, 255)), channel(r), channel(g),
                          channel(b));

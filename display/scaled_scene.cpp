@@ -103,8 +103,9 @@ void ScaledScene::reset() {
 void ScaledScene::draw_decorations(const Board& board, const WindowModel& window,
                                    const SkinSets* sets) {
     const PixelSize out = decor_.out;
-    under_ = Image(out.width, out.height, opaque_from_colour(window.colour));
     const Rect whole{0, 0, out.width, out.height};
+    const Argb colour = opaque_from_colour(window.colour);
+    under_ = Image{}; // its memory back before the new one is made
     // The drawing to resample to `size`: the smallest the skin has that is at least that
     // large, or else its largest; reducing keeps all of a larger drawing's detail.
     auto best = [&](const Picture& p, Rect size) {
@@ -125,9 +126,19 @@ void ScaledScene::draw_decorations(const Board& board, const WindowModel& window
         }
     };
     const Segment* backdrop = &board.get("im_backdrop");
-    if (decor_.backdrop) {
+    const Rect backdrop_at = at_scale(backdrop->rect, decor_.scale);
+    if (decor_.backdrop && window.backdrop_stretch && backdrop_at == whole) {
+        // The usual fullscreen backdrop fills the screen: its resampled picture is the
+        // underlay, with what of it is see-through laid over the window colour.
+        under_ = best(backdrop->picture, whole);
+        for (Argb& px : under_.pixels)
+            if ((px >> 24) != 255) px = over_opaque(px, colour);
+    } else {
+        under_ = Image(out.width, out.height, colour);
+    }
+    if (decor_.backdrop && !(window.backdrop_stretch && backdrop_at == whole)) {
         const Picture& p = backdrop->picture;
-        const Rect clip = at_scale(backdrop->rect, decor_.scale);
+        const Rect clip = backdrop_at;
         if (window.backdrop_stretch) {
             draw(best(p, clip), clip, clip);
         } else {

@@ -131,7 +131,12 @@ const Image& SetPainter::paint_copy(const Board& board, const WindowModel& windo
         if (part_) {
             const Rect r = at_scale(s.rect, scale_);
             copy_.set_rect(c, Rect{r.left - place_.left, r.top - place_.top, r.width, r.height});
-            copy_.set_picture(c, decoration ? nullptr : placed(s.picture, s.rect, sets));
+            // A picture is brought to the scale when it may show: its segment shown, or an LCD
+            // segment (dark ones show as shadows and fades). A hidden button's pressed picture
+            // waits for its first press.
+            const bool may_show = s.shown || s.transparent;
+            copy_.set_picture(c,
+                              decoration || !may_show ? nullptr : placed(s.picture, s.rect, sets));
         } else {
             copy_.set_rect(c, Rect{s.rect.left * set_, s.rect.top * set_, s.rect.width * set_,
                                    s.rect.height * set_});

@@ -48,7 +48,7 @@ AboutWindow::AboutWindow(UrlOpener opener, QWidget* parent)
     im_picture->setObjectName(QStringLiteral("im_picture"));
     im_picture->setGeometry(8, 8, 116, 160);
     im_picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    im_picture->setPixmap(window_picture(QStringLiteral("about_picture.png")));
+    im_picture->setPixmap(window_picture(QStringLiteral("about_picture.png"), devicePixelRatioF()));
 
     const QFont bold = arial(kFontPixels, true);
     QFont bold_italic = bold;

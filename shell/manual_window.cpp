@@ -83,8 +83,8 @@ QPixmap drawn_button(Glyph g, bool pressed) {
     return pm;
 }
 
-QPixmap button_picture(const QString& file, Glyph g, bool pressed) {
-    QPixmap pm = window_picture(file);
+QPixmap button_picture(const QString& file, Glyph g, bool pressed, double ratio) {
+    QPixmap pm = window_picture(file, ratio);
     return pm.isNull() ? drawn_button(g, pressed) : pm;
 }
 
@@ -108,34 +108,27 @@ ManualWindow::ManualWindow(const ManualSettings& settings, ErrorPresenter error,
     sh_page_top->setObjectName(QStringLiteral("sh_page_top"));
     sh_page_top->installEventFilter(this);
 
-    auto make_down = [this](const char* name, const QString& file, Glyph g) {
+    auto make_down = [this](const char* name) {
         auto* label = new QLabel(this);
         label->setObjectName(QString::fromLatin1(name));
         label->setScaledContents(true); // the buttons grow with the manual
-        label->setPixmap(button_picture(file, g, true));
         label->resize(kButtonWidth, kButtonHeight);
         return label;
     };
-    auto make_up = [this](const char* name, const QString& released, const QString& pressed,
-                          Glyph g) {
+    auto make_up = [this](const char* name) {
         auto* button = new ManualButton(this);
         button->setObjectName(QString::fromLatin1(name));
         button->setScaledContents(true);
-        button->set_pictures(button_picture(released, g, false), button_picture(pressed, g, true));
         button->resize(kButtonWidth, kButtonHeight);
         return button;
     };
-    btn_right_down =
-        make_down("btn_right_down", QStringLiteral("manual_right_down.png"), Glyph::Right);
-    btn_right_up = make_up("btn_right_up", QStringLiteral("manual_right_up.png"),
-                           QStringLiteral("manual_right_down.png"), Glyph::Right);
-    btn_left_down = make_down("btn_left_down", QStringLiteral("manual_left_down.png"), Glyph::Left);
-    btn_left_up = make_up("btn_left_up", QStringLiteral("manual_left_up.png"),
-                          QStringLiteral("manual_left_down.png"), Glyph::Left);
-    btn_close_down =
-        make_down("btn_close_down", QStringLiteral("manual_close_down.png"), Glyph::Close);
-    btn_close_up = make_up("btn_close_up", QStringLiteral("manual_close_up.png"),
-                           QStringLiteral("manual_close_down.png"), Glyph::Close);
+    btn_right_down = make_down("btn_right_down");
+    btn_right_up = make_up("btn_right_up");
+    btn_left_down = make_down("btn_left_down");
+    btn_left_up = make_up("btn_left_up");
+    btn_close_down = make_down("btn_close_down");
+    btn_close_up = make_up("btn_close_up");
+    show_button_pictures(devicePixelRatioF());
     btn_left_down->hide();
     btn_left_up->hide();
     connect(btn_left_up, &ManualButton::left_pressed, this, &ManualWindow::Inp_left_down);
@@ -191,6 +184,7 @@ void ManualWindow::set_scale(double total, double ratio) {
     if (total == total_ && ratio == ratio_) return;
     total_ = total;
     ratio_ = ratio;
+    show_button_pictures(total_);
     const PixelSize shown = scaled_size(design, total);
     setFixedSize(int(std::ceil(shown.width / ratio - 1e-9)),
                  int(std::ceil(shown.height / ratio - 1e-9)));
@@ -200,6 +194,30 @@ void ManualWindow::set_scale(double total, double ratio) {
         move(g.left() + (g.width() - width()) / 2, g.top() + (g.height() - height()) / 2);
     }
     Vid_Show_Page();
+}
+
+void ManualWindow::show_button_pictures(double scale) {
+    // The buttons grow with the pages: from a scale above 1 on their double-size drawings.
+    const int drawing = scale > 1.0 ? 2 : 1;
+    if (drawing == button_drawing_) return;
+    button_drawing_ = drawing;
+    struct Button {
+        QLabel* down;
+        ManualButton* up;
+        QString released, pressed;
+        Glyph glyph;
+    };
+    const Button buttons[] = {{btn_left_down, btn_left_up, QStringLiteral("manual_left_up.png"),
+                               QStringLiteral("manual_left_down.png"), Glyph::Left},
+                              {btn_right_down, btn_right_up, QStringLiteral("manual_right_up.png"),
+                               QStringLiteral("manual_right_down.png"), Glyph::Right},
+                              {btn_close_down, btn_close_up, QStringLiteral("manual_close_up.png"),
+                               QStringLiteral("manual_close_down.png"), Glyph::Close}};
+    for (const Button& b : buttons) {
+        b.down->setPixmap(button_picture(b.pressed, b.glyph, true, scale));
+        b.up->set_pictures(button_picture(b.released, b.glyph, false, scale),
+                           button_picture(b.pressed, b.glyph, true, scale));
+    }
 }
 
 QPixmap ManualWindow::at_scale(const QPixmap& design) const {

@@ -107,10 +107,14 @@ class ManualWindow : public QWidget { // TManualForm
     void place_controls();
     // A page (or button) picture of design size as shown at the scale.
     QPixmap at_scale(const QPixmap& design) const;
+    // The buttons' pictures for a scale (physical pixels per design pixel): the built-in
+    // double-size drawings above 1.
+    void show_button_pictures(double scale);
 
     QSize design_size_;
     double total_ = 1.0;
     double ratio_ = 1.0;
+    int button_drawing_ = 0; // 1 or 2: the size of the drawings the buttons show
     ManualSettings settings_;
     ErrorPresenter error_;
     PictureBudget own_budget_;

@@ -55,7 +55,7 @@ QLabel* picture_button(QWidget* parent, const QString& picture, const QString& f
                        int y) {
     auto* b = new QLabel(parent);
     b->setGeometry(x, y, 107, 30);
-    const QPixmap pm = window_picture(picture);
+    const QPixmap pm = window_picture(picture, parent->devicePixelRatioF());
     if (!pm.isNull()) {
         b->setPixmap(pm);
     } else {
@@ -79,7 +79,7 @@ TSplashForm::TSplashForm(SettingsStore& store, SplashHost& host, QWidget* parent
     p.setColor(QPalette::Window, Qt::white);
     setPalette(p);
     setAutoFillBackground(true);
-    background_ = window_picture(QStringLiteral("splash_background.png"));
+    background_ = window_picture(QStringLiteral("splash_background.png"), devicePixelRatioF());
 
     la_game_title = label(this, {}, 0, 12, kWidth, 15);
     la_version = label(this, {}, 0, 28, kWidth, 15);
@@ -90,7 +90,8 @@ TSplashForm::TSplashForm(SettingsStore& store, SplashHost& host, QWidget* parent
     }
     im_box_picture = label(this, {}, 0, 56, kWidth, 160);
     im_box_picture->setAlignment(Qt::AlignCenter);
-    im_box_picture->setPixmap(window_picture(QStringLiteral("splash_box.png")));
+    im_box_picture->setPixmap(
+        window_picture(QStringLiteral("splash_box.png"), devicePixelRatioF()));
     la_release_date = label(this, {}, 0, 236, kWidth, 15);
     la_release_date->setFont(arial(false));
     la_release_date->setAlignment(Qt::AlignCenter);

@@ -79,6 +79,21 @@ TEST(PlaceScaledTest, SeeThroughPixelsLendNoColour) {
     EXPECT_EQ(out.at(0, 0), argb(128, 200, 0, 0));
 }
 
+// Enlarged, too: the pixel between an opaque and a see-through one is half covered in the
+// opaque one's colour, and a pixel the picture covers less than half of is not drawn.
+TEST(PlaceScaledTest, EnlargedSeeThroughPixelsLendNoColourEither) {
+    Image img(2, 1);
+    img.at(0, 0) = argb(255, 255, 0, 0);
+    img.at(1, 0) = argb(0, 0, 255, 0);
+    const Image out = place_scaled(img, 2, 1, 2.0, 0.5, 0);
+    ASSERT_EQ(out.width, 5);
+    EXPECT_EQ(out.at(0, 0), argb(255, 255, 0, 0)); // half covered: the picture's
+    EXPECT_EQ(out.at(1, 0), argb(255, 255, 0, 0));
+    EXPECT_EQ(out.at(2, 0), argb(128, 255, 0, 0));
+    EXPECT_EQ(out.at(3, 0), 0u);
+    EXPECT_EQ(out.at(4, 0), 0u); // a quarter covered: not the picture's
+}
+
 // Whole factors at phase 0 repeat pixels exactly; only the part asked for is taken.
 TEST(PlaceScaledTest, WholeFactorsRepeatPixelsOfThePartShown) {
     Image img(4, 3);

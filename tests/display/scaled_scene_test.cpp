@@ -151,6 +151,15 @@ TEST_F(ScaledSceneTest, TheStretchedBackdropIsResampledOnceStraightToTheScreen) 
             ASSERT_EQ(f.at(x, y), expected.at(x, y)) << x << "," << y;
     // The device's see-through corner shows the backdrop too.
     EXPECT_EQ(f.at(36, 9), expected.at(36, 9));
+
+    // Where the backdrop is see-through the window colour shows.
+    Image holed = backdrop;
+    for (int y = 0; y < 70; ++y)
+        for (int x = 80; x < 90; ++x) holed.at(x, y) = 0;
+    place("im_backdrop", {0, 0, 40, 30}, holed);
+    const Image& g = scene.paint(board, window, nullptr, s, out);
+    EXPECT_EQ(g.at(out.width - 1, 5), opaque_from_colour(window.colour));
+    EXPECT_EQ(g.at(70, 5), resample_area(holed, out.width, out.height).at(70, 5));
 }
 
 // A segment shown where no part was (the in-game menu opening) is drawn; hidden again, the

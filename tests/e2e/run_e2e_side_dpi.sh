@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # End-to-end: the side windows on a 3840x2160 screen. With a desktop scale of 2
 # (QT_SCALE_FACTOR) the splash window, the about window, the key dialog and the manual are twice
-# their design size on the screen, and the manual's page is its picture with every pixel
+# their design size on the screen, the about window's picture is its built-in double-size
+# drawing, and the manual's page is its picture with every pixel
 # doubled (crisp, not smoothed). Without a desktop scale the device fits at 200 % and the
 # manual follows it: twice the size, every pixel doubled. Real keys and clicks (xdotool).
 #   run_e2e_side_dpi.sh RUN_DIR OUT_DIR
 set -euo pipefail
 run_dir=$1 out=$2
+pictures=$(cd "$(dirname "$0")/../../shell/pictures" && pwd)
 rm -rf "$out" && mkdir -p "$out"
 for tool in Xvfb xdotool import compare convert; do
   command -v $tool >/dev/null || { echo "side-dpi: $tool is missing (scripts/install-deps.sh)"; exit 1; }
@@ -74,6 +76,13 @@ xdotool windowfocus --sync "$main" || true
 xdotool key F1
 expect_size '^About the author\.\.\.$' 794 352
 shot about-f2
+# Its picture is the built-in double-size drawing, pixel for pixel (at 8,8 window pixels).
+read -r width height x y <<<"$(size_of "$window")"
+convert "$out/about-f2.png" -crop "232x320+$((x + 16))+$((y + 16))" +repage "png24:$out/about-picture.png"
+convert "$pictures/about_picture@2x.png" -background '#082952' -flatten "png24:$out/about-expected.png"
+[ "$(compare -metric AE "$out/about-picture.png" "$out/about-expected.png" null: 2>&1 || true)" = 0 ] ||
+  fail "the about window's picture at a desktop scale of 2 is not its double-size drawing"
+echo "side-dpi: the about window shows the double-size drawing of its picture"
 xdotool windowfocus --sync "$window" || true
 xdotool key Escape
 wait_for 5 gone '^About the author\.\.\.$' || fail "Esc did not close the about window"

@@ -25,13 +25,16 @@ namespace {
 
 const QColor kDialogBlue(8, 42, 82); // the dark blue of the side windows
 
+// A picture drawn in its design units at `scale` pixels per unit: the same drawing code makes
+// the double-size drawings that windows show on a desktop scaled by 2.
 struct Canvas {
     QImage image;
     QPainter p;
-    Canvas(int w, int h, QColor fill = Qt::transparent)
-        : image(w, h, QImage::Format_ARGB32_Premultiplied) {
+    Canvas(int w, int h, QColor fill = Qt::transparent, int scale = 1)
+        : image(w * scale, h * scale, QImage::Format_ARGB32_Premultiplied) {
         image.fill(fill);
         p.begin(&image);
+        p.scale(scale, scale);
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::TextAntialiasing);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -72,8 +75,8 @@ void rounded_button(QPainter& p, const QRectF& r, QColor top, QColor bottom, QCo
     p.fillPath(shine, QColor(255, 255, 255, 55));
 }
 
-QImage play_button(bool enabled) {
-    Canvas c(107, 30);
+QImage play_button(bool enabled, int scale = 1) {
+    Canvas c(107, 30, Qt::transparent, scale);
     if (enabled)
         rounded_button(c.p, QRectF(0, 0, 107, 30), QColor(84, 186, 74), QColor(30, 118, 40),
                        QColor(16, 70, 20));
@@ -92,8 +95,8 @@ QImage play_button(bool enabled) {
     return c.done();
 }
 
-QImage readme_button() {
-    Canvas c(107, 30);
+QImage readme_button(int scale = 1) {
+    Canvas c(107, 30, Qt::transparent, scale);
     rounded_button(c.p, QRectF(0, 0, 107, 30), QColor(70, 130, 210), QColor(24, 70, 140),
                    QColor(10, 40, 90));
     // An open book.
@@ -113,8 +116,8 @@ QImage readme_button() {
     return c.done();
 }
 
-QImage splash_background() {
-    Canvas c(460, 420, Qt::white);
+QImage splash_background(int scale = 1) {
+    Canvas c(460, 420, Qt::white, scale);
     QLinearGradient head(0, 0, 0, 52);
     head.setColorAt(0, kDialogBlue.lighter(135));
     head.setColorAt(1, kDialogBlue);
@@ -137,8 +140,8 @@ QImage splash_background() {
     return c.done();
 }
 
-QImage box_picture(const ArtBook& book) {
-    Canvas c(460, 160);
+QImage box_picture(const ArtBook& book, int scale = 1) {
+    Canvas c(460, 160, Qt::transparent, scale);
     Scene closed;
     closed.closed = true;
     closed.overlays = false;
@@ -186,8 +189,8 @@ QImage box_picture(const ArtBook& book) {
     return c.done();
 }
 
-QImage about_picture() {
-    Canvas c(116, 160);
+QImage about_picture(int scale = 1) {
+    Canvas c(116, 160, Qt::transparent, scale);
     QLinearGradient g(0, 0, 0, 160);
     g.setColorAt(0, kCrimson.lighter(115));
     g.setColorAt(1, kCrimsonDark.darker(120));
@@ -201,8 +204,8 @@ QImage about_picture() {
 }
 
 // The manual's buttons, 16 by 14: released and pressed.
-QImage manual_button(int kind, bool pressed) {
-    Canvas c(16, 14);
+QImage manual_button(int kind, bool pressed, int scale = 1) {
+    Canvas c(16, 14, Qt::transparent, scale);
     QPainterPath shape;
     shape.addRoundedRect(QRectF(0.5, 0.5, 15, 13), 3, 3);
     QLinearGradient g(0, 0, 0, 14);
@@ -294,6 +297,20 @@ void write_window_pictures(const ArtBook& book, const fs::path& folder) {
         {"manual_close_up.png", manual_button(2, false)},
         {"manual_close_down.png", manual_button(2, true)},
         {"app_icon.png", icon()},
+        // Drawn again at twice the size, for a desktop scaled by 2 (Qt's "@2x" naming). The
+        // in-game menu's backing is painted with the device, which has sets of its own.
+        {"splash_background@2x.png", splash_background(2)},
+        {"splash_box@2x.png", box_picture(book, 2)},
+        {"splash_play@2x.png", play_button(true, 2)},
+        {"splash_play_disabled@2x.png", play_button(false, 2)},
+        {"splash_readme@2x.png", readme_button(2)},
+        {"about_picture@2x.png", about_picture(2)},
+        {"manual_left_up@2x.png", manual_button(0, false, 2)},
+        {"manual_left_down@2x.png", manual_button(0, true, 2)},
+        {"manual_right_up@2x.png", manual_button(1, false, 2)},
+        {"manual_right_down@2x.png", manual_button(1, true, 2)},
+        {"manual_close_up@2x.png", manual_button(2, false, 2)},
+        {"manual_close_down@2x.png", manual_button(2, true, 2)},
     };
     std::ofstream qrc(folder / "pictures.qrc", std::ios::binary);
     qrc << "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n"
