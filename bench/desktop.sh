@@ -65,7 +65,8 @@ startup windowed 0
 [ "${Q50_BENCH_IDLE:-1}" = 1 ] || exit 0
 store 1
 # CPU time in nanoseconds and voluntary context switches (wake-ups), over all threads.
-cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {print s}'; }
+# The process's own CPU clock keeps the time of threads that have ended between the two reads.
+cpu_ns() { "$first_frame" --cpu-of "$1"; }
 wakes() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s}'; }
 idle() { # idle LABEL: CPU time and wake-ups over 30 s from now
   local c0 c1 w0 w1
