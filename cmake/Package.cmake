@@ -18,6 +18,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quendrix50.invalid/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Opened at run time, so not among the libraries the program names: SDL for sound and
+# controllers, its mixer for sound.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsdl2-2.0-0, libsdl2-mixer-2.0-0")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The fonts the windows ask for by name (Arial, MS Sans Serif) have metric twins here.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")

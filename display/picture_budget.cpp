@@ -1,5 +1,7 @@
 #include "display/picture_budget.h"
 
+#include "display/picture_read_ahead.h"
+
 namespace q50 {
 
 std::string megabytes(std::int64_t bytes) {
@@ -27,7 +29,16 @@ PictureLoad PictureShelf::get(const std::filesystem::path& file, bool key_transp
     if (auto it = loaded_.find(key); it != loaded_.end()) return it->second;
 
     ++decodes_;
-    PictureLoad load = load_picture_file(file, budget_.left());
+    PictureLoad load;
+    std::optional<PictureLoad> early = ahead_ ? ahead_->take(file) : std::nullopt;
+    // Read ahead within the budget as it was then: used only when it is a picture that fits
+    // what is left now, else decoded as if nothing had been read ahead (same refusal, same
+    // error).
+    if (early && *early &&
+        picture_bytes(early->picture->width, early->picture->height) <= budget_.left())
+        load = std::move(*early);
+    else
+        load = load_picture_file(file, budget_.left());
     if (load.over_budget) {
         load.error = "\"" + file.string() + "\" is not loaded: " + load.error + " (" +
                      megabytes(load.refused_bytes) + ", " + megabytes_left(budget_.left()) +

@@ -39,6 +39,8 @@ class PictureBudget {
 
 // The pictures of one load. Each file is decoded once (per transparency) and the picture is
 // shared by every segment that names it; what is kept is charged to the budget.
+class PictureReadAhead;
+
 class PictureShelf {
   public:
     enum class Start {
@@ -53,12 +55,16 @@ class PictureShelf {
     PictureLoad get(const std::filesystem::path& file, bool key_transparent);
 
     int decodes() const { return decodes_; }
+    // Pictures decoded ahead on a second thread (may be null): a file found there is taken from
+    // it when it was decoded and still fits the budget, and decoded here otherwise.
+    void read_ahead(PictureReadAhead* ahead) { ahead_ = ahead; }
 
   private:
     PictureBudget& budget_;
     PictureBudget::Owner owner_;
     std::map<std::pair<std::string, bool>, PictureLoad> loaded_;
     int decodes_ = 0;
+    PictureReadAhead* ahead_ = nullptr;
 };
 
 // "12 MB" (rounded up, so that a refusal never reads "needs 0 MB").

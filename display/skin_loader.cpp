@@ -3,6 +3,7 @@
 #include "display/case_lookup.h"
 #include "display/ini_file.h"
 #include "display/picture_file.h"
+#include "display/picture_read_ahead.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -66,6 +67,11 @@ class Load {
     bool fullscreen_setup(const IniFile& ini);
     bool windowed_setup(const IniFile& ini);
     bool load_segments(const IniFile& ini);
+    // The picture files the load will decode, in its order.
+    std::vector<fs::path> pictures_to_read(const IniFile& ini) const;
+    std::int64_t shelf_budget_left() const {
+        return (env_.budget ? *env_.budget : own_budget_).left();
+    }
     bool read_colour(const IniFile& ini, std::string_view section, std::string_view key,
                      std::string_view fallback, Colour& out);
     // Decodes into *out; false after showing the failure.
@@ -122,8 +128,33 @@ bool Load::apply_config(const IniFile& ini) {
     const int width = read_skin_side(ini, "Common", "GameWidth", 498, messages_);
     set_client_size(width, height);
 
+    // Every picture the load will decode, shared with a second thread that starts from the
+    // last one; the load asks for them in its order and meets the helper half-way.
+    PictureReadAhead ahead(pictures_to_read(ini), shelf_budget_left());
+    shelf_.read_ahead(&ahead);
     const bool ok = env_.Fullscreen_Mode ? fullscreen_setup(ini) : windowed_setup(ini);
-    return ok && load_segments(ini);
+    const bool loaded = ok && load_segments(ini);
+    shelf_.read_ahead(nullptr);
+    return loaded;
+}
+
+std::vector<fs::path> Load::pictures_to_read(const IniFile& ini) const {
+    std::vector<fs::path> files;
+    auto add = [&](const fs::path& dir, const std::string& name) {
+        if (!names_picture(name)) return;
+        // Looked up without a word: the load tells what is missing or ambiguous itself.
+        const CaseLookup look = find_ignoring_case(dir / with_slashes(name));
+        if (look.found) files.push_back(look.path);
+    };
+    if (env_.Fullscreen_Mode) {
+        const fs::path dir = skin_directory(
+            ini.read_string("Fullscreen", "BackdropDir", "Graphics\\Backdrop\\"), env_.current_dir);
+        add(dir, ini.read_string("Fullscreen", "BackdropFile", kNoPicture));
+        add(dir, ini.read_string("Fullscreen", "LogoFile", kNoPicture));
+    }
+    for (int i = 1; i <= kSkinImageCount; ++i)
+        add(skin_dir_, ini.read_string("Image" + std::to_string(i), "Filename", ""));
+    return files;
 }
 
 bool Load::fullscreen_setup(const IniFile& ini) {

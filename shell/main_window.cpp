@@ -170,7 +170,8 @@ void TForm1::move_off_screen() {
 }
 
 void TForm1::centre_on_screen(const QPoint* place) {
-    apply_window_model();
+    // A frame already painted for this window model is shown as it is: painting it again
+    // (a whole scaled frame) delayed the first one on screen.
     refresh();
     const QScreen* s = primary_screen();
     const QRect g = s ? s->geometry() : QRect(0, 0, 1024, 768);

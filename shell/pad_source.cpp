@@ -1,5 +1,7 @@
 #include "shell/pad_source.h"
 
+#include "sound/sdl_library.h"
+
 #include <SDL.h>
 
 #include <QDir>
@@ -40,9 +42,11 @@ PadSource::~PadSource() {
 
 bool PadSource::start() {
     if (started_) return true;
+    const SdlLibrary* sdl = sdl_library();
+    if (!sdl) return false;
     // SDL must leave SIGINT and SIGTERM to the program.
-    SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
-    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
+    sdl->SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
+    if (sdl->InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
     started_ = true;
     // Where controllers appear; without /dev/input yet, its parent shows it arriving.
     const QString input = QStringLiteral("/dev/input");
@@ -60,7 +64,7 @@ void PadSource::stop() {
     if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
     poll_.stop();
     settle_.stop();
-    SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    sdl_library()->QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     started_ = false;
 }
 
@@ -78,19 +82,19 @@ void PadSource::device_nodes_changed() {
 }
 
 void PadSource::open_controller(int device_index) {
-    if (!SDL_IsGameController(device_index)) return;
-    const std::int32_t id = SDL_JoystickGetDeviceInstanceID(device_index);
+    if (!sdl_library()->IsGameController(device_index)) return;
+    const std::int32_t id = sdl_library()->JoystickGetDeviceInstanceID(device_index);
     for (const auto& p : pads_)
         if (p->id == id) return;
-    SDL_GameController* c = SDL_GameControllerOpen(device_index);
+    SDL_GameController* c = sdl_library()->GameControllerOpen(device_index);
     if (!c) return;
     auto pad = std::make_unique<Pad>();
     pad->id = id;
     pad->controller = c;
     // Our own descriptor of the controller's event node only wakes the loop; SDL reads its
     // own. Virtual controllers have none and are woken by whoever drives them.
-    const bool is_virtual = SDL_JoystickIsVirtual(device_index);
-    const char* path = SDL_JoystickPath(SDL_GameControllerGetJoystick(c));
+    const bool is_virtual = sdl_library()->JoystickIsVirtual(device_index);
+    const char* path = sdl_library()->JoystickPath(sdl_library()->GameControllerGetJoystick(c));
     if (!is_virtual && path) pad->fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (pad->fd >= 0) {
         pad->notifier = std::make_unique<QSocketNotifier>(pad->fd, QSocketNotifier::Read);
@@ -113,7 +117,7 @@ void PadSource::close_controller(std::int32_t id) {
     if (dispatch_.holding(id)) driver_.run([&] { dispatch_.pad_removed(id); });
     (*it)->notifier.reset();
     if ((*it)->fd >= 0) ::close((*it)->fd);
-    SDL_GameControllerClose((*it)->controller);
+    sdl_library()->GameControllerClose((*it)->controller);
     pads_.erase(it);
     update_wakes();
     emit controllers_changed();
@@ -128,9 +132,9 @@ void PadSource::update_wakes() {
 
 void PadSource::pump() {
     if (!started_) return;
-    SDL_PumpEvents();
+    sdl_library()->PumpEvents();
     SDL_Event e;
-    while (SDL_PollEvent(&e)) {
+    while (sdl_library()->PollEvent(&e)) {
         switch (e.type) {
         case SDL_CONTROLLERDEVICEADDED:
             open_controller(e.cdevice.which);

@@ -1,5 +1,7 @@
 #include "shell/virtual_pad.h"
 
+#include "sound/sdl_library.h"
+
 #include "shell/pad_source.h"
 
 #include <SDL.h>
@@ -25,11 +27,13 @@ bool VirtualPad::attach() {
     desc.button_mask = (1u << desc.nbuttons) - 1;
     desc.axis_mask = (1u << desc.naxes) - 1;
     desc.name = "Quendrix50 virtual controller";
-    device_index_ = SDL_JoystickAttachVirtualEx(&desc);
+    const SdlLibrary* sdl = sdl_library();
+    if (!sdl) return false;
+    device_index_ = sdl->JoystickAttachVirtualEx(&desc);
     if (device_index_ < 0) return false;
-    joystick_ = SDL_JoystickOpen(device_index_);
+    joystick_ = sdl_library()->JoystickOpen(device_index_);
     if (!joystick_) {
-        SDL_JoystickDetachVirtual(device_index_);
+        sdl_library()->JoystickDetachVirtual(device_index_);
         return false;
     }
     return true;
@@ -38,20 +42,22 @@ bool VirtualPad::attach() {
 void VirtualPad::detach() {
     if (!joystick_) return;
     // The device index may have moved since other devices came and went; find ours again.
-    const SDL_JoystickID id = SDL_JoystickInstanceID(joystick_);
-    SDL_JoystickClose(joystick_);
+    const SDL_JoystickID id = sdl_library()->JoystickInstanceID(joystick_);
+    sdl_library()->JoystickClose(joystick_);
     joystick_ = nullptr;
-    for (int i = 0; i < SDL_NumJoysticks(); ++i)
-        if (SDL_JoystickGetDeviceInstanceID(i) == id) SDL_JoystickDetachVirtual(i);
+    for (int i = 0; i < sdl_library()->NumJoysticks(); ++i)
+        if (sdl_library()->JoystickGetDeviceInstanceID(i) == id)
+            sdl_library()->JoystickDetachVirtual(i);
 }
 
 void VirtualPad::set_button(PadButton b, bool down) {
     if (joystick_ && int(b) <= SDL_CONTROLLER_BUTTON_DPAD_RIGHT)
-        SDL_JoystickSetVirtualButton(joystick_, int(b), down ? SDL_PRESSED : SDL_RELEASED);
+        sdl_library()->JoystickSetVirtualButton(joystick_, int(b),
+                                                down ? SDL_PRESSED : SDL_RELEASED);
 }
 
 void VirtualPad::set_axis(PadAxis a, int value) {
-    if (joystick_) SDL_JoystickSetVirtualAxis(joystick_, int(a), Sint16(value));
+    if (joystick_) sdl_library()->JoystickSetVirtualAxis(joystick_, int(a), Sint16(value));
 }
 
 VirtualPadHook::VirtualPadHook(const std::string& fifo, PadSource& source) : source_(source) {

@@ -2,6 +2,7 @@
 
 #include "host/setting_names.h"
 #include "sound/mixer_library.h"
+#include "sound/sdl_library.h"
 
 #include <SDL.h>
 
@@ -52,18 +53,23 @@ std::string_view sdl_audio_drivers(int mode) {
 }
 
 bool SoundOutput::open_device(int mode) {
+    const SdlLibrary* sdl = sdl_library();
+    if (!sdl) {
+        device_error_ = sdl_library_error();
+        return false;
+    }
     // SDL must leave SIGINT and SIGTERM to the program.
-    SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
+    sdl->SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
     // At normal priority: the user's SDL_AUDIODRIVER still wins over the entry.
     const std::string drivers(sdl_audio_drivers(mode));
-    SDL_SetHint(SDL_HINT_AUDIODRIVER, drivers.c_str());
+    sdl->SetHint(SDL_HINT_AUDIODRIVER, drivers.c_str());
     // The mixer and its chain of libraries are loaded now, not with the program.
     mixer_ = mixer_library();
     if (!mixer_) {
         device_error_ = mixer_library_error();
         return false;
     }
-    audio_started_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    audio_started_ = sdl->InitSubSystem(SDL_INIT_AUDIO) == 0;
     // The device may open at another rate; SDL converts, and that is fine.
     mixer_open_ =
         audio_started_ && mixer_->OpenAudio(kMixRate, MIX_DEFAULT_FORMAT, 2, kBufferFrames) == 0;
@@ -73,11 +79,11 @@ bool SoundOutput::open_device(int mode) {
         if (paused_) mixer_->Pause(-1);
         return true;
     }
-    const char* tried = SDL_GetHint(SDL_HINT_AUDIODRIVER);
-    const char* reason = SDL_GetError();
+    const char* tried = sdl->GetHint(SDL_HINT_AUDIODRIVER);
+    const char* reason = sdl->GetError();
     device_error_ = std::string("SDL audio driver ") + (tried && *tried ? tried : "(default)") +
                     ": " + (reason && *reason ? reason : "no reason given");
-    if (audio_started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (audio_started_) sdl->QuitSubSystem(SDL_INIT_AUDIO);
     audio_started_ = false;
     return false;
 }
@@ -85,7 +91,7 @@ bool SoundOutput::open_device(int mode) {
 void SoundOutput::load_samples() {
     for (int i = 0; i < kSampleCount; ++i)
         handles_[std::size_t(i)] =
-            mixer_->LoadWAV_RW(SDL_RWFromFile(sample_file(Sample(i)).c_str(), "rb"), 1);
+            mixer_->LoadWAV_RW(sdl_library()->RWFromFile(sample_file(Sample(i)).c_str(), "rb"), 1);
 }
 
 void SoundOutput::Snd_Play(Sample s) {
@@ -129,7 +135,7 @@ void SoundOutput::Snd_Close() {
     }
     if (mixer_open_) mixer_->CloseAudio();
     mixer_open_ = false;
-    if (audio_started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (audio_started_) sdl_library()->QuitSubSystem(SDL_INIT_AUDIO);
     audio_started_ = false;
 }
 

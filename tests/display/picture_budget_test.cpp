@@ -4,6 +4,7 @@
 #include "display/case_lookup.h"
 #include "display/manual_pages.h"
 #include "display/picture_budget.h"
+#include "display/picture_read_ahead.h"
 #include "tests/display/skin_fixture.h"
 
 #include <gtest/gtest.h>
@@ -176,6 +177,68 @@ TEST_F(PictureBudgetTest, SizesOutsideTheRangeTakeTheDefaultWithANotice) {
     ASSERT_EQ(sink.notices.size(), 4u);
     EXPECT_EQ(sink.notices[0], "Config.ini: GameHeight=2000000000 is outside 1..4096; using 770");
     EXPECT_EQ(sink.notices[1], "Config.ini: GameWidth=0 is outside 1..4096; using 498");
+}
+
+// Pictures read ahead on a second thread: each is handed over once, as decoding it then would
+// give it, in whatever order the load asks; what the helper holds stays within its bytes.
+class PictureReadAheadTest : public SkinFixture {
+  protected:
+    std::vector<fs::path> pictures(int n, int side) {
+        std::vector<fs::path> files;
+        for (int i = 0; i < n; ++i) {
+            Image img(side, side, argb(255, std::uint8_t(i), std::uint8_t(2 * i), 7));
+            img.at(0, 0) = argb(255, 200, std::uint8_t(i), 0);
+            const std::string name = "p" + std::to_string(i) + ".png";
+            file(name, png_of(img));
+            files.push_back(run_dir() / name);
+        }
+        return files;
+    }
+};
+
+TEST_F(PictureReadAheadTest, EveryPictureIsHandedOverOnceAsADecodeWouldGiveIt) {
+    const std::vector<fs::path> files = pictures(8, 24);
+    std::vector<fs::path> asked = files;
+    asked.push_back(run_dir() / "./p3.png"); // the same file by another path: decoded once
+    for (bool backwards : {false, true}) {
+        PictureReadAhead ahead(asked, 1 << 30);
+        for (int k = 0; k < 8; ++k) {
+            const fs::path& f = files[std::size_t(backwards ? 7 - k : k)];
+            std::optional<PictureLoad> got = ahead.take(f);
+            ASSERT_TRUE(got && *got) << f;
+            EXPECT_EQ(got->picture->pixels, load_picture_file(f).picture->pixels) << f;
+            EXPECT_FALSE(ahead.take(f)) << "handed over twice: " << f;
+        }
+        EXPECT_FALSE(ahead.take(run_dir() / "p3.png"));
+        EXPECT_FALSE(ahead.take(run_dir() / "other.png"));
+        EXPECT_LE(ahead.decoded_ahead(), 8);
+    }
+}
+
+TEST_F(PictureReadAheadTest, TheHelperHoldsNoMoreThanItsBytesAndLeavesTheRestToTheLoad) {
+    const std::vector<fs::path> files = pictures(6, 40);
+    const std::int64_t one = picture_bytes(40, 40);
+    // Room for one and a half. The helper starts from the last picture, which the load takes
+    // last: while it holds that one every other it tries is refused, so at most one of the
+    // pictures it finished is a picture. A refusal is a refusal (the shelf then decodes the
+    // file as it always did), never a broken picture.
+    PictureReadAhead ahead(files, one + one / 2);
+    int pictures_handed = 0, refused = 0;
+    for (const fs::path& f : files) {
+        std::optional<PictureLoad> got = ahead.take(f);
+        ASSERT_TRUE(got) << f;
+        if (*got) {
+            ++pictures_handed;
+            EXPECT_EQ(got->picture->pixels, load_picture_file(f).picture->pixels) << f;
+        } else {
+            ++refused;
+            EXPECT_TRUE(got->over_budget) << got->error;
+        }
+    }
+    EXPECT_EQ(pictures_handed + refused, 6);
+    // The load's own decodes (those the helper had not started) always get the whole room.
+    EXPECT_GE(pictures_handed, 6 - ahead.decoded_ahead());
+    EXPECT_LE(pictures_handed, 6 - ahead.decoded_ahead() + 1);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // SDL_AUDIODRIVER themselves (the test build sets it to "dummy" for every other test).
 #include "sound/sound_output.h"
 
+#include "sound/sdl_library.h"
+
 #include "../support/scoped_env.h"
 #include "sound_fixture.h"
 #include "sound_folder.h"
@@ -114,6 +116,22 @@ TEST_F(SoundDeviceTest, AMissingFolderWithAWorkingDeviceKeepsTheFolderMessage) {
     EXPECT_FALSE(out.Snd_Init(1));
     EXPECT_TRUE(out.device_error().empty());
     EXPECT_EQ(messages_.texts, (std::vector<std::string>{std::string(kSoundFolderMessage)}));
+}
+
+// SDL opened at run time is the very library the rest of the process uses (the tests link it):
+// a hint set through it is SDL's hint, a subsystem started through it is started.
+TEST(SdlLibrary, IsTheProcesssOwnSdlWithEveryFunction) {
+    const SdlLibrary* sdl = sdl_library();
+    ASSERT_NE(sdl, nullptr) << sdl_library_error();
+    EXPECT_EQ(sdl_library(), sdl); // opened once
+    EXPECT_TRUE(sdl_library_error().empty());
+    ASSERT_TRUE(sdl->SetHint("Q50_TEST_HINT", "through the table"));
+    EXPECT_STREQ(SDL_GetHint("Q50_TEST_HINT"), "through the table");
+    SDL_SetHint("Q50_TEST_HINT", "directly");
+    EXPECT_STREQ(sdl->GetHint("Q50_TEST_HINT"), "directly");
+    ASSERT_EQ(sdl->InitSubSystem(SDL_INIT_EVENTS), 0) << sdl->GetError();
+    EXPECT_NE(SDL_WasInit(SDL_INIT_EVENTS), 0u);
+    sdl->QuitSubSystem(SDL_INIT_EVENTS);
 }
 
 } // namespace
