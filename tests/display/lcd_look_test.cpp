@@ -2,6 +2,7 @@
 #include "display/painter.h"
 #include "display/set_painter.h"
 #include "display/skin_sets.h"
+#include "drawn_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +15,7 @@ namespace {
 constexpr Argb kPaper = argb(255, 200, 210, 190); // the display's background
 constexpr Argb kInk = argb(255, 20, 30, 40);
 
-Picture solid(int w, int h, Argb c) {
-    return std::make_shared<const Image>(w, h, c);
-}
+using test::solid;
 
 int channel(Argb p, int shift) {
     return int((p >> shift) & 0xFF);

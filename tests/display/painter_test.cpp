@@ -1,4 +1,5 @@
 #include "display/painter.h"
+#include "drawn_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +12,7 @@ namespace {
 constexpr Argb kRed = argb(255, 255, 0, 0), kGreen = argb(255, 0, 255, 0),
                kBlue = argb(255, 0, 0, 255);
 
-Picture solid(int w, int h, Argb c) {
-    return std::make_shared<const Image>(w, h, c);
-}
+using test::solid;
 
 class PainterTest : public ::testing::Test {
   protected:

@@ -1,20 +1,15 @@
 #include "display/frame_scaler.h"
 #include "display/painter.h"
 #include "display/scaled_scene.h"
+#include "drawn_pictures.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
-#include <random>
 
 namespace q50 {
 namespace {
 
-Image noise(int w, int h, unsigned seed, std::uint32_t alpha = 0xFF000000u) {
-    std::mt19937 rng(seed);
-    Image img(w, h);
-    for (Argb& p : img.pixels) p = alpha | (rng() & 0xFFFFFFu);
-    return img;
-}
+using test::noise;
 
 // A fullscreen board: a device of 20x24 with a see-through corner, a translucent segment on
 // it, and the menu button apart from it in the top left corner of a 40x30 client.

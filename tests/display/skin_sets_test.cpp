@@ -3,19 +3,11 @@
 #include "display/scaled_scene.h"
 #include "display/set_painter.h"
 #include "display/skin_sets.h"
+#include "tests/display/drawn_pictures.h"
 #include "tests/display/skin_fixture.h"
-
-#include <random>
 
 namespace q50::test {
 namespace {
-
-Image noise(int w, int h, unsigned seed) {
-    std::mt19937 rng(seed);
-    Image img(w, h);
-    for (Argb& p : img.pixels) p = 0xFF000000u | (rng() & 0xFFFFFFu);
-    return img;
-}
 
 class SkinSetsTest : public SkinFixture {
   protected:

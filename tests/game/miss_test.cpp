@@ -7,7 +7,7 @@
 namespace q50::testing {
 namespace {
 
-constexpr std::int64_t kStart = 1000; // when the collision is found
+constexpr std::int64_t kHitAt = 1000; // when the collision is found
 
 struct MissRun {
     DeviceHarness h;
@@ -17,9 +17,9 @@ struct MissRun {
         h.start();
         h.dev.Misses = misses;
         h.set_up_play(pos, hold);
-        h.dev.advance_to(kStart);
+        h.dev.advance_to(kHitAt);
         h.dev.Gam_Execute_Miss_Phase_1();
-        first_step = kStart + 1;
+        first_step = kHitAt + 1;
     }
     void at(std::int64_t since_first_step) { h.dev.advance_to(first_step + since_first_step); }
 };

@@ -11,7 +11,8 @@
 namespace q50 {
 namespace {
 
-struct RecordingTarget : ButtonTarget {
+// A device stand-in that records the actions, already opened.
+struct OpenedTarget : ButtonTarget {
     std::int32_t state = 2;
     std::vector<std::string> calls;
     std::int32_t game_state() const override { return state; }
@@ -28,7 +29,7 @@ using B = PadButton;
 struct Pads : ::testing::Test {
     MemoryStore store;
     PadAssignments pads;
-    RecordingTarget target;
+    OpenedTarget target;
     PadDispatch input{target, pads};
     Calls take() { return std::exchange(target.calls, {}); }
     Calls click(std::int32_t pad, B b) {

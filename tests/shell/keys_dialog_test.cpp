@@ -10,10 +10,10 @@
 namespace q50 {
 namespace {
 
+using testing::kRedText;
 using testing::send_key;
 
 const QColor kWhiteText(255, 255, 255);
-const QColor kRedText(255, 0, 0);
 
 class KeysDialogTest : public ::testing::Test {
   protected:

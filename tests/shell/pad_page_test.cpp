@@ -21,9 +21,8 @@
 namespace q50 {
 namespace {
 
+using testing::kRedText;
 using testing::send_key;
-
-const QColor kRedText(255, 0, 0);
 
 struct PadPageTest : ::testing::Test, testing::WithQtApp {
     MemoryStore store;

@@ -27,7 +27,7 @@ inline void send_mouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButto
     QMouseEvent e(type, local, w->mapToGlobal(local), button, held, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
-inline void click(QWidget* w, QPoint pos, Qt::MouseButton button = Qt::LeftButton) {
+inline void click(QWidget* w, QPoint pos = {2, 2}, Qt::MouseButton button = Qt::LeftButton) {
     send_mouse(w, QEvent::MouseButtonPress, pos, button, button);
     send_mouse(w, QEvent::MouseButtonRelease, pos, button, Qt::NoButton);
 }

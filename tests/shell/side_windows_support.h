@@ -1,9 +1,11 @@
 #pragma once
 // Shared pieces of the menu and side-window tests: the application object, a recording menu
 // host and synthetic input events.
+#include "qt_events.h"
 #include "shell/menu_host.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -26,6 +28,9 @@ inline void qt_app() {
 struct WithQtApp {
     WithQtApp() { qt_app(); }
 };
+
+// The text colour of a label that names a key already taken.
+inline const QColor kRedText(255, 0, 0);
 
 // Runs the deferred deletions that the event loop would run after the current event.
 inline void flush_deferred_deletes() {
@@ -70,11 +75,6 @@ inline void send_mouse(QWidget* w, QEvent::Type type, QPoint pos,
     QMouseEvent e(type, QPointF(pos), w->mapToGlobal(QPointF(pos)),
                   type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &e);
-}
-
-inline void click(QWidget* w, QPoint pos = {2, 2}, Qt::MouseButton button = Qt::LeftButton) {
-    send_mouse(w, QEvent::MouseButtonPress, pos, button);
-    send_mouse(w, QEvent::MouseButtonRelease, pos, button);
 }
 
 } // namespace q50::testing
