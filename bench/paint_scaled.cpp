@@ -214,6 +214,7 @@ int main(int argc, char** argv) {
     env.screen_for_device = nullptr;
     Load_Skin(board, window, env, messages);
     measure("fullscreen 100 % on 3840x2160", board, window, 1.0, screen, 40);
+    measure_scene("fullscreen 100 % on 3840x2160", board, window, nullptr, 1.0, screen, 40);
     if (messages.count) std::printf("(%d skin messages)\n", messages.count);
     return 0;
 }

@@ -236,9 +236,10 @@ void TForm1::refresh() {
         parts = std::move(scaled);
         return &scaler_.frame();
     };
-    if (!window_.key_on && !unscaled()) {
-        // Fullscreen at a scale: the backdrop and logo at the screen's own resolution, once
-        // per size; only the device is painted and scaled over them.
+    if (!window_.key_on) {
+        // Fullscreen: the backdrop and logo at the screen's own resolution, once per size;
+        // only the device is painted (and scaled) over them. At 100 % too: a repaint of the
+        // whole screen-sized frame costs more than the device alone.
         Rect damage;
         shown = &scene_.paint(board_, window_, sets_, scale_, shown_size(), &damage);
         parts.assign(1, damage);

@@ -64,8 +64,9 @@ class TForm1 : public QWidget, public WindowMover {
 
     // Repaints when the board or the window model changed since the last paint.
     void refresh();
-    // The frame as last painted (ARGB, design pixels: the window model's client size).
-    const Image& frame() const { return painter_.frame(); }
+    // The frame as last painted (ARGB, design pixels: the window model's client size). At 100 %
+    // in fullscreen that is the frame shown, painted over the kept backdrop.
+    const Image& frame() const { return unscaled() && shown_ ? *shown_ : painter_.frame(); }
     // The frame as the window shows it: at the scale, in physical pixels.
     const Image& shown_frame() const;
 

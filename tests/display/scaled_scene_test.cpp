@@ -157,6 +157,22 @@ TEST_F(ScaledSceneTest, TheStretchedBackdropIsResampledOnceStraightToTheScreen) 
     EXPECT_EQ(g.at(70, 5), resample_area(holed, out.width, out.height).at(70, 5));
 }
 
+// At 100 % a backdrop already stretched to the window (as the loader keeps it there) and a
+// centred logo come out exactly as the design-size painter draws them, before and after a
+// change painted incrementally.
+TEST_F(ScaledSceneTest, AtTheDesignScaleTheFrameIsThePaintersFrame) {
+    place("im_backdrop", {0, 0, 40, 30}, noise(40, 30, 5));
+    place("im_backdrop_logo", {30, 22, 8, 6}, noise(8, 6, 6, 0x80000000u));
+    window.backdrop_stretch = true;
+    ScaledScene scene;
+    const PixelSize out{40, 30};
+    EXPECT_EQ(scene.paint(board, window, nullptr, 1.0, out).pixels,
+              paint_board(board, window).pixels);
+    board.hide("im_flame_1");
+    EXPECT_EQ(scene.paint(board, window, nullptr, 1.0, out).pixels,
+              paint_board(board, window).pixels);
+}
+
 // A segment shown where no part was (the in-game menu opening) is drawn; hidden again, the
 // backdrop shows where it was.
 TEST_F(ScaledSceneTest, SegmentsShownApartFromTheDeviceAreDrawnAndClearedAgain) {
