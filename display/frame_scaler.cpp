@@ -86,6 +86,8 @@ inline Opaque opaque_span(const Argb* row, int n) {
     return all == 0xFF000000u ? Opaque{from, to} : Opaque{};
 }
 
+} // namespace
+
 Rect scaled_unclipped(Rect r, double scale) {
     const int l = int(std::floor(r.left * scale + 1e-9));
     const int t = int(std::floor(r.top * scale + 1e-9));
@@ -93,8 +95,6 @@ Rect scaled_unclipped(Rect r, double scale) {
     const int bottom = int(std::ceil((0.0 + r.top + r.height) * scale - 1e-9));
     return Rect{l, t, right - l, bottom - t};
 }
-
-} // namespace
 
 Rect scaled_rect(Rect r, double scale, PixelSize out) {
     if (r.width <= 0 || r.height <= 0) return Rect{};

@@ -72,6 +72,8 @@ class FrameScaler {
     std::vector<Argb> rows_; // source rows resampled across, for one update
 };
 
+// Where design rectangle `r` lands at a scale, every output pixel it touches, not clipped.
+Rect scaled_unclipped(Rect r, double scale);
 // The part of a scaled frame that shows design rectangle `r` (clipped to `out`).
 Rect scaled_rect(Rect r, double scale, PixelSize out);
 

@@ -1,5 +1,7 @@
 #include "display/scaled_scene.h"
 
+#include "display/frame_scaler.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -39,15 +41,6 @@ bool contains(Rect outer, Rect inner) {
 bool touch(Rect a, Rect b) {
     return a.left <= b.left + b.width && b.left <= a.left + a.width && a.top <= b.top + b.height &&
            b.top <= a.top + a.height;
-}
-
-// Where a design rectangle lands at a scale, not clipped.
-Rect at_scale(Rect r, double scale) {
-    const int l = int(std::floor(r.left * scale + 1e-9));
-    const int t = int(std::floor(r.top * scale + 1e-9));
-    const int right = int(std::ceil((0.0 + r.left + r.width) * scale - 1e-9));
-    const int bottom = int(std::ceil((0.0 + r.top + r.height) * scale - 1e-9));
-    return Rect{l, t, right - l, bottom - t};
 }
 
 // p over an opaque q.
@@ -126,7 +119,7 @@ void ScaledScene::draw_decorations(const Board& board, const WindowModel& window
         }
     };
     const Segment* backdrop = &board.get("im_backdrop");
-    const Rect backdrop_at = at_scale(backdrop->rect, decor_.scale);
+    const Rect backdrop_at = scaled_unclipped(backdrop->rect, decor_.scale);
     if (decor_.backdrop && window.backdrop_stretch && backdrop_at == whole) {
         // The usual fullscreen backdrop fills the screen: its resampled picture is the
         // underlay, with what of it is see-through laid over the window colour.
@@ -143,15 +136,16 @@ void ScaledScene::draw_decorations(const Board& board, const WindowModel& window
             draw(best(p, clip), clip, clip);
         } else {
             const Rect r = backdrop->rect;
-            const Rect at = at_scale(Rect{r.left + (r.width - p->width) / 2,
-                                          r.top + (r.height - p->height) / 2, p->width, p->height},
-                                     decor_.scale);
+            const Rect at =
+                scaled_unclipped(Rect{r.left + (r.width - p->width) / 2,
+                                      r.top + (r.height - p->height) / 2, p->width, p->height},
+                                 decor_.scale);
             draw(best(p, at), at, clip);
         }
     }
     if (decor_.logo) {
         const Segment* logo = &board.get("im_backdrop_logo");
-        const Rect at = at_scale(logo->rect, decor_.scale);
+        const Rect at = scaled_unclipped(logo->rect, decor_.scale);
         draw(best(logo->picture, at), at, at);
     }
 }
@@ -233,7 +227,7 @@ const Image& ScaledScene::paint(const Board& board, const WindowModel& window, c
     }
     const int set = std::max(sets ? sets->pick(scale) : 0, 1);
     for (auto& p : parts_) {
-        p->out = intersect(at_scale(p->area, scale), Rect{0, 0, out.width, out.height});
+        p->out = intersect(scaled_unclipped(p->area, scale), Rect{0, 0, out.width, out.height});
         Rect d;
         p->painter.paint_area(board, window, sets, set, scale, p->area, {&frame_, &under_, p->out},
                               &d);

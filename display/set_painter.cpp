@@ -1,20 +1,13 @@
 #include "display/set_painter.h"
 
+#include "display/frame_scaler.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace q50 {
 
 namespace {
-
-// Where a design rectangle lands at a scale, not clipped.
-Rect at_scale(Rect r, double scale) {
-    const int l = int(std::floor(r.left * scale + 1e-9));
-    const int t = int(std::floor(r.top * scale + 1e-9));
-    const int right = int(std::ceil((0.0 + r.left + r.width) * scale - 1e-9));
-    const int bottom = int(std::ceil((0.0 + r.top + r.height) * scale - 1e-9));
-    return Rect{l, t, right - l, bottom - t};
-}
 
 // How far past the output pixel it lands on a design coordinate lies, in output pixels.
 double phase(int v, double scale) {
@@ -146,7 +139,7 @@ const Image& SetPainter::paint_copy(const Board& board, const WindowModel& windo
         // The decorations of a part are drawn elsewhere, at the screen's resolution.
         const bool decoration = &s == backdrop || &s == logo;
         if (part_) {
-            const Rect r = at_scale(s.rect, scale_);
+            const Rect r = scaled_unclipped(s.rect, scale_);
             copy_.set_rect(c, Rect{r.left - place_.left, r.top - place_.top, r.width, r.height});
             // A picture is brought to the scale when it may show: its segment shown, or an LCD
             // segment (dark ones show as shadows and fades). A hidden button's pressed picture
@@ -165,7 +158,7 @@ const Image& SetPainter::paint_copy(const Board& board, const WindowModel& windo
         digits_.clear();
         for (int k = SegTable<4, 1>::first(); k <= SegTable<4, 1>::last(); ++k)
             if (const Segment* d = board.Seg_Digit.slot(k)) {
-                const Rect r = at_scale(d->rect, scale_);
+                const Rect r = scaled_unclipped(d->rect, scale_);
                 digits_.push_back(
                     {Rect{r.left - place_.left, r.top - place_.top, r.width, r.height}, d->rect});
             }

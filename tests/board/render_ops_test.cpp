@@ -31,7 +31,6 @@ struct Panel : ::testing::Test {
     }
 };
 
-} // namespace
 
 TEST_F(Panel, EverythingOnLightsTheLcdWithoutPmOrGlyphsAndOffDarkensIt) {
     Vid_Show_All(b, true);
@@ -159,3 +158,5 @@ TEST_F(Panel, OverlayButtonsFollowTheSetting) {
     EXPECT_FALSE(b.shown("btn_ctrlr_overlay_left"));
     EXPECT_FALSE(b.shown("btn_ctrlr_overlay_right"));
 }
+
+} // namespace
