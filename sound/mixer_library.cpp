@@ -1,5 +1,7 @@
 #include "sound/mixer_library.h"
 
+#include "sound/run_time_library.h"
+
 #include <dlfcn.h>
 
 namespace q50 {
@@ -9,33 +11,20 @@ namespace {
 constexpr const char* kLibraryName = "libSDL2_mixer-2.0.so.0";
 std::string open_error;
 
-template <typename F> bool find(void* library, const char* name, F& fn) {
-    fn = reinterpret_cast<F>(dlsym(library, name));
-    return fn != nullptr;
-}
-
 const MixerLibrary* open_mixer() {
-    void* library = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        const char* why = dlerror();
-        open_error = std::string("the sound mixer library could not be loaded: ") +
-                     (why ? why : kLibraryName);
-        return nullptr;
-    }
+    RunTimeLibrary library(kLibraryName, "the sound mixer library");
     static MixerLibrary mixer{};
-    const bool complete = find(library, "Mix_OpenAudio", mixer.OpenAudio) &&
-                          find(library, "Mix_AllocateChannels", mixer.AllocateChannels) &&
-                          find(library, "Mix_LoadWAV_RW", mixer.LoadWAV_RW) &&
-                          find(library, "Mix_PlayChannelTimed", mixer.PlayChannelTimed) &&
-                          find(library, "Mix_HaltChannel", mixer.HaltChannel) &&
-                          find(library, "Mix_FreeChunk", mixer.FreeChunk) &&
-                          find(library, "Mix_CloseAudio", mixer.CloseAudio) &&
-                          find(library, "Mix_Pause", mixer.Pause) &&
-                          find(library, "Mix_Resume", mixer.Resume) &&
-                          find(library, "Mix_Volume", mixer.Volume);
-    // The library stays open: chunks and the device may outlive any one caller.
-    if (!complete)
-        open_error = std::string("the sound mixer library lacks a function: ") + kLibraryName;
+    const bool complete = library.find("Mix_OpenAudio", mixer.OpenAudio) &&
+                          library.find("Mix_AllocateChannels", mixer.AllocateChannels) &&
+                          library.find("Mix_LoadWAV_RW", mixer.LoadWAV_RW) &&
+                          library.find("Mix_PlayChannelTimed", mixer.PlayChannelTimed) &&
+                          library.find("Mix_HaltChannel", mixer.HaltChannel) &&
+                          library.find("Mix_FreeChunk", mixer.FreeChunk) &&
+                          library.find("Mix_CloseAudio", mixer.CloseAudio) &&
+                          library.find("Mix_Pause", mixer.Pause) &&
+                          library.find("Mix_Resume", mixer.Resume) &&
+                          library.find("Mix_Volume", mixer.Volume);
+    open_error = library.error();
     return complete ? &mixer : nullptr;
 }
 

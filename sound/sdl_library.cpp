@@ -1,6 +1,6 @@
 #include "sound/sdl_library.h"
 
-#include <dlfcn.h>
+#include "sound/run_time_library.h"
 
 namespace q50 {
 
@@ -9,45 +9,34 @@ namespace {
 constexpr const char* kLibraryName = "libSDL2-2.0.so.0";
 std::string open_error;
 
-template <typename F> bool find(void* library, const char* name, F& fn) {
-    fn = reinterpret_cast<F>(dlsym(library, name));
-    if (!fn) open_error = std::string("SDL lacks the function ") + name + ": " + kLibraryName;
-    return fn != nullptr;
-}
-
 const SdlLibrary* open_sdl() {
-    void* library = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        const char* why = dlerror();
-        open_error = std::string("SDL could not be loaded: ") + (why ? why : kLibraryName);
-        return nullptr;
-    }
+    RunTimeLibrary library(kLibraryName, "SDL");
     static SdlLibrary sdl{};
     const bool complete =
-        find(library, "SDL_SetHint", sdl.SetHint) &&
-        find(library, "SDL_SetHintWithPriority", sdl.SetHintWithPriority) &&
-        find(library, "SDL_GetHint", sdl.GetHint) && find(library, "SDL_GetError", sdl.GetError) &&
-        find(library, "SDL_InitSubSystem", sdl.InitSubSystem) &&
-        find(library, "SDL_QuitSubSystem", sdl.QuitSubSystem) &&
-        find(library, "SDL_RWFromFile", sdl.RWFromFile) &&
-        find(library, "SDL_PumpEvents", sdl.PumpEvents) &&
-        find(library, "SDL_PollEvent", sdl.PollEvent) &&
-        find(library, "SDL_NumJoysticks", sdl.NumJoysticks) &&
-        find(library, "SDL_IsGameController", sdl.IsGameController) &&
-        find(library, "SDL_GameControllerOpen", sdl.GameControllerOpen) &&
-        find(library, "SDL_GameControllerClose", sdl.GameControllerClose) &&
-        find(library, "SDL_GameControllerGetJoystick", sdl.GameControllerGetJoystick) &&
-        find(library, "SDL_JoystickGetDeviceInstanceID", sdl.JoystickGetDeviceInstanceID) &&
-        find(library, "SDL_JoystickIsVirtual", sdl.JoystickIsVirtual) &&
-        find(library, "SDL_JoystickPath", sdl.JoystickPath) &&
-        find(library, "SDL_JoystickOpen", sdl.JoystickOpen) &&
-        find(library, "SDL_JoystickClose", sdl.JoystickClose) &&
-        find(library, "SDL_JoystickInstanceID", sdl.JoystickInstanceID) &&
-        find(library, "SDL_JoystickAttachVirtualEx", sdl.JoystickAttachVirtualEx) &&
-        find(library, "SDL_JoystickDetachVirtual", sdl.JoystickDetachVirtual) &&
-        find(library, "SDL_JoystickSetVirtualButton", sdl.JoystickSetVirtualButton) &&
-        find(library, "SDL_JoystickSetVirtualAxis", sdl.JoystickSetVirtualAxis);
-    // The library stays open: subsystems, controllers and the device outlive any one caller.
+        library.find("SDL_SetHint", sdl.SetHint) &&
+        library.find("SDL_SetHintWithPriority", sdl.SetHintWithPriority) &&
+        library.find("SDL_GetHint", sdl.GetHint) && library.find("SDL_GetError", sdl.GetError) &&
+        library.find("SDL_InitSubSystem", sdl.InitSubSystem) &&
+        library.find("SDL_QuitSubSystem", sdl.QuitSubSystem) &&
+        library.find("SDL_RWFromFile", sdl.RWFromFile) &&
+        library.find("SDL_PumpEvents", sdl.PumpEvents) &&
+        library.find("SDL_PollEvent", sdl.PollEvent) &&
+        library.find("SDL_NumJoysticks", sdl.NumJoysticks) &&
+        library.find("SDL_IsGameController", sdl.IsGameController) &&
+        library.find("SDL_GameControllerOpen", sdl.GameControllerOpen) &&
+        library.find("SDL_GameControllerClose", sdl.GameControllerClose) &&
+        library.find("SDL_GameControllerGetJoystick", sdl.GameControllerGetJoystick) &&
+        library.find("SDL_JoystickGetDeviceInstanceID", sdl.JoystickGetDeviceInstanceID) &&
+        library.find("SDL_JoystickIsVirtual", sdl.JoystickIsVirtual) &&
+        library.find("SDL_JoystickPath", sdl.JoystickPath) &&
+        library.find("SDL_JoystickOpen", sdl.JoystickOpen) &&
+        library.find("SDL_JoystickClose", sdl.JoystickClose) &&
+        library.find("SDL_JoystickInstanceID", sdl.JoystickInstanceID) &&
+        library.find("SDL_JoystickAttachVirtualEx", sdl.JoystickAttachVirtualEx) &&
+        library.find("SDL_JoystickDetachVirtual", sdl.JoystickDetachVirtual) &&
+        library.find("SDL_JoystickSetVirtualButton", sdl.JoystickSetVirtualButton) &&
+        library.find("SDL_JoystickSetVirtualAxis", sdl.JoystickSetVirtualAxis);
+    open_error = library.error();
     return complete ? &sdl : nullptr;
 }
 
