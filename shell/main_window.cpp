@@ -266,8 +266,11 @@ void TForm1::refresh() {
     if (shown->empty()) return;
     const Image& f = *shown;
     shown_ = shown;
+    // The fullscreen frame is opaque throughout: as RGB32 it is copied into the backing store
+    // as it is, where a straight-alpha frame is first converted, on a pool of threads that the
+    // first frame would start.
     image_ = QImage(reinterpret_cast<const uchar*>(f.pixels.data()), f.width, f.height, f.width * 4,
-                    QImage::Format_ARGB32);
+                    window_.key_on ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     image_.setDevicePixelRatio(ratio_);
     ++paints_;
     if (window_.key_on) {
