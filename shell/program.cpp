@@ -198,6 +198,9 @@ void Program::Load_Skin() {
     // decoded picture and its larger drawings, so it stays as it was read.
     if (presentation_.Fullscreen_Mode && fullscreen_scale == 1.0 && ratio == 1.0)
         keep_backdrop_as_drawn(device_.board, window_model_);
+    // A device started afresh later (a playback) must show this skin's pictures, not the
+    // ones it had at switch-on.
+    remember_fresh_pictures();
     // Only noted here: a set is read when a scale needs it, after the first frame.
     skin_sets_.offer(env, device_.board, &messages_);
     main_window_->set_skin_sets(&skin_sets_);
@@ -424,7 +427,14 @@ void Program::set_paused(bool on, bool automatic) {
     }
     sound_.pause(on);
     input_.set_presses_enabled(!on);
-    main_window_->set_mark(on ? QStringLiteral("PAUSED") : QString());
+    show_mark();
+}
+
+void Program::show_mark() {
+    // A playback ignores the player's keys: the mark says why nothing answers them.
+    main_window_->set_mark(paused()   ? QStringLiteral("PAUSED")
+                           : playing_ ? QStringLiteral("REPLAY")
+                                      : QString());
 }
 
 bool Program::auto_pause() const {
@@ -505,6 +515,13 @@ void Program::remember_fresh_device() {
         fresh_intervals_[std::size_t(i)] = device_.timers.interval(TimerId(i));
 }
 
+void Program::remember_fresh_pictures() {
+    const auto& segments = device_.board.segments();
+    for (std::size_t i = 0; i < fresh_board_.size() && i < segments.size(); ++i)
+        if (segments[i].picture_source.empty() && segments[i].picture)
+            fresh_board_[i].picture = segments[i].picture;
+}
+
 void Program::reset_device() {
     device_.Gam_Stop_All_Timers();
     for (int i = 0; i < kTimerCount; ++i)
@@ -518,7 +535,10 @@ void Program::reset_device() {
     for (std::size_t i = 0; i < fresh_board_.size() && i < b.segments().size(); ++i) {
         Segment& s = b.segments()[i];
         const FreshSegment& f = fresh_board_[i];
-        if (s.picture_source != f.source) {
+        // A picture of its own may have been cleared or replaced since (the movement pad
+        // shows none after a step), not only copied.
+        if (s.picture_source != f.source ||
+            (f.source.empty() && f.picture && s.picture != f.picture)) {
             if (const Segment* from = f.source.empty() ? nullptr : b.find(f.source))
                 b.copy_picture(s, *from);
             else
@@ -566,6 +586,7 @@ bool Program::play_recording(const std::filesystem::path& file) {
         reset_device();
         device_.power_on();
     });
+    show_mark();
     playback_step();
     return true;
 }
@@ -574,6 +595,7 @@ void Program::stop_playing() {
     if (!playing_) return;
     playback_timer_.stop();
     playing_ = false;
+    show_mark();
     // Switched back while the playback's store still takes the write.
     switch_presentation(fullscreen_before_playback_);
     scratch_store_.end();

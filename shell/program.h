@@ -138,7 +138,8 @@ class Program : public QObject, public SplashHost {
     // Whether game input (keys, clicks, controller presses) reaches the device now.
     bool accepting_input() const;
 
-    // Pause: device time, sound and presses stop; a "PAUSED" mark shows over the frame.
+    // Pause: device time, sound and presses stop; a "PAUSED" mark shows over the frame (and a
+    // "REPLAY" mark while a recording plays back).
     // `automatic` marks a pause the window's losing focus made (AutoPause), which its
     // regaining focus ends.
     void set_paused(bool on, bool automatic = false);
@@ -262,6 +263,8 @@ class Program : public QObject, public SplashHost {
     std::vector<FreshSegment> fresh_board_;
     std::array<std::int32_t, kTimerCount> fresh_intervals_{};
     void remember_fresh_device();
+    void remember_fresh_pictures();
+    void show_mark();
     void reset_device();
     void begin_run_log();
     void apply_recorded(const RunLog::Entry& e);
