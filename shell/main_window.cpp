@@ -433,8 +433,8 @@ void TForm1::paintEvent(QPaintEvent* e) {
 
 void TForm1::finish_waiting_pictures(bool only_shown) {
     if (!waiting_ || !waiting_->any()) return;
-    for (const std::string& failed : waiting_->finish(only_shown ? &board_ : nullptr))
-        if (on_picture_failed) on_picture_failed(failed);
+    const bool failed = !waiting_->finish(only_shown ? &board_ : nullptr).empty();
+    if (failed && on_picture_failed) on_picture_failed();
 }
 
 QRect TForm1::mark_rect() const {
