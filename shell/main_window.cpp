@@ -266,8 +266,11 @@ void TForm1::refresh() {
     if (shown->empty()) return;
     const Image& f = *shown;
     shown_ = shown;
+    // The fullscreen frame is opaque throughout: as RGB32 it is copied into the backing store
+    // as it is, where a straight-alpha frame is first converted, on a pool of threads that the
+    // first frame would start.
     image_ = QImage(reinterpret_cast<const uchar*>(f.pixels.data()), f.width, f.height, f.width * 4,
-                    QImage::Format_ARGB32);
+                    window_.key_on ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     image_.setDevicePixelRatio(ratio_);
     ++paints_;
     if (window_.key_on) {
@@ -430,8 +433,8 @@ void TForm1::paintEvent(QPaintEvent* e) {
 
 void TForm1::finish_waiting_pictures(bool only_shown) {
     if (!waiting_ || !waiting_->any()) return;
-    for (const std::string& failed : waiting_->finish(only_shown ? &board_ : nullptr))
-        if (on_picture_failed) on_picture_failed(failed);
+    const bool failed = !waiting_->finish(only_shown ? &board_ : nullptr).empty();
+    if (failed && on_picture_failed) on_picture_failed();
 }
 
 QRect TForm1::mark_rect() const {

@@ -92,9 +92,10 @@ void Program::start() {
         QGuiApplication::setWindowIcon(QIcon(window_picture(QStringLiteral("app_icon.png"))));
     main_window_ = std::make_unique<TForm1>(device_.board, window_model_, input_, driver_);
     main_window_->set_waiting_pictures(&waiting_pictures_);
-    // Reported as the load would have, once the event loop is back (a paint may have asked).
-    main_window_->on_picture_failed = [this](const std::string& text) {
-        QTimer::singleShot(0, this, [this, text] { messages_.error(text); });
+    // Once the event loop is back (a paint may have asked for the picture).
+    main_window_->on_picture_failed = [this] {
+        load_without_waiting_ = true;
+        QTimer::singleShot(0, this, [this] { load_again_without_waiting(); });
     };
     main_window_->on_activate = [this] { FormActivate(); };
     main_window_->on_dragged = [this](const QPoint& at) { remember_place(at); };
@@ -172,7 +173,11 @@ void Program::Load_Skin() {
     // it is completed before anything is replaced. Only the first frame waits for nothing it
     // does not show; a later load decodes every picture as it goes.
     main_window_->finish_waiting_pictures();
-    if (!main_window_->painted_once()) env.waiting = &waiting_pictures_;
+    before_waiting_load_.reset();
+    if (!main_window_->painted_once() && !load_without_waiting_) {
+        env.waiting = &waiting_pictures_;
+        before_waiting_load_ = BeforeLoad{device_.board.segments(), window_model_};
+    }
     double ratio = 1.0;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         env.screen_width = s->geometry().width();
@@ -208,6 +213,33 @@ void Program::Load_Skin() {
         main_window_->set_scale(fullscreen_scale, ratio);
     else
         apply_windowed_scale();
+    main_window_->refresh();
+}
+
+void Program::load_again_without_waiting() {
+    if (!before_waiting_load_) return;
+    const BeforeLoad before = std::move(*before_waiting_load_);
+    before_waiting_load_.reset();
+    Board& b = device_.board;
+    std::vector<Segment*> loaded{&b.get("im_backdrop"), &b.get("im_backdrop_logo"),
+                                 &b.get("btn_game_menu_background")};
+    for (int i = 1; i <= kSkinImageCount; ++i) loaded.push_back(&b.named(skin_image_names()[i]));
+    for (Segment* s : loaded) {
+        const Segment& was = before.segments[std::size_t(s - b.segments().data())];
+        if (const Segment* from = was.picture_source.empty() ? nullptr : b.find(was.picture_source))
+            b.copy_picture(*s, *from);
+        else if (was.picture)
+            b.set_picture(*s, was.picture);
+        else
+            b.clear_picture(*s);
+        b.set_rect(*s, was.rect);
+    }
+    window_model_ = before.window;
+    through_driver([this] { Load_Skin(); });
+    // Segments that showed a copy of a picture the load has replaced show the new one.
+    for (Segment& s : b.segments())
+        if (const Segment* from = s.picture_source.empty() ? nullptr : b.find(s.picture_source))
+            if (from->picture != s.picture) b.copy_picture(s, *from);
     main_window_->refresh();
 }
 
