@@ -91,6 +91,11 @@ void Program::start() {
     if (QGuiApplication::windowIcon().isNull())
         QGuiApplication::setWindowIcon(QIcon(window_picture(QStringLiteral("app_icon.png"))));
     main_window_ = std::make_unique<TForm1>(device_.board, window_model_, input_, driver_);
+    main_window_->set_waiting_pictures(&waiting_pictures_);
+    // Reported as the load would have, once the event loop is back (a paint may have asked).
+    main_window_->on_picture_failed = [this](const std::string& text) {
+        QTimer::singleShot(0, this, [this, text] { messages_.error(text); });
+    };
     main_window_->on_activate = [this] { FormActivate(); };
     main_window_->on_dragged = [this](const QPoint& at) { remember_place(at); };
     main_window_->on_active_changed = [this](bool active) { active_changed(active); };
@@ -163,6 +168,11 @@ void Program::Load_Skin() {
     }
     env.Fullscreen_Mode = presentation_.Fullscreen_Mode;
     env.budget = &picture_budget_;
+    // What an earlier load left waiting may still be held (the fresh device keeps pictures):
+    // it is completed before anything is replaced. Only the first frame waits for nothing it
+    // does not show; a later load decodes every picture as it goes.
+    main_window_->finish_waiting_pictures();
+    if (!main_window_->painted_once()) env.waiting = &waiting_pictures_;
     double ratio = 1.0;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         env.screen_width = s->geometry().width();
@@ -188,6 +198,9 @@ void Program::Load_Skin() {
     // decoded picture and its larger drawings, so it stays as it was read.
     if (presentation_.Fullscreen_Mode && fullscreen_scale == 1.0 && ratio == 1.0)
         keep_backdrop_as_drawn(device_.board, window_model_);
+    // A device started afresh later (a playback) must show this skin's pictures, not the
+    // ones it had at switch-on.
+    remember_fresh_pictures();
     // Only noted here: a set is read when a scale needs it, after the first frame.
     skin_sets_.offer(env, device_.board, &messages_);
     main_window_->set_skin_sets(&skin_sets_);
@@ -414,7 +427,14 @@ void Program::set_paused(bool on, bool automatic) {
     }
     sound_.pause(on);
     input_.set_presses_enabled(!on);
-    main_window_->set_mark(on ? QStringLiteral("PAUSED") : QString());
+    show_mark();
+}
+
+void Program::show_mark() {
+    // A playback ignores the player's keys: the mark says why nothing answers them.
+    main_window_->set_mark(paused()   ? QStringLiteral("PAUSED")
+                           : playing_ ? QStringLiteral("REPLAY")
+                                      : QString());
 }
 
 bool Program::auto_pause() const {
@@ -497,6 +517,13 @@ void Program::remember_fresh_device() {
         fresh_intervals_[std::size_t(i)] = device_.timers.interval(TimerId(i));
 }
 
+void Program::remember_fresh_pictures() {
+    const auto& segments = device_.board.segments();
+    for (std::size_t i = 0; i < fresh_board_.size() && i < segments.size(); ++i)
+        if (segments[i].picture_source.empty() && segments[i].picture)
+            fresh_board_[i].picture = segments[i].picture;
+}
+
 void Program::reset_device() {
     device_.Gam_Stop_All_Timers();
     for (int i = 0; i < kTimerCount; ++i)
@@ -510,7 +537,10 @@ void Program::reset_device() {
     for (std::size_t i = 0; i < fresh_board_.size() && i < b.segments().size(); ++i) {
         Segment& s = b.segments()[i];
         const FreshSegment& f = fresh_board_[i];
-        if (s.picture_source != f.source) {
+        // A picture of its own may have been cleared or replaced since (the movement pad
+        // shows none after a step), not only copied.
+        if (s.picture_source != f.source ||
+            (f.source.empty() && f.picture && s.picture != f.picture)) {
             if (const Segment* from = f.source.empty() ? nullptr : b.find(f.source))
                 b.copy_picture(s, *from);
             else
@@ -558,6 +588,7 @@ bool Program::play_recording(const std::filesystem::path& file) {
         reset_device();
         device_.power_on();
     });
+    show_mark();
     playback_step();
     return true;
 }
@@ -566,6 +597,7 @@ void Program::stop_playing() {
     if (!playing_) return;
     playback_timer_.stop();
     playing_ = false;
+    show_mark();
     // Switched back while the playback's store still takes the write.
     switch_presentation(fullscreen_before_playback_);
     scratch_store_.end();

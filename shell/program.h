@@ -2,6 +2,7 @@
 // The program as a whole: its services, the device, the windows in their creation order, the
 // way it comes up (main window off screen, FormCreate, the splash gate) and the way it ends.
 #include "display/picture_budget.h"
+#include "display/picture_read_ahead.h"
 #include "display/skin_sets.h"
 #include "display/window_model.h"
 #include "game/device.h"
@@ -137,7 +138,8 @@ class Program : public QObject, public SplashHost {
     // Whether game input (keys, clicks, controller presses) reaches the device now.
     bool accepting_input() const;
 
-    // Pause: device time, sound and presses stop; a "PAUSED" mark shows over the frame.
+    // Pause: device time, sound and presses stop; a "PAUSED" mark shows over the frame (and a
+    // "REPLAY" mark while a recording plays back).
     // `automatic` marks a pause the window's losing focus made (AutoPause), which its
     // regaining focus ends.
     void set_paused(bool on, bool automatic = false);
@@ -229,6 +231,8 @@ class Program : public QObject, public SplashHost {
     PictureBudget picture_budget_;
     PixelSize device_size_{498, 770}; // the skin's design size at the last load
     SkinSets skin_sets_;
+    // The first load's pictures that the first frame does not show, decoded after it.
+    WaitingPictures waiting_pictures_;
     std::unique_ptr<TForm1> main_window_;
     std::unique_ptr<SideWindows> side_windows_;
     std::unique_ptr<TSplashForm> splash_;
@@ -259,6 +263,8 @@ class Program : public QObject, public SplashHost {
     std::vector<FreshSegment> fresh_board_;
     std::array<std::int32_t, kTimerCount> fresh_intervals_{};
     void remember_fresh_device();
+    void remember_fresh_pictures();
+    void show_mark();
     void reset_device();
     void begin_run_log();
     void apply_recorded(const RunLog::Entry& e);

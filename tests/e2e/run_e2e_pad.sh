@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end with a game controller: the built program in its own Xvfb, with SDL's virtual
-# controller attached from the start (Q50_VIRTUAL_PAD names the FIFO that drives it). X opens
-# the device, Start begins Game A, the d-pad and the stick walk the hero two steps, Guide
+# controller attached from the start (Q50_VIRTUAL_PAD names the FIFO that drives it). Unplugged
+# it does nothing; plugged in again while the program runs its X opens the device, Start begins Game A, the d-pad and the stick walk the hero two steps, Guide
 # opens the in-game menu; each state is compared with the painter's frame.
 #   run_e2e_pad.sh RUN_DIR FRAMES_TOOL PICTURES_DIR OUT_DIR
 set -euo pipefail
@@ -12,9 +12,16 @@ begin_e2e "$size" Xvfb xdotool import compare
 start_with_virtual_pad
 echo "e2e: the closed device is up, with a virtual controller attached"
 
+# Unplugged and plugged in again while the program runs: let go of, then taken up at once.
+pad detach
+sleep 0.5
 pad "down x" "up x"
-wait_for 5 try_state open open || { check open open; fail "X did not open the device"; }
-echo "e2e: X on the controller opened the device"
+sleep 1
+try_state unplugged closed || fail "a controller that was unplugged still acted"
+pad attach
+pad "down x" "up x"
+wait_for 5 try_state open open || { check open open; fail "X on the controller plugged in again did not open the device"; }
+echo "e2e: unplugged, the controller did nothing; plugged in again, its X opened the device"
 
 pad "down start" "up start"
 started=$SECONDS

@@ -48,6 +48,23 @@ pad "down b" "up b"
 wait_for 5 try_state open open || { check open open; fail "B did not open the device"; }
 echo "e2e: X no longer opens the device; B does"
 
+# The dialog again, on the page it was left at: "- DEFAULTS -" on the controller page
+# (320,125 120x22) and Enter give X back to the lid.
+pad "down guide" "up guide"
+sleep 1
+xdotool mousemove 60 $((32 * 7 + 16)) click 1
+wait_for 10 find_dialog || fail "the key dialog did not open again"
+wait_for 5 placed || fail "the key dialog has not its size"
+xdotool mousemove $((X + 380)) $((Y + 136)) click 1
+sleep 0.5
+shot dialog-defaults
+xdotool windowfocus --sync "$dialog" || true
+xdotool key Return
+wait_for 5 gone || fail "Enter did not close the key dialog after Defaults"
+wait_for 5 grep -qx "Pad4=x" "$store" || { cat "$store"; fail "Defaults did not store Pad4=x"; }
+grep -qx "Pad1=start" "$store" || { cat "$store"; fail "Defaults did not store Pad1=start"; }
+echo "e2e: Defaults on the controller page gave the lid back to X (stored)"
+
 kill -TERM "$prog_pid"
 ended_cleanly SIGTERM
 echo "e2e: ended with status 0"

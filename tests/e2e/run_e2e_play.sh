@@ -3,7 +3,7 @@
 # chooser in the recordings folder, the file's name is typed into it; the recording opens the
 # device at its own time while the player's key that opens the device is ignored; F7 again
 # stops it and the player's device is closed again and takes the player's keys. A file that is
-# no recording gives a message, and the program runs on.
+# no recording gives a message, and the program runs on. A mark shows while the recording plays.
 #   run_e2e_play.sh RUN_DIR FRAMES_TOOL OUT_DIR
 set -euo pipefail
 run_dir=$1 frames=$2 out=$3
@@ -35,14 +35,30 @@ choose() {
   xdotool key Return
 }
 
+# While a recording plays, a "REPLAY" mark covers the middle of the window (below the LCD):
+# the screen must show the mark there, and the frame of STATE everywhere else.
+mark_at="120x32+452+384"
+marked_state() { # marked_state NAME STATE
+  shot "$1"
+  check "$1" "$2" >/dev/null 2>&1 || true # writes the expected frame
+  [ -s "$out/$1-expected.png" ] || return 1
+  convert "$out/$1.png" -crop "$mark_at" +repage "png24:$out/$1-mark.png"
+  convert "$out/$1-expected.png" -crop "$mark_at" +repage "png24:$out/$1-under.png"
+  local n
+  n=$(compare -metric AE "$out/$1-mark.png" "$out/$1-under.png" null: 2>&1 || true)
+  [ "$n" -gt 1000 ] 2>/dev/null || { echo "e2e: no mark in $1 ($n pixels differ)"; return 1; }
+  convert "$out/$1.png" "$out/$1-under.png" -geometry +452+384 -composite "png24:$out/$1-unmarked.png"
+  "$frames" "$run_dir" $size "$2" "$out/$1-unmarked.png" "$out/$1-expected.png"
+}
+
 choose "$recording"
 gone() { ! find_chooser; }
 wait_for 5 gone || fail "the chooser did not close"
 key_to_main 5 # the player's key that opens the device: not the device's while a recording plays
 sleep 1
-try_state still-closed closed || fail "the player's key reached the device during the playback"
-wait_for 10 try_state opened open || { check opened open; fail "the recording did not open the device"; }
-echo "e2e: the recording played: the device opened at its time, the player's key was ignored"
+marked_state still-closed closed || fail "the player's key reached the device during the playback, or no mark"
+wait_for 10 marked_state opened open || fail "the recording did not open the device"
+echo "e2e: the recording played under its mark: the device opened at its time, the player's key was ignored"
 grep -qx "HiScore1=37" "$store" || fail "the playback wrote the player's store"
 
 key_to_main F7

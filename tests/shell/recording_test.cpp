@@ -45,6 +45,8 @@ struct Recording : ::testing::Test {
     std::unique_ptr<Program> program;
     bool collect_messages = false;
     std::vector<std::string> messages;
+    // A skin folder of the run's own (--skin) instead of the delivered one, when set.
+    fs::path skin;
 
     void start() {
         auto s = std::make_unique<MemoryStore>();
@@ -68,6 +70,7 @@ struct Recording : ::testing::Test {
         o.local_ms_of_day = [this] { return day_at_start + wall; };
         o.event_log = &events;
         o.recordings_dir = dir.path() / "recordings";
+        o.skin_dir = skin;
         program = std::make_unique<Program>(std::move(o));
         program->start();
         ASSERT_TRUE(program->main_window().on_screen());
@@ -413,6 +416,93 @@ TEST_F(Recording, APauseInClockModeReplaysToTheSameClock) {
     EXPECT_NE(script.find(" resume 1200000\n"), std::string::npos) << script;
     const std::string replay = run_trace(files[0], dir.path() / "replay.out");
     EXPECT_EQ(replay, events.str());
+}
+
+// While a recording plays the player's keys do nothing; the window says so with a mark, which a
+// pause of the player's replaces for as long as it lasts.
+TEST_F(Recording, APlaybackIsMarkedAndAPauseInItShowsThePauseMark) {
+    start();
+    ComfortRows& rows = program->side_windows()->comfort();
+    TForm1& w = program->main_window();
+    test::write_file(dir.path() / "run.script",
+                     "seed 3\ntime 10:00\nat 100 press open\nat 900 end\n");
+    rows.choose_recording = [&] {
+        return QString::fromStdString((dir.path() / "run.script").string());
+    };
+    EXPECT_EQ(w.mark(), "");
+    rows.play()->trigger();
+    ASSERT_TRUE(program->playing());
+    EXPECT_EQ(w.mark(), "REPLAY");
+    rows.pause()->trigger();
+    EXPECT_EQ(w.mark(), "PAUSED");
+    rows.pause()->trigger();
+    EXPECT_EQ(w.mark(), "REPLAY");
+    wall += 1000;
+    program->playback_step();
+    EXPECT_EQ(program->device().Game_State, 2) << "the recording played on after the pause";
+    EXPECT_EQ(w.mark(), "REPLAY") << "a finished playback still holds the device";
+    rows.play()->trigger();
+    EXPECT_EQ(w.mark(), "");
+
+    // Stopped while paused: the pause goes on, and its mark with it.
+    rows.play()->trigger();
+    rows.pause()->trigger();
+    rows.play()->trigger();
+    EXPECT_FALSE(program->playing());
+    EXPECT_EQ(w.mark(), "PAUSED");
+    rows.pause()->trigger();
+    EXPECT_EQ(w.mark(), "");
+}
+
+// The device a playback starts afresh shows the skin in use, also when the skin changed after
+// the device was switched on: a picture of its own the game had replaced (the movement pad
+// while a step is held) or cleared (after the step) is this skin's, not the old one's.
+TEST_F(Recording, APlaybackAfterTheSkinChangedShowsTheNewSkinsPictures) {
+    skin = dir.path() / "skin";
+    fs::create_directories(skin);
+    fs::copy(fs::path(Q50_SOURCE_DIR) / "data/Config.ini", skin / "Config.ini");
+    fs::copy(fs::path(Q50_SOURCE_DIR) / "data/Graphics", skin / "Graphics",
+             fs::copy_options::recursive);
+    start();
+    ComfortRows& rows = program->side_windows()->comfort();
+    TForm1& w = program->main_window();
+    Segment& pad = *program->device().board.find("btn_move_top");
+    const Picture before = pad.picture;
+    ASSERT_TRUE(before);
+    testing::press_key(&w, Qt::Key_5); // open
+    testing::release_key(&w, Qt::Key_5);
+
+    // The skin's maker draws another movement pad; the skin is loaded again in place.
+    const fs::path file = skin / "Graphics/Skin/btn_move_top.png";
+    fs::remove(file);
+    fs::copy(skin / "Graphics/Skin/btn_move_down_right.png", file);
+    program->reload_skin();
+    const Picture drawn = pad.picture;
+    ASSERT_TRUE(drawn);
+    ASSERT_NE(drawn, before);
+    ASSERT_NE(drawn->pixels, before->pixels);
+
+    test::write_file(dir.path() / "run.script", "seed 3\ntime 10:00\nat 900 end\n");
+    rows.choose_recording = [&] {
+        return QString::fromStdString((dir.path() / "run.script").string());
+    };
+    testing::press_key(&w, Qt::Key_Left); // held: the pad shows the pressed picture
+    ASSERT_EQ(pad.picture_source, "btn_move_down_left");
+    rows.play()->trigger();
+    ASSERT_TRUE(program->playing());
+    EXPECT_EQ(pad.picture, drawn) << "the playback's fresh device shows the old skin's pad";
+    EXPECT_TRUE(pad.picture_source.empty());
+    testing::release_key(&w, Qt::Key_Left);
+    rows.play()->trigger();
+    EXPECT_EQ(pad.picture, drawn) << "the player's fresh device after the playback";
+
+    testing::press_key(&w, Qt::Key_5);
+    testing::release_key(&w, Qt::Key_5);
+    testing::press_key(&w, Qt::Key_Left);
+    testing::release_key(&w, Qt::Key_Left); // a step cleared the pad's picture
+    ASSERT_FALSE(pad.picture);
+    rows.play()->trigger();
+    EXPECT_EQ(pad.picture, drawn) << "a fresh device shows the pad's own picture";
 }
 
 } // namespace

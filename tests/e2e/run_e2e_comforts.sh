@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# End-to-end, the player's comforts with real input: the windowed device in its own Xvfb. A drag
+# of the device's body stores its place; the context menu's "Pause" and the Pause key pause and
+# resume (the "PAUSED" mark); the Sound submenu sets the volume and mutes, F6 unmutes; "Pause
+# when the window loses focus" pauses while another window has the focus; "Record this run"
+# writes the run as a trace script, which the trace tool replays; at the next start the device
+# is where it was dragged to, and centred when that place is off every screen.
+#   run_e2e_comforts.sh RUN_DIR TRACE_TOOL OUT_DIR
+set -euo pipefail
+run_dir=$1 trace=$2 out=$3
+e2e_tag=e2e-comforts
+source "$(dirname "$0")/lib.sh"
+begin_e2e 1024x800 Xvfb xdotool import convert compare
+fresh_store SoundMode=2 SplashScreen=0 FullscreenMode=0 Zoom=100 FullscreenZoom=100
+export XDG_DATA_HOME=$out/data
+recordings=$XDG_DATA_HOME/quendrix50/recordings
+xdotool mousemove 1020 796
+launch_program
+# Centred on the first start: (1024 - 498) / 2, (800 - 770) / 2.
+wait_for 20 main_at 263 15 498 770 || fail "the windowed device did not come up centred"
+main=$(main_window)
+echo "$e2e_tag: the windowed device is up, centred"
+
+# A drag by the lid, part of the body: the window follows, and its place is stored.
+xdotool mousemove $((263 + 249)) $((15 + 20)) mousedown 1
+for i in 1 2 3 4 5; do xdotool mousemove $((263 + 249 + 8 * i)) $((15 + 20 + 6 * i)); sleep 0.05; done
+xdotool mouseup 1
+wait_for 3 main_at 303 45 498 770 || fail "the drag did not move the window by 40,30"
+wait_for 3 grep -qx "WindowLeft=303" "$store" || { cat "$store"; fail "WindowLeft was not stored"; }
+grep -qx "WindowTop=45" "$store" || { cat "$store"; fail "WindowTop was not stored"; }
+echo "$e2e_tag: the drag moved the window to 303,45 and stored the place"
+wx=303 wy=45
+
+# The context menu's extra rows counted from its bottom: Up once is Exit, then "Open skins
+# folder", "Skin", "Play a recording…", "Record this run", "Sound", "Pause when the window
+# loses focus", "Pause".
+menu_row() { # menu_row UPS: the context menu opened, the row UPS above its bottom chosen
+  xdotool mousemove $((wx + 100)) $((wy + 600)) click 3
+  wait_for 5 bash -c "[ \$(xdotool search --onlyvisible --pid $prog_pid | wc -l) -ge 2 ]" ||
+    fail "no context menu after a right click"
+  sleep 0.3
+  local i
+  for ((i = 0; i < $1; i++)); do xdotool key Up; done
+}
+menu_closed() { wait_for 5 popup_closed || fail "the context menu did not close"; }
+key_to_main() { xdotool windowfocus --sync "$main" || true; xdotool key "$@"; }
+# The mark is a box over the middle of the window; the closed device stands still, so that part
+# of the screen is exactly as before the pause once the mark is gone.
+middle() { convert "$out/$1.png" -crop 120x32+$((wx + 249 - 60))+$((wy + 385 - 16)) +repage "png24:$out/$1-middle.png"; }
+middle_differs() { # middle_differs SHOT: the number of pixels unlike the unpaused middle
+  shot "$1"; middle "$1"
+  compare -metric AE "$out/$1-middle.png" "$out/unpaused-middle.png" null: 2>&1 || true
+}
+dark_middle() { local n; n=$(middle_differs "$1"); [ "$n" -gt 1000 ] 2>/dev/null; }
+pale_middle() { [ "$(middle_differs "$1")" = 0 ]; }
+shot unpaused; middle unpaused
+
+menu_row 8
+xdotool key Return
+menu_closed
+wait_for 5 dark_middle menu-paused || fail "the menu's Pause showed no mark"
+key_to_main Pause
+wait_for 5 pale_middle pause-key-resumed || fail "the Pause key did not resume"
+key_to_main Pause
+wait_for 5 dark_middle pause-key-paused || fail "the Pause key did not pause"
+menu_row 8
+xdotool key Return
+menu_closed
+wait_for 5 pale_middle menu-resumed || fail "the menu's Pause did not resume"
+echo "$e2e_tag: the menu's Pause and the Pause key paused and resumed, with the mark"
+
+# Sound: its submenu opens at "Mute"; below it the volume steps 100 % .. 0 %.
+menu_row 6
+xdotool key Right
+wait_for 5 bash -c "[ \$(xdotool search --onlyvisible --pid $prog_pid | wc -l) -ge 3 ]" ||
+  fail "the Sound submenu did not open"
+sleep 0.3
+shot sound-menu
+xdotool key Down Down Down Down Down Down Return
+menu_closed
+wait_for 5 grep -qx "Volume=50" "$store" || { cat "$store"; fail "50 % was not stored as Volume=50"; }
+menu_row 6
+xdotool key Right
+sleep 0.5
+xdotool key Return
+menu_closed
+wait_for 5 grep -qx "Muted=1" "$store" || { cat "$store"; fail "the Sound submenu's Mute did not store Muted=1"; }
+key_to_main F6
+wait_for 5 grep -qx "Muted=0" "$store" || { cat "$store"; fail "F6 did not unmute"; }
+grep -qx "Volume=50" "$store" || fail "muting changed the volume"
+echo "$e2e_tag: the Sound submenu set the volume to 50 % and muted; F6 unmuted"
+
+# Pause when the window loses focus: another window of the program takes the focus.
+menu_row 7
+xdotool key Return
+menu_closed
+wait_for 5 grep -qx "AutoPause=1" "$store" || { cat "$store"; fail "AutoPause=1 was not stored"; }
+key_to_main F1
+about=
+find_about() { about=$(xdotool search --onlyvisible --name '^About the author\.\.\.$' | head -1); [ -n "$about" ]; }
+wait_for 5 find_about || fail "F1 did not open the about window"
+# Out of the way of the mark, then given the focus.
+xdotool windowmove --sync "$about" 0 0 || true
+xdotool windowfocus --sync "$about" || true
+wait_for 5 dark_middle focus-lost || fail "losing the focus did not pause"
+xdotool key Escape
+xdotool windowfocus --sync "$main" || true
+wait_for 5 pale_middle focus-back || fail "the focus coming back did not resume"
+echo "$e2e_tag: with AutoPause the device paused while the about window had the focus"
+
+# Record this run: the file appears, takes the key that opens the device as it comes, and
+# ends with "end" when stopped; the trace tool replays it.
+menu_row 5
+xdotool key Return
+menu_closed
+recording=
+found_recording() { recording=$(ls "$recordings"/run-*.script 2>/dev/null | head -1); [ -n "$recording" ]; }
+wait_for 5 found_recording || fail "Record this run made no file in $recordings"
+grep -q '^seed [0-9]' "$recording" || fail "the recording has no seed"
+key_to_main 5
+wait_for 5 grep -q '^at [0-9]* press open$' "$recording" || { cat "$recording"; fail "the key that opens the device is not in the recording"; }
+menu_row 5
+xdotool key Return
+menu_closed
+wait_for 5 grep -q '^at [0-9]* end$' "$recording" || { cat "$recording"; fail "Stop recording did not end the file"; }
+"$trace" <"$recording" >"$out/replay.txt" 2>&1 || { cat "$out/replay.txt"; fail "the trace tool did not replay the recording"; }
+grep -q '^[0-9]* mode 2$' "$out/replay.txt" || { cat "$out/replay.txt"; fail "the replay does not open the device"; }
+echo "$e2e_tag: Record this run wrote $(wc -l <"$recording") lines, Stop recording ended them; the trace tool replayed them"
+
+key_to_main Escape
+ended_cleanly Esc
+
+# The next start: where the drag left it.
+launch_program
+wait_for 20 main_at 303 45 498 770 || { m=$(main_window); [ -n "$m" ] && xdotool getwindowgeometry "$m"; fail "the next start is not at the stored place"; }
+echo "$e2e_tag: the next start showed the device at the stored place"
+xdotool windowfocus --sync "$(main_window)" || true
+xdotool key Escape
+ended_cleanly Esc
+
+# A place off every screen (a screen gone since): centred.
+sed -i 's/^WindowLeft=.*/WindowLeft=5000/' "$store"
+launch_program
+wait_for 20 main_at 263 15 498 770 || fail "a place off the screen was not centred"
+echo "$e2e_tag: a stored place off the screen gave a centred device"
+xdotool windowfocus --sync "$(main_window)" || true
+xdotool key Escape
+ended_cleanly Esc
+echo "$e2e_tag: ended with status 0"
