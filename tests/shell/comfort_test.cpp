@@ -177,7 +177,7 @@ TEST_F(Comforts, ADraggedWindowIsStoredAndComesBackThereIfStillOnAScreen) {
     QPoint body;
     const Board& board = program->device().board;
     for (const Segment& s : board.segments()) {
-        const MouseControl* c = mouse_control(s.name);
+        const MouseControl* c = mouse_control(board.id_of(s));
         const QPoint mid(s.rect.left + s.rect.width / 2, s.rect.top + s.rect.height / 2);
         const Segment* top = control_at(board, mid.x(), mid.y());
         if (s.shown && c && c->drags && top == &s) body = mid;
