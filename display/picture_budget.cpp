@@ -24,9 +24,25 @@ PictureShelf::PictureShelf(PictureBudget& budget, PictureBudget::Owner owner, St
     if (start == Start::Afresh) budget_.clear(owner_);
 }
 
-PictureLoad PictureShelf::get(const std::filesystem::path& file, bool key_transparent) {
+PictureLoad PictureShelf::get(const std::filesystem::path& file, bool key_transparent,
+                              bool may_wait) {
     auto key = std::make_pair(file.lexically_normal().string(), key_transparent);
     if (auto it = loaded_.find(key); it != loaded_.end()) return it->second;
+
+    std::int64_t bytes = 0;
+    if (may_wait && waiting_) {
+        if (Picture later = waiting_->wait_for(file, budget_.left(), &bytes)) {
+            // Only PNG files wait, and those serve both kinds of segment.
+            ++decodes_;
+            PictureLoad load;
+            load.picture = std::move(later);
+            load.kind = PictureKind::Png;
+            budget_.charge(owner_, bytes);
+            loaded_.emplace(std::make_pair(key.first, !key.second), load);
+            loaded_.emplace(std::move(key), load);
+            return load;
+        }
+    }
 
     ++decodes_;
     PictureLoad load;

@@ -40,6 +40,7 @@ class PictureBudget {
 // The pictures of one load. Each file is decoded once (per transparency) and the picture is
 // shared by every segment that names it; what is kept is charged to the budget.
 class PictureReadAhead;
+class WaitingPictures;
 
 class PictureShelf {
   public:
@@ -52,12 +53,16 @@ class PictureShelf {
     // The picture of `file`; `key_transparent` makes every pixel of a bitmap's bottom-left
     // colour see-through. On failure the error names the file (and the budget, when that is
     // what refused it).
-    PictureLoad get(const std::filesystem::path& file, bool key_transparent);
+    // With `may_wait` and a WaitingPictures given, a picture whose header tells its size is
+    // handed out without its pixels (charged to the budget all the same).
+    PictureLoad get(const std::filesystem::path& file, bool key_transparent, bool may_wait = false);
 
     int decodes() const { return decodes_; }
     // Pictures decoded ahead on a second thread (may be null): a file found there is taken from
     // it when it was decoded and still fits the budget, and decoded here otherwise.
     void read_ahead(PictureReadAhead* ahead) { ahead_ = ahead; }
+    // Where pictures that may wait go (null: every picture is decoded when asked for).
+    void waiting(WaitingPictures* waiting) { waiting_ = waiting; }
 
   private:
     PictureBudget& budget_;
@@ -65,6 +70,7 @@ class PictureShelf {
     std::map<std::pair<std::string, bool>, PictureLoad> loaded_;
     int decodes_ = 0;
     PictureReadAhead* ahead_ = nullptr;
+    WaitingPictures* waiting_ = nullptr;
 };
 
 // "12 MB" (rounded up, so that a refusal never reads "needs 0 MB").

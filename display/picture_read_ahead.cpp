@@ -1,6 +1,11 @@
 #include "display/picture_read_ahead.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <fstream>
 #include <set>
+#include <system_error>
 
 namespace q50 {
 
@@ -70,6 +75,126 @@ std::optional<PictureLoad> PictureReadAhead::take(const std::filesystem::path& f
 int PictureReadAhead::decoded_ahead() const {
     std::lock_guard lock(mutex_);
     return decoded_ahead_;
+}
+
+namespace {
+
+std::uint32_t big_endian(const unsigned char* p) {
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
+           std::uint32_t(p[3]);
+}
+
+// The bit depths PNG allows for each colour type; anything else the decoder refuses.
+bool png_depth_allowed(int colour_type, int depth) {
+    switch (colour_type) {
+    case 0:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    case 3:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    case 2:
+    case 4:
+    case 6:
+        return depth == 8 || depth == 16;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool png_declared_size(const std::filesystem::path& file, int* width, int* height) {
+    std::string ext = picture_extension(file);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    if (ext != "png") return false;
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(file, ec);
+    if (ec || size > kMaxPictureFileBytes) return false;
+    // The signature, then IHDR: its length (13), its type, width, height, depth, colour type,
+    // compression, filter and interlace method.
+    std::array<unsigned char, 29> head{};
+    std::ifstream in(file, std::ios::binary);
+    if (!in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()))) return false;
+    static constexpr unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n',
+                                                   0,    0,   0,   13,  'I',  'H',  'D',  'R'};
+    if (!std::equal(std::begin(kSignature), std::end(kSignature), head.begin())) return false;
+    const std::uint32_t w = big_endian(&head[16]), h = big_endian(&head[20]);
+    if (w == 0 || h == 0 || w > std::uint32_t(kMaxPictureSide) ||
+        h > std::uint32_t(kMaxPictureSide))
+        return false;
+    if (!png_depth_allowed(head[25], head[24]) || head[26] != 0 || head[27] != 0 || head[28] > 1)
+        return false;
+    *width = int(w);
+    *height = int(h);
+    return true;
+}
+
+Picture WaitingPictures::wait_for(const std::filesystem::path& file, std::int64_t max_bytes,
+                                  std::int64_t* bytes) {
+    int w = 0, h = 0;
+    if (!png_declared_size(file, &w, &h)) return nullptr;
+    DecodeLimits limits;
+    limits.max_bytes = max_bytes;
+    std::string refusal;
+    if (!picture_fits(w, h, &limits, refusal)) return nullptr;
+    auto picture = std::make_shared<Image>();
+    items_.push_back(Item{picture, file, w, h});
+    waiting_.insert(picture.get());
+    *bytes = picture_bytes(w, h);
+    return picture;
+}
+
+bool WaitingPictures::shown_on(const Board& board) const {
+    if (waiting_.empty()) return false;
+    for (const Segment& s : board.segments())
+        if (s.shown && s.picture && holds(s.picture.get())) return true;
+    return false;
+}
+
+std::vector<std::string> WaitingPictures::finish(const Board* shown_on) {
+    std::vector<std::string> failures;
+    std::vector<Item> now;
+    if (shown_on) {
+        std::unordered_set<const Image*> shown;
+        for (const Segment& s : shown_on->segments())
+            if (s.shown && s.picture) shown.insert(s.picture.get());
+        std::vector<Item> later;
+        for (Item& item : items_)
+            (shown.count(item.picture.get()) ? now : later).push_back(std::move(item));
+        items_ = std::move(later);
+    } else {
+        now = std::move(items_);
+        items_.clear();
+    }
+    if (now.empty()) return failures;
+    std::vector<std::filesystem::path> files;
+    files.reserve(now.size());
+    std::int64_t bytes = 0;
+    for (const Item& item : now) {
+        files.push_back(item.file);
+        bytes += picture_bytes(item.width, item.height);
+        waiting_.erase(item.picture.get());
+    }
+    // Within what the load charged for them: each decodes to the size its header declared.
+    PictureReadAhead ahead(files, bytes);
+    for (Item& item : now) {
+        std::optional<PictureLoad> load = ahead.take(item.file);
+        if (!load || !*load) {
+            failures.push_back(load ? load->error
+                                    : "\"" + item.file.string() + "\" could not be read again");
+            continue;
+        }
+        const Image& got = *load->picture;
+        if (got.width != item.width || got.height != item.height) {
+            // Replaced since the load: what it charged to the budget would no longer hold.
+            failures.push_back("\"" + item.file.string() + "\" changed while the skin was loaded");
+            continue;
+        }
+        // Pictures are never changed once handed out, except this once: nothing has drawn
+        // this one, because it was empty until now.
+        *item.picture = std::move(*std::const_pointer_cast<Image>(load->picture));
+    }
+    return failures;
 }
 
 } // namespace q50

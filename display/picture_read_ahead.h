@@ -4,6 +4,7 @@
 // back, and a picture is decoded once, by whichever comes to it first. The load still takes
 // every picture in its own order and handles every failure as before (PictureShelf asks for
 // a picture again, the usual way, when one from here failed or no longer fits the budget).
+#include "board/board.h"
 #include "display/picture_file.h"
 
 #include <condition_variable>
@@ -12,7 +13,9 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 namespace q50 {
@@ -54,5 +57,44 @@ class PictureReadAhead {
     std::int64_t held_ = 0; // the bytes of the pictures decoded ahead, not yet taken
     std::thread helper_;
 };
+
+// Pictures a load hands out before their pixels: what nothing shows yet need not hold up the
+// first frame. Only the file's header is read at the load (its size is charged to the budget
+// there, so refusals fall as they would); the pictures keep their identity and take their
+// pixels in place at finish(), which decodes them on two threads. Until then each one is an
+// empty picture, which draws nothing.
+class WaitingPictures {
+  public:
+    WaitingPictures() = default;
+    WaitingPictures(const WaitingPictures&) = delete;
+    WaitingPictures& operator=(const WaitingPictures&) = delete;
+
+    // A picture of `file` that takes its pixels at finish(), with the bytes they will take; null
+    // when the header does not tell the size for certain or the pixels would pass `max_bytes`
+    // (the file is then decoded at once, the usual way, with the usual message).
+    Picture wait_for(const std::filesystem::path& file, std::int64_t max_bytes,
+                     std::int64_t* bytes);
+    bool any() const { return !items_.empty(); }
+    bool holds(const Image* picture) const { return waiting_.count(picture) != 0; }
+    // Whether a shown segment of `board` (a copy of a picture too) has a picture still waiting.
+    bool shown_on(const Board& board) const;
+    // Every picture takes its pixels, or with `shown_on` only those a shown segment of that
+    // board draws. Returns the failures' texts (a damaged file whose header was sound); such a
+    // picture stays empty.
+    std::vector<std::string> finish(const Board* shown_on = nullptr);
+
+  private:
+    struct Item {
+        std::shared_ptr<Image> picture;
+        std::filesystem::path file;
+        int width = 0, height = 0; // as the header declared them
+    };
+    std::vector<Item> items_;
+    std::unordered_set<const Image*> waiting_;
+};
+
+// The size a PNG file declares, read from its header alone; false when the file is not a PNG
+// whose header a decode would accept as it is.
+bool png_declared_size(const std::filesystem::path& file, int* width, int* height);
 
 } // namespace q50

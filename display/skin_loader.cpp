@@ -74,8 +74,11 @@ class Load {
     }
     bool read_colour(const IniFile& ini, std::string_view section, std::string_view key,
                      std::string_view fallback, Colour& out);
-    // Decodes into *out; false after showing the failure.
-    bool load_picture(const fs::path& file, bool transparent, Picture& out);
+    // Decodes into *out (or, with `can_wait`, leaves the pixels for later); false after
+    // showing the failure.
+    bool load_picture(const fs::path& file, bool transparent, Picture& out, bool can_wait = false);
+    // A segment the first frame will not show, whose pixels can wait.
+    bool may_wait(const Segment& s) const { return env_.waiting && !s.shown; }
     // The backdrop or the logo: its file as found, or nothing (told) when it is missing.
     std::optional<fs::path> find_decoration(const fs::path& dir, const std::string& name,
                                             std::string_view what);
@@ -132,6 +135,7 @@ bool Load::apply_config(const IniFile& ini) {
     // last one; the load asks for them in its order and meets the helper half-way.
     PictureReadAhead ahead(pictures_to_read(ini), shelf_budget_left());
     shelf_.read_ahead(&ahead);
+    shelf_.waiting(env_.waiting);
     const bool ok = env_.Fullscreen_Mode ? fullscreen_setup(ini) : windowed_setup(ini);
     const bool loaded = ok && load_segments(ini);
     shelf_.read_ahead(nullptr);
@@ -153,7 +157,8 @@ std::vector<fs::path> Load::pictures_to_read(const IniFile& ini) const {
         add(dir, ini.read_string("Fullscreen", "LogoFile", kNoPicture));
     }
     for (int i = 1; i <= kSkinImageCount; ++i)
-        add(skin_dir_, ini.read_string("Image" + std::to_string(i), "Filename", ""));
+        if (!may_wait(*Skin_Image[i]))
+            add(skin_dir_, ini.read_string("Image" + std::to_string(i), "Filename", ""));
     return files;
 }
 
@@ -255,7 +260,7 @@ bool Load::load_segments(const IniFile& ini) {
                             with_bottom_left_colour_transparent(*shared));
                 }
                 p = shared;
-            } else if (!load_picture(path, seg.transparent, p)) {
+            } else if (!load_picture(path, seg.transparent, p, may_wait(seg))) {
                 return false;
             }
             board_.set_picture(seg, std::move(p));
@@ -283,8 +288,8 @@ bool Load::read_colour(const IniFile& ini, std::string_view section, std::string
     return true;
 }
 
-bool Load::load_picture(const fs::path& file, bool transparent, Picture& out) {
-    PictureLoad loaded = shelf_.get(file, transparent);
+bool Load::load_picture(const fs::path& file, bool transparent, Picture& out, bool can_wait) {
+    PictureLoad loaded = shelf_.get(file, transparent, can_wait);
     if (!loaded) {
         messages_.error(loaded.error);
         return false;

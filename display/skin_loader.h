@@ -17,6 +17,7 @@
 namespace q50 {
 
 class IniFile;
+class WaitingPictures;
 
 struct SkinEnvironment {
     // Config.ini lies here (the directory of the running executable).
@@ -33,6 +34,9 @@ struct SkinEnvironment {
     std::function<PixelSize(PixelSize device)> screen_for_device;
     // Shared with the manual; without one the load gets a budget of its own.
     PictureBudget* budget = nullptr;
+    // The pictures of segments hidden at the load may wait here for their pixels, which the
+    // first frame does not need; without it every picture is decoded in the load.
+    WaitingPictures* waiting = nullptr;
 };
 
 enum class SkinLoadStatus {

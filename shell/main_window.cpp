@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include "display/picture_read_ahead.h"
 #include "shell/key_codes.h"
 
 #include <QGuiApplication>
@@ -213,6 +214,10 @@ void TForm1::refresh() {
         else
             fade_frames_.stop();
     }
+    // A picture left for after the first frame is completed before anything draws it: a shown
+    // segment, or the LCD look, which draws segments that are not shown.
+    if (waiting_ && waiting_->any() && (look_.active() || waiting_->shown_on(board_)))
+        finish_waiting_pictures(!look_.active());
     if (board_.revision() == painted_revision_ && look_.revision() == painted_look_ &&
         !(look_.active() && look_.any_changed()))
         return;
@@ -221,7 +226,11 @@ void TForm1::refresh() {
     // The changed parts apart, in the pixels of the frame shown.
     std::vector<Rect> parts;
     // A set read now changes what the scene drew its decorations and parts from.
-    if (sets_ && painted_once_ && sets_->prepare(scale_)) scene_.reset();
+    if (sets_ && painted_once_) {
+        // A set is matched against the design pictures' sizes.
+        finish_waiting_pictures();
+        if (sets_->prepare(scale_)) scene_.reset();
+    }
     const int set = sets_ ? sets_->pick(scale_) : 0;
     const Image* shown = nullptr;
     // Brings the scaled frame up to date part by part: one rectangle around a flame at the
@@ -408,6 +417,7 @@ void TForm1::paintEvent(QPaintEvent* e) {
         // After this paint has been flushed to the screen: the larger drawings the scale
         // needs, then whatever else waited for the first frame.
         QTimer::singleShot(0, this, [this] {
+            finish_waiting_pictures();
             if (sets_ && sets_->prepare(scale_)) {
                 scene_.reset();
                 painted_revision_ = ~std::uint64_t(0);
@@ -416,6 +426,12 @@ void TForm1::paintEvent(QPaintEvent* e) {
             if (auto next = std::exchange(after_first_paint, nullptr)) next();
         });
     }
+}
+
+void TForm1::finish_waiting_pictures(bool only_shown) {
+    if (!waiting_ || !waiting_->any()) return;
+    for (const std::string& failed : waiting_->finish(only_shown ? &board_ : nullptr))
+        if (on_picture_failed) on_picture_failed(failed);
 }
 
 QRect TForm1::mark_rect() const {

@@ -21,9 +21,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace q50 {
+
+class WaitingPictures;
 
 class TForm1 : public QWidget, public WindowMover {
     Q_OBJECT
@@ -69,6 +72,15 @@ class TForm1 : public QWidget, public WindowMover {
     const Image& frame() const { return unscaled() && shown_ ? *shown_ : painter_.frame(); }
     // The frame as the window shows it: at the scale, in physical pixels.
     const Image& shown_frame() const;
+
+    // Pictures the first skin load left without their pixels (null: none). They are completed
+    // once the first frame is on screen; before that, those a paint shows are completed as it
+    // needs them.
+    void set_waiting_pictures(WaitingPictures* waiting) { waiting_ = waiting; }
+    // Every waiting picture, or only those a shown segment draws.
+    void finish_waiting_pictures(bool only_shown = false);
+    // A waiting picture's file turned out damaged; the text names it.
+    std::function<void(const std::string&)> on_picture_failed;
 
     // The skin's larger drawings, used above a scale of 1 (null: none). Call again after
     // they were reloaded. The set a scale needs is read once the first frame is on screen
@@ -134,6 +146,7 @@ class TForm1 : public QWidget, public WindowMover {
     SetPainter set_painter_;
     ScaledScene scene_;
     SkinSets* sets_ = nullptr;
+    WaitingPictures* waiting_ = nullptr;
     const Image* shown_ = nullptr;
     double scale_ = 1.0;
     double ratio_ = 1.0;

@@ -91,6 +91,11 @@ void Program::start() {
     if (QGuiApplication::windowIcon().isNull())
         QGuiApplication::setWindowIcon(QIcon(window_picture(QStringLiteral("app_icon.png"))));
     main_window_ = std::make_unique<TForm1>(device_.board, window_model_, input_, driver_);
+    main_window_->set_waiting_pictures(&waiting_pictures_);
+    // Reported as the load would have, once the event loop is back (a paint may have asked).
+    main_window_->on_picture_failed = [this](const std::string& text) {
+        QTimer::singleShot(0, this, [this, text] { messages_.error(text); });
+    };
     main_window_->on_activate = [this] { FormActivate(); };
     main_window_->on_dragged = [this](const QPoint& at) { remember_place(at); };
     main_window_->on_active_changed = [this](bool active) { active_changed(active); };
@@ -163,6 +168,11 @@ void Program::Load_Skin() {
     }
     env.Fullscreen_Mode = presentation_.Fullscreen_Mode;
     env.budget = &picture_budget_;
+    // What an earlier load left waiting may still be held (the fresh device keeps pictures):
+    // it is completed before anything is replaced. Only the first frame waits for nothing it
+    // does not show; a later load decodes every picture as it goes.
+    main_window_->finish_waiting_pictures();
+    if (!main_window_->painted_once()) env.waiting = &waiting_pictures_;
     double ratio = 1.0;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         env.screen_width = s->geometry().width();

@@ -2,6 +2,7 @@
 // The program as a whole: its services, the device, the windows in their creation order, the
 // way it comes up (main window off screen, FormCreate, the splash gate) and the way it ends.
 #include "display/picture_budget.h"
+#include "display/picture_read_ahead.h"
 #include "display/skin_sets.h"
 #include "display/window_model.h"
 #include "game/device.h"
@@ -230,6 +231,8 @@ class Program : public QObject, public SplashHost {
     PictureBudget picture_budget_;
     PixelSize device_size_{498, 770}; // the skin's design size at the last load
     SkinSets skin_sets_;
+    // The first load's pictures that the first frame does not show, decoded after it.
+    WaitingPictures waiting_pictures_;
     std::unique_ptr<TForm1> main_window_;
     std::unique_ptr<SideWindows> side_windows_;
     std::unique_ptr<TSplashForm> splash_;

@@ -4,6 +4,7 @@
 #include "board/render_ops.h"
 #include "display/painter.h"
 #include "display/picture_file.h"
+#include "display/picture_read_ahead.h"
 #include "display/skin_loader.h"
 #include "tests/display/picture_makers.h"
 
@@ -115,6 +116,71 @@ TEST_F(DeliveredSkinLoad, PaintedWindowIsSeeThroughOnlyOutsideTheDevice) {
             if (((p >> 16) & 0xff) + ((p >> 8) & 0xff) + (p & 0xff) < 3 * 80) ++dark;
         }
     EXPECT_GT(dark, body.width * body.height / 5);
+}
+
+// With the pictures of hidden segments left waiting, the load is the same load (messages,
+// budget, layout, shared pictures) and, once they are finished, the same pictures.
+TEST_F(DeliveredSkinLoad, HiddenSegmentsWaitForTheirPixelsAndEndAsTheWholeLoadHasThem) {
+    for (bool fullscreen : {false, true}) {
+        SCOPED_TRACE(fullscreen ? "fullscreen" : "windowed");
+        Board whole, lazy;
+        // The closed device's body and lid, as the program shows them before its first frame.
+        for (Board* b : {&whole, &lazy})
+            for (const char* name : {"im_background_bottom", "im_background_front", "btn_open"})
+                b->show(b->named(name));
+        WindowModel whole_window, lazy_window;
+        test::RecordingSink whole_sink, lazy_sink;
+        PictureBudget whole_budget, lazy_budget;
+        WaitingPictures waiting;
+        auto load_into = [&](Board& b, WindowModel& w, test::RecordingSink& sink,
+                             PictureBudget& budget, WaitingPictures* wait) {
+            SkinEnvironment env;
+            env.executable_dir = env.current_dir = kData;
+            env.Fullscreen_Mode = fullscreen;
+            env.budget = &budget;
+            env.waiting = wait;
+            return Load_Skin(b, w, env, sink).status;
+        };
+        ASSERT_EQ(load_into(whole, whole_window, whole_sink, whole_budget, nullptr),
+                  SkinLoadStatus::Complete);
+        ASSERT_EQ(load_into(lazy, lazy_window, lazy_sink, lazy_budget, &waiting),
+                  SkinLoadStatus::Complete);
+        EXPECT_EQ(lazy_sink.messages, whole_sink.messages);
+        EXPECT_EQ(lazy_sink.notices, whole_sink.notices);
+        EXPECT_EQ(lazy_budget.used(), whole_budget.used());
+        EXPECT_EQ(lazy_window.client_width, whole_window.client_width);
+
+        const auto& segs = lazy.segments();
+        const auto& want = whole.segments();
+        int waited = 0;
+        for (std::size_t i = 0; i < segs.size(); ++i) {
+            SCOPED_TRACE(segs[i].name);
+            EXPECT_EQ(segs[i].rect, want[i].rect);
+            EXPECT_EQ(segs[i].shown, want[i].shown);
+            ASSERT_EQ(segs[i].picture == nullptr, want[i].picture == nullptr);
+            if (!segs[i].picture) continue;
+            // Every hidden segment's picture waits (the delivered skin is all PNG); no shown one.
+            EXPECT_EQ(waiting.holds(segs[i].picture.get()), !segs[i].shown);
+            if (waiting.holds(segs[i].picture.get())) {
+                ++waited;
+                EXPECT_TRUE(segs[i].picture->empty());
+            } else {
+                EXPECT_EQ(segs[i].picture->pixels, want[i].picture->pixels);
+            }
+            for (std::size_t j = 0; j < i; ++j)
+                EXPECT_EQ(segs[i].picture == segs[j].picture, want[i].picture == want[j].picture)
+                    << segs[j].name;
+        }
+        EXPECT_GT(waited, 100);
+
+        EXPECT_TRUE(waiting.finish().empty());
+        EXPECT_FALSE(waiting.any());
+        for (std::size_t i = 0; i < segs.size(); ++i)
+            if (segs[i].picture) {
+                EXPECT_EQ(segs[i].picture->width, want[i].picture->width) << segs[i].name;
+                EXPECT_EQ(segs[i].picture->pixels, want[i].picture->pixels) << segs[i].name;
+            }
+    }
 }
 
 } // namespace

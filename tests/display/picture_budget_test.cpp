@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 
 namespace q50::test {
 namespace {
@@ -239,6 +241,152 @@ TEST_F(PictureReadAheadTest, TheHelperHoldsNoMoreThanItsBytesAndLeavesTheRestToT
     // The load's own decodes (those the helper had not started) always get the whole room.
     EXPECT_GE(pictures_handed, 6 - ahead.decoded_ahead());
     EXPECT_LE(pictures_handed, 6 - ahead.decoded_ahead() + 1);
+}
+
+// Pictures handed out before their pixels: charged at their declared size, filled in place
+// later, and only when the header tells the size for certain.
+class WaitingPicturesTest : public PictureReadAheadTest {
+  protected:
+    Bytes bytes_of(const fs::path& f) {
+        std::ifstream in(f, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+};
+
+TEST_F(WaitingPicturesTest, APngWaitsChargedAsDecodedAndTakesItsPixelsInPlace) {
+    const std::vector<fs::path> files = pictures(3, 20);
+    PictureBudget budget(1 << 20);
+    PictureShelf shelf(budget, PictureBudget::Owner::Skin);
+    WaitingPictures waiting;
+    shelf.waiting(&waiting);
+    const PictureLoad a = shelf.get(files[0], false, true);
+    ASSERT_TRUE(a);
+    EXPECT_TRUE(a.picture->empty());
+    EXPECT_TRUE(waiting.holds(a.picture.get()));
+    EXPECT_EQ(budget.used(), picture_bytes(20, 20));
+    // A keyed segment naming the same file shares the picture, charged once.
+    EXPECT_EQ(shelf.get(files[0], true, true).picture, a.picture);
+    EXPECT_EQ(budget.used(), picture_bytes(20, 20));
+    // Not allowed to wait: decoded at once.
+    const PictureLoad b = shelf.get(files[1], false);
+    ASSERT_TRUE(b);
+    EXPECT_FALSE(waiting.holds(b.picture.get()));
+    EXPECT_EQ(b.picture->pixels, load_picture_file(files[1]).picture->pixels);
+    const PictureLoad c = shelf.get(files[2], false, true);
+    EXPECT_EQ(budget.used(), 3 * picture_bytes(20, 20));
+
+    EXPECT_TRUE(waiting.finish().empty());
+    EXPECT_FALSE(waiting.any());
+    for (const auto& [load, f] : {std::pair{a, files[0]}, std::pair{c, files[2]}}) {
+        EXPECT_FALSE(waiting.holds(load.picture.get()));
+        EXPECT_EQ(load.picture->width, 20);
+        EXPECT_EQ(load.picture->pixels, load_picture_file(f).picture->pixels) << f;
+    }
+}
+
+TEST_F(WaitingPicturesTest, OnlyAPngWhoseHeaderADecodeWouldAcceptWaits) {
+    const fs::path good = pictures(1, 20)[0];
+    int w = 0, h = 0;
+    ASSERT_TRUE(png_declared_size(good, &w, &h));
+    EXPECT_EQ(w, 20);
+    EXPECT_EQ(h, 20);
+
+    const Bytes png = bytes_of(good);
+    Bytes bad_depth = png;
+    bad_depth[24] = 3; // no colour type has 3 bits a sample
+    Bytes zero_wide = png;
+    zero_wide[16] = zero_wide[17] = zero_wide[18] = zero_wide[19] = 0;
+    file("bad_depth.png", bad_depth);
+    file("zero_wide.png", zero_wide);
+    file("short.png", Bytes(png.begin(), png.begin() + 20));
+    file("not_png.png", keyed_bmp(4, 4, argb(255, 1, 2, 3), argb(255, 9, 9, 9)));
+    file("keyed.bmp", keyed_bmp(4, 4, argb(255, 1, 2, 3), argb(255, 9, 9, 9)));
+    file("big.png", solid_png(30, 30, argb(255, 5, 6, 7)));
+    for (const char* name :
+         {"bad_depth.png", "zero_wide.png", "short.png", "not_png.png", "keyed.bmp"}) {
+        EXPECT_FALSE(png_declared_size(run_dir() / name, &w, &h)) << name;
+    }
+
+    // Whatever cannot wait is decoded when asked for, with the message it always had.
+    auto through = [&](const char* name, bool with_waiting, std::int64_t limit) {
+        PictureBudget budget(limit);
+        PictureShelf shelf(budget, PictureBudget::Owner::Skin);
+        WaitingPictures waiting;
+        if (with_waiting) shelf.waiting(&waiting);
+        PictureLoad load = shelf.get(run_dir() / name, true, true);
+        EXPECT_FALSE(waiting.any()) << name;
+        return load;
+    };
+    for (const char* name : {"bad_depth.png", "zero_wide.png", "short.png", "not_png.png"}) {
+        const PictureLoad load = through(name, true, 1 << 20);
+        EXPECT_FALSE(load) << name;
+        EXPECT_EQ(load.error, through(name, false, 1 << 20).error) << name;
+    }
+    const PictureLoad keyed = through("keyed.bmp", true, 1 << 20);
+    ASSERT_TRUE(keyed);
+    EXPECT_EQ(alpha_of(keyed.picture->at(0, 3)), 0); // the key colour made see-through, as ever
+    // Over what is left of the budget: refused at once, not after the first frame.
+    const PictureLoad over = through("big.png", true, picture_bytes(30, 30) - 1);
+    EXPECT_TRUE(over.over_budget);
+    EXPECT_EQ(over.error, through("big.png", false, picture_bytes(30, 30) - 1).error);
+}
+
+TEST_F(WaitingPicturesTest, ADamagedOrChangedFileIsToldAtTheFinishAndItsPictureStaysEmpty) {
+    const fs::path good = pictures(1, 20)[0];
+    const Bytes png = bytes_of(good);
+    file("cut.png", Bytes(png.begin(), png.begin() + 45)); // a sound header, then nothing
+    file("changes.png", png);
+    WaitingPictures waiting;
+    std::int64_t bytes = 0;
+    const Picture cut = waiting.wait_for(run_dir() / "cut.png", 1 << 20, &bytes);
+    const Picture changes = waiting.wait_for(run_dir() / "changes.png", 1 << 20, &bytes);
+    const Picture fine = waiting.wait_for(good, 1 << 20, &bytes);
+    ASSERT_TRUE(cut && changes && fine);
+    file("changes.png", solid_png(10, 10, argb(255, 1, 1, 1)));
+
+    const std::vector<std::string> failed = waiting.finish();
+    ASSERT_EQ(failed.size(), 2u);
+    EXPECT_EQ(failed[0], load_picture_file(run_dir() / "cut.png").error);
+    EXPECT_TRUE(contains(failed[1], "changes.png")) << failed[1];
+    EXPECT_TRUE(cut->empty());
+    EXPECT_TRUE(changes->empty());
+    EXPECT_EQ(fine->pixels, load_picture_file(good).picture->pixels);
+}
+
+TEST_F(WaitingPicturesTest, WhatAShownSegmentDrawsIsFinishedFirstTheRestAfter) {
+    const std::vector<fs::path> files = pictures(3, 8);
+    WaitingPictures waiting;
+    std::int64_t bytes = 0;
+    Segment& lit = board.named("im_flame_3");
+    Segment& later = board.named("im_flame_4");
+    Segment& glyph = board.named("im_flame_5");
+    Segment& copy = board.named("im_flame_6");
+    board.set_picture(lit, waiting.wait_for(files[0], 1 << 20, &bytes));
+    board.set_picture(later, waiting.wait_for(files[1], 1 << 20, &bytes));
+    board.set_picture(glyph, waiting.wait_for(files[2], 1 << 20, &bytes));
+    for (Segment* s : {&lit, &later, &glyph, &copy}) board.hide(*s);
+    EXPECT_FALSE(waiting.shown_on(board));
+
+    board.show(lit);
+    EXPECT_TRUE(waiting.shown_on(board));
+    EXPECT_TRUE(waiting.finish(&board).empty());
+    EXPECT_FALSE(lit.picture->empty());
+    EXPECT_TRUE(later.picture->empty());
+    EXPECT_TRUE(glyph.picture->empty());
+    EXPECT_TRUE(waiting.any());
+    EXPECT_FALSE(waiting.shown_on(board));
+
+    // A shown copy of a hidden segment's picture draws that picture.
+    board.copy_picture(copy, glyph);
+    board.show(copy);
+    EXPECT_TRUE(waiting.shown_on(board));
+    EXPECT_TRUE(waiting.finish(&board).empty());
+    EXPECT_EQ(glyph.picture->pixels, load_picture_file(files[2]).picture->pixels);
+    EXPECT_TRUE(later.picture->empty());
+
+    EXPECT_TRUE(waiting.finish().empty());
+    EXPECT_FALSE(waiting.any());
+    EXPECT_EQ(later.picture->pixels, load_picture_file(files[1]).picture->pixels);
 }
 
 } // namespace

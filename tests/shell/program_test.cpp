@@ -2,6 +2,8 @@
 
 #include "../sound/sound_folder.h"
 #include "../support/temp_dir.h"
+#include "display/picture_file.h"
+#include "display/png_writer.h"
 #include "program_rig.h"
 #include "qt_events.h"
 #include "shell/core/memory_store.h"
@@ -13,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -92,6 +96,75 @@ TEST_F(Startup, CleanStoreShowsTheSplashWithTheMainWindowOffScreen) {
     EXPECT_TRUE(program->Splash_Pending);
     QCoreApplication::processEvents();
     EXPECT_FALSE(program->Splash_Pending);
+}
+
+// Pictures the first frame does not show are decoded once it is on screen; one shown before
+// then (the controller overlays right after the load, a segment the game lights) is decoded
+// when it is painted, and a damaged one is told as the load would tell it.
+TEST_F(Startup, PicturesTheFirstFrameDoesNotShowArePaintedWhenShownBeforeTheyWereDecoded) {
+    const Argb overlay = argb(255, 10, 200, 30), flame = argb(255, 220, 40, 50),
+               other = argb(255, 1, 2, 250);
+    const std::filesystem::path skin = dir.path() / "Graphics" / "Skin";
+    std::filesystem::create_directories(skin);
+    ASSERT_TRUE(write_png(Image(48, 48, overlay), skin / "overlay.png"));
+    ASSERT_TRUE(write_png(Image(12, 11, flame), skin / "flame.png"));
+    ASSERT_TRUE(write_png(Image(11, 11, other), skin / "other.png"));
+    test::write_file(
+        dir.path() / "Config.ini",
+        std::string(testing::kBareSkin) +
+            "[Image20]\nFilename=overlay.png\nLeft=44\nTop=526\nWidth=48\nHeight=48\n"
+            "[Image100]\nFilename=flame.png\nLeft=260\nTop=274\nWidth=12\nHeight=11\n"
+            "[Image101]\nFilename=other.png\nLeft=308\nTop=275\nWidth=11\nHeight=11\n");
+    start({{"SoundMode", "2"}, {"SplashScreen", "0"}, {"FullscreenMode", "0"}});
+    Board& board = program->device().board;
+    TForm1& window = program->main_window();
+    auto centre_of = [&](const char* name) {
+        const Rect r = board.named(name).rect;
+        return window.frame().at(r.left + r.width / 2, r.top + r.height / 2);
+    };
+    ASSERT_FALSE(window.painted_once());
+    // Hidden at the load, shown before the first frame: painted with its picture.
+    ASSERT_TRUE(board.shown("btn_ctrlr_overlay_left"));
+    EXPECT_EQ(centre_of("btn_ctrlr_overlay_left"), overlay);
+    // Not yet decoded: nothing has shown them.
+    EXPECT_TRUE(board.named("im_flame_3").picture->empty());
+    EXPECT_TRUE(board.named("im_flame_4").picture->empty());
+
+    // Lit before the decoding after the first frame reached it.
+    board.show(board.named("im_flame_3"));
+    window.refresh();
+    EXPECT_EQ(centre_of("im_flame_3"), flame);
+    EXPECT_TRUE(board.named("im_flame_4").picture->empty());
+
+    window.finish_waiting_pictures(); // as once the first frame is on screen
+    board.show(board.named("im_flame_4"));
+    window.refresh();
+    EXPECT_EQ(centre_of("im_flame_4"), other);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
+TEST_F(Startup, ADamagedPictureThatWaitedIsToldOnceDecoded) {
+    const std::filesystem::path skin = dir.path() / "Graphics" / "Skin";
+    std::filesystem::create_directories(skin);
+    ASSERT_TRUE(write_png(Image(12, 11, argb(255, 1, 2, 3)), skin / "whole.png"));
+    std::string bytes;
+    {
+        std::ifstream in(skin / "whole.png", std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    test::write_file(skin / "cut.png", bytes.substr(0, 45)); // a sound header, then nothing
+    test::write_file(dir.path() / "Config.ini",
+                     std::string(testing::kBareSkin) +
+                         "[Image100]\nFilename=cut.png\nLeft=260\nTop=274\nWidth=12\nHeight=11\n");
+    start({{"SoundMode", "2"}, {"SplashScreen", "0"}, {"FullscreenMode", "0"}});
+    EXPECT_TRUE(messages.empty()) << messages.front(); // the load did not decode it
+    program->main_window().finish_waiting_pictures();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], load_picture_file(skin / "cut.png").error);
+    EXPECT_TRUE(program->device().board.named("im_flame_3").picture->empty());
+    EXPECT_FALSE(program->ending());
 }
 
 TEST_F(Startup, FullscreenModeIsReadBeforeTheSkinLoads) {
