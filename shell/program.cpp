@@ -538,6 +538,10 @@ void Program::begin_run_log() {
     start.seed = random_.last_seed();
     start.ms_of_day = clock_.ms_of_day();
     start.fullscreen = presentation_.Fullscreen_Mode;
+    std::error_code ec;
+    const std::filesystem::path skin = skin_dir_.empty() ? options_.executable_dir : skin_dir_;
+    start.skin = std::filesystem::absolute(skin, ec).lexically_normal().string();
+    if (ec) start.skin.clear();
     run_log_.begin(std::move(start));
 }
 
