@@ -19,16 +19,17 @@ struct WriteJob {
     std::jmp_buf jump;
 };
 
-void on_error(png_structp png, png_const_charp msg) {
+void on_write_error(png_structp png, png_const_charp msg) {
     auto* job = static_cast<WriteJob*>(png_get_error_ptr(png));
     std::snprintf(job->message, sizeof job->message, "%s", msg ? msg : "write error");
     std::longjmp(job->jump, 1);
 }
 
-void on_warning(png_structp, png_const_charp) {}
+void on_write_warning(png_structp, png_const_charp) {}
 
 bool run(WriteJob* job) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, job, on_error, on_warning);
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, job, on_write_error, on_write_warning);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
     if (!info) {

@@ -34,7 +34,7 @@ bool same_ignoring_case(std::string_view a, std::string_view b) {
     return a.size() == b.size() && lower(a) == lower(b);
 }
 
-std::string_view trim(std::string_view s) {
+std::string_view trim_space(std::string_view s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
     return s;
@@ -147,14 +147,14 @@ void check_names(const std::string& raw, SkinReport& r) {
         std::istringstream parts(line_text);
         std::string part;
         while (std::getline(parts, part, '\r')) {
-            const std::string_view l = trim(part);
+            const std::string_view l = trim_space(part);
             if (l.empty() || l.front() == ';' || l.front() == '#') continue;
             const std::string where = "line " + std::to_string(line);
             if (l.front() == '[') {
                 std::string_view name = l.substr(1);
                 const std::size_t close = name.rfind(']');
                 if (close != std::string_view::npos) name = name.substr(0, close);
-                section = std::string(trim(name));
+                section = std::string(trim_space(name));
                 known_section = keys_of(section) != nullptr;
                 if (!known_section)
                     r.errors.push_back(where + ": unknown section [" + section + "]" +
@@ -164,7 +164,7 @@ void check_names(const std::string& raw, SkinReport& r) {
             }
             const std::size_t eq = l.find('=');
             if (eq == std::string_view::npos) continue;
-            const std::string key(trim(l.substr(0, eq)));
+            const std::string key(trim_space(l.substr(0, eq)));
             if (key.empty() || (!known_section && !section.empty())) continue;
             if (section.empty()) {
                 r.errors.push_back(where + ": key '" + key +
@@ -185,7 +185,7 @@ std::string with_slashes(std::string s) {
     return s;
 }
 
-bool names_picture(const std::string& v) {
+bool is_picture_value(const std::string& v) {
     return !v.empty() && v != "nil";
 }
 
@@ -288,7 +288,7 @@ void Check::run() {
         ini_->read_string("Fullscreen", "BackdropDir", "Graphics\\Backdrop\\"), dir_);
     for (const char* key : {"BackdropFile", "LogoFile"}) {
         const std::string file = ini_->read_string("Fullscreen", key, "nil");
-        if (names_picture(file))
+        if (is_picture_value(file))
             picture(std::string("[Fullscreen] ") + key, backdrop_dir, file, false, false);
     }
 
@@ -387,7 +387,7 @@ void Check::segment(int i, const std::string& name) {
                             std::to_string(height_));
 
     const std::string file = ini_->read_string(section, "Filename", "");
-    if (!names_picture(file)) return;
+    if (!is_picture_value(file)) return;
     const bool lcd = is_lcd_segment(name);
     const std::optional<Picture> p = picture(label, skin_dir_, file, lcd, true);
     if (!p) return;

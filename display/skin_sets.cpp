@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool names_picture(const std::string& v) {
+bool names_set_picture(const std::string& v) {
     return !v.empty() && v != "nil";
 }
 
@@ -62,7 +62,7 @@ void SkinSets::offer(const SkinEnvironment& env, const Board& board, MessageSink
     if (offered_.empty()) return;
     for (int i = 1; i <= kSkinImageCount; ++i) {
         const std::string file = ini->read_string("Image" + std::to_string(i), "Filename", "");
-        if (!names_picture(file)) continue;
+        if (!names_set_picture(file)) continue;
         const Segment* s = board.find(skin_image_names()[std::size_t(i)]);
         if (s && s->picture) drawn_.push_back(Drawn{s->picture, file, s->transparent, false});
     }
@@ -71,7 +71,7 @@ void SkinSets::offer(const SkinEnvironment& env, const Board& board, MessageSink
          {std::pair{"im_backdrop", "BackdropFile"}, std::pair{"im_backdrop_logo", "LogoFile"}}) {
         const std::string file = ini->read_string("Fullscreen", key, "");
         const Segment* s = board.find(segment);
-        if (names_picture(file) && s && s->picture)
+        if (names_set_picture(file) && s && s->picture)
             drawn_.push_back(Drawn{s->picture, file, s->transparent, true});
     }
 }

@@ -12,18 +12,6 @@
 namespace q50gen {
 namespace {
 
-struct Box {
-    double l, t, w, h;
-    double r() const { return l + w; }
-    double b() const { return t + h; }
-    double cx() const { return l + w / 2.0; }
-};
-
-Box box(const std::string& name) {
-    const auto& g = geometry(name);
-    return {double(g.left), double(g.top), double(g.width), double(g.height)};
-}
-
 // A flame standing on (cx, base), w wide and h tall: a round root and three tongues, the
 // middle one tallest. `tilt` turns it about its root (negative leans the tips left);
 // `mirror` swaps the side tongues. The gap inside shows its core.
@@ -70,10 +58,6 @@ void flame(QPainter& p, double cx, double base, double w, double h, double tilt 
         // Too small for an outline: one bright spot in the root.
         cut(p, circle(cx, base - w * 0.42, std::max(1.0, w * 0.13)));
     }
-}
-
-std::string enemy(int n, const char* part) {
-    return "im_enemy_" + std::to_string(n) + "_" + part;
 }
 
 // The enemy's fire falls in three frames: just thrown, half way down, and low enough to

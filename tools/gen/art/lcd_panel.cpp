@@ -9,18 +9,6 @@
 namespace q50gen {
 namespace {
 
-struct Box {
-    double l, t, w, h;
-    double r() const { return l + w; }
-    double b() const { return t + h; }
-    double cx() const { return l + w / 2.0; }
-};
-
-Box box(const std::string& name) {
-    const auto& g = geometry(name);
-    return {double(g.left), double(g.top), double(g.width), double(g.height)};
-}
-
 void caption(QPainter& p, const std::string& segment, const char* text, double left_pad = -1) {
     const Box b = box(segment);
     const double w = dot_text_width(text);

@@ -10,17 +10,6 @@
 namespace q50gen {
 namespace {
 
-struct Box {
-    double l, t, w, h;
-    double r() const { return l + w; }
-    double b() const { return t + h; }
-};
-
-Box box(const std::string& name) {
-    const auto& g = geometry(name);
-    return {double(g.left), double(g.top), double(g.width), double(g.height)};
-}
-
 std::string pelko(int pos, const char* part) {
     return "im_pelko_" + std::to_string(pos) + "_" + part;
 }
@@ -311,10 +300,6 @@ void enemy_head(QPainter& p, double cx, double cy) {
     ink(p, polygon({{cx + 1.5, cy - 4.0}, {cx + 4.8, cy - 7.8}, {cx + 4.5, cy - 2.0}}));
     cut_line(p, QPointF(cx + 0.8, cy - 0.8), QPointF(cx + 3.4, cy + 0.2), 1.1); // angry eye
     cut_line(p, QPointF(cx + 0.8, cy + 2.6), QPointF(cx + 3.2, cy + 2.2), 0.8); // grin
-}
-
-std::string enemy(int n, const char* part) {
-    return "im_enemy_" + std::to_string(n) + "_" + part;
 }
 
 void enemy_up(QPainter& p, int n) {
