@@ -266,8 +266,11 @@ void TForm1::refresh() {
     if (shown->empty()) return;
     const Image& f = *shown;
     shown_ = shown;
+    // The fullscreen frame is opaque throughout: as RGB32 it is copied into the backing store
+    // as it is, where a straight-alpha frame is first converted, on a pool of threads that the
+    // first frame would start.
     image_ = QImage(reinterpret_cast<const uchar*>(f.pixels.data()), f.width, f.height, f.width * 4,
-                    QImage::Format_ARGB32);
+                    window_.key_on ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     image_.setDevicePixelRatio(ratio_);
     ++paints_;
     if (window_.key_on) {
@@ -430,8 +433,8 @@ void TForm1::paintEvent(QPaintEvent* e) {
 
 void TForm1::finish_waiting_pictures(bool only_shown) {
     if (!waiting_ || !waiting_->any()) return;
-    for (const std::string& failed : waiting_->finish(only_shown ? &board_ : nullptr))
-        if (on_picture_failed) on_picture_failed(failed);
+    const bool failed = !waiting_->finish(only_shown ? &board_ : nullptr).empty();
+    if (failed && on_picture_failed) on_picture_failed();
 }
 
 QRect TForm1::mark_rect() const {
@@ -482,7 +485,7 @@ void TForm1::mousePressEvent(QMouseEvent* e) {
     const MouseButton button = button_of(e->button());
     const QPoint local = e->position().toPoint() - to_window(s->rect).topLeft();
     bool drag = false;
-    driver_.run([&] { drag = input_.mouse_down(s->name, button, local.x(), local.y()); });
+    driver_.run([&] { drag = input_.mouse_down(board_.id_of(*s), button, local.x(), local.y()); });
     dragging_ = drag;
     // A client cannot place its window on Wayland; the compositor moves it instead.
     system_move_ = false;
@@ -495,15 +498,13 @@ void TForm1::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void TForm1::mouseMoveEvent(QMouseEvent* e) {
     e->accept();
-    const std::string& pressed = input_.pressed_control();
-    if (pressed.empty()) {
+    const std::optional<SegmentId> pressed = input_.pressed_control();
+    if (!pressed) {
         update_cursor(to_design(e->position()));
         return;
     }
     if (system_move_ || !(e->buttons() & Qt::LeftButton)) return;
-    const Segment* s = board_.find(pressed);
-    if (!s) return;
-    const QPoint local = local_to(*s, e->globalPosition());
+    const QPoint local = local_to(board_.get(*pressed), e->globalPosition());
     input_.mouse_move(true, local.x(), local.y());
 }
 
@@ -512,9 +513,13 @@ void TForm1::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint pos = to_design(e->position());
     const bool inside = rect().contains(e->position().toPoint());
     const Segment* over = inside ? control_at(board_, pos.x(), pos.y()) : nullptr;
-    const std::string over_name = over ? over->name : std::string();
     const MouseButton button = button_of(e->button());
-    driver_.run([&] { input_.mouse_up(button, over_name); });
+    driver_.run([&] {
+        if (over)
+            input_.mouse_up(button, board_.id_of(*over));
+        else
+            input_.mouse_up(button);
+    });
     if (button == MouseButton::Left) {
         // A drag the compositor did has no place we could know.
         if (dragging_ && !system_move_ && on_dragged) on_dragged(window_pos_);

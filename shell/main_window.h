@@ -79,8 +79,8 @@ class TForm1 : public QWidget, public WindowMover {
     void set_waiting_pictures(WaitingPictures* waiting) { waiting_ = waiting; }
     // Every waiting picture, or only those a shown segment draws.
     void finish_waiting_pictures(bool only_shown = false);
-    // A waiting picture's file turned out damaged; the text names it.
-    std::function<void(const std::string&)> on_picture_failed;
+    // A waiting picture's file turned out damaged (its picture stays empty).
+    std::function<void()> on_picture_failed;
 
     // The skin's larger drawings, used above a scale of 1 (null: none). Call again after
     // they were reloaded. The set a scale needs is read once the first frame is on screen

@@ -233,6 +233,16 @@ class Program : public QObject, public SplashHost {
     SkinSets skin_sets_;
     // The first load's pictures that the first frame does not show, decoded after it.
     WaitingPictures waiting_pictures_;
+    // The board and window as they were before that load: a picture that waited and turned
+    // out damaged puts them back, and the skin is loaded again decoding every picture, so that
+    // the load stops at that picture with its message, as it always did.
+    struct BeforeLoad {
+        std::vector<Segment> segments;
+        WindowModel window;
+    };
+    std::optional<BeforeLoad> before_waiting_load_;
+    bool load_without_waiting_ = false;
+    void load_again_without_waiting();
     std::unique_ptr<TForm1> main_window_;
     std::unique_ptr<SideWindows> side_windows_;
     std::unique_ptr<TSplashForm> splash_;

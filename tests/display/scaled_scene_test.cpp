@@ -160,6 +160,30 @@ TEST_F(ScaledSceneTest, TheStretchedBackdropIsResampledOnceStraightToTheScreen) 
 // At 100 % a backdrop already stretched to the window (as the loader keeps it there) and a
 // centred logo come out exactly as the design-size painter draws them, before and after a
 // change painted incrementally.
+// The window shows the fullscreen frame as opaque pixels (its alpha unread), so no pixel may
+// be left see-through or translucent: not the device's see-through corner, not a translucent
+// segment over it, not the parts a change repaints.
+TEST_F(ScaledSceneTest, EveryPixelOfTheFrameIsOpaqueAtEveryScale) {
+    auto opaque = [](const Image& f) {
+        for (Argb p : f.pixels)
+            if (alpha_of(p) != 255) return false;
+        return !f.empty();
+    };
+    for (double scale : {1.0, 0.9, 2.0, 2.5}) {
+        ScaledScene scene;
+        const PixelSize out = scaled_size({40, 30}, scale);
+        board.show("im_flame_1");
+        EXPECT_TRUE(opaque(scene.paint(board, window, nullptr, scale, out, nullptr))) << scale;
+        board.hide("im_flame_1");
+        EXPECT_TRUE(opaque(scene.paint(board, window, nullptr, scale, out, nullptr))) << scale;
+        board.hide("im_background_bottom");
+        EXPECT_TRUE(opaque(scene.paint(board, window, nullptr, scale, out, nullptr))) << scale;
+        board.show("im_background_bottom");
+        board.show("im_flame_1");
+        EXPECT_TRUE(opaque(scene.paint(board, window, nullptr, scale, out, nullptr))) << scale;
+    }
+}
+
 TEST_F(ScaledSceneTest, AtTheDesignScaleTheFrameIsThePaintersFrame) {
     place("im_backdrop", {0, 0, 40, 30}, noise(40, 30, 5));
     place("im_backdrop_logo", {30, 22, 8, 6}, noise(8, 6, 6, 0x80000000u));

@@ -25,8 +25,9 @@ fresh_store SoundMode=2 SplashScreen=0
 xdotool mousemove 1020 796
 launch_program
 
-# Holds KEY for SECONDS: one real press, the server's repeats, one real release.
-hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
+# Holds KEY for SECONDS: one real press, the server's repeats, one real release. One xdotool
+# run times the hold itself: a second process started under load could release it late.
+hold() { xdotool keydown "$1" sleep "$2" keyup "$1"; }
 
 wait_for 20 main_up || fail "the main window did not come up"
 xdotool windowfocus --sync "$(main_window)" || true

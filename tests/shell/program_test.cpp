@@ -4,9 +4,11 @@
 #include "../support/temp_dir.h"
 #include "display/picture_file.h"
 #include "display/png_writer.h"
+#include "display/skin_loader.h"
 #include "program_rig.h"
 #include "qt_events.h"
 #include "shell/core/memory_store.h"
+#include "shell/core/rig.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -144,9 +146,13 @@ TEST_F(Startup, PicturesTheFirstFrameDoesNotShowArePaintedWhenShownBeforeTheyWer
     EXPECT_TRUE(messages.empty()) << messages.front();
 }
 
-TEST_F(Startup, ADamagedPictureThatWaitedIsToldOnceDecoded) {
+// A picture that waited and turns out damaged ends as the load that decodes every picture
+// (the trace tool's) ends: stopped at that picture with its one message, the segments after it
+// as they were before the load.
+TEST_F(Startup, ADamagedPictureThatWaitedEndsAsTheLoadThatDecodesEverything) {
     const std::filesystem::path skin = dir.path() / "Graphics" / "Skin";
     std::filesystem::create_directories(skin);
+    ASSERT_TRUE(write_png(Image(48, 48, argb(255, 10, 200, 30)), skin / "overlay.png"));
     ASSERT_TRUE(write_png(Image(12, 11, argb(255, 1, 2, 3)), skin / "whole.png"));
     std::string bytes;
     {
@@ -154,16 +160,46 @@ TEST_F(Startup, ADamagedPictureThatWaitedIsToldOnceDecoded) {
         bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     test::write_file(skin / "cut.png", bytes.substr(0, 45)); // a sound header, then nothing
-    test::write_file(dir.path() / "Config.ini",
-                     std::string(testing::kBareSkin) +
-                         "[Image100]\nFilename=cut.png\nLeft=260\nTop=274\nWidth=12\nHeight=11\n");
+    test::write_file(
+        dir.path() / "Config.ini",
+        std::string(testing::kBareSkin) +
+            "[Image20]\nFilename=overlay.png\nLeft=44\nTop=526\nWidth=48\nHeight=48\n"
+            "[Image100]\nFilename=cut.png\nLeft=260\nTop=274\nWidth=12\nHeight=11\n"
+            "[Image101]\nFilename=whole.png\nLeft=308\nTop=275\nWidth=11\nHeight=11\n");
     start({{"SoundMode", "2"}, {"SplashScreen", "0"}, {"FullscreenMode", "0"}});
     EXPECT_TRUE(messages.empty()) << messages.front(); // the load did not decode it
-    program->main_window().finish_waiting_pictures();
+    program->main_window().finish_waiting_pictures();  // as once the first frame is on screen
     QCoreApplication::processEvents();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], load_picture_file(skin / "cut.png").error);
-    EXPECT_TRUE(program->device().board.named("im_flame_3").picture->empty());
+
+    // The same load decoding every picture, on a device made as the program makes it.
+    struct Sink : MessageSink {
+        std::vector<std::string> errors;
+        void error(const std::string& text) override { errors.push_back(text); }
+        void notice(const std::string&) override {}
+    } sink;
+    Rig rig;
+    form_create_before_skin(rig.dev, rig.presentation);
+    WindowModel window;
+    SkinEnvironment env;
+    env.executable_dir = env.current_dir = dir.path();
+    EXPECT_EQ(Load_Skin(rig.dev.board, window, env, sink).status, SkinLoadStatus::Stopped);
+    ASSERT_EQ(sink.errors.size(), 1u);
+    EXPECT_EQ(sink.errors[0], load_picture_file(skin / "cut.png").error);
+    EXPECT_EQ(messages, sink.errors);
+    EXPECT_TRUE(program->window_model() == window);
+    const Board& got = program->device().board;
+    for (int i = 1; i <= kSkinImageCount; ++i) {
+        const std::string_view name = skin_image_names()[std::size_t(i)];
+        const Segment& g = got.named(name);
+        const Segment& w = rig.dev.board.named(name);
+        EXPECT_EQ(g.rect, w.rect) << name;
+        ASSERT_EQ(g.picture == nullptr, w.picture == nullptr) << name;
+        if (g.picture) {
+            EXPECT_EQ(g.picture->pixels, w.picture->pixels) << name;
+        }
+    }
+    EXPECT_EQ(got.named("im_flame_4").picture, nullptr); // after the damaged one: not reached
+    EXPECT_FALSE(got.named("btn_ctrlr_overlay_left").picture->empty());
     EXPECT_FALSE(program->ending());
 }
 
