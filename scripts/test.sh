@@ -14,6 +14,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 cd build-test
-# One test more than cores: the end-to-end tests, started first, mostly wait on their screens.
+# Two tests more than cores: the end-to-end tests, started first, mostly wait on their screens,
+# and the other tests keep the cores busy meanwhile.
 cores=$(nproc 2>/dev/null || echo 2)
-ctest --output-on-failure -j "$((cores + 1))" --timeout 600
+ctest --output-on-failure -j "$((cores + 2))" --timeout 600
