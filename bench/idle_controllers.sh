@@ -12,16 +12,18 @@ export XDG_CONFIG_HOME=$out/config SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 mkdir -p "$XDG_CONFIG_HOME/Vantorel"
 printf 'SoundMode=2\nSplashScreen=0\n' >"$XDG_CONFIG_HOME/Vantorel/Quendrix50.conf"
-ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# The process's own CPU clock in ns (the scheduler's count, threads that have ended included;
+# the ticks of /proc/PID/stat are 10 ms coarse): clock id ((~PID) << 3) | 2 is that clock.
+cpu_ns() { python3 -c 'import sys, time; print(time.clock_gettime_ns(((~int(sys.argv[1])) << 3) | 2))' "$1"; }
 measure() { # measure LABEL
   (cd "$run_dir" && exec ./quendrix50) >"$out/program.log" 2>&1 &
   prog_pid=$!
-  sleep 3 # start-up is not idle time
-  local before; before=$(ticks "$prog_pid")
+  sleep 5 # start-up (and the controllers looked for after the first frame) is not idle time
+  local before; before=$(cpu_ns "$prog_pid")
   sleep "$seconds"
-  local after; after=$(ticks "$prog_pid")
-  local hz; hz=$(getconf CLK_TCK)
-  echo "$1: $(( (after - before) * 1000 / hz )) ms of CPU in $seconds s"
+  local after; after=$(cpu_ns "$prog_pid")
+  awk -v d=$((after - before)) -v s="$seconds" -v l="$1" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" \
+    'BEGIN { printf "%s: %.2f ms of CPU in %d s (%.4f %% of a core), load average %s\n", l, d / 1e6, s, d / 1e7 / s, load }'
   kill "$prog_pid"; wait "$prog_pid" || true
   prog_pid=
 }

@@ -2,6 +2,7 @@
 
 #include "board/board_geometry.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -76,6 +77,16 @@ namespace {
 }
 
 } // namespace
+
+SegmentId Board::id_of(const Segment& s) const {
+    const auto at = std::uintptr_t(&s), first = std::uintptr_t(segments_.data());
+    const std::size_t i = (at - first) / sizeof(Segment);
+    if (at < first || i >= segments_.size() || &segments_[i] != &s) {
+        std::fprintf(stderr, "quendrix50: segment %s is not on this board\n", s.name.c_str());
+        std::abort();
+    }
+    return SegmentId(i);
+}
 
 Segment& Board::named(std::string_view name) {
     Segment* s = find(name);

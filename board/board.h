@@ -93,6 +93,8 @@ class Board {
     // The control the code names; checked when it compiles (board/segment_id.h).
     Segment& get(SegmentId id) { return segments_[id.index()]; }
     const Segment& get(SegmentId id) const { return segments_[id.index()]; }
+    // The handle of a segment of this board (from segments(), find or a hit test).
+    SegmentId id_of(const Segment& s) const;
     // Lookup of a name read from outside the code (skin tables, trace scripts); null when
     // there is no such control.
     Segment* find(std::string_view name);

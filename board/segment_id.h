@@ -9,6 +9,8 @@
 
 namespace q50 {
 
+class Board;
+
 // Never defined and never called: reaching it while the compiler evaluates a SegmentId makes
 // the build fail with this function's name in the message.
 void no_control_has_this_name();
@@ -23,6 +25,11 @@ class SegmentId {
     constexpr bool operator==(const SegmentId&) const = default;
 
   private:
+    // A segment already on a board has a position, so its handle needs no name
+    // (Board::id_of).
+    friend class Board;
+    constexpr explicit SegmentId(std::size_t index) : index_(std::uint8_t(index)) {}
+
     static consteval std::uint8_t checked_index(std::string_view name) {
         const int i = design_index(name);
         if (i < 0) no_control_has_this_name();

@@ -11,9 +11,7 @@
 
 namespace q50 {
 
-// The store's names and ranges.
-inline constexpr const char* kLcdShadowSetting = "LcdShadow"; // percent of the ink, 0 = off
-inline constexpr const char* kLcdFadeSetting = "LcdFade";     // milliseconds, 0 = off
+// The ranges of the two settings (their names are in host/setting_names.h).
 constexpr int kLcdShadowMax = 100;
 constexpr int kLcdFadeMax = 200;
 

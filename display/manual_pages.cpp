@@ -21,8 +21,8 @@ ManualSettings read_manual_settings(const fs::path& executable_dir, const fs::pa
     ManualSettings s;
     s.dir =
         skin_directory(ini->read_string("Manual", "ManualDir", "Graphics\\Manual\\"), current_dir);
-    s.height = read_skin_side(*ini, "Manual", "ManualHeight", 365, messages);
-    s.width = read_skin_side(*ini, "Manual", "ManualWidth", 545, messages);
+    s.height = read_skin_side(*ini, "Manual", "ManualHeight", s.height, messages);
+    s.width = read_skin_side(*ini, "Manual", "ManualWidth", s.width, messages);
     return s;
 }
 

@@ -46,13 +46,16 @@ PictureLoad PictureShelf::get(const std::filesystem::path& file, bool key_transp
 
     ++decodes_;
     PictureLoad load;
-    std::optional<PictureLoad> early = ahead_ ? ahead_->take(file) : std::nullopt;
-    // Read ahead within the budget as it was then: used only when it is a picture that fits
-    // what is left now, else decoded as if nothing had been read ahead (same refusal, same
-    // error).
-    if (early && *early &&
-        picture_bytes(early->picture->width, early->picture->height) <= budget_.left())
+    std::optional<PictureLoad> early = ahead_ ? ahead_->take(file, budget_.left()) : std::nullopt;
+    // Read ahead within the budget as it was then: a picture is used only when it fits what is
+    // left now, else decoded as if nothing had been read ahead (same refusal, same error). A
+    // failure is the one a decode now would give. While a helper reads ahead, its pictures and
+    // ours share the room.
+    if (early &&
+        (!*early || picture_bytes(early->picture->width, early->picture->height) <= budget_.left()))
         load = std::move(*early);
+    else if (ahead_)
+        load = ahead_->decode(file, budget_.left());
     else
         load = load_picture_file(file, budget_.left());
     if (load.over_budget) {

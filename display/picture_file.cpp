@@ -64,26 +64,35 @@ bool picture_size_acceptable(std::int64_t width, std::int64_t height) {
            width * height <= kMaxPicturePixels;
 }
 
+namespace {
+
+bool refuse_over_budget(std::int64_t width, std::int64_t height, DecodeLimits& limits,
+                        std::string& error) {
+    limits.over_budget = true;
+    limits.refused_bytes = picture_bytes(width, height);
+    error = "its " + std::to_string(width) + " x " + std::to_string(height) +
+            " pixels need more memory than is left for pictures";
+    return false;
+}
+
+} // namespace
+
 bool picture_fits(std::int64_t width, std::int64_t height, DecodeLimits* limits,
                   std::string& error) {
     if (!picture_size_acceptable(width, height)) {
         error = "the picture is too large";
         return false;
     }
-    const std::int64_t bytes = picture_bytes(width, height);
-    if (limits && bytes > limits->max_bytes) {
-        limits->over_budget = true;
-        limits->refused_bytes = bytes;
-        error = "its " + std::to_string(width) + " x " + std::to_string(height) +
-                " pixels need more memory than is left for pictures";
-        return false;
-    }
+    if (limits && picture_bytes(width, height) > limits->max_bytes)
+        return refuse_over_budget(width, height, *limits, error);
     return true;
 }
 
 bool make_picture_buffer(Image& out, std::int64_t width, std::int64_t height, DecodeLimits* limits,
                          std::string& error) {
     if (!picture_fits(width, height, limits, error)) return false;
+    if (limits && limits->claim && !limits->claim(picture_bytes(width, height)))
+        return refuse_over_budget(width, height, *limits, error);
     try {
         out = Image(int(width), int(height));
     } catch (const std::bad_alloc&) {
@@ -102,13 +111,14 @@ std::string picture_extension(const std::filesystem::path& path) {
 }
 
 PictureLoad decode_picture(std::string_view extension, std::span<const std::uint8_t> bytes,
-                           std::int64_t max_bytes) {
+                           std::int64_t max_bytes, const PictureClaim& claim) {
     PictureLoad result;
     const Format* format = format_for(extension, result.error);
     if (!format) return result;
     result.kind = format->kind;
     DecodeLimits limits;
     limits.max_bytes = max_bytes;
+    limits.claim = claim;
     std::shared_ptr<Image> image;
     try {
         image = std::make_shared<Image>();
@@ -122,7 +132,8 @@ PictureLoad decode_picture(std::string_view extension, std::span<const std::uint
     return result;
 }
 
-PictureLoad load_picture_file(const std::filesystem::path& path, std::int64_t max_bytes) {
+PictureLoad load_picture_file(const std::filesystem::path& path, std::int64_t max_bytes,
+                              const PictureClaim& claim) {
     PictureLoad result;
     const std::string extension = picture_extension(path);
     if (!format_for(extension, result.error)) return result;
@@ -166,7 +177,7 @@ PictureLoad load_picture_file(const std::filesystem::path& path, std::int64_t ma
         result.error = quoted + " cannot be read";
         return result;
     }
-    result = decode_picture(extension, bytes, max_bytes);
+    result = decode_picture(extension, bytes, max_bytes, claim);
     if (!result && !result.over_budget)
         result.error = quoted + " is not a valid " + kind_name(result.kind) + " picture (" +
                        result.error + ")";

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <span>
 #include <string>
@@ -24,8 +25,13 @@ constexpr std::uintmax_t kMaxPictureFileBytes = 256ull * 1024 * 1024;
 // How much memory a decoder may take for the picture it makes. A picture whose declared size
 // needs more is refused before anything is allocated, and the refusal is marked so that the
 // caller can name the budget it would have passed.
+// Asked for a picture's bytes right before they are allocated (within max_bytes already);
+// false refuses the picture as over the budget. Two decoding threads share one room this way.
+using PictureClaim = std::function<bool(std::int64_t bytes)>;
+
 struct DecodeLimits {
     std::int64_t max_bytes = std::numeric_limits<std::int64_t>::max();
+    PictureClaim claim;
     bool over_budget = false;
     std::int64_t refused_bytes = 0; // what the refused picture would have needed
 };
@@ -45,10 +51,12 @@ std::string picture_extension(const std::filesystem::path& path);
 // Decodes bytes that came from a file with the given extension ("png", "BMP", ...). A
 // decoder failure gives the decoder's own reason; load_picture_file adds the file to it.
 PictureLoad decode_picture(std::string_view extension, std::span<const std::uint8_t> bytes,
-                           std::int64_t max_bytes = std::numeric_limits<std::int64_t>::max());
+                           std::int64_t max_bytes = std::numeric_limits<std::int64_t>::max(),
+                           const PictureClaim& claim = {});
 // Reads and decodes a file. The extension is checked before the file is opened.
 PictureLoad load_picture_file(const std::filesystem::path& path,
-                              std::int64_t max_bytes = std::numeric_limits<std::int64_t>::max());
+                              std::int64_t max_bytes = std::numeric_limits<std::int64_t>::max(),
+                              const PictureClaim& claim = {});
 
 // Whether the declared size is one we are willing to allocate.
 bool picture_size_acceptable(std::int64_t width, std::int64_t height);

@@ -22,19 +22,24 @@ namespace q50 {
 
 class PictureReadAhead {
   public:
-    // Starts on `files` (duplicates are decoded once). The pictures decoded ahead and not yet
-    // taken hold at most `max_bytes` together: a hostile skin of many huge pictures costs no
-    // more than the budget (a picture that does not fit is left to the load).
+    // Starts on `files` (duplicates are decoded once). What both threads decode during the
+    // load, handed over or held, stays within `max_bytes` together: a hostile skin of many huge
+    // pictures costs no more than the budget. A picture the helper has no room for is left to
+    // the load, and when the load needs the room, the pictures the helper holds are dropped
+    // (the load decodes them itself later, as it would have without a helper).
     PictureReadAhead(const std::vector<std::filesystem::path>& files, std::int64_t max_bytes);
     // Waits for the picture the helper is decoding, if any; the rest are not decoded.
     ~PictureReadAhead();
     PictureReadAhead(const PictureReadAhead&) = delete;
     PictureReadAhead& operator=(const PictureReadAhead&) = delete;
 
-    // The decoded `file`, once (the picture is handed over): decoded now when the helper has
-    // not started it, waited for when it has. Nothing for a file not named at the start or
-    // already taken.
-    std::optional<PictureLoad> take(const std::filesystem::path& file);
+    // The decoded `file`, once (the picture is handed over): decoded now, within `room`, when
+    // the helper has not started it, waited for when it has. Nothing for a file not named at
+    // the start or already taken.
+    std::optional<PictureLoad> take(const std::filesystem::path& file, std::int64_t room);
+    // The load's own decode of a file the helper does not hand over, within `room` and
+    // counted with the helper's pictures.
+    PictureLoad decode(const std::filesystem::path& file, std::int64_t room);
     // How many of the pictures the helper thread decoded (for tests).
     int decoded_ahead() const;
 
@@ -47,6 +52,12 @@ class PictureReadAhead {
         PictureLoad load;
     };
     void help();
+    // Room for `bytes` of the load's picture: the helper's pictures give way (caller holds
+    // the lock).
+    void make_room_for_load(std::unique_lock<std::mutex>& lock, std::int64_t bytes);
+    std::int64_t free_bytes() const {
+        return max_bytes_ - given_ - held_ - helper_claimed_ - load_claimed_;
+    }
 
     std::int64_t max_bytes_;
     std::vector<Job> jobs_;
@@ -54,7 +65,11 @@ class PictureReadAhead {
     std::condition_variable done_;
     bool stop_ = false;
     int decoded_ahead_ = 0;
-    std::int64_t held_ = 0; // the bytes of the pictures decoded ahead, not yet taken
+    std::int64_t held_ = 0;           // the bytes of the pictures decoded ahead, not yet taken
+    std::int64_t given_ = 0;          // the bytes of the pictures handed to the load
+    std::int64_t helper_claimed_ = 0; // the bytes of the pictures being decoded now, by
+    std::int64_t load_claimed_ = 0;   // either thread
+    std::int64_t load_needs_ = 0;     // the load waits for this much room: the helper stands back
     std::thread helper_;
 };
 

@@ -3,6 +3,7 @@
 #include "board/board.h"
 #include "display/case_lookup.h"
 #include "display/ini_file.h"
+#include "display/manual_pages.h"
 #include "display/picture_budget.h"
 #include "display/picture_file.h"
 #include "display/skin_loader.h"
@@ -266,11 +267,18 @@ void Check::run() {
             r_.errors.push_back("[Common] SkinDir: the folder " + skin_dir_.string() +
                                 " does not exist");
     }
-    width_ = std::clamp(ini_->read_integer("Common", "GameWidth", 498), 0, kMaxClientSide);
-    height_ = std::clamp(ini_->read_integer("Common", "GameHeight", 770), 0, kMaxClientSide);
-    if (width_ == 0 || height_ == 0)
-        r_.errors.push_back("[Common] the device is " + std::to_string(width_) + "x" +
-                            std::to_string(height_) + " pixels: nothing would show");
+    // The sizes as the loader and the manual read them: a value it replaces by the default
+    // still gives a working window, but not the one the skin's author asked for.
+    struct Warnings : MessageSink {
+        SkinReport& r;
+        explicit Warnings(SkinReport& report) : r(report) {}
+        void error(const std::string& text) override { r.errors.push_back(text); }
+        void notice(const std::string& text) override { r.warnings.push_back(text); }
+    } sizes(r_);
+    width_ = read_skin_side(*ini_, "Common", "GameWidth", kDefaultGameWidth, sizes);
+    height_ = read_skin_side(*ini_, "Common", "GameHeight", kDefaultGameHeight, sizes);
+    read_skin_side(*ini_, "Manual", "ManualWidth", ManualSettings{}.width, sizes);
+    read_skin_side(*ini_, "Manual", "ManualHeight", ManualSettings{}.height, sizes);
 
     Colour c;
     key_colour_known_ = colour("VideoMode", "TranspColor", "$00ff00ff", key_colour_);

@@ -126,9 +126,9 @@ SkinLoadResult Load::run() {
 bool Load::apply_config(const IniFile& ini) {
     skin_dir_ =
         skin_directory(ini.read_string("Common", "SkinDir", "Graphics\\Skin\\"), env_.current_dir);
-    const int height = read_skin_side(ini, "Common", "GameHeight", 770, messages_);
+    const int height = read_skin_side(ini, "Common", "GameHeight", kDefaultGameHeight, messages_);
     set_client_size(window_.client_width, height);
-    const int width = read_skin_side(ini, "Common", "GameWidth", 498, messages_);
+    const int width = read_skin_side(ini, "Common", "GameWidth", kDefaultGameWidth, messages_);
     set_client_size(width, height);
 
     // Every picture the load will decode, shared with a second thread that starts from the

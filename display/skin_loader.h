@@ -60,6 +60,8 @@ const std::array<std::string_view, kSkinImageCount + 1>& skin_image_names();
 // Client sizes of the main window and the manual outside 1..kMaxSkinSide take the key's
 // default (a zero or negative width gives a window nobody can see or reach).
 inline constexpr int kMaxSkinSide = 4096;
+inline constexpr int kDefaultGameWidth = 498;
+inline constexpr int kDefaultGameHeight = 770;
 // The value of an integer size key of Config.ini, or `fallback` with a notice when it lies
 // outside 1..kMaxSkinSide.
 int read_skin_side(const IniFile& ini, std::string_view section, std::string_view key, int fallback,

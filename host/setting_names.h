@@ -16,6 +16,13 @@ inline constexpr std::string_view SplashScreen = "SplashScreen";
 inline constexpr std::string_view Skin = "Skin";
 inline constexpr std::string_view Zoom = "Zoom";
 inline constexpr std::string_view FullscreenZoom = "FullscreenZoom";
+inline constexpr std::string_view Volume = "Volume";
+inline constexpr std::string_view Muted = "Muted";
+inline constexpr std::string_view AutoPause = "AutoPause";
+inline constexpr std::string_view WindowLeft = "WindowLeft";
+inline constexpr std::string_view WindowTop = "WindowTop";
+inline constexpr std::string_view LcdShadow = "LcdShadow"; // percent of the ink, 0 = off
+inline constexpr std::string_view LcdFade = "LcdFade";     // milliseconds, 0 = off
 
 // The key and the controller button of assignment n (1..7): Key1..Key7, Pad1..Pad7.
 inline std::string key(int n) {

@@ -70,9 +70,9 @@ std::optional<ButtonAction> key_up_action(const KeyAssignments& keys, std::uint1
     return std::nullopt;
 }
 
-const MouseControl* mouse_control(std::string_view name) {
+const MouseControl* mouse_control(SegmentId control) {
     for (const MouseControl& c : kMouseControls)
-        if (c.control.name() == name) return &c;
+        if (c.control == control) return &c;
     return nullptr;
 }
 
@@ -100,10 +100,10 @@ std::optional<ButtonAction> InputDispatch::key_up(std::uint16_t code) {
     return a;
 }
 
-bool InputDispatch::mouse_down(std::string_view control, MouseButton button, int x, int y) {
+bool InputDispatch::mouse_down(SegmentId control, MouseButton button, int x, int y) {
     // Only the left button acts; the right one belongs to the context menu.
     if (button != MouseButton::Left) return false;
-    pressed_ = std::string(control);
+    pressed_ = control;
     const MouseControl* c = mouse_control(control);
     if (!c) return false;
     press_acted_ = presses_enabled_;
@@ -117,17 +117,17 @@ bool InputDispatch::mouse_down(std::string_view control, MouseButton button, int
 }
 
 void InputDispatch::mouse_move(bool left_held, int x, int y) {
-    if (pressed_.empty() || !left_held || !window_) return;
-    const MouseControl* c = mouse_control(pressed_);
+    if (!pressed_ || !left_held || !window_) return;
+    const MouseControl* c = mouse_control(*pressed_);
     if (!c || !c->drags || target_.fullscreen_mode()) return;
     window_->set_top(window_->top() + y - Drag_Origin_Y);
     window_->set_left(window_->left() + x - Drag_Origin_X);
 }
 
-void InputDispatch::mouse_up(MouseButton button, std::string_view over) {
-    if (button != MouseButton::Left || pressed_.empty()) return;
-    const std::string control = std::move(pressed_);
-    pressed_.clear();
+void InputDispatch::release(MouseButton button, std::optional<SegmentId> over) {
+    if (button != MouseButton::Left || !pressed_) return;
+    const SegmentId control = *pressed_;
+    pressed_.reset();
     const MouseControl* c = mouse_control(control);
     if (!c) return;
     if (c->release && press_acted_) target_.perform(*c->release);

@@ -61,7 +61,7 @@ struct MouseControl {
     bool game_menu = false;              // a click toggles the in-game menu
 };
 // The reacting controls; null for controls that take the pointer without doing anything.
-const MouseControl* mouse_control(std::string_view name);
+const MouseControl* mouse_control(SegmentId control);
 
 // The topmost shown control whose rectangle holds the point (client coordinates), or null.
 // Controls take the pointer by their rectangles, whatever their pictures look like there.
@@ -100,15 +100,16 @@ class InputDispatch {
 
     // A press on a control, at (x, y) relative to that control. Returns true when the press
     // began a window drag.
-    bool mouse_down(std::string_view control, MouseButton button, int x, int y);
+    bool mouse_down(SegmentId control, MouseButton button, int x, int y);
     // The pointer moved to (x, y) relative to the control that got the press.
     void mouse_move(bool left_held, int x, int y);
     // A release goes to the control that got the press, wherever the pointer is now;
-    // `over` is the control under the pointer at the release.
-    void mouse_up(MouseButton button, std::string_view over = {});
+    // `over` is the control under the pointer at the release (none: outside every control).
+    void mouse_up(MouseButton button, SegmentId over) { release(button, over); }
+    void mouse_up(MouseButton button) { release(button, std::nullopt); }
 
-    // The control that got the current left press (empty when the button is up).
-    const std::string& pressed_control() const { return pressed_; }
+    // The control that got the current left press (none while the button is up).
+    std::optional<SegmentId> pressed_control() const { return pressed_; }
 
     std::int32_t Drag_Origin_X = 0;
     std::int32_t Drag_Origin_Y = 0;
@@ -118,8 +119,10 @@ class InputDispatch {
     const KeyAssignments& keys_;
     WindowMover* window_ = nullptr;
     bool presses_enabled_ = true;
-    std::string pressed_;      // the control that got the left press
-    bool press_acted_ = false; // the current left press performed its control's press
+    void release(MouseButton button, std::optional<SegmentId> over);
+
+    std::optional<SegmentId> pressed_; // the control that got the left press
+    bool press_acted_ = false;         // the current left press performed its control's press
 };
 
 } // namespace q50

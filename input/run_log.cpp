@@ -27,6 +27,7 @@ void RunLog::begin(RunStart start) {
 
 std::string RunLog::header() const {
     std::string out;
+    if (!start_.skin.empty()) out += "skin " + start_.skin + '\n';
     for (const auto& [name, text] : start_.store) out += "store " + name + ' ' + text + '\n';
     out += "seed " + std::to_string(start_.seed) + '\n';
     out += "time " + time_of_day_text(start_.ms_of_day) + '\n';

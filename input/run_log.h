@@ -22,6 +22,9 @@ struct RunStart {
     std::uint32_t seed = 1;
     std::int64_t ms_of_day = 0; // local time of day at device time 0
     bool fullscreen = false;    // the presentation at device time 0
+    // The folder of the Config.ini the run was shown with, so that a replay loads the same skin
+    // (written as a `skin` line when not empty).
+    std::string skin;
 };
 
 class RunLog {

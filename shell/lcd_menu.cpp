@@ -1,5 +1,7 @@
 #include "shell/lcd_menu.h"
 
+#include "host/setting_names.h"
+
 #include <QActionGroup>
 #include <QInputDialog>
 
@@ -21,8 +23,8 @@ QAction* choice_row(QObject* owner, QActionGroup& group, const QString& text, co
 LcdMenu::LcdMenu(LcdLook& look, SettingsStore& store, std::function<void()> repaint,
                  QWidget* parent)
     : look_(look), store_(store), repaint_(std::move(repaint)), parent_(parent) {
-    look_.set_shadow(store_.read_int(kLcdShadowSetting, 0));
-    look_.set_fade(store_.read_int(kLcdFadeSetting, 0));
+    look_.set_shadow(store_.read_int(setting::LcdShadow, 0));
+    look_.set_fade(store_.read_int(setting::LcdFade, 0));
     // A fade stored by hand may be none of the rows: then none is checked.
     shadows_ = new QActionGroup(this);
     fades_ = new QActionGroup(this);
@@ -84,7 +86,7 @@ LcdMenu::~LcdMenu() {
 void LcdMenu::choose_shadow(int percent) {
     const int before = look_.shadow();
     look_.set_shadow(percent);
-    if (look_.shadow() != before) store_.write_int(kLcdShadowSetting, look_.shadow());
+    if (look_.shadow() != before) store_.write_int(setting::LcdShadow, look_.shadow());
     refresh_checks();
     if (repaint_) repaint_();
 }
@@ -92,7 +94,7 @@ void LcdMenu::choose_shadow(int percent) {
 void LcdMenu::choose_fade(int ms) {
     const int before = look_.fade();
     look_.set_fade(ms);
-    if (look_.fade() != before) store_.write_int(kLcdFadeSetting, look_.fade());
+    if (look_.fade() != before) store_.write_int(setting::LcdFade, look_.fade());
     refresh_checks();
     if (repaint_) repaint_();
 }

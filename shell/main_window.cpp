@@ -485,7 +485,7 @@ void TForm1::mousePressEvent(QMouseEvent* e) {
     const MouseButton button = button_of(e->button());
     const QPoint local = e->position().toPoint() - to_window(s->rect).topLeft();
     bool drag = false;
-    driver_.run([&] { drag = input_.mouse_down(s->name, button, local.x(), local.y()); });
+    driver_.run([&] { drag = input_.mouse_down(board_.id_of(*s), button, local.x(), local.y()); });
     dragging_ = drag;
     // A client cannot place its window on Wayland; the compositor moves it instead.
     system_move_ = false;
@@ -498,15 +498,13 @@ void TForm1::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void TForm1::mouseMoveEvent(QMouseEvent* e) {
     e->accept();
-    const std::string& pressed = input_.pressed_control();
-    if (pressed.empty()) {
+    const std::optional<SegmentId> pressed = input_.pressed_control();
+    if (!pressed) {
         update_cursor(to_design(e->position()));
         return;
     }
     if (system_move_ || !(e->buttons() & Qt::LeftButton)) return;
-    const Segment* s = board_.find(pressed);
-    if (!s) return;
-    const QPoint local = local_to(*s, e->globalPosition());
+    const QPoint local = local_to(board_.get(*pressed), e->globalPosition());
     input_.mouse_move(true, local.x(), local.y());
 }
 
@@ -515,9 +513,13 @@ void TForm1::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint pos = to_design(e->position());
     const bool inside = rect().contains(e->position().toPoint());
     const Segment* over = inside ? control_at(board_, pos.x(), pos.y()) : nullptr;
-    const std::string over_name = over ? over->name : std::string();
     const MouseButton button = button_of(e->button());
-    driver_.run([&] { input_.mouse_up(button, over_name); });
+    driver_.run([&] {
+        if (over)
+            input_.mouse_up(button, board_.id_of(*over));
+        else
+            input_.mouse_up(button);
+    });
     if (button == MouseButton::Left) {
         // A drag the compositor did has no place we could know.
         if (dragging_ && !system_move_ && on_dragged) on_dragged(window_pos_);

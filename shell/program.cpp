@@ -151,8 +151,8 @@ void Program::FormCreate() {
     skin_watcher_->watch(skin_dir_);
     form_create_after_skin(device_, presentation_, keys_);
     pads_.load(*store_);
-    volume_ = std::clamp(store_->read_int("Volume", 100), 0, 100);
-    muted_ = store_->read_bool("Muted", false);
+    volume_ = std::clamp(store_->read_int(setting::Volume, 100), 0, 100);
+    muted_ = store_->read_bool(setting::Muted, false);
     sound_.set_volume(volume_, muted_);
     random_.seed_from_clock();
     form_created_ = true;
@@ -395,13 +395,13 @@ void Program::centre_main_window() {
 }
 
 void Program::remember_place(const QPoint& at) {
-    store_->write_int("WindowLeft", at.x());
-    store_->write_int("WindowTop", at.y());
+    store_->write_int(setting::WindowLeft, at.x());
+    store_->write_int(setting::WindowTop, at.y());
 }
 
 std::optional<QPoint> Program::remembered_place() const {
-    const auto left = store_->read_text("WindowLeft");
-    const auto top = store_->read_text("WindowTop");
+    const auto left = store_->read_text(setting::WindowLeft);
+    const auto top = store_->read_text(setting::WindowTop);
     if (!left || !top) return std::nullopt;
     const auto x = parse_stored_int(*left);
     const auto y = parse_stored_int(*top);
@@ -470,11 +470,11 @@ void Program::show_mark() {
 }
 
 bool Program::auto_pause() const {
-    return store_->read_bool("AutoPause", false);
+    return store_->read_bool(setting::AutoPause, false);
 }
 
 void Program::set_auto_pause(bool on) {
-    store_->write_bool("AutoPause", on);
+    store_->write_bool(setting::AutoPause, on);
 }
 
 void Program::active_changed(bool active) {
@@ -485,19 +485,19 @@ void Program::active_changed(bool active) {
 
 void Program::set_volume(int percent) {
     volume_ = std::clamp(percent, 0, 100);
-    store_->write_int("Volume", volume_);
+    store_->write_int(setting::Volume, volume_);
     // Sounds due before now play at the volume they were due at.
     through_driver([this] { sound_.set_volume(volume_, muted_); });
 }
 
 void Program::set_muted(bool on) {
     muted_ = on;
-    store_->write_bool("Muted", on);
+    store_->write_bool(setting::Muted, on);
     through_driver([this] { sound_.set_volume(volume_, muted_); });
 }
 
 int Program::sound_mode() {
-    return store_->read_int("SoundMode", kSoundModeNotChosen);
+    return store_->read_int(setting::SoundMode, kSoundModeNotChosen);
 }
 
 void Program::change_sound_output(int mode) {
@@ -530,12 +530,18 @@ void Program::start_device() {
 
 void Program::begin_run_log() {
     RunStart start;
-    for (const char* name : {"HiScore1", "HiScore2", "CtrlrOverlay", "Key1", "Key2", "Key3", "Key4",
-                             "Key5", "Key6", "Key7"})
+    std::vector<std::string> names{std::string(setting::HiScore1), std::string(setting::HiScore2),
+                                   std::string(setting::CtrlrOverlay)};
+    for (int n = 1; n <= kAssignmentCount; ++n) names.push_back(setting::key(n));
+    for (const std::string& name : names)
         if (auto text = store_->read_text(name)) start.store.emplace_back(name, *text);
     start.seed = random_.last_seed();
     start.ms_of_day = clock_.ms_of_day();
     start.fullscreen = presentation_.Fullscreen_Mode;
+    std::error_code ec;
+    const std::filesystem::path skin = skin_dir_.empty() ? options_.executable_dir : skin_dir_;
+    start.skin = std::filesystem::absolute(skin, ec).lexically_normal().string();
+    if (ec) start.skin.clear();
     run_log_.begin(std::move(start));
 }
 

@@ -105,6 +105,10 @@ RecordingRead parse_recording(std::string_view text) {
                 r.start.ms_of_day = *v;
             } else if (w[0] == "fullscreen" && w.size() == 1) {
                 r.start.fullscreen = true;
+            } else if (w[0] == "skin" && w.size() >= 2) {
+                // The skin the run was shown with; a playback shows the one in use.
+                r.start.skin = std::string(w[1]);
+                for (std::size_t i = 2; i < w.size(); ++i) r.start.skin += " " + std::string(w[i]);
             } else {
                 return fail("'" + std::string(w[0]) + "' is not a line of a recording");
             }

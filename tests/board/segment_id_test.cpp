@@ -21,6 +21,15 @@ TEST(SegmentId, EveryHandleIndexIsTheBoardPositionOfItsName) {
         EXPECT_EQ(&b.named(s.name), &s) << s.name;
     }
     EXPECT_EQ(design_index("im_no_such_segment"), -1);
+    // A segment the board hands out (a hit test, a script's name) has the handle of its place.
+    for (const Segment& s : b.segments()) {
+        EXPECT_EQ(b.id_of(s).name(), s.name);
+        EXPECT_EQ(&b.get(b.id_of(s)), &s) << s.name;
+    }
+    EXPECT_EQ(b.id_of(b.named("im_flame_10")), SegmentId("im_flame_10"));
+    // One of another board has no place on this one.
+    const Board other;
+    EXPECT_DEATH(b.id_of(other.segments()[3]), "is not on this board");
     EXPECT_EQ(design_index(""), -1);
     // A name that is the start of another still finds only itself.
     EXPECT_NE(design_index("im_flame_1"), design_index("im_flame_10"));

@@ -18,6 +18,7 @@ TEST(RecordingFile, WhatARunLogWritesIsReadBack) {
     start.seed = 4000000000u;
     start.ms_of_day = 23 * 3600000 + 59 * 60000 + 20500;
     start.fullscreen = true;
+    start.skin = "/home/player/my skins/Blue";
     log.begin(start);
     log.add(0, pressed(Button::Open));
     log.add_command(40, "overlays 0");
@@ -36,6 +37,7 @@ TEST(RecordingFile, WhatARunLogWritesIsReadBack) {
     EXPECT_EQ(r.recording->start.seed, start.seed);
     EXPECT_EQ(r.recording->start.ms_of_day, start.ms_of_day);
     EXPECT_TRUE(r.recording->start.fullscreen);
+    EXPECT_EQ(r.recording->start.skin, start.skin);
     ASSERT_EQ(r.recording->entries.size(), log.entries().size());
     for (std::size_t i = 0; i < log.entries().size(); ++i)
         EXPECT_EQ(RunLog::line(r.recording->entries[i]), RunLog::line(log.entries()[i])) << i;

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace q50::test {
 namespace {
@@ -203,16 +204,17 @@ TEST_F(PictureReadAheadTest, EveryPictureIsHandedOverOnceAsADecodeWouldGiveIt) {
     std::vector<fs::path> asked = files;
     asked.push_back(run_dir() / "./p3.png"); // the same file by another path: decoded once
     for (bool backwards : {false, true}) {
-        PictureReadAhead ahead(asked, 1 << 30);
+        const std::int64_t room = 1 << 30;
+        PictureReadAhead ahead(asked, room);
         for (int k = 0; k < 8; ++k) {
             const fs::path& f = files[std::size_t(backwards ? 7 - k : k)];
-            std::optional<PictureLoad> got = ahead.take(f);
+            std::optional<PictureLoad> got = ahead.take(f, room);
             ASSERT_TRUE(got && *got) << f;
             EXPECT_EQ(got->picture->pixels, load_picture_file(f).picture->pixels) << f;
-            EXPECT_FALSE(ahead.take(f)) << "handed over twice: " << f;
+            EXPECT_FALSE(ahead.take(f, room)) << "handed over twice: " << f;
         }
-        EXPECT_FALSE(ahead.take(run_dir() / "p3.png"));
-        EXPECT_FALSE(ahead.take(run_dir() / "other.png"));
+        EXPECT_FALSE(ahead.take(run_dir() / "p3.png", room));
+        EXPECT_FALSE(ahead.take(run_dir() / "other.png", room));
         EXPECT_LE(ahead.decoded_ahead(), 8);
     }
 }
@@ -221,13 +223,14 @@ TEST_F(PictureReadAheadTest, TheHelperHoldsNoMoreThanItsBytesAndLeavesTheRestToT
     const std::vector<fs::path> files = pictures(6, 40);
     const std::int64_t one = picture_bytes(40, 40);
     // Room for one and a half. The helper starts from the last picture, which the load takes
-    // last: while it holds that one every other it tries is refused, so at most one of the
-    // pictures it finished is a picture. A refusal is a refusal (the shelf then decodes the
-    // file as it always did), never a broken picture.
-    PictureReadAhead ahead(files, one + one / 2);
+    // last: while it holds that one it has no room for another and leaves it to the load, and
+    // the load's first picture makes it drop even that one. The load's own room is its own
+    // (here the whole room each time): a refusal is a refusal, never a broken picture.
+    const std::int64_t room = one + one / 2;
+    PictureReadAhead ahead(files, room);
     int pictures_handed = 0, refused = 0;
     for (const fs::path& f : files) {
-        std::optional<PictureLoad> got = ahead.take(f);
+        std::optional<PictureLoad> got = ahead.take(f, room);
         ASSERT_TRUE(got) << f;
         if (*got) {
             ++pictures_handed;
@@ -238,9 +241,27 @@ TEST_F(PictureReadAheadTest, TheHelperHoldsNoMoreThanItsBytesAndLeavesTheRestToT
         }
     }
     EXPECT_EQ(pictures_handed + refused, 6);
-    // The load's own decodes (those the helper had not started) always get the whole room.
+    // The load's own decodes (those the helper had not finished) always get the room given.
     EXPECT_GE(pictures_handed, 6 - ahead.decoded_ahead());
     EXPECT_LE(pictures_handed, 6 - ahead.decoded_ahead() + 1);
+}
+
+TEST_F(PictureReadAheadTest, TheLoadAndTheHelperTogetherStayWithinTheRoom) {
+    // Room for exactly one picture. Whatever the helper read ahead meanwhile gives way to the
+    // load's first picture, and the second is then refused from its size, never decoded beside
+    // the first (the helper at a different stage each round).
+    const std::vector<fs::path> files = pictures(2, 64);
+    const std::int64_t one = picture_bytes(64, 64);
+    for (int round = 0; round < 20; ++round) {
+        PictureReadAhead ahead(files, one);
+        if (round % 2) std::this_thread::sleep_for(std::chrono::milliseconds(round));
+        const std::optional<PictureLoad> first = ahead.take(files[0], one);
+        ASSERT_TRUE(first && *first) << round;
+        const std::optional<PictureLoad> second = ahead.take(files[1], 0);
+        ASSERT_TRUE(second) << round;
+        EXPECT_FALSE(*second) << round;
+        EXPECT_TRUE(second->over_budget) << round << ": " << second->error;
+    }
 }
 
 // Pictures handed out before their pixels: charged at their declared size, filled in place

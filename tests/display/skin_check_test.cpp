@@ -164,6 +164,33 @@ TEST_F(SkinCheckTest, RectangleOutsideTheClientAreaIsAnError) {
     only(r.errors, "im_pelko_0_body");
 }
 
+// The checker reads the sizes as the loader does: a size outside 1..4096 still gives a
+// window, of the default size, so it is a warning with the loader's words, and the rectangles
+// are then checked against that default.
+TEST_F(SkinCheckTest, SizesTheLoaderReplacesAreWarningsAndTheDefaultIsChecked) {
+    edit("GameWidth=498", "GameWidth=0");
+    edit("GameHeight=770", "GameHeight=2000000000");
+    edit("ManualWidth=545", "ManualWidth=100000");
+    edit("ManualHeight=365", "ManualHeight=-3");
+    const SkinReport r = check_skin(dir());
+    EXPECT_TRUE(r.sound()) << r.text();
+    EXPECT_EQ(only(r.warnings, "GameWidth"),
+              "Config.ini: GameWidth=0 is outside 1..4096; using 498");
+    EXPECT_EQ(only(r.warnings, "GameHeight"),
+              "Config.ini: GameHeight=2000000000 is outside 1..4096; using 770");
+    EXPECT_EQ(only(r.warnings, "ManualWidth"),
+              "Config.ini: ManualWidth=100000 is outside 1..4096; using 545");
+    EXPECT_EQ(only(r.warnings, "ManualHeight"),
+              "Config.ini: ManualHeight=-3 is outside 1..4096; using 365");
+
+    // A size inside the range is taken as written: a smaller client leaves rectangles out.
+    edit("GameWidth=0", "GameWidth=1");
+    const SkinReport small = check_skin(dir());
+    ASSERT_FALSE(small.sound());
+    EXPECT_TRUE(has(only(small.errors, "btn_game_a_top"), "not inside the client area 1x770"))
+        << small.text();
+}
+
 TEST_F(SkinCheckTest, SegmentWithoutASectionIsAnError) {
     edit("[Image110]", "[Image1100]");
     const SkinReport r = check_skin(dir());

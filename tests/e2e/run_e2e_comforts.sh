@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # End-to-end, the player's comforts with real input: the windowed device in its own Xvfb. A drag
 # of the device's body stores its place; the context menu's "Pause" and the Pause key pause and
-# resume (the "PAUSED" mark); the Sound submenu sets the volume and mutes, F6 unmutes; "Pause
-# when the window loses focus" pauses while another window has the focus; "Record this run"
-# writes the run as a trace script, which the trace tool replays; at the next start the device
-# is where it was dragged to, and centred when that place is off every screen.
+# resume (the "PAUSED" mark); the Sound submenu sets the volume, mutes and changes the output,
+# F6 unmutes; "Pause when the window loses focus" pauses while another window has the focus;
+# "Record this run" writes the run as a trace script, which the trace tool replays; at the next
+# start the device is where it was dragged to, and centred when that place is off every screen.
 #   run_e2e_comforts.sh RUN_DIR TRACE_TOOL OUT_DIR
 set -euo pipefail
 run_dir=$1 trace=$2 out=$3
@@ -89,6 +89,25 @@ key_to_main F6
 wait_for 5 grep -qx "Muted=0" "$store" || { cat "$store"; fail "F6 did not unmute"; }
 grep -qx "Volume=50" "$store" || fail "muting changed the volume"
 echo "$e2e_tag: the Sound submenu set the volume to 50 % and muted; F6 unmuted"
+
+# The output, changed while the program runs: below the eleven volume steps come the splash
+# window's three outputs (SDL's dummy audio driver stands in for the sound card here).
+sound_output() { # sound_output DOWNS
+  menu_row 6
+  xdotool key Right
+  sleep 0.5
+  local i
+  for ((i = 0; i < $1; i++)); do xdotool key Down; done
+  xdotool key Return
+  menu_closed
+}
+sound_output 13
+wait_for 5 grep -qx "SoundMode=1" "$store" || { cat "$store"; fail "the sound card's output was not taken"; }
+sleep 0.5
+[ "$(program_windows)" -eq 1 ] || fail "changing the output showed a message"
+sound_output 14
+wait_for 5 grep -qx "SoundMode=2" "$store" || { cat "$store"; fail "no sound was not taken"; }
+echo "$e2e_tag: the Sound submenu changed the output to the sound card and back to none"
 
 # Pause when the window loses focus: another window of the program takes the focus.
 menu_row 7

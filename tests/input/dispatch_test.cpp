@@ -169,7 +169,7 @@ TEST_F(Dispatch, EveryButtonOfTheMouseTable) {
     for (const auto& r : rows) {
         input.mouse_down(r.control, MouseButton::Left, 3, 4);
         input.mouse_up(MouseButton::Left, r.control);
-        EXPECT_EQ(take(), r.calls) << r.control;
+        EXPECT_EQ(take(), r.calls) << r.control.name();
     }
 }
 
@@ -185,10 +185,10 @@ TEST_F(Dispatch, ReleaseGoesToThePressedControl) {
     load();
     target.state = 6;
     input.mouse_down("btn_bomb_top", MouseButton::Left, 1, 1);
-    EXPECT_EQ(input.pressed_control(), "btn_bomb_top");
+    EXPECT_EQ(input.pressed_control(), SegmentId("btn_bomb_top"));
     input.mouse_up(MouseButton::Left, "btn_game_a_top");
     EXPECT_EQ(take(), (Calls{"Inp_bomb_down", "Inp_bomb_up"}));
-    EXPECT_TRUE(input.pressed_control().empty());
+    EXPECT_FALSE(input.pressed_control());
     // A release without a press is nobody's.
     input.mouse_up(MouseButton::Left, "btn_game_a_top");
     EXPECT_TRUE(take().empty());
@@ -198,7 +198,8 @@ TEST_F(Dispatch, OtherMouseButtonsDoNothing) {
     load();
     target.state = 4;
     for (MouseButton b : {MouseButton::Right, MouseButton::Middle, MouseButton::Other}) {
-        for (const char* c : {"btn_game_a_top", "btn_open", "btn_bomb_top", "im_background_back"}) {
+        for (SegmentId c : std::initializer_list<SegmentId>{"btn_game_a_top", "btn_open",
+                                                            "btn_bomb_top", "im_background_back"}) {
             EXPECT_FALSE(input.mouse_down(c, b, 5, 5));
             input.mouse_move(true, 50, 50);
             input.mouse_up(b, c);
@@ -215,15 +216,16 @@ TEST_F(Dispatch, OtherMouseButtonsDoNothing) {
 
 TEST_F(Dispatch, BodyDragMovesTopThenLeftKeepingThePointerOnTheSameSpot) {
     load();
-    for (const char* c : {"im_background_bottom", "im_background_back", "im_background_front",
-                          "im_background_screen_top", "btn_move_top", "btn_alarm_top"}) {
+    for (SegmentId c : std::initializer_list<SegmentId>{
+             "im_background_bottom", "im_background_back", "im_background_front",
+             "im_background_screen_top", "btn_move_top", "btn_alarm_top"}) {
         window = {};
         input.set_window(&window);
-        EXPECT_TRUE(input.mouse_down(c, MouseButton::Left, 10, 20)) << c;
+        EXPECT_TRUE(input.mouse_down(c, MouseButton::Left, 10, 20)) << c.name();
         EXPECT_EQ(input.Drag_Origin_X, 10);
         EXPECT_EQ(input.Drag_Origin_Y, 20);
         input.mouse_move(true, 15, 17);
-        EXPECT_EQ(window.moves, (std::vector<std::string>{"top 197", "left 105"})) << c;
+        EXPECT_EQ(window.moves, (std::vector<std::string>{"top 197", "left 105"})) << c.name();
         input.mouse_up(MouseButton::Left, c);
         input.mouse_move(true, 30, 30);
         EXPECT_EQ(window.moves.size(), 2u) << "no drag after the release";

@@ -29,6 +29,7 @@ TEST(RunLog, CommandsOfTheProgramSitBetweenTheActionsInTheirOrder) {
     RunLog log;
     RunStart start;
     start.fullscreen = true;
+    start.skin = "/opt/skins/Blue";
     log.begin(start);
     log.add(0, pressed(Button::Open));
     log.add_command(40, "overlays 0");
@@ -38,7 +39,8 @@ TEST(RunLog, CommandsOfTheProgramSitBetweenTheActionsInTheirOrder) {
     log.add_command(900, "resume 5000");
     std::string text = log.header();
     for (const auto& e : log.entries()) text += RunLog::line(e);
-    EXPECT_EQ(text, "seed 1\n"
+    EXPECT_EQ(text, "skin /opt/skins/Blue\n"
+                    "seed 1\n"
                     "time 00:00:00.000\n"
                     "fullscreen\n"
                     "at 0 press open\n"

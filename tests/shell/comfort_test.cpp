@@ -4,10 +4,13 @@
 
 #include "../sound/sound_folder.h"
 #include "../support/temp_dir.h"
+#include "input/keys.h"
 #include "program_rig.h"
 #include "qt_events.h"
 #include "shell/comfort_rows.h"
 #include "shell/core/memory_store.h"
+#include "shell/key_codes.h"
+#include "shell/popup_menu.h"
 #include "shell/side_windows.h"
 #include "sound/mixer_library.h"
 
@@ -177,7 +180,7 @@ TEST_F(Comforts, ADraggedWindowIsStoredAndComesBackThereIfStillOnAScreen) {
     QPoint body;
     const Board& board = program->device().board;
     for (const Segment& s : board.segments()) {
-        const MouseControl* c = mouse_control(s.name);
+        const MouseControl* c = mouse_control(board.id_of(s));
         const QPoint mid(s.rect.left + s.rect.width / 2, s.rect.top + s.rect.height / 2);
         const Segment* top = control_at(board, mid.x(), mid.y());
         if (s.shown && c && c->drags && top == &s) body = mid;
@@ -221,6 +224,19 @@ TEST_F(Comforts, TheRowsSitInTheirBlockAboveExit) {
     EXPECT_TRUE(texts.contains(QStringLiteral("Sound")));
     EXPECT_GT(texts.indexOf(QStringLiteral("Pause\tF5")),
               texts.indexOf(QStringLiteral("Display controller overlays")));
+}
+
+// Pause, mute and playback keys can never be taken by a game action's assignment, so no choice
+// in the key dialog can make one of them move the hero instead.
+TEST_F(Comforts, TheirKeysAreNoneOfTheKeysAGameActionCanTake) {
+    start();
+    PopupMenu& menu = program->side_windows()->menu();
+    for (int key : {int(Qt::Key_F5), int(Qt::Key_Pause), int(Qt::Key_F6), int(Qt::Key_F7)}) {
+        EXPECT_TRUE(menu.is_extra_shortcut(key)) << QKeySequence(key).toString().toStdString();
+        const std::uint16_t code = virtual_key_code(key, Qt::NoModifier, 0, false);
+        EXPECT_NE(code, 0) << QKeySequence(key).toString().toStdString();
+        EXPECT_EQ(assignable_key_number(code), 0) << QKeySequence(key).toString().toStdString();
+    }
 }
 
 } // namespace

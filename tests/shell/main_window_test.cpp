@@ -52,8 +52,8 @@ struct MainWindow : ::testing::Test, Rig {
         form->move_off_screen();
     }
     std::vector<std::string> take() { return std::exchange(target.calls, {}); }
-    QPoint centre(const char* control) {
-        const Rect r = dev.board.named(control).rect;
+    QPoint centre(SegmentId control) {
+        const Rect r = dev.board.get(control).rect;
         return {r.left + r.width / 2, r.top + r.height / 2};
     }
     void press(QPoint p, Qt::MouseButton b = Qt::LeftButton) {
@@ -152,11 +152,11 @@ TEST_F(MainWindow, MouseOnEveryButtonOfTheTable) {
     for (const auto& r : rows) {
         press(centre(r.control));
         release(centre(r.control));
-        EXPECT_EQ(take(), r.calls) << r.control;
+        EXPECT_EQ(take(), r.calls) << r.control.name();
         // The right button does nothing but ask for the context menu.
         press(centre(r.control), Qt::RightButton);
         release(centre(r.control), Qt::RightButton);
-        EXPECT_TRUE(take().empty()) << r.control;
+        EXPECT_TRUE(take().empty()) << r.control.name();
     }
     // The movement pad lies under the overlays' ends; in its middle it is no button.
     const Rect pad = dev.board.get("btn_move_top").rect;

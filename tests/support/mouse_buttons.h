@@ -1,13 +1,15 @@
 #pragma once
 // The pictured buttons a left click presses, and the device calls each gives (press, then
 // release): one table for the dispatch's own test and for the window that feeds it real clicks.
+#include "board/segment_id.h"
+
 #include <string>
 #include <vector>
 
 namespace q50::test {
 
 struct MouseButtonRow {
-    const char* control;
+    SegmentId control;
     std::vector<std::string> calls;
 };
 

@@ -175,6 +175,10 @@ TEST(TraceScript, TheProgramsOwnCommandsOfARecording) {
     EXPECT_EQ(s[4].command, Command::Resume);
     EXPECT_EQ(s[4].values, std::vector<std::int64_t>{7300});
     EXPECT_FALSE(parse_script("at 0 dump\n").script->fullscreen) << "windowed unless told";
+    const ParseResult skinned = parse_script("skin /home/player/my skins/Blue\nat 0 dump\n");
+    ASSERT_TRUE(skinned.script.has_value()) << skinned.error.message;
+    EXPECT_EQ(skinned.script->skin, "/home/player/my skins/Blue");
+    EXPECT_EQ(parse_script("at 0 dump\n").script->skin, "") << "no skin unless told";
 
     const std::pair<const char*, const char*> errors[] = {
         {"at 0 hiscores 1\n", "takes no arguments"},
@@ -185,6 +189,7 @@ TEST(TraceScript, TheProgramsOwnCommandsOfARecording) {
         {"at 0 resume\n", "pause's length"},
         {"at 0 resume -1\n", "pause's length"},
         {"fullscreen 1\n", "takes no arguments"},
+        {"skin\n", "needs a folder"},
     };
     for (auto [text, says] : errors) {
         const ParseError e = error_of(text);
@@ -192,6 +197,7 @@ TEST(TraceScript, TheProgramsOwnCommandsOfARecording) {
         EXPECT_NE(e.message.find(says), std::string::npos) << text << " -> " << e.message;
     }
     EXPECT_EQ(error_of("at 0 dump\nfullscreen\n").line, 2) << "only before the first 'at'";
+    EXPECT_EQ(error_of("at 0 dump\nskin /a\n").line, 2) << "only before the first 'at'";
 }
 
 TEST(TraceScript, TimeOfDayTakesSecondsAndMillisecondsAsARecordingWritesThem) {

@@ -18,7 +18,8 @@ constexpr const char* kUsage =
     "Plays the script against the device in virtual time and prints one event a line.\n"
     "Exit status: 0 done, 1 the run stopped with an error, 2 the script or the command line\n"
     "is wrong (nothing is run).\n"
-    "  --skin DIR     load the skin whose Config.ini is in DIR (pictures resolved from DIR)\n"
+    "  --skin DIR     load the skin whose Config.ini is in DIR (pictures resolved from DIR),\n"
+    "                 also instead of the one a recording names in its skin line\n"
     "  --fullscreen   start in fullscreen presentation (the default is windowed)\n"
     "  --screen WxH   the screen size the skin loader sees (default 1024x768)\n"
     "  --lcd-shadow N snapshots show unlit segments at N % of their ink (0..100, default 0)\n"
@@ -105,6 +106,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // A recording names the skin it was shown with; --skin still chooses another.
+    if (options.skin_dir.empty()) options.skin_dir = parsed.script->skin;
     const q50::trace::RunResult result = q50::trace::run_script(*parsed.script, std::cout, options);
     std::cout.flush();
     if (!result.ok) {

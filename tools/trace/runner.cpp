@@ -175,10 +175,10 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
                 input.key_up(std::uint16_t(step.values[0]));
                 break;
             case Command::MouseDown:
-                input.mouse_down(step.name, MouseButton::Left, 0, 0);
+                input.mouse_down(d.board.id_of(d.board.named(step.name)), MouseButton::Left, 0, 0);
                 break;
             case Command::MouseUp:
-                input.mouse_up(MouseButton::Left, step.name);
+                input.mouse_up(MouseButton::Left, d.board.id_of(d.board.named(step.name)));
                 break;
             case Command::PadDown:
                 pad_input.button_down(step.pad, PadButton(step.pad_item));

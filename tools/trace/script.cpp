@@ -105,11 +105,19 @@ class Parser {
     bool line(const std::vector<std::string_view>& w) {
         if (w.empty()) return true;
         if (w[0] == "at") return timed(w);
-        if (w[0] == "store" || w[0] == "seed" || w[0] == "time" || w[0] == "fullscreen") {
+        if (w[0] == "store" || w[0] == "seed" || w[0] == "time" || w[0] == "fullscreen" ||
+            w[0] == "skin") {
             if (!script_.steps.empty())
                 return fail("'" + std::string(w[0]) + "' must come before the first 'at'");
             if (w[0] == "store") return store(w);
             if (w[0] == "seed") return seed(w);
+            if (w[0] == "skin") {
+                if (w.size() < 2) return fail("'skin' needs a folder");
+                // A folder's name may hold spaces: the rest of the line, one space between words.
+                script_.skin = std::string(w[1]);
+                for (std::size_t i = 2; i < w.size(); ++i) script_.skin += " " + std::string(w[i]);
+                return true;
+            }
             if (w[0] == "fullscreen") {
                 if (w.size() != 1) return fail("'fullscreen' takes no arguments");
                 script_.fullscreen = true;

@@ -68,6 +68,7 @@ struct Script {
     std::optional<std::uint32_t> seed;
     std::optional<TimeOfDaySetting> time;
     bool fullscreen = false; // a `fullscreen` line: start in fullscreen presentation
+    std::string skin;        // a `skin DIR` line: the skin to load unless --skin names one
     std::vector<Step> steps;
 };
 
