@@ -32,6 +32,10 @@ std::uintmax_t size_of(const fs::path& p) {
 }
 
 // Waits until `done` holds, for at most `limit`.
+// Only an upper bound: a passing run waits a few buffers. Generous, because a loaded machine can
+// keep SDL's disk-writing thread from running for a second or more.
+constexpr std::chrono::milliseconds kAudioPatience{10000};
+
 template <class F> bool wait_for(F done, std::chrono::milliseconds limit) {
     auto until = Clock::now() + limit;
     while (!done()) {
@@ -70,14 +74,13 @@ TEST(DiskOutput, APlayedSampleIsHeardAndSilenceStopsIt) {
     const std::size_t buffer_bytes = std::size_t(SoundOutput::kBufferFrames * channels * 2);
 
     // The device runs before anything plays, and what it writes is silence.
-    ASSERT_TRUE(wait_for([&] { return size_of(raw) >= 4 * buffer_bytes; },
-                         std::chrono::milliseconds(1500)));
+    ASSERT_TRUE(wait_for([&] { return size_of(raw) >= 4 * buffer_bytes; }, kAudioPatience));
     const std::size_t before_play = size_of(raw);
     EXPECT_TRUE(all_silent(test::read_file(raw), 0, before_play));
 
     out.Snd_Play(Sample::Bombfall);
     ASSERT_TRUE(wait_for([&] { return !all_silent(test::read_file(raw), before_play, SIZE_MAX); },
-                         std::chrono::milliseconds(1500)))
+                         kAudioPatience))
         << "the played sample never reached the output";
 
     out.Snd_Play(Sample::Move);
@@ -85,8 +88,8 @@ TEST(DiskOutput, APlayedSampleIsHeardAndSilenceStopsIt) {
     const std::size_t at_silence = size_of(raw);
     // One buffer mixed before the halt may still be on its way to the file.
     const std::size_t quiet_from = at_silence + 2 * buffer_bytes;
-    ASSERT_TRUE(wait_for([&] { return size_of(raw) >= quiet_from + 6 * buffer_bytes; },
-                         std::chrono::milliseconds(1500)));
+    ASSERT_TRUE(
+        wait_for([&] { return size_of(raw) >= quiet_from + 6 * buffer_bytes; }, kAudioPatience));
     const std::string after = test::read_file(raw);
     EXPECT_TRUE(all_silent(after, quiet_from, after.size()))
         << "sound continued after Snd_Silence (the tone lasts 2 s)";
