@@ -8,8 +8,11 @@ namespace {
 TEST(RunLog, WritesATraceScriptOfTheRun) {
     RunLog log;
     log.add(5, pressed(Button::Left)); // before begin: dropped by it
-    log.begin(
-        {{{"HiScore1", "120"}, {"Key6", "44"}}, 4000000000u, 23 * 3600000 + 59 * 60000 + 59999});
+    RunStart start;
+    start.store = {{"HiScore1", "120"}, {"Key6", "44"}};
+    start.seed = 4000000000u;
+    start.ms_of_day = 23 * 3600000 + 59 * 60000 + 59999;
+    log.begin(start);
     log.add(0, pressed(Button::Open));
     log.add(120, released(Button::Acl));
     log.add(10700, pressed(Button::Right));
