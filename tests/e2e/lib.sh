@@ -18,7 +18,17 @@ e2e_tag=${e2e_tag:-e2e}
 set -E
 trap 'e2e_status=$?; echo "$e2e_tag: stopped at line $LINENO of ${0##*/}: $BASH_COMMAND (status $e2e_status)"' ERR
 
-fail() { echo "$e2e_tag: $*"; cat "$out/program.log" 2>/dev/null || true; exit 1; }
+# A failure also lists the program's mapped windows, which tells a lost popup from a stray one.
+fail() {
+  echo "$e2e_tag: $*"
+  local w
+  [ -z "${prog_pid:-}" ] || for w in $(xdotool search --onlyvisible --pid "$prog_pid" 2>/dev/null); do
+    echo "$e2e_tag: window $w \"$(xdotool getwindowname "$w" 2>/dev/null)\"" \
+      "$(xdotool getwindowgeometry "$w" 2>/dev/null | tr -s '\n ' ' ')"
+  done
+  cat "$out/program.log" 2>/dev/null || true
+  exit 1
+}
 
 needs_tools() {
   local tool
