@@ -50,6 +50,7 @@ ManualPages load_manual_pages(const ManualSettings& settings, PictureBudget& bud
             break;
         }
         out.page[std::size_t(n)] = load.picture;
+        out.file[std::size_t(n)] = file;
     }
     // A manual that is not there at all is one line, not sixteen.
     if (missing.size() == std::size_t(kManualPageCount)) {

@@ -29,6 +29,9 @@ struct ManualPages {
     // Pages 1..16 (entry 0 unused). A missing page has the placeholder; after a page that
     // cannot be decoded the rest stay null.
     std::array<Picture, kManualPageCount + 1> page{};
+    // The file each page was read from (empty for a missing page), for what is said about it
+    // later.
+    std::array<std::filesystem::path, kManualPageCount + 1> file{};
     bool complete = true;
 };
 

@@ -19,6 +19,25 @@ std::string megabytes_left(std::int64_t bytes) {
 
 } // namespace
 
+void PictureBudget::name(const Picture& picture, const std::string& file) {
+    if (!picture) return;
+    // Pictures of earlier loads go when the board lets them go; their names go with them here,
+    // once the table has doubled since it was last pruned.
+    if (names_.size() >= 2 * names_kept_ + 64) {
+        std::erase_if(names_, [](const auto& e) { return e.second.picture.expired(); });
+        names_kept_ = names_.size();
+    }
+    names_[picture.get()] = Named{picture, file};
+}
+
+std::string PictureBudget::file_of(const Image* picture) const {
+    const auto it = names_.find(picture);
+    if (it == names_.end()) return {};
+    // An address may be taken again by a later picture: only a living one is named.
+    const Picture alive = it->second.picture.lock();
+    return alive.get() == picture ? it->second.file : std::string();
+}
+
 PictureShelf::PictureShelf(PictureBudget& budget, PictureBudget::Owner owner, Start start)
     : budget_(budget), owner_(owner) {
     if (start == Start::Afresh) budget_.clear(owner_);
@@ -38,6 +57,7 @@ PictureLoad PictureShelf::get(const std::filesystem::path& file, bool key_transp
             load.picture = std::move(later);
             load.kind = PictureKind::Png;
             budget_.charge(owner_, bytes);
+            budget_.name(load.picture, file.string());
             loaded_.emplace(std::make_pair(key.first, !key.second), load);
             loaded_.emplace(std::move(key), load);
             return load;
@@ -69,7 +89,10 @@ PictureLoad PictureShelf::get(const std::filesystem::path& file, bool key_transp
         // than holding two copies.
         key_bottom_left_colour(*std::const_pointer_cast<Image>(load.picture));
     }
-    if (load) budget_.charge(owner_, picture_bytes(load.picture->width, load.picture->height));
+    if (load) {
+        budget_.charge(owner_, picture_bytes(load.picture->width, load.picture->height));
+        budget_.name(load.picture, file.string());
+    }
     // Only bitmaps differ by transparency; any other picture serves both kinds of segment.
     if (load.kind != PictureKind::Bitmap)
         loaded_.emplace(std::make_pair(key.first, !key.second), load);

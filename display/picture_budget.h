@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 namespace q50 {
@@ -32,9 +34,20 @@ class PictureBudget {
     // A new load replaces every picture the owner's previous load made.
     void clear(Owner owner) { used_[std::size_t(owner)] = 0; }
 
+    // Which file a picture came from, for what is said about it after its load (a copy of it at
+    // the screen's scale that cannot be made). Empty when not known or the picture is gone.
+    void name(const Picture& picture, const std::string& file);
+    std::string file_of(const Image* picture) const;
+
   private:
+    struct Named {
+        std::weak_ptr<const Image> picture;
+        std::string file;
+    };
     std::int64_t limit_;
     std::array<std::int64_t, 3> used_{};
+    std::unordered_map<const Image*, Named> names_;
+    std::size_t names_kept_ = 0; // after the last pruning of pictures gone
 };
 
 // The pictures of one load. Each file is decoded once (per transparency) and the picture is

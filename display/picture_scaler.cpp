@@ -22,15 +22,19 @@ struct Tap {
 // pixel border, so an output pixel on it is wholly the picture's (weights scaled up to 256)
 // when the picture covers at least half of it, and none of it otherwise. Pictures that meet
 // then meet exactly, with no seam of what lies under them and no pixel drawn twice over.
+//
+// `origin` is the first output pixel wanted: a part of the output gets exactly the taps the
+// whole output has there.
 void axis(std::vector<Tap>& taps, std::vector<int>& weights, int out_n, int src_n, double factor,
-          double phase) {
+          double phase, int origin) {
     taps.assign(std::size_t(out_n), Tap{});
-    for (int i = 0; i < out_n; ++i) {
+    for (int n = 0; n < out_n; ++n) {
+        const int i = n + origin;
         const auto boundary = [&](int j) {
             return std::clamp(int(std::lround((j * factor - (i - phase)) * 256)), 0, 256);
         };
         const double from = (i - phase) / factor, to = (i + 1 - phase) / factor;
-        Tap& t = taps[std::size_t(i)];
+        Tap& t = taps[std::size_t(n)];
         t.first = std::clamp(int(std::floor(from)), 0, src_n - 1);
         const int last = std::clamp(int(std::ceil(to)) - 1, t.first, src_n - 1);
         t.weights = weights.size();
@@ -49,6 +53,15 @@ void axis(std::vector<Tap>& taps, std::vector<int>& weights, int out_n, int src_
 
 bool whole(double f) {
     return std::abs(f - std::round(f)) < 1e-9;
+}
+
+// `r` cut to an output of `size`.
+Rect within(Rect r, PixelSize size) {
+    const int l = std::max(r.left, 0), t = std::max(r.top, 0);
+    const long long right = std::min<long long>(0ll + r.left + r.width, size.width);
+    const long long bottom = std::min<long long>(0ll + r.top + r.height, size.height);
+    if (right <= l || bottom <= t) return Rect{};
+    return Rect{l, t, int(right - l), int(bottom - t)};
 }
 
 } // namespace
@@ -151,14 +164,15 @@ void enlarge(const Image& src, int width, const std::vector<Tap>& across,
     }
 }
 
-// The top-left `width` x `height` of `src` on an output of `out_w` x `out_h` pixels, one source
-// pixel `fx` x `fy` output pixels, its corner at (`px`, `py`) of the output.
+// The top-left `width` x `height` of `src` on an output, one source pixel `fx` x `fy` output
+// pixels, its corner at (`px`, `py`) of the output; of that output only the `part` is made.
 Image resample(const Image& src, int width, int height, double fx, double fy, double px, double py,
-               int out_w, int out_h) {
+               Rect part) {
+    const int out_w = part.width, out_h = part.height;
     std::vector<Tap> across, down;
     std::vector<int> wx, wy;
-    axis(across, wx, out_w, width, fx, px);
-    axis(down, wy, out_h, height, fy, py);
+    axis(across, wx, out_w, width, fx, px, part.left);
+    axis(down, wy, out_h, height, fy, py, part.top);
     if (fx >= 1.0 && fy >= 1.0) {
         Image out(out_w, out_h);
         enlarge(src, width, across, wx, down, wy, out);
@@ -242,31 +256,68 @@ Image resample(const Image& src, int width, int height, double fx, double fy, do
 
 } // namespace
 
-Image place_scaled(const Image& src, int width, int height, double factor, double phase_x,
-                   double phase_y) {
+PixelSize placed_size(const Image& src, int width, int height, double factor, double phase_x,
+                      double phase_y) {
     width = std::min(width, src.width);
     height = std::min(height, src.height);
-    if (width <= 0 || height <= 0 || !(factor > 0)) return Image{};
+    if (width <= 0 || height <= 0 || !(factor > 0)) return {};
+    return {int(std::ceil(phase_x + width * factor - 1e-9)),
+            int(std::ceil(phase_y + height * factor - 1e-9))};
+}
+
+Image place_scaled(const Image& src, int width, int height, double factor, double phase_x,
+                   double phase_y) {
+    const PixelSize size = placed_size(src, width, height, factor, phase_x, phase_y);
+    return place_scaled(src, width, height, factor, phase_x, phase_y,
+                        Rect{0, 0, size.width, size.height});
+}
+
+Image place_scaled(const Image& src, int width, int height, double factor, double phase_x,
+                   double phase_y, Rect part) {
+    const PixelSize size = placed_size(src, width, height, factor, phase_x, phase_y);
+    part = within(part, size);
+    if (part.width <= 0 || part.height <= 0) return Image{};
+    width = std::min(width, src.width);
+    height = std::min(height, src.height);
     const bool aligned = phase_x < 1e-9 && phase_y < 1e-9;
     if (aligned && whole(factor)) {
-        Image crop(width, height);
-        for (int y = 0; y < height; ++y)
-            std::memcpy(crop.pixels.data() + std::size_t(y) * std::size_t(width),
-                        src.pixels.data() + std::size_t(y) * std::size_t(src.width),
-                        std::size_t(width) * sizeof(Argb));
         const int k = int(std::lround(factor));
-        return k == 1 ? crop : repeat_pixels(crop, k);
+        Image out(part.width, part.height);
+        for (int y = 0; y < part.height; ++y) {
+            const Argb* from =
+                src.pixels.data() + std::size_t((part.top + y) / k) * std::size_t(src.width);
+            Argb* to = out.pixels.data() + std::size_t(y) * std::size_t(part.width);
+            if (k == 1) {
+                std::memcpy(to, from + part.left, std::size_t(part.width) * sizeof(Argb));
+                continue;
+            }
+            for (int x = 0; x < part.width; ++x) to[x] = from[(part.left + x) / k];
+        }
+        return out;
     }
-    return resample(src, width, height, factor, factor, phase_x, phase_y,
-                    int(std::ceil(phase_x + width * factor - 1e-9)),
-                    int(std::ceil(phase_y + height * factor - 1e-9)));
+    return resample(src, width, height, factor, factor, phase_x, phase_y, part);
 }
 
 Image resample_area(const Image& src, int width, int height) {
+    return resample_area(src, width, height, Rect{0, 0, width, height});
+}
+
+Image resample_area(const Image& src, int width, int height, Rect part) {
     if (src.empty() || width <= 0 || height <= 0) return Image{};
-    if (src.width == width && src.height == height) return src;
+    part = within(part, PixelSize{width, height});
+    if (part.width <= 0 || part.height <= 0) return Image{};
+    if (src.width == width && src.height == height) {
+        if (part == Rect{0, 0, width, height}) return src;
+        Image out(part.width, part.height);
+        for (int y = 0; y < part.height; ++y)
+            std::memcpy(out.pixels.data() + std::size_t(y) * std::size_t(part.width),
+                        src.pixels.data() + std::size_t(part.top + y) * std::size_t(src.width) +
+                            std::size_t(part.left),
+                        std::size_t(part.width) * sizeof(Argb));
+        return out;
+    }
     return resample(src, src.width, src.height, double(width) / src.width,
-                    double(height) / src.height, 0, 0, width, height);
+                    double(height) / src.height, 0, 0, part);
 }
 
 } // namespace q50

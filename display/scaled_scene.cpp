@@ -1,6 +1,7 @@
 #include "display/scaled_scene.h"
 
 #include "display/frame_scaler.h"
+#include "display/picture_file.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,6 +83,13 @@ std::vector<Rect> board_parts(const Board& board, Rect whole, const LcdLook* loo
     return groups;
 }
 
+void ScaledScene::set_copy_budget(CopyBudget* copies) {
+    CopyBudget* next = copies ? copies : &own_copies_;
+    if (next == copies_) return;
+    copies_ = next;
+    for (auto& p : parts_) p->painter.set_copy_budget(copies_);
+}
+
 void ScaledScene::set_lcd_look(LcdLook* look) {
     look_ = look;
     for (auto& p : parts_) p->painter.set_lcd_look(look);
@@ -107,46 +115,59 @@ void ScaledScene::draw_decorations(const Board& board, const WindowModel& window
             if (pick->width >= size.width && pick->height >= size.height) break;
             if (Picture big = sets ? sets->find(p.get(), k) : nullptr) pick = big;
         }
-        return resample_area(*pick, size.width, size.height);
+        return pick;
     };
-    auto draw = [&](const Image& img, Rect at, Rect clip) {
+    // `p` resampled to `at`, of which only what lies in `clip` and on the screen is made and
+    // laid over the underlay: a logo far larger than the screen is never resampled whole.
+    auto draw = [&](const Picture& p, Rect at, Rect clip) {
         const Rect r = intersect(intersect(at, clip), whole);
-        for (int y = r.top; y < r.top + r.height; ++y) {
-            const Argb* s = img.pixels.data() + std::size_t(y - at.top) * std::size_t(img.width) +
-                            (r.left - at.left);
-            Argb* d = under_.pixels.data() + std::size_t(y) * std::size_t(out.width) + r.left;
-            for (int x = 0; x < r.width; ++x) d[x] = over_opaque(s[x], d[x]);
-        }
+        if (is_empty(r)) return;
+        const Picture pick = best(p, at);
+        copies_->attempt(pick.get(), picture_bytes(r.width, r.height), [&] {
+            const Image img =
+                resample_area(*pick, at.width, at.height,
+                              Rect{r.left - at.left, r.top - at.top, r.width, r.height});
+            for (int y = 0; y < img.height; ++y) {
+                const Argb* s = img.pixels.data() + std::size_t(y) * std::size_t(img.width);
+                Argb* d =
+                    under_.pixels.data() + std::size_t(y + r.top) * std::size_t(out.width) + r.left;
+                for (int x = 0; x < img.width; ++x) d[x] = over_opaque(s[x], d[x]);
+            }
+        });
     };
     const Segment* backdrop = &board.get("im_backdrop");
     const Rect backdrop_at = scaled_unclipped(backdrop->rect, decor_.scale);
-    if (decor_.backdrop && window.backdrop_stretch && backdrop_at == whole) {
+    const bool fills = decor_.backdrop && window.backdrop_stretch && backdrop_at == whole;
+    if (fills) {
         // The usual fullscreen backdrop fills the screen: its resampled picture is the
         // underlay, with what of it is see-through laid over the window colour.
-        under_ = best(backdrop->picture, whole);
-        for (Argb& px : under_.pixels)
-            if ((px >> 24) != 255) px = over_opaque(px, colour);
-    } else {
-        under_ = Image(out.width, out.height, colour);
+        const Picture pick = best(backdrop->picture, whole);
+        copies_->attempt(pick.get(), picture_bytes(out.width, out.height), [&] {
+            under_ = resample_area(*pick, whole.width, whole.height);
+            for (Argb& px : under_.pixels)
+                if ((px >> 24) != 255) px = over_opaque(px, colour);
+        });
     }
-    if (decor_.backdrop && !(window.backdrop_stretch && backdrop_at == whole)) {
+    if (under_.width != out.width || under_.height != out.height)
+        under_ = Image(out.width, out.height, colour);
+    if (decor_.backdrop && !fills) {
         const Picture& p = backdrop->picture;
         const Rect clip = backdrop_at;
         if (window.backdrop_stretch) {
-            draw(best(p, clip), clip, clip);
+            draw(p, clip, clip);
         } else {
             const Rect r = backdrop->rect;
             const Rect at =
                 scaled_unclipped(Rect{r.left + (r.width - p->width) / 2,
                                       r.top + (r.height - p->height) / 2, p->width, p->height},
                                  decor_.scale);
-            draw(best(p, at), at, clip);
+            draw(p, at, clip);
         }
     }
     if (decor_.logo) {
         const Segment* logo = &board.get("im_backdrop_logo");
         const Rect at = scaled_unclipped(logo->rect, decor_.scale);
-        draw(best(logo->picture, at), at, at);
+        draw(logo->picture, at, at);
     }
 }
 
@@ -216,6 +237,7 @@ const Image& ScaledScene::paint(const Board& board, const WindowModel& window, c
                 next.push_back(std::make_unique<Part>());
                 next.back()->area = area;
                 next.back()->painter.set_lcd_look(look_);
+                next.back()->painter.set_copy_budget(copies_);
             }
         }
         for (const auto& gone : parts_) {

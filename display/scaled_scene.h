@@ -23,6 +23,9 @@ class ScaledScene {
                        double scale, PixelSize out, Rect* damage = nullptr);
     const Image& frame() const { return frame_; }
     void set_lcd_look(LcdLook* look);
+    // Where the parts' pictures brought to the scale are charged, and the decorations' memory
+    // failures told (null: a budget of the scene's own).
+    void set_copy_budget(CopyBudget* copies);
     // The parts are painted afresh at the next paint; the decorations are kept while they
     // and the screen stay the same.
     void invalidate() { valid_ = false; }
@@ -50,6 +53,8 @@ class ScaledScene {
     std::vector<Rect> group(const Board& board, Rect whole) const;
     void restore(Rect out_rect);
 
+    CopyBudget own_copies_; // before the parts, which give back to it as they go
+    CopyBudget* copies_ = &own_copies_;
     Image frame_, under_;
     DecorKey decor_;
     bool valid_ = false;

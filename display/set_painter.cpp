@@ -1,9 +1,11 @@
 #include "display/set_painter.h"
 
 #include "display/frame_scaler.h"
+#include "display/picture_file.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace q50 {
 
@@ -15,18 +17,36 @@ double phase(int v, double scale) {
     return p < 1e-9 ? 0.0 : std::min(p, 1.0);
 }
 
+bool no_area(Rect r) {
+    return r.width <= 0 || r.height <= 0;
+}
+
+Rect overlap(Rect a, Rect b) {
+    const int l = std::max(a.left, b.left), t = std::max(a.top, b.top);
+    const long long r = std::min<long long>(0ll + a.left + a.width, 0ll + b.left + b.width);
+    const long long bm = std::min<long long>(0ll + a.top + a.height, 0ll + b.top + b.height);
+    if (r <= l || bm <= t) return Rect{};
+    return Rect{l, t, int(r - l), int(bm - t)};
+}
+
+int times(int v, int k) {
+    return int(std::clamp<long long>(1ll * v * k, std::numeric_limits<int>::min(),
+                                     std::numeric_limits<int>::max()));
+}
+
 } // namespace
 
 Picture SetPainter::shadow_picture(const Picture& named, Rect at) {
-    for (const auto& [on_copy, on_board] : digits_) {
-        if (!(on_copy == at)) continue;
+    for (const Digit& d : digits_) {
+        if (!(d.at.rect == at)) continue;
         const std::vector<const Image*> sources = glyph_pictures(*source_);
         if (sources != glyph_sources_ || !glyphs_) {
             glyph_sources_ = sources;
             Image all = strongest_of(sources);
             glyphs_ = all.empty() ? nullptr : std::make_shared<const Image>(std::move(all));
         }
-        return glyphs_ ? placed(glyphs_, on_board, nullptr) : named;
+        if (no_area(d.at.part) && !(d.at.part == kWhole)) return nullptr;
+        return glyphs_ ? placed(glyphs_, d.on_board, nullptr, d.at.part) : named;
     }
     return named;
 }
@@ -36,52 +56,116 @@ void SetPainter::invalidate() {
     painter_.invalidate();
 }
 
-void SetPainter::reset() {
-    invalidate();
+SetPainter::~SetPainter() {
+    copies_->give_back(held_);
+}
+
+void SetPainter::drop_copies() {
     repeated_.clear();
     placed_.clear();
     keep_.clear();
+    copies_->give_back(held_);
+    held_ = 0;
+}
+
+void SetPainter::reset() {
+    invalidate();
+    drop_copies();
+}
+
+void SetPainter::set_copy_budget(CopyBudget* copies) {
+    CopyBudget* next = copies ? copies : &own_copies_;
+    if (next == copies_) return;
+    drop_copies();
+    copies_ = next;
+    invalidate();
 }
 
 void SetPainter::rescale(double scale, int set) {
     if (scale == scale_ && set == set_) return;
-    repeated_.clear();
-    placed_.clear();
-    keep_.clear();
+    drop_copies();
     scale_ = scale;
     set_ = set;
     invalidate();
 }
 
-Picture SetPainter::larger(const Picture& p, const SkinSets* sets) {
-    if (!p || set_ == 1) return p;
-    if (Picture big = sets ? sets->find(p.get(), set_) : nullptr) return big;
-    auto& r = repeated_[p.get()];
-    if (!r) {
-        r = std::make_shared<const Image>(repeat_pixels(*p, set_));
-        keep_.push_back(p); // its address stays its own while the copy is cached
-    }
-    return r;
+Picture SetPainter::copy(const Image& source, PixelSize size, const std::function<Image()>& make) {
+    const std::int64_t bytes = picture_bytes(size.width, size.height);
+    Picture made = copies_->make(&source, bytes, make);
+    if (made) held_ += bytes;
+    return made;
 }
 
-Picture SetPainter::placed(const Picture& p, Rect r, const SkinSets* sets) {
+std::pair<Picture, Rect> SetPainter::larger(const Picture& p, Rect rect, PixelSize frame,
+                                            const SkinSets* sets) {
+    const int k = set_;
+    const Rect r{times(rect.left, k), times(rect.top, k), times(rect.width, k),
+                 times(rect.height, k)};
+    if (!p || k == 1 || p->empty()) return {p, r};
+    if (Picture big = sets ? sets->find(p.get(), k) : nullptr) return {big, r};
+    // The picture is drawn from the rectangle's top-left corner, cut off at the rectangle and at
+    // the frame: only that part of it is repeated, unless all of it shows.
+    const Rect all{r.left, r.top, times(p->width, k), times(p->height, k)};
+    const Rect shows = overlap(overlap(all, r), Rect{0, 0, frame.width, frame.height});
+    if (no_area(shows)) return {nullptr, r};
+    const bool whole = shows == all;
+    const Rect part =
+        whole ? kWhole : Rect{shows.left - r.left, shows.top - r.top, shows.width, shows.height};
+    const Placed key{p.get(), 0, 0, 0, 0, part};
+    auto it = repeated_.find(key);
+    if (it == repeated_.end()) {
+        const PixelSize size =
+            whole ? PixelSize{all.width, all.height} : PixelSize{part.width, part.height};
+        Picture made = copy(*p, size, [&] {
+            return whole ? repeat_pixels(*p, k)
+                         : place_scaled(*p, p->width, p->height, k, 0, 0, part);
+        });
+        it = repeated_.emplace(key, std::move(made)).first;
+        keep_.push_back(p); // its address stays its own while the copy is cached
+    }
+    return {it->second, whole ? r : shows};
+}
+
+Picture SetPainter::placed(const Picture& p, Rect r, const SkinSets* sets, Rect part) {
     if (!p || p->empty()) return p;
     // A picture shows from its rectangle's top-left corner and is cut off at the rectangle.
-    const Placed key{p.get(), r.left, r.top, std::clamp(r.width, 0, p->width),
-                     std::clamp(r.height, 0, p->height)};
-    auto& e = placed_[key];
-    if (e) return e;
+    const Placed key{p.get(),
+                     r.left,
+                     r.top,
+                     std::clamp(r.width, 0, p->width),
+                     std::clamp(r.height, 0, p->height),
+                     part};
+    if (auto it = placed_.find(key); it != placed_.end()) return it->second;
     const Picture big = sets && set_ > 1 ? sets->find(p.get(), set_) : nullptr;
     const int k = big ? set_ : 1;
     const double factor = scale_ / k, px = phase(r.left, scale_), py = phase(r.top, scale_);
-    if (factor == 1.0 && px == 0 && py == 0 && key.width == p->width && key.height == p->height) {
+    const Image& from = big ? *big : *p;
+    Picture e;
+    if (factor == 1.0 && px == 0 && py == 0 && key.width == p->width && key.height == p->height &&
+        part == kWhole) {
         e = big ? big : p;
     } else {
-        e = std::make_shared<const Image>(
-            place_scaled(big ? *big : *p, key.width * k, key.height * k, factor, px, py));
+        const PixelSize all = placed_size(from, key.width * k, key.height * k, factor, px, py);
+        const PixelSize size = part == kWhole ? all : PixelSize{part.width, part.height};
+        e = copy(from, size, [&] {
+            return part == kWhole
+                       ? place_scaled(from, key.width * k, key.height * k, factor, px, py)
+                       : place_scaled(from, key.width * k, key.height * k, factor, px, py, part);
+        });
     }
+    placed_.emplace(key, e);
     keep_.push_back(p); // its address stays its own while the copy is cached
     return e;
+}
+
+SetPainter::OnCopy SetPainter::on_copy(Rect design) const {
+    const Rect r = scaled_unclipped(design, scale_);
+    const Rect at{r.left - place_.left, r.top - place_.top, r.width, r.height};
+    const Rect shows = overlap(at, Rect{0, 0, place_.width, place_.height});
+    if (shows == at) return {at, kWhole};
+    // Lying across the part (or outside it): only what lies inside is brought to the scale.
+    if (no_area(shows)) return {at, Rect{}};
+    return {shows, Rect{shows.left - at.left, shows.top - at.top, shows.width, shows.height}};
 }
 
 const Image& SetPainter::paint(const Board& board, const WindowModel& window, const SkinSets& sets,
@@ -139,29 +223,29 @@ const Image& SetPainter::paint_copy(const Board& board, const WindowModel& windo
         // The decorations of a part are drawn elsewhere, at the screen's resolution.
         const bool decoration = &s == backdrop || &s == logo;
         if (part_) {
-            const Rect r = scaled_unclipped(s.rect, scale_);
-            copy_.set_rect(c, Rect{r.left - place_.left, r.top - place_.top, r.width, r.height});
+            const OnCopy at = on_copy(s.rect);
+            copy_.set_rect(c, at.rect);
             // A picture is brought to the scale when it may show: its segment shown, or an LCD
             // segment (dark ones show as shadows and fades). A hidden button's pressed picture
             // waits for its first press.
-            const bool may_show = s.shown || s.transparent;
-            copy_.set_picture(c,
-                              decoration || !may_show ? nullptr : placed(s.picture, s.rect, sets));
+            const bool may_show = (s.shown || s.transparent) && !decoration;
+            const bool inside = at.part == kWhole || !no_area(at.part);
+            copy_.set_picture(c, may_show && inside ? placed(s.picture, s.rect, sets, at.part)
+                                                    : nullptr);
         } else {
-            copy_.set_rect(c, Rect{s.rect.left * set_, s.rect.top * set_, s.rect.width * set_,
-                                   s.rect.height * set_});
-            copy_.set_picture(c, larger(s.picture, sets));
+            const PixelSize frame{std::min(times(window.client_width, set_), kMaxClientSide),
+                                  std::min(times(window.client_height, set_), kMaxClientSide)};
+            const auto [picture, at] = larger(s.picture, s.rect, frame, sets);
+            copy_.set_rect(c, at);
+            copy_.set_picture(c, picture);
         }
         copy_.set_shown(c, s.shown && !decoration);
     }
     if (part_) {
         digits_.clear();
         for (int k = SegTable<4, 1>::first(); k <= SegTable<4, 1>::last(); ++k)
-            if (const Segment* d = board.Seg_Digit.slot(k)) {
-                const Rect r = scaled_unclipped(d->rect, scale_);
-                digits_.push_back(
-                    {Rect{r.left - place_.left, r.top - place_.top, r.width, r.height}, d->rect});
-            }
+            if (const Segment* d = board.Seg_Digit.slot(k))
+                digits_.push_back({on_copy(d->rect), d->rect});
     }
     WindowModel w = window;
     if (part_) {
@@ -169,8 +253,8 @@ const Image& SetPainter::paint_copy(const Board& board, const WindowModel& windo
         w.client_height = std::min(place_.height, kMaxClientSide);
         w.key_on = false;
     } else {
-        w.client_width = std::min(window.client_width * set_, kMaxClientSide);
-        w.client_height = std::min(window.client_height * set_, kMaxClientSide);
+        w.client_width = std::min(times(window.client_width, set_), kMaxClientSide);
+        w.client_height = std::min(times(window.client_height, set_), kMaxClientSide);
     }
     return painter_.paint(copy_, w, damage, parts);
 }

@@ -8,10 +8,12 @@
 //   over the decorations drawn there: every picture brought once to the output's pixels where
 //   it lies (from the skin's drawings of a set, or its design size), so the part is painted once
 //   at the output's resolution instead of painted small and enlarged.
+#include "display/copy_budget.h"
 #include "display/painter.h"
 #include "display/picture_scaler.h"
 #include "display/skin_sets.h"
 
+#include <functional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -20,6 +22,10 @@ namespace q50 {
 
 class SetPainter {
   public:
+    SetPainter() = default;
+    ~SetPainter();
+    SetPainter(const SetPainter&) = delete;
+    SetPainter& operator=(const SetPainter&) = delete;
     // The frame of `board` at `scale` (client size times scale); `damage` gets the changed
     // part in the frame's pixels, `parts` the changed parts apart (as the painter gives them).
     const Image& paint(const Board& board, const WindowModel& window, const SkinSets& sets,
@@ -48,21 +54,43 @@ class SetPainter {
     // As invalidate, and the pictures brought to the scale are made anew too (new skin, sets).
     void reset();
 
+    // Where the pictures brought to the scale are charged (null: a budget of this painter's own).
+    // Only the part of a picture that shows is brought to the scale; a copy the budget refuses
+    // leaves its segment without a picture at this scale.
+    void set_copy_budget(CopyBudget* copies);
+    const CopyBudget& copy_budget() const { return *copies_; }
+
   private:
     struct Placed {
         const Image* picture;
         int left, top, width, height; // where it lies (design pixels) and how much of it shows
+        Rect part;                    // of the copy, what is made (kWhole: all of it)
         bool operator==(const Placed&) const = default;
     };
     struct PlacedHash {
         std::size_t operator()(const Placed& p) const {
             std::size_t h = std::hash<const void*>()(p.picture);
-            for (int v : {p.left, p.top, p.width, p.height}) h = h * 1000003u ^ std::size_t(v);
+            for (int v : {p.left, p.top, p.width, p.height, p.part.left, p.part.top, p.part.width,
+                          p.part.height})
+                h = h * 1000003u ^ std::size_t(v);
             return h;
         }
     };
-    Picture larger(const Picture& p, const SkinSets* sets);
-    Picture placed(const Picture& p, Rect r, const SkinSets* sets);
+    static constexpr Rect kWhole{0, 0, -1, -1};
+    // Where a segment lies on the copy of a part and what of its picture's copy shows there.
+    struct OnCopy {
+        Rect rect; // the segment's rectangle on the copy, cut to the part when it lies across it
+        Rect part; // of the picture's copy: kWhole, or what shows (empty: nothing)
+    };
+    OnCopy on_copy(Rect design) const;
+    // The picture `p` (segment rectangle `rect`, design pixels) at the set's size on a frame of
+    // `frame`, and the rectangle it is drawn at.
+    std::pair<Picture, Rect> larger(const Picture& p, Rect rect, PixelSize frame,
+                                    const SkinSets* sets);
+    Picture placed(const Picture& p, Rect r, const SkinSets* sets, Rect part = kWhole);
+    // A copy of `source` of `size` made by `make`, charged to the copy budget (null: refused).
+    Picture copy(const Image& source, PixelSize size, const std::function<Image()>& make);
+    void drop_copies();
     const Image& paint_copy(const Board& board, const WindowModel& window, const SkinSets* sets,
                             Rect* damage, std::vector<Rect>* parts);
     void rescale(double scale, int set);
@@ -81,10 +109,16 @@ class SetPainter {
     bool part_ = false; // paint_area's frame rather than the whole board's
     const Board* source_ = nullptr;
     std::vector<std::uint64_t> seen_;
-    std::unordered_map<const Image*, Picture> repeated_;
-    std::unordered_map<Placed, Picture, PlacedHash> placed_;
+    std::unordered_map<Placed, Picture, PlacedHash> repeated_, placed_; // null: refused
+    CopyBudget own_copies_;
+    CopyBudget* copies_ = &own_copies_;
+    std::int64_t held_ = 0; // charged to copies_ for what repeated_ and placed_ hold
     std::vector<Picture> keep_;
-    std::vector<std::pair<Rect, Rect>> digits_; // a digit's rectangle on the copy, on the board
+    struct Digit {
+        OnCopy at;     // on the copy
+        Rect on_board; // design pixels
+    };
+    std::vector<Digit> digits_;
     std::vector<const Image*> glyph_sources_;
     Picture glyphs_; // the digits' shadow in design pixels, made of glyph_sources_
 };

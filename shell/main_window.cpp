@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include "display/picture_budget.h"
 #include "display/picture_read_ahead.h"
 #include "shell/key_codes.h"
 
@@ -67,6 +68,8 @@ TForm1::TForm1(Board& board, const WindowModel& window, InputDispatch& input,
     painter_.set_lcd_look(&look_);
     set_painter_.set_lcd_look(&look_);
     scene_.set_lcd_look(&look_);
+    set_painter_.set_copy_budget(&copies_);
+    scene_.set_copy_budget(&copies_);
     const QScreen* screen = primary_screen();
     const double hz = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
     fade_frames_.setInterval(std::clamp(int(std::lround(1000.0 / hz)), 4, 50));
@@ -120,6 +123,7 @@ void TForm1::set_skin_sets(SkinSets* sets) {
     sets_ = sets;
     set_painter_.reset();
     scene_.reset();
+    told_.clear();         // a new skin's refusals are told again
     applied_once_ = false; // everything is painted afresh at the next refresh
 }
 
@@ -256,13 +260,14 @@ void TForm1::refresh() {
         // Painted from the skin's larger drawings, then brought to the scale if it is not
         // the set's own.
         shown = &set_painter_.paint(board_, window_, *sets_, set, nullptr, &parts);
-        if (shown->empty()) return;
+        if (shown->empty()) return tell_refusals();
         if (scale_ != set) shown = scale_parts(*shown, scale_ / set);
     } else {
         shown = &painter_.paint(board_, window_, nullptr, &parts);
         // Only the repainted parts are scaled again.
         if (!shown->empty() && !unscaled()) shown = scale_parts(*shown, scale_);
     }
+    tell_refusals();
     if (shown->empty()) return;
     const Image& f = *shown;
     shown_ = shown;
@@ -294,6 +299,20 @@ void TForm1::refresh() {
         region += QRect(l, t, r - l, b - t);
     }
     if (!region.isEmpty()) update(region);
+}
+
+void TForm1::tell_refusals() {
+    std::vector<std::string> lines;
+    for (const CopyBudget::Refusal& r : copies_.take_refusals()) {
+        const std::string file = names_ ? names_->file_of(r.source) : std::string();
+        // A picture whose file is not known is told once as such.
+        if (!told_.insert(file).second) continue;
+        lines.push_back(refusal_text(r, file, copies_.limit()));
+    }
+    if (lines.empty() || !on_pictures_not_shown) return;
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+    on_pictures_not_shown(text);
 }
 
 void TForm1::update_shape(const Image& f) {

@@ -4,6 +4,7 @@
 // see-through key colour lets clicks through), covers the screen in fullscreen mode, and turns
 // keys and clicks into the input dispatch.
 #include "board/board.h"
+#include "display/copy_budget.h"
 #include "display/frame_scaler.h"
 #include "display/lcd_look.h"
 #include "display/painter.h"
@@ -21,11 +22,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace q50 {
 
+class PictureBudget;
 class WaitingPictures;
 
 class TForm1 : public QWidget, public WindowMover {
@@ -82,6 +85,13 @@ class TForm1 : public QWidget, public WindowMover {
     // A waiting picture's file turned out damaged (its picture stays empty).
     std::function<void()> on_picture_failed;
 
+    // Pictures whose copy at the scale shown could not be made (over the copy budget, or out of
+    // memory): what to tell the user, each file once per skin. Their segments show nothing at
+    // that scale. `names` (may be null) knows which file each picture came from.
+    std::function<void(const std::string& text)> on_pictures_not_shown;
+    void set_picture_names(const PictureBudget* names) { names_ = names; }
+    CopyBudget& copy_budget() { return copies_; }
+
     // The skin's larger drawings, used above a scale of 1 (null: none). Call again after
     // they were reloaded. The set a scale needs is read once the first frame is on screen
     // (the design-size pictures are scaled until then) or when the scale changes after it.
@@ -135,6 +145,7 @@ class TForm1 : public QWidget, public WindowMover {
     PixelSize shown_size() const;
     bool unscaled() const;
     void update_cursor(const QPoint& pos);
+    void tell_refusals();
     QPoint local_to(const Segment& s, const QPointF& global) const;
 
     Board& board_;
@@ -142,6 +153,9 @@ class TForm1 : public QWidget, public WindowMover {
     InputDispatch& input_;
     RealtimeDriver& driver_;
     Painter painter_;
+    CopyBudget copies_; // before the painters that give back to it
+    const PictureBudget* names_ = nullptr;
+    std::set<std::string> told_;
     FrameScaler scaler_;
     SetPainter set_painter_;
     ScaledScene scene_;

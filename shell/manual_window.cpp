@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace q50 {
 
@@ -158,12 +159,16 @@ void ManualWindow::load_pages() {
             if (present) present(QString::fromStdString(text));
         }
     } messages(error_);
-    const ManualPages pages = load_manual_pages(settings_, *budget_, messages);
+    ManualPages pages = load_manual_pages(settings_, *budget_, messages);
     for (int n = 1; n <= kPageCount; ++n) {
-        const Picture& p = pages.page[std::size_t(n)];
+        Picture& p = pages.page[std::size_t(n)];
         // A page whose copy cannot be made stays empty rather than half drawn.
         Manual_Page_Image[std::size_t(n)] =
             p ? QPixmap::fromImage(qimage_from_picture(*p)) : QPixmap();
+        // Its decoded copy goes at once: the pages are never held twice over.
+        p.reset();
+        page_files_[std::size_t(n)] = pages.file[std::size_t(n)];
+        page_told_[std::size_t(n)] = false;
     }
 }
 
@@ -220,14 +225,43 @@ void ManualWindow::show_button_pictures(double scale) {
     }
 }
 
-QPixmap ManualWindow::at_scale(const QPixmap& design) const {
+QPixmap ManualWindow::at_scale(int n) {
+    const QPixmap& design = Manual_Page_Image[std::size_t(n)];
     if (design.isNull() || (total_ == 1.0 && ratio_ == 1.0)) return design;
-    const Picture page = picture_from_qimage(design.toImage());
-    const Image shown =
-        scale_frame(*page, total_, scaled_size({page->width, page->height}, total_));
-    QPixmap out = QPixmap::fromImage(qimage_from_picture(shown));
-    out.setDevicePixelRatio(ratio_);
-    return out;
+    // A page larger than the window shows only its top-left part: only that is brought to the
+    // scale, with a source pixel to spare each way for the averaging at its edges, so that the
+    // pixels shown are those of the whole page scaled.
+    const PixelSize all = scaled_size({design.width(), design.height()}, total_);
+    const PixelSize out{std::min(all.width, int(std::ceil(width() * ratio_ - 1e-9))),
+                        std::min(all.height, int(std::ceil(height() * ratio_ - 1e-9)))};
+    const int w = std::min(design.width(), int(std::ceil(out.width / total_)) + 2);
+    const int h = std::min(design.height(), int(std::ceil(out.height / total_)) + 2);
+    try {
+        const QImage part = (w == design.width() && h == design.height())
+                                ? design.toImage()
+                                : design.copy(0, 0, w, h).toImage();
+        const Picture page = picture_from_qimage(part);
+        if (!page || page->empty()) throw std::bad_alloc();
+        QImage shown = qimage_from_picture(scale_frame(*page, total_, out));
+        if (shown.isNull()) throw std::bad_alloc();
+        QPixmap pm = QPixmap::fromImage(std::move(shown));
+        if (pm.isNull()) throw std::bad_alloc();
+        pm.setDevicePixelRatio(ratio_);
+        return pm;
+    } catch (const std::bad_alloc&) {
+        if (!page_told_[std::size_t(n)] && error_) {
+            page_told_[std::size_t(n)] = true;
+            const fs::path& file = page_files_[std::size_t(n)];
+            error_(QString::fromStdString(
+                (file.empty()
+                     ? std::string("Manual page ") + std::to_string(n)
+                     : "\"" + file.string() + "\" (manual page " + std::to_string(n) + ")") +
+                " is not shown at this size: there is not enough memory for its copy at the "
+                "screen's scale (" +
+                megabytes(picture_bytes(out.width, out.height)) + ")"));
+        }
+        return QPixmap();
+    }
 }
 
 void ManualWindow::place_controls() {
@@ -288,7 +322,7 @@ void ManualWindow::hideEvent(QHideEvent* e) {
 }
 
 void ManualWindow::Vid_Show_Page() {
-    im_page_top->setPixmap(at_scale(Manual_Page_Image[std::size_t(Manual_Page)]));
+    im_page_top->setPixmap(at_scale(Manual_Page));
     // A turn ends the press that made it: the released pictures come back wherever shown.
     btn_left_up->set_pressed(false);
     btn_right_up->set_pressed(false);

@@ -105,8 +105,9 @@ class ManualWindow : public QWidget { // TManualForm
     void load_pages();
     void release_pages();
     void place_controls();
-    // A page (or button) picture of design size as shown at the scale.
-    QPixmap at_scale(const QPixmap& design) const;
+    // Page `n` as shown at the scale: only the part of it the window shows is brought to the
+    // scale. A copy whose memory cannot be had is told once and the page shows nothing.
+    QPixmap at_scale(int n);
     // The buttons' pictures for a scale (physical pixels per design pixel): the built-in
     // double-size drawings above 1.
     void show_button_pictures(double scale);
@@ -120,6 +121,8 @@ class ManualWindow : public QWidget { // TManualForm
     PictureBudget own_budget_;
     PictureBudget* budget_;
     bool pages_loaded_ = false;
+    std::array<std::filesystem::path, kPageCount + 1> page_files_{};
+    std::array<bool, kPageCount + 1> page_told_{};
 };
 
 } // namespace q50

@@ -97,6 +97,11 @@ void Program::start() {
         load_without_waiting_ = true;
         QTimer::singleShot(0, this, [this] { load_again_without_waiting(); });
     };
+    // Told once the paint that found them is over: a box must not open inside a paint.
+    main_window_->set_picture_names(&picture_budget_);
+    main_window_->on_pictures_not_shown = [this](const std::string& text) {
+        QTimer::singleShot(0, this, [this, text] { messages_.error(text); });
+    };
     main_window_->on_activate = [this] { FormActivate(); };
     main_window_->on_dragged = [this](const QPoint& at) { remember_place(at); };
     main_window_->on_active_changed = [this](bool active) { active_changed(active); };

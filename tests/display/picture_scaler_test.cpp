@@ -1,4 +1,5 @@
 #include "display/picture_scaler.h"
+#include "drawn_pictures.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -104,6 +105,55 @@ TEST(PlaceScaledTest, WholeFactorsRepeatPixelsOfThePartShown) {
     EXPECT_EQ(place_scaled(img, 3, 2, 3.0, 0, 0).pixels, repeat_pixels(part, 3).pixels);
     EXPECT_EQ(place_scaled(img, 4, 3, 1.0, 0, 0).pixels, img.pixels);
     EXPECT_TRUE(place_scaled(img, 0, 3, 2.0, 0, 0).empty());
+}
+
+// The pixels of `r` in `img`.
+Image cut_out(const Image& img, Rect r) {
+    Image out(r.width, r.height);
+    for (int y = 0; y < r.height; ++y)
+        for (int x = 0; x < r.width; ++x) out.at(x, y) = img.at(r.left + x, r.top + y);
+    return out;
+}
+
+// Only what shows of a picture is brought to the scale: a part asked for is exactly that part
+// of the whole result, at whole and fractional factors, enlarging and reducing, at any phase,
+// with see-through pixels and at the picture's own borders; a part reaching past the result is
+// cut to it.
+TEST(PlaceScaledTest, APartOfTheResultIsExactlyThatPartOfTheWholeResult) {
+    Image img = test::noise(23, 17, 7);
+    for (int x = 0; x < 23; ++x) img.at(x, 5) &= 0x7FFFFFFFu; // a half see-through row
+    img.at(3, 3) = 0;
+    struct Case {
+        double factor, px, py;
+    };
+    for (Case c : {Case{1, 0, 0}, Case{3, 0, 0}, Case{2.5, 0, 0}, Case{1.75, 0.5, 0.25},
+                   Case{0.6, 0.3, 0.9}, Case{4, 0.5, 0}, Case{1, 0.5, 0.5}}) {
+        SCOPED_TRACE(testing::Message()
+                     << "factor " << c.factor << " phase " << c.px << "," << c.py);
+        const Image whole = place_scaled(img, 21, 15, c.factor, c.px, c.py);
+        ASSERT_FALSE(whole.empty());
+        const PixelSize size = placed_size(img, 21, 15, c.factor, c.px, c.py);
+        ASSERT_EQ(size, (PixelSize{whole.width, whole.height}));
+        for (Rect part : {Rect{0, 0, whole.width, whole.height}, Rect{1, 2, 5, 4},
+                          Rect{whole.width - 3, whole.height - 2, 3, 2},
+                          Rect{whole.width / 2, 0, 1, whole.height}}) {
+            const Image got = place_scaled(img, 21, 15, c.factor, c.px, c.py, part);
+            EXPECT_EQ(got.pixels, cut_out(whole, part).pixels)
+                << part.left << "," << part.top << " " << part.width << "x" << part.height;
+        }
+        const Image cut =
+            place_scaled(img, 21, 15, c.factor, c.px, c.py, Rect{whole.width - 2, -3, 10, 5});
+        EXPECT_EQ(cut.pixels, cut_out(whole, Rect{whole.width - 2, 0, 2, 2}).pixels);
+        EXPECT_TRUE(
+            place_scaled(img, 21, 15, c.factor, c.px, c.py, Rect{whole.width, 0, 4, 4}).empty());
+    }
+    // A stretched backdrop's resampling, each axis on its own.
+    for (PixelSize to : {PixelSize{50, 9}, PixelSize{11, 40}, PixelSize{23, 17}}) {
+        const Image whole = resample_area(img, to.width, to.height);
+        const Rect part{to.width / 3, to.height / 4, to.width / 2, to.height / 2};
+        EXPECT_EQ(resample_area(img, to.width, to.height, part).pixels, cut_out(whole, part).pixels)
+            << to.width << "x" << to.height;
+    }
 }
 
 } // namespace

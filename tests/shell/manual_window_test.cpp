@@ -1,5 +1,6 @@
 #include "shell/manual_window.h"
 
+#include "display/frame_scaler.h"
 #include "display/scale.h"
 #include "side_windows_support.h"
 
@@ -19,8 +20,10 @@ namespace {
 namespace fs = std::filesystem;
 using testing::send_mouse;
 
-// A 24-bit bottom-up Windows bitmap of one colour.
-void write_bmp(const fs::path& path, int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+// A 24-bit bottom-up Windows bitmap of one colour, or with `pattern` (when given) every pixel
+// its own.
+void write_bmp(const fs::path& path, int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+               bool pattern = false) {
     const int row = (w * 3 + 3) / 4 * 4;
     const std::uint32_t data = std::uint32_t(row * h);
     std::vector<std::uint8_t> f(54 + data, 0);
@@ -40,9 +43,9 @@ void write_bmp(const fs::path& path, int w, int h, std::uint8_t r, std::uint8_t 
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const std::size_t at = 54 + std::size_t(y * row + x * 3);
-            f[at] = b;
-            f[at + 1] = g;
-            f[at + 2] = r;
+            f[at] = pattern ? std::uint8_t(x * 37 + y * 11) : b;
+            f[at + 1] = pattern ? std::uint8_t(x * y + 5) : g;
+            f[at + 2] = pattern ? std::uint8_t(y * 29 ^ x) : r;
         }
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(f.data()), std::streamsize(f.size()));
@@ -310,6 +313,32 @@ TEST_F(ManualWindowTest, PagesFollowTheDeviceScaleAndStayOnTheScreen) {
     const QRect g = m->screen()->geometry();
     EXPECT_EQ(m->pos(), QPoint(g.left() + (g.width() - m->width()) / 2,
                                g.top() + (g.height() - m->height()) / 2));
+}
+
+// A page larger than the window shows only its top-left part: only that part is brought to the
+// scale, with exactly the pixels the whole page scaled has there, whole or fractional.
+TEST_F(ManualWindowTest, OnlyWhatTheWindowShowsOfALargePageIsScaled) {
+    settings.width = 60;
+    settings.height = 40;
+    write_bmp(settings.dir / "1.bmp", 230, 170, 0, 0, 0, true);
+    auto m = make();
+    m->open();
+    const QImage design = m->Manual_Page_Image[1].toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(design.size(), QSize(230, 170));
+    Image page(230, 170);
+    for (int y = 0; y < 170; ++y)
+        for (int x = 0; x < 230; ++x) page.at(x, y) = Argb(design.pixel(x, y));
+    for (double s : {2.0, 1.5, 2.5}) {
+        m->set_scale(s, 1);
+        const QImage shown =
+            m->im_page_top->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(shown.size(), m->size()) << s; // the window's pixels, not the whole page's
+        const Image whole = scale_frame(page, s, scaled_size({230, 170}, s));
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                ASSERT_EQ(Argb(shown.pixel(x, y)), whole.at(x, y)) << s << ": " << x << "," << y;
+    }
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(ManualWindowTest, DraggingTheLeftButtonMovesTheWindowOtherButtonsDoNot) {

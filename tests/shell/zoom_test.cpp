@@ -3,6 +3,7 @@
 // screenshot. Qt's offscreen screen is 800x800 at a device-pixel ratio of 1.
 #include "../support/temp_dir.h"
 #include "display/painter.h"
+#include "display/png_writer.h"
 #include "display/scaled_scene.h"
 #include "program_rig.h"
 #include "shell/core/memory_store.h"
@@ -49,7 +50,9 @@ class ZoomTest : public ::testing::Test, testing::WithQtApp {
         o.executable_dir = dir.path();
         o.current_dir = dir.path();
         o.store = std::move(s);
-        o.presenter = [](QWidget*, const QString&) {};
+        o.presenter = [this](QWidget*, const QString& text) {
+            errors.push_back(text.toStdString());
+        };
         program = std::make_unique<Program>(std::move(o));
         program->start();
         ASSERT_NE(program->side_windows(), nullptr);
@@ -65,6 +68,7 @@ class ZoomTest : public ::testing::Test, testing::WithQtApp {
     test::TempDir dir;
     test::InDirectory cwd{dir.path()};
     std::string common_extra, config_extra, fullscreen_extra; // more of Config.ini
+    std::vector<std::string> errors;                          // the boxes shown
     MemoryStore* store = nullptr;
     std::unique_ptr<Program> program;
 };
@@ -289,6 +293,40 @@ TEST_F(ZoomTest, AStretchedBackdropIsKeptAsDrawnOnlyAtTheDesignScale) {
     const Picture decoded = program->device().board.get("im_backdrop").picture;
     EXPECT_EQ(decoded->pixels, sky.pixels);
     expect_backdrop(resample_area(sky, 800, 800));
+}
+
+// A copy at the screen's scale that the copy budget refuses: the device is shown without that
+// picture, and the user is told after the paint, in a box that names the file (and on standard
+// error), once although two segments show it.
+TEST_F(ZoomTest, APictureWhoseCopyIsRefusedIsToldOnceNamingItsFile) {
+    common_extra = "SkinDir=skin\n";
+    config_extra = "[Image1]\nFilename=body.png\nWidth=200\nHeight=300\n"
+                   "[Image2]\nFilename=body.png\nWidth=199\nHeight=300\n";
+    fs::create_directories(dir.path() / "skin");
+    ASSERT_TRUE(write_png(Image(200, 300, argb(255, 90, 60, 30)), dir.path() / "skin/body.png"));
+    start(true);
+    ASSERT_TRUE(errors.empty());
+    main().copy_budget().set_limit(1 << 20); // the body at the fit scale needs 1.7 MB
+    ::testing::internal::CaptureStderr();
+    auto repaint_at = [&](int zoom) {
+        program->set_fullscreen_zoom(zoom);
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    };
+    repaint_at(100); // at the design size nothing is copied
+    EXPECT_TRUE(errors.empty());
+    repaint_at(kZoomFit);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(errors.size(), 1u);
+    const std::string file = (dir.path() / "skin/body.png").string();
+    const std::string text = "\"" + file +
+                             "\" is not shown at this size: its copy at the screen's scale would "
+                             "need 2 MB, more than is left of the 1 MB that pictures brought to "
+                             "the screen's scale may take";
+    EXPECT_EQ(errors[0], text);
+    EXPECT_NE(err.find("Quendrix50: " + text + "\n"), std::string::npos) << err;
+    // The device's middle shows the window colour (black), not the body.
+    const Image& f = main().shown_frame();
+    EXPECT_EQ(f.at(f.width / 2, f.height / 2), argb(255, 0, 0, 0));
 }
 
 TEST_F(ZoomTest, ScreenshotSavesTheFrameAsShownWithoutStoppingTheGame) {
