@@ -154,6 +154,8 @@ class Device {
     // ------------------------------------------------------------
     void Gam_Execute_Miss_Phase_1();
     void Gam_Reprise_After_Miss();
+    // The high score after this game (`shown` before it), as the store keeps it.
+    std::int32_t keep_high_score(std::string_view name, std::string_view game, std::int32_t shown);
     void Gam_Execute_Bonus();
     void Gam_Check_Chance_Time();
 

@@ -5,6 +5,9 @@
 #include "game/fort.h"
 #include "host/setting_names.h"
 
+#include <algorithm>
+#include <string>
+
 namespace q50 {
 
 namespace {
@@ -139,6 +142,26 @@ void Device::Timer_Miss_Phase_3Timer() {
     ++Miss_Phase_3_Step;
 }
 
+std::int32_t Device::keep_high_score(std::string_view name, std::string_view game,
+                                     std::int32_t shown) {
+    if (Score <= shown) {
+        // Not beaten here: the store is only looked at, and written only when another copy
+        // changed it since (a lower value, or the scores reset, gives way to this score).
+        const std::optional<std::string> text = store().read_text(name);
+        const std::optional<std::int32_t> stored = text ? parse_stored_int(*text) : std::nullopt;
+        if (!stored || *stored == shown) return shown;
+    }
+    bool kept = false;
+    const std::int32_t best = store().raise_int(name, Score, &kept);
+    if (kept) return best;
+    // The store could not be read or written (it has said why): the panel shows the better of
+    // the two for this run, and says it is not saved.
+    if (Score > shown)
+        write_notice("the " + std::string(game) + " high score " + std::to_string(Score) +
+                     " is shown but not saved");
+    return std::max(shown, Score);
+}
+
 void Device::Gam_Reprise_After_Miss() {
     Misses += 1;
     Vid_Show_Panel_Miss(board, Misses);
@@ -152,12 +175,12 @@ void Device::Gam_Reprise_After_Miss() {
         return;
     }
     if (Score >= 1000) Score %= 1000;
-    // Another running copy may have stored a better score since this one read it: the store
-    // keeps the higher, and the panel shows what it keeps.
-    if (Game_State == 6 && Score > Hi_Score_A) {
-        Hi_Score_A = store().raise_int(setting::HiScore1, Score);
-    } else if (Game_State == 8 && Score > Hi_Score_B) {
-        Hi_Score_B = store().raise_int(setting::HiScore2, Score);
+    // Another running copy may have stored a better score since this one read it, or reset
+    // the scores: the store keeps the higher, and the panel shows what it keeps.
+    if (Game_State == 6) {
+        Hi_Score_A = keep_high_score(setting::HiScore1, "Game A", Hi_Score_A);
+    } else if (Game_State == 8) {
+        Hi_Score_B = keep_high_score(setting::HiScore2, "Game B", Hi_Score_B);
     }
     Game_Over_Step = 1;
     timers.start(TimerId::Game_Over, 1);

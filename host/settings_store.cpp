@@ -38,16 +38,19 @@ bool SettingsStore::update_text(std::string_view name, const TextChange& change)
     return !next || write_text(name, *next);
 }
 
-std::int32_t SettingsStore::raise_int(std::string_view name, std::int32_t value) {
+std::int32_t SettingsStore::raise_int(std::string_view name, std::int32_t value, bool* kept) {
     std::int32_t best = value;
-    update_text(name, [&](const std::optional<std::string>& stored) -> std::optional<std::string> {
-        const std::optional<std::int32_t> old = stored ? parse_stored_int(*stored) : std::nullopt;
-        if (old && *old >= value) {
-            best = *old;
-            return std::nullopt;
-        }
-        return std::to_string(value);
-    });
+    const bool ok = update_text(
+        name, [&](const std::optional<std::string>& stored) -> std::optional<std::string> {
+            const std::optional<std::int32_t> old =
+                stored ? parse_stored_int(*stored) : std::nullopt;
+            if (old && *old >= value) {
+                best = *old;
+                return std::nullopt;
+            }
+            return std::to_string(value);
+        });
+    if (kept) *kept = ok;
     return best;
 }
 

@@ -36,8 +36,9 @@ class SettingsStore {
     bool write_bool(std::string_view name, bool value);
     // Keeps the higher of `value` and the stored integer (an absent or non-integer value counts
     // as lower), in one update, and returns the value stored afterwards: `value` when it was
-    // higher (also when it could not be written), the stored value otherwise.
-    std::int32_t raise_int(std::string_view name, std::int32_t value);
+    // higher (also when it could not be written), the stored value otherwise. `kept` (when
+    // given) tells whether the store holds what is returned.
+    std::int32_t raise_int(std::string_view name, std::int32_t value, bool* kept = nullptr);
 };
 
 // Parses the stored text of an integer: optional blanks, an optional sign and decimal digits,

@@ -1,5 +1,7 @@
 #include "shell/quit_signals.h"
 
+#include "shell/core/file_store.h"
+
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -15,6 +17,9 @@ int g_pipe[2] = {-1, -1};
 constexpr int kQuitSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void on_quit_signal(int sig) {
+    // A write waiting for a lock held by a stuck copy would keep the message loop from the
+    // signal for seconds: it gives up now (the program is ending).
+    FileStore::stop_waiting();
     const unsigned char b = static_cast<unsigned char>(sig);
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &b, 1);
 }

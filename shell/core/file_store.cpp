@@ -3,8 +3,10 @@
 #include "host/services.h"
 #include "shell/core/store_text.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
@@ -17,6 +19,14 @@ namespace q50 {
 namespace fs = std::filesystem;
 
 namespace {
+
+// Set from a signal handler: every wait for the lock ends at once.
+std::atomic<bool> g_stop_waiting{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+std::string reason() {
+    return std::strerror(errno);
+}
 
 constexpr std::string_view kNewFileHeader = "# Quendrix50 settings, one Name=Text per line";
 
@@ -43,26 +53,32 @@ class UniqueFd {
 
 struct FileContent {
     enum Status { Missing, Read, Unreadable } status = Missing;
-    std::string text;
+    std::string text; // the content; why it is unreadable
 };
 
 FileContent read_whole(const fs::path& path) {
+    const std::string too_large =
+        "is larger than " + std::to_string(FileStore::kMaxFileSize / 1024) + " KB";
     // Non-blocking so that a FIFO put in place of the file cannot hang the program.
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!fd.ok()) return {errno == ENOENT ? FileContent::Missing : FileContent::Unreadable, {}};
+    if (!fd.ok()) {
+        if (errno == ENOENT) return {FileContent::Missing, {}};
+        return {FileContent::Unreadable, "cannot be read (" + reason() + ")"};
+    }
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        std::size_t(st.st_size) > FileStore::kMaxFileSize)
-        return {FileContent::Unreadable, {}};
+    if (::fstat(fd.get(), &st) != 0) return {FileContent::Unreadable, "cannot be read"};
+    if (!S_ISREG(st.st_mode)) return {FileContent::Unreadable, "is not a regular file"};
+    if (std::size_t(st.st_size) > FileStore::kMaxFileSize)
+        return {FileContent::Unreadable, too_large};
     FileContent out{FileContent::Read, {}};
     char buf[8192];
     for (;;) {
         ssize_t n = ::read(fd.get(), buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return {FileContent::Unreadable, {}};
+        if (n < 0) return {FileContent::Unreadable, "cannot be read (" + reason() + ")"};
         if (n == 0) break;
         out.text.append(buf, std::size_t(n));
-        if (out.text.size() > FileStore::kMaxFileSize) return {FileContent::Unreadable, {}};
+        if (out.text.size() > FileStore::kMaxFileSize) return {FileContent::Unreadable, too_large};
     }
     return out;
 }
@@ -79,27 +95,34 @@ bool write_all(int fd, std::string_view data) {
 
 // Tries for the lock until `wait` has passed: a writer holds it for milliseconds, so a lock
 // held longer belongs to a stuck process, and waiting for it would hang this one.
-bool lock_exclusive(int fd, std::chrono::milliseconds wait) {
+enum class Locked { Yes, Held, Failed };
+Locked lock_exclusive(int fd, std::chrono::milliseconds wait) {
     const auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-        if (errno != EWOULDBLOCK && errno != EINTR) return false;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return Locked::Yes;
+        if (errno != EWOULDBLOCK && errno != EINTR) return Locked::Failed;
+        if (g_stop_waiting.load() || std::chrono::steady_clock::now() >= deadline)
+            return Locked::Held;
         const timespec pause{0, 5'000'000};
         ::nanosleep(&pause, nullptr);
     }
 }
 
 // The lock file, opened without blocking (a FIFO put there would block an ordinary open
-// forever) and used only when it is a regular file.
-int open_lock(const fs::path& path) {
+// forever) and used only when it is a regular file; -1 with the reason in `why` otherwise.
+int open_lock(const fs::path& path, std::string& why) {
     const int fd =
         ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0600);
-    if (fd < 0) return -1;
+    if (fd < 0) {
+        // A folder there: open() with O_CREAT refuses it as such.
+        why = errno == EISDIR ? std::string("is not a regular file")
+                              : "cannot be opened (" + reason() + ")";
+        return -1;
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        write_notice("settings not saved: " + path.string() + " is not a regular file");
+        why = "is not a regular file";
         return -1;
     }
     return fd;
@@ -142,17 +165,27 @@ std::optional<fs::path> write_target(const fs::path& file) {
     return std::nullopt; // a loop of links
 }
 
-// Writes `content` to a new file in `dir`, flushed to the disk, and renames it onto `target`.
-bool replace_file(const fs::path& target, std::string_view content, mode_t mode) {
+// Writes `content` to a new file in `dir`, flushed to the disk, and renames it onto `target`;
+// false with the reason in `why`.
+bool replace_file(const fs::path& target, std::string_view content, mode_t mode, std::string& why) {
     fs::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
     std::string tmp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
     UniqueFd fd(::mkostemp(tmp.data(), O_CLOEXEC));
-    if (!fd.ok()) return false;
+    if (!fd.ok()) {
+        why = "no file can be made in " + dir.string() + " (" + reason() + ")";
+        return false;
+    }
     bool ok =
         write_all(fd.get(), content) && ::fchmod(fd.get(), mode) == 0 && ::fsync(fd.get()) == 0;
     ok = fd.close() && ok;
-    if (!ok || ::rename(tmp.c_str(), target.c_str()) != 0) {
+    if (!ok) {
+        why = "writing " + tmp + " failed (" + reason() + ")";
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    if (::rename(tmp.c_str(), target.c_str()) != 0) {
+        why = target.string() + " cannot be replaced (" + reason() + ")";
         ::unlink(tmp.c_str());
         return false;
     }
@@ -206,21 +239,44 @@ bool FileStore::write_text(std::string_view name, std::string_view text) {
     });
 }
 
+void FileStore::stop_waiting() {
+    g_stop_waiting.store(true);
+}
+
+bool FileStore::refuse(const std::string& why) {
+    // Each reason once while it lasts: a start makes a dozen writes.
+    const std::string text = "settings not saved: " + why;
+    if (told_.insert(text).second) write_notice(text);
+    return false;
+}
+
 bool FileStore::update_text(std::string_view name, const TextChange& change) {
     if (!storable_name(name)) return false;
 
     // A store file kept elsewhere through a symbolic link stays a link to the new content.
     const std::optional<fs::path> target = write_target(file_);
-    if (!target) return false;
+    if (!target) return refuse(file_.string() + " is a loop of symbolic links");
     std::error_code ec;
     if (file_.has_parent_path()) fs::create_directories(file_.parent_path(), ec);
 
-    UniqueFd lock(open_lock(lock_path()));
-    if (!lock.ok() || !lock_exclusive(lock.get(), lock_wait_)) return false;
+    std::string why;
+    UniqueFd lock(open_lock(lock_path(), why));
+    if (!lock.ok()) return refuse(lock_path().string() + " " + why);
+    // A lock held past the wait belongs to a stuck process: later writes do not wait for it
+    // again (a start makes a dozen), only try, until it is free.
+    const Locked locked =
+        lock_exclusive(lock.get(), lock_stuck_ ? std::min(lock_wait_, kStuckLockWait) : lock_wait_);
+    if (locked == Locked::Held) {
+        lock_stuck_ = true;
+        return refuse(lock_path().string() + " is held by another process; settings and high " +
+                      "scores are not saved while it is");
+    }
+    if (locked == Locked::Failed) return refuse(lock_path().string() + " cannot be locked");
+    lock_stuck_ = false;
     remove_stale_temporaries(*target, kStaleTemporaryAge);
 
     FileContent cur = read_whole(*target);
-    if (cur.status == FileContent::Unreadable) return false;
+    if (cur.status == FileContent::Unreadable) return refuse(target->string() + " " + cur.text);
     StoreText store;
     mode_t mode = 0600;
     if (cur.status == FileContent::Read) {
@@ -231,18 +287,23 @@ bool FileStore::update_text(std::string_view name, const TextChange& change) {
         store = parse_store_text(kNewFileHeader);
     }
     const std::optional<std::string> text = change(store.find(name));
-    if (!text) return true;
-    if (!storable_text(*text)) return false;
+    if (!text) return kept();
+    if (!storable_text(*text))
+        return refuse("the value of " + std::string(name) + " does not fit on one line");
     store.set(name, *text);
     std::string content = store.serialize();
-    if (cur.status == FileContent::Read && content == cur.text) return true;
+    if (cur.status == FileContent::Read && content == cur.text) return kept();
     // A file this store would refuse to read would lose every value at the next start.
-    if (content.size() > kMaxFileSize) {
-        write_notice("settings not saved: " + target->string() + " would grow past " +
-                     std::to_string(kMaxFileSize / 1024) + " KB");
-        return false;
-    }
-    return replace_file(*target, content, mode);
+    if (content.size() > kMaxFileSize)
+        return refuse(target->string() + " would grow past " + std::to_string(kMaxFileSize / 1024) +
+                      " KB");
+    if (!replace_file(*target, content, mode, why)) return refuse(why);
+    return kept();
+}
+
+bool FileStore::kept() {
+    told_.clear(); // a failure that comes back is told again
+    return true;
 }
 
 } // namespace q50

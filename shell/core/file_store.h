@@ -11,6 +11,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <set>
+#include <string>
 
 namespace q50 {
 
@@ -34,7 +36,8 @@ class FileStore : public SettingsStore {
     // Nothing when the value is absent or the file cannot be read.
     std::optional<std::string> read_text(std::string_view name) override;
     // False, with the file unchanged, when the folder cannot be written, the existing file
-    // cannot be read (its values would be lost), or the name or text do not fit on a line.
+    // cannot be read (its values would be lost), the lock cannot be had, or the name or text do
+    // not fit on a line. Each reason is told once on standard error while it lasts.
     bool write_text(std::string_view name, std::string_view text) override;
     // The read and the write happen under the writers' lock.
     bool update_text(std::string_view name, const TextChange& change) override;
@@ -43,13 +46,23 @@ class FileStore : public SettingsStore {
     // the file larger than this.
     static constexpr std::size_t kMaxFileSize = 1 << 20;
     static constexpr std::chrono::milliseconds kLockWait{2000};
+    // Once the lock was found held past the wait, later writes wait only this long for it (a
+    // live writer holds it for milliseconds) until they get it again.
+    static constexpr std::chrono::milliseconds kStuckLockWait{20};
+    // For a signal handler: every wait for the lock ends at once, and the write fails.
+    static void stop_waiting();
     // Temporary files of a writer that was killed before its rename are removed by the next
     // writer once they are this old (a live writer renames its file within milliseconds).
     static constexpr std::chrono::seconds kStaleTemporaryAge{60};
 
   private:
+    bool refuse(const std::string& why);
+    bool kept();
+
     std::filesystem::path file_;
     std::chrono::milliseconds lock_wait_ = kLockWait;
+    bool lock_stuck_ = false;
+    std::set<std::string> told_;
 };
 
 } // namespace q50

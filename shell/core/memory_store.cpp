@@ -9,6 +9,7 @@ std::optional<std::string> MemoryStore::read_text(std::string_view name) {
 }
 
 bool MemoryStore::write_text(std::string_view name, std::string_view text) {
+    if (refuse_writes) return false;
     values_[std::string(name)] = std::string(text);
     if (on_write) on_write(std::string(name), std::string(text));
     return true;

@@ -17,6 +17,8 @@ class MemoryStore : public SettingsStore {
     const std::map<std::string, std::string, std::less<>>& values() const { return values_; }
     // Told about every write, in order.
     std::function<void(const std::string& name, const std::string& text)> on_write;
+    // Every write fails, with nothing changed (a store file that cannot be written).
+    bool refuse_writes = false;
 
   private:
     std::map<std::string, std::string, std::less<>> values_;

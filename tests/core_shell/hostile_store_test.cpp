@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -60,6 +62,138 @@ TEST_F(HostileStore, ALockHeldByAStuckCopyFailsTheWriteAfterTheBoundedWait) {
     ::close(held); // released: the next write goes through
     EXPECT_TRUE(store.write_int("Key1", 3));
     EXPECT_EQ(store.read_int("Key1", 0), 3);
+}
+
+// A start makes a dozen writes: a lock held by a stuck copy is waited for once, the writes after
+// it only try for it, and standard error says so once; once the lock is free the writes go
+// through, and a lock stuck again later is waited for and told again.
+TEST_F(HostileStore, AStuckLockIsWaitedForOnceAndToldOnceUntilItIsFree) {
+    write_file(file(), "Key1=2\n");
+    write_file(lock(), "");
+    const int held = ::open(lock().c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    FileStore store(file(), std::chrono::milliseconds(300));
+    ::testing::internal::CaptureStderr();
+    auto start = Clock::now();
+    EXPECT_FALSE(store.write_int("Key1", 3));
+    EXPECT_GE(seconds_since(start), 0.3);
+    start = Clock::now();
+    for (int k = 2; k <= 7; ++k) EXPECT_FALSE(store.write_int("Key" + std::to_string(k), k));
+    bool kept = true;
+    EXPECT_EQ(store.raise_int("HiScore1", 10, &kept), 10);
+    EXPECT_FALSE(kept);
+    EXPECT_LT(seconds_since(start), 1.0); // seven writes, not seven waits of 0.3 s
+    std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string told = "Quendrix50: settings not saved: " + lock().string() +
+                             " is held by another process; settings and high scores are not "
+                             "saved while it is\n";
+    EXPECT_EQ(err, told);
+    EXPECT_EQ(read_file(file()), "Key1=2\n");
+
+    ::flock(held, LOCK_UN);
+    EXPECT_TRUE(store.write_int("Key1", 3));
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    ::testing::internal::CaptureStderr();
+    start = Clock::now();
+    EXPECT_FALSE(store.write_int("Key1", 4));
+    EXPECT_GE(seconds_since(start), 0.3);
+    err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, told);
+    ::close(held);
+    EXPECT_EQ(store.read_int("Key1", 0), 3);
+}
+
+// A signal that ends the program ends a write's wait for a stuck lock at once (in a copy of
+// this process: the stop holds for the rest of the process).
+TEST_F(HostileStore, AQuitSignalEndsTheWaitForAStuckLockAtOnce) {
+    write_file(lock(), "");
+    const int held = ::open(lock().c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(held); // the parent's lock stays
+        struct sigaction sa {};
+        sa.sa_handler = [](int) { FileStore::stop_waiting(); };
+        ::sigaction(SIGUSR1, &sa, nullptr);
+        FileStore store(file(), std::chrono::milliseconds(20000));
+        const auto start = Clock::now();
+        const bool written = store.write_int("Key1", 3);
+        ::_exit(!written && seconds_since(start) < 5.0 ? 0 : 1);
+    }
+    ::usleep(300 * 1000);
+    ::kill(child, SIGUSR1);
+    int status = 0;
+    const auto start = Clock::now();
+    ::waitpid(child, &status, 0);
+    EXPECT_LT(seconds_since(start), 5.0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    ::close(held);
+}
+
+// Every way a write can fail says why on standard error, once however many writes fail so; the
+// values stay as they were.
+TEST_F(HostileStore, EveryWriteFailureIsToldOnceWithItsReason) {
+    struct Case {
+        const char* what;
+        std::function<fs::path()> make; // the store file, after making the trouble
+        std::string told;               // what standard error says (with the file's folder)
+    };
+    const fs::path dir = tmp_.path();
+    const std::string long_name(249, 'n'); // its lock fits a file name, a temporary does not
+    const std::vector<Case> cases = {
+        {"a folder at the lock",
+         [&] {
+             fs::create_directories(dir / "a" / "Quendrix50.conf.lock");
+             return dir / "a" / "Quendrix50.conf";
+         },
+         (dir / "a" / "Quendrix50.conf.lock").string() + " is not a regular file"},
+        {"a FIFO at the lock",
+         [&] {
+             fs::create_directories(dir / "b");
+             ::mkfifo((dir / "b" / "Quendrix50.conf.lock").c_str(), 0600);
+             return dir / "b" / "Quendrix50.conf";
+         },
+         (dir / "b" / "Quendrix50.conf.lock").string() + " is not a regular file"},
+        {"a folder at the store",
+         [&] {
+             fs::create_directories(dir / "c" / "Quendrix50.conf");
+             return dir / "c" / "Quendrix50.conf";
+         },
+         (dir / "c" / "Quendrix50.conf").string() + " is not a regular file"},
+        {"a store past the read limit",
+         [&] {
+             fs::create_directories(dir / "d");
+             write_file(dir / "d" / "Quendrix50.conf",
+                        "Key1=2\n# " + std::string(FileStore::kMaxFileSize, 'x') + "\n");
+             return dir / "d" / "Quendrix50.conf";
+         },
+         (dir / "d" / "Quendrix50.conf").string() + " is larger than 1024 KB"},
+        {"no temporary file can be made",
+         [&] {
+             fs::create_directories(dir / "e");
+             return dir / "e" / long_name;
+         },
+         "no file can be made in " + (dir / "e").string() + " (File name too long)"},
+        {"a link that leads round in a loop",
+         [&] {
+             fs::create_directories(dir / "f");
+             fs::create_symlink("Quendrix50.conf", dir / "f" / "Quendrix50.conf");
+             return dir / "f" / "Quendrix50.conf";
+         },
+         (dir / "f" / "Quendrix50.conf").string() + " is a loop of symbolic links"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path f = c.make();
+        FileStore store(f);
+        ::testing::internal::CaptureStderr();
+        for (int k = 1; k <= 3; ++k) EXPECT_FALSE(store.write_int("Key1", k));
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "Quendrix50: settings not saved: " + c.told + "\n");
+    }
 }
 
 TEST_F(HostileStore, OldTemporariesOfKilledWritersAreRemovedAndFreshOnesKept) {

@@ -99,6 +99,50 @@ TEST(GameOver, AHigherScoreStoredMeanwhileByAnotherCopyIsKeptAndShown) {
     EXPECT_EQ(lower.h.dev.Hi_Score_B, 600);
 }
 
+// The store holds another best than the one this run read at its start (another copy ended a
+// better game, or reset the scores): the panel shows what the store keeps even when this game
+// did not beat the score shown; a store that did not change is only read.
+TEST(GameOver, AStoredBestChangedMeanwhileIsShownAlsoWhenThisGameDidNotBeatIt) {
+    GameOverRun higher(6, 300, 500, 0);
+    higher.h.store.preset("HiScore1", "800");
+    higher.h.dev.advance_to(kCount);
+    EXPECT_TRUE(higher.writes.empty());
+    EXPECT_EQ(higher.h.dev.Hi_Score_A, 800);
+
+    GameOverRun reset(8, 300, 0, 500);
+    reset.h.store.preset("HiScore2", "0");
+    reset.h.dev.advance_to(kCount);
+    ASSERT_EQ(reset.writes.size(), 1u);
+    EXPECT_EQ(reset.writes[0], (std::pair<std::string, std::string>{"HiScore2", "300"}));
+    EXPECT_EQ(reset.h.dev.Hi_Score_B, 300);
+
+    GameOverRun same(6, 300, 500, 0);
+    same.h.store.preset("HiScore1", "500");
+    same.h.dev.advance_to(kCount);
+    EXPECT_TRUE(same.writes.empty());
+    EXPECT_EQ(same.h.dev.Hi_Score_A, 500);
+}
+
+// A store that cannot keep the new best (its file cannot be written): the panel shows the
+// better score for this run, never a lower one, and standard error says it is not saved.
+TEST(GameOver, AHighScoreTheStoreCannotKeepIsShownAndSaidNotSaved) {
+    GameOverRun r(6, 300, 200, 0);
+    r.h.store.preset("HiScore1", "200");
+    r.h.store.refuse_writes = true;
+    ::testing::internal::CaptureStderr();
+    r.h.dev.advance_to(kCount);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(r.h.dev.Hi_Score_A, 300);
+    EXPECT_EQ(r.h.store.read_text("HiScore1"), "200");
+    EXPECT_EQ(err, "Quendrix50: the Game A high score 300 is shown but not saved\n");
+
+    GameOverRun lower(8, 100, 0, 400);
+    lower.h.store.preset("HiScore2", "0"); // reset meanwhile, and the store cannot be written
+    lower.h.store.refuse_writes = true;
+    lower.h.dev.advance_to(kCount);
+    EXPECT_EQ(lower.h.dev.Hi_Score_B, 400);
+}
+
 TEST(GameOver, DisplayReplaysTheFortEvery5sAndEndsAfter4300PlusFourMinutes) {
     GameOverRun r(6, 42, 0, 0);
     Device& d = r.h.dev;
