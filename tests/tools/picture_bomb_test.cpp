@@ -145,8 +145,8 @@ TEST_F(PictureBombs, TheTraceToolFinishesInSecondsUnderATwoGigabyteLimit) {
     const std::string limit = "ulimit -v 2097152 && ";
 #endif
     const std::string cmd = limit + Q50_BINARY_DIR "/tools/quendrix-trace --skin " + dir_.string() +
-                            " < " + (dir_ / "script").string() + " > " + out.string() + " 2> " +
-                            err.string();
+                            " --manual " + dir_.string() + " < " + (dir_ / "script").string() +
+                            " > " + out.string() + " 2> " + err.string();
     const auto start = std::chrono::steady_clock::now();
     const int raw = std::system(("sh -c '" + cmd + "'").c_str());
     const double seconds =

@@ -13,13 +13,15 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: quendrix-trace [--skin DIR] [--fullscreen] [--screen WxH] [--lcd-shadow N]\n"
-    "                      [--lcd-fade MS] < SCRIPT\n"
+    "usage: quendrix-trace [--skin DIR] [--manual DIR] [--fullscreen] [--screen WxH]\n"
+    "                      [--lcd-shadow N] [--lcd-fade MS] < SCRIPT\n"
     "Plays the script against the device in virtual time and prints one event a line.\n"
     "Exit status: 0 done, 1 the run stopped with an error, 2 the script or the command line\n"
     "is wrong (nothing is run).\n"
     "  --skin DIR     load the skin whose Config.ini is in DIR (pictures resolved from DIR),\n"
     "                 also instead of the one a recording names in its skin line\n"
+    "  --manual DIR   open the manual once at the start, as the program's View manual does\n"
+    "                 from its delivered data: [Manual] of DIR's Config.ini, pages from DIR\n"
     "  --fullscreen   start in fullscreen presentation (the default is windowed)\n"
     "  --screen WxH   the screen size the skin loader sees (default 1024x768)\n"
     "  --lcd-shadow N snapshots show unlit segments at N % of their ink (0..100, default 0)\n"
@@ -82,10 +84,14 @@ int main(int argc, char** argv) {
                       << (shadow ? q50::kLcdShadowMax : q50::kLcdFadeMax) << ")\n";
             return 2;
         }
-        if ((arg == "--skin" || arg == "--screen") && i + 1 < argc) {
+        if ((arg == "--skin" || arg == "--manual" || arg == "--screen") && i + 1 < argc) {
             const std::string value = argv[++i];
             if (arg == "--skin") {
                 options.skin_dir = value;
+                continue;
+            }
+            if (arg == "--manual") {
+                options.manual_dir = value;
                 continue;
             }
             if (parse_screen(value, options.screen_width, options.screen_height)) continue;

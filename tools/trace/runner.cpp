@@ -110,10 +110,14 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
         // the message and plays on, so that the script's later lines still show something.
         return !Load_Skin(d.board, window, env, printer).terminate_requested;
     };
-    // The program loads the manual right after the main window, into the same budget.
-    if (load_skin())
-        load_manual_pages(read_manual_settings(options.skin_dir, options.skin_dir, printer), budget,
-                          printer);
+    load_skin();
+    // The manual opened at once and closed again: its pages take their share of the budget
+    // the skin left, and give it back.
+    if (!options.manual_dir.empty()) {
+        load_manual_pages(read_manual_settings(options.manual_dir, options.manual_dir, printer),
+                          budget, printer);
+        budget.clear(PictureBudget::Owner::Manual);
+    }
     form_create_after_skin(d, presentation, rig.keys);
     rig.random.seed(script.seed.value_or(kDefaultSeed));
     d.power_on();

@@ -22,6 +22,11 @@ struct RunOptions {
     // The folder that holds Config.ini (--skin); pictures are resolved from there as the
     // current directory. Empty: no skin is loaded, unless load_skin is given.
     std::filesystem::path skin_dir;
+    // The folder whose Config.ini's [Manual] section names the manual (--manual), read as the
+    // program's "View manual" reads it from its delivered data: once, right after the start,
+    // into the picture budget the skin shares, and let go again. Empty: no manual is read (the
+    // program reads it only when the manual opens).
+    std::filesystem::path manual_dir;
     // FullscreenMode at start (--fullscreen); the tool otherwise starts windowed.
     bool fullscreen = false;
     // The screen the skin loader sees (--screen WxH).
