@@ -7,9 +7,10 @@
 #     at five times its size (the logo alone would be 3.4 GB brought to that scale whole), and
 #     F4 shows the manual at that scale too (0.9 GB for its first page whole, several times over).
 #  2. Windowed at 400 % with a skin whose body picture is a PNG declaring 8192x4096 that no
-#     larger drawing matches (2 GB repeated whole), while a stuck copy holds the store's lock:
-#     the window comes up within a bounded time, standard error says once that nothing is saved,
-#     and SIGTERM ends the program at once.
+#     larger drawing matches (2 GB repeated whole).
+#  3. A stuck copy holds the store's lock: the window comes up within a bounded time, standard
+#     error says once that nothing is saved, SIGTERM while the start waits for the lock ends the
+#     program at once, and the store is left as it was.
 #   run_e2e_hostile.sh RUN_DIR BOMBS OUT_DIR
 set -euo pipefail
 run_dir=$1 bombs=$2 out=$3
@@ -112,7 +113,7 @@ echo "e2e-hostile: the manual shows its bomb page at five times its size"
 kill -TERM "$prog_pid"
 ended_cleanly SIGTERM
 
-# --- 2. windowed at 400 % with a picture bomb, the store's lock held by a stuck copy ----------
+# --- 2. windowed at 400 % with a picture bomb ------------------------------------------------
 skin=$out/zoom-skin
 mkdir -p "$skin/Graphics"
 cp "$run_dir/Config.ini" "$skin/"
@@ -124,6 +125,25 @@ for f in Skin@2x Skin@4x Backdrop Backdrop@2x Backdrop@4x; do
   ln -s "$run_dir/Graphics/$f" "$skin/Graphics/$f"
 done
 fresh_store SoundMode=2 SplashScreen=0 FullscreenMode=0 Zoom=400
+launch_with --skin "$skin"
+wait_for 60 main_up || fail "the window did not come up at 400 %"
+m=$(main_window)
+wait_for 10 geometry_is "$m" $(((width - 1992) / 2)) $(((height - 3080) / 2)) 1992 3080 ||
+  fail "not at 400 %"
+# The skin's drawings at 4x are read once the first frame is shown; then the frame is painted
+# from them, the body from the bomb brought to the scale where it shows.
+sleep 2
+kill -0 "$prog_pid" || fail "the program died at 400 %"
+echo "e2e-hostile: windowed at 400 % with the body bomb is up"
+kill -TERM "$prog_pid"
+wait_for 30 bash -c "! kill -0 $prog_pid" || fail "SIGTERM did not end the program at 400 %"
+rc=0
+wait "$prog_pid" || rc=$?
+prog_pid=
+[ "$rc" -eq 0 ] || fail "the program ended with status $rc at 400 %"
+
+# --- 3. the store's lock held by a stuck copy -------------------------------------------------
+fresh_store SoundMode=2 SplashScreen=0 FullscreenMode=0 Zoom=100
 cp "$store" "$out/store-before"
 lock=$store.lock
 : >"$lock"
@@ -136,22 +156,33 @@ lock=$store.lock
 ) >/dev/null 2>&1 &
 holder=$!
 wait_for 5 bash -c "! flock -n -x '$lock' true" || fail "the lock was not taken"
+# A start makes a dozen writes; each waited 2 s for the lock (19 s before the window).
 started=$SECONDS
-launch_with --skin "$skin"
+launch_with
 wait_for 60 main_up || fail "the window did not come up with the lock held"
 took=$((SECONDS - started))
 [ "$took" -lt 15 ] || fail "the window took $took s to come up with the lock held"
-m=$(main_window)
-wait_for 10 geometry_is "$m" $(((width - 1992) / 2)) $(((height - 3080) / 2)) 1992 3080 ||
-  fail "not at 400 %"
-sleep 1
-kill -0 "$prog_pid" || fail "the program died at 400 %"
 told=$(grep -c "settings not saved: $lock is held by another process" "$out/program.log" || true)
 [ "$told" -eq 1 ] || fail "the held lock was told $told times"
-echo "e2e-hostile: at 400 % with the lock held the window came up in $took s, told once"
+echo "e2e-hostile: with the lock held the window came up in $took s, told once"
 kill -TERM "$prog_pid"
 ended_cleanly SIGTERM
+
+# SIGTERM while the start waits for the lock: the wait ends at once, the writes after it do not
+# wait (16 s before).
+waiting_for_lock() { ls -l "/proc/$prog_pid/fd" 2>/dev/null | grep -q "$lock\$"; }
+launch_with
+wait_for 30 waiting_for_lock || fail "the start never opened the lock"
+started=$SECONDS
+kill -TERM "$prog_pid"
+wait_for 10 bash -c "! kill -0 $prog_pid" ||
+  fail "SIGTERM during the wait for the lock did not end the program within 10 s"
+rc=0
+wait "$prog_pid" || rc=$?
+prog_pid=
+[ "$rc" -eq 0 ] || fail "the program ended with status $rc after SIGTERM in the lock's wait"
+echo "e2e-hostile: SIGTERM in the wait for the lock ended the program in $((SECONDS - started)) s"
 kill "$holder" 2>/dev/null || true
 wait "$holder" 2>/dev/null || true
 cmp -s "$store" "$out/store-before" || fail "the store changed while its lock was held"
-echo "e2e-hostile: SIGTERM ended the program at once; the store is as it was"
+echo "e2e-hostile: the store is as it was"
