@@ -37,6 +37,10 @@ struct SkinEnvironment {
     // The pictures of segments hidden at the load may wait here for their pixels, which the
     // first frame does not need; without it every picture is decoded in the load.
     WaitingPictures* waiting = nullptr;
+    // Fullscreen: the screen in design pixels at a whole scale the desktop would rather draw
+    // at than the fit (nothing: none). Once every picture is read, the device is laid out on it
+    // instead when every pixel of it that is not wholly see-through, shown or not, lies on it.
+    std::function<std::optional<PixelSize>(PixelSize device)> snapped_screen_for_device;
 };
 
 enum class SkinLoadStatus {
@@ -48,6 +52,8 @@ enum class SkinLoadStatus {
 struct SkinLoadResult {
     SkinLoadStatus status = SkinLoadStatus::Complete;
     bool terminate_requested = false;
+    // Laid out on the screen of snapped_screen_for_device.
+    bool snapped = false;
 };
 
 inline constexpr std::string_view kConfigMissingMessage =

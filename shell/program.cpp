@@ -195,7 +195,19 @@ void Program::Load_Skin() {
                                  int(std::lround(screen.height * ratio))};
         return screen_in_design(physical, fullscreen_scale);
     };
+    // At fit, the whole scale above it when only see-through margins would leave the screen:
+    // the device pixel for pixel, nothing resampled (1024x768 cuts two clear rows of 770).
+    double snap_scale = 0;
+    env.snapped_screen_for_device = [&](PixelSize device) -> std::optional<PixelSize> {
+        if (FullscreenZoom != kZoomFit) return std::nullopt;
+        const PixelSize physical{int(std::lround(screen.width * ratio)),
+                                 int(std::lround(screen.height * ratio))};
+        snap_scale = fullscreen_snap_scale(device, physical);
+        if (snap_scale <= 0) return std::nullopt;
+        return screen_in_design(physical, snap_scale);
+    };
     const SkinLoadResult r = q50::Load_Skin(device_.board, window_model_, env, messages_);
+    if (r.snapped) fullscreen_scale = snap_scale;
     // A user skin that cannot be read once the program runs is reported; the program goes on.
     if (r.terminate_requested && (skin_dir_.empty() || !form_created_)) end(1);
     // Shown at its design size, a stretched backdrop is drawn as one picture of the window's
