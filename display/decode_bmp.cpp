@@ -187,15 +187,19 @@ std::vector<Argb> read_palette(const Bytes& b, const Header& h) {
     return palette;
 }
 
-// Compressed bitmaps are always stored bottom-up; pixels the stream skips keep colour 0.
-bool decode_rle(const Bytes& b, std::size_t at, const Header& h, std::vector<std::uint8_t>& idx,
-                std::string& error) {
+// Compressed bitmaps are always stored bottom-up; pixels the stream skips keep colour 0. The
+// codes are turned into colours as they come, straight into `out` (already made, every pixel of
+// colour 0): no buffer of indices beside the picture, whose memory the budget would not see.
+bool decode_rle(const Bytes& b, std::size_t at, const Header& h, const std::vector<Argb>& palette,
+                Image& out, std::string& error) {
     const std::int64_t w = h.width, ht = h.height;
-    idx.assign(std::size_t(w * ht), 0);
     std::int64_t x = 0, y = 0; // y counts rows in file order
     const bool four = h.compression == kRle4;
     auto put = [&](std::uint8_t v) {
-        if (x < w && y < ht) idx[std::size_t(y * w + x)] = v;
+        if (x < w && y < ht) {
+            const std::int64_t row = h.top_down ? y : ht - 1 - y;
+            out.pixels[std::size_t(row * w + x)] = palette[v];
+        }
         ++x;
     };
     std::size_t p = at;
@@ -250,13 +254,9 @@ bool decode_pixels(const Bytes& b, std::size_t data, const Header& h, bool icon,
     };
 
     if (h.compression == kRle4 || h.compression == kRle8) {
-        std::vector<std::uint8_t> idx;
-        if (!decode_rle(b, data, h, idx, error)) return false;
         if (!make_picture_buffer(out, w, ht, limits, error)) return false;
-        for (std::int64_t r = 0; r < ht; ++r) {
-            Argb* dst = &out.pixels[row_of(r) * std::size_t(w)];
-            for (std::int64_t x = 0; x < w; ++x) dst[x] = palette[idx[std::size_t(r * w + x)]];
-        }
+        std::fill(out.pixels.begin(), out.pixels.end(), palette[0]);
+        if (!decode_rle(b, data, h, palette, out, error)) return false;
         data_end = b.size();
         return true;
     }

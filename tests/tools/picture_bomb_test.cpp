@@ -89,7 +89,10 @@ class PictureBombs : public ::testing::Test {
     void SetUp() override {
         const char* keep = std::getenv("Q50_BOMB_SKIN");
         keep_ = keep && *keep;
-        dir_ = keep_ ? fs::path(keep) : fs::path(Q50_BINARY_DIR) / "tests" / "picture_bombs";
+        // A folder of each test's own: the tests may run at the same time.
+        dir_ = keep_ ? fs::path(keep)
+                     : fs::path(Q50_BINARY_DIR) / "tests" / "picture_bombs" /
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::remove_all(dir_);
         std::string ini = "[Common]\nSkinDir=pics\\\n[Manual]\nManualDir=manual\\\n";
         std::string jpeg_ini = "[Common]\nSkinDir=pics\\\n";
