@@ -86,10 +86,7 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
     FadeClock fade_clock(printer, look, d);
     if (look.fade() > 0) d.board.set_observer(&fade_clock);
 
-    // The main window's creation, then the splash window's Play.
     Presentation& presentation = rig.presentation;
-    form_create_before_skin(d, presentation);
-    presentation.Fullscreen_Mode = options.fullscreen || script.fullscreen;
     WindowModel window;
     PictureBudget budget;
     // At start, and again at a presentation switch.
@@ -109,17 +106,20 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
         // the message and plays on, so that the script's later lines still show something.
         return !Load_Skin(d.board, window, env, printer).terminate_requested;
     };
-    load_skin();
-    // The manual opened at once and closed again: its pages take their share of the budget
-    // the skin left, and give it back.
-    if (!options.manual_dir.empty()) {
-        load_manual_pages(read_manual_settings(options.manual_dir, options.manual_dir, printer),
-                          budget, printer);
-        budget.clear(PictureBudget::Owner::Manual);
-    }
-    form_create_after_skin(d, presentation, rig.keys);
+    // The main window's creation, then the splash window's Play; nothing of them draws a random
+    // number, so the script's seed may be sown first.
     rig.random.seed(script.seed.value_or(kDefaultSeed));
-    d.power_on();
+    rig.start([&] {
+        presentation.Fullscreen_Mode = options.fullscreen || script.fullscreen;
+        load_skin();
+        // The manual opened at once and closed again: its pages take their share of the budget
+        // the skin left, and give it back.
+        if (!options.manual_dir.empty()) {
+            load_manual_pages(read_manual_settings(options.manual_dir, options.manual_dir, printer),
+                              budget, printer);
+            budget.clear(PictureBudget::Owner::Manual);
+        }
+    });
 
     DeviceTarget target(d, &presentation);
     InputDispatch input(target, rig.keys);
