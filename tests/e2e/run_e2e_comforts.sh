@@ -172,11 +172,38 @@ diff "$out/desktop-to-end.events" "$out/replay-to-end.events" >"$out/events.diff
   { head -20 "$out/events.diff"; fail "the replay's events differ from the desktop's"; }
 echo "$e2e_tag: the replay gave the desktop's $(wc -l <"$out/desktop-to-end.events") events up to the recording's end, to the millisecond"
 
-# The next start: where the drag left it.
-launch_program
+# The next start: where the drag left it. Its files may grow to 700 bytes only (as a full disk
+# stops them; the limit's signal is ignored, as a full disk sends none): a recording of it is
+# cut off with one message, and the file keeps its whole lines.
+printf '#!/usr/bin/env bash\ntrap "" XFSZ\nexec prlimit --fsize=700 ./quendrix50\n' >"$out/limited.sh"
+chmod +x "$out/limited.sh"
+program=$out/limited.sh launch_program
 wait_for 20 main_at 303 45 498 770 || { m=$(main_window); [ -n "$m" ] && xdotool getwindowgeometry "$m"; fail "the next start is not at the stored place"; }
 echo "$e2e_tag: the next start showed the device at the stored place"
-xdotool windowfocus --sync "$(main_window)" || true
+main=$(main_window)
+rm -f "$recordings"/run-*.script
+menu_row 5
+xdotool key Return
+menu_closed
+wait_for 5 found_recording || fail "Record this run made no file at the second start"
+message_up() { [ "$(program_windows)" -ge 2 ]; }
+for ((i = 0; i < 40; i++)); do
+  message_up && break
+  xdotool windowfocus --sync "$main" || true
+  xdotool key 5
+  sleep 0.15
+done
+wait_for 5 message_up || { ls -l "$recording"; fail "a recording the disk stopped taking gave no message"; }
+grep -q 'could not be written further: File too large' "$out/program.log" || fail "the message does not say why"
+[ "$(tail -c 1 "$recording" | od -An -c | tr -d ' ')" = '\n' ] || fail "the cut recording ends in part of a line"
+! grep -q ' end$' "$recording" || fail "the cut recording has an end"
+sleep 0.3
+xdotool key Return
+wait_for 5 popup_closed || fail "the message did not close"
+sleep 1
+[ "$(program_windows)" -eq 1 ] || fail "a second message came"
+echo "$e2e_tag: the recording the disk stopped taking at $(wc -c <"$recording") bytes gave one message and kept whole lines"
+xdotool windowfocus --sync "$main" || true
 xdotool key Escape
 ended_cleanly Esc
 
