@@ -197,6 +197,9 @@ void PadSource::pump() {
         case SDL_CONTROLLERAXISMOTION: {
             if (e.caxis.axis >= kPadAxisCount) break;
             const auto a = PadAxis(e.caxis.axis);
+            // Only the left stick's x acts; the other axes of a controller that reports them
+            // all the time (its triggers, the right stick) must not run the driver and repaint.
+            if (a != PadAxis::leftx) break;
             const std::int32_t pad = e.caxis.which;
             const int value = e.caxis.value;
             // A stick moved while input is not taken may still let go of what it held.

@@ -144,6 +144,27 @@ TEST_F(PadSourceTest, PressesWaitForInputToBeTakenAndCaptureTakesThemFirst) {
     EXPECT_FALSE(dev.board.shown("btn_bomb_down"));
 }
 
+// The axes that act on nothing (the right stick, the triggers) wake the driver for nothing
+// either: a controller that reports them all the time costs no device run and no repaint.
+TEST_F(PadSourceTest, AxesThatActOnNothingDoNotRunTheDevice) {
+    ASSERT_TRUE(pad.attach());
+    source.pump();
+    int runs = 0;
+    const auto counting = QObject::connect(&driver, &RealtimeDriver::stepped, [&] { ++runs; });
+    for (PadAxis a : {PadAxis::rightx, PadAxis::righty, PadAxis::lefty, PadAxis::lefttrigger,
+                      PadAxis::righttrigger})
+        for (int v : {30000, -30000, 12000, 0}) {
+            pad.set_axis(a, v);
+            source.pump();
+        }
+    EXPECT_EQ(runs, 0);
+    pad.set_axis(PadAxis::leftx, 30000);
+    source.pump();
+    EXPECT_EQ(runs, 1) << "the left stick still acts";
+    EXPECT_EQ(dev.board.find("btn_move_top")->picture_source, "btn_move_down_right");
+    QObject::disconnect(counting);
+}
+
 TEST_F(PadSourceTest, TwoControllersBothAct) {
     VirtualPad second;
     ASSERT_TRUE(pad.attach());
