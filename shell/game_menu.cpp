@@ -63,10 +63,16 @@ void GameMenu::la_menu_itemMouseUp() {
 }
 
 void GameMenu::Vid_Display_Game_Menu() {
-    if (Game_Menu_Open)
-        open_rows();
+    const auto change = [this] {
+        if (Game_Menu_Open)
+            open_rows();
+        else
+            remove_rows();
+    };
+    if (run_change)
+        run_change(change);
     else
-        remove_rows();
+        change();
 }
 
 void GameMenu::open_rows() {
@@ -98,7 +104,6 @@ void GameMenu::open_rows() {
     }
     Segment& backing = board_.get("btn_game_menu_background");
     board_.set_rect(backing, {backing.rect.left, backing.rect.top, kRowWidth, 480});
-    if (on_board_changed) on_board_changed();
 }
 
 void GameMenu::remove_rows() {
@@ -114,7 +119,6 @@ void GameMenu::remove_rows() {
     }
     Segment& backing = board_.get("btn_game_menu_background");
     board_.set_rect(backing, {backing.rect.left, backing.rect.top, 36, 32});
-    if (on_board_changed) on_board_changed();
 }
 
 Picture game_menu_backing_picture() {

@@ -2,6 +2,7 @@
 // The in-game menu of fullscreen mode: fourteen rows of text over the screen, built from the
 // context menu's items each time it opens, running the same actions.
 #include "board/board.h"
+#include "shell/menu_host.h"
 
 #include <QLabel>
 #include <QObject>
@@ -54,8 +55,9 @@ class GameMenu : public QObject {
     void Vid_Display_Game_Menu();
     void la_menu_itemMouseUp();
 
-    // Told when the backing's size changed on the board.
-    std::function<void()> on_board_changed;
+    // Runs the opening or closing (the backing's size changes on the board) as an input is run;
+    // without it the rows change at once.
+    ChangeRunner run_change;
     // Window pixels per design pixel: the rows grow with the device.
     std::function<double()> view_scale;
 

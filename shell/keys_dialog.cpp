@@ -195,14 +195,20 @@ void KeysDialog::mark_other_page(bool clash) {
 
 void KeysDialog::btn_acceptClick() {
     if (!btn_accept->isEnabled()) return;
-    for (int n = 1; n <= kAssignmentCount; ++n)
-        keys_.assign(store_, n, Key_Combo[std::size_t(n)]->currentIndex() + 1);
-    keys_.Keys_Build_Hints(board_);
-    // Written only when changed: a store that never had them keeps the defaults unwritten.
-    if (pad_page && pad_page->chosen() != pads_->Pad) {
-        pads_->Pad = pad_page->chosen();
-        pads_->save(store_);
-    }
+    const auto accept = [this] {
+        for (int n = 1; n <= kAssignmentCount; ++n)
+            keys_.assign(store_, n, Key_Combo[std::size_t(n)]->currentIndex() + 1);
+        keys_.Keys_Build_Hints(board_);
+        // Written only when changed: a store that never had them keeps the defaults unwritten.
+        if (pad_page && pad_page->chosen() != pads_->Pad) {
+            pads_->Pad = pad_page->chosen();
+            pads_->save(store_);
+        }
+    };
+    if (run_change)
+        run_change(accept);
+    else
+        accept();
     if (on_accepted) on_accepted();
     close_dialog();
 }

@@ -6,6 +6,7 @@
 #include "host/settings_store.h"
 #include "input/keys.h"
 #include "input/pad.h"
+#include "shell/menu_host.h"
 #include "shell/pad_page.h"
 
 #include <QComboBox>
@@ -53,6 +54,9 @@ class KeysDialog : public QWidget { // TKeysForm
 
     // Told after Accept has changed the bindings and hints.
     std::function<void()> on_accepted;
+    // Runs the accepted assignments (the store, the buttons' hints on the board) as an input is
+    // run; without it they change at once.
+    ChangeRunner run_change;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override; // keyboard preview

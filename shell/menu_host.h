@@ -9,6 +9,10 @@
 
 namespace q50 {
 
+// Runs a change of the board or of a setting as an input is run: the desktop runs it through
+// its real-time driver (the device caught up first, the picture refreshed once after it).
+using ChangeRunner = std::function<void(const std::function<void()>&)>;
+
 class MenuHost {
   public:
     virtual ~MenuHost() = default;
@@ -35,6 +39,12 @@ class MenuHost {
     // real-time driver, as it runs a key (the device caught up first, the command noted in the
     // run's log, the picture refreshed after it); without one it runs at once.
     virtual void run_command(MenuCommand, bool /*on*/, const std::function<void()>& body) {
+        body();
+        board_changed();
+    }
+    // A change of the board or of a setting that is no command of a recorded run (the in-game
+    // menu's rows, a preference): run as an input is, but not noted in the run's log.
+    virtual void run_change(const std::function<void()>& body) {
         body();
         board_changed();
     }

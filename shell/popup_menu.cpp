@@ -9,8 +9,9 @@
 namespace q50 {
 
 PopupMenu::PopupMenu(QWidget* main_window, Device& device, Presentation& presentation,
-                     MenuHost& host)
-    : device_(device), presentation_(presentation), host_(host), main_window_(main_window) {
+                     SettingsStore& settings, MenuHost& host)
+    : device_(device), presentation_(presentation), settings_(settings), host_(host),
+      main_window_(main_window) {
     items_ = {{
         {"", QString(), 0, nullptr},
         {"pm_1_about", QStringLiteral("About..."), Qt::Key_F1, &PopupMenu::pm_1_aboutClick},
@@ -54,7 +55,7 @@ PopupMenu::PopupMenu(QWidget* main_window, Device& device, Presentation& present
     set_fullscreen_check(presentation_.Fullscreen_Mode);
     set_controller_check(presentation_.Ctrlr_Overlay);
     game_menu_ = std::make_unique<GameMenu>(main_window, device_.board, *this);
-    game_menu_->on_board_changed = [this] { host_.board_changed(); };
+    game_menu_->run_change = [this](const std::function<void()>& body) { host_.run_change(body); };
 }
 
 PopupMenu::~PopupMenu() {
@@ -172,7 +173,7 @@ void PopupMenu::set_controller_check(bool on) {
 
 void PopupMenu::pm_0_menuPopup() {
     for (auto& refresh : extra_popups_) refresh();
-    set_splash_check(device_.store().read_bool(setting::SplashScreen, host_.splash_box_ticked()));
+    set_splash_check(settings_.read_bool(setting::SplashScreen, host_.splash_box_ticked()));
     set_controller_check(presentation_.Ctrlr_Overlay);
     GameMenu& gm = *game_menu_;
     if (presentation_.Fullscreen_Mode && gm.Game_Menu_Open) {
@@ -223,7 +224,8 @@ void PopupMenu::pm_10_fullscreenClick() {
 void PopupMenu::pm_11_splashscreenClick() {
     const bool on = !item(11).checked;
     set_splash_check(on);
-    device_.store().write_bool(setting::SplashScreen, on);
+    // A preference of the player's, not of the device: a playback does not take it along.
+    host_.run_change([this, on] { settings_.write_bool(setting::SplashScreen, on); });
 }
 
 void PopupMenu::pm_12_controllerClick() {

@@ -38,7 +38,10 @@ struct MenuItem {
 class PopupMenu : public QObject {
     Q_OBJECT
   public:
-    PopupMenu(QWidget* main_window, Device& device, Presentation& presentation, MenuHost& host);
+    // `settings` is the player's store, where the preferences that are no part of the device
+    // go (while a recording plays, the device's store is the playback's own).
+    PopupMenu(QWidget* main_window, Device& device, Presentation& presentation,
+              SettingsStore& settings, MenuHost& host);
     ~PopupMenu() override;
 
     // The menu itself is made when first asked for (its first popup): until then the rows,
@@ -103,6 +106,7 @@ class PopupMenu : public QObject {
   private:
     Device& device_;
     Presentation& presentation_;
+    SettingsStore& settings_;
     MenuHost& host_;
     void set_check(int i, bool on);
     // Puts one extra row (or the submenu `make` builds) into the menu, above the Exit

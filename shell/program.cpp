@@ -146,7 +146,7 @@ void Program::FormCreate() {
     }
     Zoom = valid_zoom(store_->read_int(setting::Zoom, kZoomFit));
     FullscreenZoom = valid_fullscreen_zoom(store_->read_int(setting::FullscreenZoom, kZoomFit));
-    Load_Skin();
+    through_driver([this] { Load_Skin(); });
     skin_watcher_->watch(skin_dir_);
     form_create_after_skin(device_, presentation_, keys_);
     pads_.load(*store_);
@@ -212,7 +212,6 @@ void Program::Load_Skin() {
         main_window_->set_scale(fullscreen_scale, ratio);
     else
         apply_windowed_scale();
-    main_window_->refresh();
 }
 
 void Program::load_again_without_waiting() {
@@ -234,12 +233,13 @@ void Program::load_again_without_waiting() {
         b.set_rect(*s, was.rect);
     }
     window_model_ = before.window;
-    through_driver([this] { Load_Skin(); });
-    // Segments that showed a copy of a picture the load has replaced show the new one.
-    for (Segment& s : b.segments())
-        if (const Segment* from = s.picture_source.empty() ? nullptr : b.find(s.picture_source))
-            if (from->picture != s.picture) b.copy_picture(s, *from);
-    main_window_->refresh();
+    through_driver([this, &b] {
+        Load_Skin();
+        // Segments that showed a copy of a picture the load has replaced show the new one.
+        for (Segment& s : b.segments())
+            if (const Segment* from = s.picture_source.empty() ? nullptr : b.find(s.picture_source))
+                if (from->picture != s.picture) b.copy_picture(s, *from);
+    });
 }
 
 bool Program::delivered_skin_read_only() const {
@@ -261,10 +261,11 @@ void Program::use_skin(const std::string& name) {
     store_->write_text(setting::Skin, name);
     // As the presentation switch does: off screen, loaded afresh, centred. Shown flags and
     // timers are the device's and stay as they are.
-    main_window_->move_off_screen();
-    Load_Skin();
-    main_window_->centre_on_screen();
-    main_window_->refresh();
+    through_driver([this] {
+        main_window_->move_off_screen();
+        Load_Skin();
+        main_window_->centre_on_screen();
+    });
     skin_watcher_->watch(skin_dir_);
 }
 
@@ -283,8 +284,7 @@ void Program::reload_skin() {
         std::error_code ec;
         if (skin_dir_.empty() || !std::filesystem::is_regular_file(skin_dir_ / "Config.ini", ec))
             break;
-        Load_Skin();
-        main_window_->refresh();
+        through_driver([this] { Load_Skin(); });
     } while (reload_pending_ && !ending_);
     reloading_ = false;
     skin_watcher_->watch(skin_dir_);
@@ -472,7 +472,7 @@ bool Program::auto_pause() const {
 }
 
 void Program::set_auto_pause(bool on) {
-    store_->write_bool(setting::AutoPause, on);
+    through_driver([this, on] { store_->write_bool(setting::AutoPause, on); });
 }
 
 void Program::active_changed(bool active) {
@@ -500,9 +500,15 @@ int Program::sound_mode() {
 
 void Program::change_sound_output(int mode) {
     // A failure shows its message and leaves the program running without sound; the store
-    // then asks for an output at the next start, as after a failed start.
-    sound_.Snd_Close();
-    if (sound_.Snd_Init(mode) || sound_.device_error().empty()) return;
+    // then asks for an output at the next start, as after a failed start. The sounds of the
+    // steps due before now go to the output they were due on.
+    bool failed = false;
+    through_driver([&] {
+        sound_.Snd_Close();
+        failed = !sound_.Snd_Init(mode) && !sound_.device_error().empty();
+    });
+    // Shown once the driver is done: the box's own event loop runs the device on meanwhile.
+    if (!failed) return;
     const std::string_view entry = kSoundOutputEntries[std::size_t(mode)];
     messages_.error("The sound output \"" + std::string(entry) + "\" could not be opened.\n\n" +
                     sound_.device_error() + "\n\nThe game goes on without sound.");
@@ -776,7 +782,6 @@ void Program::toggle_game_menu() {
     GameMenu& gm = side_windows_->game_menu();
     gm.Game_Menu_Open = !gm.Game_Menu_Open;
     gm.Vid_Display_Game_Menu();
-    main_window_->refresh();
 }
 
 } // namespace q50

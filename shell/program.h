@@ -87,7 +87,8 @@ class Program : public QObject, public SplashHost {
     void FormActivate();
     // The main window closes: sound released, the store given up, the program ends.
     void FormClose();
-    // Runs the skin loader for the current presentation mode and takes its window over.
+    // Runs the skin loader for the current presentation mode and takes its window over; the
+    // caller runs it through the driver, whose refresh shows it.
     void Load_Skin();
 
     // The skin in use: the delivered one (an empty folder) or a folder of the user's own.
@@ -128,6 +129,9 @@ class Program : public QObject, public SplashHost {
     // device caught up first, the command noted in the run's log (and the recording), the
     // picture refreshed once after it.
     void run_command(MenuCommand c, bool on, const std::function<void()>& body);
+    // A change of a setting or of the board that is no command of a recorded run, run as an
+    // input is run: the device caught up first, the picture refreshed once after it.
+    void through_driver(const std::function<void()>& change);
     SettingsStore& store() { return *store_; }
     SoundOutput& sound() { return sound_; }
     KeyAssignments& keys() { return keys_; }
@@ -260,9 +264,6 @@ class Program : public QObject, public SplashHost {
     void remember_place(const QPoint& at);
     std::optional<QPoint> remembered_place() const;
     void active_changed(bool active);
-    // Runs a change of a setting as an input is run: the device caught up first, the picture
-    // refreshed once after it.
-    void through_driver(const std::function<void()>& change);
     bool device_on_ = false;
     // What the device was at the moment it was switched on, to start it afresh from.
     struct FreshSegment {

@@ -19,7 +19,8 @@ SideWindows::SideWindows(Program& program)
       manual_settings_(
           read_manual_settings(program_.options().executable_dir, program_.options().current_dir)) {
     TForm1& main = program_.main_window();
-    menu_ = std::make_unique<PopupMenu>(&main, program_.device(), program_.presentation(), *this);
+    menu_ = std::make_unique<PopupMenu>(&main, program_.device(), program_.presentation(),
+                                        program_.store(), *this);
     zoom_ = std::make_unique<ZoomMenu>(program_, *menu_);
     game_menu().view_scale = [&main] { return main.view_scale(); };
     lcd_menu_ = std::make_unique<LcdMenu>(
@@ -67,10 +68,14 @@ AboutWindow& SideWindows::about() {
 }
 
 KeysDialog& SideWindows::keys_dialog() {
-    if (!keys_)
+    if (!keys_) {
         keys_ =
             std::make_unique<KeysDialog>(program_.keys(), program_.store(), program_.device().board,
                                          &program_.main_window(), &program_.pads());
+        keys_->run_change = [this](const std::function<void()>& body) {
+            program_.through_driver(body);
+        };
+    }
     return *keys_;
 }
 
@@ -157,6 +162,10 @@ void SideWindows::board_changed() {
 }
 void SideWindows::run_command(MenuCommand c, bool on, const std::function<void()>& body) {
     program_.run_command(c, on, body);
+}
+
+void SideWindows::run_change(const std::function<void()>& body) {
+    program_.through_driver(body);
 }
 
 void SideWindows::quit() {

@@ -63,6 +63,7 @@ class SideWindows : public MenuHost {
     bool splash_box_ticked() override;
     void board_changed() override;
     void run_command(MenuCommand c, bool on, const std::function<void()>& body) override;
+    void run_change(const std::function<void()>& body) override;
     void quit() override;
 
   private:

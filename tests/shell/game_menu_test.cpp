@@ -26,7 +26,7 @@ class GameMenuTest : public ::testing::Test, testing::WithQtApp {
     GameMenuTest() {
         h.start();
         main_window.resize(1024, 768);
-        menu = std::make_unique<PopupMenu>(&main_window, h.dev, h.presentation, host);
+        menu = std::make_unique<PopupMenu>(&main_window, h.dev, h.presentation, h.store, host);
         menu->set_splash_check(false);
     }
     GameMenu& gm() { return menu->game_menu(); }

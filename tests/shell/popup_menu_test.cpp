@@ -17,7 +17,7 @@ class PopupMenuTest : public ::testing::Test, testing::WithQtApp {
         h.store.on_write = [this](const std::string& n, const std::string& v) {
             host.calls.push_back("store " + n + "=" + v);
         };
-        menu = std::make_unique<PopupMenu>(&main_window, h.dev, h.presentation, host);
+        menu = std::make_unique<PopupMenu>(&main_window, h.dev, h.presentation, h.store, host);
     }
     std::string stored(const std::string& name) const {
         auto it = h.store.values().find(name);

@@ -44,7 +44,7 @@ class PresentationSwitchTest : public ::testing::Test, testing::WithQtApp {
             << "[Image7]\nFilename=nil\nLeft=10\nTop=20\nWidth=30\nHeight=40\n";
         h.start();
         host.on_load_skin = [this] { load(); };
-        menu = std::make_unique<PopupMenu>(&main_window, h.dev, h.presentation, host);
+        menu = std::make_unique<PopupMenu>(&main_window, h.dev, h.presentation, h.store, host);
         load(); // start-up in the stored mode (fullscreen by default)
     }
     void load() {
