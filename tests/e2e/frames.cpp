@@ -9,11 +9,11 @@
 //   q50-e2e-frames RUN_DIR WxH hiscore|hiscore-b|alarm SCREENSHOT OUT.png
 //       the whole screen must match the opened device with Game A held (its high score shown),
 //       with Game B held (the high score of Game B), or with Time held (the alarm time)
-//   q50-e2e-frames RUN_DIR WxH hero POS [high] [score N] [right-held] SCREENSHOT OUT.png
+//   q50-e2e-frames RUN_DIR WxH hero POS [high] [score N] [left-held|right-held] SCREENSHOT OUT.png
 //       the hero's pixels at walkway position POS (low hold, or high, just after the
 //       introduction and POS-1 steps to the right), the score panel's digits (POS-1 points, or
 //       N) and the movement pad and bomb button (released, or the pad showing a step to the
-//       right held) must match; the rest of the game is random and not compared
+//       left or right held) must match; the rest of the game is random and not compared
 //
 // The device is run in virtual time through the same actions the test gives the program.
 // Exit status 0 when the screenshot matches, 1 when it does not, 2 on a usage error.
@@ -232,14 +232,17 @@ int main(int argc, char** argv) {
     if (hero && a.size() < 6) return 2;
     if (windowed && a.size() != 7) return 2;
     // The hero's words between his position and the two files.
-    bool high = false, right_held = false;
+    bool high = false;
+    const char* held_step = nullptr; // the movement pad's picture of a step held
     int score = -1;
     if (hero) {
         for (std::size_t i = 4; i + 2 < a.size(); ++i) {
             if (a[i] == "high")
                 high = true;
+            else if (a[i] == "left-held")
+                held_step = "btn_move_down_left";
             else if (a[i] == "right-held")
-                right_held = true;
+                held_step = "btn_move_down_right";
             else if (a[i] == "score" && i + 3 < a.size())
                 score = std::atoi(a[++i].c_str());
             else
@@ -284,8 +287,7 @@ int main(int argc, char** argv) {
             d.Score = score;
             Vid_Show_Panel_Score(d.board, score, true);
         }
-        if (right_held)
-            d.board.copy_picture(d.board.get("btn_move_top"), d.board.get("btn_move_down_right"));
+        if (held_step) d.board.copy_picture(d.board.get("btn_move_top"), *d.board.find(held_step));
     } else if (state != "closed" && state != "open" && !held && !windowed) {
         return 2;
     }

@@ -17,46 +17,64 @@ start_with_virtual_pad
 echo "e2e: the closed device is up, with a virtual controller attached from the start"
 
 pad "down x" "up x"
-wait_for 5 try_state open open || { check open open; fail "X on the controller present from the start did not open the device"; }
+wait_for 5 try_state open open || { check open open || true; fail "X on the controller present from the start did not open the device"; }
 pad "down start" "up start"
 started=$SECONDS
 # The introduction and the stage start take about 10.6 s; the hero then stands at 1, the bomb
-# low, and no flame can reach the bomb held high for two seconds: A raises it and B lowers it
-# at once, the screenshots compared afterwards.
+# low. From here each state is photographed at once (xwd, the quickest), twice 0.3 s apart,
+# and compared later: under load a comparison takes seconds, and the game goes on meanwhile (no
+# flame reaches the bomb held high for two seconds, nor the hero at 1 to 3 for nine).
 sleep 10.8
+snap() {
+  sleep 0.3
+  xwd -root -silent -out "$out/$1-a.xwd"
+  sleep 0.3
+  xwd -root -silent -out "$out/$1-b.xwd"
+}
+matched() { # matched NAME STATE...: either photograph of NAME shows STATE
+  local name=$1 n
+  shift
+  for n in "$name-a" "$name-b"; do
+    convert "$out/$n.xwd" "png24:$out/$n.png"
+    check "$n" "$@" && return 0
+  done
+  return 1
+}
 pad "down a" "up a"
-sleep 0.3
-shot hero1-high
+snap high
 pad "down b" "up b"
-sleep 0.3
-shot hero1
-check hero1-high hero 1 high || fail "A did not raise the bomb"
-check hero1 hero 1 || fail "B did not lower the bomb, or Start did not begin Game A"
-echo "e2e: Start began Game A ($((SECONDS - started)) s); A raised the bomb and B lowered it"
+snap low
 pad "down dpright" "up dpright"
-sleep 0.5
+sleep 0.4
 pad "axis leftx 32767" "axis leftx 0"
-wait_for 3 try_state hero3 hero 3 || { check hero3 hero 3; fail "the d-pad and the stick did not walk the hero to 3"; }
+snap at3
 pad "down leftshoulder" "up leftshoulder"
-# A step to the left scores nothing: two points.
-wait_for 3 try_state hero2 hero 2 score 2 || { check hero2 hero 2 score 2; fail "the left shoulder did not walk the hero back to 2"; }
-echo "e2e: the d-pad and the stick walked the hero to 3, the left shoulder back to 2"
-
-# Pulled out while the d-pad is held: the movement pad shows the step held until the release,
-# which the pulling out delivers.
-pad "down dpright"
-wait_for 3 try_state held hero 3 score 3 right-held || { check held hero 3 score 3 right-held; fail "the held d-pad did not step or does not show on the movement pad"; }
+snap at2
+# Pulled out while its d-pad is held: the movement pad shows the step held until the release,
+# which the pulling out delivers; out, the controller does nothing.
+pad "down dpleft"
+snap held
 pad "detach"
-wait_for 3 try_state released hero 3 score 3 || { check released hero 3 score 3; fail "pulling the controller out did not release its d-pad"; }
-echo "e2e: pulled out with its d-pad held, the controller's release arrived"
-
-# Out, it does nothing; plugged in again, its X is ACL now: held, then every segment lit.
+snap released
 pad "down x" "up x"
-sleep 0.5
-try_state unplugged hero 3 score 3 || fail "a controller that was pulled out still acted"
+snap unplugged
+echo "e2e: the states of play photographed $((SECONDS - started)) s after Start"
+matched high hero 1 high || fail "A did not raise the bomb (or Start did not begin Game A)"
+matched low hero 1 || fail "B did not lower the bomb"
+echo "e2e: Start began Game A; A raised the bomb and B lowered it"
+matched at3 hero 3 || fail "the d-pad and the stick did not walk the hero to 3"
+# A step to the left scores nothing: two points.
+matched at2 hero 2 score 2 || fail "the left shoulder did not walk the hero back to 2"
+echo "e2e: the d-pad and the stick walked the hero to 3, the left shoulder back to 2"
+matched held hero 1 score 2 left-held || fail "the held d-pad did not step or does not show on the movement pad"
+matched released hero 1 score 2 || fail "pulling the controller out did not release its d-pad"
+echo "e2e: pulled out with its d-pad held, the controller's release arrived"
+matched unplugged hero 1 score 2 || fail "a controller that was pulled out still acted"
+
+# Plugged in again, its X is ACL now: held, then every segment lit.
 pad attach
 pad "down x" "up x"
-wait_for 5 try_state acl open || { check acl open; fail "X on the controller plugged in again was not ACL"; }
+wait_for 5 try_state acl open || { check acl open || true; fail "X on the controller plugged in again was not ACL"; }
 echo "e2e: out, the controller did nothing; plugged in again, its X was ACL"
 
 # Under the file chooser (F7) a controller's presses do not reach the game.
@@ -78,10 +96,10 @@ echo "e2e: the controller's presses under the file chooser did nothing"
 # Y holds the alarm time; released, the clock. Back holds the high score of Game B; released,
 # Game B begins.
 pad "down y"
-wait_for 5 try_state alarm alarm || { check alarm alarm; fail "Y held did not show the alarm time"; }
+wait_for 5 try_state alarm alarm || { check alarm alarm || true; fail "Y held did not show the alarm time"; }
 pad "up y"
 pad "down back"
-wait_for 5 try_state hiscore-b hiscore-b || { check hiscore-b hiscore-b; fail "Back held did not show the high score of Game B"; }
+wait_for 5 try_state hiscore-b hiscore-b || { check hiscore-b hiscore-b || true; fail "Back held did not show the high score of Game B"; }
 pad "up back"
 left_hiscore() { shot game-b; ! check game-b hiscore-b >/dev/null; }
 wait_for 3 left_hiscore || fail "releasing Back did not begin Game B"
