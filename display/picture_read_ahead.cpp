@@ -6,6 +6,7 @@
 #include <fstream>
 #include <set>
 #include <system_error>
+#include <utility>
 
 namespace q50 {
 
@@ -208,8 +209,34 @@ bool WaitingPictures::shown_on(const Board& board) const {
     return false;
 }
 
+std::optional<std::string> WaitingPictures::fill(Item& item, std::optional<PictureLoad> load) {
+    if (!load || !*load)
+        return load ? load->error : "\"" + item.file.string() + "\" could not be read again";
+    const Image& got = *load->picture;
+    // Replaced since the load: what it charged to the budget would no longer hold.
+    if (got.width != item.width || got.height != item.height)
+        return "\"" + item.file.string() + "\" changed while the skin was loaded";
+    // Pictures are never changed once handed out, except this once: nothing has drawn this
+    // one, because it was empty until now.
+    *item.picture = std::move(*std::const_pointer_cast<Image>(load->picture));
+    return std::nullopt;
+}
+
+bool WaitingPictures::finish_one(const Image* picture) {
+    const auto it = std::find_if(items_.begin(), items_.end(),
+                                 [&](const Item& i) { return i.picture.get() == picture; });
+    if (it == items_.end()) return false;
+    Item item = std::move(*it);
+    items_.erase(it);
+    waiting_.erase(picture);
+    const std::int64_t bytes = picture_bytes(item.width, item.height);
+    std::optional<std::string> failure = fill(item, load_picture_file(item.file, bytes));
+    if (failure) failures_.push_back(std::move(*failure));
+    return !failure;
+}
+
 std::vector<std::string> WaitingPictures::finish(const Board* shown_on) {
-    std::vector<std::string> failures;
+    std::vector<std::string> failures = std::exchange(failures_, {});
     std::vector<Item> now;
     if (shown_on) {
         std::unordered_set<const Image*> shown;
@@ -234,23 +261,9 @@ std::vector<std::string> WaitingPictures::finish(const Board* shown_on) {
     }
     // Within what the load charged for them: each decodes to the size its header declared.
     PictureReadAhead ahead(files, bytes);
-    for (Item& item : now) {
-        std::optional<PictureLoad> load = ahead.take(item.file, bytes);
-        if (!load || !*load) {
-            failures.push_back(load ? load->error
-                                    : "\"" + item.file.string() + "\" could not be read again");
-            continue;
-        }
-        const Image& got = *load->picture;
-        if (got.width != item.width || got.height != item.height) {
-            // Replaced since the load: what it charged to the budget would no longer hold.
-            failures.push_back("\"" + item.file.string() + "\" changed while the skin was loaded");
-            continue;
-        }
-        // Pictures are never changed once handed out, except this once: nothing has drawn
-        // this one, because it was empty until now.
-        *item.picture = std::move(*std::const_pointer_cast<Image>(load->picture));
-    }
+    for (Item& item : now)
+        if (std::optional<std::string> failure = fill(item, ahead.take(item.file, bytes)))
+            failures.push_back(std::move(*failure));
     return failures;
 }
 

@@ -89,7 +89,7 @@ class WaitingPictures {
     // (the file is then decoded at once, the usual way, with the usual message).
     Picture wait_for(const std::filesystem::path& file, std::int64_t max_bytes,
                      std::int64_t* bytes);
-    bool any() const { return !items_.empty(); }
+    bool any() const { return !items_.empty() || !failures_.empty(); }
     bool holds(const Image* picture) const { return waiting_.count(picture) != 0; }
     // Whether a shown segment of `board` (a copy of a picture too) has a picture still waiting.
     bool shown_on(const Board& board) const;
@@ -97,6 +97,10 @@ class WaitingPictures {
     // board draws. Returns the failures' texts (a damaged file whose header was sound); such a
     // picture stays empty.
     std::vector<std::string> finish(const Board* shown_on = nullptr);
+    // This one picture takes its pixels now (the load has to look at them before the first
+    // frame). False when it is not waiting or its file fails; a failure's text comes with the
+    // next finish(), when it would have come without this.
+    bool finish_one(const Image* picture);
 
   private:
     struct Item {
@@ -104,8 +108,12 @@ class WaitingPictures {
         std::filesystem::path file;
         int width = 0, height = 0; // as the header declared them
     };
+    // Takes `item`'s pixels; the failure's text when it fails.
+    static std::optional<std::string> fill(Item& item, std::optional<PictureLoad> load);
+
     std::vector<Item> items_;
     std::unordered_set<const Image*> waiting_;
+    std::vector<std::string> failures_;
 };
 
 // The size a PNG file declares, read from its header alone; false when the file is not a PNG

@@ -44,6 +44,11 @@ double fullscreen_fit_scale(PixelSize device, PixelSize screen) {
     return whole >= 1 && whole >= 0.9 * most - kSlack ? whole : most;
 }
 
+double fullscreen_snap_scale(PixelSize device, PixelSize screen) {
+    const double fit = fullscreen_fit_scale(device, screen);
+    return is_whole(fit) ? 0.0 : std::ceil(fit);
+}
+
 double windowed_total_scale(int zoom, PixelSize device, PixelSize available, double ratio) {
     const PixelSize physical{int(std::lround(available.width * ratio)),
                              int(std::lround(available.height * ratio))};

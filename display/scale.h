@@ -29,6 +29,10 @@ double windowed_fit_scale(PixelSize device, PixelSize available);
 // Fullscreen fit: the largest scale at which the device fits the screen; its whole part when
 // that still reaches 90 % of it (pixel exact and nearly as big), else the fractional scale.
 double fullscreen_fit_scale(PixelSize device, PixelSize screen);
+// The whole scale just above a fractional fullscreen fit (0 when the fit is whole): the device
+// is drawn there instead when all of it that can show still lies on the screen, which only
+// see-through margins of its pictures may overflow. Pixel exact, and nothing to resample.
+double fullscreen_snap_scale(PixelSize device, PixelSize screen);
 
 // The total scale of the windowed device for a stored zoom. A fixed zoom that would not fit
 // in the available area falls back to fit, so the window never runs off the screen.

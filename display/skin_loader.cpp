@@ -67,6 +67,15 @@ class Load {
     bool fullscreen_setup(const IniFile& ini);
     bool windowed_setup(const IniFile& ini);
     bool load_segments(const IniFile& ini);
+    void place_logo(const IniFile& ini);
+    // Lays the device out at the desktop's whole scale instead of the fit when nothing of it
+    // that can show would leave the screen there.
+    void snap(const IniFile& ini);
+    // Whether `s`, moved by (dx, dy), shows a pixel that is not wholly see-through outside
+    // the screen (design pixels from its top-left corner).
+    bool shows_outside(const Segment& s, int dx, int dy, PixelSize screen);
+    // Whether its picture shows anything at all (a waiting one is taken to).
+    bool has_ink(const Segment& s) const;
     // The picture files the load will decode, in its order.
     std::vector<fs::path> pictures_to_read(const IniFile& ini) const;
     std::int64_t shelf_budget_left() const {
@@ -101,11 +110,13 @@ class Load {
     fs::path skin_dir_;
     int offset_x_ = 0;
     int offset_y_ = 0;
+    PixelSize device_;
+    bool logo_loaded_ = false;
+    bool snapped_ = false;
 };
 
 SkinLoadResult Load::run() {
-    const auto& names = skin_image_names();
-    for (int i = 1; i <= kSkinImageCount; ++i) Skin_Image[i] = &board_.named(names[i]);
+    for (int i = 1; i <= kSkinImageCount; ++i) Skin_Image[i] = &board_.get(skin_image_control(i));
 
     SkinLoadResult result;
     const fs::path config = env_.executable_dir / "Config.ini";
@@ -119,6 +130,7 @@ SkinLoadResult Load::run() {
     } else if (!apply_config(*ini)) {
         result.status = SkinLoadStatus::Stopped;
     }
+    result.snapped = snapped_;
     finish();
     return result;
 }
@@ -130,6 +142,7 @@ bool Load::apply_config(const IniFile& ini) {
     set_client_size(window_.client_width, height);
     const int width = read_skin_side(ini, "Common", "GameWidth", kDefaultGameWidth, messages_);
     set_client_size(width, height);
+    device_ = {width, height};
 
     // Every picture the load will decode, shared with a second thread that starts from the
     // last one; the load asks for them in its order and meets the helper half-way.
@@ -138,6 +151,7 @@ bool Load::apply_config(const IniFile& ini) {
     shelf_.waiting(env_.waiting);
     const bool ok = env_.Fullscreen_Mode ? fullscreen_setup(ini) : windowed_setup(ini);
     const bool loaded = ok && load_segments(ini);
+    if (loaded && env_.Fullscreen_Mode) snap(ini);
     shelf_.read_ahead(nullptr);
     return loaded;
 }
@@ -205,26 +219,110 @@ bool Load::fullscreen_setup(const IniFile& ini) {
         r.height = h;
         board_.set_rect(logo, r);
         board_.show(logo);
-        const int right = window_.client_width - w, bottom = window_.client_height - h;
-        switch (ini.read_integer("Fullscreen", "LogoPosition", 1)) {
-        case 0:
-            r.left = 0, r.top = 0;
-            break;
-        case 1:
-            r.left = right, r.top = 0;
-            break;
-        case 2:
-            r.left = 0, r.top = bottom;
-            break;
-        case 3:
-            r.left = right, r.top = bottom;
-            break;
-        default:
-            break; // stays where it is
-        }
-        board_.set_rect(logo, r);
+        logo_loaded_ = true;
+        place_logo(ini);
     }
     return true;
+}
+
+void Load::place_logo(const IniFile& ini) {
+    Segment& logo = board_.get("im_backdrop_logo");
+    Rect r = logo.rect;
+    const int right = window_.client_width - r.width, bottom = window_.client_height - r.height;
+    switch (ini.read_integer("Fullscreen", "LogoPosition", 1)) {
+    case 0:
+        r.left = 0, r.top = 0;
+        break;
+    case 1:
+        r.left = right, r.top = 0;
+        break;
+    case 2:
+        r.left = 0, r.top = bottom;
+        break;
+    case 3:
+        r.left = right, r.top = bottom;
+        break;
+    default:
+        break; // stays where it is
+    }
+    board_.set_rect(logo, r);
+}
+
+bool Load::shows_outside(const Segment& s, int dx, int dy, PixelSize screen) {
+    if (!s.picture) return false;
+    const Rect& r = s.rect;
+    // A picture still waiting for its pixels needs them only when its rectangle leaves the
+    // screen.
+    const std::int64_t left = std::int64_t(r.left) + dx, top = std::int64_t(r.top) + dy;
+    const bool rect_inside = r.width <= 0 || r.height <= 0 ||
+                             (left >= 0 && top >= 0 && left + r.width <= screen.width &&
+                              top + r.height <= screen.height);
+    if (rect_inside) return false;
+    if (env_.waiting && env_.waiting->holds(s.picture.get()) &&
+        !env_.waiting->finish_one(s.picture.get()))
+        return true; // its pixels are unknown
+    const Image& p = *s.picture;
+    const int w = std::min(p.width, std::max(r.width, 0));
+    const int h = std::min(p.height, std::max(r.height, 0));
+    // The part of the picture on the screen; everything around it must be see-through.
+    const auto on = [](std::int64_t at, int size, int screen_size, int& from, int& to) {
+        from = int(std::clamp<std::int64_t>(-at, 0, size));
+        to = int(std::clamp<std::int64_t>(screen_size - at, from, size));
+    };
+    int x0, x1, y0, y1;
+    on(left, w, screen.width, x0, x1);
+    on(top, h, screen.height, y0, y1);
+    for (int y = 0; y < h; ++y) {
+        const Argb* row = p.pixels.data() + std::size_t(y) * std::size_t(p.width);
+        const bool inside_row = y >= y0 && y < y1;
+        for (int x = 0; x < w; ++x) {
+            if (inside_row && x == x0) x = x1; // the part on the screen
+            if (x < w && alpha_of(row[x]) != 0) return true;
+        }
+    }
+    return false;
+}
+
+bool Load::has_ink(const Segment& s) const {
+    if (!s.picture || s.rect.width <= 0 || s.rect.height <= 0) return false;
+    if (env_.waiting && env_.waiting->holds(s.picture.get())) return true; // a PNG of some size
+    const Image& p = *s.picture;
+    const int w = std::min(p.width, s.rect.width), h = std::min(p.height, s.rect.height);
+    for (int y = 0; y < h; ++y) {
+        const Argb* row = p.pixels.data() + std::size_t(y) * std::size_t(p.width);
+        for (int x = 0; x < w; ++x)
+            if (alpha_of(row[x]) != 0) return true;
+    }
+    return false;
+}
+
+void Load::snap(const IniFile& ini) {
+    if (!env_.snapped_screen_for_device) return;
+    const std::optional<PixelSize> screen = env_.snapped_screen_for_device(device_);
+    if (!screen) return;
+    const int ox = offset_from(ini.read_string("Fullscreen", "GameOffsetX", "Center"),
+                               screen->width, device_.width);
+    const int oy = offset_from(ini.read_string("Fullscreen", "GameOffsetY", "Center"),
+                               screen->height, device_.height);
+    const int dx = ox - offset_x_, dy = oy - offset_y_;
+    const PixelSize client{client_side(screen->width), client_side(screen->height)};
+    for (int i = 1; i <= kSkinImageCount; ++i)
+        if (shows_outside(*Skin_Image[i], dx, dy, client)) return;
+    // A device with nothing to see has no extent to go by.
+    if (std::none_of(Skin_Image.begin() + 1, Skin_Image.end(),
+                     [this](const Segment* s) { return has_ink(*s); }))
+        return;
+    for (int i = 1; i <= kSkinImageCount; ++i) {
+        Segment& seg = *Skin_Image[i];
+        const Rect r = seg.rect;
+        board_.set_rect(seg, Rect{saturate(std::int64_t(r.left) + dx),
+                                  saturate(std::int64_t(r.top) + dy), r.width, r.height});
+    }
+    offset_x_ = ox;
+    offset_y_ = oy;
+    set_client_size(client.width, client.height);
+    if (logo_loaded_) place_logo(ini);
+    snapped_ = true;
 }
 
 bool Load::windowed_setup(const IniFile& ini) {

@@ -37,6 +37,10 @@ struct SkinEnvironment {
     // The pictures of segments hidden at the load may wait here for their pixels, which the
     // first frame does not need; without it every picture is decoded in the load.
     WaitingPictures* waiting = nullptr;
+    // Fullscreen: the screen in design pixels at a whole scale the desktop would rather draw
+    // at than the fit (nothing: none). Once every picture is read, the device is laid out on it
+    // instead when every pixel of it that is not wholly see-through, shown or not, lies on it.
+    std::function<std::optional<PixelSize>(PixelSize device)> snapped_screen_for_device;
 };
 
 enum class SkinLoadStatus {
@@ -48,6 +52,8 @@ enum class SkinLoadStatus {
 struct SkinLoadResult {
     SkinLoadStatus status = SkinLoadStatus::Complete;
     bool terminate_requested = false;
+    // Laid out on the screen of snapped_screen_for_device.
+    bool snapped = false;
 };
 
 inline constexpr std::string_view kConfigMissingMessage =
@@ -56,6 +62,8 @@ inline constexpr int kSkinImageCount = 129;
 
 // The segment that section "Image<i>" describes, for i in 1..129 (index 0 is empty).
 const std::array<std::string_view, kSkinImageCount + 1>& skin_image_names();
+// The same control as a handle, for i in 1..129.
+SegmentId skin_image_control(int i);
 
 // Client sizes of the main window and the manual outside 1..kMaxSkinSide take the key's
 // default (a zero or negative width gives a window nobody can see or reach).

@@ -194,7 +194,19 @@ void Program::Load_Skin() {
                                  int(std::lround(screen.height * ratio))};
         return screen_in_design(physical, fullscreen_scale);
     };
+    // At fit, the whole scale above it when only see-through margins would leave the screen:
+    // the device pixel for pixel, nothing resampled (1024x768 cuts two clear rows of 770).
+    double snap_scale = 0;
+    env.snapped_screen_for_device = [&](PixelSize device) -> std::optional<PixelSize> {
+        if (FullscreenZoom != kZoomFit) return std::nullopt;
+        const PixelSize physical{int(std::lround(screen.width * ratio)),
+                                 int(std::lround(screen.height * ratio))};
+        snap_scale = fullscreen_snap_scale(device, physical);
+        if (snap_scale <= 0) return std::nullopt;
+        return screen_in_design(physical, snap_scale);
+    };
     const SkinLoadResult r = q50::Load_Skin(device_.board, window_model_, env, messages_);
+    if (r.snapped) fullscreen_scale = snap_scale;
     // A user skin that cannot be read once the program runs is reported; the program goes on.
     if (r.terminate_requested && (skin_dir_.empty() || !form_created_)) end(1);
     // Shown at its design size, a stretched backdrop is drawn as one picture of the window's
@@ -221,11 +233,11 @@ void Program::load_again_without_waiting() {
     Board& b = device_.board;
     std::vector<Segment*> loaded{&b.get("im_backdrop"), &b.get("im_backdrop_logo"),
                                  &b.get("btn_game_menu_background")};
-    for (int i = 1; i <= kSkinImageCount; ++i) loaded.push_back(&b.named(skin_image_names()[i]));
+    for (int i = 1; i <= kSkinImageCount; ++i) loaded.push_back(&b.get(skin_image_control(i)));
     for (Segment* s : loaded) {
         const Segment& was = before.segments[std::size_t(s - b.segments().data())];
-        if (const Segment* from = was.picture_source.empty() ? nullptr : b.find(was.picture_source))
-            b.copy_picture(*s, *from);
+        if (was.picture_source)
+            b.copy_picture(*s, b.get(*was.picture_source));
         else if (was.picture)
             b.set_picture(*s, was.picture);
         else
@@ -237,8 +249,9 @@ void Program::load_again_without_waiting() {
         Load_Skin();
         // Segments that showed a copy of a picture the load has replaced show the new one.
         for (Segment& s : b.segments())
-            if (const Segment* from = s.picture_source.empty() ? nullptr : b.find(s.picture_source))
-                if (from->picture != s.picture) b.copy_picture(s, *from);
+            if (s.picture_source)
+                if (const Segment& from = b.get(*s.picture_source); from.picture != s.picture)
+                    b.copy_picture(s, from);
     });
 }
 
@@ -562,7 +575,7 @@ void Program::remember_fresh_device() {
 void Program::remember_fresh_pictures() {
     const auto& segments = device_.board.segments();
     for (std::size_t i = 0; i < fresh_board_.size() && i < segments.size(); ++i)
-        if (segments[i].picture_source.empty() && segments[i].picture)
+        if (!segments[i].picture_source && segments[i].picture)
             fresh_board_[i].picture = segments[i].picture;
 }
 
@@ -581,10 +594,9 @@ void Program::reset_device() {
         const FreshSegment& f = fresh_board_[i];
         // A picture of its own may have been cleared or replaced since (the movement pad
         // shows none after a step), not only copied.
-        if (s.picture_source != f.source ||
-            (f.source.empty() && f.picture && s.picture != f.picture)) {
-            if (const Segment* from = f.source.empty() ? nullptr : b.find(f.source))
-                b.copy_picture(s, *from);
+        if (s.picture_source != f.source || (!f.source && f.picture && s.picture != f.picture)) {
+            if (f.source)
+                b.copy_picture(s, b.get(*f.source));
             else
                 b.set_picture(s, f.picture);
         }

@@ -183,5 +183,57 @@ TEST_F(DeliveredSkinLoad, HiddenSegmentsWaitForTheirPixelsAndEndAsTheWholeLoadHa
     }
 }
 
+// On 1024x768 the fit (768 / 770) would shrink the device by two rows that are see-through in
+// every picture: it is drawn at 100 % instead. On 1920x1080 (fit 1.40) the whole scale above,
+// 2, would cut the device: the fit stays.
+TEST_F(DeliveredSkinLoad, TheFullscreenFitSnapsToTheWholeScaleOnlyWhereNothingVisibleIsCut) {
+    struct Case {
+        PixelSize screen;
+        bool snaps;
+    };
+    for (const Case c : {Case{{1024, 768}, true}, Case{{1920, 1080}, false}}) {
+        SCOPED_TRACE(std::to_string(c.screen.width));
+        Board b;
+        for (const char* name : {"im_background_bottom", "im_background_front", "btn_open"})
+            b.show(b.named(name));
+        for (const char* name : {"im_background_back", "im_background_screen_top"})
+            b.hide(b.named(name));
+        WindowModel w;
+        WaitingPictures waiting;
+        SkinEnvironment env;
+        env.executable_dir = env.current_dir = kData;
+        env.Fullscreen_Mode = true;
+        env.waiting = &waiting;
+        double fit = 0, snap = 0;
+        env.screen_for_device = [&](PixelSize device) {
+            fit = fullscreen_fit_scale(device, c.screen);
+            return screen_in_design(c.screen, fit);
+        };
+        env.snapped_screen_for_device = [&](PixelSize device) -> std::optional<PixelSize> {
+            snap = fullscreen_snap_scale(device, c.screen);
+            return screen_in_design(c.screen, snap);
+        };
+        const SkinLoadResult r = Load_Skin(b, w, env, sink);
+        ASSERT_EQ(r.status, SkinLoadStatus::Complete);
+        EXPECT_TRUE(sink.messages.empty());
+        EXPECT_EQ(r.snapped, c.snaps);
+        const Rect body = b.named("im_background_bottom").rect;
+        if (c.snaps) {
+            EXPECT_DOUBLE_EQ(snap, 1.0);
+            EXPECT_EQ(w.client_width, 1024);
+            EXPECT_EQ(w.client_height, 768);
+            EXPECT_EQ(body, (Rect{263, -1, 498, 770}));
+        } else {
+            EXPECT_NEAR(fit, 1080.0 / 770, 1e-12);
+            EXPECT_EQ(body.top, 0);
+            EXPECT_EQ(w.client_height, 770);
+        }
+        // Of the hidden pictures only the lid's back, which reaches the screen's top edge, had
+        // to be decoded before the first frame; the rest still wait.
+        EXPECT_EQ(waiting.holds(b.named("im_background_back").picture.get()), !c.snaps);
+        EXPECT_TRUE(waiting.holds(b.named("im_background_screen_top").picture.get()));
+    }
+}
+
 } // namespace
 } // namespace q50

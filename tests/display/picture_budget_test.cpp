@@ -374,6 +374,38 @@ TEST_F(WaitingPicturesTest, ADamagedOrChangedFileIsToldAtTheFinishAndItsPictureS
     EXPECT_EQ(fine->pixels, load_picture_file(good).picture->pixels);
 }
 
+TEST_F(WaitingPicturesTest, OnePictureFinishedAheadTakesItsPixelsAndTellsAFailureAtTheFinish) {
+    const std::vector<fs::path> files = pictures(2, 12);
+    const Bytes png = bytes_of(files[0]);
+    file("cut.png", Bytes(png.begin(), png.begin() + 45));
+    WaitingPictures waiting;
+    std::int64_t bytes = 0;
+    const Picture one = waiting.wait_for(files[0], 1 << 20, &bytes);
+    const Picture other = waiting.wait_for(files[1], 1 << 20, &bytes);
+    const Picture cut = waiting.wait_for(run_dir() / "cut.png", 1 << 20, &bytes);
+    ASSERT_TRUE(one && other && cut);
+
+    EXPECT_TRUE(waiting.finish_one(one.get()));
+    EXPECT_FALSE(waiting.holds(one.get()));
+    EXPECT_EQ(one->pixels, load_picture_file(files[0]).picture->pixels);
+    EXPECT_TRUE(waiting.holds(other.get()));
+    EXPECT_TRUE(other->empty());
+    EXPECT_FALSE(waiting.finish_one(one.get())); // no longer waiting
+
+    EXPECT_FALSE(waiting.finish_one(cut.get()));
+    EXPECT_TRUE(cut->empty());
+    EXPECT_FALSE(waiting.holds(cut.get()));
+    // Only the failure is left, and it still calls for a finish, which tells it once.
+    const std::vector<std::string> told = waiting.finish(&board);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], load_picture_file(run_dir() / "cut.png").error);
+    EXPECT_TRUE(waiting.any());
+    const std::vector<std::string> rest = waiting.finish();
+    EXPECT_TRUE(rest.empty());
+    EXPECT_FALSE(waiting.any());
+    EXPECT_EQ(other->pixels, load_picture_file(files[1]).picture->pixels);
+}
+
 TEST_F(WaitingPicturesTest, WhatAShownSegmentDrawsIsFinishedFirstTheRestAfter) {
     const std::vector<fs::path> files = pictures(3, 8);
     WaitingPictures waiting;

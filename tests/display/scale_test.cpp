@@ -47,6 +47,17 @@ TEST(ScaleTest, FullscreenFitPrefersWholeScalesOnlyWhenTheyAreNearlyAsBig) {
     }
 }
 
+TEST(ScaleTest, AFractionalFullscreenFitOffersTheWholeScaleAboveIt) {
+    EXPECT_DOUBLE_EQ(fullscreen_snap_scale(kDevice, {1024, 768}), 1.0);  // fit 0.9974
+    EXPECT_DOUBLE_EQ(fullscreen_snap_scale(kDevice, {1920, 1080}), 2.0); // fit 1.40
+    EXPECT_DOUBLE_EQ(fullscreen_snap_scale(kDevice, {2048, 1536}), 2.0); // fit 1.9948
+    EXPECT_DOUBLE_EQ(fullscreen_snap_scale(kDevice, {800, 600}), 1.0);   // fit 0.78
+    // A whole fit has nothing to snap to.
+    EXPECT_DOUBLE_EQ(fullscreen_snap_scale(kDevice, {1024, 800}), 0.0);
+    EXPECT_DOUBLE_EQ(fullscreen_snap_scale(kDevice, {2560, 1600}), 0.0);
+    EXPECT_DOUBLE_EQ(fullscreen_snap_scale(kDevice, {996, 1540}), 0.0);
+}
+
 TEST(ScaleTest, DevicePixelRatioMultipliesWithTheZoom) {
     EXPECT_DOUBLE_EQ(windowed_total_scale(200, kDevice, {1920, 2000}, 1.0), 2.0);
     EXPECT_DOUBLE_EQ(windowed_total_scale(200, kDevice, {3840, 4000}, 2.0), 4.0);

@@ -48,7 +48,9 @@ class PresentationSwitchTest : public ::testing::Test, testing::WithQtApp {
         load(); // start-up in the stored mode (fullscreen by default)
     }
     void load() {
-        SkinEnvironment env{dir, dir, h.presentation.Fullscreen_Mode, 1024, 768, {}};
+        SkinEnvironment env;
+        env.executable_dir = env.current_dir = dir;
+        env.Fullscreen_Mode = h.presentation.Fullscreen_Mode;
         Load_Skin(h.dev.board, window, env, messages);
     }
     Rect rect(const char* name) { return h.dev.board.named(name).rect; }

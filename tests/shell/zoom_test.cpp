@@ -249,6 +249,45 @@ TEST_F(ZoomTest, FullscreenFitsTheScreenAndTheInGameMenuGrowsWithIt) {
     EXPECT_NEAR(main().scale(), s, 1e-9);
 }
 
+// At fit the device is drawn at the whole scale above when what leaves the screen there is
+// see-through: 200x300 on 800x800 is 2.667, and at 3 the screen holds design rows 16 to 282.
+TEST_F(ZoomTest, AFitThatWouldOnlyCutSeeThroughRowsTakesTheWholeScaleAbove) {
+    auto body = [&](int clear_top, int clear_bottom) {
+        fs::create_directories(dir.path() / "skin");
+        QImage img(200, 300, QImage::Format_ARGB32);
+        img.fill(QColor(10, 20, 30));
+        for (int y = 0; y < 300; ++y)
+            if (y < clear_top || y >= 300 - clear_bottom)
+                for (int x = 0; x < 200; ++x) img.setPixel(x, y, 0);
+        ASSERT_TRUE(img.save(QString::fromStdString((dir.path() / "skin/body.png").string())));
+    };
+    common_extra = "SkinDir=skin\n";
+    config_extra = "[Image1]\nFilename=body.png\nWidth=200\nHeight=300\n";
+    body(16, 17);
+    start(true);
+    EXPECT_DOUBLE_EQ(main().scale(), 3.0);
+    EXPECT_EQ(main().size(), QSize(800, 800));
+    EXPECT_EQ(program->window_model().client_height, 267);
+    // Each design pixel a block of 3x3, from design row 16 at the top of the screen (below
+    // the menu button's 108x96).
+    const Image& shown = main().shown_frame();
+    const int left = (267 - 200) / 2 * 3;
+    for (int y : {0, 799}) EXPECT_EQ(shown.at(400, y), argb(255, 10, 20, 30)) << y;
+    EXPECT_EQ(shown.at(left, 200), argb(255, 10, 20, 30));
+    EXPECT_EQ(shown.at(left - 1, 200), argb(255, 0, 0, 0)); // the window colour beside it
+    // Pressing "+" and "-" goes between 100 % and this fit.
+    zoom().row(6)->trigger();
+    EXPECT_DOUBLE_EQ(main().scale(), 1.0);
+    key(Qt::Key_Plus);
+    EXPECT_DOUBLE_EQ(main().scale(), 3.0);
+
+    // One opaque row more at the bottom would be cut: the fit as it is.
+    program.reset();
+    body(16, 16);
+    start(true);
+    EXPECT_NEAR(main().scale(), 800.0 / 300, 1e-9);
+}
+
 // A stretched backdrop is kept only as drawn where the device is shown at its design size; at
 // a scale the decorations are resampled from the picture as decoded. Either way the screen
 // shows what stretching the decoded picture gives.

@@ -99,13 +99,12 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
             return false;
         }
         if (options.skin_dir.empty()) return false;
-        const SkinEnvironment env{options.skin_dir,
-                                  options.skin_dir,
-                                  presentation.Fullscreen_Mode,
-                                  options.screen_width,
-                                  options.screen_height,
-                                  {},
-                                  &budget};
+        SkinEnvironment env;
+        env.executable_dir = env.current_dir = options.skin_dir;
+        env.Fullscreen_Mode = presentation.Fullscreen_Mode;
+        env.screen_width = options.screen_width;
+        env.screen_height = options.screen_height;
+        env.budget = &budget;
         // A missing Config.ini would end the program after its message; the tool reports
         // the message and plays on, so that the script's later lines still show something.
         return !Load_Skin(d.board, window, env, printer).terminate_requested;
