@@ -161,7 +161,7 @@ TEST_F(PadSourceTest, AxesThatActOnNothingDoNotRunTheDevice) {
     pad.set_axis(PadAxis::leftx, 30000);
     source.pump();
     EXPECT_EQ(runs, 1) << "the left stick still acts";
-    EXPECT_EQ(dev.board.find("btn_move_top")->picture_source, "btn_move_down_right");
+    EXPECT_EQ(dev.board.find("btn_move_top")->source_name(), "btn_move_down_right");
     QObject::disconnect(counting);
 }
 
