@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
         const Rect& r = s.rect;
         if (r.width <= 0 || r.height <= 0) continue;
         Picture p;
-        if (s.name == "im_background_screen_top")
+        if (&s == &board.get("im_background_screen_top"))
             p = framed(r.width, r.height);
         else if (s.transparent || s.name.rfind("btn_", 0) == 0)
             p = shaped(r.width, r.height, 0x334455);

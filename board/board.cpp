@@ -15,43 +15,59 @@ void table_fault(const char* table, int index) {
     std::abort();
 }
 
-bool is_lcd_segment(std::string_view n) {
-    auto starts = [&](std::string_view p) { return n.substr(0, p.size()) == p; };
-    return starts("im_pelko_") || starts("im_enemy_") || starts("im_flame_") ||
-           starts("im_partner_") || starts("im_panel_");
-}
-
 namespace {
 
-bool starts_shown(std::string_view n) {
-    if (n == "im_backdrop" || n == "im_backdrop_logo" || n == "im_background_bottom" ||
-        n == "im_background_front" || n == "btn_open" || n == "btn_game_menu_top" ||
-        n == "btn_game_menu_background")
-        return true;
+// The controls that a fresh board shows besides the buttons' tops.
+constexpr bool starts_shown(std::size_t i) {
+    for (SegmentId id : {SegmentId("im_backdrop"), SegmentId("im_backdrop_logo"),
+                         SegmentId("im_background_bottom"), SegmentId("im_background_front"),
+                         SegmentId("btn_open"), SegmentId("btn_game_menu_top"),
+                         SegmentId("btn_game_menu_background")})
+        if (id.index() == i) return true;
+    const std::string_view n = kDesignGeometry[i].name;
     return n.substr(0, 4) == "btn_" && n.size() > 4 && n.substr(n.size() - 4) == "_top";
 }
 
-Cursor cursor_of(std::string_view n) {
-    if (n == "btn_move_top" || n == "btn_alarm_top") return Cursor::Help;
-    if (n == "btn_open" || n == "btn_game_a_top" || n == "btn_game_b_top" || n == "btn_time_top" ||
-        n == "btn_acl_top" || n == "btn_bomb_top" || n == "btn_ctrlr_overlay_left" ||
-        n == "btn_ctrlr_overlay_right" || n == "btn_game_menu_top")
-        return Cursor::Hand;
+constexpr Cursor cursor_of(std::size_t i) {
+    for (SegmentId id : {SegmentId("btn_move_top"), SegmentId("btn_alarm_top")})
+        if (id.index() == i) return Cursor::Help;
+    for (SegmentId id :
+         {SegmentId("btn_open"), SegmentId("btn_game_a_top"), SegmentId("btn_game_b_top"),
+          SegmentId("btn_time_top"), SegmentId("btn_acl_top"), SegmentId("btn_bomb_top"),
+          SegmentId("btn_ctrlr_overlay_left"), SegmentId("btn_ctrlr_overlay_right"),
+          SegmentId("btn_game_menu_top")})
+        if (id.index() == i) return Cursor::Hand;
     return Cursor::Arrow;
 }
+
+// What every control starts as, worked out from its name while this file compiles.
+struct StartingState {
+    bool shown = false;
+    bool transparent = false;
+    Cursor cursor = Cursor::Arrow;
+};
+constexpr std::array<StartingState, kDesignGeometry.size()> kStartingStates = [] {
+    std::array<StartingState, kDesignGeometry.size()> out{};
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        out[i] = {starts_shown(i), is_lcd_segment(kDesignGeometry[i].name), cursor_of(i)};
+    }
+    return out;
+}();
 
 } // namespace
 
 Board::Board() {
     segments_.reserve(kDesignGeometry.size());
-    for (const auto& g : kDesignGeometry) {
+    for (std::size_t i = 0; i < kDesignGeometry.size(); ++i) {
+        const SegmentGeometry& g = kDesignGeometry[i];
+        const StartingState& start = kStartingStates[i];
         Segment s;
         s.name = std::string(g.name);
         s.rect = {g.left, g.top, g.width, g.height};
         s.layer = g.layer;
-        s.shown = starts_shown(g.name);
-        s.transparent = is_lcd_segment(g.name);
-        s.cursor = cursor_of(g.name);
+        s.shown = start.shown;
+        s.transparent = start.transparent;
+        s.cursor = start.cursor;
         segments_.push_back(std::move(s));
     }
     build_tables();
@@ -113,24 +129,25 @@ void Board::set_shown(Segment& s, bool shown) {
 }
 
 void Board::copy_picture(Segment& dst, const Segment& src) {
-    if (dst.picture == src.picture && dst.picture_source == src.name) return;
+    const SegmentId from = id_of(src);
+    if (dst.picture == src.picture && dst.picture_source == from) return;
     dst.picture = src.picture;
-    dst.picture_source = src.name;
+    dst.picture_source = from;
     changed(dst);
     if (observer_) observer_->picture_changed(dst);
 }
 
 void Board::clear_picture(Segment& dst) {
-    if (!dst.picture && dst.picture_source.empty()) return;
+    if (!dst.picture && !dst.picture_source) return;
     dst.picture.reset();
-    dst.picture_source.clear();
+    dst.picture_source.reset();
     changed(dst);
     if (observer_) observer_->picture_changed(dst);
 }
 
 void Board::set_picture(Segment& s, Picture p) {
     s.picture = std::move(p);
-    s.picture_source.clear();
+    s.picture_source.reset();
     changed(s);
     if (observer_) observer_->picture_changed(s);
 }
@@ -142,43 +159,71 @@ void Board::set_rect(Segment& s, Rect r) {
     if (observer_) observer_->rect_changed(s);
 }
 
-void Board::build_tables() {
-    auto at = [&](const std::string& n) { return &named(n); };
-    for (int i = 0; i <= 3; ++i) Seg_Miss.set(i, at("im_panel_miss_" + std::to_string(i)));
-    for (int i = 1; i <= 3; ++i) Seg_Alarm.set(i, at("im_panel_alarm_" + std::to_string(i)));
-    for (int i = 1; i <= 4; ++i) Seg_Digit.set(i, at("im_panel_digit_" + std::to_string(i)));
-    for (int i = 0; i <= 9; ++i) Seg_Number.set(i, at("im_panel_number_" + std::to_string(i)));
-    for (int i = 1; i <= 10; ++i) Seg_Flame.set(i, at("im_flame_" + std::to_string(i)));
+namespace {
 
-    Seg_Pelko.set(0, 1, at("im_pelko_0_body"));
-    Seg_Pelko.set(0, 2, at("im_pelko_0_head"));
-    Seg_Pelko.set(0, 3, at("im_pelko_0_up"));
-    Seg_Pelko.set(0, 4, at("im_pelko_0_boom_1"));
-    Seg_Pelko.set(0, 5, at("im_pelko_0_boom_2"));
-    Seg_Pelko.set(1, 0, at("im_pelko_1_left"));
-    Seg_Pelko.set(5, 0, at("im_pelko_5_bomb"));
-    for (int p = 1; p <= 5; ++p) {
-        const std::string base = "im_pelko_" + std::to_string(p);
-        Seg_Pelko.set(p, 1, at(base + "_body"));
-        Seg_Pelko.set(p, 2, at(base + "_down"));
-        Seg_Pelko.set(p, 3, at(base + "_up"));
-    }
+// The controls of a numbered row, from First to Last, looked up in the design table while this
+// file compiles: a name that is not there does not build.
+template <int First, int Last>
+consteval std::array<std::uint8_t, Last - First + 1> numbered(std::string_view stem,
+                                                              std::string_view ending = "") {
+    std::array<std::uint8_t, Last - First + 1> out{};
+    for (int i = First; i <= Last; ++i)
+        out[std::size_t(i - First)] = std::uint8_t(SegmentId::numbered(stem, i, ending).index());
+    return out;
+}
+
+constexpr auto kMiss = numbered<0, 3>("im_panel_miss_");
+constexpr auto kAlarm = numbered<1, 3>("im_panel_alarm_");
+constexpr auto kDigit = numbered<1, 4>("im_panel_digit_");
+constexpr auto kNumber = numbered<0, 9>("im_panel_number_");
+constexpr auto kFlame = numbered<1, 10>("im_flame_");
+// Columns 1..3 of the hero's positions 1..5.
+constexpr std::array kPelko = {numbered<1, 5>("im_pelko_", "_body"),
+                               numbered<1, 5>("im_pelko_", "_down"),
+                               numbered<1, 5>("im_pelko_", "_up")};
+constexpr std::array kPartner = {numbered<1, 5>("im_partner_left_"),
+                                 numbered<1, 5>("im_partner_right_")};
+// Columns 0..6 of the enemies 1..5.
+constexpr std::array kEnemy = {
+    numbered<1, 5>("im_enemy_", "_bomb"),    numbered<1, 5>("im_enemy_", "_down"),
+    numbered<1, 5>("im_enemy_", "_up"),      numbered<1, 5>("im_enemy_", "_flame_1"),
+    numbered<1, 5>("im_enemy_", "_flame_2"), numbered<1, 5>("im_enemy_", "_flame_3"),
+    numbered<1, 5>("im_enemy_", "_flame_4")};
+
+} // namespace
+
+void Board::build_tables() {
+    const auto at = [this](std::uint8_t index) { return &segments_[index]; };
+    for (int i = 0; i <= 3; ++i) Seg_Miss.set(i, at(kMiss[std::size_t(i)]));
+    for (int i = 1; i <= 3; ++i) Seg_Alarm.set(i, at(kAlarm[std::size_t(i - 1)]));
+    for (int i = 1; i <= 4; ++i) Seg_Digit.set(i, at(kDigit[std::size_t(i - 1)]));
+    for (int i = 0; i <= 9; ++i) Seg_Number.set(i, at(kNumber[std::size_t(i)]));
+    for (int i = 1; i <= 10; ++i) Seg_Flame.set(i, at(kFlame[std::size_t(i - 1)]));
+
+    Seg_Pelko.set(0, 1, &get("im_pelko_0_body"));
+    Seg_Pelko.set(0, 2, &get("im_pelko_0_head"));
+    Seg_Pelko.set(0, 3, &get("im_pelko_0_up"));
+    Seg_Pelko.set(0, 4, &get("im_pelko_0_boom_1"));
+    Seg_Pelko.set(0, 5, &get("im_pelko_0_boom_2"));
+    Seg_Pelko.set(1, 0, &get("im_pelko_1_left"));
+    Seg_Pelko.set(5, 0, &get("im_pelko_5_bomb"));
+    for (int p = 1; p <= 5; ++p)
+        for (int c = 1; c <= 3; ++c)
+            Seg_Pelko.set(p, c, at(kPelko[std::size_t(c - 1)][std::size_t(p - 1)]));
 
     for (int k = 1; k <= 5; ++k) {
-        Seg_Partner.set(0, k - 1, at("im_partner_left_" + std::to_string(k)));
-        Seg_Partner.set(1, k - 1, at("im_partner_right_" + std::to_string(k)));
+        Seg_Partner.set(0, k - 1, at(kPartner[0][std::size_t(k - 1)]));
+        Seg_Partner.set(1, k - 1, at(kPartner[1][std::size_t(k - 1)]));
     }
-    Seg_Partner.set(0, 5, at("im_partner_left_fort"));
-    Seg_Partner.set(0, 6, at("im_partner_left_boom"));
+    Seg_Partner.set(0, 5, &get("im_partner_left_fort"));
+    Seg_Partner.set(0, 6, &get("im_partner_left_boom"));
 
-    Seg_Enemy_Boom.set(1, at("im_enemy_boom_1"));
-    Seg_Enemy_Boom.set(2, at("im_enemy_boom_2"));
+    Seg_Enemy_Boom.set(1, &get("im_enemy_boom_1"));
+    Seg_Enemy_Boom.set(2, &get("im_enemy_boom_2"));
 
-    static const char* const parts[7] = {"bomb",    "down",    "up",     "flame_1",
-                                         "flame_2", "flame_3", "flame_4"};
     for (int n = 1; n <= 5; ++n)
         for (int p = 0; p < 7; ++p)
-            Seg_Enemy.set(n, p, at("im_enemy_" + std::to_string(n) + "_" + parts[p]));
+            Seg_Enemy.set(n, p, at(kEnemy[std::size_t(p)][std::size_t(n - 1)]));
 }
 
 } // namespace q50

@@ -152,6 +152,10 @@ class Board {
 
 // Whether a component name belongs to the liquid-crystal display (these segments are drawn
 // transparent and are what the everything-on display lights).
-bool is_lcd_segment(std::string_view name);
+constexpr bool is_lcd_segment(std::string_view n) {
+    auto starts = [&](std::string_view p) { return n.substr(0, p.size()) == p; };
+    return starts("im_pelko_") || starts("im_enemy_") || starts("im_flame_") ||
+           starts("im_partner_") || starts("im_panel_");
+}
 
 } // namespace q50

@@ -20,6 +20,24 @@ class SegmentId {
     // Implicit on purpose, so that board.show("im_flame_1") reads as before yet is checked.
     consteval SegmentId(const char* name) : index_(checked_index(name)) {}
 
+    // A control of a numbered row, its name composed of a stem, a number and an ending
+    // (numbered("im_flame_", 3) is im_flame_3); checked as a written name is.
+    static consteval SegmentId numbered(std::string_view stem, int number,
+                                        std::string_view ending = "") {
+        char name[64] = {};
+        std::size_t n = 0;
+        for (char c : stem) name[n++] = c;
+        char digits[12] = {};
+        int d = 0;
+        do {
+            digits[d++] = char('0' + number % 10);
+            number /= 10;
+        } while (number > 0);
+        while (d > 0) name[n++] = digits[--d];
+        for (char c : ending) name[n++] = c;
+        return SegmentId(std::size_t(checked_index(std::string_view(name, n))));
+    }
+
     constexpr std::size_t index() const { return index_; }
     constexpr std::string_view name() const { return kDesignGeometry[index_].name; }
     constexpr bool operator==(const SegmentId&) const = default;

@@ -116,8 +116,7 @@ class Load {
 };
 
 SkinLoadResult Load::run() {
-    const auto& names = skin_image_names();
-    for (int i = 1; i <= kSkinImageCount; ++i) Skin_Image[i] = &board_.named(names[i]);
+    for (int i = 1; i <= kSkinImageCount; ++i) Skin_Image[i] = &board_.get(skin_image_control(i));
 
     SkinLoadResult result;
     const fs::path config = env_.executable_dir / "Config.ini";

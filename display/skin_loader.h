@@ -62,6 +62,8 @@ inline constexpr int kSkinImageCount = 129;
 
 // The segment that section "Image<i>" describes, for i in 1..129 (index 0 is empty).
 const std::array<std::string_view, kSkinImageCount + 1>& skin_image_names();
+// The same control as a handle, for i in 1..129.
+SegmentId skin_image_control(int i);
 
 // Client sizes of the main window and the manual outside 1..kMaxSkinSide take the key's
 // default (a zero or negative width gives a window nobody can see or reach).

@@ -63,16 +63,16 @@ void SkinSets::offer(const SkinEnvironment& env, const Board& board, MessageSink
     for (int i = 1; i <= kSkinImageCount; ++i) {
         const std::string file = ini->read_string("Image" + std::to_string(i), "Filename", "");
         if (!names_set_picture(file)) continue;
-        const Segment* s = board.find(skin_image_names()[std::size_t(i)]);
-        if (s && s->picture) drawn_.push_back(Drawn{s->picture, file, s->transparent, false});
+        const Segment& s = board.get(skin_image_control(i));
+        if (s.picture) drawn_.push_back(Drawn{s.picture, file, s.transparent, false});
     }
     // The fullscreen backdrop and logo: the file names of [Fullscreen].
-    for (const auto& [segment, key] :
-         {std::pair{"im_backdrop", "BackdropFile"}, std::pair{"im_backdrop_logo", "LogoFile"}}) {
+    for (const auto& [segment, key] : {std::pair{SegmentId("im_backdrop"), "BackdropFile"},
+                                       std::pair{SegmentId("im_backdrop_logo"), "LogoFile"}}) {
         const std::string file = ini->read_string("Fullscreen", key, "");
-        const Segment* s = board.find(segment);
-        if (names_set_picture(file) && s && s->picture)
-            drawn_.push_back(Drawn{s->picture, file, s->transparent, true});
+        const Segment& s = board.get(segment);
+        if (names_set_picture(file) && s.picture)
+            drawn_.push_back(Drawn{s.picture, file, s.transparent, true});
     }
 }
 

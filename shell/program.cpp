@@ -234,11 +234,11 @@ void Program::load_again_without_waiting() {
     Board& b = device_.board;
     std::vector<Segment*> loaded{&b.get("im_backdrop"), &b.get("im_backdrop_logo"),
                                  &b.get("btn_game_menu_background")};
-    for (int i = 1; i <= kSkinImageCount; ++i) loaded.push_back(&b.named(skin_image_names()[i]));
+    for (int i = 1; i <= kSkinImageCount; ++i) loaded.push_back(&b.get(skin_image_control(i)));
     for (Segment* s : loaded) {
         const Segment& was = before.segments[std::size_t(s - b.segments().data())];
-        if (const Segment* from = was.picture_source.empty() ? nullptr : b.find(was.picture_source))
-            b.copy_picture(*s, *from);
+        if (was.picture_source)
+            b.copy_picture(*s, b.get(*was.picture_source));
         else if (was.picture)
             b.set_picture(*s, was.picture);
         else
@@ -250,8 +250,9 @@ void Program::load_again_without_waiting() {
         Load_Skin();
         // Segments that showed a copy of a picture the load has replaced show the new one.
         for (Segment& s : b.segments())
-            if (const Segment* from = s.picture_source.empty() ? nullptr : b.find(s.picture_source))
-                if (from->picture != s.picture) b.copy_picture(s, *from);
+            if (s.picture_source)
+                if (const Segment& from = b.get(*s.picture_source); from.picture != s.picture)
+                    b.copy_picture(s, from);
     });
 }
 
@@ -574,7 +575,7 @@ void Program::remember_fresh_device() {
 void Program::remember_fresh_pictures() {
     const auto& segments = device_.board.segments();
     for (std::size_t i = 0; i < fresh_board_.size() && i < segments.size(); ++i)
-        if (segments[i].picture_source.empty() && segments[i].picture)
+        if (!segments[i].picture_source && segments[i].picture)
             fresh_board_[i].picture = segments[i].picture;
 }
 
@@ -593,10 +594,9 @@ void Program::reset_device() {
         const FreshSegment& f = fresh_board_[i];
         // A picture of its own may have been cleared or replaced since (the movement pad
         // shows none after a step), not only copied.
-        if (s.picture_source != f.source ||
-            (f.source.empty() && f.picture && s.picture != f.picture)) {
-            if (const Segment* from = f.source.empty() ? nullptr : b.find(f.source))
-                b.copy_picture(s, *from);
+        if (s.picture_source != f.source || (!f.source && f.picture && s.picture != f.picture)) {
+            if (f.source)
+                b.copy_picture(s, b.get(*f.source));
             else
                 b.set_picture(s, f.picture);
         }

@@ -268,7 +268,7 @@ class Program : public QObject, public SplashHost {
     // What the device was at the moment it was switched on, to start it afresh from.
     struct FreshSegment {
         bool shown = false;
-        std::string source;
+        std::optional<SegmentId> source;
         Picture picture;
     };
     std::vector<FreshSegment> fresh_board_;

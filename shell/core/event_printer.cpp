@@ -10,10 +10,6 @@
 
 namespace q50 {
 
-namespace {
-constexpr std::string_view kGlyphPrefix = "im_panel_number_";
-}
-
 EventPrinter::EventPrinter(std::ostream& out, Device& device) : out_(out), dev_(device) {}
 
 void EventPrinter::attach() {
@@ -37,8 +33,8 @@ std::ostream& EventPrinter::line() {
 }
 
 std::string EventPrinter::source_of(const Segment& s) {
-    if (!s.picture && s.picture_source.empty()) return "-";
-    return s.picture_source.empty() ? "?" : s.picture_source;
+    if (!s.picture && !s.picture_source) return "-";
+    return s.picture_source ? std::string(s.source_name()) : "?";
 }
 
 void EventPrinter::shown_changed(const Segment& s) {
@@ -48,10 +44,13 @@ void EventPrinter::shown_changed(const Segment& s) {
 void EventPrinter::picture_changed(const Segment& s) {
     // Only copies of the glyphs or of the pressed pad pictures, and emptying, are reported;
     // a picture of the segment's own (from a skin) is remembered as unreported.
+    Board& b = dev_.board;
     for (int k = 1; k <= 4; ++k) {
-        if (&s != &dev_.board.Seg_Digit[k]) continue;
+        if (&s != &b.Seg_Digit[k]) continue;
+        // A digit shows one of the ten glyphs, or nothing.
         std::string glyph = source_of(s);
-        if (glyph.rfind(kGlyphPrefix, 0) == 0) glyph = glyph.substr(kGlyphPrefix.size());
+        for (int n = 0; n <= 9 && s.picture_source; ++n)
+            if (*s.picture_source == b.id_of(b.Seg_Number[n])) glyph = std::to_string(n);
         const bool reportable = glyph == "-" || (glyph.size() == 1 && std::isdigit(glyph[0]));
         std::string& last = digit_[std::size_t(k)];
         if (!reportable) last = "?";
@@ -60,10 +59,11 @@ void EventPrinter::picture_changed(const Segment& s) {
         line() << "digit " << k << ' ' << glyph << '\n';
         return;
     }
-    if (s.name == "btn_move_top") {
+    if (&s == &b.get("btn_move_top")) {
         const std::string source = source_of(s);
-        const bool reportable =
-            source == "-" || source == "btn_move_down_left" || source == "btn_move_down_right";
+        const bool reportable = source == "-" ||
+                                s.picture_source == SegmentId("btn_move_down_left") ||
+                                s.picture_source == SegmentId("btn_move_down_right");
         if (!reportable) pad_ = "?";
         if (!reportable || source == pad_) return;
         pad_ = source;

@@ -16,7 +16,7 @@ struct Recorder : BoardObserver {
         events.push_back((s.shown ? "on " : "off ") + s.name);
     }
     void picture_changed(const Segment& s) override {
-        events.push_back("picture " + s.name + " " + s.picture_source);
+        events.push_back("picture " + s.name + " " + std::string(s.source_name()));
     }
 };
 

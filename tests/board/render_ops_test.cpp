@@ -19,7 +19,7 @@ struct Panel : ::testing::Test {
         std::string out;
         for (int k = 1; k <= 4; ++k) {
             const Segment& s = b.Seg_Digit[k];
-            out += s.picture ? s.picture_source.back() : '_';
+            out += s.picture ? s.source_name().back() : '_';
         }
         return out;
     }
@@ -30,7 +30,6 @@ struct Panel : ::testing::Test {
         return n;
     }
 };
-
 
 TEST_F(Panel, EverythingOnLightsTheLcdWithoutPmOrGlyphsAndOffDarkensIt) {
     Vid_Show_All(b, true);

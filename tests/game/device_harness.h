@@ -31,10 +31,11 @@ struct DeviceHarness : Rig {
     // The glyph a digit position shows: 0..9, or -1 when it is blank.
     int digit(int k) const {
         const Segment& s = dev.board.Seg_Digit[k];
-        if (!s.picture && s.picture_source.empty()) return -1;
-        const std::string prefix = "im_panel_number_";
-        if (s.picture_source.rfind(prefix, 0) != 0) return -1;
-        return std::stoi(s.picture_source.substr(prefix.size()));
+        if (!s.picture && !s.picture_source) return -1;
+        const std::string_view prefix = "im_panel_number_";
+        const std::string_view source = s.source_name();
+        if (source.substr(0, prefix.size()) != prefix) return -1;
+        return std::stoi(std::string(source.substr(prefix.size())));
     }
     // A game in play as a stage start leaves it, without the introduction: mode 6 or 8, the
     // hero at `pos` holding `hold`, both partners at rest, the enemies up, no flame lit but the

@@ -14,7 +14,7 @@ struct HeroMoves : ::testing::Test {
     Device& d = h.dev;
     void SetUp() override { start_play(h); }
     std::size_t mark() const { return h.sound.calls.size(); }
-    std::string pad() const { return d.board.get("btn_move_top").picture_source; }
+    std::string pad() const { return std::string(d.board.get("btn_move_top").source_name()); }
     // How often `what` was played since `from`.
     long played(const std::string& what, std::size_t from) const {
         const std::vector<std::string> s = h.sounds(from);

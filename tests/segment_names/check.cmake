@@ -1,6 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 # Compiles probe.cpp with the project's compiler: a control named rightly builds, a misspelt
-# name and a name known only at run time do not, and the misspelt one is reported as such.
+# name (written, or composed of a stem and a number) and a name known only at run time do not,
+# and the misspelt ones are reported as such.
 #   cmake -DCXX=... -DROOT=<source tree> -DPROBE=<probe.cpp> -P check.cmake
 function(compile result_var output_var)
   execute_process(
@@ -22,6 +23,20 @@ foreach(wrong "im_flame_11" "im_flame" "IM_FLAME_1" "im_flame_1 ")
   endif()
   if(NOT report MATCHES "no_control_has_this_name")
     message(FATAL_ERROR "'${wrong}' failed to compile for another reason:\n${report}")
+  endif()
+endforeach()
+
+compile(status report -DPROBE_NUMBER=5)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "a real control's composed name did not compile:\n${report}")
+endif()
+foreach(wrong 0 6 11)
+  compile(status report -DPROBE_NUMBER=${wrong})
+  if(status EQUAL 0)
+    message(FATAL_ERROR "the composed control name with number ${wrong} compiled")
+  endif()
+  if(NOT report MATCHES "no_control_has_this_name")
+    message(FATAL_ERROR "number ${wrong} failed to compile for another reason:\n${report}")
   endif()
 endforeach()
 

@@ -5,7 +5,11 @@
 #include <string>
 
 void probe(q50::Board& board) {
-#if defined(PROBE_RUNTIME_NAME)
+#if defined(PROBE_NUMBER)
+    // A name composed of a stem and a number is checked as a written one is.
+    board.show(q50::SegmentId::numbered("im_flame_", PROBE_NUMBER));
+    board.show(q50::SegmentId::numbered("im_enemy_", PROBE_NUMBER, "_flame_4"));
+#elif defined(PROBE_RUNTIME_NAME)
     // A name only known at run time has to go through Board::find or Board::named.
     const std::string name = "im_flame_1";
     board.show(name);

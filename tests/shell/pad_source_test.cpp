@@ -97,7 +97,7 @@ TEST_F(PadSourceTest, AControllerPulledOutWhileHoldingLetsGoOfItsButtons) {
     press(PadButton::x, true);
     press(PadButton::x, false);
     press(PadButton::dpleft, true);
-    EXPECT_EQ(dev.board.find("btn_move_top")->picture_source, "btn_move_down_left");
+    EXPECT_EQ(dev.board.find("btn_move_top")->source_name(), "btn_move_down_left");
     press(PadButton::a, true);
     EXPECT_TRUE(dev.board.shown("btn_bomb_down"));
 
@@ -106,7 +106,7 @@ TEST_F(PadSourceTest, AControllerPulledOutWhileHoldingLetsGoOfItsButtons) {
     EXPECT_EQ(source.connected(), 0);
     EXPECT_EQ(changes, 2);
     EXPECT_FALSE(dev.board.shown("btn_bomb_down"));
-    EXPECT_TRUE(dev.board.find("btn_move_top")->picture_source.empty());
+    EXPECT_FALSE(dev.board.find("btn_move_top")->picture_source);
 
     // Plugged in again while the program runs: taken up again.
     ASSERT_TRUE(pad.attach());

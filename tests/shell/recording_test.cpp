@@ -198,7 +198,8 @@ std::string device_state(Device& d) {
     for (const VariableRef& v : d.variables())
         out += std::string(v.name) + "=" + std::to_string(v.flag ? int(*v.flag) : *v.integer) + " ";
     for (const Segment& s : d.board.segments())
-        if (s.shown) out += s.name + (s.picture_source.empty() ? "" : ":" + s.picture_source) + " ";
+        if (s.shown)
+            out += s.name + (s.picture_source ? ":" + std::string(s.source_name()) : "") + " ";
     return out;
 }
 
@@ -491,11 +492,11 @@ TEST_F(Recording, APlaybackAfterTheSkinChangedShowsTheNewSkinsPictures) {
         return QString::fromStdString((dir.path() / "run.script").string());
     };
     testing::press_key(&w, Qt::Key_Left); // held: the pad shows the pressed picture
-    ASSERT_EQ(pad.picture_source, "btn_move_down_left");
+    ASSERT_EQ(pad.source_name(), "btn_move_down_left");
     rows.play()->trigger();
     ASSERT_TRUE(program->playing());
     EXPECT_EQ(pad.picture, drawn) << "the playback's fresh device shows the old skin's pad";
-    EXPECT_TRUE(pad.picture_source.empty());
+    EXPECT_FALSE(pad.picture_source);
     testing::release_key(&w, Qt::Key_Left);
     rows.play()->trigger();
     EXPECT_EQ(pad.picture, drawn) << "the player's fresh device after the playback";
