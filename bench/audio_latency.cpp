@@ -8,13 +8,9 @@
 //
 // DATA_DIR holds Sound/ (default "data"); --load runs that many busy threads beside it at the
 // program's priority, --nice-load at nice 10 (a build in the background).
-#include "game/device.h"
-#include "game/device_services.h"
 #include "input/dispatch.h"
-#include "input/keys.h"
 #include "shell/core/device_target.h"
-#include "shell/core/form_create.h"
-#include "shell/core/memory_store.h"
+#include "shell/core/rig.h"
 #include "sound/sound_output.h"
 
 #include <SDL.h>
@@ -126,9 +122,10 @@ int main(int argc, char** argv) {
             while (!stop.load(std::memory_order_relaxed)) x = x + 1;
         });
 
-    MemoryStore store;
     PrintedMessages messages;
-    SoundOutput out(store, messages);
+    BasicRig<SoundOutput, SystemClock> rig(1, messages);
+    SoundOutput& out = rig.sound;
+    Device& dev = rig.dev;
     if (!out.Snd_Init(0)) {
         std::fprintf(stderr, "bench_audio_latency: no sound: %s\n", out.device_error().c_str());
         return 1;
@@ -140,15 +137,9 @@ int main(int argc, char** argv) {
     watch.period_ms = 1000.0 * SoundOutput::kBufferFrames / rate;
     Mix_SetPostMix(after_mix, nullptr);
 
-    DeviceRandom random{1};
-    SystemClock clock;
-    Device dev{Services{out, store, random, clock}};
-    KeyAssignments keys;
-    Presentation presentation;
-    form_create_before_skin(dev, presentation);
-    form_create_after_skin(dev, presentation, keys);
+    rig.form_create();
     DeviceTarget target(dev);
-    InputDispatch input(target, keys);
+    InputDispatch input(target, rig.keys);
 
     std::mt19937 rng(7);
     std::vector<double> latency;

@@ -75,6 +75,19 @@ struct VariableRef {
     bool* flag = nullptr;
 };
 
+// The same variables' names and kinds, known without a device (what a trace script may set).
+struct VariableName {
+    std::string_view name;
+    bool flag = false;
+};
+inline constexpr VariableName kDeviceVariableNames[] = {
+#define Q50_INTEGER(name) {#name, false},
+#define Q50_FLAG(name) {#name, true},
+    Q50_DEVICE_VARIABLES(Q50_INTEGER, Q50_FLAG)
+#undef Q50_INTEGER
+#undef Q50_FLAG
+};
+
 class Device {
   public:
     explicit Device(Services services);

@@ -2,6 +2,7 @@
 // The names of the values in the settings store. Whoever reads or writes a value names it
 // through these, so that a name is spelt in one place.
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -24,19 +25,29 @@ inline constexpr std::string_view WindowTop = "WindowTop";
 inline constexpr std::string_view LcdShadow = "LcdShadow"; // percent of the ink, 0 = off
 inline constexpr std::string_view LcdFade = "LcdFade";     // milliseconds, 0 = off
 
-// The key and the controller button of assignment n (1..7): Key1..Key7, Pad1..Pad7.
-inline std::string key(int n) {
-    return "Key" + std::to_string(n);
+// The key and the controller button of the assignments 1..7 (input/assignments.h).
+inline constexpr std::array<std::string_view, 7> kKeyNames = {"Key1", "Key2", "Key3", "Key4",
+                                                              "Key5", "Key6", "Key7"};
+inline constexpr std::array<std::string_view, 7> kPadNames = {"Pad1", "Pad2", "Pad3", "Pad4",
+                                                              "Pad5", "Pad6", "Pad7"};
+constexpr std::string_view key(int n) {
+    return kKeyNames[std::size_t(n - 1)];
 }
-inline std::string pad(int n) {
-    return "Pad" + std::to_string(n);
+constexpr std::string_view pad(int n) {
+    return kPadNames[std::size_t(n - 1)];
 }
 
 // The values the device and its input keep (the presentation's Skin and zooms are not among
 // them): what the trace tool lets a script put in the store.
-inline constexpr std::array<std::string_view, 20> kDeviceValues = {
-    FullscreenMode, "Key1",       "Key2",   "Key3",   "Key4",    "Key5",       "Key6",
-    "Key7",         CtrlrOverlay, HiScore1, HiScore2, SoundMode, SplashScreen, "Pad1",
-    "Pad2",         "Pad3",       "Pad4",   "Pad5",   "Pad6",    "Pad7"};
+inline constexpr auto kDeviceValues = [] {
+    std::array<std::string_view, 6 + kKeyNames.size() + kPadNames.size()> out{};
+    std::size_t i = 0;
+    out[i++] = FullscreenMode;
+    for (std::string_view n : kKeyNames) out[i++] = n;
+    for (std::string_view n : {CtrlrOverlay, HiScore1, HiScore2, SoundMode, SplashScreen})
+        out[i++] = n;
+    for (std::string_view n : kPadNames) out[i++] = n;
+    return out;
+}();
 
 } // namespace q50::setting

@@ -8,11 +8,6 @@ namespace {
 
 using B = Button;
 
-// The device button of assignments 1..7 (slot 0 unused); 4 is the ACL, or the open button
-// while the device is closed.
-constexpr std::array<B, 8> kAssigned = {B::Open, B::Game_A, B::Game_B, B::Time,
-                                        B::Acl,  B::Left,   B::Right,  B::Bomb};
-
 const std::array<MouseControl, 17> kMouseControls = {{
     {"btn_open", pressed(B::Open), std::nullopt},
     {"btn_game_a_top", pressed(B::Game_A), released(B::Game_A)},
@@ -43,12 +38,12 @@ std::string action_name(ButtonAction a) {
 
 ButtonAction assignment_down_action(int n, std::int32_t game_state) {
     if (n == 4 && game_state == 0) return pressed(B::Open);
-    return pressed(kAssigned[std::size_t(n)]);
+    return pressed(assignment(n).button);
 }
 
 std::optional<ButtonAction> assignment_up_action(int n, std::int32_t game_state) {
     if (n == 4 && game_state <= 0) return std::nullopt;
-    return released(kAssigned[std::size_t(n)]);
+    return released(assignment(n).button);
 }
 
 std::optional<ButtonAction> key_down_action(const KeyAssignments& keys, std::uint16_t code,
@@ -65,7 +60,7 @@ std::optional<ButtonAction> key_up_action(const KeyAssignments& keys, std::uint1
     for (int n = 1; n <= kAssignmentCount; ++n) {
         if (keys.Key_Binding[std::size_t(n)].Code != code) continue;
         if (n == 4 && game_state <= 0) continue;
-        return released(kAssigned[std::size_t(n)]);
+        return released(assignment(n).button);
     }
     return std::nullopt;
 }

@@ -64,8 +64,9 @@ void KeyAssignments::Keys_Load(SettingsStore& store, Board& board) {
     for (int n = 1; n <= kAssignableKeyCount; ++n)
         Key_Name[std::size_t(n)] = std::string(assignable_key(n).name);
     for (int n = 1; n <= kAssignmentCount; ++n) {
-        std::int32_t c = store.read_int(setting::key(n), kDefaultChoice[n]);
-        if (c < 1 || c > kAssignableKeyCount) c = kDefaultChoice[n];
+        const std::int32_t dflt = assignment(n).default_key;
+        std::int32_t c = store.read_int(setting::key(n), dflt);
+        if (c < 1 || c > kAssignableKeyCount) c = dflt;
         Key_Binding[std::size_t(n)].Choice = c;
     }
     for (int n = 1; n <= kAssignmentCount; ++n)

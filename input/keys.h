@@ -3,6 +3,7 @@
 // that name the assigned keys.
 #include "board/board.h"
 #include "host/settings_store.h"
+#include "input/assignments.h"
 
 #include <array>
 #include <cstdint>
@@ -26,12 +27,6 @@ struct KeyBindingRecord {
     std::int32_t Choice = 0;
     std::uint16_t Code = 0;
 };
-
-// Assignment n: 1 Game A, 2 Game B, 3 Time, 4 open/ACL, 5 left, 6 right, 7 bomb.
-constexpr int kAssignmentCount = 7;
-constexpr std::array<std::int32_t, 8> kDefaultChoice = {0, 2, 3, 4, 6, 39, 40, 42};
-constexpr std::array<std::string_view, 8> kAssignmentLabel = {
-    "", "Game A", "Game B", "Time", "Open the game/ACL", "Left", "Right", "Bomb"};
 
 class KeyAssignments {
   public:

@@ -67,7 +67,7 @@ std::optional<PadAxis> pad_axis_by_name(std::string_view name) {
 
 void PadAssignments::load(SettingsStore& store) {
     for (int n = 1; n <= kAssignmentCount; ++n) {
-        Pad[std::size_t(n)] = kDefaultPad[std::size_t(n)];
+        Pad[std::size_t(n)] = assignment(n).default_pad;
         const auto text = store.read_text(setting::pad(n));
         if (!text) continue;
         if (auto b = pad_button_by_name(*text)) Pad[std::size_t(n)] = *b;

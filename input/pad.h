@@ -4,7 +4,9 @@
 // SDL's game-controller events and the trace tool from its script. Buttons and axes carry
 // SDL's names and numbering, so stored assignments read like SDL's own mapping strings.
 #include "host/settings_store.h"
+#include "input/assignments.h"
 #include "input/dispatch.h"
+#include "input/pad_button.h"
 
 #include <array>
 #include <cstdint>
@@ -14,32 +16,6 @@
 #include <vector>
 
 namespace q50 {
-
-// In SDL's order: a button's number is its SDL_GameControllerButton value.
-enum class PadButton : int {
-    a,
-    b,
-    x,
-    y,
-    back,
-    guide,
-    start,
-    leftstick,
-    rightstick,
-    leftshoulder,
-    rightshoulder,
-    dpup,
-    dpdown,
-    dpleft,
-    dpright,
-    misc1,
-    paddle1,
-    paddle2,
-    paddle3,
-    paddle4,
-    touchpad,
-};
-constexpr int kPadButtonCount = 21;
 
 // In SDL's order (SDL_GameControllerAxis).
 enum class PadAxis : int { leftx, lefty, rightx, righty, lefttrigger, righttrigger };
@@ -55,12 +31,8 @@ std::optional<PadAxis> pad_axis_by_name(std::string_view name);
 constexpr int kStickPress = 16384;
 constexpr int kStickRelease = 8192;
 
-// Assignment n (1..7, as the keys: Game A, Game B, Time, open/ACL, left, right, bomb) takes
-// one controller button, stored as Pad1..Pad7 by SDL's button name.
-constexpr std::array<PadButton, 8> kDefaultPad = {
-    PadButton::a, PadButton::start,  PadButton::back,    PadButton::y,
-    PadButton::x, PadButton::dpleft, PadButton::dpright, PadButton::a};
-
+// Assignment n (1..7, as the keys) takes one controller button, stored as Pad1..Pad7 by SDL's
+// button name; the defaults are the assignments' own (input/assignments.h).
 class PadAssignments {
   public:
     std::array<PadButton, 8> Pad = kDefaultPad; // index 1..7

@@ -5,11 +5,7 @@
 namespace q50 {
 
 std::string script_command(ButtonAction a) {
-    // "Inp_game_a_down" -> "press game_a"
-    std::string name(action_name(a).substr(4));
-    const bool down = name.ends_with("_down");
-    name.resize(name.size() - (down ? 5 : 3));
-    return (down ? "press " : "release ") + name;
+    return (a.down ? "press " : "release ") + std::string(button_word(a.button));
 }
 
 std::string time_of_day_text(std::int64_t ms) {

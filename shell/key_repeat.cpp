@@ -2,15 +2,15 @@
 
 #include <QGuiApplication>
 
-#if __has_include(<X11/XKBlib.h>) && QT_CONFIG(xcb)
-#include <X11/XKBlib.h>
-#define Q50_HAVE_XKB 1
+// The fix asks Qt's X11 connection; a Qt without its X11 platform would leave it out unseen.
+#if !QT_CONFIG(xcb)
+#error "Qt 6 was built without its xcb platform; the desktop needs it (Debian: qt6-base-dev)"
 #endif
+#include <X11/XKBlib.h>
 
 namespace q50 {
 
 bool use_detectable_auto_repeat() {
-#ifdef Q50_HAVE_XKB
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* display = x11 ? x11->display() : nullptr;
     if (!display) return false;
@@ -18,9 +18,6 @@ bool use_detectable_auto_repeat() {
     // Qt's xcb connection is this Display's own, so the setting applies to every window of
     // the program.
     return XkbSetDetectableAutoRepeat(display, True, &supported) && supported;
-#else
-    return false;
-#endif
 }
 
 } // namespace q50

@@ -45,10 +45,10 @@ KeysDialog::KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board,
         cb->installEventFilter(this);
         Key_Combo[std::size_t(n)] = cb;
 
-        auto* l = label(this,
-                        QString::fromLatin1(kAssignmentLabel[std::size_t(n)].data(),
-                                            qsizetype(kAssignmentLabel[n].size())),
-                        false);
+        auto* l = label(
+            this,
+            QString::fromLatin1(assignment(n).label.data(), qsizetype(assignment(n).label.size())),
+            false);
         l->setObjectName(QStringLiteral("la_%1").arg(n));
         l->adjustSize();
         Key_Label[std::size_t(n)] = l;

@@ -34,10 +34,10 @@ PadPage::PadPage(QWidget* dialog) : QWidget(dialog) {
         b->setCursor(Qt::PointingHandCursor);
         connect(b, &QPushButton::clicked, this, [this, n] { listen(n); });
         Pad_Button[std::size_t(n)] = b;
-        auto* l = label(this,
-                        QString::fromLatin1(kAssignmentLabel[std::size_t(n)].data(),
-                                            qsizetype(kAssignmentLabel[n].size())),
-                        false);
+        auto* l = label(
+            this,
+            QString::fromLatin1(assignment(n).label.data(), qsizetype(assignment(n).label.size())),
+            false);
         l->setObjectName(QStringLiteral("la_pad_%1").arg(n));
         l->adjustSize();
         Pad_Label[std::size_t(n)] = l;

@@ -132,24 +132,25 @@ void Program::FormCreate() {
     main_window_->setWindowTitle(QString::fromLatin1(kProductTitle));
     main_window_->move_off_screen();
     // The segment tables were built with the board.
-    form_create_before_skin(device_, presentation_);
-    // An option on the command line counts for this run only; nothing is stored.
-    if (options_.fullscreen) presentation_.Fullscreen_Mode = *options_.fullscreen;
-    if (!options_.skin_dir.empty()) {
-        skin_dir_ = options_.skin_dir;
-        command_line_skin_ = true;
-    } else if (const auto stored = store_->read_text(setting::Skin); stored && !stored->empty()) {
-        // A chosen skin whose folder has gone leaves the delivered one in use.
-        if (const auto skin = find_user_skin(skin_search_path(), *stored)) {
-            skin_dir_ = skin->dir;
-            skin_name_ = skin->name;
+    form_create(device_, presentation_, keys_, [this] {
+        // An option on the command line counts for this run only; nothing is stored.
+        if (options_.fullscreen) presentation_.Fullscreen_Mode = *options_.fullscreen;
+        if (!options_.skin_dir.empty()) {
+            skin_dir_ = options_.skin_dir;
+            command_line_skin_ = true;
+        } else if (const auto stored = store_->read_text(setting::Skin);
+                   stored && !stored->empty()) {
+            // A chosen skin whose folder has gone leaves the delivered one in use.
+            if (const auto skin = find_user_skin(skin_search_path(), *stored)) {
+                skin_dir_ = skin->dir;
+                skin_name_ = skin->name;
+            }
         }
-    }
-    Zoom = valid_zoom(store_->read_int(setting::Zoom, kZoomFit));
-    FullscreenZoom = valid_fullscreen_zoom(store_->read_int(setting::FullscreenZoom, kZoomFit));
-    through_driver([this] { Load_Skin(); });
-    skin_watcher_->watch(skin_dir_);
-    form_create_after_skin(device_, presentation_, keys_);
+        Zoom = valid_zoom(store_->read_int(setting::Zoom, kZoomFit));
+        FullscreenZoom = valid_fullscreen_zoom(store_->read_int(setting::FullscreenZoom, kZoomFit));
+        through_driver([this] { Load_Skin(); });
+        skin_watcher_->watch(skin_dir_);
+    });
     pads_.load(*store_);
     volume_ = std::clamp(store_->read_int(setting::Volume, 100), 0, 100);
     muted_ = store_->read_bool(setting::Muted, false);
@@ -551,7 +552,7 @@ void Program::begin_run_log() {
     RunStart start;
     std::vector<std::string> names{std::string(setting::HiScore1), std::string(setting::HiScore2),
                                    std::string(setting::CtrlrOverlay)};
-    for (int n = 1; n <= kAssignmentCount; ++n) names.push_back(setting::key(n));
+    for (int n = 1; n <= kAssignmentCount; ++n) names.emplace_back(setting::key(n));
     for (const std::string& name : names)
         if (auto text = store_->read_text(name)) start.store.emplace_back(name, *text);
     start.seed = random_.last_seed();

@@ -20,4 +20,11 @@ void form_create_after_skin(Device& d, Presentation& p, KeyAssignments& keys) {
     d.Move_Lock = false;
 }
 
+void form_create(Device& d, Presentation& p, KeyAssignments& keys,
+                 const std::function<void()>& load_skin) {
+    form_create_before_skin(d, p);
+    if (load_skin) load_skin();
+    form_create_after_skin(d, p, keys);
+}
+
 } // namespace q50

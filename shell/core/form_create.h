@@ -6,6 +6,8 @@
 #include "input/keys.h"
 #include "shell/core/presentation.h"
 
+#include <functional>
+
 namespace q50 {
 
 // Fills the speed table and reads FullscreenMode (default true).
@@ -14,5 +16,12 @@ void form_create_before_skin(Device& device, Presentation& presentation);
 // Loads the key assignments and hints, reads CtrlrOverlay (default true) and shows the overlay
 // buttons accordingly, reads both high scores, clears Play_Active and Move_Lock.
 void form_create_after_skin(Device& device, Presentation& presentation, KeyAssignments& keys);
+
+// The whole creation: the first half, `load_skin` (when given; it finds the stored presentation
+// and may change it for the run), the second half. The desktop, the trace tool, the end-to-end
+// frames and the rigs all create the device this way; Device::power_on() follows when the
+// splash window plays.
+void form_create(Device& device, Presentation& presentation, KeyAssignments& keys,
+                 const std::function<void()>& load_skin);
 
 } // namespace q50

@@ -9,7 +9,9 @@
 #include "shell/core/form_create.h"
 #include "shell/core/memory_store.h"
 
+#include <concepts>
 #include <cstdint>
+#include <functional>
 
 namespace q50 {
 
@@ -27,18 +29,22 @@ template <class Sound = RecordingSound, class Clock = SettableClock> struct Basi
         if constexpr (requires { sound.clock = [] { return std::int64_t(0); }; })
             sound.clock = [this] { return dev.now(); };
     }
+    // A real sound output, which keeps its settings in the rig's store and reports to
+    // `messages` (the sound benches).
+    BasicRig(std::uint32_t seed, MessageSink& messages) requires
+        std::constructible_from<Sound, SettingsStore&, MessageSink&> : sound(store, messages),
+                                                                       random(seed) {}
     BasicRig(const BasicRig&) = delete;
     BasicRig& operator=(const BasicRig&) = delete;
 
-    // The main window's creation without a skin: the speed table, the stored settings, the
-    // keys and their hints.
-    void form_create() {
-        form_create_before_skin(dev, presentation);
-        form_create_after_skin(dev, presentation, keys);
+    // The main window's creation: the speed table, the stored settings, the keys and their
+    // hints, around `load_skin` (none: the device without pictures, as most tests want it).
+    void form_create(const std::function<void()>& load_skin = {}) {
+        q50::form_create(dev, presentation, keys, load_skin);
     }
     // ... and Play on the splash window: the closed device, mode 0.
-    void start() {
-        form_create();
+    void start(const std::function<void()>& load_skin = {}) {
+        form_create(load_skin);
         dev.power_on();
     }
 };

@@ -43,21 +43,21 @@ struct FramesRig : BasicRig<RecordingSound, SystemClock> {
     // What the program does from its start to the closed device, with a clean store.
     bool start(const std::string& run_dir, int w, int h, bool windowed) {
         if (windowed) store.preset("FullscreenMode", "0");
-        form_create_before_skin(dev, presentation);
-        SkinEnvironment env;
-        env.executable_dir = run_dir;
-        env.current_dir = run_dir;
-        env.Fullscreen_Mode = presentation.Fullscreen_Mode;
-        env.screen_width = w;
-        env.screen_height = h;
-        if (Load_Skin(dev.board, window, env, messages).status != SkinLoadStatus::Complete)
-            return false;
-        // The menu button's backing: the one picture the window has built in.
-        if (PictureLoad l = load_picture_file(Q50_SOURCE_DIR "/shell/pictures/menu_backing.png"))
-            dev.board.set_picture(dev.board.get("btn_game_menu_background"), l.picture);
-        form_create_after_skin(dev, presentation, keys);
-        dev.power_on();
-        return true;
+        bool loaded = false;
+        BasicRig::start([&] {
+            SkinEnvironment env;
+            env.executable_dir = run_dir;
+            env.current_dir = run_dir;
+            env.Fullscreen_Mode = presentation.Fullscreen_Mode;
+            env.screen_width = w;
+            env.screen_height = h;
+            loaded = Load_Skin(dev.board, window, env, messages).status == SkinLoadStatus::Complete;
+            // The menu button's backing: the one picture the window has built in.
+            if (PictureLoad l =
+                    load_picture_file(Q50_SOURCE_DIR "/shell/pictures/menu_backing.png"))
+                dev.board.set_picture(dev.board.get("btn_game_menu_background"), l.picture);
+        });
+        return loaded;
     }
 };
 

@@ -19,14 +19,20 @@ set -E
 trap 'e2e_status=$?; echo "$e2e_tag: stopped at line $LINENO of ${0##*/}: $BASH_COMMAND (status $e2e_status)"' ERR
 
 # A failure also lists the program's mapped windows, which tells a lost popup from a stray one.
+# The ERR trap is off here: a window that closes while it is listed is no second failure.
 fail() {
+  trap - ERR
+  set +e
   echo "$e2e_tag: $*"
-  local w
-  [ -z "${prog_pid:-}" ] || for w in $(xdotool search --onlyvisible --pid "$prog_pid" 2>/dev/null); do
-    echo "$e2e_tag: window $w \"$(xdotool getwindowname "$w" 2>/dev/null)\"" \
-      "$(xdotool getwindowgeometry "$w" 2>/dev/null | tr -s '\n ' ' ')"
-  done
-  cat "$out/program.log" 2>/dev/null || true
+  local w name place
+  if [ -n "${prog_pid:-}" ]; then
+    for w in $(xdotool search --onlyvisible --pid "$prog_pid" 2>/dev/null); do
+      name=$(xdotool getwindowname "$w" 2>/dev/null)
+      place=$(xdotool getwindowgeometry "$w" 2>/dev/null | tr -s '\n ' ' ')
+      echo "$e2e_tag: window $w \"$name\" $place"
+    done
+  fi
+  cat "$out/program.log" 2>/dev/null
   exit 1
 }
 

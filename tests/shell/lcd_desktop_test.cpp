@@ -6,8 +6,8 @@
 #include "shell/side_windows.h"
 
 #include "../support/temp_dir.h"
-#include "game/device_services.h"
 #include "shell/core/memory_store.h"
+#include "shell/core/rig.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -27,13 +27,7 @@ struct NoTarget : ButtonTarget {
 };
 
 // The main window with a driver whose clock the test sets.
-struct FadeFrames : ::testing::Test {
-    MemoryStore store;
-    RecordingSound sound;
-    DeviceRandom random{1};
-    SettableClock clock;
-    Device dev{Services{sound, store, random, clock}};
-    KeyAssignments keys;
+struct FadeFrames : ::testing::Test, Rig {
     NoTarget target;
     InputDispatch input{target, keys};
     std::int64_t wall = 1000;

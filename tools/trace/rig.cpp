@@ -6,9 +6,8 @@ namespace q50::trace {
 
 Settable settable(std::string_view name) {
     if (name == "Enemy_Flame") return {true, false, 5};
-    static Rig probe; // only its list of variables is read
-    for (const VariableRef& v : probe.dev.variables())
-        if (v.name == name) return {true, v.flag != nullptr, 1};
+    for (const VariableName& v : kDeviceVariableNames)
+        if (v.name == name) return {true, v.flag, 1};
     return {};
 }
 

@@ -86,10 +86,7 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
     FadeClock fade_clock(printer, look, d);
     if (look.fade() > 0) d.board.set_observer(&fade_clock);
 
-    // The main window's creation, then the splash window's Play.
     Presentation& presentation = rig.presentation;
-    form_create_before_skin(d, presentation);
-    presentation.Fullscreen_Mode = options.fullscreen || script.fullscreen;
     WindowModel window;
     PictureBudget budget;
     // At start, and again at a presentation switch.
@@ -109,13 +106,16 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
         // the message and plays on, so that the script's later lines still show something.
         return !Load_Skin(d.board, window, env, printer).terminate_requested;
     };
-    // The program loads the manual right after the main window, into the same budget.
-    if (load_skin())
-        load_manual_pages(read_manual_settings(options.skin_dir, options.skin_dir, printer), budget,
-                          printer);
-    form_create_after_skin(d, presentation, rig.keys);
+    // The main window's creation, then the splash window's Play; nothing of them draws a random
+    // number, so the script's seed may be sown first.
     rig.random.seed(script.seed.value_or(kDefaultSeed));
-    d.power_on();
+    rig.start([&] {
+        presentation.Fullscreen_Mode = options.fullscreen || script.fullscreen;
+        // The program loads the manual right after the main window, into the same budget.
+        if (load_skin())
+            load_manual_pages(read_manual_settings(options.skin_dir, options.skin_dir, printer),
+                              budget, printer);
+    });
 
     DeviceTarget target(d, &presentation);
     InputDispatch input(target, rig.keys);
