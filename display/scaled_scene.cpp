@@ -199,8 +199,15 @@ void ScaledScene::restore(Rect r) {
 }
 
 const Image& ScaledScene::paint(const Board& board, const WindowModel& window, const SkinSets* sets,
-                                double scale, PixelSize out, Rect* damage) {
+                                double scale, PixelSize out, Rect* damage,
+                                std::vector<Rect>* parts) {
     Rect changed;
+    std::vector<Rect> apart;
+    const auto add = [&](Rect r) {
+        if (is_empty(r)) return;
+        changed = unite(changed, r);
+        if (parts) apart.push_back(r);
+    };
     const Segment* backdrop = &board.get("im_backdrop");
     const Segment* logo = &board.get("im_backdrop_logo");
     auto drawn = [](const Segment* s) {
@@ -221,7 +228,7 @@ const Image& ScaledScene::paint(const Board& board, const WindowModel& window, c
         frame_ = under_;
         parts_.clear();
         valid_ = false;
-        changed = Rect{0, 0, out.width, out.height};
+        add(Rect{0, 0, out.width, out.height});
     }
     const Rect client{0, 0, std::clamp(window.client_width, 0, kMaxClientSide),
                       std::clamp(window.client_height, 0, kMaxClientSide)};
@@ -243,7 +250,7 @@ const Image& ScaledScene::paint(const Board& board, const WindowModel& window, c
         for (const auto& gone : parts_) {
             if (!gone) continue;
             restore(gone->out);
-            changed = unite(changed, gone->out);
+            add(gone->out);
         }
         parts_ = std::move(next);
     }
@@ -251,12 +258,20 @@ const Image& ScaledScene::paint(const Board& board, const WindowModel& window, c
     for (auto& p : parts_) {
         p->out = intersect(scaled_unclipped(p->area, scale), Rect{0, 0, out.width, out.height});
         Rect d;
+        std::vector<Rect> in_part;
         p->painter.paint_area(board, window, sets, set, scale, p->area, {&frame_, &under_, p->out},
-                              &d);
-        changed = unite(changed, d);
+                              &d, parts ? &in_part : nullptr);
+        if (parts)
+            for (const Rect& r : in_part) add(r);
+        else
+            add(d);
     }
     valid_ = true;
     if (damage) *damage = changed;
+    // A frame drawn anew is one part: all of it.
+    if (parts)
+        *parts = changed == Rect{0, 0, out.width, out.height} ? std::vector<Rect>{changed}
+                                                              : std::move(apart);
     return frame_;
 }
 

@@ -18,9 +18,11 @@ namespace q50 {
 class ScaledScene {
   public:
     // The frame of `board` at `scale` on an output of `out` pixels; `damage` gets the part
-    // that changed. `sets` (may be null) holds the skin's larger drawings.
+    // that changed, `parts` the changed parts apart (a flame at the left and the score at the
+    // right are two). `sets` (may be null) holds the skin's larger drawings.
     const Image& paint(const Board& board, const WindowModel& window, const SkinSets* sets,
-                       double scale, PixelSize out, Rect* damage = nullptr);
+                       double scale, PixelSize out, Rect* damage = nullptr,
+                       std::vector<Rect>* parts = nullptr);
     const Image& frame() const { return frame_; }
     void set_lcd_look(LcdLook* look);
     // Where the parts' pictures brought to the scale are charged, and the decorations' memory

@@ -183,7 +183,8 @@ const Image& SetPainter::paint(const Board& board, const WindowModel& window, co
 }
 
 void SetPainter::paint_area(const Board& board, const WindowModel& window, const SkinSets* sets,
-                            int set, double scale, Rect area, const Target& to, Rect* damage) {
+                            int set, double scale, Rect area, const Target& to, Rect* damage,
+                            std::vector<Rect>* parts) {
     rescale(scale, std::max(set, 1));
     if (!part_ || !(area == area_) || !(to.place == place_) || to.frame != target_.frame ||
         to.under != target_.under) {
@@ -197,12 +198,19 @@ void SetPainter::paint_area(const Board& board, const WindowModel& window, const
             [this](const Picture& named, Rect at) { return shadow_picture(named, at); });
     }
     Rect d;
-    paint_copy(board, window, sets, &d, nullptr);
-    if (d.width > 0 && d.height > 0) {
-        d.left += place_.left;
-        d.top += place_.top;
-    }
+    std::vector<Rect> changed;
+    paint_copy(board, window, sets, &d, parts ? &changed : nullptr);
+    const auto to_frame = [this](Rect& r) {
+        if (r.width <= 0 || r.height <= 0) return;
+        r.left += place_.left;
+        r.top += place_.top;
+    };
+    to_frame(d);
     if (damage) *damage = d;
+    if (parts) {
+        for (Rect& r : changed) to_frame(r);
+        *parts = std::move(changed);
+    }
 }
 
 const Image& SetPainter::paint_copy(const Board& board, const WindowModel& window,

@@ -42,9 +42,10 @@ class SetPainter {
     // painted into the target; the pictures come from the skin's drawings at `set` (1: the
     // design size) where it has them. `damage` gets the changed part in the frame's pixels.
     // `place` is the area at the scale (design pixel x lands on output pixel floor(x * scale)),
-    // clipped to the frame.
+    // clipped to the frame. `parts` gets the changed parts apart, in the frame's pixels.
     void paint_area(const Board& board, const WindowModel& window, const SkinSets* sets, int set,
-                    double scale, Rect area, const Target& to, Rect* damage = nullptr);
+                    double scale, Rect area, const Target& to, Rect* damage = nullptr,
+                    std::vector<Rect>* parts = nullptr);
 
     // The unlit-segment shadow and the fade of the board being copied (painter.h).
     void set_lcd_look(LcdLook* look) { painter_.set_lcd_look(look); }

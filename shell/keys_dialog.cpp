@@ -93,6 +93,7 @@ KeysDialog::KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board,
         btn_page->setCursor(Qt::PointingHandCursor);
         btn_page->setAutoDefault(false);
         btn_page->installEventFilter(this);
+        page_button_palette_ = btn_page->palette();
         connect(btn_page, &QPushButton::clicked, this, [this] { show_pads(!showing_pads()); });
     }
 
@@ -107,6 +108,7 @@ void KeysDialog::show_pads(bool on) {
     for (QWidget* w : key_page_) w->setVisible(!on);
     pad_page->setVisible(on);
     btn_page->setText(on ? QStringLiteral("KEYBOARD") : QStringLiteral("CONTROLLER"));
+    cbChange();
     if (on)
         pad_page->Pad_Button[std::size_t(pad_page->listening())]->setFocus();
     else
@@ -177,6 +179,18 @@ void KeysDialog::cbChange() {
     const bool keys_clash = CheckKeys();
     const bool pads_clash = pad_page && pad_page->CheckPads();
     btn_accept->setEnabled(!keys_clash && !pads_clash);
+    mark_other_page(pad_page && !pad_page->isHidden() ? keys_clash : pads_clash);
+}
+
+void KeysDialog::mark_other_page(bool clash) {
+    if (!btn_page) return;
+    // A clash on the page out of view (a store edited by hand) would leave Accept greyed for
+    // no reason the player can see: the button to that page shows it in the clash's red.
+    QPalette p = page_button_palette_;
+    if (clash) p.setColor(QPalette::ButtonText, qcolour(kRed));
+    btn_page->setPalette(p);
+    btn_page->setToolTip(clash ? QStringLiteral("Two actions have the same button on this page")
+                               : QString());
 }
 
 void KeysDialog::btn_acceptClick() {

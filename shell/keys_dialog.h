@@ -66,6 +66,9 @@ class KeysDialog : public QWidget { // TKeysForm
 
   private:
     void place_lists();
+    // The page button in red while the page it leads to has a clash.
+    void mark_other_page(bool clash);
+    QPalette page_button_palette_;
     // Enter and Esc, before the focused list sees them; true when taken.
     bool FormKeyDown(int key);
     void close_dialog();

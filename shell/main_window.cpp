@@ -253,9 +253,7 @@ void TForm1::refresh() {
         // Fullscreen: the backdrop and logo at the screen's own resolution, once per size;
         // only the device is painted (and scaled) over them. At 100 % too: a repaint of the
         // whole screen-sized frame costs more than the device alone.
-        Rect damage;
-        shown = &scene_.paint(board_, window_, sets_, scale_, shown_size(), &damage);
-        parts.assign(1, damage);
+        shown = &scene_.paint(board_, window_, sets_, scale_, shown_size(), nullptr, &parts);
     } else if (set) {
         // Painted from the skin's larger drawings, then brought to the scale if it is not
         // the set's own.

@@ -5,7 +5,9 @@
 #include <SDL.h>
 
 #include <QDir>
+#include <QFileInfo>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -34,6 +36,9 @@ PadSource::PadSource(PadDispatch& dispatch, RealtimeDriver& driver, QObject* par
     });
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this,
             &PadSource::device_nodes_changed);
+    event_node = [](bool is_virtual, const char* sdl_path) {
+        return is_virtual || !sdl_path ? std::string() : std::string(sdl_path);
+    };
 }
 
 PadSource::~PadSource() {
@@ -48,14 +53,21 @@ bool PadSource::start() {
     sdl->SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
     if (sdl->InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
     started_ = true;
-    // Where controllers appear; without /dev/input yet, its parent shows it arriving.
-    const QString input = QStringLiteral("/dev/input");
-    if (QDir(input).exists())
-        watcher_.addPath(input);
-    else if (QDir(QStringLiteral("/dev")).exists())
-        watcher_.addPath(QStringLiteral("/dev"));
+    watch_folder();
     pump();
     return true;
+}
+
+void PadSource::watch_folder() {
+    // Where controllers appear; until that folder exists, its parent shows it arriving.
+    const QString parent = QFileInfo(folder_).absolutePath();
+    const QStringList watched = watcher_.directories();
+    if (QDir(folder_).exists()) {
+        if (!watched.contains(folder_)) watcher_.addPath(folder_);
+        if (watched.contains(parent)) watcher_.removePath(parent);
+    } else if (QDir(parent).exists() && !watched.contains(parent)) {
+        watcher_.addPath(parent);
+    }
 }
 
 void PadSource::stop() {
@@ -72,10 +84,27 @@ int PadSource::watched_nodes() const {
     return int(std::count_if(pads_.begin(), pads_.end(), [](const auto& p) { return p->fd >= 0; }));
 }
 
+int PadSource::waking_nodes() const {
+    return int(std::count_if(pads_.begin(), pads_.end(), [](const auto& p) {
+        return p->notifier && p->notifier->isEnabled();
+    }));
+}
+
+void PadSource::node_readable(Pad& pad) {
+    // Drained: SDL reads the controller's state its own way; this descriptor only wakes us.
+    char buffer[1024];
+    ssize_t n;
+    while ((n = ::read(pad.fd, buffer, sizeof buffer)) > 0) {
+    }
+    // An ended or failing node (the controller was pulled out) stays readable for good and
+    // would wake the loop without end; its removal comes through the folder's watch.
+    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+        pad.notifier->setEnabled(false);
+    pump();
+}
+
 void PadSource::device_nodes_changed() {
-    if (QDir(QStringLiteral("/dev/input")).exists() &&
-        !watcher_.directories().contains(QStringLiteral("/dev/input")))
-        watcher_.addPath(QStringLiteral("/dev/input"));
+    watch_folder();
     pump();
     settle_left_ = kSettlePumps;
     settle_.start();
@@ -94,16 +123,16 @@ void PadSource::open_controller(int device_index) {
     // Our own descriptor of the controller's event node only wakes the loop; SDL reads its
     // own. Virtual controllers have none and are woken by whoever drives them.
     const bool is_virtual = sdl_library()->JoystickIsVirtual(device_index);
-    const char* path = sdl_library()->JoystickPath(sdl_library()->GameControllerGetJoystick(c));
-    if (!is_virtual && path) pad->fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const std::string node =
+        event_node
+            ? event_node(is_virtual,
+                         sdl_library()->JoystickPath(sdl_library()->GameControllerGetJoystick(c)))
+            : std::string();
+    if (!node.empty()) pad->fd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (pad->fd >= 0) {
         pad->notifier = std::make_unique<QSocketNotifier>(pad->fd, QSocketNotifier::Read);
-        connect(pad->notifier.get(), &QSocketNotifier::activated, this, [this, fd = pad->fd] {
-            char buffer[1024];
-            while (::read(fd, buffer, sizeof buffer) > 0) {
-            }
-            pump();
-        });
+        connect(pad->notifier.get(), &QSocketNotifier::activated, this,
+                [this, p = pad.get()] { node_readable(*p); });
     }
     pad->needs_poll = !is_virtual && pad->fd < 0;
     pads_.push_back(std::move(pad));
@@ -115,7 +144,12 @@ void PadSource::close_controller(std::int32_t id) {
     auto it = std::find_if(pads_.begin(), pads_.end(), [&](const auto& p) { return p->id == id; });
     if (it == pads_.end()) return;
     if (dispatch_.holding(id)) driver_.run([&] { dispatch_.pad_removed(id); });
-    (*it)->notifier.reset();
+    // Its wake may be what is running now (a pulled-out controller's node reads as failing):
+    // the notifier is silenced at once and deleted once control is back in the loop.
+    if (QSocketNotifier* n = (*it)->notifier.release()) {
+        n->setEnabled(false);
+        n->deleteLater();
+    }
     if ((*it)->fd >= 0) ::close((*it)->fd);
     sdl_library()->GameControllerClose((*it)->controller);
     pads_.erase(it);
@@ -132,6 +166,7 @@ void PadSource::update_wakes() {
 
 void PadSource::pump() {
     if (!started_) return;
+    ++pumps_;
     sdl_library()->PumpEvents();
     SDL_Event e;
     while (sdl_library()->PollEvent(&e)) {
@@ -162,6 +197,9 @@ void PadSource::pump() {
         case SDL_CONTROLLERAXISMOTION: {
             if (e.caxis.axis >= kPadAxisCount) break;
             const auto a = PadAxis(e.caxis.axis);
+            // Only the left stick's x acts; the other axes of a controller that reports them
+            // all the time (its triggers, the right stick) must not run the driver and repaint.
+            if (a != PadAxis::leftx) break;
             const std::int32_t pad = e.caxis.which;
             const int value = e.caxis.value;
             // A stick moved while input is not taken may still let go of what it held.

@@ -16,9 +16,12 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <QString>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 struct _SDL_GameController;
@@ -34,6 +37,12 @@ class PadSource : public QObject {
     // Starts SDL's game-controller subsystem and opens the controllers already there. False
     // when SDL could not start it (the program then simply has no controllers).
     bool start();
+    // The folder whose changes tell of controllers coming and going (/dev/input; its parent is
+    // watched until it exists). Set before start().
+    void set_device_folder(const QString& folder) { folder_ = folder; }
+    // A controller's event node, whose readability wakes the source: SDL's path of it by
+    // default, none for a virtual controller (whoever drives it wakes the source).
+    std::function<std::string(bool is_virtual, const char* sdl_path)> event_node;
     void stop();
     bool started() const { return started_; }
 
@@ -44,8 +53,14 @@ class PadSource : public QObject {
     int connected() const { return int(pads_.size()); }
     // True while the 4 ms fallback poll runs.
     bool polling() const { return poll_.isActive(); }
-    // The event nodes watched for input.
+    // The event nodes watched for input, and of those the ones still waking the source (a node
+    // that reads as ended or failing, as a pulled-out controller's does, no longer wakes it).
     int watched_nodes() const;
+    int waking_nodes() const;
+    // How often the source has looked at SDL's events so far.
+    std::uint64_t pumps() const { return pumps_; }
+    // True while the pumps that follow a change of the device folder run.
+    bool settling() const { return settle_.isActive(); }
 
     // Presses act only while this says so (the device runs, the main window takes input);
     // releases of held buttons always arrive.
@@ -74,7 +89,11 @@ class PadSource : public QObject {
     RealtimeDriver& driver_;
     bool started_ = false;
     std::vector<std::unique_ptr<Pad>> pads_;
+    QString folder_ = QStringLiteral("/dev/input");
     QFileSystemWatcher watcher_;
+    std::uint64_t pumps_ = 0;
+    void watch_folder();
+    void node_readable(Pad& pad);
     QTimer poll_;
     // After a node appears, a device may need a moment until it may be opened (its
     // permissions are set after it appears): a few pumps follow it, then nothing.

@@ -15,6 +15,7 @@
 
 #include <cmath>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QGuiApplication>
@@ -47,9 +48,7 @@ Program::Program(ProgramOptions options)
     clock_.source = options_.local_ms_of_day;
     logged_target_.on_action = [this](ButtonAction a) { note({device_.now(), a, {}}); };
     logged_target_.passes = [this] { return !playing_; };
-    playback_timer_.setSingleShot(true);
-    playback_timer_.setTimerType(Qt::PreciseTimer);
-    connect(&playback_timer_, &QTimer::timeout, this, &Program::playback_step);
+    driver_.set_schedule([this] { return playback_due(); }, [this] { playback_run_due(); });
     std::ostream* events = options_.event_log;
     const QByteArray event_file = qgetenv("Q50_EVENT_LOG");
     if (!events && !event_file.isEmpty()) {
@@ -439,7 +438,7 @@ void Program::note(RunLog::Entry e) {
         run_log_.add(e.time, e.action);
     else
         run_log_.add_command(e.time, e.command);
-    if (recording_.is_open()) recording_ << RunLog::line(e) << std::flush;
+    if (recording_.is_open()) write_recording(RunLog::line(e));
 }
 
 void Program::through_driver(const std::function<void()>& change) {
@@ -467,7 +466,6 @@ void Program::set_paused(bool on, bool automatic) {
         note({device_.now(), {}, menu_command_text(MenuCommand::Pause)});
     } else {
         driver_.resume();
-        QTimer::singleShot(0, this, &Program::playback_step);
         // The time of day went on meanwhile: a replay moves its own on by as much.
         note({device_.now(),
               {},
@@ -536,13 +534,15 @@ void Program::change_sound_output(int mode) {
 }
 
 void Program::start_device() {
-    // Device time 0 is now: the mode is set at 0, as a replay of the run sets it.
-    driver_.start_at_zero();
     device_on_ = true;
     remember_fresh_device();
     run_base_ = 0;
-    begin_run_log();
-    driver_.run([this] { device_.power_on(); });
+    // Device time 0 is now, and the time of day is read at it: the mode is set at 0 and the
+    // clock counts from the recorded time of day, as a replay of the run does.
+    driver_.start_at_zero([this] {
+        begin_run_log(clock_.ms_of_day());
+        device_.power_on();
+    });
     // The first frame comes first; controllers are looked for as soon as it is on screen, or
     // after half a second if the window system never asks for a paint.
     if (main_window_->painted_once()) {
@@ -553,15 +553,15 @@ void Program::start_device() {
     QTimer::singleShot(500, this, [this] { start_controllers(); });
 }
 
-void Program::begin_run_log() {
+void Program::begin_run_log(std::int64_t ms_of_day) {
     RunStart start;
+    start.ms_of_day = ms_of_day;
     std::vector<std::string> names{std::string(setting::HiScore1), std::string(setting::HiScore2),
                                    std::string(setting::CtrlrOverlay)};
     for (int n = 1; n <= kAssignmentCount; ++n) names.emplace_back(setting::key(n));
     for (const std::string& name : names)
         if (auto text = store_->read_text(name)) start.store.emplace_back(name, *text);
     start.seed = random_.last_seed();
-    start.ms_of_day = clock_.ms_of_day();
     start.fullscreen = presentation_.Fullscreen_Mode;
     std::error_code ec;
     const std::filesystem::path skin = skin_dir_.empty() ? options_.executable_dir : skin_dir_;
@@ -636,8 +636,7 @@ bool Program::play_recording(const std::filesystem::path& file) {
     scratch_store_.begin(playback_.start.store);
     // The recorded run's presentation; the switch writes only to the playback's store.
     switch_presentation(playback_.start.fullscreen);
-    playing_ = true;
-    playback_next_ = 0;
+    playback_next_ = playback_.entries.size();
     playback_day_shift_ = 0;
     random_.seed(playback_.start.seed);
     clock_.source = [this] {
@@ -647,15 +646,17 @@ bool Program::play_recording(const std::filesystem::path& file) {
         playback_origin_ = device_.now();
         reset_device();
         device_.power_on();
+        // From here on the recorded lines are the driver's to run, each at its own time.
+        playing_ = true;
+        playback_next_ = 0;
     });
     show_mark();
-    playback_step();
+    driver_.poll();
     return true;
 }
 
 void Program::stop_playing() {
     if (!playing_) return;
-    playback_timer_.stop();
     playing_ = false;
     show_mark();
     // Switched back while the playback's store still takes the write.
@@ -667,31 +668,20 @@ void Program::stop_playing() {
     driver_.run([this] {
         reset_device();
         run_base_ = device_.now();
-        begin_run_log();
+        begin_run_log(clock_.ms_of_day());
         device_.power_on();
     });
 }
 
-void Program::playback_step() {
-    if (!playing_) return;
-    // A pause of the player's holds the playback too; resuming calls this again.
-    if (driver_.paused()) return;
-    while (playback_next_ < playback_.entries.size()) {
-        const RunLog::Entry& e = playback_.entries[playback_next_];
-        const std::int64_t due = playback_origin_ + e.time;
-        const std::int64_t now = driver_.clock_ms();
-        if (now < due) {
-            playback_timer_.start(int(std::min<std::int64_t>(due - now, 1 << 30)));
-            return;
-        }
-        // At its own device time, however late the timer woke.
-        driver_.run([&] {
-            device_.advance_to(due);
-            apply_recorded(e);
-        });
-        ++playback_next_;
-        if (!playing_) return; // a command stopped it
-    }
+std::optional<std::int64_t> Program::playback_due() const {
+    if (!playing_ || playback_next_ >= playback_.entries.size()) return std::nullopt;
+    return playback_origin_ + playback_.entries[playback_next_].time;
+}
+
+void Program::playback_run_due() {
+    // Counted first: the line may stop the playback, or run the driver in turn.
+    const RunLog::Entry e = playback_.entries[playback_next_++];
+    apply_recorded(e);
 }
 
 void Program::apply_recorded(const RunLog::Entry& e) {
@@ -742,30 +732,49 @@ std::filesystem::path Program::start_recording() {
     std::filesystem::path file = dir / ("run-" + stamp.toStdString() + ".script");
     for (int n = 2; std::filesystem::exists(file, ec); ++n)
         file = dir / ("run-" + stamp.toStdString() + "-" + std::to_string(n) + ".script");
-    recording_.open(file);
-    if (!recording_) {
-        recording_.close();
-        messages_.error("The recording could not be written to " + file.string() + ".");
+    if (!recording_.open(file)) {
+        messages_.error("The recording could not be written to " + file.string() + ": " +
+                        recording_.error() + ".");
         return {};
     }
-    recording_ << "# A run of Quendrix50, recorded "
-               << QDateTime::currentDateTime().toString(Qt::ISODate).toStdString()
-               << "; replay it with quendrix-trace < this file\n"
-               << run_log_.header();
-    for (const RunLog::Entry& e : run_log_.entries()) recording_ << RunLog::line(e);
-    recording_.flush();
+    std::string text = "# A run of Quendrix50, recorded " +
+                       QDateTime::currentDateTime().toString(Qt::ISODate).toStdString() +
+                       "; replay it with quendrix-trace < this file\n" + run_log_.header();
+    for (const RunLog::Entry& e : run_log_.entries()) text += RunLog::line(e);
+    if (!write_recording(text)) return {};
     return file;
+}
+
+bool Program::write_recording(const std::string& lines) {
+    if (recording_.write(lines)) return true;
+    recording_failed();
+    return false;
+}
+
+void Program::recording_failed() {
+    // Told once: the writer is closed now, so nothing more is written or reported.
+    const std::string text = "The recording " + recording_.file().string() +
+                             " could not be written further: " + recording_.error() +
+                             ". Recording has stopped; the file holds the run up to this moment.";
+    std::cerr << "quendrix50: " << text << '\n';
+    if (side_windows_) side_windows_->comfort().refresh();
+    // Not in the middle of the input that wrote the line (a message box runs a loop of its
+    // own); and the program that is closing shows no more windows.
+    if (!closed_) QTimer::singleShot(0, this, [this, text] { messages_.error(text); });
 }
 
 void Program::stop_recording() {
     if (!recording_.is_open()) return;
-    recording_ << "at " << driver_.clock_ms() - run_base_ << " end\n";
-    recording_.close();
+    if (!write_recording("at " + std::to_string(driver_.clock_ms() - run_base_) + " end\n")) return;
+    if (!recording_.close()) recording_failed();
 }
 
 bool Program::accepting_input() const {
+    // A modal window (the file chooser, a message box) or an open menu takes the keys; the
+    // controller's presses are kept from the game there as well.
     return !ending_ && !playing_ && !driver_.paused() && !driver_.stopped() && main_window_ &&
-           main_window_->isEnabled() && main_window_->on_screen();
+           main_window_->isEnabled() && main_window_->on_screen() &&
+           !QApplication::activeModalWidget() && !QApplication::activePopupWidget();
 }
 
 void Program::start_controllers() {

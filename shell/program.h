@@ -16,6 +16,7 @@
 #include "shell/core/menu_commands.h"
 #include "shell/core/presentation.h"
 #include "shell/core/recording_file.h"
+#include "shell/core/recording_writer.h"
 #include "shell/core/scratch_store.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
@@ -174,7 +175,8 @@ class Program : public QObject, public SplashHost {
     // Plays a recording back in the window: the device starts afresh as the recorded run did
     // (its stored values, seed, time of day and presentation, with a store of its own, so the
     // player's high scores and settings stay as they are), and each recorded input and command
-    // runs at its time; the player's input does not reach the device until stop_playing(),
+    // runs at its device time, in order with the timer steps, as the driver's schedule; the
+    // player's input does not reach the device until stop_playing(),
     // which gives the player a freshly switched-on device again. False, with a message, when
     // the file is not a recording (nothing is changed then).
     bool play_recording(const std::filesystem::path& file);
@@ -184,8 +186,6 @@ class Program : public QObject, public SplashHost {
     bool playback_finished() const {
         return playing_ && playback_next_ >= playback_.entries.size();
     }
-    // Runs the recorded lines due by now; its timer calls it, tests after moving the clock.
-    void playback_step();
     RealtimeDriver& driver() { return driver_; }
     const WindowModel& window_model() const { return window_model_; }
     TForm1& main_window() { return *main_window_; }
@@ -277,7 +277,10 @@ class Program : public QObject, public SplashHost {
     void remember_fresh_pictures();
     void show_mark();
     void reset_device();
-    void begin_run_log();
+    void begin_run_log(std::int64_t ms_of_day);
+    // The driver's schedule of a playback: the next recorded line's device time, and running it.
+    std::optional<std::int64_t> playback_due() const;
+    void playback_run_due();
     void apply_recorded(const RunLog::Entry& e);
     void switch_presentation(bool fullscreen);
     Recording playback_;
@@ -286,13 +289,15 @@ class Program : public QObject, public SplashHost {
     std::int64_t playback_day_shift_ = 0; // the time of day gone on in the recorded pauses
     bool playing_ = false;
     bool fullscreen_before_playback_ = false;
-    QTimer playback_timer_;
     // The device time the run's log counts from (the last time the device came on afresh).
     std::int64_t run_base_ = 0;
     // Keeps an entry in the run's log and writes it to the recording, if one is made.
     void note(RunLog::Entry e);
     RunLog run_log_;
-    std::ofstream recording_;
+    RecordingWriter recording_;
+    // Writes to the recording; a failed write ends it and tells the player.
+    bool write_recording(const std::string& lines);
+    void recording_failed();
     std::unique_ptr<std::ofstream> event_file_;
     std::unique_ptr<EventPrinter> printer_;
     int volume_ = 100;

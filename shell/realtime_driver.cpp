@@ -43,15 +43,40 @@ std::int64_t RealtimeDriver::clock_ns() const {
     return (paused_ ? paused_at_ : raw_ns()) - paused_total_ - start_;
 }
 
-void RealtimeDriver::start_at_zero() {
+void RealtimeDriver::start_at_zero(const std::function<void()>& first) {
     start_ = raw_ns();
     paused_total_ = 0;
+    if (stopped_) return;
+    holding_ = true;
+    if (first) first();
+    holding_ = false;
+    rearm();
+    emit stepped();
+}
+
+void RealtimeDriver::set_schedule(std::function<std::optional<std::int64_t>()> next_due,
+                                  std::function<void()> run_due) {
+    next_due_ = std::move(next_due);
+    run_due_ = std::move(run_due);
+}
+
+void RealtimeDriver::catch_up(std::int64_t t) {
+    if (holding_) return;
+    while (next_due_ && run_due_ && !paused_ && !stopped_) {
+        const auto due = next_due_();
+        if (!due || *due > t) break;
+        device_.catch_up_to(*due);
+        holding_ = true;
+        run_due_();
+        holding_ = false;
+    }
+    device_.catch_up_to(t);
 }
 
 void RealtimeDriver::pause() {
     if (paused_ || stopped_) return;
     // Everything due until now runs first; the pause begins after it.
-    device_.catch_up_to(clock_ms());
+    catch_up(clock_ms());
     paused_at_ = raw_ns();
     paused_ = true;
     disarm();
@@ -69,7 +94,12 @@ void RealtimeDriver::resume() {
 
 void RealtimeDriver::run(const std::function<void()>& action) {
     if (stopped_) return;
-    device_.catch_up_to(clock_ms());
+    if (holding_) {
+        // Within a scheduled input: at its time, and the outer run re-arms and tells.
+        if (action) action();
+        return;
+    }
+    catch_up(clock_ms());
     if (action) action();
     rearm();
     emit stepped();
@@ -100,7 +130,10 @@ void RealtimeDriver::disarm() {
 }
 
 void RealtimeDriver::rearm() {
-    const auto due = device_.next_due();
+    if (holding_) return;
+    auto due = device_.next_due();
+    if (next_due_)
+        if (const auto input = next_due_(); input && (!due || *input < *due)) due = input;
     if (!due || paused_ || fd_ < 0) {
         disarm();
         return;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QSocketNotifier;
 
@@ -28,8 +29,16 @@ class RealtimeDriver : public QObject {
     // (frozen while paused); in milliseconds, and to the nanosecond.
     std::int64_t clock_ms() const { return clock_ns() / 1000000; }
     std::int64_t clock_ns() const;
-    // The device is switched on: its time counts from 0 now.
-    void start_at_zero();
+    // The device is switched on: its time counts from 0 now, and `first` (reading the time of
+    // day, the power-on) runs at device time 0 exactly, however long it takes.
+    void start_at_zero(const std::function<void()>& first = {});
+
+    // Inputs known ahead of their time (a recording played back): `next_due` gives the device
+    // time of the next one, or nothing; `run_due` runs it. Each runs at its own device time,
+    // after every timer step due at or before it and before any later one, however late the
+    // driver wakes, as a replay orders them. Empty functions end the schedule.
+    void set_schedule(std::function<std::optional<std::int64_t>()> next_due,
+                      std::function<void()> run_due);
 
     // Device time stops: no timer step runs until resume(), and every timer keeps the time it
     // had left, because device time takes up again where it stopped. Inputs that still come
@@ -64,6 +73,8 @@ class RealtimeDriver : public QObject {
     void rearm();
     void disarm();
     void expired();
+    // Runs the steps and the scheduled inputs due by `t`, in the order of their device times.
+    void catch_up(std::int64_t t);
 
     Device& device_;
     std::function<std::int64_t()> clock_;
@@ -80,6 +91,12 @@ class RealtimeDriver : public QObject {
     std::int64_t paused_total_ = 0; // spent in earlier pauses
     std::int64_t start_ = 0;        // at device time 0
     std::int64_t last_pause_ms_ = 0;
+    std::function<std::optional<std::int64_t>()> next_due_;
+    std::function<void()> run_due_;
+    // While a scheduled input (or the power-on) runs, device time stands at its time: a run()
+    // it makes in turn (a recorded menu command) must not catch up past it, and the timer is
+    // armed once it is done.
+    bool holding_ = false;
     std::int64_t raw_ns() const;
 };
 

@@ -66,6 +66,53 @@ TEST_F(ScaledSceneTest, WholeScalesEqualTheWholeBoardScaledAlsoAfterIncrementalC
     }
 }
 
+// Two changes far apart on the device come back as two parts, not one rectangle around both,
+// at whole and fractional scales; together they cover what changed in the frame.
+TEST_F(ScaledSceneTest, ChangesFarApartComeBackAsPartsApart) {
+    place("im_flame_2", {15, 20, 2, 2}, noise(2, 2, 4));
+    place("im_flame_3", {31, 4, 2, 2}, noise(2, 2, 5));
+    for (double k : {1.0, 2.0, 2.805}) {
+        SCOPED_TRACE(k);
+        board.show("im_flame_2");
+        board.show("im_flame_3");
+        ScaledScene scene;
+        const PixelSize out = scaled_size({40, 30}, k);
+        std::vector<Rect> parts;
+        Rect damage;
+        scene.paint(board, window, nullptr, k, out, &damage, &parts);
+        ASSERT_EQ(parts.size(), 1u);
+        EXPECT_EQ(parts[0], (Rect{0, 0, out.width, out.height}));
+        const Image before = scene.frame();
+        board.hide("im_flame_2");
+        board.hide("im_flame_3");
+        const Image& after = scene.paint(board, window, nullptr, k, out, &damage, &parts);
+        ASSERT_EQ(parts.size(), 2u);
+        for (const Rect& r : parts) {
+            EXPECT_LT(r.width, out.width / 4);
+            EXPECT_LT(r.height, out.height / 4);
+        }
+        // Every pixel that changed lies in one of them.
+        int outside = 0, changed = 0;
+        for (int y = 0; y < out.height; ++y)
+            for (int x = 0; x < out.width; ++x) {
+                if (after.at(x, y) == before.at(x, y)) continue;
+                ++changed;
+                bool in = false;
+                for (const Rect& r : parts)
+                    in = in || (x >= r.left && y >= r.top && x < r.left + r.width &&
+                                y < r.top + r.height);
+                outside += !in;
+            }
+        EXPECT_GT(changed, 0);
+        EXPECT_EQ(outside, 0);
+        // The damage is the rectangle around them.
+        const int l = std::min(parts[0].left, parts[1].left);
+        const int r = std::max(parts[0].left + parts[0].width, parts[1].left + parts[1].width);
+        EXPECT_EQ(damage.left, l);
+        EXPECT_EQ(damage.width, r - l);
+    }
+}
+
 // At a fractional scale every picture is averaged on its own and laid over the ones beneath:
 // pixels wholly inside the device and off the edges of the translucent segment on it are what
 // averaging the composed device gives (the same means, rounded at other steps), pixels whose

@@ -3,8 +3,9 @@
 # of the device's body stores its place; the context menu's "Pause" and the Pause key pause and
 # resume (the "PAUSED" mark); the Sound submenu sets the volume, mutes and changes the output,
 # F6 unmutes; "Pause when the window loses focus" pauses while another window has the focus;
-# "Record this run" writes the run as a trace script, which the trace tool replays; at the next
-# start the device is where it was dragged to, and centred when that place is off every screen.
+# "Record this run" writes the run as a trace script, which the trace tool replays to the very
+# events the desktop wrote (Q50_EVENT_LOG); at the next start the device is where it was dragged
+# to, and centred when that place is off every screen.
 #   run_e2e_comforts.sh RUN_DIR TRACE_TOOL OUT_DIR
 set -euo pipefail
 run_dir=$1 trace=$2 out=$3
@@ -15,7 +16,8 @@ fresh_store SoundMode=2 SplashScreen=0 FullscreenMode=0 Zoom=100 FullscreenZoom=
 export XDG_DATA_HOME=$out/data
 recordings=$XDG_DATA_HOME/quendrix50/recordings
 xdotool mousemove 1020 796
-launch_program
+# The run's event stream, which its recording must replay to (below).
+launch_program Q50_EVENT_LOG="$out/desktop.events"
 # Centred on the first start: (1024 - 498) / 2, (800 - 770) / 2.
 wait_for 20 main_at 263 15 498 770 || fail "the windowed device did not come up centred"
 main=$(main_window)
@@ -138,6 +140,14 @@ wait_for 5 found_recording || fail "Record this run made no file in $recordings"
 grep -q '^seed [0-9]' "$recording" || fail "the recording has no seed"
 key_to_main 5
 wait_for 5 grep -q '^at [0-9]* press open$' "$recording" || { cat "$recording"; fail "the key that opens the device is not in the recording"; }
+# Time held, then the clock, which reads the time of day, with a pause in the middle.
+xdotool windowfocus --sync "$main" || true
+xdotool keydown 3 sleep 0.3 keyup 3
+sleep 1.5
+key_to_main Pause
+sleep 1
+key_to_main Pause
+sleep 1.2
 menu_row 5
 xdotool key Return
 menu_closed
@@ -149,11 +159,51 @@ echo "$e2e_tag: Record this run wrote $(wc -l <"$recording") lines, Stop recordi
 key_to_main Escape
 ended_cleanly Esc
 
-# The next start: where the drag left it.
-launch_program
+# On the real clock, with the pauses, the drag and the menus of this run: the replay's events
+# are the desktop's, line for line, from the switch-on to the recording's end (the desktop ran
+# on after it).
+end=$(sed -n 's/^at \([0-9]*\) end$/\1/p' "$recording")
+[ -n "$end" ] || fail "the recording has no end"
+awk -v end="$end" '$1 <= end' "$out/desktop.events" >"$out/desktop-to-end.events"
+awk -v end="$end" '$1 <= end' "$out/replay.txt" >"$out/replay-to-end.events"
+grep -qx '0 mode 0' "$out/desktop-to-end.events" || { head -5 "$out/desktop-to-end.events"; fail "the desktop did not switch the device on at device time 0"; }
+grep -q ' resume [0-9]*$' "$recording" || { cat "$recording"; fail "the recording holds none of the run's pauses"; }
+diff "$out/desktop-to-end.events" "$out/replay-to-end.events" >"$out/events.diff" ||
+  { head -20 "$out/events.diff"; fail "the replay's events differ from the desktop's"; }
+echo "$e2e_tag: the replay gave the desktop's $(wc -l <"$out/desktop-to-end.events") events up to the recording's end, to the millisecond"
+
+# The next start: where the drag left it. Its files may grow to 700 bytes only (as a full disk
+# stops them; the limit's signal is ignored, as a full disk sends none): a recording of it is
+# cut off with one message, and the file keeps its whole lines.
+printf '#!/usr/bin/env bash\ntrap "" XFSZ\nexec prlimit --fsize=700 ./quendrix50\n' >"$out/limited.sh"
+chmod +x "$out/limited.sh"
+program=$out/limited.sh launch_program
 wait_for 20 main_at 303 45 498 770 || { m=$(main_window); [ -n "$m" ] && xdotool getwindowgeometry "$m"; fail "the next start is not at the stored place"; }
 echo "$e2e_tag: the next start showed the device at the stored place"
-xdotool windowfocus --sync "$(main_window)" || true
+main=$(main_window)
+rm -f "$recordings"/run-*.script
+menu_row 5
+xdotool key Return
+menu_closed
+wait_for 5 found_recording || fail "Record this run made no file at the second start"
+message_up() { [ "$(program_windows)" -ge 2 ]; }
+for ((i = 0; i < 40; i++)); do
+  message_up && break
+  xdotool windowfocus --sync "$main" || true
+  xdotool key 5
+  sleep 0.15
+done
+wait_for 5 message_up || { ls -l "$recording"; fail "a recording the disk stopped taking gave no message"; }
+grep -q 'could not be written further: File too large' "$out/program.log" || fail "the message does not say why"
+[ "$(tail -c 1 "$recording" | od -An -c | tr -d ' ')" = '\n' ] || fail "the cut recording ends in part of a line"
+! grep -q ' end$' "$recording" || fail "the cut recording has an end"
+sleep 0.3
+xdotool key Return
+wait_for 5 popup_closed || fail "the message did not close"
+sleep 1
+[ "$(program_windows)" -eq 1 ] || fail "a second message came"
+echo "$e2e_tag: the recording the disk stopped taking at $(wc -c <"$recording") bytes gave one message and kept whole lines"
+xdotool windowfocus --sync "$main" || true
 xdotool key Escape
 ended_cleanly Esc
 

@@ -3,7 +3,8 @@
 # controller (Q50_VIRTUAL_PAD). Guide opens the in-game menu, a click on "Key settings" opens
 # the key dialog, a click switches it to the controller page and chooses "Open the game/ACL",
 # B pressed on the controller becomes its button, Enter accepts. The store then holds Pad4=b,
-# X no longer opens the device and B does.
+# X no longer opens the device and B does. A clash in a store edited by hand shows on the keys
+# page, in the button to the controller page.
 #   run_e2e_pad_keys.sh RUN_DIR FRAMES_TOOL OUT_DIR
 set -euo pipefail
 run_dir=$1 frames=$2 out=$3
@@ -24,6 +25,14 @@ X= Y=
 placed() { eval "$(xdotool getwindowgeometry --shell "$dialog")"; [ "$WIDTH" = 448 ]; }
 wait_for 5 placed || fail "the key dialog has not its size"
 echo "e2e: the key dialog is open at $X,$Y"
+sleep 0.3
+shot dialog-keys
+# red_in SHOT: the pure-red pixels of the "CONTROLLER" button (8,162 100x25) in SHOT
+red_in() {
+  convert "$out/$1.png" -crop "100x25+$((X + 8))+$((Y + 162))" +repage \
+    -fx 'r > 0.7 && g < 0.3 && b < 0.3' -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+[ "$(red_in dialog-keys)" -eq 0 ] || fail "the page button is red without a clash"
 
 # "CONTROLLER" (8,162 100x25), then the Open/ACL row (8,125 120x22).
 xdotool mousemove $((X + 58)) $((Y + 174)) click 1
@@ -65,6 +74,23 @@ wait_for 5 grep -qx "Pad4=x" "$store" || { cat "$store"; fail "Defaults did not 
 grep -qx "Pad1=start" "$store" || { cat "$store"; fail "Defaults did not store Pad1=start"; }
 echo "e2e: Defaults on the controller page gave the lid back to X (stored)"
 
+kill -TERM "$prog_pid"
+ended_cleanly SIGTERM
+
+# A store edited by hand gives Game A the bomb's button: on the keys page, where the dialog
+# opens, the button to the controller page shows the clash in red (Accept is greyed).
+sed -i 's/^Pad1=.*/Pad1=a/' "$store"
+launch_program
+wait_for 20 main_up || fail "the main window did not come up again"
+wait_for 10 try_state closed-again closed || fail "closed device not as painted at the second start"
+pad "down guide" "up guide"
+sleep 1
+xdotool mousemove 60 $((32 * 7 + 16)) click 1
+wait_for 10 find_dialog || fail "the key dialog did not open at the second start"
+wait_for 5 placed || fail "the key dialog has not its size"
+red_shown() { shot dialog-clash; [ "$(red_in dialog-clash)" -gt 20 ]; }
+wait_for 5 red_shown || fail "a clash on the controller page does not show on the keys page ($(red_in dialog-clash) red pixels)"
+echo "e2e: a clash from the store shows in red on the keys page's button to the controller page"
 kill -TERM "$prog_pid"
 ended_cleanly SIGTERM
 echo "e2e: ended with status 0"

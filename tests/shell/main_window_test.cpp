@@ -308,6 +308,54 @@ TEST_F(MainWindow, OnlyTheChangedPartsAreRepaintedAtEveryRatio) {
     }
 }
 
+TEST_F(MainWindow, FullscreenRepaintsTheChangedPartsApartToo) {
+    // Covering the 800x800 offscreen screen at 100 % and at a fractional scale: the device's
+    // body is one part of the scene, and two segments far apart on it two small repaints.
+    dev.board.set_picture(dev.board.get("im_background_bottom"),
+                          std::make_shared<Image>(498, 770, argb(255, 90, 90, 100)));
+    for (const char* name : {"im_pelko_3_up", "im_pelko_1_up"})
+        dev.board.set_picture(dev.board.named(name),
+                              std::make_shared<Image>(21, 21, argb(255, 10, 10, 10)));
+    for (const double scale : {1.0, 1.5}) {
+        SCOPED_TRACE(scale);
+        model.key_on = false;
+        model.client_width = model.client_height = int(std::ceil(800 / scale));
+        form->set_scale(scale, 1.0);
+        form->centre_on_screen();
+        QCoreApplication::processEvents();
+        Segment& a = dev.board.get("im_pelko_3_up");
+        Segment& b = dev.board.get("im_pelko_1_up");
+        driver.run([&] {
+            dev.board.set_rect(a, Rect{11, 201, 21, 21});
+            dev.board.set_rect(b, Rect{401, 451, 21, 21});
+            dev.board.hide(a);
+            dev.board.hide(b);
+        });
+        QCoreApplication::processEvents();
+        driver.run([&] {
+            dev.board.show(a);
+            dev.board.show(b);
+        });
+        PaintLog log;
+        form->installEventFilter(&log);
+        QCoreApplication::processEvents();
+        form->removeEventFilter(&log);
+        ASSERT_EQ(log.regions.size(), 1u);
+        const QRegion& r = log.regions[0];
+        const auto at = [scale](int x, int y) { return QPoint(int(x * scale), int(y * scale)); };
+        EXPECT_TRUE(r.contains(at(20, 210)));
+        EXPECT_TRUE(r.contains(at(410, 460)));
+        EXPECT_FALSE(r.contains(at(200, 330))) << "one rectangle around both";
+        EXPECT_EQ(r.rectCount(), 2);
+        EXPECT_EQ(form->shown_frame().at(int(20 * scale), int(210 * scale)), argb(255, 10, 10, 10));
+        driver.run([&] {
+            dev.board.hide(a);
+            dev.board.hide(b);
+        });
+        QCoreApplication::processEvents();
+    }
+}
+
 TEST_F(MainWindow, TheShapeAtARatioIsAValidRegionOfWholeWindowPixels) {
     // A see-through triangle in the corner: at 3 physical pixels a design pixel and 2 a window
     // pixel, its rows end on odd physical rows, where window rows take two physical rows' runs.

@@ -13,8 +13,10 @@
 
 #include <SDL.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QMessageBox>
 
 #include <gtest/gtest.h>
 
@@ -117,6 +119,34 @@ TEST_F(PadPageTest, TwoActionsOnOneButtonAreRefusedLikeTwoEqualKeys) {
     EXPECT_TRUE(dialog->btn_accept->isEnabled());
     dialog->Key_Combo[2]->setCurrentIndex(dialog->Key_Combo[1]->currentIndex());
     EXPECT_FALSE(dialog->btn_accept->isEnabled());
+}
+
+// A clash the player cannot see (a store edited by hand gave Game A the bomb's button) would
+// leave Accept greyed on the keys page for no shown reason: the button to the controller page
+// is red until the clash is gone, and the keyboard button is red for a clash among the keys.
+TEST_F(PadPageTest, AClashOnThePageOutOfViewMarksTheButtonToIt) {
+    auto page_button_red = [&] {
+        return dialog->btn_page->palette().color(QPalette::ButtonText) == kRedText;
+    };
+    pads.Pad[1] = PadButton::a; // the bomb has a as well
+    dialog->open();
+    ASSERT_FALSE(dialog->showing_pads());
+    EXPECT_FALSE(dialog->btn_accept->isEnabled());
+    EXPECT_TRUE(page_button_red());
+    EXPECT_FALSE(dialog->btn_page->toolTip().isEmpty());
+    dialog->btn_page->click();
+    EXPECT_EQ(red_rows(), (std::vector<int>{1, 7}));
+    EXPECT_FALSE(page_button_red()) << "the keys have no clash";
+    dialog->take_pad_button(PadButton::start); // row 1 listens
+    EXPECT_TRUE(dialog->btn_accept->isEnabled());
+    dialog->btn_page->click();
+    EXPECT_FALSE(page_button_red());
+    EXPECT_TRUE(dialog->btn_page->toolTip().isEmpty());
+
+    dialog->Key_Combo[2]->setCurrentIndex(dialog->Key_Combo[1]->currentIndex());
+    EXPECT_FALSE(page_button_red()) << "the clash is in view";
+    dialog->btn_page->click();
+    EXPECT_TRUE(page_button_red()) << "the keys' clash, seen from the controller page";
 }
 
 TEST_F(PadPageTest, AcceptStoresAllSevenOnlyWhenTheyChanged) {
@@ -224,6 +254,28 @@ TEST_F(PadPageProgram, AButtonAssignedThroughTheDialogIsStoredAndActs) {
     EXPECT_EQ(program->device().Game_State, 0);
     tap(PadButton::b);
     EXPECT_EQ(program->device().Game_State, 2) << "b opened the device";
+}
+
+// A modal window over the device takes the keys; it keeps the controller's presses from the game
+// too, but a button held from before is still let go.
+TEST_F(PadPageProgram, UnderAModalWindowControllerPressesDoNotReachTheGame) {
+    pad.set_button(PadButton::a, true); // held from before the box
+    program->pad_source()->pump();
+    ASSERT_TRUE(program->device().board.shown("btn_bomb_down"));
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Information, QStringLiteral("Test"),
+                                             QStringLiteral("A message"), QMessageBox::Ok,
+                                             &program->main_window());
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
+    ASSERT_EQ(QApplication::activeModalWidget(), box.get());
+    tap(PadButton::x);
+    EXPECT_EQ(program->device().Game_State, 0) << "X opened the device under the box";
+    pad.set_button(PadButton::a, false);
+    program->pad_source()->pump();
+    EXPECT_FALSE(program->device().board.shown("btn_bomb_down")) << "the release was kept";
+    box.reset();
+    tap(PadButton::x);
+    EXPECT_EQ(program->device().Game_State, 2) << "X opens once the box is gone";
 }
 
 } // namespace

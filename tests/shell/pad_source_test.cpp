@@ -144,6 +144,27 @@ TEST_F(PadSourceTest, PressesWaitForInputToBeTakenAndCaptureTakesThemFirst) {
     EXPECT_FALSE(dev.board.shown("btn_bomb_down"));
 }
 
+// The axes that act on nothing (the right stick, the triggers) wake the driver for nothing
+// either: a controller that reports them all the time costs no device run and no repaint.
+TEST_F(PadSourceTest, AxesThatActOnNothingDoNotRunTheDevice) {
+    ASSERT_TRUE(pad.attach());
+    source.pump();
+    int runs = 0;
+    const auto counting = QObject::connect(&driver, &RealtimeDriver::stepped, [&] { ++runs; });
+    for (PadAxis a : {PadAxis::rightx, PadAxis::righty, PadAxis::lefty, PadAxis::lefttrigger,
+                      PadAxis::righttrigger})
+        for (int v : {30000, -30000, 12000, 0}) {
+            pad.set_axis(a, v);
+            source.pump();
+        }
+    EXPECT_EQ(runs, 0);
+    pad.set_axis(PadAxis::leftx, 30000);
+    source.pump();
+    EXPECT_EQ(runs, 1) << "the left stick still acts";
+    EXPECT_EQ(dev.board.find("btn_move_top")->source_name(), "btn_move_down_right");
+    QObject::disconnect(counting);
+}
+
 TEST_F(PadSourceTest, TwoControllersBothAct) {
     VirtualPad second;
     ASSERT_TRUE(pad.attach());
@@ -159,6 +180,121 @@ TEST_F(PadSourceTest, TwoControllersBothAct) {
     source.pump();
     EXPECT_EQ(dev.Game_State, 4) << "its release arrived as it went";
     EXPECT_EQ(source.connected(), 1);
+}
+
+// The wakes themselves, with nobody pumping the source by hand: a change in the folder of device
+// nodes, and a controller's own node becoming readable. A folder and a FIFO of the test's stand
+// in for /dev/input and a controller's event node.
+struct PadSourceWakes : ::testing::Test, Rig {
+    PadAssignments pads;
+    DeviceTarget target{dev};
+    PadDispatch dispatch{target, pads};
+    RealtimeDriver driver{dev, [] { return std::int64_t(0); }};
+    PadSource source{dispatch, driver};
+    VirtualPad pad;
+    test::TempDir dir;
+
+    void SetUp() override {
+        form_create();
+        driver.run([&] { dev.power_on(); });
+    }
+    void TearDown() override {
+        pad.detach();
+        source.stop();
+    }
+    // Runs the event loop until `done` or `ms` have passed; true when done.
+    template <class Done> bool loop_until(Done done, int ms) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!done() && std::chrono::steady_clock::now() < limit)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        return done();
+    }
+    void loop_for(int ms) {
+        loop_until([] { return false; }, ms);
+    }
+};
+
+TEST_F(PadSourceWakes, ANodeAppearingInTheFolderTakesUpTheControllerAndThenTheSourceRests) {
+    source.set_device_folder(QString::fromStdString(dir.path().string()));
+    ASSERT_TRUE(source.start()) << SDL_GetError();
+    ASSERT_TRUE(pad.attach()) << SDL_GetError();
+    loop_for(300);
+    EXPECT_EQ(source.connected(), 0) << "something other than the watch woke the source";
+    const std::uint64_t resting = source.pumps();
+
+    test::write_file(dir.path() / "event7", "");
+    ASSERT_TRUE(loop_until([&] { return source.connected() == 1; }, 2000))
+        << "the new node did not wake the source";
+    EXPECT_GT(source.pumps(), resting);
+    // A device may be opened only a moment after its node appears: a few pumps follow, then
+    // nothing at all.
+    EXPECT_TRUE(source.settling());
+    ASSERT_TRUE(loop_until([&] { return !source.settling(); }, 5000));
+    const std::uint64_t settled = source.pumps();
+    loop_for(300);
+    EXPECT_EQ(source.pumps(), settled) << "the source went on waking";
+    EXPECT_FALSE(source.polling());
+
+    // A node going away wakes it too: the pulled-out controller is let go.
+    pad.detach();
+    std::filesystem::remove(dir.path() / "event7");
+    EXPECT_TRUE(loop_until([&] { return source.connected() == 0; }, 2000));
+}
+
+TEST_F(PadSourceWakes, AFolderMadeAfterTheStartIsWatchedFromItsParent) {
+    const auto folder = dir.path() / "input";
+    source.set_device_folder(QString::fromStdString(folder.string()));
+    ASSERT_TRUE(source.start());
+    std::filesystem::create_directory(folder);
+    // The parent's change: the folder is watched from now on, after the pumps that follow.
+    ASSERT_TRUE(loop_until([&] { return source.settling(); }, 2000));
+    ASSERT_TRUE(loop_until([&] { return !source.settling(); }, 5000));
+    ASSERT_TRUE(pad.attach());
+    loop_for(200);
+    EXPECT_EQ(source.connected(), 0);
+    test::write_file(folder / "event3", "");
+    EXPECT_TRUE(loop_until([&] { return source.connected() == 1; }, 2000))
+        << "a node in the folder made after the start did not wake the source";
+}
+
+// What stands in for a controller's event node here is a FIFO (no real controller, no uinput on
+// this machine): its readability wakes the source, which takes the press SDL has waiting. That
+// SDL names a real controller's node and that the node is readable on its reports is left to
+// the hardware.
+TEST_F(PadSourceWakes, AControllersReadableNodeWakesTheSourceAndAnEndedOneFallsSilent) {
+    const std::string fifo = (dir.path() / "node").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    source.set_device_folder(QString::fromStdString(dir.path().string()));
+    source.event_node = [&](bool, const char*) { return fifo; };
+    ASSERT_TRUE(source.start());
+    ASSERT_TRUE(pad.attach());
+    source.pump();
+    ASSERT_EQ(source.connected(), 1);
+    EXPECT_EQ(source.watched_nodes(), 1);
+    EXPECT_EQ(source.waking_nodes(), 1);
+    EXPECT_FALSE(source.polling()) << "a controller with a node needs no poll";
+    const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+
+    pad.set_button(PadButton::x, true);
+    loop_for(200);
+    EXPECT_EQ(dev.Game_State, 0) << "the press arrived with nothing readable";
+    ASSERT_EQ(::write(writer, "r", 1), 1);
+    ASSERT_TRUE(loop_until([&] { return dev.Game_State == 2; }, 2000))
+        << "the readable node did not wake the source";
+    pad.set_button(PadButton::x, false);
+    ASSERT_EQ(::write(writer, "rr", 2), 2);
+    loop_for(100);
+    EXPECT_EQ(source.waking_nodes(), 1) << "a drained node keeps waking";
+
+    // The node ends (as a pulled-out controller's fails): readable for good, it must not keep
+    // the loop awake.
+    ::close(writer);
+    ASSERT_TRUE(loop_until([&] { return source.waking_nodes() == 0; }, 2000));
+    const std::uint64_t after = source.pumps();
+    loop_for(300);
+    EXPECT_LE(source.pumps(), after + 1);
+    EXPECT_EQ(source.connected(), 1) << "its removal is the folder's watch to report";
 }
 
 // The device's buttons as seen from the controller side, each press stamped as it arrives.

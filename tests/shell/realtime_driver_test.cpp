@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace q50 {
@@ -80,6 +82,63 @@ TEST_F(Driver, StoppedDriverRunsNothing) {
 
 // The real clock and the real timer: steps of two timers due at the same millisecond run in
 // one wake, not before their millisecond has begun, and the step after them wakes again.
+// Inputs given ahead (a recording played back) run at their own times among the timer's steps,
+// however late the driver wakes: an input after the steps due at or before its time, before the
+// later ones; and what an input runs through the driver in turn stays at its time.
+TEST_F(Driver, ScheduledInputsRunInTimeOrderWithTheStepsOnALateWake) {
+    std::vector<std::string> order;
+    dev.on_step = [&](TimerId) { order.push_back("step " + std::to_string(dev.now())); };
+    std::vector<std::int64_t> inputs{100, 104, 104, 1099, 1100};
+    std::size_t next = 0;
+    driver.set_schedule(
+        [&]() -> std::optional<std::int64_t> {
+            if (next >= inputs.size()) return std::nullopt;
+            return inputs[next];
+        },
+        [&] {
+            const std::int64_t at = inputs[next++];
+            order.push_back("input " + std::to_string(dev.now()) + " for " + std::to_string(at));
+            // A menu command it runs, through the driver again.
+            driver.run([&] { order.push_back("nested " + std::to_string(dev.now())); });
+        });
+    wall = 50;
+    // The clock's steps: at 100, then a second apart.
+    driver.run([&] { dev.timers.start(TimerId::Clock, 50); });
+    ASSERT_TRUE(driver.armed());
+    EXPECT_EQ(driver.armed_delay_ms(), 50) << "armed for the step and the input at 100";
+    wall = 99;
+    driver.poll();
+    EXPECT_TRUE(order.empty());
+    EXPECT_EQ(driver.armed_delay_ms(), 1);
+    wall = 160; // woke 60 ms late
+    driver.poll();
+    EXPECT_EQ(order, (std::vector<std::string>{"step 100", "input 100 for 100", "nested 100",
+                                               "input 104 for 104", "nested 104",
+                                               "input 104 for 104", "nested 104"}));
+    EXPECT_EQ(dev.now(), 160);
+    EXPECT_EQ(driver.armed_delay_ms(), 1099 - 160) << "armed for the next input";
+    order.clear();
+    wall = 1105;
+    driver.poll();
+    EXPECT_EQ(order, (std::vector<std::string>{"input 1099 for 1099", "nested 1099", "step 1100",
+                                               "input 1100 for 1100", "nested 1100"}));
+    EXPECT_EQ(driver.armed_delay_ms(), 2100 - 1105) << "the schedule is done: the next step";
+
+    // Paused, nothing of the schedule runs; it takes up again at the resume.
+    inputs.push_back(1170);
+    order.clear();
+    driver.pause();
+    wall = 1500;
+    driver.poll();
+    EXPECT_TRUE(order.empty());
+    driver.resume();
+    EXPECT_TRUE(order.empty()) << "device time is still 1105";
+    wall = 1566;
+    driver.poll();
+    EXPECT_EQ(order, (std::vector<std::string>{"input 1170 for 1170", "nested 1170"}));
+    driver.set_schedule({}, {});
+}
+
 TEST_F(Driver, RealTimerWakesOnceAtTheStepsOwnMillisecond) {
     RealtimeDriver real(dev);
     struct Step {

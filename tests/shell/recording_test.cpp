@@ -8,12 +8,16 @@
 #include "shell/core/memory_store.h"
 #include "shell/side_windows.h"
 
+#include <QCoreApplication>
+
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <sys/resource.h>
 
 namespace q50 {
 namespace {
@@ -39,6 +43,7 @@ std::string run_trace(const fs::path& script, const fs::path& out) {
 struct Recording : ::testing::Test {
     test::TempDir dir;
     std::int64_t wall = 0;
+    bool clock_moves = false;
     // Twenty to midnight, so that a clock shown late in the run crosses into the next day.
     std::int64_t day_at_start = (23 * 3600 + 59 * 60 + 20) * 1000 + 500;
     std::ostringstream events;
@@ -66,7 +71,7 @@ struct Recording : ::testing::Test {
             else
                 ADD_FAILURE() << text.toStdString();
         };
-        o.clock_ms = [this] { return wall; };
+        o.clock_ms = [this] { return clock_moves ? ++wall : wall; };
         o.local_ms_of_day = [this] { return day_at_start + wall; };
         o.event_log = &events;
         o.recordings_dir = dir.path() / "recordings";
@@ -192,6 +197,178 @@ TEST_F(Recording, AReplayOfARecordedMinuteOfRandomPlayGivesTheSameEvents) {
                std::mismatch(replay.begin(), replay.end(), desktop.begin(), desktop.end()).first);
 }
 
+// The lines of an event stream from its first "mode 0" at or after byte `from` up to device time
+// `last`, each time taken less `shift`: a run as it looks from its own switch-on.
+std::vector<std::string> run_lines(const std::string& text, std::size_t from, std::int64_t shift,
+                                   std::int64_t last) {
+    std::vector<std::string> out;
+    std::istringstream in(text.substr(from));
+    std::string line;
+    bool begun = false;
+    while (std::getline(in, line)) {
+        const std::size_t space = line.find(' ');
+        if (space == std::string::npos) continue;
+        const std::int64_t t = std::stoll(line.substr(0, space)) - shift;
+        begun = begun || (t == 0 && line.substr(space) == " mode 0");
+        if (!begun) continue;
+        if (t > last) break;
+        out.push_back(std::to_string(t) + line.substr(space));
+    }
+    return out;
+}
+
+std::vector<fs::path> recordings_in(const fs::path& dir) {
+    std::vector<fs::path> out;
+    for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path());
+    return out;
+}
+
+// A playback whose timer wakes a few milliseconds late, as a real one does under load, still runs
+// every recorded press at its own device time: after the timer steps due by then and before the
+// later ones. The played-back run's events, counted from its own switch-on, are the recorded
+// run's, line for line.
+TEST_F(Recording, APlaybackOnALateClockRunsEachLineAmongTheStepsAtItsOwnTime) {
+    start();
+    ComfortRows& rows = program->side_windows()->comfort();
+    TForm1& w = program->main_window();
+    rows.record()->trigger();
+    ASSERT_TRUE(program->recording());
+    std::mt19937 rng(515);
+    auto ms = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    run_to(wall + 400);
+    testing::press_key(&w, Qt::Key_5); // open
+    run_to(wall + 60);
+    testing::release_key(&w, Qt::Key_5);
+    run_to(wall + 300);
+    testing::press_key(&w, Qt::Key_1); // Game A
+    run_to(wall + 200);
+    testing::release_key(&w, Qt::Key_1);
+    // Presses a millisecond or two before a timer step, or at its very millisecond: a late
+    // wake that ran the step first would change what the press does.
+    auto just_before_a_step = [&] {
+        run_to(wall + ms(40, 250));
+        const auto due = program->device().next_due();
+        ASSERT_TRUE(due.has_value());
+        const std::int64_t origin_free = wall - program->driver().clock_ms();
+        run_to(*due + origin_free - ms(0, 2));
+    };
+    const int keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Right, Qt::Key_Space};
+    const std::int64_t end = wall + 40000;
+    while (wall < end) {
+        just_before_a_step();
+        const int key = keys[ms(0, 3)];
+        testing::press_key(&w, key);
+        just_before_a_step();
+        testing::release_key(&w, key);
+        if (ms(0, 9) == 0) { // the controller too, and Time, which the game ignores
+            just_before_a_step();
+            program->driver().run([&] { program->pad_input().button_down(1, PadButton::a); });
+            just_before_a_step();
+            program->driver().run([&] { program->pad_input().button_up(1, PadButton::a); });
+        }
+    }
+    run_to(wall + 700);
+    rows.record()->trigger();
+    const std::vector<fs::path> files = recordings_in(dir.path() / "recordings");
+    ASSERT_EQ(files.size(), 1u);
+    const std::string script = read_all(files[0]);
+    const std::int64_t length = std::stoll(script.substr(script.rfind("\nat ") + 4));
+    const std::vector<std::string> recorded = run_lines(events.str(), 0, 0, length);
+    ASSERT_GT(recorded.size(), 300u);
+
+    run_to(wall + 1234);
+    rows.choose_recording = [&] { return QString::fromStdString(files[0].string()); };
+    const std::size_t before = events.str().size();
+    rows.play()->trigger();
+    ASSERT_TRUE(program->playing());
+    const std::int64_t origin = program->device().now();
+    const std::int64_t wall_origin = wall;
+    int wakes = 0;
+    while (wall < wall_origin + length) {
+        // The driver's timer is armed for the next step or recorded line; it wakes 1-5 ms late.
+        ASSERT_TRUE(program->driver().armed());
+        wall += program->driver().armed_delay_ms() + ms(1, 5);
+        program->driver().poll();
+        ++wakes;
+    }
+    EXPECT_TRUE(program->playback_finished());
+    EXPECT_GT(wakes, 100);
+    const std::vector<std::string> played = run_lines(events.str(), before, origin, length);
+    ASSERT_FALSE(played.empty()) << "no switch-on in the playback";
+    const auto diff = std::mismatch(recorded.begin(), recorded.end(), played.begin(), played.end());
+    EXPECT_TRUE(diff.first == recorded.end() && diff.second == played.end())
+        << "line " << (diff.first - recorded.begin()) << ": recorded \""
+        << (diff.first == recorded.end() ? "<end>" : *diff.first) << "\", played \""
+        << (diff.second == played.end() ? "<end>" : *diff.second) << "\"";
+}
+
+// The device is switched on at device time 0 exactly, and the recording's time of day is the one
+// of that moment, though the clock moves on while the program does so.
+TEST_F(Recording, TheDeviceComesOnAtDeviceTimeZeroOnAClockThatMovesMeanwhile) {
+    wall = 5000;
+    clock_moves = true; // a millisecond at every read
+    start();
+    clock_moves = false;
+    const std::int64_t switched_on_at = wall - program->driver().clock_ms();
+    ASSERT_GT(switched_on_at, 5000);
+    const std::string text = events.str();
+    const std::size_t mode0 = text.find(" mode 0\n");
+    ASSERT_NE(mode0, std::string::npos) << text.substr(0, 300);
+    const std::size_t line_start =
+        text.rfind('\n', mode0) == std::string::npos ? 0 : text.rfind('\n', mode0) + 1;
+    EXPECT_EQ(text.substr(line_start, mode0 - line_start), "0");
+    EXPECT_NE(program->run_log().header().find(
+                  "time " + time_of_day_text(day_at_start + switched_on_at) + "\n"),
+              std::string::npos)
+        << program->run_log().header();
+}
+
+// A recording that the disk stops taking (here a limit on the file's size, as a full disk stops
+// it) ends with one message; the row offers recording again, and the file keeps whole lines.
+TEST_F(Recording, ARecordingTheDiskStopsTakingEndsWithOneMessage) {
+    collect_messages = true;
+    start();
+    ComfortRows& rows = program->side_windows()->comfort();
+    TForm1& w = program->main_window();
+    rows.record()->trigger();
+    ASSERT_TRUE(program->recording());
+    ASSERT_TRUE(messages.empty());
+    const std::vector<fs::path> files = recordings_in(dir.path() / "recordings");
+    ASSERT_EQ(files.size(), 1u);
+    const std::uintmax_t header = fs::file_size(files[0]);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit was{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+    rlimit small = was;
+    small.rlim_cur = header + 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    for (int i = 0; i < 30; ++i) {
+        run_to(wall + 50);
+        testing::press_key(&w, Qt::Key_5);
+        run_to(wall + 50);
+        testing::release_key(&w, Qt::Key_5);
+        QCoreApplication::processEvents();
+    }
+    setrlimit(RLIMIT_FSIZE, &was);
+    EXPECT_FALSE(program->recording());
+    EXPECT_EQ(rows.record()->text(), "Record this run");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("could not be written further: File too large"), std::string::npos)
+        << messages[0];
+    EXPECT_NE(messages[0].find(files[0].string()), std::string::npos) << messages[0];
+    const std::string cut = read_all(files[0]);
+    EXPECT_LE(cut.size(), header + 100);
+    EXPECT_GT(cut.size(), header);
+    EXPECT_EQ(cut.back(), '\n') << "a line cut in two";
+    EXPECT_EQ(cut.find(" end\n"), std::string::npos);
+    rows.record()->trigger(); // a recording anew, which has room again
+    EXPECT_TRUE(program->recording());
+    rows.record()->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(program->recording());
+    EXPECT_EQ(messages.size(), 1u);
+}
+
 // The device's state as a replay can compare it: every variable and the shown segments.
 std::string device_state(Device& d) {
     std::string out;
@@ -269,7 +446,6 @@ TEST_F(Recording, ARecordingPlaysBackInTheWindowToTheSameState) {
     bool pressed_meanwhile = false;
     while (wall < wall_origin + length) {
         wall = std::min(wall + 5, wall_origin + length);
-        program->playback_step();
         program->driver().poll();
         if (!pressed_meanwhile && wall > wall_origin + 3000) {
             // The player's keys do nothing to the playback.
@@ -324,7 +500,6 @@ TEST_F(Recording, APlaybackShowsTheRecordedPresentationAndGivesThePlayersBack) {
     const std::int64_t end = wall + 900;
     while (wall < end) {
         wall += 10;
-        program->playback_step();
         program->driver().poll();
     }
     EXPECT_TRUE(program->presentation().Fullscreen_Mode) << "the recorded switch";
@@ -443,7 +618,7 @@ TEST_F(Recording, APlaybackIsMarkedAndAPauseInItShowsThePauseMark) {
     rows.pause()->trigger();
     EXPECT_EQ(w.mark(), "REPLAY");
     wall += 1000;
-    program->playback_step();
+    program->driver().poll();
     EXPECT_EQ(program->device().Game_State, 2) << "the recording played on after the pause";
     EXPECT_EQ(w.mark(), "REPLAY") << "a finished playback still holds the device";
     rows.play()->trigger();
