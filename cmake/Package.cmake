@@ -17,7 +17,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quendrix50.invalid/")
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The libraries the executable names, by dpkg-shlibdeps (cmake/PackageDepends.cmake).
+set(CPACK_Q50_EXECUTABLE ${Q50_RUN_DIR}/quendrix50)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackageDepends.cmake)
 # Opened at run time, so not among the libraries the program names: SDL for sound and
 # controllers, its mixer for sound.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsdl2-2.0-0, libsdl2-mixer-2.0-0")

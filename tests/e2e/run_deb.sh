@@ -30,6 +30,13 @@ for f in ./usr/bin/quendrix50 ./usr/share/quendrix50/Config.ini ./usr/share/quen
   grep -q " $f\$" "$out/contents.txt" || { echo "deb: $f is not in the package"; exit 1; }
 done
 if grep -q " ./usr/lib/" "$out/contents.txt"; then echo "deb: files under /usr/lib"; exit 1; fi
+# The dependencies: the two libraries opened at run time, and those the executable names, as
+# dpkg-shlibdeps reads them (the C library and the toolkit with their lowest versions).
+depends=$(dpkg-deb -f "$deb" Depends)
+for d in "libsdl2-2.0-0, libsdl2-mixer-2.0-0, " "libc6 (>= " "libqt6widgets6 (>= " "libpng16-16 (>= "; do
+  case "$depends" in *"$d"*) ;; *) echo "deb: \"$d\" is not in Depends: $depends"; exit 1 ;; esac
+done
+echo "deb: Depends: $depends"
 
 # Errors fail the test; warnings and notes are kept in the log for the reader.
 lintian --fail-on error --tag-display-limit 0 "$deb" >"$out/lintian.log" 2>&1 ||
