@@ -38,6 +38,12 @@ bool SettingsStore::update_text(std::string_view name, const TextChange& change)
     return !next || write_text(name, *next);
 }
 
+bool SettingsStore::write_texts(const Texts& values) {
+    bool all = true;
+    for (const auto& [name, text] : values) all = write_text(name, text) && all;
+    return all;
+}
+
 std::int32_t SettingsStore::raise_int(std::string_view name, std::int32_t value, bool* kept) {
     std::int32_t best = value;
     const bool ok = update_text(

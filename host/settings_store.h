@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace q50 {
 
@@ -27,6 +29,11 @@ class SettingsStore {
     // could not be read or the new text not kept. This version suits stores that only this
     // process writes; a store shared between processes overrides it.
     virtual bool update_text(std::string_view name, const TextChange& change);
+    // Stores several values, in this order; false when any was not kept. This version writes
+    // them one by one; a store that keeps each write at a cost (a file flushed to the disk)
+    // overrides it to keep them all at once.
+    using Texts = std::vector<std::pair<std::string_view, std::string>>;
+    virtual bool write_texts(const Texts& values);
 
     // The default when the value is absent or its text is not an integer.
     std::int32_t read_int(std::string_view name, std::int32_t dflt);

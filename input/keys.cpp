@@ -69,8 +69,15 @@ void KeyAssignments::Keys_Load(SettingsStore& store, Board& board) {
         if (c < 1 || c > kAssignableKeyCount) c = dflt;
         Key_Binding[std::size_t(n)].Choice = c;
     }
-    for (int n = 1; n <= kAssignmentCount; ++n)
-        assign(store, n, Key_Binding[std::size_t(n)].Choice);
+    // Written back all at once: a first start writes every one, and the file store flushes
+    // each write it keeps to the disk.
+    SettingsStore::Texts values;
+    for (int n = 1; n <= kAssignmentCount; ++n) {
+        const KeyBindingRecord& rec = Key_Binding[std::size_t(n)];
+        values.emplace_back(setting::key(n), std::to_string(rec.Choice));
+        AssignWord(n, rec);
+    }
+    store.write_texts(values);
     Keys_Build_Hints(board);
 }
 

@@ -84,6 +84,12 @@ class ToldStore : public SettingsStore {
         if (told) told(std::string(name), std::string(text));
         return kept;
     }
+    bool write_texts(const Texts& values) override {
+        const bool kept = inner_.write_texts(values);
+        if (told)
+            for (const auto& [name, text] : values) told(std::string(name), text);
+        return kept;
+    }
     std::function<void(const std::string&, const std::string&)> told;
 
   private:

@@ -252,7 +252,43 @@ bool FileStore::refuse(const std::string& why) {
 
 bool FileStore::update_text(std::string_view name, const TextChange& change) {
     if (!storable_name(name)) return false;
+    return rewrite([&](StoreText& store, std::string& why) {
+        const std::optional<std::string> text = change(store.find(name));
+        if (!text) return Edit::Unchanged;
+        if (!storable_text(*text)) {
+            why = "the value of " + std::string(name) + " does not fit on one line";
+            return Edit::Refused;
+        }
+        store.set(name, *text);
+        return Edit::Changed;
+    });
+}
 
+bool FileStore::write_texts(const Texts& values) {
+    // A value write_text would refuse is left out, and told after the others are kept.
+    bool all = true;
+    std::string unfit;
+    const bool kept_others = rewrite([&](StoreText& store, std::string&) {
+        Edit done = Edit::Unchanged;
+        for (const auto& [name, text] : values) {
+            if (!storable_name(name)) {
+                all = false;
+            } else if (!storable_text(text)) {
+                all = false;
+                if (unfit.empty())
+                    unfit = "the value of " + std::string(name) + " does not fit on one line";
+            } else {
+                store.set(name, text);
+                done = Edit::Changed;
+            }
+        }
+        return done;
+    });
+    if (!unfit.empty()) refuse(unfit);
+    return kept_others && all;
+}
+
+bool FileStore::rewrite(const Editor& edit) {
     // A store file kept elsewhere through a symbolic link stays a link to the new content.
     const std::optional<fs::path> target = write_target(file_);
     if (!target) return refuse(file_.string() + " is a loop of symbolic links");
@@ -286,11 +322,10 @@ bool FileStore::update_text(std::string_view name, const TextChange& change) {
     } else {
         store = parse_store_text(kNewFileHeader);
     }
-    const std::optional<std::string> text = change(store.find(name));
-    if (!text) return kept();
-    if (!storable_text(*text))
-        return refuse("the value of " + std::string(name) + " does not fit on one line");
-    store.set(name, *text);
+    std::string refusal;
+    const Edit done = edit(store, refusal);
+    if (done == Edit::Unchanged) return kept();
+    if (done == Edit::Refused) return refuse(refusal);
     std::string content = store.serialize();
     if (cur.status == FileContent::Read && content == cur.text) return kept();
     // A file this store would refuse to read would lose every value at the next start.

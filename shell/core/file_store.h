@@ -8,6 +8,7 @@
 // one: the file is always either the old or the new content, and two copies of the program
 // never lose each other's values.
 #include "host/settings_store.h"
+#include "shell/core/store_text.h"
 
 #include <chrono>
 #include <filesystem>
@@ -41,6 +42,9 @@ class FileStore : public SettingsStore {
     bool write_text(std::string_view name, std::string_view text) override;
     // The read and the write happen under the writers' lock.
     bool update_text(std::string_view name, const TextChange& change) override;
+    // One read and one replaced file under one lock for all of them (a start writes a dozen,
+    // and each file replaced is flushed to the disk).
+    bool write_texts(const Texts& values) override;
 
     // Files larger than this are treated as unreadable rather than loaded, and no write makes
     // the file larger than this.
@@ -56,6 +60,12 @@ class FileStore : public SettingsStore {
     static constexpr std::chrono::seconds kStaleTemporaryAge{60};
 
   private:
+    // What an edit of the stored values did: nothing, changed them, or refused (with a reason,
+    // told unless it is empty).
+    enum class Edit { Unchanged, Changed, Refused };
+    using Editor = std::function<Edit(StoreText& values, std::string& why)>;
+    // The read, the edit and the replaced file under the writers' lock.
+    bool rewrite(const Editor& edit);
     bool refuse(const std::string& why);
     bool kept();
 

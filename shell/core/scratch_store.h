@@ -36,6 +36,10 @@ class ScratchStore : public SettingsStore {
         scratch_[std::string(name)] = std::string(text);
         return true;
     }
+    bool write_texts(const Texts& values) override {
+        if (!active_) return inner_.write_texts(values);
+        return SettingsStore::write_texts(values);
+    }
     bool update_text(std::string_view name, const TextChange& change) override {
         if (!active_) return inner_.update_text(name, change);
         return SettingsStore::update_text(name, change);

@@ -9,6 +9,8 @@
 #include <fcntl.h>
 #include <functional>
 #include <grp.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -352,6 +354,66 @@ TEST_F(FileStoreTest, AStoreFileBehindALinkStaysALink) {
     ASSERT_TRUE(store.write_int("HiScore1", 11));
     EXPECT_TRUE(fs::is_symlink(file()));
     EXPECT_EQ(FileStore(tmp_.path() / "real.conf").read_int("HiScore1", 0), 11);
+}
+
+// Files the store put in place over its file (renamed onto it) while `body` ran.
+int replacements_during(const fs::path& dir, const std::function<void()>& body) {
+    const int fd = ::inotify_init1(IN_NONBLOCK);
+    if (fd < 0 || ::inotify_add_watch(fd, dir.c_str(), IN_MOVED_TO) < 0) return -1;
+    body();
+    int count = 0;
+    alignas(inotify_event) char buf[4096];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+        for (char* p = buf; p < buf + n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(p);
+            if (e->len && std::string(e->name) == "Quendrix50.conf") ++count;
+            p += sizeof(inotify_event) + e->len;
+        }
+    ::close(fd);
+    return count;
+}
+
+TEST_F(FileStoreTest, SeveralValuesAreKeptByOneReplacedFile) {
+    FileStore store(file());
+    ASSERT_TRUE(store.write_int("HiScore1", 1));
+    bool kept = false;
+    EXPECT_EQ(replacements_during(
+                  dir(),
+                  [&] {
+                      kept = store.write_texts({{"Key1", "3"}, {"Key2", "4"}, {"HiScore1", "5"}});
+                  }),
+              1);
+    EXPECT_TRUE(kept);
+    EXPECT_EQ(store.read_int("Key1", 0), 3);
+    EXPECT_EQ(store.read_int("Key2", 0), 4);
+    EXPECT_EQ(store.read_int("HiScore1", 0), 5);
+    EXPECT_TRUE(leftovers().empty());
+
+    // The same values again change nothing, and the file is not replaced.
+    EXPECT_EQ(replacements_during(dir(), [&] { kept = store.write_texts({{"Key1", "3"}}); }), 0);
+    EXPECT_TRUE(kept);
+
+    // What write_text refuses is left out and the write reports it; the others are kept.
+    EXPECT_FALSE(
+        store.write_texts({{"Key1", "6"}, {"HiScore1", "4\nHiScore2=9"}, {"Hi=Score", "1"}}));
+    EXPECT_EQ(store.read_int("Key1", 0), 6);
+    EXPECT_EQ(store.read_int("HiScore1", 0), 5);
+    EXPECT_FALSE(store.read_text("HiScore2").has_value());
+    EXPECT_FALSE(store.read_text("Hi=Score").has_value());
+}
+
+TEST_F(FileStoreTest, SeveralValuesWaitForTheLockAndFailWithTheFileAsItWas) {
+    FileStore store(file(), std::chrono::milliseconds(50));
+    ASSERT_TRUE(store.write_int("Key1", 1));
+    const std::string before = read_file(file());
+    const int held = ::open(store.lock_path().c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    EXPECT_FALSE(store.write_texts({{"Key1", "2"}, {"Key2", "3"}}));
+    EXPECT_EQ(read_file(file()), before);
+    ::close(held);
+    EXPECT_TRUE(store.write_texts({{"Key1", "2"}, {"Key2", "3"}}));
+    EXPECT_EQ(store.read_int("Key2", 0), 3);
 }
 
 } // namespace
