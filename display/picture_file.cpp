@@ -97,6 +97,7 @@ bool make_picture_buffer(Image& out, std::int64_t width, std::int64_t height, De
         out = Image(int(width), int(height));
     } catch (const std::bad_alloc&) {
         out = Image();
+        if (limits) limits->out_of_memory = true;
         error = "not enough memory for its " + std::to_string(width) + " x " +
                 std::to_string(height) + " pixels";
         return false;
@@ -126,9 +127,11 @@ PictureLoad decode_picture(std::string_view extension, std::span<const std::uint
     } catch (const std::bad_alloc&) {
         // A decoder's own working memory (rows, palettes, a whole-file buffer) ran out.
         result.error = "not enough memory to decode it";
+        limits.out_of_memory = true;
     }
     result.over_budget = limits.over_budget;
     result.refused_bytes = limits.refused_bytes;
+    result.out_of_memory = limits.out_of_memory;
     return result;
 }
 
@@ -178,7 +181,9 @@ PictureLoad load_picture_file(const std::filesystem::path& path, std::int64_t ma
         return result;
     }
     result = decode_picture(extension, bytes, max_bytes, claim);
-    if (!result && !result.over_budget)
+    if (!result && result.out_of_memory)
+        result.error = quoted + " is not loaded: " + result.error;
+    else if (!result && !result.over_budget)
         result.error = quoted + " is not a valid " + kind_name(result.kind) + " picture (" +
                        result.error + ")";
     return result;

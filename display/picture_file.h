@@ -34,6 +34,8 @@ struct DecodeLimits {
     PictureClaim claim;
     bool over_budget = false;
     std::int64_t refused_bytes = 0; // what the refused picture would have needed
+    // The picture's memory could not be had: the file may be sound, so it is not called damaged.
+    bool out_of_memory = false;
 };
 
 struct PictureLoad {
@@ -42,6 +44,7 @@ struct PictureLoad {
     std::string error;        // set on failure
     bool over_budget = false; // the failure is the decode limit, not a damaged file
     std::int64_t refused_bytes = 0;
+    bool out_of_memory = false; // the failure is the machine's memory, not a damaged file
     explicit operator bool() const { return picture != nullptr; }
 };
 

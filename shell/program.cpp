@@ -53,6 +53,9 @@ Program::Program(ProgramOptions options)
     const QByteArray event_file = qgetenv("Q50_EVENT_LOG");
     if (!events && !event_file.isEmpty()) {
         event_file_ = std::make_unique<std::ofstream>(event_file.toStdString());
+        // Each line reaches the file as it happens, so a test (or a player's `tail -f`) can
+        // follow the device while it runs.
+        event_file_->setf(std::ios::unitbuf);
         if (*event_file_) events = event_file_.get();
     }
     if (events) {

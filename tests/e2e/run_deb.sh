@@ -50,7 +50,8 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 # One install into the machine at a time, also across the builds of several checkouts.
 exec 9>/tmp/quendrix50-deb-test.lock
-flock -w 900 9 || { echo "deb: another run holds the machine's package for too long"; exit 1; }
+# Less than the test's own time limit, so that a stuck holder is reported instead of a timeout.
+flock -w 300 9 || { echo "deb: another run holds the machine's package for too long"; exit 1; }
 apt_get() { apt-get -o DPkg::Lock::Timeout=120 -y -qq "$@"; }
 # A package left by an interrupted run would make this one an upgrade.
 if dpkg-query -W quendrix50 >/dev/null 2>&1; then apt_get purge quendrix50 >/dev/null; fi
@@ -62,13 +63,15 @@ apt_get install "$deb" >"$out/install.log" 2>&1 ||
 installed_state() { dpkg -L quendrix50 | sort | xargs -d '\n' stat -c '%n %s %Y' 2>/dev/null; }
 before=$(installed_state)
 
-start_xvfb "$size" "$out" || exit 1
+# The X server and the program are started without the lock's descriptor: a server left behind
+# by a killed run held the lock, and every later run waited for it until its time ran out.
+start_xvfb "$size" "$out" 9>&- || exit 1
 wait_for 10 xdpyinfo || fail "Xvfb did not start"
 export XDG_DATA_HOME=$out/home/data
 fresh_store SoundMode=2 SplashScreen=0 Zoom=100 FullscreenZoom=100
 xdotool mousemove 1020 796
 start_dir=/ program=/usr/bin/quendrix50
-launch_program
+launch_program 9>&-
 wait_for 20 closed_shown /usr/share/quendrix50 || fail "the closed device is not on the screen"
 echo "deb: /usr/bin/quendrix50 started from / and shows the closed device"
 kill -TERM "$prog_pid"

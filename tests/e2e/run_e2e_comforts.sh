@@ -198,8 +198,7 @@ grep -q 'could not be written further: File too large' "$out/program.log" || fai
 [ "$(tail -c 1 "$recording" | od -An -c | tr -d ' ')" = '\n' ] || fail "the cut recording ends in part of a line"
 ! grep -q ' end$' "$recording" || fail "the cut recording has an end"
 sleep 0.3
-xdotool key Return
-wait_for 5 popup_closed || fail "the message did not close"
+close_message || fail "the message did not close"
 sleep 1
 [ "$(program_windows)" -eq 1 ] || fail "a second message came"
 echo "$e2e_tag: the recording the disk stopped taking at $(wc -c <"$recording") bytes gave one message and kept whole lines"

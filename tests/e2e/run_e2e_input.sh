@@ -23,7 +23,7 @@ echo "e2e: the X server repeats held keys ($(xset q | grep -o 'auto repeat delay
 
 fresh_store SoundMode=2 SplashScreen=0
 xdotool mousemove 1020 796
-launch_program
+launch_program Q50_EVENT_LOG="$out/events.log"
 
 # Holds KEY for SECONDS: one real press, the server's repeats, one real release. One xdotool
 # run times the hold itself: a second process started under load could release it late.
@@ -45,12 +45,19 @@ left_hiscore() { shot released-game-a; ! check released-game-a hiscore; }
 wait_for 3 left_hiscore || fail "releasing Game A did not start the game"
 echo "e2e: releasing Game A started the game"
 
-# The introduction and the stage start take about 10.6 s; the hero then stands at 1.
-sleep 10.8
+# The introduction and the stage start take about 11 s; the hero then stands at 1 and obeys
+# from the first main tick on, the first line with the enemies' sound in the device's own event
+# log. A fixed wait from the screen's change to the game started the hold before that tick
+# when the change was seen early, and the press was ignored.
+play_begun() { grep -q ' sound Enemy$' "$out/events.log"; }
+wait_for 20 play_begun || fail "the game did not reach its first main tick"
 wait_for 5 try_state hero1 hero 1 || fail "the hero is not on the walkway at 1"
 hold Right 0.9
-sleep 0.3
-try_state hero-held hero 3 || fail "Right held for 0.9 s did not leave the hero at 3 with 2 points"
+# Looked for until it shows (a loaded machine paints late), then again after more than the 300 ms
+# move lock: a hero walking on from repeats the release did not stop would pass 3 on his way.
+wait_for 5 try_state hero-held hero 3 || fail "Right held for 0.9 s did not leave the hero at 3 with 2 points"
+sleep 0.4
+try_state hero-still hero 3 || fail "the hero walked on after Right was let go"
 echo "e2e: Right held for 0.9 s: the hero stands at 3 with 2 points"
 
 # The manual, with F4. Pages are told apart by their pictures (the corners with the buttons

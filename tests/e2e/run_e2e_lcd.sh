@@ -105,7 +105,7 @@ wait_for 5 shadow_back || fail "at 200 % Shadow 25 % did not bring the first fra
 echo "e2e: a second start, at 200 %, shows the stored shadow; off and on again through the menu"
 xdotool windowfocus --sync "$(main_window)" || true
 xdotool key Escape
-wait_for 5 bash -c "! kill -0 $prog_pid" || fail "Esc did not end the program"
+program_ended Esc
 prog_pid=
 stored LcdShadow=25 && stored LcdFade=80 || fail "the store lost a choice"
 echo "e2e: the store keeps LcdShadow=25 and LcdFade=80"

@@ -71,15 +71,13 @@ choose "$out/notes.script"
 message_up() { [ "$(program_windows)" -ge 2 ]; }
 wait_for 10 message_up || fail "no message for a file that is no recording"
 sleep 0.5
-xdotool key Return
-message_gone() { [ "$(program_windows)" -eq 1 ]; }
-wait_for 5 message_gone || fail "the message did not close"
+close_message || fail "the message did not close"
 try_state after-message open || fail "a bad file changed the device"
 grep -qx "HiScore1=37" "$store" || fail "the store changed"
 echo "e2e: a file that is no recording gave a message and changed nothing"
 
 kill -TERM "$prog_pid"
-wait_for 5 bash -c "! kill -0 $prog_pid" || fail "the program did not end on SIGTERM"
+program_ended SIGTERM
 rc=0; wait "$prog_pid" || rc=$?
 prog_pid=
 [ "$rc" -eq 0 ] || fail "the program ended with status $rc"

@@ -122,6 +122,55 @@ TEST_F(RowsThroughDriver, EveryRowThatChangesASettingTheSkinOrTheBoardCatchesThe
     EXPECT_TRUE(program->main_window().on_screen());
 }
 
+// The recorded commands and the rows about the picture and the sound take the same route: a
+// row that changed its setting beside the driver would paint a device that is behind.
+TEST_F(RowsThroughDriver, CommandsAndPictureAndSoundRowsCatchTheDeviceUpFirst) {
+    start();
+    fall_behind();
+    menu().run(8);
+    expect_caught_up("Reset Hiscores");
+    EXPECT_EQ(testing::stored_text(*store, "HiScore1"), "0");
+
+    fall_behind();
+    menu().run(12);
+    expect_caught_up("Display controller overlays");
+    EXPECT_EQ(testing::stored_text(*store, "CtrlrOverlay"), "0");
+    EXPECT_FALSE(program->presentation().Ctrlr_Overlay);
+
+    fall_behind();
+    program->side_windows()->zoom().row(2)->trigger(); // 200 %
+    expect_caught_up("Zoom 200 %");
+    EXPECT_EQ(testing::stored_text(*store, "Zoom"), "200");
+
+    LcdMenu& lcd = program->side_windows()->lcd_menu();
+    fall_behind();
+    lcd.choose_shadow(25);
+    expect_caught_up("LCD shadow");
+    EXPECT_EQ(testing::stored_text(*store, "LcdShadow"), "25");
+    fall_behind();
+    lcd.choose_fade(40);
+    expect_caught_up("LCD response");
+    EXPECT_EQ(testing::stored_text(*store, "LcdFade"), "40");
+
+    fall_behind();
+    rows().volume_step(3)->trigger();
+    expect_caught_up("Volume 30 %");
+    EXPECT_EQ(testing::stored_text(*store, "Volume"), "30");
+    fall_behind();
+    rows().mute()->trigger();
+    expect_caught_up("Mute");
+    EXPECT_EQ(testing::stored_text(*store, "Muted"), "1");
+
+    fall_behind();
+    menu().run(10);
+    expect_caught_up("Fullscreen");
+    ASSERT_TRUE(program->presentation().Fullscreen_Mode);
+    fall_behind();
+    program->side_windows()->zoom().row(6)->trigger(); // fullscreen at 100 %
+    expect_caught_up("Fullscreen: 100 %");
+    EXPECT_EQ(testing::stored_text(*store, "FullscreenZoom"), "100");
+}
+
 TEST_F(RowsThroughDriver, TheInGameMenuOpensAndClosesOnTheDeviceCaughtUpToNow) {
     start();
     menu().run(10); // fullscreen, where the in-game menu is

@@ -177,4 +177,35 @@ TEST_F(PictureBombs, AJpegOfEndlessScansIsCutShortUnderTheLimit) {
     }
 }
 
+// A picture the budget allows but the machine's memory cannot hold (here a limit on the tool's
+// address space far below the picture): the load goes on as for any picture that cannot be
+// decoded, and the message names the file and the memory, not a damaged picture. Only a tool
+// without the sanitizers can be given such a limit.
+TEST_F(PictureBombs, APictureTheMemoryCannotHoldIsNamedAndNotCalledDamaged) {
+    std::vector<Tool> plain;
+    for (const Tool& tool : tools())
+        if (tool.limit.rfind("ulimit", 0) == 0) plain.push_back(tool);
+    ASSERT_FALSE(plain.empty());
+    const fs::path skin = dir_ / "memory";
+    const std::string ini = "[Common]\nSkinDir=pics\\\n[Image1]\nFilename=a.png\nWidth=10\n"
+                            "[Image2]\nFilename=a.png\n";
+    bombs::write(skin / "Config.ini", bombs::Bytes(ini.begin(), ini.end()));
+    bombs::write(skin / "pics/a.png", bombs::png(16384, 4096));
+    for (Tool tool : plain) {
+        SCOPED_TRACE(tool.name);
+        // 160 MB of address space: the tool itself needs some tens, the picture 256.
+        tool.limit = "ulimit -v 163840 && ";
+        const ToolRun r = run_tool(tool, "--skin " + skin.string(), skin);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_LT(r.seconds, 30.0);
+        const std::string told = "0 message \"" + (skin / "pics/a.png").string() +
+                                 "\" is not loaded: not enough memory for its 16384 x 4096 "
+                                 "pixels\n";
+        EXPECT_NE(r.out.find(told), std::string::npos) << r.out;
+        // Told once: the load stops at the first picture that cannot be decoded.
+        EXPECT_EQ(r.out.find(told), r.out.rfind(told)) << r.out;
+        EXPECT_NE(r.out.find("0 lit"), std::string::npos) << r.out;
+    }
+}
+
 } // namespace

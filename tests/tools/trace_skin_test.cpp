@@ -121,6 +121,91 @@ TEST_F(TraceSkin, LoadMessagesArePrintedAtTimeZero) {
         << bad;
 }
 
+// A skin made where file names ignore letter case, with sizes nobody can see: every picture is
+// found in whatever case it is named, and what the load has to say comes out as message lines at
+// time 0, an ambiguous name once however many segments name it.
+TEST_F(TraceSkin, WindowsMadeSkinsAndSizesOutOfRangeAreToldAsMessages) {
+    const fs::path skin = dir / "skin";
+    std::ofstream(skin / "Config.ini")
+        << "[Common]\nSkinDir=Graphics\\Skin\\\nGameWidth=0\nGameHeight=30\n"
+        << "[Manual]\nManualDir=Graphics\\Manual\\\nManualWidth=100000\n"
+        << "[VideoMode]\nTranspColor=$00FF00FF\n"
+        << "[Image1]\nFilename=Device\\Body.BMP\nLeft=0\nTop=0\nWidth=20\nHeight=30\n"
+        << "[Image2]\nFilename=HERO.BMP\n[Image3]\nFilename=HERO.BMP\n"
+        << "[Image4]\nFilename=Gone.bmp\n[Image5]\nFilename=hero.bmp\n";
+    fs::create_directories(skin / "graphics/skin/device");
+    fs::create_directories(skin / "graphics/MANUAL");
+    write_bmp(skin / "graphics/skin/device/body.bmp", 20, 30);
+    write_bmp(skin / "graphics/skin/Hero.bmp", 2, 2);
+    write_bmp(skin / "graphics/skin/hero.bmp", 3, 3);
+    write_bmp(skin / "graphics/MANUAL/1.BMP", 4, 4);
+    RunOptions o;
+    o.skin_dir = skin;
+    o.manual_dir = skin;
+    const fs::path shot = dir / "shot.png";
+    RunResult r;
+    const std::string out = run("at 0 snapshot " + shot.string() + "\nat 5 end\n", o, &r);
+    ASSERT_TRUE(r.ok) << r.error;
+    auto count = [&out](const std::string& line) {
+        std::size_t n = 0;
+        for (std::size_t at = out.find(line); at != std::string::npos; at = out.find(line, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("0 message Config.ini: GameWidth=0 is outside 1..4096; using 498\n"), 1u)
+        << out;
+    EXPECT_EQ(count("0 message Config.ini: ManualWidth=100000 is outside 1..4096; using 545\n"), 1u)
+        << out;
+    // Two segments name the ambiguous file, one message; the name written exactly says nothing.
+    const std::string pics = (skin / "graphics/skin/").string();
+    EXPECT_EQ(count("0 message " + pics +
+                    "HERO.BMP matches Hero.bmp and hero.bmp without regard to case; taking "
+                    "Hero.bmp\n"),
+              1u)
+        << out;
+    EXPECT_EQ(count(" matches "), 1u) << out;
+    EXPECT_EQ(count("0 message \"" + (skin / "Graphics/Skin/").string() +
+                    "Gone.bmp\" (Image4) not found; shown as a red "
+                    "square\n"),
+              1u)
+        << out;
+    // The manual's first page is found in another case, the other fifteen are missing.
+    EXPECT_EQ(count("(manual page 1) not found"), 0u) << out;
+    EXPECT_EQ(count("(manual page 16) not found; shown as a red square\n"), 1u) << out;
+    // Nothing else became a red square: the body is drawn from its own picture, at the width the
+    // default gives.
+    EXPECT_EQ(count(" not found; shown as a red square\n"), 16u) << out;
+    const PictureLoad png = load_picture_file(shot);
+    ASSERT_TRUE(png) << png.error;
+    EXPECT_EQ(png.picture->width, 498);
+    EXPECT_EQ(png.picture->at(5, 5), 0xff808080u);
+}
+
+// A Config.ini past the reader's limit: its first part is the skin, the rest is not read, and the
+// cut is told.
+TEST_F(TraceSkin, AConfigPastTheReadLimitIsToldAndItsFirstPartLoads) {
+    write_skin();
+    {
+        std::ofstream ini(dir / "skin" / "Config.ini", std::ios::app);
+        const std::string filler(4095, ';');
+        for (int i = 0; i < 16 * 256 + 1; ++i) ini << filler << '\n';
+    }
+    RunOptions o;
+    o.skin_dir = dir / "skin";
+    const fs::path shot = dir / "cut.png";
+    RunResult r;
+    const std::string out = run("at 0 snapshot " + shot.string() + "\n", o, &r);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_NE(out.find("0 message " + (dir / "skin" / "Config.ini").string() +
+                       " is larger than 16 MB; only its first 16 MB are read\n"),
+              std::string::npos)
+        << out;
+    const PictureLoad png = load_picture_file(shot);
+    ASSERT_TRUE(png) << png.error;
+    EXPECT_EQ(png.picture->width, 40);
+    EXPECT_EQ(png.picture->at(5, 5), 0xff808080u);
+}
+
 TEST_F(TraceSkin, SnapshotThatCannotBeWrittenStopsTheRun) {
     RunOptions o;
     RunResult r;
