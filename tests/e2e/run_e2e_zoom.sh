@@ -105,7 +105,7 @@ one_case() { # one_case WIDTH HEIGHT FULLSCREEN(0/1) QT_SCALE_FACTOR
   crop before "$(at "$ox" 150 "$s")" "$(at "$oy" 20 "$s")" 40 20 lid-closed
   xdotool mousemove "$(at "$ox" $open_x "$s")" "$(at "$oy" $open_y "$s")" click 1
   try_open() { shot after; crop after "$(at "$ox" 150 "$s")" "$(at "$oy" 20 "$s")" 40 20 lid-now; differ lid-closed lid-now; }
-  # A screenshot of a 3840x2160 screen takes seconds under load, and the sanitized build's repaint
+  # A screenshot of the 1600x2160 screen takes seconds under load, and the sanitized build's repaint
   # of it as long: five seconds allowed one look or two.
   wait_for 20 try_open || fail "$name: a click on the scaled OPEN button did not open the lid"
   # One on the scaled Game A button starts a game: from the everything-on display, the
