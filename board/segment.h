@@ -1,6 +1,7 @@
 #pragma once
 // One picture control of the device: an LCD segment, a device picture or a button.
 #include "board/image.h"
+#include "board/rect.h"
 #include "board/segment_id.h"
 
 #include <cstdint>
@@ -9,14 +10,6 @@
 #include <string_view>
 
 namespace q50 {
-
-struct Rect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    bool operator==(const Rect&) const = default;
-};
 
 enum class Cursor { Arrow, Hand, Help };
 

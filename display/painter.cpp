@@ -30,27 +30,6 @@ struct Painter::CacheEntry {
 
 namespace {
 
-Rect intersect(Rect a, Rect b) {
-    const int l = std::max(a.left, b.left), t = std::max(a.top, b.top);
-    const long long r = std::min<long long>(0ll + a.left + a.width, 0ll + b.left + b.width);
-    const long long bm = std::min<long long>(0ll + a.top + a.height, 0ll + b.top + b.height);
-    if (r <= l || bm <= t) return Rect{};
-    return Rect{l, t, int(r - l), int(bm - t)};
-}
-
-bool is_empty(Rect r) {
-    return r.width <= 0 || r.height <= 0;
-}
-
-Rect unite(Rect a, Rect b) {
-    if (is_empty(a)) return b;
-    if (is_empty(b)) return a;
-    const int l = std::min(a.left, b.left), t = std::min(a.top, b.top);
-    const int r = std::max(a.left + a.width, b.left + b.width);
-    const int bm = std::max(a.top + a.height, b.top + b.height);
-    return Rect{l, t, r - l, bm - t};
-}
-
 // src over an opaque dst, rounded like a division by 255.
 inline Argb blend(Argb s, Argb d) {
     const std::uint32_t a = s >> 24, ia = 255 - a;

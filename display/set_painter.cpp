@@ -17,18 +17,6 @@ double phase(int v, double scale) {
     return p < 1e-9 ? 0.0 : std::min(p, 1.0);
 }
 
-bool no_area(Rect r) {
-    return r.width <= 0 || r.height <= 0;
-}
-
-Rect overlap(Rect a, Rect b) {
-    const int l = std::max(a.left, b.left), t = std::max(a.top, b.top);
-    const long long r = std::min<long long>(0ll + a.left + a.width, 0ll + b.left + b.width);
-    const long long bm = std::min<long long>(0ll + a.top + a.height, 0ll + b.top + b.height);
-    if (r <= l || bm <= t) return Rect{};
-    return Rect{l, t, int(r - l), int(bm - t)};
-}
-
 int times(int v, int k) {
     return int(std::clamp<long long>(1ll * v * k, std::numeric_limits<int>::min(),
                                      std::numeric_limits<int>::max()));
@@ -45,7 +33,7 @@ Picture SetPainter::shadow_picture(const Picture& named, Rect at) {
             Image all = strongest_of(sources);
             glyphs_ = all.empty() ? nullptr : std::make_shared<const Image>(std::move(all));
         }
-        if (no_area(d.at.part) && !(d.at.part == kWhole)) return nullptr;
+        if (is_empty(d.at.part) && !(d.at.part == kWhole)) return nullptr;
         return glyphs_ ? placed(glyphs_, d.on_board, nullptr, d.at.part) : named;
     }
     return named;
@@ -106,8 +94,8 @@ std::pair<Picture, Rect> SetPainter::larger(const Picture& p, Rect rect, PixelSi
     // The picture is drawn from the rectangle's top-left corner, cut off at the rectangle and at
     // the frame: only that part of it is repeated, unless all of it shows.
     const Rect all{r.left, r.top, times(p->width, k), times(p->height, k)};
-    const Rect shows = overlap(overlap(all, r), Rect{0, 0, frame.width, frame.height});
-    if (no_area(shows)) return {nullptr, r};
+    const Rect shows = intersect(intersect(all, r), Rect{0, 0, frame.width, frame.height});
+    if (is_empty(shows)) return {nullptr, r};
     const bool whole = shows == all;
     const Rect part =
         whole ? kWhole : Rect{shows.left - r.left, shows.top - r.top, shows.width, shows.height};
@@ -161,10 +149,10 @@ Picture SetPainter::placed(const Picture& p, Rect r, const SkinSets* sets, Rect 
 SetPainter::OnCopy SetPainter::on_copy(Rect design) const {
     const Rect r = scaled_unclipped(design, scale_);
     const Rect at{r.left - place_.left, r.top - place_.top, r.width, r.height};
-    const Rect shows = overlap(at, Rect{0, 0, place_.width, place_.height});
+    const Rect shows = intersect(at, Rect{0, 0, place_.width, place_.height});
     if (shows == at) return {at, kWhole};
     // Lying across the part (or outside it): only what lies inside is brought to the scale.
-    if (no_area(shows)) return {at, Rect{}};
+    if (is_empty(shows)) return {at, Rect{}};
     return {shows, Rect{shows.left - at.left, shows.top - at.top, shows.width, shows.height}};
 }
 
@@ -237,7 +225,7 @@ const Image& SetPainter::paint_copy(const Board& board, const WindowModel& windo
             // segment (dark ones show as shadows and fades). A hidden button's pressed picture
             // waits for its first press.
             const bool may_show = (s.shown || s.transparent) && !decoration;
-            const bool inside = at.part == kWhole || !no_area(at.part);
+            const bool inside = at.part == kWhole || !is_empty(at.part);
             copy_.set_picture(c, may_show && inside ? placed(s.picture, s.rect, sets, at.part)
                                                     : nullptr);
         } else {

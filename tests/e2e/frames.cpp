@@ -142,6 +142,19 @@ std::vector<std::pair<int, int>> hero_pixels(const Board& b, int pos) {
     return out;
 }
 
+// Adds the pixels of r that lie in both pictures to n, and those that match to same.
+void count_matching(const Rect& r, const Image& want, const Image& got, std::size_t& n,
+                    std::size_t& same) {
+    for (int y = r.top; y < r.top + r.height; ++y)
+        for (int x = r.left; x < r.left + r.width; ++x) {
+            if (x < 0 || y < 0 || x >= got.width || y >= got.height || x >= want.width ||
+                y >= want.height)
+                continue;
+            ++n;
+            if (close_enough(want.at(x, y), got.at(x, y))) ++same;
+        }
+}
+
 // Share of the pixels of the named segments' rectangles that match (controls outside the LCD,
 // which nothing random covers).
 double rects_matching(const Board& b, std::initializer_list<const char*> names, const Image& want,
@@ -150,15 +163,7 @@ double rects_matching(const Board& b, std::initializer_list<const char*> names, 
     for (const char* name : names) {
         const Segment* s = b.find(name);
         if (!s) continue;
-        const Rect& r = s->rect;
-        for (int y = r.top; y < r.top + r.height; ++y)
-            for (int x = r.left; x < r.left + r.width; ++x) {
-                if (x < 0 || y < 0 || x >= got.width || y >= got.height || x >= want.width ||
-                    y >= want.height)
-                    continue;
-                ++n;
-                if (close_enough(want.at(x, y), got.at(x, y))) ++same;
-            }
+        count_matching(s->rect, want, got, n, same);
     }
     return n ? double(same) / double(n) : 0.0;
 }
@@ -169,15 +174,7 @@ double digits_matching(const Board& b, const Image& want, const Image& got) {
     for (int k = decltype(b.Seg_Digit)::first(); k <= decltype(b.Seg_Digit)::last(); ++k) {
         const Segment* s = b.Seg_Digit.slot(k);
         if (!s) continue;
-        const Rect& r = s->rect;
-        for (int y = r.top; y < r.top + r.height; ++y)
-            for (int x = r.left; x < r.left + r.width; ++x) {
-                if (x < 0 || y < 0 || x >= got.width || y >= got.height || x >= want.width ||
-                    y >= want.height)
-                    continue;
-                ++n;
-                if (close_enough(want.at(x, y), got.at(x, y))) ++same;
-            }
+        count_matching(s->rect, want, got, n, same);
     }
     return n ? double(same) / double(n) : 0.0;
 }
