@@ -1,5 +1,6 @@
 #include "shell/pad_source.h"
 
+#include "input/controller_nodes.h"
 #include "sound/sdl_library.h"
 
 #include <SDL.h>
@@ -53,9 +54,30 @@ bool PadSource::start() {
     sdl->SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
     if (sdl->InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
     started_ = true;
+    armed_ = false;
     watch_folder();
     pump();
     return true;
+}
+
+void PadSource::arm() {
+    if (started_ || armed_) return;
+    armed_ = true;
+    // Watched first, so that a node appearing while the folder is read is not missed.
+    watch_folder();
+    look_for_controller();
+}
+
+void PadSource::look_for_controller() {
+    if (!folder_may_hold_controller(folder_.toStdString(), input_class_.toStdString())) return;
+    if (!start()) {
+        // No SDL: the program has no controllers, and nothing is left to wait for.
+        armed_ = false;
+        if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
+        return;
+    }
+    // The node that started SDL may not be open to us yet, as after any node that appears.
+    settle();
 }
 
 void PadSource::watch_folder() {
@@ -71,6 +93,10 @@ void PadSource::watch_folder() {
 }
 
 void PadSource::stop() {
+    if (armed_) {
+        armed_ = false;
+        if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
+    }
     if (!started_) return;
     while (!pads_.empty()) close_controller(pads_.back()->id);
     if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
@@ -105,7 +131,15 @@ void PadSource::node_readable(Pad& pad) {
 
 void PadSource::device_nodes_changed() {
     watch_folder();
+    if (armed_) {
+        look_for_controller();
+        return;
+    }
     pump();
+    settle();
+}
+
+void PadSource::settle() {
     settle_left_ = kSettlePumps;
     settle_.start();
 }

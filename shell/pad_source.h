@@ -4,6 +4,10 @@
 // plugged in later are opened at once; their buttons and left stick go to the controller
 // dispatch through the real-time driver.
 //
+// SDL and the thirty-odd libraries it brings need not be loaded on a machine with no
+// controller: armed, the source only watches /dev/input and starts SDL once a node there can
+// be a game controller (input/controller_nodes.h). Once started it stays started.
+//
 // Nothing polls while no controller is connected: a file-system watch on /dev/input wakes
 // the source when a device node comes or goes. A connected controller's own event node is
 // watched as well, so a press wakes the loop as it happens; a controller without a node of
@@ -37,12 +41,20 @@ class PadSource : public QObject {
     // Starts SDL's game-controller subsystem and opens the controllers already there. False
     // when SDL could not start it (the program then simply has no controllers).
     bool start();
+    // Waits for a controller without SDL: start() follows as soon as the device folder holds a
+    // node that can be one, at once when it holds one already. True while waiting.
+    void arm();
+    bool armed() const { return armed_; }
     // The folder whose changes tell of controllers coming and going (/dev/input; its parent is
-    // watched until it exists). Set before start().
+    // watched until it exists). Set before start() or arm().
     void set_device_folder(const QString& folder) { folder_ = folder; }
+    // Where the kernel describes the input devices, which tells an armed source whether an
+    // event node is a controller's (/sys/class/input). Set before arm().
+    void set_input_class_folder(const QString& folder) { input_class_ = folder; }
     // A controller's event node, whose readability wakes the source: SDL's path of it by
     // default, none for a virtual controller (whoever drives it wakes the source).
     std::function<std::string(bool is_virtual, const char* sdl_path)> event_node;
+    // Lets SDL's subsystem go, or ends the wait of an armed source.
     void stop();
     bool started() const { return started_; }
 
@@ -84,12 +96,17 @@ class PadSource : public QObject {
     void close_controller(std::int32_t id);
     void update_wakes();
     void device_nodes_changed();
+    // An armed source's look at the device folder: SDL starts when a node can be a controller.
+    void look_for_controller();
+    void settle();
 
     PadDispatch& dispatch_;
     RealtimeDriver& driver_;
     bool started_ = false;
+    bool armed_ = false;
     std::vector<std::unique_ptr<Pad>> pads_;
     QString folder_ = QStringLiteral("/dev/input");
+    QString input_class_ = QStringLiteral("/sys/class/input");
     QFileSystemWatcher watcher_;
     std::uint64_t pumps_ = 0;
     void watch_folder();

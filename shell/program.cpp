@@ -791,9 +791,19 @@ void Program::start_controllers() {
                side_windows_->keys_dialog().take_pad_button(b);
     };
     pad_input_.on_guide = [this] { toggle_game_menu(); };
-    pad_source_->start();
+    if (!options_.device_folder.empty())
+        pad_source_->set_device_folder(QString::fromStdString(options_.device_folder.string()));
+    if (!options_.input_class_folder.empty())
+        pad_source_->set_input_class_folder(
+            QString::fromStdString(options_.input_class_folder.string()));
+    // SDL is loaded once a controller can be there; the end-to-end tests' virtual controller
+    // needs it at once.
     const QByteArray fifo = qgetenv("Q50_VIRTUAL_PAD");
-    if (!fifo.isEmpty() && pad_source_->started())
+    if (fifo.isEmpty()) {
+        pad_source_->arm();
+        return;
+    }
+    if (pad_source_->start())
         virtual_pad_ = std::make_unique<VirtualPadHook>(fifo.toStdString(), *pad_source_);
 }
 

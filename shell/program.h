@@ -62,6 +62,9 @@ struct ProgramOptions {
     std::optional<bool> fullscreen;
     // Asked when a sound output's device cannot be opened.
     SoundQuestion ask_without_sound = ask_go_on_without_sound;
+    // Where game controllers appear and where the kernel describes them (/dev/input and
+    // /sys/class/input when empty): the tests' own folders.
+    std::filesystem::path device_folder, input_class_folder;
 };
 
 class SideWindows;

@@ -1,8 +1,9 @@
 #pragma once
 // SDL's core library opened at run time, the first time a sound output or the game
-// controllers start (the controllers only once the first frame is on the screen). The library
-// brings some thirty others with it (sound servers, codecs, display systems): a start that
-// has not needed it yet loads none of them.
+// controllers start (the controllers only once the first frame is on the screen and a node
+// that can be a controller is in /dev/input). The library brings some thirty others with it
+// (sound servers, codecs, display systems): a start that has not needed it yet loads none of
+// them.
 #include <SDL.h>
 
 #include <string>

@@ -192,7 +192,8 @@ TEST_F(PadPageTest, DefaultsRestoreTheMappingAndEscKeepsTheOldOne) {
     EXPECT_EQ(pad_writes().size(), 7u);
 }
 
-// The whole program on Qt's offscreen platform with SDL's virtual controller.
+// The whole program on Qt's offscreen platform with SDL's virtual controller, plugged in once the
+// program is up (a joystick node appearing in its device folder, then the controller).
 struct PadPageProgram : ::testing::Test, testing::WithQtApp {
     test::TempDir dir;
     MemoryStore* store = nullptr;
@@ -211,15 +212,25 @@ struct PadPageProgram : ::testing::Test, testing::WithQtApp {
         o.executable_dir = o.current_dir = dir.path();
         o.store = std::move(s);
         o.presenter = [](QWidget*, const QString& text) { ADD_FAILURE() << text.toStdString(); };
+        std::filesystem::create_directory(dir.path() / "input");
+        o.device_folder = dir.path() / "input";
+        o.input_class_folder = dir.path() / "class";
         program = std::make_unique<Program>(std::move(o));
         program->start();
         ASSERT_TRUE(program->main_window().on_screen());
-        // Controllers are looked for once the first frame is on screen.
+        // Controllers are looked for once the first frame is on screen, SDL started only once
+        // a node that can be a controller appears.
         QElapsedTimer waited;
         waited.start();
         while (!program->pad_source() && waited.elapsed() < 5000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         ASSERT_NE(program->pad_source(), nullptr);
+        ASSERT_TRUE(program->pad_source()->armed());
+        ASSERT_FALSE(program->pad_source()->started()) << "SDL started with no controller";
+        test::write_file(dir.path() / "input" / "js0", "");
+        waited.restart();
+        while (!program->pad_source()->started() && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         ASSERT_TRUE(program->pad_source()->started()) << SDL_GetError();
         ASSERT_TRUE(pad.attach()) << SDL_GetError();
         program->pad_source()->pump();

@@ -257,6 +257,80 @@ TEST_F(PadSourceWakes, AFolderMadeAfterTheStartIsWatchedFromItsParent) {
         << "a node in the folder made after the start did not wake the source";
 }
 
+// Armed, the source waits for a node that can be a controller without SDL; a keyboard's node
+// does not start it, a joystick node does, and a controller plugged in after that is taken up by
+// the pumps that follow.
+TEST_F(PadSourceWakes, ArmedSdlWaitsForANodeThatCanBeAController) {
+    const auto sys = dir.path() / "class";
+    source.set_device_folder(QString::fromStdString(dir.path().string()));
+    source.set_input_class_folder(QString::fromStdString(sys.string()));
+    source.arm();
+    EXPECT_TRUE(source.armed());
+    EXPECT_FALSE(source.started()) << "SDL started with no controller";
+    loop_for(200);
+    EXPECT_FALSE(source.started());
+
+    std::filesystem::create_directories(sys / "event2" / "device" / "capabilities");
+    test::write_file(sys / "event2" / "device" / "capabilities" / "key",
+                     "1000000000007 ff9f207ac14057ff febeffdfffefffff fffffffffffffffe\n");
+    test::write_file(dir.path() / "event2", "");
+    loop_for(300);
+    EXPECT_FALSE(source.started()) << "a keyboard started SDL";
+    EXPECT_TRUE(source.armed());
+
+    test::write_file(dir.path() / "js0", "");
+    ASSERT_TRUE(loop_until([&] { return source.started(); }, 2000))
+        << "the joystick node did not start SDL";
+    EXPECT_FALSE(source.armed());
+    EXPECT_TRUE(source.settling()) << "the new node's permissions may still be settling";
+    ASSERT_TRUE(pad.attach()) << SDL_GetError();
+    EXPECT_TRUE(loop_until([&] { return source.connected() == 1; }, 2000))
+        << "the controller was not taken up";
+
+    // Started, it stays started when the node goes.
+    pad.detach();
+    std::filesystem::remove(dir.path() / "js0");
+    EXPECT_TRUE(loop_until([&] { return source.connected() == 0; }, 2000));
+    EXPECT_TRUE(source.started());
+}
+
+TEST_F(PadSourceWakes, ArmedWithAControllersNodeAlreadyThereSdlStartsAtOnce) {
+    const auto sys = dir.path() / "class";
+    std::filesystem::create_directories(sys / "event5" / "device" / "capabilities");
+    test::write_file(sys / "event5" / "device" / "capabilities" / "key",
+                     "7cdb000000000000 0 0 0 0\n");
+    test::write_file(dir.path() / "event5", "");
+    source.set_device_folder(QString::fromStdString(dir.path().string()));
+    source.set_input_class_folder(QString::fromStdString(sys.string()));
+    source.arm();
+    EXPECT_TRUE(source.started());
+    EXPECT_FALSE(source.armed());
+}
+
+TEST_F(PadSourceWakes, ArmedBeforeTheFolderExistsItsParentIsWatched) {
+    const auto folder = dir.path() / "input";
+    source.set_device_folder(QString::fromStdString(folder.string()));
+    source.set_input_class_folder(QString::fromStdString((dir.path() / "class").string()));
+    source.arm();
+    std::filesystem::create_directory(folder);
+    loop_for(300);
+    EXPECT_FALSE(source.started()) << "an empty folder started SDL";
+    // An event node the kernel does not describe may be anything: SDL starts for it.
+    test::write_file(folder / "event9", "");
+    EXPECT_TRUE(loop_until([&] { return source.started(); }, 2000))
+        << "a node in the folder made after arming did not start SDL";
+}
+
+TEST_F(PadSourceWakes, StoppedWhileArmedTheSourceWaitsNoLonger) {
+    source.set_device_folder(QString::fromStdString(dir.path().string()));
+    source.arm();
+    source.stop();
+    EXPECT_FALSE(source.armed());
+    test::write_file(dir.path() / "js0", "");
+    loop_for(300);
+    EXPECT_FALSE(source.started());
+}
+
 // What stands in for a controller's event node here is a FIFO (no real controller, no uinput on
 // this machine): its readability wakes the source, which takes the press SDL has waiting. That
 // SDL names a real controller's node and that the node is readable on its reports is left to
