@@ -61,6 +61,9 @@ bool run(PngJob* job) {
     png_set_user_limits(png, kMaxPictureSide, kMaxPictureSide);
     png_set_chunk_cache_max(png, 1000);
     png_set_chunk_malloc_max(png, 16u * 1024 * 1024);
+    // Every IDAT chunk's CRC already covers the compressed bytes, so zlib's second checksum
+    // over the inflated rows finds nothing new; skipping it is a tenth of a large decode.
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
     png_read_info(png, info);
 
     const png_uint_32 width = png_get_image_width(png, info);

@@ -340,9 +340,10 @@ void Painter::paint_region(const WindowModel& window, Rect clip) {
         const auto base = [&](int from, int to) {
             if (to <= from) return;
             if (under_) {
-                const Argb* u = under_->pixels.data() +
-                                std::size_t(y + target_top_) * std::size_t(under_->width) +
-                                std::size_t(target_left_ + from);
+                const Argb* u =
+                    under_->pixels.data() +
+                    std::size_t(y + target_top_ - under_top_) * std::size_t(under_->width) +
+                    std::size_t(target_left_ - under_left_ + from);
                 std::memcpy(row + from, u, std::size_t(to - from) * sizeof(Argb));
             } else {
                 std::fill(row + from, row + to, fill);
@@ -458,11 +459,14 @@ const Image& Painter::paint(const Board& board, const WindowModel& window, Rect*
     return target_ ? *target_ : frame_;
 }
 
-void Painter::set_target(Image* target, const Image* under, int left, int top) {
+void Painter::set_target(Image* target, const Image* under, int left, int top, int under_left,
+                         int under_top) {
     target_ = target;
     under_ = target ? under : nullptr;
     target_left_ = left;
     target_top_ = top;
+    under_left_ = under_left;
+    under_top_ = under_top;
     if (!target) frame_ = Image{};
     width_ = height_ = -1;
     valid_ = false;

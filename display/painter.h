@@ -49,10 +49,12 @@ class Painter {
     }
 
     // Paints into `target`, with the frame's top-left pixel at (`left`, `top`) of it, instead of
-    // into a frame of its own; the base is `under`'s pixels at the same place (an image of the
-    // target's size, or null for the window's colour). The caller keeps the frame within the
-    // target. Null target: a frame of its own again.
-    void set_target(Image* target, const Image* under, int left, int top);
+    // into a frame of its own; the base is `under`'s pixels at the same place (`under` lies
+    // with its top-left pixel at (`under_left`, `under_top`) of the target and covers the
+    // frame; null: the window's colour). The caller keeps the frame within the target. Null
+    // target: a frame of its own again.
+    void set_target(Image* target, const Image* under, int left, int top, int under_left = 0,
+                    int under_top = 0);
 
     // The picture a shadow is drawn from at a rectangle, given the one the look names: a board
     // laid out at another scale brings a shadow made in design pixels to that place. Null (the
@@ -111,6 +113,7 @@ class Painter {
     Image* target_ = nullptr;
     const Image* under_ = nullptr;
     int target_left_ = 0, target_top_ = 0;
+    int under_left_ = 0, under_top_ = 0; // the underlay's place in the target
     bool valid_ = false;
     WindowModel window_;
     const Board* board_ = nullptr;

@@ -36,16 +36,19 @@ inline Argb over_opaque(Argb p, Argb q) {
 
 } // namespace
 
-std::vector<Rect> board_parts(const Board& board, Rect whole, const LcdLook* look) {
+namespace {
+
+// The segments' rectangles that `take` accepts, cut to `whole`, grouped where they touch or
+// overlap.
+template <typename Take>
+std::vector<Rect> grouped(const Board& board, Rect whole, const Take& take) {
     const Segment* backdrop = &board.get("im_backdrop");
     const Segment* logo = &board.get("im_backdrop_logo");
-    const bool shadows = look && look->active() && look->fits(board);
     std::vector<Rect> groups;
     const auto& segs = board.segments();
     for (std::size_t i = 0; i < segs.size(); ++i) {
         const Segment& s = segs[i];
-        if (&s == backdrop || &s == logo || !s.picture || s.picture->empty()) continue;
-        if (!s.shown && !(shadows && look->affects(i))) continue;
+        if (&s == backdrop || &s == logo || !take(i, s)) continue;
         Rect g = intersect(s.rect, whole);
         if (is_empty(g)) continue;
         for (std::size_t k = 0; k < groups.size();) {
@@ -60,6 +63,22 @@ std::vector<Rect> board_parts(const Board& board, Rect whole, const LcdLook* loo
         groups.push_back(g);
     }
     return groups;
+}
+
+} // namespace
+
+std::vector<Rect> board_parts(const Board& board, Rect whole, const LcdLook* look) {
+    const bool shadows = look && look->active() && look->fits(board);
+    return grouped(board, whole, [&](std::size_t i, const Segment& s) {
+        return s.picture && !s.picture->empty() && (s.shown || (shadows && look->affects(i)));
+    });
+}
+
+// A group of the parts is made of some of these rectangles (those shown); were it to reach past the
+// reach holding one of them, it would touch another reach, and the two would be one.
+std::vector<Rect> board_reaches(const Board& board, Rect whole) {
+    return grouped(board, whole,
+                   [](std::size_t, const Segment& s) { return s.picture && !s.picture->empty(); });
 }
 
 void ScaledScene::set_copy_budget(CopyBudget* copies) {
@@ -77,15 +96,17 @@ void ScaledScene::set_lcd_look(LcdLook* look) {
 void ScaledScene::reset() {
     decor_ = DecorKey{};
     parts_.clear();
+    under_.clear();
     valid_ = false;
 }
 
-void ScaledScene::draw_decorations(const Board& board, const WindowModel& window,
-                                   const SkinSets* sets) {
+Image ScaledScene::decorations(const Board& board, const WindowModel& window, const SkinSets* sets,
+                               Rect area) const {
     const PixelSize out = decor_.out;
     const Rect whole{0, 0, out.width, out.height};
+    area = intersect(area, whole);
     const Argb colour = opaque_from_colour(window.colour);
-    under_ = Image{}; // its memory back before the new one is made
+    Image under;
     // The drawing to resample to `size`: the smallest the skin has that is at least that
     // large, or else its largest; reducing keeps all of a larger drawing's detail.
     auto best = [&](const Picture& p, Rect size) {
@@ -96,10 +117,10 @@ void ScaledScene::draw_decorations(const Board& board, const WindowModel& window
         }
         return pick;
     };
-    // `p` resampled to `at`, of which only what lies in `clip` and on the screen is made and
+    // `p` resampled to `at`, of which only what lies in `clip` and in the area is made and
     // laid over the underlay: a logo far larger than the screen is never resampled whole.
     auto draw = [&](const Picture& p, Rect at, Rect clip) {
-        const Rect r = intersect(intersect(at, clip), whole);
+        const Rect r = intersect(intersect(at, clip), area);
         if (is_empty(r)) return;
         const Picture pick = best(p, at);
         copies_->attempt(pick.get(), picture_bytes(r.width, r.height), [&] {
@@ -108,8 +129,9 @@ void ScaledScene::draw_decorations(const Board& board, const WindowModel& window
                               Rect{r.left - at.left, r.top - at.top, r.width, r.height});
             for (int y = 0; y < img.height; ++y) {
                 const Argb* s = img.pixels.data() + std::size_t(y) * std::size_t(img.width);
-                Argb* d =
-                    under_.pixels.data() + std::size_t(y + r.top) * std::size_t(out.width) + r.left;
+                Argb* d = under.pixels.data() +
+                          std::size_t(y + r.top - area.top) * std::size_t(area.width) +
+                          std::size_t(r.left - area.left);
                 for (int x = 0; x < img.width; ++x) d[x] = over_opaque(s[x], d[x]);
             }
         });
@@ -117,18 +139,18 @@ void ScaledScene::draw_decorations(const Board& board, const WindowModel& window
     const Segment* backdrop = &board.get("im_backdrop");
     const Rect backdrop_at = scaled_unclipped(backdrop->rect, decor_.scale);
     const bool fills = decor_.backdrop && window.backdrop_stretch && backdrop_at == whole;
-    if (fills) {
+    if (fills && !is_empty(area)) {
         // The usual fullscreen backdrop fills the screen: its resampled picture is the
         // underlay, with what of it is see-through laid over the window colour.
         const Picture pick = best(backdrop->picture, whole);
-        copies_->attempt(pick.get(), picture_bytes(out.width, out.height), [&] {
-            under_ = resample_area(*pick, whole.width, whole.height);
-            for (Argb& px : under_.pixels)
+        copies_->attempt(pick.get(), picture_bytes(area.width, area.height), [&] {
+            under = resample_area(*pick, whole.width, whole.height, area);
+            for (Argb& px : under.pixels)
                 if ((px >> 24) != 255) px = over_opaque(px, colour);
         });
     }
-    if (under_.width != out.width || under_.height != out.height)
-        under_ = Image(out.width, out.height, colour);
+    if (under.width != std::max(area.width, 0) || under.height != std::max(area.height, 0))
+        under = Image(std::max(area.width, 0), std::max(area.height, 0), colour);
     if (decor_.backdrop && !fills) {
         const Picture& p = backdrop->picture;
         const Rect clip = backdrop_at;
@@ -148,6 +170,61 @@ void ScaledScene::draw_decorations(const Board& board, const WindowModel& window
         const Rect at = scaled_unclipped(logo->rect, decor_.scale);
         draw(logo->picture, at, at);
     }
+    return under;
+}
+
+void ScaledScene::update_underlays(const Board& board, const WindowModel& window,
+                                   const SkinSets* sets, Rect client, bool fresh) {
+    const Rect screen{0, 0, frame_.width, frame_.height};
+    std::vector<Rect> at;
+    for (const Rect& r : board_reaches(board, client)) {
+        const Rect out = intersect(scaled_unclipped(r, decor_.scale), screen);
+        if (!is_empty(out)) at.push_back(out);
+    }
+    const bool same =
+        at.size() == under_.size() && std::equal(at.begin(), at.end(), under_.begin(),
+                                                 [](Rect r, const auto& u) { return u->at == r; });
+    if (same) return;
+    std::vector<std::unique_ptr<Underlay>> next;
+    for (const Rect& r : at) {
+        auto kept = std::find_if(under_.begin(), under_.end(),
+                                 [&](const auto& u) { return u && u->at == r; });
+        if (kept != under_.end()) {
+            next.push_back(std::move(*kept));
+            continue;
+        }
+        auto u = std::make_unique<Underlay>();
+        u->at = r;
+        if (fresh) {
+            // The frame was just drawn and holds nothing but the decorations.
+            u->image = Image(r.width, r.height);
+            for (int y = 0; y < r.height; ++y)
+                std::memcpy(u->image.pixels.data() + std::size_t(y) * std::size_t(r.width),
+                            frame_.pixels.data() +
+                                std::size_t(y + r.top) * std::size_t(frame_.width) +
+                                std::size_t(r.left),
+                            std::size_t(r.width) * sizeof(Argb));
+        } else {
+            u->image = decorations(board, window, sets, r);
+        }
+        next.push_back(std::move(u));
+    }
+    for (auto& u : under_)
+        if (u) gone_under_.push_back(std::move(u));
+    under_ = std::move(next);
+}
+
+std::int64_t ScaledScene::underlay_bytes() const {
+    std::int64_t n = 0;
+    for (const auto& u : under_) n += picture_bytes(u->image.width, u->image.height);
+    return n;
+}
+
+const ScaledScene::Underlay* ScaledScene::underlay_for(Rect r) const {
+    for (const auto* list : {&under_, &gone_under_})
+        for (const auto& u : *list)
+            if (u && contains(u->at, r)) return u.get();
+    return nullptr;
 }
 
 bool ScaledScene::parts_hold(const Board& board, Rect client) const {
@@ -170,9 +247,14 @@ bool ScaledScene::parts_hold(const Board& board, Rect client) const {
 
 void ScaledScene::restore(Rect r) {
     r = intersect(r, Rect{0, 0, frame_.width, frame_.height});
+    if (is_empty(r)) return;
+    const Underlay* u = underlay_for(r);
+    if (!u) return; // cannot be: every part lies inside a reach
     for (int y = r.top; y < r.top + r.height; ++y) {
         const std::size_t at = std::size_t(y) * std::size_t(frame_.width) + std::size_t(r.left);
-        std::memcpy(frame_.pixels.data() + at, under_.pixels.data() + at,
+        const std::size_t from = std::size_t(y - u->at.top) * std::size_t(u->at.width) +
+                                 std::size_t(r.left - u->at.left);
+        std::memcpy(frame_.pixels.data() + at, u->image.pixels.data() + from,
                     std::size_t(r.width) * sizeof(Argb));
     }
 }
@@ -201,17 +283,34 @@ const Image& ScaledScene::paint(const Board& board, const WindowModel& window, c
                  backdrop ? backdrop->rect : Rect{},
                  logo ? logo->rect : Rect{},
                  sets};
+    bool fresh = false;
     if (!(key == decor_) || frame_.width != out.width || frame_.height != out.height) {
         decor_ = key;
-        draw_decorations(board, window, sets);
-        frame_ = under_;
         parts_.clear();
+        under_.clear();
+        gone_under_.clear();
+        frame_ = Image{}; // its memory back before the new one is made
+        frame_ = decorations(board, window, sets, Rect{0, 0, out.width, out.height});
+        fresh = true;
         valid_ = false;
         add(Rect{0, 0, out.width, out.height});
     }
     const Rect client{0, 0, std::clamp(window.client_width, 0, kMaxClientSide),
                       std::clamp(window.client_height, 0, kMaxClientSide)};
-    if (!valid_ || !parts_hold(board, client)) {
+    update_underlays(board, window, sets, client, fresh);
+    // A part left from a segment that has since shrunk may reach past every underlay: it
+    // goes, as a part whose segments are hidden would.
+    const auto on_underlays = [&] {
+        for (const auto& p : parts_) {
+            const Rect at =
+                intersect(scaled_unclipped(p->area, scale), Rect{0, 0, out.width, out.height});
+            bool on = is_empty(at);
+            for (const auto& u : under_) on = on || contains(u->at, at);
+            if (!on) return false;
+        }
+        return true;
+    };
+    if (!valid_ || !parts_hold(board, client) || !on_underlays()) {
         std::vector<std::unique_ptr<Part>> next;
         for (const Rect& area : board_parts(board, client, look_)) {
             auto same = std::find_if(parts_.begin(), parts_.end(),
@@ -233,13 +332,17 @@ const Image& ScaledScene::paint(const Board& board, const WindowModel& window, c
         }
         parts_ = std::move(next);
     }
+    gone_under_.clear();
     const int set = std::max(sets ? sets->pick(scale) : 0, 1);
     for (auto& p : parts_) {
         p->out = intersect(scaled_unclipped(p->area, scale), Rect{0, 0, out.width, out.height});
         Rect d;
         std::vector<Rect> in_part;
-        p->painter.paint_area(board, window, sets, set, scale, p->area, {&frame_, &under_, p->out},
-                              &d, parts ? &in_part : nullptr);
+        const Underlay* u = underlay_for(p->out);
+        SetPainter::Target to{&frame_, u ? &u->image : nullptr, p->out};
+        if (u) to.under_left = u->at.left, to.under_top = u->at.top;
+        p->painter.paint_area(board, window, sets, set, scale, p->area, to, &d,
+                              parts ? &in_part : nullptr);
         if (parts)
             for (const Rect& r : in_part) add(r);
         else

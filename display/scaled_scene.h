@@ -7,7 +7,8 @@
 //   straight into the frame over the decorations, from pictures brought to the screen's
 //   resolution where they lie (set_painter.h).
 // The screen-sized frame is kept between repaints: what lies outside the parts is written
-// only when the decorations change.
+// only when the decorations change. The decorations are kept apart only where the board's
+// segments can lie (the device, the menu button), as the parts' underlay.
 #include "display/set_painter.h"
 
 #include <memory>
@@ -24,6 +25,8 @@ class ScaledScene {
                        double scale, PixelSize out, Rect* damage = nullptr,
                        std::vector<Rect>* parts = nullptr);
     const Image& frame() const { return frame_; }
+    // What the decorations kept apart under the parts take.
+    std::int64_t underlay_bytes() const;
     void set_lcd_look(LcdLook* look);
     // Where the parts' pictures brought to the scale are charged, and the decorations' memory
     // failures told (null: a budget of the scene's own).
@@ -50,14 +53,26 @@ class ScaledScene {
         const SkinSets* sets = nullptr;
         bool operator==(const DecorKey&) const = default;
     };
-    void draw_decorations(const Board& board, const WindowModel& window, const SkinSets* sets);
+    // The decorations of `area` of the screen (screen pixels), in a picture of its size.
+    Image decorations(const Board& board, const WindowModel& window, const SkinSets* sets,
+                      Rect area) const;
     bool parts_hold(const Board& board, Rect client) const;
-    std::vector<Rect> group(const Board& board, Rect whole) const;
+    // The underlays for where the segments can lie; `fresh`: the frame holds only decorations.
+    void update_underlays(const Board& board, const WindowModel& window, const SkinSets* sets,
+                          Rect client, bool fresh);
+    struct Underlay {
+        Rect at; // screen pixels
+        Image image;
+    };
+    const Underlay* underlay_for(Rect out_rect) const;
     void restore(Rect out_rect);
 
     CopyBudget own_copies_; // before the parts, which give back to it as they go
     CopyBudget* copies_ = &own_copies_;
-    Image frame_, under_;
+    Image frame_;
+    // Each held apart so that the parts' painters may keep its address.
+    std::vector<std::unique_ptr<Underlay>> under_;
+    std::vector<std::unique_ptr<Underlay>> gone_under_; // until the parts that used them are gone
     DecorKey decor_;
     bool valid_ = false;
     std::vector<std::unique_ptr<Part>> parts_;
@@ -67,5 +82,10 @@ class ScaledScene {
 // The parts of `board` that a fullscreen frame draws over the decorations: the rectangles of
 // the segments drawn (not the backdrop or the logo), grouped where they touch or overlap.
 std::vector<Rect> board_parts(const Board& board, Rect whole, const LcdLook* look);
+
+// Where the parts of `board` can lie, whatever is shown: every segment with a picture but the
+// backdrop and the logo, grouped as the parts are. Each part of board_parts lies inside one of
+// these.
+std::vector<Rect> board_reaches(const Board& board, Rect whole);
 
 } // namespace q50

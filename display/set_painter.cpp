@@ -150,10 +150,18 @@ SetPainter::OnCopy SetPainter::on_copy(Rect design) const {
     const Rect r = scaled_unclipped(design, scale_);
     const Rect at{r.left - place_.left, r.top - place_.top, r.width, r.height};
     const Rect shows = intersect(at, Rect{0, 0, place_.width, place_.height});
-    if (shows == at) return {at, kWhole};
+    if (shows == at) return {at, kWhole, at};
     // Lying across the part (or outside it): only what lies inside is brought to the scale.
-    if (is_empty(shows)) return {at, Rect{}};
-    return {shows, Rect{shows.left - at.left, shows.top - at.top, shows.width, shows.height}};
+    if (is_empty(shows)) return {at, Rect{}, at};
+    return {shows, Rect{shows.left - at.left, shows.top - at.top, shows.width, shows.height}, at};
+}
+
+bool SetPainter::at_own_size(const Picture& p, Rect design, const SkinSets* sets) const {
+    if (!p || p->empty()) return false;
+    const Picture big = sets && set_ > 1 ? sets->find(p.get(), set_) : nullptr;
+    const int k = big ? set_ : 1;
+    return scale_ == k && phase(design.left, scale_) == 0 && phase(design.top, scale_) == 0 &&
+           design.width >= p->width && design.height >= p->height;
 }
 
 const Image& SetPainter::paint(const Board& board, const WindowModel& window, const SkinSets& sets,
@@ -175,13 +183,15 @@ void SetPainter::paint_area(const Board& board, const WindowModel& window, const
                             std::vector<Rect>* parts) {
     rescale(scale, std::max(set, 1));
     if (!part_ || !(area == area_) || !(to.place == place_) || to.frame != target_.frame ||
-        to.under != target_.under) {
+        to.under != target_.under || to.under_left != target_.under_left ||
+        to.under_top != target_.under_top) {
         part_ = true;
         source_ = nullptr;
         area_ = area;
         place_ = to.place;
         target_ = to;
-        painter_.set_target(to.frame, to.under, place_.left, place_.top);
+        painter_.set_target(to.frame, to.under, place_.left, place_.top, to.under_left,
+                            to.under_top);
         painter_.set_shadow_pictures(
             [this](const Picture& named, Rect at) { return shadow_picture(named, at); });
     }
@@ -219,7 +229,11 @@ const Image& SetPainter::paint_copy(const Board& board, const WindowModel& windo
         // The decorations of a part are drawn elsewhere, at the screen's resolution.
         const bool decoration = &s == backdrop || &s == logo;
         if (part_) {
-            const OnCopy at = on_copy(s.rect);
+            OnCopy at = on_copy(s.rect);
+            // A device taller than the screen at scale 1 is cut at both edges: its pictures
+            // are drawn from themselves, reaching past the frame, rather than copied in part.
+            if (at.part != kWhole && !is_empty(at.part) && at_own_size(s.picture, s.rect, sets))
+                at = OnCopy{at.whole, kWhole, at.whole};
             copy_.set_rect(c, at.rect);
             // A picture is brought to the scale when it may show: its segment shown, or an LCD
             // segment (dark ones show as shadows and fades). A hidden button's pressed picture

@@ -32,11 +32,12 @@ class SetPainter {
                        int scale, Rect* damage = nullptr, std::vector<Rect>* parts = nullptr);
 
     // Where paint_area paints: `place` of `frame` (in the frame's pixels) shows the area, over
-    // `under`'s pixels there (the frame's size).
+    // `under`'s pixels there (`under` covers `place`, from (under_left, under_top) of the frame).
     struct Target {
         Image* frame = nullptr;
         const Image* under = nullptr;
         Rect place;
+        int under_left = 0, under_top = 0; // where the underlay's first pixel lies in the frame
     };
     // Only `area` of the board (design pixels) at `scale`, without the backdrop and the logo,
     // painted into the target; the pictures come from the skin's drawings at `set` (1: the
@@ -80,10 +81,14 @@ class SetPainter {
     static constexpr Rect kWhole{0, 0, -1, -1};
     // Where a segment lies on the copy of a part and what of its picture's copy shows there.
     struct OnCopy {
-        Rect rect; // the segment's rectangle on the copy, cut to the part when it lies across it
-        Rect part; // of the picture's copy: kWhole, or what shows (empty: nothing)
+        Rect rect;  // the segment's rectangle on the copy, cut to the part when it lies across it
+        Rect part;  // of the picture's copy: kWhole, or what shows (empty: nothing)
+        Rect whole; // the segment's rectangle on the copy, not cut
     };
     OnCopy on_copy(Rect design) const;
+    // Whether `p` at rectangle `design` is drawn at its own size, pixel for pixel: then the
+    // painter can cut it to the frame itself, and the part that shows needs no copy.
+    bool at_own_size(const Picture& p, Rect design, const SkinSets* sets) const;
     // The picture `p` (segment rectangle `rect`, design pixels) at the set's size on a frame of
     // `frame`, and the rectangle it is drawn at.
     std::pair<Picture, Rect> larger(const Picture& p, Rect rect, PixelSize frame,

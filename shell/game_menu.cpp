@@ -122,7 +122,7 @@ void GameMenu::remove_rows() {
 }
 
 Picture game_menu_backing_picture() {
-    return picture_from_qimage(window_picture(QStringLiteral("menu_backing.png")).toImage());
+    return picture_from_qimage(window_image(QStringLiteral("menu_backing.png")));
 }
 
 } // namespace q50

@@ -2,6 +2,7 @@
 // The pictures built into the windows (shell/pictures/, compiled in as Qt resources). Most have
 // a drawing at twice the size beside them ("name@2x.png", Qt's naming), for windows on a
 // desktop scaled by 2 or more, so that they show crisp instead of enlarged.
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -18,5 +19,9 @@ QString window_picture_file(const QString& file_name, double ratio,
 // the scale it is shown at), or a null pixmap when the build has none. A double-size drawing
 // comes with a device-pixel ratio of 2, so that it takes the same room as the design size.
 QPixmap window_picture(const QString& file_name, double ratio = 1.0);
+
+// The built-in picture's design-size drawing as an image (null when the build has none), for
+// pictures that are copied into the board rather than shown by a widget.
+QImage window_image(const QString& file_name);
 
 } // namespace q50

@@ -1,6 +1,7 @@
 #include "display/decoders.h"
 #include "tests/display/picture_makers.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -102,6 +103,14 @@ TEST(PngDecoder, HostileFilesGiveErrors) {
     Bytes bad_crc = good;
     bad_crc[29] ^= 0xFF;
     EXPECT_FALSE(decode_png(bad_crc, img, error));
+    // A damaged byte of the compressed rows is caught by its chunk's CRC (the decoder does
+    // not check zlib's own checksum of them).
+    const auto idat =
+        std::search(good.begin(), good.end(), std::begin("IDAT"), std::end("IDAT") - 1);
+    ASSERT_NE(idat, good.end());
+    Bytes bad_rows = good;
+    bad_rows[std::size_t(idat - good.begin()) + 6] ^= 0x01;
+    EXPECT_FALSE(decode_png(bad_rows, img, error));
 
     for (std::size_t n = 0; n < good.size(); ++n) {
         error.clear();

@@ -126,6 +126,39 @@ TEST_F(ScaledCopies, FullscreenPicturesAndDecorationsAreScaledOnlyOnTheScreen) {
             ASSERT_EQ(g.at(x, y), sky_whole.at(x - centred.left, y - centred.top)) << x << "," << y;
 }
 
+// At the screen's own scale a device picture cut by the screen's edges (a device a little
+// taller than the screen, centred, is cut at the top and the bottom) is drawn from the picture
+// itself: nothing is copied, and the screen is what a picture cut beforehand gives, also after
+// the picture moves.
+TEST_F(ScaledCopies, AtScaleOneAPictureCutByTheScreenIsNotCopied) {
+    fullscreen();
+    const Image tall = noise(50, 40, 7);
+    const PixelSize out{30, 20};
+    const auto cut_beforehand = [&](Rect r) {
+        const Rect shows = intersect(r, Rect{0, 0, out.width, out.height});
+        Image cut(shows.width, shows.height);
+        for (int y = 0; y < shows.height; ++y)
+            for (int x = 0; x < shows.width; ++x)
+                cut.at(x, y) = tall.at(x + shows.left - r.left, y + shows.top - r.top);
+        Board b;
+        for (Segment& s : b.segments()) b.hide(s);
+        Segment& s = b.named("im_background_bottom");
+        b.set_rect(s, shows);
+        b.set_picture(s, std::make_shared<const Image>(std::move(cut)));
+        b.show(s);
+        return ScaledScene().paint(b, window, nullptr, 1.0, out).pixels;
+    };
+    CopyBudget copies;
+    ScaledScene scene;
+    scene.set_copy_budget(&copies);
+    for (const Rect r : {Rect{2, -3, 50, 40}, Rect{-5, 1, 50, 40}, Rect{-30, -25, 50, 40}}) {
+        place("im_background_bottom", r, tall);
+        EXPECT_EQ(scene.paint(board, window, nullptr, 1.0, out).pixels, cut_beforehand(r))
+            << r.left << "," << r.top;
+        EXPECT_EQ(copies.used(), 0) << r.left << "," << r.top;
+    }
+}
+
 // A copy that would pass the budget is not made: its segment shows nothing at that scale, the
 // refusal names the picture once (not at every paint), and what the painter holds goes back to
 // the budget when it lets its copies go.

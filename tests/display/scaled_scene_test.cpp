@@ -260,6 +260,39 @@ TEST_F(ScaledSceneTest, SegmentsShownApartFromTheDeviceAreDrawnAndClearedAgain) 
     EXPECT_EQ(scene.frame().pixels, old_way(2).pixels);
 }
 
+// The decorations are kept apart only where segments can lie (the device, the menu button),
+// not for the whole screen; a segment reaching where none could before (the in-game menu
+// opening over the backdrop), a part going away, and a logo under the device's see-through
+// corner all come out as a scene drawn afresh draws them.
+TEST_F(ScaledSceneTest, UnderlaysHoldOnlyWhereSegmentsLieAndFollowThemAsTheyGrow) {
+    place("im_backdrop", {0, 0, 40, 30}, noise(40, 30, 7));
+    place("im_backdrop_logo", {12, 1, 6, 6}, noise(6, 6, 8, 0x80000000u));
+    window.backdrop_stretch = true;
+    {
+        ScaledScene scene;
+        scene.paint(board, window, nullptr, 1.0, {40, 30});
+        EXPECT_EQ(scene.underlay_bytes(), picture_bytes(20, 24) + picture_bytes(4, 3));
+    }
+    for (double scale : {1.0, 2.0, 2.5}) {
+        const PixelSize out = scaled_size({40, 30}, scale);
+        const auto afresh = [&] { return ScaledScene().paint(board, window, nullptr, scale, out); };
+        ScaledScene scene;
+        EXPECT_EQ(scene.paint(board, window, nullptr, scale, out).pixels, afresh().pixels);
+        Segment& menu = board.get("btn_game_menu_top");
+        board.set_picture(menu, std::make_shared<const Image>(noise(12, 16, 9, 0x60000000u)));
+        board.set_rect(menu, {0, 0, 12, 16});
+        EXPECT_EQ(scene.paint(board, window, nullptr, scale, out).pixels, afresh().pixels) << scale;
+        EXPECT_LT(scene.underlay_bytes(), picture_bytes(out.width, out.height)) << scale;
+        board.hide("im_background_bottom");
+        EXPECT_EQ(scene.paint(board, window, nullptr, scale, out).pixels, afresh().pixels) << scale;
+        board.set_rect(menu, {0, 0, 4, 3});
+        board.hide(menu);
+        board.show("im_background_bottom");
+        EXPECT_EQ(scene.paint(board, window, nullptr, scale, out).pixels, afresh().pixels) << scale;
+        board.show(menu);
+    }
+}
+
 TEST(ResampleAreaTest, AveragesAreasWeightedByAlphaAndKeepsFlatColoursExact) {
     Image two(2, 1);
     two.at(0, 0) = argb(255, 200, 0, 0);

@@ -45,6 +45,13 @@ TEST_F(WindowPicturesTest, BuiltInPicturesHaveDoubleSizeDrawingsShownInTheSameRo
     }
     // The in-game menu's backing is painted with the device, at the device's scale.
     EXPECT_EQ(window_picture("menu_backing.png", 2.0).devicePixelRatio(), 1.0);
+    // Read for the board as an image: the same pixels as the pixmap, and none for a name the
+    // build does not have.
+    const QImage backing = window_image("menu_backing.png");
+    ASSERT_FALSE(backing.isNull());
+    EXPECT_EQ(backing.convertToFormat(QImage::Format_ARGB32),
+              window_picture("menu_backing.png").toImage().convertToFormat(QImage::Format_ARGB32));
+    EXPECT_TRUE(window_image("no_such_picture.png").isNull());
 }
 
 // The manual's buttons grow with its pages: from a scale above 1 on they show their double-size
