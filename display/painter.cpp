@@ -159,10 +159,17 @@ const Painter::Prepared& Painter::stretched(const Picture& picture, int width, i
 
 Image stretch_picture(const Image& src, int width, int height) {
     Image out(width, height);
+    if (out.empty() || src.empty()) return out;
+    // The column each output column takes, worked out once rather than a division a pixel:
+    // a screen-sized backdrop is stretched while the first frame waits for it.
+    std::vector<int> from_x(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x)
+        from_x[std::size_t(x)] = int(std::int64_t(x) * src.width / width);
     for (int y = 0; y < height; ++y) {
-        const int sy = int(std::int64_t(y) * src.height / height);
-        for (int x = 0; x < width; ++x)
-            out.at(x, y) = src.at(int(std::int64_t(x) * src.width / width), sy);
+        const Argb* from = src.pixels.data() + std::size_t(std::int64_t(y) * src.height / height) *
+                                                   std::size_t(src.width);
+        Argb* to = out.pixels.data() + std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width; ++x) to[x] = from[from_x[std::size_t(x)]];
     }
     return out;
 }

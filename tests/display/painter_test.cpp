@@ -157,6 +157,12 @@ TEST_F(PainterTest, BackdropCentresOrStretches) {
     place("im_backdrop", {0, 0, 6, 4}, std::make_shared<const Image>(big));
     f = paint();
     EXPECT_EQ(f.at(0, 0), big.at(2, 2));
+    // Stretched down, each pixel is the one its place falls on, columns and rows alike.
+    window.backdrop_stretch = true;
+    f = paint();
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(f.at(x, y), big.at(x * 10 / 6, y * 2)) << x << "," << y;
 }
 
 TEST_F(PainterTest, IncrementalPaintingMatchesAFullPaint) {
