@@ -97,6 +97,7 @@ void ScaledScene::reset() {
     decor_ = DecorKey{};
     parts_.clear();
     under_.clear();
+    reach_inputs_.clear();
     valid_ = false;
 }
 
@@ -176,11 +177,27 @@ Image ScaledScene::decorations(const Board& board, const WindowModel& window, co
 void ScaledScene::update_underlays(const Board& board, const WindowModel& window,
                                    const SkinSets* sets, Rect client, bool fresh) {
     const Rect screen{0, 0, frame_.width, frame_.height};
-    std::vector<Rect> at;
-    for (const Rect& r : board_reaches(board, client)) {
-        const Rect out = intersect(scaled_unclipped(r, decor_.scale), screen);
-        if (!is_empty(out)) at.push_back(out);
+    // A picture still waiting for its pixels is empty and lies nowhere: it counts as none.
+    bool same_inputs =
+        !fresh && client == reach_client_ && reach_inputs_.size() == board.segments().size();
+    for (std::size_t i = 0; same_inputs && i < reach_inputs_.size(); ++i) {
+        const Segment& s = board.segments()[i];
+        const Image* p = s.picture && !s.picture->empty() ? s.picture.get() : nullptr;
+        same_inputs = reach_inputs_[i] == ReachInput{s.rect, p};
     }
+    if (!same_inputs) {
+        reach_client_ = client;
+        reach_inputs_.clear();
+        for (const Segment& s : board.segments())
+            reach_inputs_.push_back(
+                {s.rect, s.picture && !s.picture->empty() ? s.picture.get() : nullptr});
+        reaches_.clear();
+        for (const Rect& r : board_reaches(board, client)) {
+            const Rect out = intersect(scaled_unclipped(r, decor_.scale), screen);
+            if (!is_empty(out)) reaches_.push_back(out);
+        }
+    }
+    const std::vector<Rect>& at = reaches_;
     const bool same =
         at.size() == under_.size() && std::equal(at.begin(), at.end(), under_.begin(),
                                                  [](Rect r, const auto& u) { return u->at == r; });

@@ -73,6 +73,16 @@ class ScaledScene {
     // Each held apart so that the parts' painters may keep its address.
     std::vector<std::unique_ptr<Underlay>> under_;
     std::vector<std::unique_ptr<Underlay>> gone_under_; // until the parts that used them are gone
+    // What the reaches were worked out from: each segment's rectangle and picture, and the
+    // client; a repaint of a lit segment changes none of it and skips the grouping.
+    struct ReachInput {
+        Rect rect;
+        const Image* picture;
+        bool operator==(const ReachInput&) const = default;
+    };
+    std::vector<ReachInput> reach_inputs_;
+    Rect reach_client_;
+    std::vector<Rect> reaches_; // screen pixels
     DecorKey decor_;
     bool valid_ = false;
     std::vector<std::unique_ptr<Part>> parts_;

@@ -291,6 +291,21 @@ TEST_F(ScaledSceneTest, UnderlaysHoldOnlyWhereSegmentsLieAndFollowThemAsTheyGrow
         EXPECT_EQ(scene.paint(board, window, nullptr, scale, out).pixels, afresh().pixels) << scale;
         board.show(menu);
     }
+    // A picture still waiting for its pixels (empty until then, filled in place) lies nowhere;
+    // filled and shown, it is drawn over the backdrop where it lies.
+    const double scale = 2.0;
+    const PixelSize out = scaled_size({40, 30}, scale);
+    ScaledScene scene;
+    auto waiting = std::make_shared<Image>();
+    Segment& later = board.get("btn_game_menu_background");
+    board.set_rect(later, {2, 20, 8, 8});
+    board.set_picture(later, waiting);
+    board.hide(later);
+    scene.paint(board, window, nullptr, scale, out);
+    *waiting = noise(8, 8, 10, 0x70000000u);
+    board.show(later);
+    EXPECT_EQ(scene.paint(board, window, nullptr, scale, out).pixels,
+              ScaledScene().paint(board, window, nullptr, scale, out).pixels);
 }
 
 TEST(ResampleAreaTest, AveragesAreasWeightedByAlphaAndKeepsFlatColoursExact) {
