@@ -52,6 +52,10 @@ echo "e2e: the menu button opened the in-game menu"
 xdotool click 1
 menu_closed() { shot fullscreen-closed; [ "$(differing fullscreen-closed "$pictures/menu_backing.png" 256 32 0 0 0 0)" != 0 ]; }
 wait_for 5 menu_closed || fail "the in-game menu did not close"
+# Where the rows were, the backdrop again: the screen is the one before the menu opened.
+as_before() { shot fullscreen-closed; [ "$(compare -metric AE "$out/fullscreen.png" "$out/fullscreen-closed.png" null: 2>&1 || true)" = 0 ]; }
+wait_for 5 as_before || fail "closed, the in-game menu left the screen otherwise than before it opened"
+echo "e2e: a click closed it, and the screen is as before"
 
 xdotool windowfocus --sync "$(main_window)" || true
 xdotool key F12
