@@ -34,10 +34,6 @@ inline Argb over_opaque(Argb p, Argb q) {
     return 0xFF000000u | rb | g;
 }
 
-} // namespace
-
-namespace {
-
 // The segments' rectangles that `take` accepts, cut to `whole`, grouped where they touch or
 // overlap.
 template <typename Take>
@@ -65,6 +61,19 @@ std::vector<Rect> grouped(const Board& board, Rect whole, const Take& take) {
     return groups;
 }
 
+// A segment's picture as the reaches see it: one still waiting for its pixels is empty and lies
+// nowhere, as no picture.
+const Image* laid_picture(const Segment& s) {
+    return s.picture && !s.picture->empty() ? s.picture.get() : nullptr;
+}
+
+// Where the parts can lie, whatever is shown: every segment with a picture, grouped as the parts
+// are. A group of the parts is made of some of these rectangles; were it to reach past the
+// reach holding one of them, it would touch another reach, and the two would be one.
+std::vector<Rect> board_reaches(const Board& board, Rect whole) {
+    return grouped(board, whole, [](std::size_t, const Segment& s) { return laid_picture(s); });
+}
+
 } // namespace
 
 std::vector<Rect> board_parts(const Board& board, Rect whole, const LcdLook* look) {
@@ -72,13 +81,6 @@ std::vector<Rect> board_parts(const Board& board, Rect whole, const LcdLook* loo
     return grouped(board, whole, [&](std::size_t i, const Segment& s) {
         return s.picture && !s.picture->empty() && (s.shown || (shadows && look->affects(i)));
     });
-}
-
-// A group of the parts is made of some of these rectangles (those shown); were it to reach past the
-// reach holding one of them, it would touch another reach, and the two would be one.
-std::vector<Rect> board_reaches(const Board& board, Rect whole) {
-    return grouped(board, whole,
-                   [](std::size_t, const Segment& s) { return s.picture && !s.picture->empty(); });
 }
 
 void ScaledScene::set_copy_budget(CopyBudget* copies) {
@@ -177,20 +179,14 @@ Image ScaledScene::decorations(const Board& board, const WindowModel& window, co
 void ScaledScene::update_underlays(const Board& board, const WindowModel& window,
                                    const SkinSets* sets, Rect client, bool fresh) {
     const Rect screen{0, 0, frame_.width, frame_.height};
-    // A picture still waiting for its pixels is empty and lies nowhere: it counts as none.
-    bool same_inputs =
-        !fresh && client == reach_client_ && reach_inputs_.size() == board.segments().size();
-    for (std::size_t i = 0; same_inputs && i < reach_inputs_.size(); ++i) {
-        const Segment& s = board.segments()[i];
-        const Image* p = s.picture && !s.picture->empty() ? s.picture.get() : nullptr;
-        same_inputs = reach_inputs_[i] == ReachInput{s.rect, p};
-    }
+    const auto& segs = board.segments();
+    bool same_inputs = !fresh && client == reach_client_ && reach_inputs_.size() == segs.size();
+    for (std::size_t i = 0; same_inputs && i < segs.size(); ++i)
+        same_inputs = reach_inputs_[i] == ReachInput{segs[i].rect, laid_picture(segs[i])};
     if (!same_inputs) {
         reach_client_ = client;
         reach_inputs_.clear();
-        for (const Segment& s : board.segments())
-            reach_inputs_.push_back(
-                {s.rect, s.picture && !s.picture->empty() ? s.picture.get() : nullptr});
+        for (const Segment& s : segs) reach_inputs_.push_back({s.rect, laid_picture(s)});
         reaches_.clear();
         for (const Rect& r : board_reaches(board, client)) {
             const Rect out = intersect(scaled_unclipped(r, decor_.scale), screen);
@@ -212,18 +208,10 @@ void ScaledScene::update_underlays(const Board& board, const WindowModel& window
         }
         auto u = std::make_unique<Underlay>();
         u->at = r;
-        if (fresh) {
-            // The frame was just drawn and holds nothing but the decorations.
-            u->image = Image(r.width, r.height);
-            for (int y = 0; y < r.height; ++y)
-                std::memcpy(u->image.pixels.data() + std::size_t(y) * std::size_t(r.width),
-                            frame_.pixels.data() +
-                                std::size_t(y + r.top) * std::size_t(frame_.width) +
-                                std::size_t(r.left),
-                            std::size_t(r.width) * sizeof(Argb));
-        } else {
-            u->image = decorations(board, window, sets, r);
-        }
+        // The frame just drawn holds nothing but the decorations: cut from it (the resampling
+        // to the frame's own size is a plain copy).
+        u->image = fresh ? resample_area(frame_, frame_.width, frame_.height, r)
+                         : decorations(board, window, sets, r);
         next.push_back(std::move(u));
     }
     for (auto& u : under_)

@@ -93,9 +93,4 @@ class ScaledScene {
 // the segments drawn (not the backdrop or the logo), grouped where they touch or overlap.
 std::vector<Rect> board_parts(const Board& board, Rect whole, const LcdLook* look);
 
-// Where the parts of `board` can lie, whatever is shown: every segment with a picture but the
-// backdrop and the logo, grouped as the parts are. Each part of board_parts lies inside one of
-// these.
-std::vector<Rect> board_reaches(const Board& board, Rect whole);
-
 } // namespace q50
