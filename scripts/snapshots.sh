@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Paints the delivered skin in a few moments of play with the trace tool and writes them to
-# docs/ (shown in the README). Needs a build: bash scripts/build.sh build
+# docs/ (shown in the documentation). Needs a build: bash scripts/build.sh build
 set -euo pipefail
 cd "$(dirname "$0")/.."
 trace=${TRACE:-build/tools/quendrix-trace}

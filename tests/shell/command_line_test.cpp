@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QRegularExpression>
 
 namespace q50 {
@@ -42,6 +43,22 @@ TEST(CommandLine, CheckSkinEndsWithTheReportRatherThanStarting) {
     EXPECT_EQ(c.check_dir, "/home/user/work/mine");
     // Checking wins over the options of a run.
     EXPECT_EQ(parse({"--windowed", "--check-skin", "/x"}).action, Action::CheckSkin);
+}
+
+TEST(CommandLine, HelpEndsWithTheDefaultKeysAsTheReadmeGivesThem) {
+    const QStringList lines = parse({"--help"}).text.trimmed().split('\n');
+    ASSERT_GE(lines.size(), 3);
+    const QStringList keys = lines.mid(lines.size() - 3);
+    EXPECT_TRUE(keys[0].startsWith("Keys: 1 Game A, 2 Game B, 3 Time, 5 open/ACL"));
+    EXPECT_TRUE(keys[1].contains("right-click for the menu"));
+    EXPECT_TRUE(keys[2].startsWith("Controller: Start Game A"));
+    QFile readme(QStringLiteral(Q50_SOURCE_DIR "/README.md"));
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    for (const QString& line : keys) {
+        EXPECT_LE(line.size(), 80) << line.toStdString();
+        EXPECT_TRUE(text.contains(line)) << "README.md lacks: " << line.toStdString();
+    }
 }
 
 TEST(CommandLine, HelpAndVersionPrintAndEnd) {
