@@ -8,10 +8,14 @@ namespace q50 {
 namespace {
 
 QString version_text() {
+    const QString licence = QStringLiteral(
+        "\nFree software under the GNU GPL, version 3 or later (GPL-3.0-or-later); its "
+        "pictures,\nsounds and texts are under CC-BY-SA-4.0. There is NO WARRANTY, to the "
+        "extent\npermitted by law.");
 #ifdef Q50_VERSION
-    return QStringLiteral("quendrix50 " Q50_VERSION);
+    return QStringLiteral("quendrix50 " Q50_VERSION) + licence;
 #else
-    return QStringLiteral("quendrix50");
+    return QStringLiteral("quendrix50") + licence;
 #endif
 }
 

@@ -72,6 +72,9 @@ TEST(CommandLine, HelpAndVersionPrintAndEnd) {
     EXPECT_EQ(version.action, Action::Version);
     EXPECT_TRUE(version.text.startsWith("quendrix50 ")) << version.text.toStdString();
     EXPECT_TRUE(version.text.contains(QRegularExpression("[0-9]+\\.[0-9]+")));
+    // The licence travels with the version, as the package and the about window state it.
+    EXPECT_TRUE(version.text.contains("GPL-3.0-or-later")) << version.text.toStdString();
+    EXPECT_TRUE(version.text.contains("CC-BY-SA-4.0")) << version.text.toStdString();
     EXPECT_EQ(parse({"-v"}).action, Action::Version);
 }
 
