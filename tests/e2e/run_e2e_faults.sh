@@ -6,9 +6,10 @@
 #     on standard error and in a notice, and the game comes up without it.
 #  2. The home folder on a small full tmpfs: F9 says the screenshot was not saved and leaves no
 #     file; "Record this run" says so and leaves no file.
-#  3. The store on a small full tmpfs, then read-only: a changed setting (Mute, F6) is told once on
-#     standard error and in a notice, the store stays as it was, and the value reaches the file
-#     once the disk has room, or is writable again, without any further input.
+#  3. The store on a small full tmpfs, then read-only: a new high score of Game A and a changed
+#     setting (Mute, F6) are told once on standard error and in a notice, the store stays as it
+#     was, and the values reach the file once the disk has room, or is writable again, without
+#     any further input.
 #  4. The folder of the skin in use moved away, brought back and given a Config.ini that shows
 #     nothing, then its Config.ini moved away: each is told in a box, the last skin stays on the
 #     screen, and the watch goes on after the folder came back.
@@ -146,11 +147,24 @@ close_message || fail "the recording's box did not close"
 [ -z "$(ls -A "$recordings")" ] || fail "Record this run on a full disk left $(ls -A "$recordings")"
 echo "$e2e_tag: Record this run on a full disk said so and left no file"
 
-# The store: Mute (F6) three times; each write is refused for the one reason.
+# The store: a game of Game A with a step or two to the right scores, and its high score is
+# refused at the game's end; then Mute (F6) three times. One reason, told once.
 wait_for 10 popup_closed || fail "a window stayed after the recording's box"
+key_to_main 5
+sleep 1
+key_to_main 1
+# The introduction and the stage start take about 10.6 s; each step to the right scores.
+sleep 11.5
+for i in 1 2 3; do key_to_main Right; sleep 0.6; done
+wait_for 120 told "is shown but not saved" || fail "the game did not end with a refused high score"
+score=$(sed -n 's/.*the Game A high score \([0-9]*\) is shown but not saved.*/\1/p' "$out/program.log" | head -1)
+[ -n "$score" ] && [ "$score" -gt 0 ] || fail "no Game A high score was refused: $(grep -i score "$out/program.log")"
+told "settings not saved: writing $store failed (No space left on device)" ||
+  fail "the refused high score was not told on standard error"
+wait_for 5 windows_at_least 2 || fail "no notice says the high score is not saved yet"
+shot score-notice
+wait_for 10 popup_closed || fail "the high score's notice did not go"
 key_to_main F6
-wait_for 5 told "settings not saved: writing $store failed (No space left on device)" ||
-  fail "the refused setting was not told on standard error"
 wait_for 5 windows_at_least 2 || fail "no notice says the setting is not saved yet"
 shot store-notice
 key_to_main F6
@@ -161,11 +175,12 @@ n=$(grep -c "settings not saved" "$out/program.log" || true)
 [ "$n" -eq 1 ] || fail "the full disk was told $n times, not once"
 cmp -s "$store" "$out/store-before" || fail "the store changed on a full disk"
 rm "$out/cfg/filler"
-# No key now: the value that waited reaches the file by itself.
-wait_for 15 grep -qx "Muted=1" "$store" ||
-  { cat "$store"; fail "the setting that waited did not reach the store once the disk had room"; }
+# No key now: what waited reaches the file by itself.
+wait_for 15 grep -qx "HiScore1=$score" "$store" ||
+  { cat "$store"; fail "the high score that waited did not reach the store once the disk had room"; }
+grep -qx "Muted=1" "$store" || { cat "$store"; fail "Mute that waited did not reach the store"; }
 grep -qx "SoundMode=2" "$store" || fail "the store lost a value"
-echo "$e2e_tag: on a full disk Mute was told once and waited; with room it was stored"
+echo "$e2e_tag: on a full disk the high score $score and Mute were told once and waited; with room they were stored"
 
 mount -o remount,ro "$out/cfg"
 key_to_main F6
