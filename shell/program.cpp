@@ -8,6 +8,7 @@
 #include "shell/core/form_create.h"
 #include "shell/core/skin_folders.h"
 #include "shell/game_menu.h"
+#include "shell/notice.h"
 #include "shell/pad_source.h"
 #include "shell/side_windows.h"
 #include "shell/virtual_pad.h"
@@ -39,13 +40,14 @@ std::unique_ptr<SettingsStore> open_store(std::unique_ptr<SettingsStore> given) 
 } // namespace
 
 Program::Program(ProgramOptions options)
-    : options_(std::move(options)), messages_(options_.presenter),
+    : options_(std::move(options)), messages_(options_.presenter, options_.detailed_presenter),
       store_(open_store(std::move(options_.store))), sound_(*store_, messages_),
       device_(Services{told_sound_, told_store_, random_, clock_}),
       target_(device_, &presentation_), input_(logged_target_, keys_),
       pad_input_(logged_target_, pads_), driver_(device_, options_.clock_ms),
       skin_watcher_(std::make_unique<SkinWatcher>([this] { reload_skin(); })) {
     clock_.source = options_.local_ms_of_day;
+    watch_store();
     logged_target_.on_action = [this](ButtonAction a) { note({device_.now(), a, {}}); };
     logged_target_.passes = [this] { return !playing_; };
     driver_.set_schedule([this] { return playback_due(); }, [this] { playback_run_due(); });
@@ -78,6 +80,47 @@ Program::~Program() {
     splash_.reset();
     side_windows_.reset();
     main_window_.reset();
+}
+
+void Program::watch_store() {
+    auto* file = dynamic_cast<FileStore*>(store_.get());
+    if (!file) return;
+    // A full disk, a read-only folder, a lock held by a stuck copy: what could not be stored
+    // waits, and is tried again now and then as well as with every write.
+    store_retry_.setInterval(kStoreRetryMs);
+    connect(&store_retry_, &QTimer::timeout, this, [file] { file->retry(); });
+    file->on_not_saved = [this](const std::string& name, const std::string& why) {
+        store_retry_.start();
+        // The reason in its parentheses when it has them ("No space left on device").
+        std::string reason = why;
+        if (const auto open = why.rfind('('); open != std::string::npos && why.back() == ')')
+            reason = why.substr(open + 1, why.size() - open - 2);
+        const bool score = name.rfind("HiScore", 0) == 0;
+        tell_store(QStringLiteral("%1 not saved yet: %2")
+                       .arg(score ? QStringLiteral("High score") : QStringLiteral("Setting"),
+                            QString::fromStdString(reason)));
+    };
+    file->on_saved = [this] {
+        store_retry_.stop();
+        tell_store(QStringLiteral("Settings and high scores saved"));
+    };
+}
+
+void Program::tell_store(const QString& text) {
+    // Shown once the window it lies over is on the screen (a start writes before that), and
+    // never from inside the step that wrote.
+    store_notice_ = text;
+    QTimer::singleShot(0, this, [this] { show_store_notice(); });
+}
+
+void Program::show_store_notice() {
+    if (store_notice_.isEmpty() || closed_ || !main_window_) return;
+    if (!main_window_->on_screen()) {
+        QTimer::singleShot(250, this, [this] { show_store_notice(); });
+        return;
+    }
+    show_notice(*main_window_, store_notice_);
+    store_notice_.clear();
 }
 
 void Program::end(int code) {
@@ -279,6 +322,7 @@ void Program::use_skin(const std::string& name) {
     }
     skin_dir_ = dir;
     skin_name_ = name;
+    skin_state_ = SkinFolderState::Ready;
     command_line_skin_ = false;
     store_->write_text(setting::Skin, name);
     // As the presentation switch does: off screen, loaded afresh, centred. Shown flags and
@@ -301,15 +345,52 @@ void Program::reload_skin() {
     reloading_ = true;
     do {
         reload_pending_ = false;
-        // An editor that saves by removing and writing anew leaves a moment without the file;
-        // the watch reports its return.
-        std::error_code ec;
-        if (skin_dir_.empty() || !std::filesystem::is_regular_file(skin_dir_ / "Config.ini", ec))
+        if (skin_dir_.empty()) break;
+        // What cannot be loaded is reported once while it lasts, and the skin that loaded last
+        // stays on the screen.
+        const SkinFolderState state = skin_folder_state(skin_dir_);
+        if (state != SkinFolderState::Ready) {
+            report_skin_state(state);
             break;
+        }
+        skin_state_ = SkinFolderState::Ready;
         through_driver([this] { Load_Skin(); });
     } while (reload_pending_ && !ending_);
     reloading_ = false;
     skin_watcher_->watch(skin_dir_);
+}
+
+void Program::report_skin_state(SkinFolderState state) {
+    const SkinFolderState was = skin_state_;
+    skin_state_ = state;
+    // An editor that saves by removing and writing anew leaves a moment without the file, and
+    // a folder copied back comes before its files: the watch reports the file's return.
+    if (state == was ||
+        (state == SkinFolderState::ConfigGone && was == SkinFolderState::FolderGone))
+        return;
+    const std::string dir = skin_dir_.string();
+    const std::string config = (skin_dir_ / "Config.ini").string();
+    std::string text;
+    switch (state) {
+    case SkinFolderState::FolderGone:
+        text = "The skin folder " + dir + " is gone (removed or moved away).";
+        break;
+    case SkinFolderState::ConfigGone:
+        text = "The skin's configuration file " + config + " is gone (removed or moved away).";
+        break;
+    case SkinFolderState::NoPictures:
+        text = "The skin's configuration file " + config +
+               " shows nothing: it names no picture that can be found, or gives nothing a size.";
+        break;
+    case SkinFolderState::Ready:
+        return;
+    }
+    // Not inside the watch's callback: the box runs a loop of its own.
+    text += " The skin loaded last stays in use; it is loaded again as soon as the skin is "
+            "back in order.";
+    QTimer::singleShot(0, this, [this, text] {
+        if (!closed_) messages_.error(text);
+    });
 }
 
 void Program::apply_windowed_scale() {
@@ -373,6 +454,9 @@ void Program::FormClose() {
     if (closed_) return;
     closed_ = true;
     stop_recording();
+    // A last try for what still waits to be stored.
+    store_retry_.stop();
+    if (auto* file = dynamic_cast<FileStore*>(store_.get())) file->retry();
     // No timer step may run once the store is given up.
     driver_.stop();
     if (pad_source_) pad_source_->stop();
@@ -380,11 +464,28 @@ void Program::FormClose() {
 }
 
 bool Program::Snd_Init(int mode) {
-    if (sound_.Snd_Init(mode)) return true;
+    if (sound_.Snd_Init(mode)) {
+        tell_unloaded_samples();
+        return true;
+    }
     // The sound folder's message has been shown; a missing device is asked about instead.
     if (!sound_.device_error().empty() && sound_device_failed(mode)) return true;
     end(1);
     return false;
+}
+
+void Program::tell_unloaded_samples() {
+    QStringList names;
+    for (Sample s : sound_.unloaded_samples())
+        names << QString::fromStdString(sample_file(s)).section(QLatin1Char('/'), -1);
+    if (names.isEmpty()) return;
+    // Standard error has each file's reason; the game goes on without these sounds. Shown
+    // once the window that it lies over has its place.
+    const QString text =
+        QStringLiteral("Not heard (could not be loaded): %1").arg(names.join(", "));
+    QTimer::singleShot(0, this, [this, text] {
+        if (main_window_ && !closed_) show_notice(*main_window_, text);
+    });
 }
 
 // True when the user goes on without sound.
@@ -530,7 +631,10 @@ void Program::change_sound_output(int mode) {
         failed = !sound_.Snd_Init(mode) && !sound_.device_error().empty();
     });
     // Shown once the driver is done: the box's own event loop runs the device on meanwhile.
-    if (!failed) return;
+    if (!failed) {
+        tell_unloaded_samples();
+        return;
+    }
     const std::string_view entry = kSoundOutputEntries[std::size_t(mode)];
     messages_.error("The sound output \"" + std::string(entry) + "\" could not be opened.\n\n" +
                     sound_.device_error() + "\n\nThe game goes on without sound.");
@@ -756,9 +860,13 @@ bool Program::write_recording(const std::string& lines) {
 
 void Program::recording_failed() {
     // Told once: the writer is closed now, so nothing more is written or reported.
-    const std::string text = "The recording " + recording_.file().string() +
-                             " could not be written further: " + recording_.error() +
-                             ". Recording has stopped; the file holds the run up to this moment.";
+    const std::string text =
+        recording_.written() == 0
+            ? "The recording could not be written to " + recording_.file().string() + ": " +
+                  recording_.error() + ". Nothing is recorded; no file was left."
+            : "The recording " + recording_.file().string() +
+                  " could not be written further: " + recording_.error() +
+                  ". Recording has stopped; the file holds the run up to this moment.";
     std::cerr << "quendrix50: " << text << '\n';
     if (side_windows_) side_windows_->comfort().refresh();
     // Not in the middle of the input that wrote the line (a message box runs a loop of its

@@ -45,6 +45,9 @@ struct ProgramOptions {
     // The settings store; the per-user file when not given.
     std::unique_ptr<SettingsStore> store;
     MessagePresenter presenter = show_error_box;
+    // For a message with a detail (the file and the reason behind it); when not given, see
+    // MessageBoxSink.
+    DetailedPresenter detailed_presenter;
     // The device's clock in ms (monotonic) and the local time of day in ms since midnight;
     // the real ones when not given.
     std::function<std::int64_t()> clock_ms;
@@ -212,8 +215,19 @@ class Program : public QObject, public SplashHost {
     void clear_splash_pending() override { Splash_Pending = false; }
     void quit() override { end(0); }
 
+    // How often values that could not be stored are tried again.
+    static constexpr int kStoreRetryMs = 5000;
+
   private:
     bool sound_device_failed(int mode);
+    // Values that wait to be stored: tried again, and the player told in a notice.
+    void watch_store();
+    void tell_store(const QString& text);
+    void show_store_notice();
+    QTimer store_retry_;
+    QString store_notice_;
+    // A short notice naming the samples that did not load although the sound output opened.
+    void tell_unloaded_samples();
 
     ProgramOptions options_;
     MessageBoxSink messages_;
@@ -260,6 +274,9 @@ class Program : public QObject, public SplashHost {
     bool command_line_skin_ = false;
     bool reloading_ = false;
     bool reload_pending_ = false;
+    // What the last look at the skin folder in use found, so that each fault is told once.
+    SkinFolderState skin_state_ = SkinFolderState::Ready;
+    void report_skin_state(SkinFolderState state);
     std::unique_ptr<PadSource> pad_source_;
     std::unique_ptr<VirtualPadHook> virtual_pad_;
     void start_controllers();

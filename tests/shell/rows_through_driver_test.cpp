@@ -34,10 +34,12 @@ struct RowsThroughDriver : ::testing::Test {
 
     void start() {
         // A skin folder of its own (--skin), so that the skin rows have a choice and a file to
-        // reload; a skin without pictures keeps the loads quick.
+        // reload; a skin without pictures keeps the loads quick (one segment with a size: a skin
+        // that would show nothing is not reloaded).
         const fs::path skin = dir.path() / "skin";
         fs::create_directories(skin);
-        test::write_file(skin / "Config.ini", testing::kBareSkin);
+        test::write_file(skin / "Config.ini", std::string(testing::kBareSkin) +
+                                                  "[Image7]\nFilename=nil\nWidth=30\nHeight=40\n");
         test::make_sound_folder(dir.path(), 0.2);
         auto s = std::make_unique<MemoryStore>();
         for (auto [n, v] : {std::pair{"SplashScreen", "0"},
