@@ -426,6 +426,11 @@ void Load::finish() {
 
 } // namespace
 
+bool presentation_segment(std::string_view name) {
+    return name == "im_backdrop" || name == "im_backdrop_logo" || name == "btn_game_menu_top" ||
+           name == "btn_game_menu_background";
+}
+
 int read_skin_side(const IniFile& ini, std::string_view section, std::string_view key, int fallback,
                    MessageSink& messages) {
     const std::int32_t v = ini.read_integer(section, key, fallback);
