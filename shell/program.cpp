@@ -13,6 +13,7 @@
 #include "shell/side_windows.h"
 #include "shell/virtual_pad.h"
 #include "shell/window_pictures.h"
+#include "shell/window_scale.h"
 
 #include <cmath>
 
@@ -129,6 +130,8 @@ void Program::start() {
     splash_ = std::make_unique<TSplashForm>(*store_, *this);
     splash_->FormCreate();
     if (ending_) return;
+    // As large as the device will be, where the desktop does not scale the windows itself.
+    if (!splash_->skipped()) splash_->set_scale(side_window_factor(*main_window_));
     if (!splash_->skipped()) splash_->show();
     // The main window is not mapped while it is off screen, so its first activation is the
     // message loop's first turn.

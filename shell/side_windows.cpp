@@ -3,6 +3,7 @@
 #include "shell/game_menu.h"
 #include "shell/notice.h"
 #include "shell/program.h"
+#include "shell/window_scale.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -89,6 +90,7 @@ ManualWindow& SideWindows::manual() {
 }
 
 void SideWindows::show_about() {
+    scale_side_window(about(), side_window_factor(program_.main_window()));
     about().open();
 }
 void SideWindows::show_manual() {
