@@ -99,6 +99,7 @@ void SideWindows::show_manual() {
     manual().open();
 }
 void SideWindows::show_key_dialog() {
+    scale_side_window(keys_dialog(), side_window_factor(program_.main_window()));
     keys_dialog().open();
 }
 

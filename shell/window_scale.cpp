@@ -46,13 +46,29 @@ QPixmap scaled_picture(const QPixmap& design, int factor) {
     return p.scaled(p.size() * left, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
+// The widgets a window's scale lays out: its own children, not those that a combo box, a
+// button or a scroll area lays out itself.
+template <typename Visit> void for_laid_out(QWidget& w, const Visit& visit) {
+    visit(w);
+    if (qobject_cast<QComboBox*>(&w) || qobject_cast<QAbstractButton*>(&w) ||
+        qobject_cast<QAbstractScrollArea*>(&w))
+        return;
+    for (QObject* o : w.children())
+        if (auto* child = qobject_cast<QWidget*>(o); child && !child->isWindow())
+            for_laid_out(*child, visit);
+}
+
+// Kept once, before anything is scaled: a child's font inherited from a parent already scaled
+// would be taken for its design font and scaled twice.
+void remember_design(QWidget& w) {
+    if (w.property(kRect).isValid()) return;
+    w.setProperty(kRect, w.geometry());
+    w.setProperty(kFont, w.font());
+    if (auto* l = qobject_cast<QLabel*>(&w); l && !l->pixmap().isNull())
+        w.setProperty(kPixmap, l->pixmap());
+}
+
 void scale_widget(QWidget& w, int factor, bool top) {
-    if (!w.property(kRect).isValid()) {
-        w.setProperty(kRect, w.geometry());
-        w.setProperty(kFont, w.font());
-        if (auto* l = qobject_cast<QLabel*>(&w); l && !l->pixmap().isNull())
-            w.setProperty(kPixmap, l->pixmap());
-    }
     const QRect r = w.property(kRect).toRect();
     if (top) {
         if (w.minimumSize() == w.maximumSize())
@@ -75,14 +91,6 @@ void scale_widget(QWidget& w, int factor, bool top) {
         l->setPixmap(
             scaled_picture(at.isNull() ? w.property(kPixmap).value<QPixmap>() : at, factor));
     }
-    // A combo box's list, a button's parts and a scroll area's viewport are laid out by their
-    // owners.
-    if (qobject_cast<QComboBox*>(&w) || qobject_cast<QAbstractButton*>(&w) ||
-        qobject_cast<QAbstractScrollArea*>(&w))
-        return;
-    for (QObject* o : w.children())
-        if (auto* child = qobject_cast<QWidget*>(o); child && !child->isWindow())
-            scale_widget(*child, factor, false);
 }
 
 } // namespace
@@ -96,7 +104,8 @@ bool scale_side_window(QWidget& window, int factor) {
     factor = std::max(1, factor);
     const QVariant was = window.property(kFactor);
     if ((was.isValid() ? was.toInt() : 1) == factor) return false;
-    scale_widget(window, factor, true);
+    for_laid_out(window, remember_design);
+    for_laid_out(window, [&](QWidget& w) { scale_widget(w, factor, &w == &window); });
     window.setProperty(kFactor, factor);
     if (const QScreen* s = window.screen() ? window.screen() : QGuiApplication::primaryScreen()) {
         const QRect g = s->geometry();

@@ -5,7 +5,8 @@
 # drawing, and the manual's page is its picture with every pixel
 # doubled (crisp, not smoothed); the key dialog's lists scroll instead of running down the
 # screen. Without a desktop scale the device fits at 200 % and the side windows follow it: the
-# splash and about windows twice their size, the manual with every pixel doubled. Real keys and
+# splash and about windows and the key dialog twice their size, the manual with every pixel
+# doubled. Real keys and
 # clicks (xdotool).
 #   run_e2e_side_dpi.sh RUN_DIR OUT_DIR
 set -euo pipefail
@@ -157,6 +158,16 @@ xdotool key F4
 expect_size '^Manual$' 1090 730
 wait_for 5 manual_page manual-f1 2 || fail "the manual's page at 200 % is not its pixels doubled"
 echo "side-dpi: at 200 % the manual follows the device, every pixel doubled"
+xdotool windowfocus --sync "$window" || true
+xdotool key Escape
+wait_for 5 gone '^Manual$' || fail "Esc did not close the manual"
+read -r width height x y <<<"$(size_of "$main")"
+xdotool mousemove $((x + width / 2)) $((y + 40)) click 3
+sleep 0.5
+xdotool key Down Down Down Down Down Down Return
+expect_size '^Key settings$' 896 390
+shot keys-f1
+echo "side-dpi: at 200 % the key dialog is twice its size too"
 stop_program
 [ -n "${Q50_E2E_DOCS:-}" ] && for n in splash-f2 about-f2 keys-f2; do cp "$out/$n.png" "$Q50_E2E_DOCS/e2e-dpi-$n.png"; done
 echo "side-dpi: passed"
