@@ -13,6 +13,7 @@
 #include "shell/side_windows.h"
 #include "shell/virtual_pad.h"
 #include "shell/window_pictures.h"
+#include "shell/window_scale.h"
 
 #include <cmath>
 
@@ -171,6 +172,8 @@ void Program::start() {
     splash_ = std::make_unique<TSplashForm>(*store_, *this);
     splash_->FormCreate();
     if (ending_) return;
+    // As large as the device will be, where the desktop does not scale the windows itself.
+    if (!splash_->skipped()) splash_->set_scale(side_window_factor(*main_window_));
     if (!splash_->skipped()) splash_->show();
     // The main window is not mapped while it is off screen, so its first activation is the
     // message loop's first turn.
@@ -393,21 +396,37 @@ void Program::report_skin_state(SkinFolderState state) {
     });
 }
 
-void Program::apply_windowed_scale() {
-    if (presentation_.Fullscreen_Mode) return;
-    TForm1& w = *main_window_;
-    // The screen the window is on: the one holding its centre, the primary one before it is
-    // shown.
+QScreen* Program::windowed_screen() const {
+    // The one holding the window's centre, the primary one before it is shown.
     QScreen* screen = QGuiApplication::primaryScreen();
+    const TForm1& w = *main_window_;
     if (w.on_screen())
         if (QScreen* at = QGuiApplication::screenAt(w.geometry().center())) screen = at;
+    return screen;
+}
+
+void Program::apply_windowed_scale() {
+    if (presentation_.Fullscreen_Mode) return;
+    const QScreen* screen = windowed_screen();
     if (!screen) return;
     const QRect avail = screen->availableGeometry();
     const double ratio = screen->devicePixelRatio();
     const double total =
         windowed_total_scale(Zoom, {window_model_.client_width, window_model_.client_height},
                              {avail.width(), avail.height()}, ratio);
-    w.set_scale(total, ratio);
+    main_window_->set_scale(total, ratio);
+}
+
+std::vector<ZoomChoice> Program::windowed_zoom_choices() const {
+    const QScreen* screen = windowed_screen();
+    if (!screen) return {};
+    const QRect avail = screen->availableGeometry();
+    // In fullscreen the window is the screen; the device is the skin's design size.
+    const PixelSize device = presentation_.Fullscreen_Mode ? device_size_
+                                                           : PixelSize{window_model_.client_width,
+                                                                       window_model_.client_height};
+    return q50::windowed_zoom_choices(device, {avail.width(), avail.height()},
+                                      screen->devicePixelRatio());
 }
 
 double Program::fullscreen_fit_zoom() const {
@@ -422,14 +441,32 @@ double Program::shown_zoom() const {
     return main_window_ ? main_window_->view_scale() : 1.0;
 }
 
-void Program::set_zoom(int zoom) {
-    Zoom = valid_zoom(zoom);
+bool Program::set_zoom(int zoom) {
+    zoom = valid_zoom(zoom);
+    if (zoom != kZoomFit) {
+        const std::vector<ZoomChoice> choices = windowed_zoom_choices();
+        const bool fits = std::any_of(choices.begin(), choices.end(),
+                                      [zoom](const ZoomChoice& c) { return c.zoom == zoom; });
+        if (!fits) {
+            // Kept as it was, and the player told why: a window larger than the screen would
+            // put the device's buttons out of reach.
+            show_notice(*main_window_, QStringLiteral("%1 % does not fit on this screen; the "
+                                                      "zoom stays as it was")
+                                           .arg(zoom));
+            return false;
+        }
+    }
+    Zoom = zoom;
     store_->write_int(setting::Zoom, Zoom);
-    if (presentation_.Fullscreen_Mode) return; // shown when the device is windowed again
+    if (presentation_.Fullscreen_Mode) return true; // shown when the device is windowed again
     TForm1& w = *main_window_;
-    const QPoint centre = w.geometry().center();
+    const double before = w.scale();
+    // The exact middle: QRect::center() lies half a pixel up and left of it, and a window put
+    // back around it crept by a pixel with every step.
+    const QPoint centre = w.pos() + QPoint(w.width() / 2, w.height() / 2);
     through_driver([this] { apply_windowed_scale(); });
-    if (w.on_screen()) w.keep_on_screen(centre);
+    if (w.on_screen() && w.scale() != before) w.keep_on_screen(centre);
+    return true;
 }
 
 void Program::set_fullscreen_zoom(int zoom) {
@@ -705,6 +742,8 @@ void Program::reset_device() {
     for (std::size_t i = 0; i < fresh_board_.size() && i < b.segments().size(); ++i) {
         Segment& s = b.segments()[i];
         const FreshSegment& f = fresh_board_[i];
+        // The switch-on may have been in the other presentation.
+        if (presentation_segment(s.name)) continue;
         // A picture of its own may have been cleared or replaced since (the movement pad
         // shows none after a step), not only copied.
         if (s.picture_source != f.source || (!f.source && f.picture && s.picture != f.picture)) {
@@ -740,6 +779,7 @@ bool Program::play_recording(const std::filesystem::path& file) {
     set_paused(false);
     playback_ = std::move(*read.recording);
     fullscreen_before_playback_ = presentation_.Fullscreen_Mode;
+    place_before_playback_ = main_window_->place();
     scratch_store_.begin(playback_.start.store);
     // The recorded run's presentation; the switch writes only to the playback's store.
     switch_presentation(playback_.start.fullscreen);
@@ -766,8 +806,10 @@ void Program::stop_playing() {
     if (!playing_) return;
     playing_ = false;
     show_mark();
-    // Switched back while the playback's store still takes the write.
+    // Switched back while the playback's store still takes the write, to where the player
+    // had the window (the recording's own switches centred it).
     switch_presentation(fullscreen_before_playback_);
+    if (!presentation_.Fullscreen_Mode) main_window_->centre_on_screen(&place_before_playback_);
     scratch_store_.end();
     clock_.source = options_.local_ms_of_day;
     // The player's own device, switched on afresh.

@@ -34,6 +34,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+
+class QScreen;
 
 namespace q50 {
 
@@ -120,7 +123,8 @@ class Program : public QObject, public SplashHost {
     int FullscreenZoom = 0;
     // Store a new zoom and show the device at it (the window keeps its centre and stays on
     // the screen that holds it). A fullscreen zoom reloads the skin for the new screen size.
-    void set_zoom(int zoom);
+    // A windowed fixed zoom that does not fit the screen is refused with a notice (false).
+    bool set_zoom(int zoom);
     void set_fullscreen_zoom(int zoom);
     // The zoom in view, window pixels per design pixel (1 at 100 %).
     double shown_zoom() const;
@@ -128,6 +132,8 @@ class Program : public QObject, public SplashHost {
     double fullscreen_fit_zoom() const;
     // The windowed device's scale from the zoom and the screen it is on.
     void apply_windowed_scale();
+    // The windowed zooms the screen the window is on can show.
+    std::vector<ZoomChoice> windowed_zoom_choices() const;
 
     Device& device() { return device_; }
     Presentation& presentation() { return presentation_; }
@@ -228,6 +234,7 @@ class Program : public QObject, public SplashHost {
     QString store_notice_;
     // A short notice naming the samples that did not load although the sound output opened.
     void tell_unloaded_samples();
+    QScreen* windowed_screen() const;
 
     ProgramOptions options_;
     MessageBoxSink messages_;
@@ -309,6 +316,7 @@ class Program : public QObject, public SplashHost {
     std::int64_t playback_day_shift_ = 0; // the time of day gone on in the recorded pauses
     bool playing_ = false;
     bool fullscreen_before_playback_ = false;
+    QPoint place_before_playback_;
     // The device time the run's log counts from (the last time the device came on afresh).
     std::int64_t run_base_ = 0;
     // Keeps an entry in the run's log and writes it to the recording, if one is made.
