@@ -686,9 +686,7 @@ void Program::stop_playing() {
 
 std::optional<ReplayDue> Program::playback_due() const {
     if (!playing_ || playback_next_ >= playback_.entries.size()) return std::nullopt;
-    const RecordedLine& e = playback_.entries[playback_next_];
-    const std::int64_t at = playback_origin_ + e.time;
-    return ReplayDue{at, e.kind == RecordedLine::Kind::CatchUp ? at - e.value : at};
+    return playback_.entries[playback_next_].due(playback_origin_);
 }
 
 void Program::playback_run_due() {

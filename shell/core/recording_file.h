@@ -29,6 +29,11 @@ struct RecordedLine {
     ButtonAction action() const { return {Button(code), down}; }
     MenuCommand command() const { return MenuCommand(code); }
     Stall stall() const { return {time, value}; }
+    // When a playback that began at device time `origin` runs it (CatchUp's schedule).
+    ReplayDue due(std::int64_t origin) const {
+        const std::int64_t at = origin + time;
+        return {at, kind == Kind::CatchUp ? at - value : at};
+    }
     // The line's command as the script spells it, after `at T `.
     std::string text() const;
     bool operator==(const RecordedLine&) const = default;

@@ -55,6 +55,9 @@ TEST(RecordingFile, WhatARunLogWritesIsReadBack) {
     const RecordedLine& stall = r.recording->entries.back();
     EXPECT_EQ(stall.kind, RecordedLine::Kind::CatchUp);
     EXPECT_EQ(stall.stall(), (Stall{7800, 1500}));
+    EXPECT_EQ(stall.due(100).at, 7900) << "played from device time 100";
+    EXPECT_EQ(stall.due(100).from, 6400) << "exact time only up to where the stall began";
+    EXPECT_EQ(r.recording->entries.front().due(100).from, 100);
     EXPECT_EQ(r.recording->end, 9000);
 }
 
