@@ -1,0 +1,59 @@
+// What the browser tests share: the built site served on a free port of 127.0.0.1, and Debian's
+// chromium, headless, driven by playwright-core with real input events.
+import { createRequire } from 'node:module';
+import { mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { serve } from '../../web/serve.mjs';
+
+const here = dirname(fileURLToPath(import.meta.url));
+export const root = join(here, '..', '..');
+const require = createRequire(join(root, 'web', 'package.json'));
+const { chromium } = require('playwright-core');
+export const site = process.env.Q50_WEB_SITE || join(root, 'build-web', 'site');
+export const STORE_KEY = 'quendrix50/Quendrix50.conf';
+
+// A server, a browser with a profile of its own, and a way to end both.
+export async function start() {
+  const server = await serve(site, 0);
+  const url = `http://127.0.0.1:${server.address().port}/`;
+  const profile = mkdtempSync(join(tmpdir(), 'q50-chromium-'));
+  const args = ['--disable-background-networking', '--disable-component-update', '--disable-sync',
+    '--no-first-run', '--disable-quic', '--disable-gpu', '--mute-audio',
+    '--autoplay-policy=no-user-gesture-required'];
+  if (process.getuid && process.getuid() === 0) args.push('--no-sandbox');
+  const context = await chromium.launchPersistentContext(profile, {
+    executablePath: process.env.Q50_CHROMIUM || '/usr/bin/chromium', headless: true, args,
+  });
+  return {
+    url, context, server,
+    async close() {
+      await context.close();
+      await new Promise((ok) => server.close(ok));
+      server.closeAllConnections?.();
+      rmSync(profile, { recursive: true, force: true });
+    },
+  };
+}
+
+// A page of the site at `size`, once the device is switched on.
+export async function open(env, { width = 600, height = 800, hash = '', touch = false } = {}) {
+  const page = await env.context.newPage();
+  await page.setViewportSize({ width, height });
+  if (touch) {
+    const cdp = await env.context.newCDPSession(page);
+    await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+    page.cdp = cdp;
+  }
+  await page.goto(env.url + hash);
+  await page.waitForFunction(() => window.q50 && window.q50.ready && window.q50.paints > 0);
+  return page;
+}
+
+// The events so far, and a wait for one that matches.
+export const events = (page) => page.evaluate(() => window.q50.events.slice());
+export async function waitEvent(page, pattern, timeout = 15000) {
+  await page.waitForFunction((p) => window.q50.events.some((l) => new RegExp(p).test(l)),
+    pattern.source, { timeout });
+}
