@@ -120,10 +120,11 @@ EMSCRIPTEN_KEEPALIVE const char* q50_key_name(int n) {
     return hand_out(device ? device->key_text(n) : std::string());
 }
 
-// The LCD's rectangle (the screen's overlay) in design pixels: left, top, width, height.
-EMSCRIPTEN_KEEPALIVE void q50_lcd_rect(std::int32_t* out) {
-    const q50::Rect r =
-        device ? device->board().named("im_background_screen_top").rect : q50::Rect{};
+// The rectangle of the control named (design pixels: left, top, width, height), all 0 when
+// there is none.
+EMSCRIPTEN_KEEPALIVE void q50_rect_of(const char* name, std::int32_t* out) {
+    const q50::Segment* s = device ? device->board().find(name) : nullptr;
+    const q50::Rect r = s ? s->rect : q50::Rect{};
     out[0] = r.left;
     out[1] = r.top;
     out[2] = r.width;
@@ -136,6 +137,10 @@ EMSCRIPTEN_KEEPALIVE void q50_reset_high_scores() {
 
 EMSCRIPTEN_KEEPALIVE int q50_overlays() {
     return device && device->overlays_shown();
+}
+
+EMSCRIPTEN_KEEPALIVE int q50_high_score_a() {
+    return device ? device->high_score_a() : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE void q50_show_overlays(int on) {

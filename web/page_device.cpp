@@ -34,7 +34,7 @@ PageDevice::PageDevice(const RunSetup& setup, std::function<void(const std::stri
     begin.store = start_values(rig_.store);
     begin.seed = setup.seed;
     begin.ms_of_day = setup.ms_of_day;
-    begin.skin = setup.skin_dir;
+    // No skin line: the page's folder means nothing elsewhere; a replay shows the delivered skin.
     log_.begin(std::move(begin));
     target_.on_action = [this](ButtonAction a) { log_.add(now(), a); };
 }

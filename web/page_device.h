@@ -69,6 +69,7 @@ class PageDevice {
     void reset_high_scores();
     void show_overlays(bool on);
     bool overlays_shown() const { return rig_.presentation.Ctrlr_Overlay; }
+    std::int32_t high_score_a() const { return rig_.dev.Hi_Score_A; }
     // A hidden page: device time stands still from `pause` to `resume`, and the time of day goes
     // on through it as it does on the desktop.
     void pause();

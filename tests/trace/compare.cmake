@@ -1,13 +1,14 @@
 # Runs the trace tool on SCRIPT, writes its standard output to ACTUAL and compares it with
 # EXPECTED. A first line "# args: ..." in the script gives extra command-line arguments.
 # With -DREBASELINE=ON the output of a run that succeeds becomes the new EXPECTED, to be
-# reviewed in the diff before it is committed.
+# reviewed in the diff before it is committed. RUNNER (when given) runs TRACE (node for the
+# WebAssembly build).
 file(STRINGS ${SCRIPT} first LIMIT_COUNT 1)
 set(args "")
 if(first MATCHES "^# args: (.*)$")
   separate_arguments(args UNIX_COMMAND "${CMAKE_MATCH_1}")
 endif()
-execute_process(COMMAND ${TRACE} ${args}
+execute_process(COMMAND ${RUNNER} ${TRACE} ${args}
   INPUT_FILE ${SCRIPT}
   WORKING_DIRECTORY ${WORKDIR}
   OUTPUT_VARIABLE actual ERROR_VARIABLE err RESULT_VARIABLE rc)

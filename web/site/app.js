@@ -142,13 +142,21 @@
     q50.paints++;
     if (q50.firstFrame === undefined) q50.firstFrame = performance.now();
   }
-  function lcdRect() {
+  function rectOf(name) {
     const p = M._malloc(16);
-    M._q50_lcd_rect(p);
+    withText(name, (n) => M._q50_rect_of(n, p));
     const r = new Int32Array(M.HEAPU8.buffer, p, 4).slice();
     M._free(p);
     return { left: r[0], top: r[1], width: r[2], height: r[3] };
   }
+  // Where a control shows on the page, in CSS pixels (for tests and the touch areas).
+  q50.clientRectOf = (name) => {
+    const r = rectOf(name);
+    const c = canvas.getBoundingClientRect();
+    const k = c.width / canvas.width;
+    return { x: c.left + r.left * k, y: c.top + r.top * k, width: r.width * k,
+      height: r.height * k };
+  };
   // The device (or its LCD) as large as the page shows it whole.
   function fit() {
     const w = canvas.width;
@@ -157,7 +165,7 @@
     const aw = innerWidth;
     const ah = innerHeight;
     if (!viewChosen) view = aw > ah && ah < h ? 1 : 0;
-    const lcd = lcdRect();
+    const lcd = rectOf('im_background_screen_top');
     const r = view === 1 && lcd.width > 0 ? lcd : { left: 0, top: 0, width: w, height: h };
     const scale = Math.min(aw / r.width, ah / r.height);
     canvas.style.width = w * scale + 'px';
