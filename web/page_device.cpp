@@ -47,7 +47,9 @@ PageDevice::PageDevice(const Recording& recording, const RunSetup& setup)
     }
     rig_.random.seed(recording.start.seed);
     rig_.clock.set_ms_of_day(recording.start.ms_of_day);
-    start(setup);
+    RunSetup as_made = setup;
+    as_made.fullscreen = recording.start.fullscreen;
+    start(as_made);
 }
 
 void PageDevice::start(const RunSetup& setup) {
@@ -65,8 +67,11 @@ void PageDevice::start(const RunSetup& setup) {
             keep_store_(text_.serialize());
     };
     rig_.start([&] {
+        // As the trace tool starts: the presentation of the run, not the stored one.
+        rig_.presentation.Fullscreen_Mode = setup.fullscreen;
         if (setup.skin_dir.empty()) return;
         SkinEnvironment env;
+        env.Fullscreen_Mode = setup.fullscreen;
         env.executable_dir = env.current_dir = setup.skin_dir;
         env.screen_width = setup.screen_width;
         env.screen_height = setup.screen_height;

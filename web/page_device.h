@@ -33,6 +33,8 @@ struct RunSetup {
     std::string skin_dir; // holds Config.ini; empty: the device without pictures
     int screen_width = 1024;
     int screen_height = 768;
+    // The page shows the device windowed; a recording made in fullscreen plays as it was made.
+    bool fullscreen = false;
 };
 
 class PageDevice {
@@ -40,7 +42,7 @@ class PageDevice {
     // Creates the main window's device and switches it on at device time 0. `keep_store` is
     // told the whole settings text after each write that changed it (never for a playback).
     PageDevice(const RunSetup& setup, std::function<void(const std::string&)> keep_store);
-    // A playback of `recording`, with the skin and screen of `setup`.
+    // A playback of `recording`, with the skin and screen of `setup` and its own presentation.
     PageDevice(const Recording& recording, const RunSetup& setup);
     PageDevice(const PageDevice&) = delete;
     PageDevice& operator=(const PageDevice&) = delete;

@@ -57,3 +57,20 @@ export async function waitEvent(page, pattern, timeout = 15000) {
   await page.waitForFunction((p) => window.q50.events.some((l) => new RegExp(p).test(l)),
     pattern.source, { timeout });
 }
+
+// The trace tool built to WebAssembly, run by node on `script` with the delivered skin; its
+// output lines.
+import { execFileSync } from 'node:child_process';
+export const traceTool = process.env.Q50_WEB_TRACE ||
+  join(root, 'build-web', 'cmake', 'tools', 'quendrix-trace.js');
+export function trace(script) {
+  const out = execFileSync(process.execPath, [traceTool, '--skin', 'data'],
+    { cwd: root, input: script, encoding: 'utf8' });
+  return out.split('\n').filter((l) => l !== '');
+}
+
+// The page's events up to device time `end`, once the device has passed it.
+export async function eventsUntil(page, end, timeout = 60000) {
+  await page.waitForFunction((t) => window.q50.module._q50_now() > t, end, { timeout });
+  return (await events(page)).filter((l) => Number(l.split(' ')[0]) <= end);
+}

@@ -90,6 +90,7 @@
     const d = new Date();
     const msOfDay = ((d.getHours() * 60 + d.getMinutes()) * 60 + d.getSeconds()) * 1000 +
       d.getMilliseconds();
+    q50.events = []; // each run's events from its switch-on
     withText(storeText, (p) => M._q50_start(p, seed, msOfDay, screen.width, screen.height));
     canvas.width = 0;
     run(null);
@@ -316,6 +317,7 @@
       tell(from + ' cannot be played as a recording: ' + M.UTF8ToString(M._q50_error()) + '.');
       return false;
     }
+    q50.events = [];
     origin = clockNow();
     pausedAt = null;
     pausedTotal = 0;
@@ -554,6 +556,7 @@
     q50.module = M;
     if (!await playLink()) switchOn(readStore());
     q50.ready = true;
+    addEventListener('hashchange', () => playLink());
     if ('serviceWorker' in navigator && location.protocol !== 'file:')
       navigator.serviceWorker.register('sw.js').catch(() => {});
   }
