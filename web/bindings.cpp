@@ -18,7 +18,9 @@ std::vector<std::int32_t> part_numbers;
 std::string text; // the last text handed out
 std::string error;
 
-EM_JS(void, page_keep_store, (const char* text), { Module.keepStore(UTF8ToString(text)); });
+// Texts cross with their length: a stored text may hold any byte, a NUL among them.
+EM_JS(void, page_keep_store, (const char* text, int length),
+      { Module.keepStore(new TextDecoder().decode(HEAPU8.subarray(text, text + length))); });
 EM_JS(void, page_sound, (const char* what, double time),
       { Module.playSound(UTF8ToString(what), time); });
 
@@ -42,9 +44,9 @@ const char* hand_out(std::string s) {
 extern "C" {
 
 // Switches the player's device on at device time 0 from the stored text.
-EMSCRIPTEN_KEEPALIVE void q50_start(const char* store_text, std::uint32_t seed, double ms_of_day,
-                                    int screen_width, int screen_height) {
-    setup.store_text = store_text;
+EMSCRIPTEN_KEEPALIVE void q50_start(const char* store_text, int length, std::uint32_t seed,
+                                    double ms_of_day, int screen_width, int screen_height) {
+    setup.store_text.assign(store_text, std::size_t(length));
     setup.seed = seed;
     setup.ms_of_day = std::int64_t(ms_of_day);
     setup.skin_dir = "/data";
@@ -53,14 +55,15 @@ EMSCRIPTEN_KEEPALIVE void q50_start(const char* store_text, std::uint32_t seed, 
     device.reset();
     rgba.clear();
     device = std::make_unique<q50::web::PageDevice>(
-        setup, [](const std::string& t) { page_keep_store(t.c_str()); });
+        setup, [](const std::string& t) { page_keep_store(t.data(), int(t.size())); });
     hook(*device);
 }
 
 // Plays a recording instead: 1 when it started, 0 with q50_error() when it cannot be read
 // (the device in use is then left as it is).
-EMSCRIPTEN_KEEPALIVE int q50_play(const char* recording) {
-    q50::RecordingRead read = q50::parse_recording(recording);
+EMSCRIPTEN_KEEPALIVE int q50_play(const char* recording, int length) {
+    q50::RecordingRead read =
+        q50::parse_recording(std::string_view(recording, std::size_t(length)));
     if (!read.recording) {
         error = read.error;
         return 0;

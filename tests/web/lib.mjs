@@ -37,8 +37,9 @@ export async function start() {
   };
 }
 
-// A page of the site at `size`, once the device is switched on.
-export async function open(env, { width = 600, height = 800, hash = '', touch = false } = {}) {
+// A page of the site (its address plus `suffix`) in a viewport of width x height, once the
+// device is switched on and painted.
+export async function open(env, { width = 600, height = 800, suffix = '', touch = false } = {}) {
   const page = await env.context.newPage();
   await page.setViewportSize({ width, height });
   if (touch) {
@@ -46,7 +47,7 @@ export async function open(env, { width = 600, height = 800, hash = '', touch = 
     await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
     page.cdp = cdp;
   }
-  await page.goto(env.url + hash);
+  await page.goto(env.url + suffix);
   await page.waitForFunction(() => window.q50 && window.q50.ready && window.q50.paints > 0);
   return page;
 }

@@ -19,6 +19,7 @@
 
   const q50 = window.q50 = { events: [], ready: false, paints: 0, started: null };
   const $ = (id) => document.getElementById(id);
+  const params = new URLSearchParams(location.search);
   const canvas = $('device');
   const stage = $('stage');
   let M = null; // the WebAssembly module
@@ -86,12 +87,15 @@
     origin = clockNow();
     pausedAt = null;
     pausedTotal = 0;
-    const seed = crypto.getRandomValues(new Uint32Array(1))[0];
+    // ?seed=N repeats a run's draws (tests, a report); otherwise one seed a switch-on.
+    const asked = /^\d{1,10}$/.test(params.get('seed') || '') ? Number(params.get('seed')) : NaN;
+    const seed = asked >= 0 && asked < 2 ** 32 ? asked
+      : crypto.getRandomValues(new Uint32Array(1))[0];
     const d = new Date();
     const msOfDay = ((d.getHours() * 60 + d.getMinutes()) * 60 + d.getSeconds()) * 1000 +
       d.getMilliseconds();
     q50.events = []; // each run's events from its switch-on
-    withText(storeText, (p) => M._q50_start(p, seed, msOfDay, screen.width, screen.height));
+    withText(storeText, (p, n) => M._q50_start(p, n, seed, msOfDay, screen.width, screen.height));
     canvas.width = 0;
     run(null);
   }
@@ -312,7 +316,7 @@
     return new Response(stream).text();
   }
   function play(text, from) {
-    const ok = withText(text, (p) => M._q50_play(p));
+    const ok = withText(text, (p, n) => M._q50_play(p, n));
     if (!ok) {
       tell(from + ' cannot be played as a recording: ' + M.UTF8ToString(M._q50_error()) + '.');
       return false;
@@ -364,12 +368,14 @@
     play(await f.text(), 'The file ' + f.name);
   });
 
+  // The text in the module's memory, NUL-terminated, for `use(pointer, length in bytes)`.
   function withText(text, use) {
-    const n = M.lengthBytesUTF8(text) + 1;
-    const p = M._malloc(n);
-    M.stringToUTF8(text, p, n);
+    const bytes = new TextEncoder().encode(text);
+    const p = M._malloc(bytes.length + 1);
+    M.HEAPU8.set(bytes, p);
+    M.HEAPU8[p + bytes.length] = 0;
     try {
-      return use(p);
+      return use(p, bytes.length);
     } finally {
       M._free(p);
     }
