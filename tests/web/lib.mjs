@@ -1,7 +1,8 @@
 // What the browser tests share: the built site served on a free port of 127.0.0.1, and Debian's
 // chromium, headless, driven by playwright-core with real input events.
 import { createRequire } from 'node:module';
-import { mkdtempSync, rmSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { gzipSync } from 'node:zlib';
 import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -75,3 +76,8 @@ export async function eventsUntil(page, end, timeout = 60000) {
   await page.waitForFunction((t) => window.q50.module._q50_now() > t, end, { timeout });
   return (await events(page)).filter((l) => Number(l.split(' ')[0]) <= end);
 }
+
+// The site's code, gzip-compressed: the .wasm and the scripts (the data apart), in bytes.
+export const CODE = ['quendrix50.wasm', 'quendrix50.js', 'app.js'];
+export const codeBytes = () => CODE.reduce((sum, f) =>
+  sum + gzipSync(readFileSync(join(site, f)), { level: 9 }).length, 0);
