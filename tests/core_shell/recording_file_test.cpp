@@ -27,6 +27,7 @@ TEST(RecordingFile, WhatARunLogWritesIsReadBack) {
     log.add(5000, released(Button::Game_A));
     log.add_command(5000, "resume 7300");
     log.add_command(6000, "hiscores");
+    log.add_command(7800, "catchup 1500");
     std::string text = "# A run, recorded\n" + log.header();
     for (const auto& e : log.entries()) text += RunLog::line(e);
     text += "at 9000 end\n";
@@ -40,7 +41,13 @@ TEST(RecordingFile, WhatARunLogWritesIsReadBack) {
     EXPECT_EQ(r.recording->start.skin, start.skin);
     ASSERT_EQ(r.recording->entries.size(), log.entries().size());
     for (std::size_t i = 0; i < log.entries().size(); ++i)
-        EXPECT_EQ(RunLog::line(r.recording->entries[i]), RunLog::line(log.entries()[i])) << i;
+        EXPECT_EQ("at " + std::to_string(r.recording->entries[i].time) + ' ' +
+                      r.recording->entries[i].text() + '\n',
+                  RunLog::line(log.entries()[i]))
+            << i;
+    const RecordedLine& stall = r.recording->entries.back();
+    EXPECT_EQ(stall.kind, RecordedLine::Kind::CatchUp);
+    EXPECT_EQ(stall.stall(), (Stall{7800, 1500}));
     EXPECT_EQ(r.recording->end, 9000);
 }
 
@@ -58,6 +65,9 @@ TEST(RecordingFile, AnythingElseIsRefusedWithTheLineAndWhy) {
         {"time 25:00\nat 0 press open\n", "bad time of day"},
         {"at 0 press open\nat 5 end\nat 6 press time\n", "after the end"},
         {"at -1 press open\n", "bad time"},
+        {"at 100 catchup\n", "needs the stall's length"},
+        {"at 100 catchup 101\n", "needs the stall's length"},
+        {"at 100 press open\nat 900 catchup 801\n", "line 2: the stall begins before"},
         {"\x89PNG\r\n\x1a\n", "is not a line of a recording"},
     };
     for (auto [text, says] : cases) {

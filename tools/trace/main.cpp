@@ -4,10 +4,13 @@
 #include "tools/trace/runner.h"
 #include "tools/trace/script.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -59,6 +62,25 @@ bool parse_bounded(const std::string& text, int lo, int hi, int& out) {
     return true;
 }
 
+// The whole of a file or pipe in one buffer: a file's own size (and a byte to see its end), a
+// pipe's in doubling steps.
+bool read_all(int fd, std::string& text) {
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        text.resize(std::size_t(st.st_size) + 1);
+    std::size_t size = 0;
+    for (;;) {
+        if (size == text.size()) text.resize(std::max(text.size() * 2, std::size_t(65536)));
+        const ssize_t n = ::read(fd, text.data() + size, text.size() - size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        size += std::size_t(n);
+    }
+    text.resize(size);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -102,19 +124,24 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    std::ostringstream input;
-    input << std::cin.rdbuf();
-    const std::string text = input.str();
-    const q50::trace::ParseResult parsed = q50::trace::parse_script(text);
-    if (!parsed.script) {
-        std::cerr << "quendrix-trace: line " << parsed.error.line << ": " << parsed.error.message
-                  << '\n';
+    std::string text;
+    if (!read_all(STDIN_FILENO, text)) {
+        std::cerr << "quendrix-trace: the script cannot be read: " << std::strerror(errno) << '\n';
+        return 2;
+    }
+    // Checked whole before anything runs, then run from the text a step at a time: the steps of
+    // a long recording are never all held at once.
+    q50::trace::ScriptStart start;
+    const q50::trace::ParseError error = q50::trace::scan_script(text, start);
+    if (!error.message.empty()) {
+        std::cerr << "quendrix-trace: line " << error.line << ": " << error.message << '\n';
         return 2;
     }
 
     // A recording names the skin it was shown with; --skin still chooses another.
-    if (options.skin_dir.empty()) options.skin_dir = parsed.script->skin;
-    const q50::trace::RunResult result = q50::trace::run_script(*parsed.script, std::cout, options);
+    if (options.skin_dir.empty()) options.skin_dir = start.skin;
+    const q50::trace::RunResult result =
+        q50::trace::run_script_text(text, start, std::cout, options);
     std::cout.flush();
     if (!result.ok) {
         std::cerr << "quendrix-trace: " << result.error << '\n';
