@@ -13,9 +13,10 @@ namespace {
 
 constexpr std::int64_t kMaxTime = 1'000'000'000'000;
 
-std::vector<std::string_view> words_of(std::string_view line) {
+// Into `out`, whose room is kept from line to line: a long recording allocates nothing a line.
+void words_of(std::string_view line, std::vector<std::string_view>& out) {
     if (auto hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
-    std::vector<std::string_view> out;
+    out.clear();
     std::size_t i = 0;
     auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
     while (i < line.size()) {
@@ -25,7 +26,6 @@ std::vector<std::string_view> words_of(std::string_view line) {
         if (j > i) out.push_back(line.substr(i, j - i));
         i = j;
     }
-    return out;
 }
 
 bool all_digits(std::string_view d) {
@@ -85,12 +85,14 @@ class RecordingParser {
     bool timed_ = false;
     int n_ = 0;
     std::string error_;
+    std::vector<std::string_view> words_;
 };
 
 bool RecordingParser::line(std::string_view line) {
     ++n_;
     if (line.find('\0') != std::string_view::npos) return fail("not a text file");
-    const auto w = words_of(line);
+    words_of(line, words_);
+    const std::vector<std::string_view>& w = words_;
     if (w.empty()) return true;
     if (r_.end) return fail("a line after the end");
     return w[0] == "at" ? timed(w) : header(w);

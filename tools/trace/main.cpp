@@ -1,6 +1,7 @@
 // quendrix-trace: plays a script of timed inputs against the device in virtual time and
 // prints what happens. Reads the script on standard input.
 #include "display/lcd_look.h"
+#include "game/device.h"
 #include "tools/trace/runner.h"
 #include "tools/trace/script.h"
 
@@ -29,7 +30,16 @@ constexpr const char* kUsage =
     "  --screen WxH   the screen size the skin loader sees (default 1024x768)\n"
     "  --lcd-shadow N snapshots show unlit segments at N % of their ink (0..100, default 0)\n"
     "  --lcd-fade MS  snapshots show segments darkening and clearing over MS milliseconds\n"
-    "                 (0..200, default 0)\n";
+    "                 (0..200, default 0)\n"
+    "Lines a recording holds besides the inputs, each after 'at T':\n"
+    "  hiscores, overlays 0|1, fullscreen 0|1   the program's menu commands\n"
+    "  pause, resume MS     a pause, and its end after MS ms of the clock\n"
+    "  catchup GAP          the program was held up (stopped, a busy machine): device time\n"
+    "                       stood at T-GAP until T, then every timer overdue by more than\n"
+    "                       250 ms fired once at T and restarted its period from T, as the\n"
+    "                       real-time driver catches up; T-GAP is not before the line ahead\n"
+    "Device time is exact everywhere else: every step due runs at its own millisecond.\n";
+static_assert(q50::Device::kStallMs == 250, "the help names the driver's limit of a late step");
 
 bool parse_screen(const std::string& text, int& w, int& h) {
     const auto x = text.find('x');
