@@ -8,8 +8,8 @@ void Device::advance_to(std::int64_t t) {
     timers.advance_to(t, [this](TimerId id) { fire(id); });
 }
 
-void Device::catch_up_to(std::int64_t t) {
-    timers.catch_up_to(t, kStallMs, [this](TimerId id) { fire(id); });
+bool Device::catch_up_to(std::int64_t t) {
+    return timers.catch_up_to(t, kStallMs, [this](TimerId id) { fire(id); });
 }
 
 std::vector<VariableRef> Device::variables() {

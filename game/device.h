@@ -100,9 +100,10 @@ class Device {
     // Runs every timer step due at or before t (exact device time).
     void advance_to(std::int64_t t);
     // Real-time driving: steps overdue by more than kStallMs fire once at t and restart their
-    // period from t; shorter lateness is caught up exactly, so nothing drifts.
+    // period from t; shorter lateness is caught up exactly, so nothing drifts. True when a step
+    // fired late that way (shell/core/catch_up.h records it for a replay).
     static constexpr std::int64_t kStallMs = 250;
-    void catch_up_to(std::int64_t t);
+    bool catch_up_to(std::int64_t t);
 
     // --- the board and the timers ------------------------------------------------------------
     Board board;

@@ -70,15 +70,18 @@ void TimerSet::advance_to(std::int64_t t, const Handler& fire) {
     now_ = t;
 }
 
-void TimerSet::catch_up_to(std::int64_t t, std::int64_t stall_ms, const Handler& fire) {
+bool TimerSet::catch_up_to(std::int64_t t, std::int64_t stall_ms, const Handler& fire) {
     if (t < now_) t = now_;
+    bool stalled = false;
     for (Slot& s : slots_) {
         if (s.enabled && s.due < t - stall_ms) {
             s.due = t;
             ++s.period;
+            stalled = true;
         }
     }
     advance_to(t, fire);
+    return stalled;
 }
 
 } // namespace q50

@@ -69,8 +69,9 @@ class TimerSet {
 
     // Real-time driving: as advance_to, but a timer whose step is overdue by more than
     // `stall_ms` (the machine was suspended, the thread blocked) fires once at t and
-    // restarts its period from t instead of bursting through its backlog.
-    void catch_up_to(std::int64_t t, std::int64_t stall_ms, const Handler& fire);
+    // restarts its period from t instead of bursting through its backlog. True when one did:
+    // the steps then differ from exact device time, and a recording must say so.
+    bool catch_up_to(std::int64_t t, std::int64_t stall_ms, const Handler& fire);
 
   private:
     struct Slot {

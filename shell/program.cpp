@@ -49,6 +49,11 @@ Program::Program(ProgramOptions options)
     logged_target_.on_action = [this](ButtonAction a) { note({device_.now(), a, {}}); };
     logged_target_.passes = [this] { return !playing_; };
     driver_.set_schedule([this] { return playback_due(); }, [this] { playback_run_due(); });
+    // A stall the driver caught up from is the run's, as an input is: its replay needs it. A
+    // playback's own stalls are not (its lines say what the recorded run did).
+    driver_.on_stall = [this](const Stall& s) {
+        if (device_on_ && !playing_) note({s.at, {}, catch_up_command(s)});
+    };
     std::ostream* events = options_.event_log;
     const QByteArray event_file = qgetenv("Q50_EVENT_LOG");
     if (!events && !event_file.isEmpty()) {
@@ -661,6 +666,9 @@ bool Program::play_recording(const std::filesystem::path& file) {
 void Program::stop_playing() {
     if (!playing_) return;
     playing_ = false;
+    // A long recording's lines are let go at once.
+    playback_.entries = {};
+    playback_next_ = 0;
     show_mark();
     // Switched back while the playback's store still takes the write.
     switch_presentation(fullscreen_before_playback_);
@@ -676,41 +684,44 @@ void Program::stop_playing() {
     });
 }
 
-std::optional<std::int64_t> Program::playback_due() const {
+std::optional<ReplayDue> Program::playback_due() const {
     if (!playing_ || playback_next_ >= playback_.entries.size()) return std::nullopt;
-    return playback_origin_ + playback_.entries[playback_next_].time;
+    const RecordedLine& e = playback_.entries[playback_next_];
+    const std::int64_t at = playback_origin_ + e.time;
+    return ReplayDue{at, e.kind == RecordedLine::Kind::CatchUp ? at - e.value : at};
 }
 
 void Program::playback_run_due() {
     // Counted first: the line may stop the playback, or run the driver in turn.
-    const RunLog::Entry e = playback_.entries[playback_next_++];
+    const RecordedLine e = playback_.entries[playback_next_++];
     apply_recorded(e);
 }
 
-void Program::apply_recorded(const RunLog::Entry& e) {
-    if (e.command.empty()) {
-        target_.perform(e.action);
+void Program::apply_recorded(const RecordedLine& e) {
+    switch (e.kind) {
+    case RecordedLine::Kind::Button:
+        target_.perform(e.action());
         return;
+    case RecordedLine::Kind::CatchUp:
+        replay_stall(device_, {playback_origin_ + e.time, e.value});
+        return;
+    case RecordedLine::Kind::Command:
+        break;
     }
-    const std::string word = e.command.substr(0, e.command.find(' '));
-    const std::string value =
-        e.command.find(' ') == std::string::npos ? "" : e.command.substr(e.command.find(' ') + 1);
-    const auto c = menu_command_named(word);
-    if (!c) return;
-    switch (*c) {
+    switch (e.command()) {
     case MenuCommand::ResetHiscores:
         reset_high_scores(device_);
         break;
     case MenuCommand::Overlays:
-        show_controller_overlays(device_, presentation_, value == "1");
+        show_controller_overlays(device_, presentation_, e.value == 1);
         break;
     case MenuCommand::Fullscreen:
-        switch_presentation(value == "1");
+        switch_presentation(e.value == 1);
         break;
     case MenuCommand::Pause:
         break; // device time stood still until the resume, which follows at the same time
     case MenuCommand::Resume:
-        playback_day_shift_ += std::stoll(value);
+        playback_day_shift_ += e.value;
         if (device_.Game_State == 4) device_.Timer_ClockTimer();
         break;
     }

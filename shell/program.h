@@ -282,9 +282,9 @@ class Program : public QObject, public SplashHost {
     void reset_device();
     void begin_run_log(std::int64_t ms_of_day);
     // The driver's schedule of a playback: the next recorded line's device time, and running it.
-    std::optional<std::int64_t> playback_due() const;
+    std::optional<ReplayDue> playback_due() const;
     void playback_run_due();
-    void apply_recorded(const RunLog::Entry& e);
+    void apply_recorded(const RecordedLine& e);
     void switch_presentation(bool fullscreen);
     Recording playback_;
     std::size_t playback_next_ = 0;

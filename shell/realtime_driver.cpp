@@ -22,7 +22,11 @@ std::int64_t monotonic_ns() {
 } // namespace
 
 RealtimeDriver::RealtimeDriver(Device& device, std::function<std::int64_t()> clock, QObject* parent)
-    : QObject(parent), device_(device), clock_(std::move(clock)), origin_ns_(monotonic_ns()) {
+    : QObject(parent), device_(device), clock_(std::move(clock)), origin_ns_(monotonic_ns()),
+      catch_up_(device) {
+    catch_up_.on_stall = [this](const Stall& s) {
+        if (on_stall) on_stall(s);
+    };
     fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (fd_ >= 0) {
         notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
@@ -54,23 +58,22 @@ void RealtimeDriver::start_at_zero(const std::function<void()>& first) {
     emit stepped();
 }
 
-void RealtimeDriver::set_schedule(std::function<std::optional<std::int64_t>()> next_due,
+void RealtimeDriver::set_schedule(std::function<std::optional<ReplayDue>()> next_due,
                                   std::function<void()> run_due) {
-    next_due_ = std::move(next_due);
-    run_due_ = std::move(run_due);
+    if (!next_due || !run_due) {
+        catch_up_.set_schedule({}, {});
+        return;
+    }
+    catch_up_.set_schedule(std::move(next_due), [this, run = std::move(run_due)] {
+        holding_ = true;
+        run();
+        holding_ = false;
+    });
 }
 
 void RealtimeDriver::catch_up(std::int64_t t) {
     if (holding_) return;
-    while (next_due_ && run_due_ && !paused_ && !stopped_) {
-        const auto due = next_due_();
-        if (!due || *due > t) break;
-        device_.catch_up_to(*due);
-        holding_ = true;
-        run_due_();
-        holding_ = false;
-    }
-    device_.catch_up_to(t);
+    catch_up_.to(t, [this] { return paused_ || stopped_; });
 }
 
 void RealtimeDriver::pause() {
@@ -131,9 +134,7 @@ void RealtimeDriver::disarm() {
 
 void RealtimeDriver::rearm() {
     if (holding_) return;
-    auto due = device_.next_due();
-    if (next_due_)
-        if (const auto input = next_due_(); input && (!due || *input < *due)) due = input;
+    const auto due = catch_up_.next_due();
     if (!due || paused_ || fd_ < 0) {
         disarm();
         return;

@@ -5,6 +5,7 @@
 // clock), so a step runs neither early nor a millisecond late, and steps due together run in
 // one wake. Every input goes through run(), so that it is handled after every step due by then.
 #include "game/device.h"
+#include "shell/core/catch_up.h"
 
 #include <QObject>
 
@@ -33,12 +34,15 @@ class RealtimeDriver : public QObject {
     // day, the power-on) runs at device time 0 exactly, however long it takes.
     void start_at_zero(const std::function<void()>& first = {});
 
-    // Inputs known ahead of their time (a recording played back): `next_due` gives the device
-    // time of the next one, or nothing; `run_due` runs it. Each runs at its own device time,
-    // after every timer step due at or before it and before any later one, however late the
-    // driver wakes, as a replay orders them. Empty functions end the schedule.
-    void set_schedule(std::function<std::optional<std::int64_t>()> next_due,
+    // Inputs known ahead of their time (a recording played back): `next_due` gives the next one,
+    // or nothing; `run_due` runs it. Each runs at its own device time, after every timer step
+    // due at or before it and before any later one, however late the driver wakes, as a replay
+    // orders them; device time is exact meanwhile (CatchUp). Empty functions end the schedule.
+    void set_schedule(std::function<std::optional<ReplayDue>()> next_due,
                       std::function<void()> run_due);
+    // Told of each stall the driver caught the device up from (live, not in a playback): the
+    // recording writes it.
+    std::function<void(const Stall&)> on_stall;
 
     // Device time stops: no timer step runs until resume(), and every timer keeps the time it
     // had left, because device time takes up again where it stopped. Inputs that still come
@@ -91,8 +95,7 @@ class RealtimeDriver : public QObject {
     std::int64_t paused_total_ = 0; // spent in earlier pauses
     std::int64_t start_ = 0;        // at device time 0
     std::int64_t last_pause_ms_ = 0;
-    std::function<std::optional<std::int64_t>()> next_due_;
-    std::function<void()> run_due_;
+    CatchUp catch_up_;
     // While a scheduled input (or the power-on) runs, device time stands at its time: a run()
     // it makes in turn (a recorded menu command) must not catch up past it, and the timer is
     // armed once it is done.

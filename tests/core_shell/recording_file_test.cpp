@@ -8,8 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
 namespace q50 {
 namespace {
+
+namespace fs = std::filesystem;
 
 TEST(RecordingFile, WhatARunLogWritesIsReadBack) {
     RunLog log;
@@ -27,6 +34,7 @@ TEST(RecordingFile, WhatARunLogWritesIsReadBack) {
     log.add(5000, released(Button::Game_A));
     log.add_command(5000, "resume 7300");
     log.add_command(6000, "hiscores");
+    log.add_command(7800, "catchup 1500");
     std::string text = "# A run, recorded\n" + log.header();
     for (const auto& e : log.entries()) text += RunLog::line(e);
     text += "at 9000 end\n";
@@ -40,7 +48,13 @@ TEST(RecordingFile, WhatARunLogWritesIsReadBack) {
     EXPECT_EQ(r.recording->start.skin, start.skin);
     ASSERT_EQ(r.recording->entries.size(), log.entries().size());
     for (std::size_t i = 0; i < log.entries().size(); ++i)
-        EXPECT_EQ(RunLog::line(r.recording->entries[i]), RunLog::line(log.entries()[i])) << i;
+        EXPECT_EQ("at " + std::to_string(r.recording->entries[i].time) + ' ' +
+                      r.recording->entries[i].text() + '\n',
+                  RunLog::line(log.entries()[i]))
+            << i;
+    const RecordedLine& stall = r.recording->entries.back();
+    EXPECT_EQ(stall.kind, RecordedLine::Kind::CatchUp);
+    EXPECT_EQ(stall.stall(), (Stall{7800, 1500}));
     EXPECT_EQ(r.recording->end, 9000);
 }
 
@@ -58,6 +72,9 @@ TEST(RecordingFile, AnythingElseIsRefusedWithTheLineAndWhy) {
         {"time 25:00\nat 0 press open\n", "bad time of day"},
         {"at 0 press open\nat 5 end\nat 6 press time\n", "after the end"},
         {"at -1 press open\n", "bad time"},
+        {"at 100 catchup\n", "needs the stall's length"},
+        {"at 100 catchup 101\n", "needs the stall's length"},
+        {"at 100 press open\nat 900 catchup 801\n", "line 2: the stall begins before"},
         {"\x89PNG\r\n\x1a\n", "is not a line of a recording"},
     };
     for (auto [text, says] : cases) {
@@ -79,6 +96,43 @@ TEST(RecordingFile, OnlyPlainFilesAreRead) {
     const RecordingRead r = read_recording(dir.path() / "run.script");
     ASSERT_TRUE(r.recording) << r.error;
     EXPECT_EQ(r.recording->start.seed, 9u);
+}
+
+// The resident high-water mark of this process, in kB.
+long peak_kb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    return 0;
+}
+// Resets it to what is resident now; false where the system does not let it.
+bool reset_peak() {
+    std::ofstream clear("/proc/self/clear_refs");
+    return bool(clear << "5" << std::flush) && peak_kb() > 0;
+}
+
+// A long recording is read as a stream into compact lines: about its own size in memory, where
+// the whole text and its lines as strings took ten times it (395 MB for 60 MB).
+TEST(RecordingFile, ALongRecordingIsReadInAboutItsOwnSize) {
+    test::TempDir dir;
+    const fs::path file = dir.path() / "long.script";
+    constexpr int kPairs = 200'000;
+    {
+        std::ofstream out(file);
+        out << "seed 3\n";
+        for (int t = 0; t < kPairs; ++t)
+            out << "at " << t << " press left\nat " << t << " release left\n";
+        out << "at " << kPairs << " end\n";
+    }
+    const long file_kb = long(fs::file_size(file) / 1024);
+    if (!reset_peak()) GTEST_SKIP() << "no resident high-water mark to reset here";
+    const long before = peak_kb();
+    const RecordingRead r = read_recording(file);
+    const long grown = peak_kb() - before;
+    ASSERT_TRUE(r.recording) << r.error;
+    EXPECT_EQ(r.recording->entries.size(), std::size_t(2 * kPairs));
+    EXPECT_EQ(r.recording->entries.back().text(), "release left");
+    EXPECT_LT(grown, 3 * file_kb) << "a " << file_kb << " kB recording took " << grown << " kB";
 }
 
 TEST(ScratchStore, WritesStayInTheScratchWhileItIsInUse) {

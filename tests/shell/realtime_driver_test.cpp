@@ -91,9 +91,9 @@ TEST_F(Driver, ScheduledInputsRunInTimeOrderWithTheStepsOnALateWake) {
     std::vector<std::int64_t> inputs{100, 104, 104, 1099, 1100};
     std::size_t next = 0;
     driver.set_schedule(
-        [&]() -> std::optional<std::int64_t> {
+        [&]() -> std::optional<ReplayDue> {
             if (next >= inputs.size()) return std::nullopt;
-            return inputs[next];
+            return ReplayDue{inputs[next], inputs[next]};
         },
         [&] {
             const std::int64_t at = inputs[next++];

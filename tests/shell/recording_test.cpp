@@ -302,6 +302,82 @@ TEST_F(Recording, APlaybackOnALateClockRunsEachLineAmongTheStepsAtItsOwnTime) {
         << (diff.second == played.end() ? "<end>" : *diff.second) << "\"";
 }
 
+// A run whose process stalls (stopped for 1.5 s, later for 20 s) in the middle of a game: the
+// driver runs each overdue step once and goes on, and the recording says so. The trace tool
+// replays it to the run's own events, byte for byte, and so does a playback in the window, though
+// the playback stalls in turn where the run did not.
+TEST_F(Recording, AStalledRunReplaysToItsOwnEventsInTheToolAndInThePlayback) {
+    start();
+    ComfortRows& rows = program->side_windows()->comfort();
+    TForm1& w = program->main_window();
+    rows.record()->trigger();
+    ASSERT_TRUE(program->recording());
+    run_to(wall + 400);
+    testing::press_key(&w, Qt::Key_5); // open
+    run_to(wall + 60);
+    testing::release_key(&w, Qt::Key_5);
+    run_to(wall + 300);
+    testing::press_key(&w, Qt::Key_1); // Game A
+    run_to(wall + 200);
+    testing::release_key(&w, Qt::Key_1);
+    auto stall = [&](std::int64_t ms) {
+        wall += ms; // stopped: the driver wakes only now
+        program->driver().poll();
+    };
+    run_to(wall + 13000);
+    stall(1500);
+    run_to(wall + 2000);
+    testing::press_key(&w, Qt::Key_Right);
+    run_to(wall + 120);
+    testing::release_key(&w, Qt::Key_Right);
+    run_to(wall + 3000);
+    stall(20000);
+    run_to(wall + 6000);
+    rows.record()->trigger();
+    const std::vector<fs::path> files = recordings_in(dir.path() / "recordings");
+    ASSERT_EQ(files.size(), 1u);
+    const std::string script = read_all(files[0]);
+    EXPECT_NE(script.find(" catchup 1500\n"), std::string::npos) << script;
+    EXPECT_NE(script.find(" catchup 20000\n"), std::string::npos) << script;
+
+    const std::string desktop = events.str();
+    EXPECT_NE(desktop.find(" sound Move\n"), std::string::npos) << "a game was played";
+    const std::string replay = run_trace(files[0], dir.path() / "replay.out");
+    EXPECT_TRUE(replay == desktop)
+        << "first difference at byte "
+        << std::distance(
+               replay.begin(),
+               std::mismatch(replay.begin(), replay.end(), desktop.begin(), desktop.end()).first);
+
+    const std::int64_t length = std::stoll(script.substr(script.rfind("\nat ") + 4));
+    const std::vector<std::string> recorded = run_lines(desktop, 0, 0, length);
+    run_to(wall + 500);
+    rows.choose_recording = [&] { return QString::fromStdString(files[0].string()); };
+    const std::size_t before = events.str().size();
+    rows.play()->trigger();
+    ASSERT_TRUE(program->playing());
+    const std::int64_t origin = program->device().now();
+    const std::int64_t wall_origin = wall;
+    bool stalled = false;
+    while (wall < wall_origin + length) {
+        ASSERT_TRUE(program->driver().armed());
+        wall += program->driver().armed_delay_ms() + 1;
+        // The playback's own stall, away from the recorded ones: device time stays exact.
+        if (!stalled && wall > wall_origin + 8000) {
+            wall += 2500;
+            stalled = true;
+        }
+        program->driver().poll();
+    }
+    EXPECT_TRUE(program->playback_finished());
+    const std::vector<std::string> played = run_lines(events.str(), before, origin, length);
+    const auto diff = std::mismatch(recorded.begin(), recorded.end(), played.begin(), played.end());
+    EXPECT_TRUE(diff.first == recorded.end() && diff.second == played.end())
+        << "line " << (diff.first - recorded.begin()) << ": recorded \""
+        << (diff.first == recorded.end() ? "<end>" : *diff.first) << "\", played \""
+        << (diff.second == played.end() ? "<end>" : *diff.second) << "\"";
+}
+
 // The device is switched on at device time 0 exactly, and the recording's time of day is the one
 // of that moment, though the clock moves on while the program does so.
 TEST_F(Recording, TheDeviceComesOnAtDeviceTimeZeroOnAClockThatMovesMeanwhile) {

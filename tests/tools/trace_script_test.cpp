@@ -161,11 +161,14 @@ TEST(TraceScript, ControllerCommandsTakeSdlNamesAndAnOptionalPad) {
 
 TEST(TraceScript, TheProgramsOwnCommandsOfARecording) {
     const ParseResult r = parse_script("fullscreen\nat 0 hiscores\nat 1 overlays 0\n"
-                                       "at 2 fullscreen 1\nat 3 pause\nat 3 resume 7300\n");
+                                       "at 2 fullscreen 1\nat 3 pause\nat 3 resume 7300\n"
+                                       "at 1503 catchup 1500\n");
     ASSERT_TRUE(r.script.has_value()) << r.error.line << ": " << r.error.message;
     EXPECT_TRUE(r.script->fullscreen);
     const auto& s = r.script->steps;
-    ASSERT_EQ(s.size(), 5u);
+    ASSERT_EQ(s.size(), 6u);
+    EXPECT_EQ(s[5].command, Command::CatchUp);
+    EXPECT_EQ(s[5].values, std::vector<std::int64_t>{1500});
     EXPECT_EQ(s[0].command, Command::Hiscores);
     EXPECT_EQ(s[1].command, Command::Overlays);
     EXPECT_EQ(s[1].values, std::vector<std::int64_t>{0});
@@ -190,6 +193,9 @@ TEST(TraceScript, TheProgramsOwnCommandsOfARecording) {
         {"at 0 resume -1\n", "pause's length"},
         {"fullscreen 1\n", "takes no arguments"},
         {"skin\n", "needs a folder"},
+        {"at 10 catchup\n", "stall's length"},
+        {"at 10 catchup 11\n", "stall's length"},
+        {"at 10 catchup -1\n", "stall's length"},
     };
     for (auto [text, says] : errors) {
         const ParseError e = error_of(text);
@@ -198,6 +204,9 @@ TEST(TraceScript, TheProgramsOwnCommandsOfARecording) {
     }
     EXPECT_EQ(error_of("at 0 dump\nfullscreen\n").line, 2) << "only before the first 'at'";
     EXPECT_EQ(error_of("at 0 dump\nskin /a\n").line, 2) << "only before the first 'at'";
+    EXPECT_EQ(error_of("at 700 dump\nat 900 catchup 201\n").line, 2)
+        << "a stall cannot begin before the line ahead of it";
+    EXPECT_TRUE(parse_script("at 700 dump\nat 900 catchup 200\n").script.has_value());
 }
 
 TEST(TraceScript, TimeOfDayTakesSecondsAndMillisecondsAsARecordingWritesThem) {

@@ -1,16 +1,20 @@
 // quendrix-trace: plays a script of timed inputs against the device in virtual time and
 // prints what happens. Reads the script on standard input.
 #include "display/lcd_look.h"
+#include "game/device.h"
 #include "tools/trace/pixel_goldens.h"
 #include "tools/trace/runner.h"
 #include "tools/trace/script.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -38,7 +42,16 @@ constexpr const char* kUsage =
     "                 difference (red where it differs) to BASE.NNNN.diff.png (default: the\n"
     "                 kept pictures' name in the current directory)\n"
     "  --rebaseline all|missing\n"
-    "                 write the kept pictures anew: every one, or only those missing\n";
+    "                 write the kept pictures anew: every one, or only those missing\n"
+    "Lines a recording holds besides the inputs, each after 'at T':\n"
+    "  hiscores, overlays 0|1, fullscreen 0|1   the program's menu commands\n"
+    "  pause, resume MS     a pause, and its end after MS ms of the clock\n"
+    "  catchup GAP          the program was held up (stopped, a busy machine): device time\n"
+    "                       stood at T-GAP until T, then every timer overdue by more than\n"
+    "                       250 ms fired once at T and restarted its period from T, as the\n"
+    "                       real-time driver catches up; T-GAP is not before the line ahead\n"
+    "Device time is exact everywhere else: every step due runs at its own millisecond.\n";
+static_assert(q50::Device::kStallMs == 250, "the help names the driver's limit of a late step");
 
 bool parse_screen(const std::string& text, int& w, int& h) {
     const auto x = text.find('x');
@@ -68,6 +81,25 @@ bool parse_bounded(const std::string& text, int lo, int hi, int& out) {
     }
     if (v < lo || v > hi) return false;
     out = v;
+    return true;
+}
+
+// The whole of a file or pipe in one buffer: a file's own size (and a byte to see its end), a
+// pipe's in doubling steps.
+bool read_all(int fd, std::string& text) {
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        text.resize(std::size_t(st.st_size) + 1);
+    std::size_t size = 0;
+    for (;;) {
+        if (size == text.size()) text.resize(std::max(text.size() * 2, std::size_t(65536)));
+        const ssize_t n = ::read(fd, text.data() + size, text.size() - size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        size += std::size_t(n);
+    }
+    text.resize(size);
     return true;
 }
 
@@ -139,19 +171,24 @@ int main(int argc, char** argv) {
         options.goldens = kept.get();
     }
 
-    std::ostringstream input;
-    input << std::cin.rdbuf();
-    const std::string text = input.str();
-    const q50::trace::ParseResult parsed = q50::trace::parse_script(text);
-    if (!parsed.script) {
-        std::cerr << "quendrix-trace: line " << parsed.error.line << ": " << parsed.error.message
-                  << '\n';
+    std::string text;
+    if (!read_all(STDIN_FILENO, text)) {
+        std::cerr << "quendrix-trace: the script cannot be read: " << std::strerror(errno) << '\n';
+        return 2;
+    }
+    // Checked whole before anything runs, then run from the text a step at a time: the steps of
+    // a long recording are never all held at once.
+    q50::trace::ScriptStart start;
+    const q50::trace::ParseError error = q50::trace::scan_script(text, start);
+    if (!error.message.empty()) {
+        std::cerr << "quendrix-trace: line " << error.line << ": " << error.message << '\n';
         return 2;
     }
 
     // A recording names the skin it was shown with; --skin still chooses another.
-    if (options.skin_dir.empty()) options.skin_dir = parsed.script->skin;
-    const q50::trace::RunResult result = q50::trace::run_script(*parsed.script, std::cout, options);
+    if (options.skin_dir.empty()) options.skin_dir = start.skin;
+    const q50::trace::RunResult result =
+        q50::trace::run_script_text(text, start, std::cout, options);
     std::cout.flush();
     bool ok = result.ok;
     if (!result.ok) std::cerr << "quendrix-trace: " << result.error << '\n';

@@ -7,6 +7,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace q50 {
 class Device;
@@ -48,6 +49,10 @@ struct RunResult {
 };
 
 RunResult run_script(const Script& script, std::ostream& out, const RunOptions& options = {});
+// The same run from the script's text, parsed again step by step as it runs, so that a long
+// script is never held as steps: `start` is what scan_script() found in it, without an error.
+RunResult run_script_text(std::string_view text, const ScriptStart& start, std::ostream& out,
+                          const RunOptions& options = {});
 
 // The default seed of a script without a `seed` line, so that every run can be repeated.
 constexpr std::uint32_t kDefaultSeed = 1;

@@ -2,6 +2,7 @@
 
 #include "board/board_geometry.h"
 #include "input/pad.h"
+#include "shell/core/catch_up.h"
 #include "tools/trace/rig.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ struct CommandWord {
     bool available;
 };
 
-constexpr std::array<CommandWord, 22> kCommands = {{
+constexpr std::array<CommandWord, 23> kCommands = {{
     {"press", Command::Press, true},
     {"release", Command::Release, true},
     {"keydown", Command::KeyDown, true},
@@ -43,6 +44,7 @@ constexpr std::array<CommandWord, 22> kCommands = {{
     {"fullscreen", Command::Fullscreen, true},
     {"pause", Command::Pause, true},
     {"resume", Command::Resume, true},
+    {kCatchUpWord, Command::CatchUp, true},
 }};
 
 std::vector<std::string_view> split_words(std::string_view line) {
@@ -80,19 +82,19 @@ bool is_segment(std::string_view name) {
 
 class Parser {
   public:
-    explicit Parser(std::string_view text) : text_(text) {}
+    Parser(std::string_view text, ScriptStart& start, const std::function<bool(const Step&)>& step)
+        : text_(text), start_(start), step_(step) {}
 
-    ParseResult run() {
+    ParseError run() {
         std::size_t pos = 0;
-        while (pos <= text_.size() && !failed_) {
+        while (pos <= text_.size() && !failed_ && !stopped_) {
             std::size_t end = text_.find('\n', pos);
             if (end == std::string_view::npos) end = text_.size();
             ++line_;
             line(split_words(text_.substr(pos, end - pos)));
             pos = end + 1;
         }
-        if (failed_) return {std::nullopt, error_};
-        return {std::move(script_), {}};
+        return failed_ ? error_ : ParseError{};
     }
 
   private:
@@ -107,20 +109,20 @@ class Parser {
         if (w[0] == "at") return timed(w);
         if (w[0] == "store" || w[0] == "seed" || w[0] == "time" || w[0] == "fullscreen" ||
             w[0] == "skin") {
-            if (!script_.steps.empty())
+            if (timed_seen_)
                 return fail("'" + std::string(w[0]) + "' must come before the first 'at'");
             if (w[0] == "store") return store(w);
             if (w[0] == "seed") return seed(w);
             if (w[0] == "skin") {
                 if (w.size() < 2) return fail("'skin' needs a folder");
                 // A folder's name may hold spaces: the rest of the line, one space between words.
-                script_.skin = std::string(w[1]);
-                for (std::size_t i = 2; i < w.size(); ++i) script_.skin += " " + std::string(w[i]);
+                start_.skin = std::string(w[1]);
+                for (std::size_t i = 2; i < w.size(); ++i) start_.skin += " " + std::string(w[i]);
                 return true;
             }
             if (w[0] == "fullscreen") {
                 if (w.size() != 1) return fail("'fullscreen' takes no arguments");
-                script_.fullscreen = true;
+                start_.fullscreen = true;
                 return true;
             }
             return time(w);
@@ -133,7 +135,7 @@ class Parser {
         if (!is_store_value(w[1])) return fail("unknown store value '" + std::string(w[1]) + "'");
         std::string text(w[2]);
         for (std::size_t i = 3; i < w.size(); ++i) text += " " + std::string(w[i]);
-        script_.store.emplace_back(std::string(w[1]), text);
+        start_.store.emplace_back(std::string(w[1]), text);
         return true;
     }
 
@@ -141,7 +143,7 @@ class Parser {
         if (w.size() != 2) return fail("'seed' needs one number");
         auto v = parse_integer(w[1]);
         if (!v || *v < 0 || *v > 0xFFFFFFFFll) return fail("bad seed '" + std::string(w[1]) + "'");
-        script_.seed = std::uint32_t(*v);
+        start_.seed = std::uint32_t(*v);
         return true;
     }
 
@@ -181,7 +183,7 @@ class Parser {
         if (has_seconds) v.second = std::stoi(std::string(ss));
         if (!ms.empty()) v.millisecond = std::stoi(std::string(ms));
         if (v.hour > 23 || v.minute > 59 || v.second > 59) return fail(bad);
-        script_.time = v;
+        start_.time = v;
         return true;
     }
 
@@ -192,6 +194,7 @@ class Parser {
         if (*t < last_time_)
             return fail("time " + std::to_string(*t) + " is before the previous time " +
                         std::to_string(last_time_));
+        const std::int64_t before = last_time_;
         last_time_ = *t;
         Step step;
         step.line = line_;
@@ -260,6 +263,15 @@ class Parser {
             step.values.push_back(*v);
             break;
         }
+        case Command::CatchUp: {
+            auto v = args.size() == 1 ? parse_integer(args[0]) : std::nullopt;
+            if (!v || *v < 0 || *v > *t) return fail("'catchup' needs the stall's length in ms");
+            // The device stood still from the stall's start: no earlier line comes after it.
+            if (*t - *v < before)
+                return fail("the stall begins before the previous time " + std::to_string(before));
+            step.values.push_back(*v);
+            break;
+        }
         case Command::Hiscores:
         case Command::Pause:
         case Command::Dump:
@@ -267,7 +279,8 @@ class Parser {
             if (!args.empty()) return fail("'" + std::string(w[2]) + "' takes no arguments");
             break;
         }
-        script_.steps.push_back(std::move(step));
+        timed_seen_ = true;
+        if (step_ && !step_(step)) stopped_ = true;
         return true;
     }
 
@@ -340,7 +353,10 @@ class Parser {
     }
 
     std::string_view text_;
-    Script script_;
+    ScriptStart& start_;
+    const std::function<bool(const Step&)>& step_;
+    bool timed_seen_ = false;
+    bool stopped_ = false;
     int line_ = 0;
     std::int64_t last_time_ = 0;
     bool failed_ = false;
@@ -349,8 +365,19 @@ class Parser {
 
 } // namespace
 
+ParseError scan_script(std::string_view text, ScriptStart& start,
+                       const std::function<bool(const Step&)>& step) {
+    return Parser(text, start, step).run();
+}
+
 ParseResult parse_script(std::string_view text) {
-    return Parser(text).run();
+    Script script;
+    ParseError error = scan_script(text, script, [&script](const Step& s) {
+        script.steps.push_back(s);
+        return true;
+    });
+    if (!error.message.empty()) return {std::nullopt, std::move(error)};
+    return {std::move(script), {}};
 }
 
 } // namespace q50::trace

@@ -3,6 +3,7 @@
 #include "host/button.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,8 @@ enum class Command {
     Fullscreen,
     Pause,
     Resume,
+    // The real-time driver caught the device up after a stall (shell/core/catch_up.h).
+    CatchUp,
 };
 
 struct Step {
@@ -47,7 +50,7 @@ struct Step {
     Button button = Button::Open; // Press, Release
     std::string name; // Set (variable), Show/Hide (segment), Mouse (control), Snapshot (file)
     // Set, Draws; KeyDown/KeyUp: the code; PadAxis: the value; Overlays/Fullscreen: 0 or 1;
-    // Resume: the pause's length in ms
+    // Resume: the pause's length in ms; CatchUp: the stall's length in ms
     std::vector<std::int64_t> values;
     int pad_item = 0;     // PadDown/PadUp: the button; PadAxis: the axis
     std::int32_t pad = 0; // Pad commands: which controller
@@ -63,12 +66,16 @@ struct TimeOfDaySetting {
     }
 };
 
-struct Script {
+// What a run sets up before device time 0.
+struct ScriptStart {
     std::vector<std::pair<std::string, std::string>> store; // stored texts, in order
     std::optional<std::uint32_t> seed;
     std::optional<TimeOfDaySetting> time;
     bool fullscreen = false; // a `fullscreen` line: start in fullscreen presentation
     std::string skin;        // a `skin DIR` line: the skin to load unless --skin names one
+};
+
+struct Script : ScriptStart {
     std::vector<Step> steps;
 };
 
@@ -83,6 +90,12 @@ struct ParseResult {
 };
 
 ParseResult parse_script(std::string_view text);
+
+// The same parse without keeping the steps: `start` takes the lines before the first `at`, and
+// each timed line is handed to `step` as it is read, until `step` says no. A long script is
+// checked whole first this way, then run from its text, holding one step at a time.
+ParseError scan_script(std::string_view text, ScriptStart& start,
+                       const std::function<bool(const Step&)>& step = {});
 
 constexpr std::int64_t kMaxTime = 1'000'000'000'000; // about 31 years of device time
 constexpr std::int64_t kMaxSetValue = 1'000'000'000; // keeps the device's arithmetic in range
