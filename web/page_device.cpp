@@ -37,6 +37,7 @@ PageDevice::PageDevice(const RunSetup& setup, std::function<void(const std::stri
     // No skin line: the page's folder means nothing elsewhere; a replay shows the delivered skin.
     log_.begin(std::move(begin));
     target_.on_action = [this](ButtonAction a) { log_.add(now(), a); };
+    catch_up_.on_stall = [this](const Stall& st) { log_.add_command(st.at, catch_up_command(st)); };
 }
 
 PageDevice::PageDevice(const Recording& recording, const RunSetup& setup)
@@ -50,6 +51,14 @@ PageDevice::PageDevice(const Recording& recording, const RunSetup& setup)
     RunSetup as_made = setup;
     as_made.fullscreen = recording.start.fullscreen;
     start(as_made);
+    catch_up_.set_schedule(
+        [this]() -> std::optional<ReplayDue> {
+            if (next_entry_ >= playback_->entries.size()) return std::nullopt;
+            const RecordedLine& e = playback_->entries[next_entry_];
+            return ReplayDue{e.time,
+                             e.kind == RecordedLine::Kind::CatchUp ? e.time - e.value : e.time};
+        },
+        [this] { apply(playback_->entries[next_entry_++]); });
 }
 
 void PageDevice::start(const RunSetup& setup) {
@@ -80,44 +89,35 @@ void PageDevice::start(const RunSetup& setup) {
 }
 
 std::optional<std::int64_t> PageDevice::advance(std::int64_t t) {
-    Device& d = rig_.dev;
-    while (playback_ && next_entry_ < playback_->entries.size() &&
-           playback_->entries[next_entry_].time <= t) {
-        const RunLog::Entry& e = playback_->entries[next_entry_++];
-        d.catch_up_to(e.time);
-        apply(e);
-    }
-    if (t > d.now()) d.catch_up_to(t);
+    catch_up_.to(t);
+    // The recorder's own list of sounds would grow with the run; the printer has had them.
     rig_.sound.calls.clear();
-    auto due = d.next_due();
-    if (playback_ && next_entry_ < playback_->entries.size()) {
-        const std::int64_t input = playback_->entries[next_entry_].time;
-        if (!due || input < *due) due = input;
-    }
-    return due;
+    return catch_up_.next_due();
 }
 
-void PageDevice::apply(const RunLog::Entry& e) {
-    if (e.command.empty()) {
-        device_target_.perform(e.action);
+void PageDevice::apply(const RecordedLine& e) {
+    switch (e.kind) {
+    case RecordedLine::Kind::Button:
+        device_target_.perform(e.action());
         return;
+    case RecordedLine::Kind::CatchUp:
+        replay_stall(rig_.dev, e.stall());
+        return;
+    case RecordedLine::Kind::Command:
+        break;
     }
-    const auto space = e.command.find(' ');
-    const std::string value = space == std::string::npos ? "" : e.command.substr(space + 1);
-    const auto c = menu_command_named(e.command.substr(0, space));
-    if (!c) return;
-    switch (*c) {
+    switch (e.command()) {
     case MenuCommand::ResetHiscores:
         q50::reset_high_scores(rig_.dev);
         break;
     case MenuCommand::Overlays:
-        show_controller_overlays(rig_.dev, rig_.presentation, value == "1");
+        show_controller_overlays(rig_.dev, rig_.presentation, e.value == 1);
         break;
     case MenuCommand::Fullscreen:
     case MenuCommand::Pause:
         break; // the page shows the device as it is; device time stood still until the resume
     case MenuCommand::Resume:
-        rig_.clock.shift(std::stoll(value));
+        rig_.clock.shift(e.value);
         if (rig_.dev.Game_State == 4) rig_.dev.Timer_ClockTimer();
         break;
     }

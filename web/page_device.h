@@ -9,6 +9,7 @@
 #include "game/device_services.h"
 #include "input/dispatch.h"
 #include "input/run_log.h"
+#include "shell/core/catch_up.h"
 #include "shell/core/device_target.h"
 #include "shell/core/event_printer.h"
 #include "shell/core/recording_file.h"
@@ -47,8 +48,9 @@ class PageDevice {
     PageDevice(const PageDevice&) = delete;
     PageDevice& operator=(const PageDevice&) = delete;
 
-    // Runs every step (and every recorded input) due up to device time `t`; a stall is caught
-    // up as the desktop does it. Returns the device time of the next due step or input.
+    // Runs every step (and every recorded line) due up to device time `t`; a stall is caught up
+    // as the desktop does it, and written into the run's recording. Returns the device time of
+    // the next due step or line.
     std::optional<std::int64_t> advance(std::int64_t t);
     std::int64_t now() const { return rig_.dev.now(); }
 
@@ -93,7 +95,7 @@ class PageDevice {
 
   private:
     void start(const RunSetup& setup);
-    void apply(const RunLog::Entry& e);
+    void apply(const RecordedLine& e);
     void record_command(const std::string& command);
 
     Rig rig_;
@@ -108,6 +110,7 @@ class PageDevice {
     std::map<int, std::unique_ptr<InputDispatch>> pointers_;
     Painter painter_;
     RunLog log_;
+    CatchUp catch_up_{rig_.dev};
     std::unique_ptr<Recording> playback_;
     std::size_t next_entry_ = 0;
 };

@@ -88,3 +88,22 @@ test('a run played in the page replays in the trace tool to the same events',
     assert.equal(withoutEnd(linked), withoutEnd(recording));
     await page.close();
   });
+
+test('a stall of the page is caught up as on the desktop and replays the same in the trace tool',
+  { timeout: 90000 }, async () => {
+    const page = await open(env, { suffix: '?seed=7' });
+    await page.keyboard.press('Digit5');
+    await waitEvent(page, /^\d+ mode 2$/);
+    await page.keyboard.press('Digit1');
+    await waitEvent(page, /^\d+ mode 6$/);
+    await page.waitForTimeout(3000);
+    // The page's thread held up for 900 ms, as a busy machine or a stopped tab holds it.
+    await page.evaluate(() => { const t = performance.now(); while (performance.now() - t < 900); });
+    await page.waitForTimeout(1500);
+    const recording = await page.evaluate(() => window.q50.recording());
+    assert.match(recording, /^at \d+ catchup (9\d\d|1\d\d\d)$/m, recording);
+    const end = Number(/^at (\d+) end$/m.exec(recording)[1]);
+    const shown = (await events(page)).filter((l) => Number(l.split(' ')[0]) <= end);
+    assert.deepEqual(trace(recording), shown);
+    await page.close();
+  });
