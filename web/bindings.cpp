@@ -115,6 +115,22 @@ EMSCRIPTEN_KEEPALIVE int q50_control_at(int x, int y) {
     return device && q50::control_at(device->board(), x, y) != nullptr;
 }
 
+// A controller's button (SDL's number) pressed or let go.
+EMSCRIPTEN_KEEPALIVE void q50_pad_button(int pad, int button, int down) {
+    if (device && button >= 0 && button < q50::kPadButtonCount)
+        device->pad_button(pad, q50::PadButton(button), down != 0);
+}
+
+// A controller's axis (SDL's number) at a position in -32768..32767.
+EMSCRIPTEN_KEEPALIVE void q50_pad_axis(int pad, int axis, int value) {
+    if (device && axis >= 0 && axis < q50::kPadAxisCount)
+        device->pad_axis(pad, q50::PadAxis(axis), value);
+}
+
+EMSCRIPTEN_KEEPALIVE void q50_pad_removed(int pad) {
+    if (device) device->pad_removed(pad);
+}
+
 EMSCRIPTEN_KEEPALIVE void q50_assignment(int n, int down) {
     if (device) device->assignment(n, down != 0);
 }

@@ -37,6 +37,7 @@ PageDevice::PageDevice(const RunSetup& setup, std::function<void(const std::stri
     // No skin line: the page's folder means nothing elsewhere; a replay shows the delivered skin.
     log_.begin(std::move(begin));
     target_.on_action = [this](ButtonAction a) { log_.add(now(), a); };
+    pads_.load(rig_.store);
     catch_up_.on_stall = [this](const Stall& st) { log_.add_command(st.at, catch_up_command(st)); };
 }
 
@@ -159,6 +160,22 @@ void PageDevice::pointer_up(int pointer, int x, int y) {
 void PageDevice::pointers_cancelled() {
     for (auto& [id, dispatch] : pointers_) dispatch->mouse_up(MouseButton::Left);
     pointers_.clear();
+}
+
+void PageDevice::pad_button(int pad, PadButton b, bool down) {
+    if (playback_) return;
+    if (down)
+        pad_input_.button_down(pad, b);
+    else
+        pad_input_.button_up(pad, b);
+}
+
+void PageDevice::pad_axis(int pad, PadAxis a, int value) {
+    if (!playback_) pad_input_.axis(pad, a, value);
+}
+
+void PageDevice::pad_removed(int pad) {
+    pad_input_.pad_removed(pad);
 }
 
 void PageDevice::assignment(int n, bool down) {

@@ -8,6 +8,7 @@
 #include "display/window_model.h"
 #include "game/device_services.h"
 #include "input/dispatch.h"
+#include "input/pad.h"
 #include "input/run_log.h"
 #include "shell/core/catch_up.h"
 #include "shell/core/device_target.h"
@@ -63,6 +64,11 @@ class PageDevice {
     void pointer_up(int pointer, int x, int y);
     // Every held pointer let go where it is (the page lost the focus).
     void pointers_cancelled();
+    // A game controller (the Gamepad API's index tells them apart): a button, an axis's new
+    // position in SDL's range, or the controller gone. Ignored while a recording plays.
+    void pad_button(int pad, PadButton b, bool down);
+    void pad_axis(int pad, PadAxis a, int value);
+    void pad_removed(int pad);
     // Assignment n (1..7) pressed or let go by a control of the page's own (the LCD-only
     // view's touch areas), as a key with that assignment would.
     void assignment(int n, bool down);
@@ -108,6 +114,8 @@ class PageDevice {
     LoggingTarget target_{device_target_};
     InputDispatch keys_{target_, rig_.keys};
     std::map<int, std::unique_ptr<InputDispatch>> pointers_;
+    PadAssignments pads_;
+    PadDispatch pad_input_{target_, pads_};
     Painter painter_;
     RunLog log_;
     CatchUp catch_up_{rig_.dev};

@@ -297,6 +297,45 @@
   }
   document.addEventListener('touchmove', (e) => e.preventDefault(), { passive: false });
 
+  // ---- game controllers (the Gamepad API's standard mapping) ----
+  // The standard mapping's buttons as SDL numbers them (the device's pad dispatch), the
+  // triggers (6, 7) apart: they are axes there.
+  const PAD_BUTTONS = [0, 1, 2, 3, 9, 10, -1, -1, 4, 6, 7, 8, 11, 12, 13, 14, 5];
+  const pads = new Map(); // index -> buttons held at the last look
+  let padLoop = 0;
+  function readPads() {
+    padLoop = 0;
+    if (pads.size === 0) return;
+    for (const gp of navigator.getGamepads()) {
+      if (!gp || !pads.has(gp.index) || gp.mapping !== 'standard') continue;
+      const was = pads.get(gp.index);
+      const now = gp.buttons.map((b) => b.pressed);
+      now.forEach((down, i) => {
+        const b = PAD_BUTTONS[i];
+        if (b === undefined || b < 0 || down === !!was.buttons[i]) return;
+        startAudio();
+        run(() => M._q50_pad_button(gp.index, b, down ? 1 : 0));
+      });
+      const axes = gp.axes.slice(0, 2).map((v) => Math.round(Math.max(-1, Math.min(1, v)) * 32767));
+      axes.forEach((v, a) => {
+        if (v !== was.axes[a]) run(() => M._q50_pad_axis(gp.index, a, v));
+      });
+      pads.set(gp.index, { buttons: now, axes });
+    }
+    padLoop = requestAnimationFrame(readPads);
+  }
+  // Read only while a controller is connected.
+  addEventListener('gamepadconnected', (e) => {
+    pads.set(e.gamepad.index, { buttons: [], axes: [0, 0] });
+    q50.pads = pads.size;
+    if (!padLoop) padLoop = requestAnimationFrame(readPads);
+  });
+  addEventListener('gamepaddisconnected', (e) => {
+    pads.delete(e.gamepad.index);
+    q50.pads = pads.size;
+    run(() => M._q50_pad_removed(e.gamepad.index));
+  });
+
   // ---- hidden page: the device pauses, as AutoPause does ----
   document.addEventListener('visibilitychange', () => setPaused(document.hidden));
 
