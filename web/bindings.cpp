@@ -150,6 +150,18 @@ EMSCRIPTEN_KEEPALIVE void q50_rect_of(const char* name, std::int32_t* out) {
     out[3] = r.height;
 }
 
+// Volume (0..100, default 100) and Muted (0 or 1, default 0), as the desktop stores them.
+EMSCRIPTEN_KEEPALIVE int q50_read_setting(const char* name, int dflt) {
+    const std::string_view n(name);
+    if (!device || (n != "Volume" && n != "Muted")) return dflt;
+    return device->read_int(n, dflt);
+}
+
+EMSCRIPTEN_KEEPALIVE void q50_write_setting(const char* name, int value) {
+    const std::string_view n(name);
+    if (device && (n == "Volume" || n == "Muted")) device->write_int(n, value);
+}
+
 EMSCRIPTEN_KEEPALIVE void q50_reset_high_scores() {
     if (device) device->reset_high_scores();
 }

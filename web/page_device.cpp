@@ -195,6 +195,11 @@ std::string PageDevice::key_text(int n) const {
                : std::string();
 }
 
+void PageDevice::write_int(std::string_view name, std::int32_t value) {
+    // Written only when it changes, as every new setting is.
+    if (rig_.store.read_int(name, value - 1) != value) rig_.store.write_int(name, value);
+}
+
 void PageDevice::reset_high_scores() {
     if (playback_) return;
     record_command(menu_command_text(MenuCommand::ResetHiscores));

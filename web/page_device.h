@@ -80,6 +80,11 @@ class PageDevice {
     void show_overlays(bool on);
     bool overlays_shown() const { return rig_.presentation.Ctrlr_Overlay; }
     std::int32_t high_score_a() const { return rig_.dev.Hi_Score_A; }
+    // A setting of the page's own (Volume, Muted) in the run's store.
+    std::int32_t read_int(std::string_view name, std::int32_t dflt) {
+        return rig_.store.read_int(name, dflt);
+    }
+    void write_int(std::string_view name, std::int32_t value);
     // A hidden page: device time stands still from `pause` to `resume`, and the time of day goes
     // on through it as it does on the desktop.
     void pause();

@@ -17,7 +17,7 @@
     return map;
   })();
 
-  const q50 = window.q50 = { events: [], ready: false, paints: 0, started: null };
+  const q50 = window.q50 = { events: [], sounds: [], ready: false, paints: 0 };
   const $ = (id) => document.getElementById(id);
   const params = new URLSearchParams(location.search);
   const canvas = $('device');
@@ -98,6 +98,28 @@
     withText(storeText, (p, n) => M._q50_start(p, n, seed, msOfDay, screen.width, screen.height));
     canvas.width = 0;
     run(null);
+    readSoundSettings();
+  }
+  function setting(name, dflt) {
+    return withText(name, (p) => M._q50_read_setting(p, dflt));
+  }
+  function readSoundSettings() {
+    volume = Math.min(100, Math.max(0, setting('Volume', 100))) / 100;
+    muted = setting('Muted', 0) !== 0;
+    q50.volume = volume;
+    q50.muted = muted;
+  }
+  function setVolume(v) {
+    volume = Math.min(100, Math.max(0, Math.round(v * 10) * 10)) / 100;
+    run(() => withText('Volume', (p) => M._q50_write_setting(p, Math.round(volume * 100))));
+    q50.volume = volume;
+    tell('Volume ' + Math.round(volume * 100) + ' %');
+  }
+  function setMuted(on) {
+    muted = on;
+    if (muted) silence();
+    run(() => withText('Muted', (p) => M._q50_write_setting(p, on ? 1 : 0)));
+    q50.muted = muted;
   }
   function setPaused(on) {
     if (!M || stopped || on === (pausedAt !== null)) return;
@@ -191,18 +213,21 @@
   const playing = new Set();
   let volume = 1;
   let muted = false;
-  function startAudio() {
-    if (!audio) {
-      try {
-        audio = new AudioContext();
-      } catch (e) {
-        return;
-      }
-      for (const name of SAMPLES)
-        fetch('data/Sound/' + name + '.wav').then((r) => r.arrayBuffer())
-          .then((b) => audio.decodeAudioData(b)).then((b) => buffers.set(name, b))
-          .catch(() => {});
+  // The samples are decoded at the start, so that the first sound after the first key is there;
+  // the browser lets the context run only from a key, a click or a touch on.
+  function loadSounds() {
+    try {
+      audio = new AudioContext();
+    } catch (e) {
+      return;
     }
+    for (const name of SAMPLES)
+      fetch('data/Sound/' + name + '.wav').then((r) => r.arrayBuffer())
+        .then((b) => audio.decodeAudioData(b)).then((b) => buffers.set(name, b))
+        .catch(() => {});
+  }
+  function startAudio() {
+    if (!audio) return;
     if (audio.state !== 'running') audio.resume().catch(() => {});
     setTimeout(() => { $('sound-hint').hidden = !audio || audio.state === 'running'; }, 300);
   }
@@ -226,6 +251,7 @@
     s.connect(g).connect(audio.destination);
     const late = (deviceNow() - time) / 1000;
     s.start(audio.currentTime + Math.max(0, -late));
+    q50.sounds.push({ name, time });
     playing.add(s);
     s.onended = () => playing.delete(s);
   }
@@ -438,7 +464,9 @@
       { text: 'LCD only', checked: view === 1,
         act: () => { view = 1 - view; viewChosen = true; fit(); } },
       { text: 'Full screen', checked: !!document.fullscreenElement, act: toggleFullscreen },
-      { text: 'Sound', checked: !muted, act: () => { muted = !muted; if (muted) silence(); } },
+      { text: 'Sound', checked: !muted, act: () => setMuted(!muted) },
+      { text: 'Volume up', key: '+', act: () => setVolume(volume + 0.1) },
+      { text: 'Volume down', key: '-', act: () => setVolume(volume - 0.1) },
       { text: 'Pause', checked: pausedAt !== null, act: () => setPaused(pausedAt === null) },
       { text: 'Save screenshot', act: () => canvas.toBlob((b) => download('quendrix50.png', b)) },
       { text: 'Record this run', act: () => download('run.script',
@@ -515,6 +543,11 @@
     if (e.key in acts) {
       e.preventDefault();
       rows()[acts[e.key]].act();
+      return true;
+    }
+    if (e.key === '+' || e.key === '-') {
+      e.preventDefault();
+      setVolume(volume + (e.key === '+' ? 0.1 : -0.1));
       return true;
     }
     if (e.key === 'Escape') {
@@ -598,6 +631,7 @@
       return;
     }
     M = await Quendrix50({ keepStore, playSound });
+    loadSounds();
     q50.module = M;
     if (!await playLink()) switchOn(readStore());
     q50.ready = true;
