@@ -129,6 +129,10 @@ TEST_F(PresenterTest, FullscreenFrameIsTheComposedScene) {
         EXPECT_EQ(p.output_size(), out);
         ScaledScene scene;
         EXPECT_EQ(p.frame().pixels, scene.paint(board, window, nullptr, k, out).pixels);
+        // At 100 % the snapshot the painter alone made before is the same frame.
+        if (k == 1.0) {
+            EXPECT_EQ(p.frame().pixels, paint_board(board, window).pixels);
+        }
     }
 }
 

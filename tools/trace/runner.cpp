@@ -2,8 +2,8 @@
 
 #include "display/lcd_look.h"
 #include "display/manual_pages.h"
-#include "display/painter.h"
 #include "display/png_writer.h"
+#include "display/presenter.h"
 #include "display/skin_loader.h"
 #include "game/device.h"
 #include "input/dispatch.h"
@@ -79,15 +79,19 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
         printer.stored(name, text);
     };
 
-    LcdLook look;
+    Presentation& presentation = rig.presentation;
+    WindowModel window;
+    // Snapshots are the frames the desktop's window would show, made by the same code.
+    Presenter presenter(d.board, window);
+    presenter.set_screen({options.screen_width, options.screen_height});
+    presenter.set_scale(options.zoom, 1.0);
+    presenter.set_view(options.view);
+    LcdLook& look = presenter.lcd_look();
     look.set_shadow(options.lcd_shadow);
     look.set_fade(options.lcd_fade);
     look.update(d.board, d.now());
     FadeClock fade_clock(printer, look, d);
     if (look.fade() > 0) d.board.set_observer(&fade_clock);
-
-    Presentation& presentation = rig.presentation;
-    WindowModel window;
     PictureBudget budget;
     // At start, and again at a presentation switch.
     auto load_skin = [&]() -> bool {
@@ -102,6 +106,19 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
         env.screen_width = options.screen_width;
         env.screen_height = options.screen_height;
         env.budget = &budget;
+        // A fullscreen device at a zoom is laid out on the screen measured at that zoom; in
+        // the LCD view the device is laid out at its fit, as the desktop does, and the LCD is
+        // brought to the zoom on its own.
+        const PixelSize screen{options.screen_width, options.screen_height};
+        if (options.view == View::Lcd)
+            env.screen_for_device = [&](PixelSize device) {
+                return screen_in_design(screen,
+                                        fullscreen_total_scale(kZoomFit, device, screen, 1.0));
+            };
+        else if (options.zoom != 1.0)
+            env.screen_for_device = [&](PixelSize) {
+                return screen_in_design(screen, options.zoom);
+            };
         // A missing Config.ini would end the program after its message; the tool reports
         // the message and plays on, so that the script's later lines still show something.
         return !Load_Skin(d.board, window, env, printer).terminate_requested;
@@ -158,13 +175,9 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
                 printer.dump();
                 break;
             case Command::Snapshot: {
-                Painter painter;
-                if (look.active()) {
-                    look.update(d.board, d.now());
-                    painter.set_lcd_look(&look);
-                }
+                presenter.present(d.now());
                 std::string why;
-                if (!write_png(painter.paint(d.board, window), step.name, &why))
+                if (!write_png(presenter.frame(), step.name, &why))
                     return {false, "at " + std::to_string(d.now()) + ": snapshot on line " +
                                        std::to_string(step.line) + ": " + why};
                 break;

@@ -1,5 +1,6 @@
 #pragma once
 // Plays a parsed script against the device in virtual time and prints what happens.
+#include "display/presenter.h"
 #include "host/services.h"
 #include "tools/trace/script.h"
 
@@ -36,6 +37,11 @@ struct RunOptions {
     // shadow in percent of their ink and the fade time in milliseconds; 0 is off.
     int lcd_shadow = 0;
     int lcd_fade = 0;
+    // How snapshots show the device (--zoom, --view): physical pixels per design pixel, and
+    // the whole device or the LCD alone. In fullscreen the skin is laid out on the screen
+    // measured at the zoom, as the desktop does.
+    double zoom = 1.0;
+    View view = View::Device;
 };
 
 struct RunResult {
