@@ -63,21 +63,30 @@ TEST_F(TraceZoom, ZoomedAndLcdSnapshotsAreTheDesignFrameScaledAndTheTraceStaysTh
     Image plain, zoomed, lcd, lcd_zoomed;
     const std::string trace = shoot({}, "plain.png", plain);
     ASSERT_EQ(plain.width, 498);
+    // Below the skin's smallest larger drawing (2x) the design frame is resampled.
     RunOptions o;
+    o.zoom = 1.5;
+    EXPECT_EQ(shoot(o, "fractional.png", zoomed), trace);
+    EXPECT_EQ(zoomed.pixels, scale_frame(plain, 1.5, {747, 1155}).pixels);
+    // At 2 the skin's 2x drawings are painted, as the desktop paints them: not the design
+    // frame with its pixels doubled.
     o.zoom = 2;
     EXPECT_EQ(shoot(o, "zoomed.png", zoomed), trace);
-    EXPECT_EQ(zoomed.pixels, scale_frame(plain, 2, {996, 1540}).pixels);
-    o.zoom = 1.5;
-    shoot(o, "fractional.png", zoomed);
-    EXPECT_EQ(zoomed.pixels, scale_frame(plain, 1.5, {747, 1155}).pixels);
+    ASSERT_EQ(zoomed.width, 996);
+    ASSERT_EQ(zoomed.height, 1540);
+    EXPECT_NE(zoomed.pixels, scale_frame(plain, 2, {996, 1540}).pixels);
 
     o = {};
     o.view = View::Lcd;
     EXPECT_EQ(shoot(o, "lcd.png", lcd), trace);
     EXPECT_EQ(lcd.pixels, cut_out(plain, kDeliveredLcd).pixels);
-    o.zoom = 3;
-    shoot(o, "lcd3.png", lcd_zoomed);
-    EXPECT_EQ(lcd_zoomed.pixels, scale_frame(lcd, 3, {1080, 588}).pixels);
+    o.zoom = 1.25;
+    shoot(o, "lcd-fractional.png", lcd_zoomed);
+    EXPECT_EQ(lcd_zoomed.pixels, scale_frame(lcd, 1.25, {450, 245}).pixels);
+    // The LCD at 2 is the LCD's part of the whole device at 2.
+    o.zoom = 2;
+    shoot(o, "lcd2.png", lcd_zoomed);
+    EXPECT_EQ(lcd_zoomed.pixels, cut_out(zoomed, {136, 208, 720, 392}).pixels);
 }
 
 // Fullscreen on a television's screen, the LCD at five times its size fills the screen's height

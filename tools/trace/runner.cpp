@@ -5,6 +5,7 @@
 #include "display/png_writer.h"
 #include "display/presenter.h"
 #include "display/skin_loader.h"
+#include "display/skin_sets.h"
 #include "game/device.h"
 #include "input/dispatch.h"
 #include "input/pad.h"
@@ -81,8 +82,11 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
 
     Presentation& presentation = rig.presentation;
     WindowModel window;
-    // Snapshots are the frames the desktop's window would show, made by the same code.
+    // Snapshots are the frames the desktop's window would show, made by the same code, from
+    // the skin's larger drawings too (read when a snapshot's zoom first needs one).
+    SkinSets sets;
     Presenter presenter(d.board, window);
+    presenter.first_frame_shown();
     presenter.set_screen({options.screen_width, options.screen_height});
     presenter.set_scale(options.zoom, 1.0);
     presenter.set_view(options.view);
@@ -121,7 +125,10 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
             };
         // A missing Config.ini would end the program after its message; the tool reports
         // the message and plays on, so that the script's later lines still show something.
-        return !Load_Skin(d.board, window, env, printer).terminate_requested;
+        const bool loaded = !Load_Skin(d.board, window, env, printer).terminate_requested;
+        sets.offer(env, d.board, &printer);
+        presenter.set_skin_sets(&sets);
+        return loaded;
     };
     // The main window's creation, then the splash window's Play; nothing of them draws a random
     // number, so the script's seed may be sown first.
