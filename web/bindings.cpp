@@ -15,6 +15,8 @@ q50::web::RunSetup setup;
 std::vector<q50::Rect> parts;
 std::vector<std::uint8_t> rgba; // the frame as the canvas takes it
 std::vector<std::int32_t> part_numbers;
+int frame_width = 0;
+int frame_height = 0;
 std::string text; // the last text handed out
 std::string error;
 
@@ -139,11 +141,11 @@ EMSCRIPTEN_KEEPALIVE const char* q50_key_name(int n) {
     return hand_out(device ? device->key_text(n) : std::string());
 }
 
-// The rectangle of the control named (design pixels: left, top, width, height), all 0 when
-// there is none.
-EMSCRIPTEN_KEEPALIVE void q50_rect_of(const char* name, std::int32_t* out) {
+// The rectangle of the control named (design pixels: left, top, width, height; with `shown`,
+// in CSS pixels on the canvas), all 0 when there is none.
+EMSCRIPTEN_KEEPALIVE void q50_rect_of(const char* name, int shown, std::int32_t* out) {
     const q50::Segment* s = device ? device->board().find(name) : nullptr;
-    const q50::Rect r = s ? s->rect : q50::Rect{};
+    const q50::Rect r = !s ? q50::Rect{} : shown ? device->to_window(s->rect) : s->rect;
     out[0] = r.left;
     out[1] = r.top;
     out[2] = r.width;
@@ -188,9 +190,18 @@ EMSCRIPTEN_KEEPALIVE void q50_resume(double paused_ms) {
 
 // Paints; returns how many rectangles changed (q50_parts: left, top, width, height each). The
 // frame is q50_frame_width() x q50_frame_height() RGBA bytes at q50_frame().
+EMSCRIPTEN_KEEPALIVE void q50_set_output(double total_scale, double ratio, int view) {
+    if (device) device->set_output(total_scale, ratio, q50::valid_view(view));
+}
+
+// Paints; returns how many rectangles changed (q50_parts: left, top, width, height each, in
+// the frame's pixels). The frame is q50_frame_width() x q50_frame_height() RGBA bytes at
+// q50_frame().
 EMSCRIPTEN_KEEPALIVE int q50_paint() {
     if (!device) return 0;
     const q50::Image& frame = device->paint(parts);
+    frame_width = frame.width;
+    frame_height = frame.height;
     const std::size_t size = std::size_t(frame.width) * std::size_t(frame.height);
     if (rgba.size() != size * 4) {
         rgba.assign(size * 4, 0);
@@ -223,11 +234,28 @@ EMSCRIPTEN_KEEPALIVE const std::uint8_t* q50_frame() {
 }
 
 EMSCRIPTEN_KEEPALIVE int q50_frame_width() {
-    return device ? device->window().client_width : 0;
+    return frame_width;
 }
 
 EMSCRIPTEN_KEEPALIVE int q50_frame_height() {
+    return frame_height;
+}
+
+// The device's size in design pixels.
+EMSCRIPTEN_KEEPALIVE int q50_client_width() {
+    return device ? device->window().client_width : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int q50_client_height() {
     return device ? device->window().client_height : 0;
+}
+
+// A canvas position in CSS pixels as a design pixel (out: x, y; far off the board when it is
+// off the part in view).
+EMSCRIPTEN_KEEPALIVE void q50_to_design(double x, double y, std::int32_t* out) {
+    const q50::DesignPoint p = device ? device->to_design(x, y) : q50::kOffBoard;
+    out[0] = p.x;
+    out[1] = p.y;
 }
 
 EMSCRIPTEN_KEEPALIVE const char* q50_take_events() {

@@ -86,6 +86,9 @@ void PageDevice::start(const RunSetup& setup) {
         env.screen_width = setup.screen_width;
         env.screen_height = setup.screen_height;
         Load_Skin(d.board, window_, env, printer_);
+        // The skin's larger drawings, read when a scale first needs them.
+        sets_.offer(env, d.board, &printer_);
+        presenter_.set_skin_sets(&sets_);
     });
 }
 
@@ -224,9 +227,26 @@ void PageDevice::resume(std::int64_t paused_ms) {
     if (rig_.dev.Game_State == 4) rig_.dev.Timer_ClockTimer();
 }
 
+void PageDevice::set_output(double total_scale, double ratio, View view) {
+    presenter_.set_scale(total_scale, ratio);
+    presenter_.set_view(view);
+}
+
 const Image& PageDevice::paint(std::vector<Rect>& parts) {
-    parts.clear();
-    return painter_.paint(rig_.dev.board, window_, nullptr, &parts);
+    Presenter::Update u = presenter_.present(now());
+    if (!presenter_.shown_once()) presenter_.first_frame_shown();
+    // A larger drawing the scale needs is read once the first frame is out, then shown.
+    if (presenter_.prepare_sets()) {
+        const Presenter::Update again = presenter_.present(now());
+        u.laid_out = u.laid_out || again.laid_out;
+        u.changed.insert(u.changed.end(), again.changed.begin(), again.changed.end());
+    }
+    const Image& frame = presenter_.frame();
+    if (u.laid_out)
+        parts.assign(1, Rect{0, 0, frame.width, frame.height});
+    else
+        parts = std::move(u.changed);
+    return frame;
 }
 
 std::string PageDevice::take_events() {

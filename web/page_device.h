@@ -4,7 +4,8 @@
 // trace tool's format, the painted frame, and the run recorded as a trace script. A recording
 // played back is a run of its own that starts from the recording's store, seed and time of day,
 // so the player's store is not touched.
-#include "display/painter.h"
+#include "display/presenter.h"
+#include "display/skin_sets.h"
 #include "display/window_model.h"
 #include "game/device_services.h"
 #include "input/dispatch.h"
@@ -90,8 +91,15 @@ class PageDevice {
     void pause();
     void resume(std::int64_t paused_ms);
 
-    // Brings the frame up to date; `parts` receives the rectangles that changed.
+    // How the page shows the device: physical pixels per design pixel, physical pixels per
+    // CSS pixel, and the whole device or the LCD alone.
+    void set_output(double total_scale, double ratio, View view);
+    // Brings the frame (physical pixels) up to date; `parts` receives the rectangles that
+    // changed, the whole frame when it took a new size.
     const Image& paint(std::vector<Rect>& parts);
+    // A position on the canvas in CSS pixels as the design pixel under it, and back.
+    DesignPoint to_design(double x, double y) const { return presenter_.to_design(x, y); }
+    Rect to_window(Rect design) const { return presenter_.to_window(design); }
     const WindowModel& window() const { return window_; }
     const Board& board() const { return rig_.dev.board; }
 
@@ -121,7 +129,8 @@ class PageDevice {
     std::map<int, std::unique_ptr<InputDispatch>> pointers_;
     PadAssignments pads_;
     PadDispatch pad_input_{target_, pads_};
-    Painter painter_;
+    SkinSets sets_;
+    Presenter presenter_{rig_.dev.board, window_};
     RunLog log_;
     CatchUp catch_up_{rig_.dev};
     std::unique_ptr<Recording> playback_;

@@ -7,9 +7,11 @@ import { mkdirSync } from 'node:fs';
 import { join } from 'node:path';
 import { start, open, site } from './lib.mjs';
 
-let env;
-before(async () => { env = await start(); });
-after(async () => { await env.close(); });
+// A phone's screen has about three device pixels to a CSS pixel; the device is drawn at them.
+let desk;
+let phone;
+before(async () => { desk = await start(); phone = await start({ ratio: 3 }); });
+after(async () => { await desk.close(); await phone.close(); });
 const shots = process.env.Q50_WEB_SHOTS || join(site, '..', 'shots');
 mkdirSync(shots, { recursive: true });
 
@@ -23,7 +25,8 @@ const SIZES = [
 for (const [name, width, height, shows] of SIZES) {
   test(`${width}x${height} shows the ${shows === 'lcd' ? 'LCD' : 'whole device'} on screen`,
     { timeout: 60000 }, async () => {
-      const page = await open(env, { width, height, touch: name.startsWith('phone') });
+      const onPhone = name.startsWith('phone');
+      const page = await open(onPhone ? phone : desk, { width, height, touch: onPhone });
       await page.keyboard.press('Digit5'); // open: the LCD shows the game
       await page.waitForTimeout(700);
       const r = await page.evaluate((what) => {
@@ -33,6 +36,10 @@ for (const [name, width, height, shows] of SIZES) {
         return { ...part, view: window.q50.view };
       }, shows);
       assert.equal(r.view, shows === 'lcd' ? 1 : 0);
+      // Drawn at the screen's own pixels: the canvas holds as many pixels as it covers.
+      const px = await page.evaluate(() => { const c = document.getElementById('device');
+        return [c.width, c.height, c.getBoundingClientRect().width * devicePixelRatio]; });
+      assert.ok(Math.abs(px[0] - px[2]) <= 1, `canvas ${px}`);
       const eps = 0.5;
       assert.ok(r.x >= -eps && r.y >= -eps && r.x + r.width <= width + eps &&
         r.y + r.height <= height + eps, `${JSON.stringify(r)} is not wholly on ${width}x${height}`);

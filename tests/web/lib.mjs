@@ -16,7 +16,8 @@ export const site = process.env.Q50_WEB_SITE || join(root, 'build-web', 'site');
 export const STORE_KEY = 'quendrix50/Quendrix50.conf';
 
 // A server, a browser with a profile of its own, and a way to end both.
-export async function start() {
+// `ratio`: the screen's device-pixel ratio (a phone's is about 3).
+export async function start({ ratio = 1 } = {}) {
   const server = await serve(site, 0);
   const url = `http://127.0.0.1:${server.address().port}/`;
   const profile = mkdtempSync(join(tmpdir(), 'q50-chromium-'));
@@ -26,6 +27,7 @@ export async function start() {
   if (process.getuid && process.getuid() === 0) args.push('--no-sandbox');
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.Q50_CHROMIUM || '/usr/bin/chromium', headless: true, args,
+    deviceScaleFactor: ratio,
   });
   return {
     url, context, server,

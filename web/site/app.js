@@ -96,7 +96,7 @@
       d.getMilliseconds();
     q50.events = []; // each run's events from its switch-on
     withText(storeText, (p, n) => M._q50_start(p, n, seed, msOfDay, screen.width, screen.height));
-    canvas.width = 0;
+    laidOut = false;
     run(null);
     readSoundSettings();
   }
@@ -150,15 +150,16 @@
   function paint() {
     paintPending = false;
     if (!M) return;
+    if (!laidOut) fit();
     const n = M._q50_paint();
     const w = M._q50_frame_width();
     const h = M._q50_frame_height();
     if (canvas.width !== w || canvas.height !== h) {
       canvas.width = w;
       canvas.height = h;
-      fit();
+      place();
     }
-    if (n === 0) return;
+    if (n === 0 || !w || !h) return;
     const ctx = canvas.getContext('2d');
     const image = new ImageData(new Uint8ClampedArray(M.HEAPU8.buffer, M._q50_frame(), w * h * 4),
       w, h);
@@ -169,43 +170,52 @@
     q50.paints++;
     if (q50.firstFrame === undefined) q50.firstFrame = performance.now();
   }
-  function rectOf(name) {
+  // The rectangle of a control in design pixels, or (shown) in CSS pixels on the canvas.
+  function rectOf(name, shown = false) {
     const p = M._malloc(16);
-    withText(name, (n) => M._q50_rect_of(n, p));
+    withText(name, (n) => M._q50_rect_of(n, shown ? 1 : 0, p));
     const r = new Int32Array(M.HEAPU8.buffer, p, 4).slice();
     M._free(p);
     return { left: r[0], top: r[1], width: r[2], height: r[3] };
   }
-  // Where a control shows on the page, in CSS pixels (for tests and the touch areas).
+  // Where a control shows on the page, in CSS pixels (for tests).
   q50.clientRectOf = (name) => {
-    const r = rectOf(name);
+    const r = rectOf(name, true);
     const c = canvas.getBoundingClientRect();
-    const k = c.width / canvas.width;
-    return { x: c.left + r.left * k, y: c.top + r.top * k, width: r.width * k,
-      height: r.height * k };
+    return { x: c.left + r.left, y: c.top + r.top, width: r.width, height: r.height };
   };
-  // The device (or its LCD) as large as the page shows it whole.
+  // The device (or its LCD) as large as the page shows it whole, drawn by the presenter at the
+  // screen's own pixels (the device-pixel ratio), from the skin's larger drawings where needed.
+  let laidOut = false;
   function fit() {
-    const w = canvas.width;
-    const h = canvas.height;
-    if (!w || !h) return;
+    const dw = M._q50_client_width();
+    const dh = M._q50_client_height();
+    if (!dw || !dh) return;
+    laidOut = true;
     const aw = innerWidth;
     const ah = innerHeight;
-    if (!viewChosen) view = aw > ah && ah < h ? 1 : 0;
+    if (!viewChosen) view = aw > ah && ah < dh ? 1 : 0;
     const lcd = rectOf('im_background_screen_top');
-    const r = view === 1 && lcd.width > 0 ? lcd : { left: 0, top: 0, width: w, height: h };
-    const scale = Math.min(aw / r.width, ah / r.height);
-    canvas.style.width = w * scale + 'px';
-    canvas.style.height = h * scale + 'px';
-    canvas.style.position = 'absolute';
-    canvas.style.left = (aw - r.width * scale) / 2 - r.left * scale + 'px';
-    canvas.style.top = (ah - r.height * scale) / 2 - r.top * scale + 'px';
-    canvas.style.imageRendering = scale >= 2 ? 'pixelated' : 'auto';
+    const area = view === 1 && lcd.width > 0 ? lcd : { width: dw, height: dh };
+    const ratio = devicePixelRatio || 1;
+    const scale = Math.min(aw / area.width, ah / area.height);
+    M._q50_set_output(scale * ratio, ratio, view === 1 && lcd.width > 0 ? 1 : 0);
     $('lcd-pads').hidden = view !== 1;
     q50.view = view;
     q50.scale = scale;
+    requestPaint();
   }
-  addEventListener('resize', fit);
+  function place() {
+    const ratio = devicePixelRatio || 1;
+    const w = canvas.width / ratio;
+    const h = canvas.height / ratio;
+    canvas.style.width = w + 'px';
+    canvas.style.height = h + 'px';
+    canvas.style.position = 'absolute';
+    canvas.style.left = (innerWidth - w) / 2 + 'px';
+    canvas.style.top = (innerHeight - h) / 2 + 'px';
+  }
+  addEventListener('resize', () => { if (M) fit(); });
 
   // ---- sound ----
   let audio = null;
@@ -286,8 +296,11 @@
   // ---- mouse and fingers on the pictured buttons ----
   function designPoint(e) {
     const r = canvas.getBoundingClientRect();
-    return [Math.floor((e.clientX - r.left) * canvas.width / r.width),
-      Math.floor((e.clientY - r.top) * canvas.height / r.height)];
+    const p = M._malloc(8);
+    M._q50_to_design(e.clientX - r.left, e.clientY - r.top, p);
+    const d = new Int32Array(M.HEAPU8.buffer, p, 2).slice();
+    M._free(p);
+    return [d[0], d[1]];
   }
   const pointers = new Set();
   canvas.addEventListener('pointerdown', (e) => {
@@ -390,7 +403,7 @@
     origin = clockNow();
     pausedAt = null;
     pausedTotal = 0;
-    canvas.width = 0;
+    laidOut = false;
     $('replay-mark').hidden = false;
     q50.playing = true;
     run(null);
