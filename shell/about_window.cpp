@@ -43,6 +43,9 @@ AboutWindow::AboutWindow(UrlOpener opener, QWidget* parent)
     setWindowTitle(QStringLiteral("About the author..."));
     setFixedSize(kWidth, 176);
     set_window_colour(this, kDarkBlue);
+    // The window's rows are fixed, so the licence is told where it takes no room: over the
+    // whole window (its labels have no tip of their own) and in the read-me its links open.
+    setToolTip(licence_notice());
 
     im_picture = new QLabel(this);
     im_picture->setObjectName(QStringLiteral("im_picture"));
@@ -108,6 +111,12 @@ void AboutWindow::open() {
     show();
     raise();
     activateWindow();
+}
+
+QString AboutWindow::licence_notice() {
+    return QStringLiteral("Quendrix50 is free software under the GNU GPL, version 3 or later "
+                          "(GPL-3.0-or-later).\nIts pictures, sounds and texts are under "
+                          "CC-BY-SA-4.0. See Readme.txt.");
 }
 
 QUrl AboutWindow::website_url() {

@@ -38,6 +38,16 @@ TEST_F(AboutWindowTest, LayoutColoursAndLinkLook) {
     for (QLabel* l : about.findChildren<QLabel*>()) EXPECT_FALSE(l->text().contains('@'));
 }
 
+TEST_F(AboutWindowTest, TheLicenceShowsOverTheWholeWindowWithoutChangingItsRows) {
+    const QString tip = about.toolTip();
+    EXPECT_TRUE(tip.contains("GPL-3.0-or-later")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("CC-BY-SA-4.0")) << tip.toStdString();
+    // A label with a tip of its own would hide the window's over its place.
+    for (QLabel* l : about.findChildren<QLabel*>())
+        EXPECT_TRUE(l->toolTip().isEmpty()) << l->text().toStdString();
+    EXPECT_EQ(about.findChildren<QLabel*>().size(), 15);
+}
+
 TEST_F(AboutWindowTest, EachLinkOpensItsTargetAndClosesTheWindow) {
     about.open();
     click(about.la_website_2);
