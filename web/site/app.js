@@ -576,7 +576,7 @@
   }
   document.addEventListener('fullscreenchange', () => {
     document.body.style.background = document.fullscreenElement
-      ? '#10131a url(data/Graphics/Backdrop/backdrop.png) center / cover' : '';
+      ? '#10131a url(data/Graphics/Backdrop/Backdrop.png) center / cover' : '';
     fit();
   });
   function exit() {
