@@ -17,6 +17,7 @@ inline constexpr std::string_view SplashScreen = "SplashScreen";
 inline constexpr std::string_view Skin = "Skin";
 inline constexpr std::string_view Zoom = "Zoom";
 inline constexpr std::string_view FullscreenZoom = "FullscreenZoom";
+inline constexpr std::string_view View = "View"; // 0 the whole device, 1 the LCD only
 inline constexpr std::string_view Volume = "Volume";
 inline constexpr std::string_view Muted = "Muted";
 inline constexpr std::string_view AutoPause = "AutoPause";

@@ -61,20 +61,15 @@ QScreen* primary_screen() {
 TForm1::TForm1(Board& board, const WindowModel& window, InputDispatch& input,
                RealtimeDriver& driver)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), board_(board), window_(window),
-      input_(input), driver_(driver) {
+      input_(input), driver_(driver), presenter_(board, window) {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     input_.set_window(this);
     connect(&driver_, &RealtimeDriver::stepped, this, &TForm1::refresh);
-    painter_.set_lcd_look(&look_);
-    set_painter_.set_lcd_look(&look_);
-    scene_.set_lcd_look(&look_);
-    set_painter_.set_copy_budget(&copies_);
-    scene_.set_copy_budget(&copies_);
     const QScreen* screen = primary_screen();
-    const double hz = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
-    fade_frames_.setInterval(std::clamp(int(std::lround(1000.0 / hz)), 4, 50));
+    presenter_.set_refresh_rate(screen ? screen->refreshRate() : 0.0);
+    fade_frames_.setInterval(presenter_.frame_interval_ms());
     fade_frames_.setTimerType(Qt::PreciseTimer);
     connect(&fade_frames_, &QTimer::timeout, this, &TForm1::refresh);
     // The mark goes with the focus: over another program's window it would say nothing.
@@ -91,62 +86,17 @@ void TForm1::set_top(int top) {
     move(window_pos_);
 }
 
-void TForm1::set_scale(double total, double ratio) {
-    if (total <= 0 || ratio <= 0 || (total == scale_ && ratio == ratio_)) return;
-    scale_ = total;
-    ratio_ = ratio;
-    applied_once_ = false; // the window takes its new size at the next refresh
-}
-
-bool TForm1::unscaled() const {
-    return scale_ == 1.0 && ratio_ == 1.0;
-}
-
-PixelSize TForm1::shown_size() const {
-    const PixelSize design{std::clamp(window_.client_width, 0, kMaxClientSide),
-                           std::clamp(window_.client_height, 0, kMaxClientSide)};
-    if (unscaled()) return design;
-    // Fullscreen covers the screen: the loader was given enough design pixels to cover it.
-    if (!window_.key_on) {
-        const PixelSize covered = scaled_size(design, scale_);
-        if (const QScreen* s = primary_screen()) {
-            const QSize g = s->geometry().size();
-            return {std::min(covered.width, int(std::lround(g.width() * ratio_))),
-                    std::min(covered.height, int(std::lround(g.height() * ratio_)))};
-        }
-        return covered;
-    }
-    return scaled_size(design, scale_);
-}
-
-const Image& TForm1::shown_frame() const {
-    return shown_ ? *shown_ : painter_.frame();
-}
-
-void TForm1::set_skin_sets(SkinSets* sets) {
-    sets_ = sets;
-    set_painter_.reset();
-    scene_.reset();
-    told_.clear();         // a new skin's refusals are told again
-    applied_once_ = false; // everything is painted afresh at the next refresh
-}
-
 QPoint TForm1::to_design(const QPointF& p) const {
-    if (unscaled()) return p.toPoint();
-    const int px = int(std::floor(p.x() * ratio_)), py = int(std::floor(p.y() * ratio_));
-    return {design_pixel(px, scale_), design_pixel(py, scale_)};
+    const DesignPoint d = presenter_.to_design(p.x(), p.y());
+    return {d.x, d.y};
 }
 
 QRect TForm1::to_window(const Rect& d) const {
-    if (unscaled()) return QRect(d.left, d.top, d.width, d.height);
-    const double v = view_scale();
-    const int l = int(std::floor(d.left * v)), t = int(std::floor(d.top * v));
-    const int r = int(std::ceil((d.left + d.width) * v)),
-              b = int(std::ceil((d.top + d.height) * v));
-    return QRect(l, t, r - l, b - t);
+    const Rect r = presenter_.to_window(d);
+    return QRect(r.left, r.top, r.width, r.height);
 }
 
-void TForm1::apply_window_model() {
+void TForm1::apply_layout() {
     // See-through pixels need a window with an alpha channel; the visual is chosen when the
     // native window is made, so a change of mode makes it anew (the window is hidden here).
     const bool translucent = window_.key_on;
@@ -156,16 +106,8 @@ void TForm1::apply_window_model() {
         setAttribute(Qt::WA_NoSystemBackground, translucent);
         setAttribute(Qt::WA_OpaquePaintEvent, !translucent);
     }
-    const PixelSize shown = shown_size();
-    setFixedSize(int(std::ceil(shown.width / ratio_ - 1e-9)),
-                 int(std::ceil(shown.height / ratio_ - 1e-9)));
-    applied_ = window_;
-    applied_once_ = true;
-    painter_.invalidate();
-    scaler_.invalidate();
-    set_painter_.invalidate();
-    scene_.invalidate();
-    painted_revision_ = ~std::uint64_t(0);
+    const PixelSize size = presenter_.window_size();
+    setFixedSize(size.width, size.height);
     shape_runs_.clear();
 }
 
@@ -211,76 +153,35 @@ void TForm1::keep_on_screen(const QPoint& centre) {
 }
 
 void TForm1::refresh() {
-    // A reload of the skin may have changed the window's size or mode.
-    if (!applied_once_ || !(applied_ == window_)) apply_window_model();
+    if (const QScreen* s = primary_screen())
+        presenter_.set_screen({s->geometry().width(), s->geometry().height()});
     // The look follows the board in the driver's time, which is the device's.
-    look_.update(board_, driver_.clock_ms());
+    const Presenter::Update u = presenter_.present(driver_.clock_ms());
+    // A reload of the skin may have changed the window's size or mode.
+    if (u.laid_out) apply_layout();
     // A fade is painted frame by frame while it runs; once every segment has settled no timer
     // is left, so an idle device wakes nothing.
-    if (look_.fading() != fade_frames_.isActive()) {
-        if (look_.fading())
+    const bool fading = presenter_.next_frame_ms() >= 0;
+    if (fading != fade_frames_.isActive()) {
+        if (fading)
             fade_frames_.start();
         else
             fade_frames_.stop();
     }
-    // A picture left for after the first frame is completed before anything draws it: a shown
-    // segment, or the LCD look, which draws segments that are not shown.
-    if (waiting_ && waiting_->any() && (look_.active() || waiting_->shown_on(board_)))
-        finish_waiting_pictures(!look_.active());
-    if (board_.revision() == painted_revision_ && look_.revision() == painted_look_ &&
-        !(look_.active() && look_.any_changed()))
-        return;
-    painted_revision_ = board_.revision();
-    painted_look_ = look_.revision();
-    // The changed parts apart, in the pixels of the frame shown.
-    std::vector<Rect> parts;
-    // A set read now changes what the scene drew its decorations and parts from.
-    if (sets_ && painted_once_) {
-        // A set is matched against the design pictures' sizes.
-        finish_waiting_pictures();
-        if (sets_->prepare(scale_)) scene_.reset();
-    }
-    const int set = sets_ ? sets_->pick(scale_) : 0;
-    const Image* shown = nullptr;
-    // Brings the scaled frame up to date part by part: one rectangle around a flame at the
-    // left and the score at the right would be scaled and sent whole.
-    auto scale_parts = [&](const Image& from, double factor) -> const Image* {
-        std::vector<Rect> scaled;
-        if (parts.empty()) parts.push_back(Rect{}); // a scaler made invalid still repaints
-        for (const Rect& part : parts) {
-            const Rect r = scaler_.update(from, part, factor, shown_size());
-            if (r.width > 0 && r.height > 0) scaled.push_back(r);
-        }
-        parts = std::move(scaled);
-        return &scaler_.frame();
-    };
-    if (!window_.key_on) {
-        // Fullscreen: the backdrop and logo at the screen's own resolution, once per size;
-        // only the device is painted (and scaled) over them. At 100 % too: a repaint of the
-        // whole screen-sized frame costs more than the device alone.
-        shown = &scene_.paint(board_, window_, sets_, scale_, shown_size(), nullptr, &parts);
-    } else if (set) {
-        // Painted from the skin's larger drawings, then brought to the scale if it is not
-        // the set's own.
-        shown = &set_painter_.paint(board_, window_, *sets_, set, nullptr, &parts);
-        if (shown->empty()) return tell_refusals();
-        if (scale_ != set) shown = scale_parts(*shown, scale_ / set);
-    } else {
-        shown = &painter_.paint(board_, window_, nullptr, &parts);
-        // Only the repainted parts are scaled again.
-        if (!shown->empty() && !unscaled()) shown = scale_parts(*shown, scale_);
-    }
+    if (presenter_.take_picture_failure() && on_picture_failed) on_picture_failed();
     tell_refusals();
-    if (shown->empty()) return;
-    const Image& f = *shown;
-    shown_ = shown;
+    if (u.painted) show_frame(u.changed);
+}
+
+void TForm1::show_frame(const std::vector<Rect>& changed) {
+    const Image& f = presenter_.frame();
+    const double ratio = presenter_.ratio();
     // The fullscreen frame is opaque throughout: as RGB32 it is copied into the backing store
     // as it is, where a straight-alpha frame is first converted, on a pool of threads that the
     // first frame would start.
     image_ = QImage(reinterpret_cast<const uchar*>(f.pixels.data()), f.width, f.height, f.width * 4,
                     window_.key_on ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    image_.setDevicePixelRatio(ratio_);
-    ++paints_;
+    image_.setDevicePixelRatio(ratio);
     if (window_.key_on) {
         update_shape(f);
     } else if (!shape_runs_.empty() || !mask().isEmpty()) {
@@ -291,31 +192,21 @@ void TForm1::refresh() {
     // Each changed part on its own, not one rectangle around them all: the window system
     // copies no more than changed.
     QRegion region;
-    for (const Rect& part : parts) {
-        if (part.width <= 0 || part.height <= 0) continue;
+    for (const Rect& part : changed) {
         // Physical pixels to window pixels, widened to whole window pixels: the paint copies
         // whole window pixels from the frame, which is up to date everywhere.
-        const int l = int(std::floor(part.left / ratio_));
-        const int t = int(std::floor(part.top / ratio_));
-        const int r = int(std::ceil((part.left + part.width) / ratio_));
-        const int b = int(std::ceil((part.top + part.height) / ratio_));
+        const int l = int(std::floor(part.left / ratio));
+        const int t = int(std::floor(part.top / ratio));
+        const int r = int(std::ceil((part.left + part.width) / ratio));
+        const int b = int(std::ceil((part.top + part.height) / ratio));
         region += QRect(l, t, r - l, b - t);
     }
     if (!region.isEmpty()) update(region);
 }
 
 void TForm1::tell_refusals() {
-    std::vector<std::string> lines;
-    for (const CopyBudget::Refusal& r : copies_.take_refusals()) {
-        const std::string file = names_ ? names_->file_of(r.source) : std::string();
-        // A picture whose file is not known is told once as such.
-        if (!told_.insert(file).second) continue;
-        lines.push_back(refusal_text(r, file, copies_.limit()));
-    }
-    if (lines.empty() || !on_pictures_not_shown) return;
-    std::string text;
-    for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
-    on_pictures_not_shown(text);
+    const std::string text = presenter_.take_refusals();
+    if (!text.empty() && on_pictures_not_shown) on_pictures_not_shown(text);
 }
 
 void TForm1::update_shape(const Image& f) {
@@ -341,6 +232,7 @@ void TForm1::update_shape(const Image& f) {
     // The mask is in window pixels: a window pixel belongs when any of its physical pixels
     // does. A region's rectangles must not overlap or abut, so at a ratio other than 1 each
     // window row gets the runs of every physical row it covers, merged.
+    const double ratio_ = presenter_.ratio();
     const std::vector<int>* rows_runs = &shape_runs_;
     int height = f.height;
     std::vector<int> window_runs;
@@ -415,6 +307,7 @@ void TForm1::paintEvent(QPaintEvent* e) {
     // The frame is already at the screen's physical pixels: it is copied, never resampled.
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     p.setCompositionMode(QPainter::CompositionMode_Source);
+    const double ratio_ = presenter_.ratio();
     for (const QRect& r : e->region()) {
         if (ratio_ == 1.0) {
             p.drawImage(r, image_, r);
@@ -424,26 +317,20 @@ void TForm1::paintEvent(QPaintEvent* e) {
                             r.height() * ratio_);
         p.drawImage(QRectF(r), image_, source);
     }
-    if (!painted_once_) {
-        painted_once_ = true;
+    if (!presenter_.shown_once()) {
+        presenter_.first_frame_shown();
         // After this paint has been flushed to the screen: the larger drawings the scale
         // needs, then whatever else waited for the first frame.
         QTimer::singleShot(0, this, [this] {
             finish_waiting_pictures();
-            if (sets_ && sets_->prepare(scale_)) {
-                scene_.reset();
-                painted_revision_ = ~std::uint64_t(0);
-                refresh();
-            }
+            if (presenter_.prepare_sets()) refresh();
             if (auto next = std::exchange(after_first_paint, nullptr)) next();
         });
     }
 }
 
 void TForm1::finish_waiting_pictures(bool only_shown) {
-    if (!waiting_ || !waiting_->any()) return;
-    const bool failed = !waiting_->finish(only_shown ? &board_ : nullptr).empty();
-    if (failed && on_picture_failed) on_picture_failed();
+    if (presenter_.finish_waiting_pictures(only_shown) && on_picture_failed) on_picture_failed();
 }
 
 void TForm1::set_mark(const QString& text) {

@@ -4,13 +4,7 @@
 // see-through key colour lets clicks through), covers the screen in fullscreen mode, and turns
 // keys and clicks into the input dispatch.
 #include "board/board.h"
-#include "display/copy_budget.h"
-#include "display/frame_scaler.h"
-#include "display/lcd_look.h"
-#include "display/painter.h"
-#include "display/scale.h"
-#include "display/scaled_scene.h"
-#include "display/set_painter.h"
+#include "display/presenter.h"
 #include "display/window_model.h"
 #include "input/dispatch.h"
 #include "shell/realtime_driver.h"
@@ -23,7 +17,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -47,7 +40,7 @@ class TForm1 : public QWidget, public WindowMover {
     std::function<void()> on_close;
     // Once, after the first frame reached the window (work that can wait for it goes here).
     std::function<void()> after_first_paint;
-    bool painted_once() const { return painted_once_; }
+    bool painted_once() const { return presenter_.shown_once(); }
     // The window was dragged to a new place (its left and top) by the device body.
     std::function<void(const QPoint&)> on_dragged;
     // The main window stopped or started being the active window.
@@ -81,14 +74,18 @@ class TForm1 : public QWidget, public WindowMover {
     void refresh();
     // The frame as last painted (ARGB, design pixels: the window model's client size). At 100 %
     // in fullscreen that is the frame shown, painted over the kept backdrop.
-    const Image& frame() const { return unscaled() && shown_ ? *shown_ : painter_.frame(); }
+    const Image& frame() const { return presenter_.design_frame(); }
     // The frame as the window shows it: at the scale, in physical pixels.
-    const Image& shown_frame() const;
+    const Image& shown_frame() const { return presenter_.frame(); }
+    // What lies between the board and the frame shown: scale, view, composition, LCD look.
+    Presenter& presenter() { return presenter_; }
 
     // Pictures the first skin load left without their pixels (null: none). They are completed
     // once the first frame is on screen; before that, those a paint shows are completed as it
     // needs them.
-    void set_waiting_pictures(WaitingPictures* waiting) { waiting_ = waiting; }
+    void set_waiting_pictures(WaitingPictures* waiting) {
+        presenter_.set_waiting_pictures(waiting);
+    }
     // Every waiting picture, or only those a shown segment draws.
     void finish_waiting_pictures(bool only_shown = false);
     // A waiting picture's file turned out damaged (its picture stays empty).
@@ -98,32 +95,32 @@ class TForm1 : public QWidget, public WindowMover {
     // memory): what to tell the user, each file once per skin. Their segments show nothing at
     // that scale. `names` (may be null) knows which file each picture came from.
     std::function<void(const std::string& text)> on_pictures_not_shown;
-    void set_picture_names(const PictureBudget* names) { names_ = names; }
-    CopyBudget& copy_budget() { return copies_; }
+    void set_picture_names(const PictureBudget* names) { presenter_.set_picture_names(names); }
+    CopyBudget& copy_budget() { return presenter_.copy_budget(); }
 
     // The skin's larger drawings, used above a scale of 1 (null: none). Call again after
     // they were reloaded. The set a scale needs is read once the first frame is on screen
     // (the design-size pictures are scaled until then) or when the scale changes after it.
-    void set_skin_sets(SkinSets* sets);
+    void set_skin_sets(SkinSets* sets) { presenter_.set_skin_sets(sets); }
 
     // The presentation's scale, physical pixels per design pixel, and the screen's
     // device-pixel ratio (physical pixels per window pixel). The window takes its new size at
     // the next refresh.
-    void set_scale(double total, double ratio);
-    double scale() const { return scale_; }
-    double ratio() const { return ratio_; }
+    void set_scale(double total, double ratio) { presenter_.set_scale(total, ratio); }
+    double scale() const { return presenter_.scale(); }
+    double ratio() const { return presenter_.ratio(); }
     // Window pixels per design pixel.
-    double view_scale() const { return scale_ / ratio_; }
+    double view_scale() const { return presenter_.view_scale(); }
     // The design pixel under a window position.
     QPoint to_design(const QPointF& window_pos) const;
     // A design rectangle in window pixels.
     QRect to_window(const Rect& design) const;
     // The region that takes the pointer in windowed mode (the non-transparent pixels).
     const QRegion& shape() const { return shape_; }
-    std::uint64_t paints() const { return paints_; }
+    std::uint64_t paints() const { return presenter_.frames(); }
 
     // The unlit-segment shadow and the segment fade; refresh() after changing a setting.
-    LcdLook& lcd_look() { return look_; }
+    LcdLook& lcd_look() { return presenter_.lcd_look(); }
     // Frames are painted at the screen's rate only while a segment fades.
     bool fade_frames_running() const { return fade_frames_.isActive(); }
     int fade_frame_ms() const { return fade_frames_.interval(); }
@@ -152,10 +149,9 @@ class TForm1 : public QWidget, public WindowMover {
     bool focusNextPrevChild(bool next) override;
 
   private:
-    void apply_window_model();
+    void apply_layout();
+    void show_frame(const std::vector<Rect>& changed);
     void update_shape(const Image& frame);
-    PixelSize shown_size() const;
-    bool unscaled() const;
     void update_cursor(const QPoint& pos);
     void tell_refusals();
     QPoint local_to(const Segment& s, const QPointF& global) const;
@@ -164,31 +160,13 @@ class TForm1 : public QWidget, public WindowMover {
     const WindowModel& window_;
     InputDispatch& input_;
     RealtimeDriver& driver_;
-    Painter painter_;
-    CopyBudget copies_; // before the painters that give back to it
-    const PictureBudget* names_ = nullptr;
-    std::set<std::string> told_;
-    FrameScaler scaler_;
-    SetPainter set_painter_;
-    ScaledScene scene_;
-    SkinSets* sets_ = nullptr;
-    WaitingPictures* waiting_ = nullptr;
-    const Image* shown_ = nullptr;
-    double scale_ = 1.0;
-    double ratio_ = 1.0;
-    LcdLook look_;
+    Presenter presenter_;
     QTimer fade_frames_;
-    std::uint64_t painted_look_ = 0;
-    WindowModel applied_;
-    bool applied_once_ = false;
-    std::uint64_t painted_revision_ = ~std::uint64_t(0);
-    std::uint64_t paints_ = 0;
     QImage image_;
     QRegion shape_;
     std::vector<int> shape_runs_;
     QPoint window_pos_;
     bool on_screen_ = false;
-    bool painted_once_ = false;
     bool system_move_ = false;
     bool dragging_ = false;
     QString mark_;

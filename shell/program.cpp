@@ -206,6 +206,8 @@ void Program::FormCreate() {
         }
         Zoom = valid_zoom(store_->read_int(setting::Zoom, kZoomFit));
         FullscreenZoom = valid_fullscreen_zoom(store_->read_int(setting::FullscreenZoom, kZoomFit));
+        DeviceView = int(valid_view(store_->read_int(setting::View, int(View::Device))));
+        main_window_->presenter().set_view(View(DeviceView));
         through_driver([this] { Load_Skin(); });
         skin_watcher_->watch(skin_dir_);
     });
@@ -267,12 +269,19 @@ void Program::Load_Skin() {
     };
     const SkinLoadResult r = q50::Load_Skin(device_.board, window_model_, env, messages_);
     if (r.snapped) fullscreen_scale = snap_scale;
+    // The LCD alone fills the screen by its own size; the loader still lays the whole device
+    // out, as the whole device would be shown.
+    const double device_scale = fullscreen_scale;
+    if (const Rect lcd = view_area();
+        !(lcd.width == window_model_.client_width && lcd.height == window_model_.client_height))
+        fullscreen_scale =
+            fullscreen_total_scale(FullscreenZoom, {lcd.width, lcd.height}, screen, ratio);
     // A user skin that cannot be read once the program runs is reported; the program goes on.
     if (r.terminate_requested && (skin_dir_.empty() || !form_created_)) end(1);
     // Shown at its design size, a stretched backdrop is drawn as one picture of the window's
     // size: that is all that is kept of it. At a scale the decorations are resampled from the
     // decoded picture and its larger drawings, so it stays as it was read.
-    if (presentation_.Fullscreen_Mode && fullscreen_scale == 1.0 && ratio == 1.0)
+    if (presentation_.Fullscreen_Mode && device_scale == 1.0 && ratio == 1.0)
         keep_backdrop_as_drawn(device_.board, window_model_);
     // A device started afresh later (a playback) must show this skin's pictures, not the
     // ones it had at switch-on.
@@ -416,9 +425,9 @@ void Program::apply_windowed_scale() {
     if (!screen) return;
     const QRect avail = screen->availableGeometry();
     const double ratio = screen->devicePixelRatio();
-    const double total =
-        windowed_total_scale(Zoom, {window_model_.client_width, window_model_.client_height},
-                             {avail.width(), avail.height()}, ratio);
+    const Rect shown = view_area();
+    const double total = windowed_total_scale(Zoom, {shown.width, shown.height},
+                                              {avail.width(), avail.height()}, ratio);
     main_window_->set_scale(total, ratio);
 }
 
@@ -427,9 +436,9 @@ std::vector<ZoomChoice> Program::windowed_zoom_choices() const {
     if (!screen) return {};
     const QRect avail = screen->availableGeometry();
     // In fullscreen the window is the screen; the device is the skin's design size.
-    const PixelSize device = presentation_.Fullscreen_Mode ? device_size_
-                                                           : PixelSize{window_model_.client_width,
-                                                                       window_model_.client_height};
+    const Rect shown = view_area();
+    const PixelSize device =
+        presentation_.Fullscreen_Mode ? device_size_ : PixelSize{shown.width, shown.height};
     return q50::windowed_zoom_choices(device, {avail.width(), avail.height()},
                                       screen->devicePixelRatio());
 }
@@ -439,7 +448,30 @@ double Program::fullscreen_fit_zoom() const {
     if (!s) return 1.0;
     const double ratio = s->devicePixelRatio();
     const QSize g = s->geometry().size();
-    return fullscreen_total_scale(kZoomFit, device_size_, {g.width(), g.height()}, ratio) / ratio;
+    const Rect shown = view_area();
+    const PixelSize size =
+        View(DeviceView) == View::Lcd ? PixelSize{shown.width, shown.height} : device_size_;
+    return fullscreen_total_scale(kZoomFit, size, {g.width(), g.height()}, ratio) / ratio;
+}
+
+Rect Program::view_area() const {
+    return main_window_->presenter().view_area();
+}
+
+void Program::set_view(int view) {
+    DeviceView = int(valid_view(view));
+    store_->write_int(setting::View, DeviceView);
+    main_window_->presenter().set_view(View(DeviceView));
+    if (presentation_.Fullscreen_Mode) {
+        // The scale that fits comes with the skin's layout for the screen.
+        through_driver([this] { Load_Skin(); });
+        if (main_window_->on_screen()) main_window_->centre_on_screen();
+        return;
+    }
+    TForm1& w = *main_window_;
+    const QPoint centre = w.geometry().center();
+    through_driver([this] { apply_windowed_scale(); });
+    if (w.on_screen()) w.keep_on_screen(centre);
 }
 
 double Program::shown_zoom() const {

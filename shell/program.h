@@ -121,6 +121,10 @@ class Program : public QObject, public SplashHost {
     // and `FullscreenZoom` (0 fit, 100), read at creation.
     int Zoom = 0;
     int FullscreenZoom = 0;
+    // The stored `View`: 0 the whole device, 1 the LCD only (display/presenter.h).
+    int DeviceView = 0;
+    // Stores a new view and shows it at the zoom in use, fitted as the device is.
+    void set_view(int view);
     // Store a new zoom and show the device at it (the window keeps its centre and stays on
     // the screen that holds it). A fullscreen zoom reloads the skin for the new screen size.
     // A windowed fixed zoom that does not fit the screen is refused with a notice (false).
@@ -302,6 +306,8 @@ class Program : public QObject, public SplashHost {
     std::array<std::int32_t, kTimerCount> fresh_intervals_{};
     void remember_fresh_device();
     void remember_fresh_pictures();
+    // The part of the board in view (the client, or the LCD's rectangle), design pixels.
+    Rect view_area() const;
     void show_mark();
     void reset_device();
     void begin_run_log(std::int64_t ms_of_day);

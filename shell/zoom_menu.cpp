@@ -1,6 +1,7 @@
 #include "shell/zoom_menu.h"
 
 #include "display/png_writer.h"
+#include "display/presenter.h"
 #include "shell/notice.h"
 #include "shell/popup_menu.h"
 #include "shell/program.h"
@@ -38,6 +39,10 @@ ZoomMenu::ZoomMenu(Program& program, PopupMenu& menu) : program_(program) {
             connect(a, &QAction::triggered, this,
                     [this, i] { program_.set_fullscreen_zoom(i == 5 ? kZoomFit : 100); });
     }
+    lcd_only_ = new QAction(QStringLiteral("LCD only"), this);
+    lcd_only_->setCheckable(true);
+    connect(lcd_only_, &QAction::triggered, this,
+            [this](bool on) { program_.set_view(on ? int(View::Lcd) : int(View::Device)); });
     menu.add_extra_menu([this] { return &submenu(); });
 
     screenshot_ = new QAction(QStringLiteral("Save screenshot"), this);
@@ -67,6 +72,8 @@ QMenu& ZoomMenu::submenu() {
             if (i == 5) submenu_->addSeparator();
             submenu_->addAction(rows_[std::size_t(i)]);
         }
+        submenu_->addSeparator();
+        submenu_->addAction(lcd_only_);
     }
     return *submenu_;
 }
@@ -76,6 +83,7 @@ void ZoomMenu::refresh_checks() {
         rows_[std::size_t(i)]->setChecked(program_.Zoom == kWindowedZooms[i]);
     rows_[5]->setChecked(program_.FullscreenZoom == kZoomFit);
     rows_[6]->setChecked(program_.FullscreenZoom == 100);
+    lcd_only_->setChecked(program_.DeviceView == int(View::Lcd));
 }
 
 void ZoomMenu::step(bool up) {

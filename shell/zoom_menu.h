@@ -1,6 +1,7 @@
 #pragma once
 // The rows beyond the fourteen that are about the picture: the "Zoom" submenu with its keys
-// (+ and - step the zoom, Backspace fits the screen) and "Save screenshot" (F9).
+// (+ and - step the zoom, Backspace fits the screen) and its view "LCD only", and "Save
+// screenshot" (F9).
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
@@ -26,6 +27,8 @@ class ZoomMenu : public QObject {
     // 100 %.
     QAction* row(int i) const { return rows_.at(std::size_t(i)); }
     QAction* screenshot_row() const { return screenshot_; }
+    // "LCD only": the view of the LCD alone, in either mode (the stored View).
+    QAction* lcd_only_row() const { return lcd_only_; }
 
     // "+" and "-": windowed, the zoom that fits the screen nearest above or below the one in
     // view (a notice at either end); fullscreen, the larger or smaller of fit and 100 %.
@@ -50,6 +53,7 @@ class ZoomMenu : public QObject {
     QActionGroup* windowed_ = nullptr;
     QActionGroup* fullscreen_ = nullptr;
     QAction* screenshot_ = nullptr;
+    QAction* lcd_only_ = nullptr;
     QAction* plus_ = nullptr;
     QAction* minus_ = nullptr;
     QAction* fit_key_ = nullptr;

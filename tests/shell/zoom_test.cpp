@@ -150,7 +150,7 @@ TEST_F(ZoomTest, SubmenuRowsAndKeysStoreTheZoomAndTheWindowKeepsItsCentre) {
     for (QAction* a : zoom().submenu().actions())
         if (!a->isSeparator()) captions << a->text();
     EXPECT_EQ(captions, (QStringList{"Fit to screen", "100 %", "200 %", "300 %", "400 %",
-                                     "Fullscreen: fit", "Fullscreen: 100 %"}));
+                                     "Fullscreen: fit", "Fullscreen: 100 %", "LCD only"}));
     // The submenu and the screenshot row sit after "Display controller overlays", before
     // the separator above "Exit".
     const QList<QAction*> rows = program->side_windows()->menu().pm_0_menu().actions();
@@ -185,6 +185,72 @@ TEST_F(ZoomTest, SubmenuRowsAndKeysStoreTheZoomAndTheWindowKeepsItsCentre) {
     // The window is wholly on the screen.
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.contains(main().geometry())) << main().geometry().x();
+}
+
+// "LCD only" shows the LCD's rectangle alone, fitted as the device is, and is stored; the
+// buttons around it are out of view and a click there reaches none of them.
+TEST_F(ZoomTest, LcdOnlyFitsTheLcdAloneInTheWindowAndIsStored) {
+    config_extra += "[Image4]\nLeft=20\nTop=30\nWidth=100\nHeight=50\n";
+    start(false);
+    ASSERT_EQ(main().size(), QSize(400, 600));
+    zoom().lcd_only_row()->trigger();
+    EXPECT_EQ(stored("View"), "1");
+    EXPECT_EQ(program->DeviceView, 1);
+    // 100x50 in 90 % of 800x800: 7.
+    EXPECT_DOUBLE_EQ(main().scale(), 7.0);
+    EXPECT_EQ(main().size(), QSize(700, 350));
+    const Image& shown = main().shown_frame();
+    ASSERT_EQ(shown.width, 700);
+    const Image& design = main().frame();
+    int wrong = 0;
+    for (int y = 0; y < 350; y += 5)
+        for (int x = 0; x < 700; x += 5)
+            wrong += shown.at(x, y) != design.at(20 + x / 7, 30 + y / 7);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(main().to_design(QPointF(0, 0)), QPoint(20, 30));
+    EXPECT_EQ(main().to_design(QPointF(699, 349)), QPoint(119, 79));
+    zoom().refresh_checks();
+    EXPECT_TRUE(zoom().lcd_only_row()->isChecked());
+
+    // OPEN (design 100, 200) lies outside the LCD: no click reaches it.
+    for (int y = 0; y < 350; y += 10)
+        for (int x = 0; x < 700; x += 10) testing::click(&main(), {x, y});
+    EXPECT_NE(program->device().Game_State, 2);
+
+    zoom().lcd_only_row()->trigger();
+    EXPECT_EQ(stored("View"), "0");
+    EXPECT_EQ(main().size(), QSize(400, 600));
+    testing::click(&main(), {200, 400});
+    EXPECT_EQ(program->device().Game_State, 2); // opened
+}
+
+// Fullscreen, the LCD fills the screen's limiting side at the fit the LCD's size gives, in
+// the middle, black around it; a stored View that is not known shows the whole device.
+TEST_F(ZoomTest, LcdOnlyInFullscreenFitsTheScreenAndBadStoredViewsShowTheDevice) {
+    config_extra += "[Image4]\nLeft=20\nTop=30\nWidth=100\nHeight=50\n";
+    start(true, {{"View", "1"}});
+    EXPECT_DOUBLE_EQ(main().scale(), 8.0);
+    EXPECT_EQ(main().size(), QSize(800, 800));
+    const Image& shown = main().shown_frame();
+    ASSERT_EQ(shown.width, 800);
+    ASSERT_EQ(shown.height, 800);
+    EXPECT_EQ(shown.at(400, 199), argb(255, 0, 0, 0));
+    EXPECT_EQ(shown.at(400, 600), argb(255, 0, 0, 0));
+    const Image& design = main().frame();
+    int wrong = 0;
+    for (int y = 200; y < 600; y += 7)
+        for (int x = 0; x < 800; x += 7)
+            wrong +=
+                shown.at(x, y) != design.at(x / 8 + main().presenter().view_area().left,
+                                            (y - 200) / 8 + main().presenter().view_area().top);
+    EXPECT_EQ(wrong, 0);
+
+    for (const char* bad : {"2", "-1", "junk"}) {
+        program.reset();
+        start(true, {{"View", bad}});
+        EXPECT_EQ(program->DeviceView, 0) << bad;
+        EXPECT_NEAR(main().scale(), 800.0 / 300, 1e-9) << bad;
+    }
 }
 
 TEST_F(ZoomTest, ClicksAreMappedBackToDesignPixelsAtWholeAndFractionalScales) {

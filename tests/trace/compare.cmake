@@ -1,7 +1,8 @@
 # Runs the trace tool on SCRIPT, writes its standard output to ACTUAL and compares it with
 # EXPECTED. A first line "# args: ..." in the script gives extra command-line arguments.
 # With -DREBASELINE=ON the output of a run that succeeds becomes the new EXPECTED, to be
-# reviewed in the diff before it is committed (pictures too).
+# reviewed in the diff before it is committed (pictures too). RUNNER (when given) runs TRACE
+# (node for the WebAssembly build).
 file(STRINGS ${SCRIPT} first LIMIT_COUNT 1)
 set(args "")
 if(first MATCHES "^# args: (.*)$")
@@ -18,7 +19,7 @@ if(GOLDENS)
     list(APPEND args --rebaseline ${PICTURES})
   endif()
 endif()
-execute_process(COMMAND ${TRACE} ${args}
+execute_process(COMMAND ${RUNNER} ${TRACE} ${args}
   INPUT_FILE ${SCRIPT}
   WORKING_DIRECTORY ${WORKDIR}
   OUTPUT_VARIABLE actual ERROR_VARIABLE err RESULT_VARIABLE rc)

@@ -21,7 +21,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: quendrix-trace [--skin DIR] [--manual DIR] [--fullscreen] [--screen WxH]\n"
-    "                      [--lcd-shadow N] [--lcd-fade MS]\n"
+    "                      [--lcd-shadow N] [--lcd-fade MS] [--zoom N] [--view V]\n"
     "                      [--goldens BASE [--failed BASE] [--rebaseline all|missing]] < SCRIPT\n"
     "Plays the script against the device in virtual time and prints one event a line.\n"
     "Exit status: 0 done, 1 the run stopped with an error, 2 the script or the command line\n"
@@ -35,6 +35,12 @@ constexpr const char* kUsage =
     "  --lcd-shadow N snapshots show unlit segments at N % of their ink (0..100, default 0)\n"
     "  --lcd-fade MS  snapshots show segments darkening and clearing over MS milliseconds\n"
     "                 (0..200, default 0)\n"
+    "  --zoom N       snapshots at N physical pixels per design pixel (above 0, up to 8, as\n"
+    "                 2 or 1.5; default 1); in fullscreen the skin is laid out for the screen\n"
+    "                 at that zoom\n"
+    "  --view V       snapshots of the whole device (device, the default) or the LCD alone\n"
+    "                 (lcd), fitted to the zoom; in fullscreen it lies in the middle of the\n"
+    "                 screen\n"
     "  --goldens BASE snapshot N (from 1, in the script's order) is compared with the kept\n"
     "                 picture BASE.NNNN.png instead of written to the file it names; exit\n"
     "                 status 1 when one differs or is missing\n"
@@ -103,6 +109,22 @@ bool read_all(int fd, std::string& text) {
     return true;
 }
 
+// A decimal number above 0 and at most 8.
+bool parse_zoom(const std::string& text, double& out) {
+    if (text.empty() || text.size() > 12) return false;
+    for (char c : text)
+        if (!((c >= '0' && c <= '9') || c == '.')) return false;
+    try {
+        std::size_t used = 0;
+        const double v = std::stod(text, &used);
+        if (used != text.size() || !(v > 0) || v > 8) return false;
+        out = v;
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -132,6 +154,22 @@ int main(int argc, char** argv) {
         if ((arg == "--goldens" || arg == "--failed" || arg == "--rebaseline") && i + 1 < argc) {
             (arg == "--goldens" ? goldens : arg == "--failed" ? failed : rebaseline) = argv[++i];
             continue;
+        }
+        if (arg == "--zoom" && i + 1 < argc) {
+            const std::string value = argv[++i];
+            if (parse_zoom(value, options.zoom)) continue;
+            std::cerr << "quendrix-trace: bad --zoom value '" << value
+                      << "' (use above 0 up to 8)\n";
+            return 2;
+        }
+        if (arg == "--view" && i + 1 < argc) {
+            const std::string value = argv[++i];
+            if (value == "device" || value == "lcd") {
+                options.view = value == "lcd" ? q50::View::Lcd : q50::View::Device;
+                continue;
+            }
+            std::cerr << "quendrix-trace: bad --view value '" << value << "' (use device or lcd)\n";
+            return 2;
         }
         if ((arg == "--skin" || arg == "--manual" || arg == "--screen") && i + 1 < argc) {
             const std::string value = argv[++i];

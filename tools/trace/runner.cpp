@@ -2,9 +2,10 @@
 
 #include "display/lcd_look.h"
 #include "display/manual_pages.h"
-#include "display/painter.h"
 #include "display/png_writer.h"
+#include "display/presenter.h"
 #include "display/skin_loader.h"
+#include "display/skin_sets.h"
 #include "game/device.h"
 #include "input/dispatch.h"
 #include "input/pad.h"
@@ -87,9 +88,13 @@ class Runner {
     Rig rig_;
     Device& d_ = rig_.dev;
     EventPrinter printer_;
-    LcdLook look_;
-    FadeClock fade_clock_;
     WindowModel window_;
+    // Snapshots are the frames the desktop's window would show, made by the same code, from
+    // the skin's larger drawings too (read when a snapshot's zoom first needs one).
+    SkinSets sets_;
+    Presenter presenter_{d_.board, window_};
+    LcdLook& look_ = presenter_.lcd_look();
+    FadeClock fade_clock_;
     PictureBudget budget_;
     DeviceTarget target_;
     InputDispatch input_;
@@ -111,6 +116,10 @@ Runner::Runner(const ScriptStart& script, std::ostream& out, const RunOptions& o
         printer_.stored(name, text);
     };
 
+    presenter_.first_frame_shown();
+    presenter_.set_screen({options.screen_width, options.screen_height});
+    presenter_.set_scale(options.zoom, 1.0);
+    presenter_.set_view(options.view);
     look_.set_shadow(options.lcd_shadow);
     look_.set_fade(options.lcd_fade);
     look_.update(d_.board, d_.now());
@@ -147,9 +156,24 @@ bool Runner::load_skin() {
     env.screen_width = options_.screen_width;
     env.screen_height = options_.screen_height;
     env.budget = &budget_;
+    // A fullscreen device at a zoom is laid out on the screen measured at that zoom; in the LCD
+    // view the device is laid out at its fit, as the desktop does, and the LCD is brought to
+    // the zoom on its own.
+    const PixelSize screen{options_.screen_width, options_.screen_height};
+    if (options_.view == View::Lcd)
+        env.screen_for_device = [screen](PixelSize device) {
+            return screen_in_design(screen, fullscreen_total_scale(kZoomFit, device, screen, 1.0));
+        };
+    else if (options_.zoom != 1.0)
+        env.screen_for_device = [screen, zoom = options_.zoom](PixelSize) {
+            return screen_in_design(screen, zoom);
+        };
     // A missing Config.ini would end the program after its message; the tool reports
     // the message and plays on, so that the script's later lines still show something.
-    return !Load_Skin(d_.board, window_, env, printer_).terminate_requested;
+    const bool loaded = !Load_Skin(d_.board, window_, env, printer_).terminate_requested;
+    sets_.offer(env, d_.board, &printer_);
+    presenter_.set_skin_sets(&sets_);
+    return loaded;
 }
 
 bool Runner::step(const Step& step) {
@@ -202,12 +226,8 @@ bool Runner::run(const Step& step) {
         printer_.dump();
         break;
     case Command::Snapshot: {
-        Painter painter;
-        if (look_.active()) {
-            look_.update(d.board, d.now());
-            painter.set_lcd_look(&look_);
-        }
-        const Image& frame = painter.paint(d.board, window_);
+        presenter_.present(d.now());
+        const Image& frame = presenter_.frame();
         if (options_.goldens) {
             options_.goldens->check(frame, step.line);
             break;

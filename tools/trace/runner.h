@@ -1,5 +1,6 @@
 #pragma once
 // Plays a parsed script against the device in virtual time and prints what happens.
+#include "display/presenter.h"
 #include "host/services.h"
 #include "tools/trace/script.h"
 
@@ -41,6 +42,11 @@ struct RunOptions {
     int lcd_fade = 0;
     // Snapshots compared with the pictures kept for them (--goldens) instead of written.
     PixelGoldens* goldens = nullptr;
+    // How snapshots show the device (--zoom, --view): physical pixels per design pixel, and
+    // the whole device or the LCD alone. In fullscreen the skin is laid out on the screen
+    // measured at the zoom, as the desktop does.
+    double zoom = 1.0;
+    View view = View::Device;
 };
 
 struct RunResult {

@@ -1,0 +1,55 @@
+// The context menu and the side windows with real input: a right click opens the menu with the
+// desktop's rows and the page's own block, the keyboard moves through it, the manual turns its
+// pages, the key dialog names the keys, and Exit switches the device off and offers a start
+// again.
+import { test, after, before } from 'node:test';
+import assert from 'node:assert/strict';
+import { start, open, waitEvent } from './lib.mjs';
+
+let env;
+before(async () => { env = await start(); });
+after(async () => { await env.close(); });
+
+const rowTexts = (page) => page.$$eval('#menu li', (li) => li.map((l) =>
+  l.getAttribute('role') === 'separator' ? '-' : l.firstChild.textContent));
+
+test('the menu, the manual, the keys and Exit', { timeout: 60000 }, async () => {
+  const page = await open(env);
+  await page.mouse.click(300, 400, { button: 'right' });
+  assert.deepEqual(await rowTexts(page), ['About...', "View 'Readme.txt'", "View 'Whatsnew.txt'",
+    'View manual', '-', 'Edit configuration file', 'Key settings', 'Reset Hiscores', '-',
+    'Display controller overlays', 'LCD only', 'Full screen', 'Sound', 'Volume up',
+    'Volume down', 'Pause', 'Save screenshot', 'Record this run',
+    'Play a recording from a file', 'Copy replay link', '-', 'Exit']);
+  assert.equal(await page.getAttribute('#menu li:has-text("Display controller overlays")',
+    'aria-checked'), 'true');
+  // The keyboard: the first row has the focus, Down moves, Enter chooses.
+  for (let i = 0; i < 3; ++i) await page.keyboard.press('ArrowDown');
+  assert.equal(await page.evaluate(() => document.activeElement.firstChild.textContent),
+    'View manual');
+  await page.keyboard.press('Enter');
+  await page.waitForSelector('#manual-window[open]');
+  assert.equal(await page.textContent('#manual-number'), '1 / 16');
+  await page.click('#manual-next');
+  assert.equal(await page.textContent('#manual-number'), '2 / 16');
+  await page.waitForFunction(() => document.getElementById('manual-page').naturalWidth > 0);
+  await page.keyboard.press('Escape');
+  await page.waitForSelector('#manual-window[open]', { state: 'detached' });
+
+  await page.mouse.click(300, 400, { button: 'right' });
+  await page.click('#menu li:has-text("Key settings")');
+  const keys = await page.$$eval('#keys-table tr', (r) => r.map((x) => x.textContent));
+  assert.deepEqual(keys, ['Game A1', 'Game B2', 'Time3', 'Open the game/ACL5', 'Left<LEFT ARROW>',
+    'Right<RIGHT ARROW>', 'Bomb<CTRL>']);
+  await page.keyboard.press('Escape');
+
+  await page.mouse.click(300, 400, { button: 'right' });
+  await page.click('#menu li:has-text("Exit")');
+  assert.equal(await page.isVisible('#again-button'), true);
+  assert.equal(await page.isVisible('#device'), false);
+  await page.click('#again-button');
+  await page.waitForFunction(() => window.q50.events.includes('0 mode 0'));
+  await page.keyboard.press('Digit5');
+  await waitEvent(page, /^\d+ mode 2$/);
+  await page.close();
+});

@@ -1,0 +1,266 @@
+#include "web/page_device.h"
+
+#include "display/skin_loader.h"
+#include "host/setting_names.h"
+#include "input/assignments.h"
+#include "shell/core/menu_commands.h"
+
+namespace q50::web {
+
+namespace {
+
+// The values a run starts from, as the desktop's recording names them.
+std::vector<std::pair<std::string, std::string>> start_values(SettingsStore& store) {
+    std::vector<std::string> names{std::string(setting::HiScore1), std::string(setting::HiScore2),
+                                   std::string(setting::CtrlrOverlay)};
+    for (int n = 1; n <= kAssignmentCount; ++n) names.emplace_back(setting::key(n));
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const std::string& name : names)
+        if (auto text = store.read_text(name)) values.emplace_back(name, *text);
+    return values;
+}
+
+} // namespace
+
+PageDevice::PageDevice(const RunSetup& setup, std::function<void(const std::string&)> keep_store)
+    : keep_store_(std::move(keep_store)) {
+    text_ = parse_store_text(setup.store_text);
+    for (const StoreLine& line : text_.lines)
+        if (line.is_value) rig_.store.preset(line.name, line.text);
+    rig_.random.seed(setup.seed);
+    rig_.clock.set_ms_of_day(setup.ms_of_day);
+    start(setup);
+    RunStart begin;
+    begin.store = start_values(rig_.store);
+    begin.seed = setup.seed;
+    begin.ms_of_day = setup.ms_of_day;
+    // No skin line: the page's folder means nothing elsewhere; a replay shows the delivered skin.
+    log_.begin(std::move(begin));
+    target_.on_action = [this](ButtonAction a) { log_.add(now(), a); };
+    pads_.load(rig_.store);
+    catch_up_.on_stall = [this](const Stall& st) { log_.add_command(st.at, catch_up_command(st)); };
+}
+
+PageDevice::PageDevice(const Recording& recording, const RunSetup& setup)
+    : playback_(std::make_unique<Recording>(recording)) {
+    for (const auto& [name, text] : recording.start.store) {
+        rig_.store.preset(name, text);
+        text_.set(name, text);
+    }
+    rig_.random.seed(recording.start.seed);
+    rig_.clock.set_ms_of_day(recording.start.ms_of_day);
+    RunSetup as_made = setup;
+    as_made.fullscreen = recording.start.fullscreen;
+    start(as_made);
+    catch_up_.set_schedule(
+        [this]() -> std::optional<ReplayDue> {
+            if (next_entry_ >= playback_->entries.size()) return std::nullopt;
+            const RecordedLine& e = playback_->entries[next_entry_];
+            return ReplayDue{e.time,
+                             e.kind == RecordedLine::Kind::CatchUp ? e.time - e.value : e.time};
+        },
+        [this] { apply(playback_->entries[next_entry_++]); });
+}
+
+void PageDevice::start(const RunSetup& setup) {
+    Device& d = rig_.dev;
+    printer_.attach();
+    rig_.sound.on_call = [this](const RecordingSound::Call& c) {
+        printer_.sound(c.what);
+        if (on_sound) on_sound(c.what, c.time);
+    };
+    rig_.store.on_write = [this](const std::string& name, const std::string& text) {
+        printer_.stored(name, text);
+        const std::string before = text_.serialize();
+        text_.set(name, text);
+        if (keep_store_ && !playback_ && text_.serialize() != before)
+            keep_store_(text_.serialize());
+    };
+    rig_.start([&] {
+        // As the trace tool starts: the presentation of the run, not the stored one.
+        rig_.presentation.Fullscreen_Mode = setup.fullscreen;
+        if (setup.skin_dir.empty()) return;
+        SkinEnvironment env;
+        env.Fullscreen_Mode = setup.fullscreen;
+        env.executable_dir = env.current_dir = setup.skin_dir;
+        env.screen_width = setup.screen_width;
+        env.screen_height = setup.screen_height;
+        Load_Skin(d.board, window_, env, printer_);
+        // The skin's larger drawings, read when a scale first needs them.
+        sets_.offer(env, d.board, &printer_);
+        presenter_.set_skin_sets(&sets_);
+    });
+}
+
+std::optional<std::int64_t> PageDevice::advance(std::int64_t t) {
+    catch_up_.to(t);
+    // The recorder's own list of sounds would grow with the run; the printer has had them.
+    rig_.sound.calls.clear();
+    return catch_up_.next_due();
+}
+
+void PageDevice::apply(const RecordedLine& e) {
+    switch (e.kind) {
+    case RecordedLine::Kind::Button:
+        device_target_.perform(e.action());
+        return;
+    case RecordedLine::Kind::CatchUp:
+        replay_stall(rig_.dev, e.stall());
+        return;
+    case RecordedLine::Kind::Command:
+        break;
+    }
+    switch (e.command()) {
+    case MenuCommand::ResetHiscores:
+        q50::reset_high_scores(rig_.dev);
+        break;
+    case MenuCommand::Overlays:
+        show_controller_overlays(rig_.dev, rig_.presentation, e.value == 1);
+        break;
+    case MenuCommand::Fullscreen:
+    case MenuCommand::Pause:
+        break; // the page shows the device as it is; device time stood still until the resume
+    case MenuCommand::Resume:
+        rig_.clock.shift(e.value);
+        if (rig_.dev.Game_State == 4) rig_.dev.Timer_ClockTimer();
+        break;
+    }
+}
+
+void PageDevice::record_command(const std::string& command) {
+    log_.add_command(now(), command);
+}
+
+void PageDevice::key_down(std::uint16_t code) {
+    if (!playback_) keys_.key_down(code);
+}
+
+void PageDevice::key_up(std::uint16_t code) {
+    if (!playback_) keys_.key_up(code);
+}
+
+bool PageDevice::pointer_down(int pointer, int x, int y) {
+    if (playback_) return false;
+    const Segment* s = control_at(rig_.dev.board, x, y);
+    if (!s) return false;
+    auto& dispatch = pointers_[pointer];
+    if (!dispatch) dispatch = std::make_unique<InputDispatch>(target_, rig_.keys);
+    dispatch->mouse_down(rig_.dev.board.id_of(*s), MouseButton::Left, x - s->rect.left,
+                         y - s->rect.top);
+    return true;
+}
+
+void PageDevice::pointer_up(int pointer, int x, int y) {
+    const auto it = pointers_.find(pointer);
+    if (it == pointers_.end()) return;
+    if (const Segment* s = control_at(rig_.dev.board, x, y))
+        it->second->mouse_up(MouseButton::Left, rig_.dev.board.id_of(*s));
+    else
+        it->second->mouse_up(MouseButton::Left);
+    pointers_.erase(it);
+}
+
+void PageDevice::pointers_cancelled() {
+    for (auto& [id, dispatch] : pointers_) dispatch->mouse_up(MouseButton::Left);
+    pointers_.clear();
+}
+
+void PageDevice::pad_button(int pad, PadButton b, bool down) {
+    if (playback_) return;
+    if (down)
+        pad_input_.button_down(pad, b);
+    else
+        pad_input_.button_up(pad, b);
+}
+
+void PageDevice::pad_axis(int pad, PadAxis a, int value) {
+    if (!playback_) pad_input_.axis(pad, a, value);
+}
+
+void PageDevice::pad_removed(int pad) {
+    pad_input_.pad_removed(pad);
+}
+
+void PageDevice::assignment(int n, bool down) {
+    if (playback_ || n < 1 || n > kAssignmentCount) return;
+    if (down) {
+        target_.perform(assignment_down_action(n, rig_.dev.Game_State));
+    } else if (const auto a = assignment_up_action(n, rig_.dev.Game_State)) {
+        target_.perform(*a);
+    }
+}
+
+std::string PageDevice::key_text(int n) const {
+    if (n < 1 || n > kAssignmentCount) return {};
+    const int choice = rig_.keys.Key_Binding[std::size_t(n)].Choice;
+    return choice >= 1 && choice <= kAssignableKeyCount
+               ? std::string(assignable_key(choice).dialog_text)
+               : std::string();
+}
+
+void PageDevice::write_int(std::string_view name, std::int32_t value) {
+    // Written only when it changes, as every new setting is.
+    if (rig_.store.read_int(name, value - 1) != value) rig_.store.write_int(name, value);
+}
+
+void PageDevice::reset_high_scores() {
+    if (playback_) return;
+    record_command(menu_command_text(MenuCommand::ResetHiscores));
+    q50::reset_high_scores(rig_.dev);
+}
+
+void PageDevice::show_overlays(bool on) {
+    if (playback_) return;
+    record_command(menu_command_text(MenuCommand::Overlays, on));
+    show_controller_overlays(rig_.dev, rig_.presentation, on);
+}
+
+void PageDevice::pause() {
+    if (!playback_) record_command(menu_command_text(MenuCommand::Pause));
+}
+
+void PageDevice::resume(std::int64_t paused_ms) {
+    if (playback_) return;
+    record_command(std::string(menu_command_word(MenuCommand::Resume)) + " " +
+                   std::to_string(paused_ms));
+    rig_.clock.shift(paused_ms);
+    if (rig_.dev.Game_State == 4) rig_.dev.Timer_ClockTimer();
+}
+
+void PageDevice::set_output(double total_scale, double ratio, View view) {
+    presenter_.set_scale(total_scale, ratio);
+    presenter_.set_view(view);
+}
+
+const Image& PageDevice::paint(std::vector<Rect>& parts) {
+    Presenter::Update u = presenter_.present(now());
+    if (!presenter_.shown_once()) presenter_.first_frame_shown();
+    // A larger drawing the scale needs is read once the first frame is out, then shown.
+    if (presenter_.prepare_sets()) {
+        const Presenter::Update again = presenter_.present(now());
+        u.laid_out = u.laid_out || again.laid_out;
+        u.changed.insert(u.changed.end(), again.changed.begin(), again.changed.end());
+    }
+    const Image& frame = presenter_.frame();
+    if (u.laid_out)
+        parts.assign(1, Rect{0, 0, frame.width, frame.height});
+    else
+        parts = std::move(u.changed);
+    return frame;
+}
+
+std::string PageDevice::take_events() {
+    std::string text = events_.str();
+    events_.str({});
+    return text;
+}
+
+std::string PageDevice::recording() const {
+    std::string text =
+        "# a run of the browser edition; replay it with quendrix-trace < this file\n" +
+        log_.header();
+    for (const RunLog::Entry& e : log_.entries()) text += RunLog::line(e);
+    return text + "at " + std::to_string(now()) + " end\n";
+}
+
+} // namespace q50::web
