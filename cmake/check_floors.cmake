@@ -9,7 +9,7 @@ if(NOT ROOT)
   message(FATAL_ERROR "usage: cmake -DROOT=<source tree> -P check_floors.cmake")
 endif()
 
-# folder:floor, as the README's layout draws them.
+# folder:floor, as docs/architecture.md draws them.
 set(floors board:1 host:1 game:2 display:2 input:2 sound:2 shell/core:3
            shell:4 tools:4 bench:4 fuzz:4)
 # What a folder of the top floor may take from its neighbours: the benches measure the desktop
@@ -93,6 +93,6 @@ foreach(top board host game display input sound shell tools bench fuzz)
 endforeach()
 
 if(breaches GREATER 0)
-  message(FATAL_ERROR "${breaches} include(s) break the floors (see the README's layout)")
+  message(FATAL_ERROR "${breaches} include(s) break the floors (see docs/architecture.md)")
 endif()
 message(STATUS "floors: ${checked} files, every include runs downward")

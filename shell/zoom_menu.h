@@ -30,8 +30,9 @@ class ZoomMenu : public QObject {
     // "LCD only": the view of the LCD alone, in either mode (the stored View).
     QAction* lcd_only_row() const { return lcd_only_; }
 
-    // "+" and "-": windowed, the next fixed zoom above or below the one in view; fullscreen,
-    // the larger or smaller of fit and 100 %. Backspace: fit.
+    // "+" and "-": windowed, the zoom that fits the screen nearest above or below the one in
+    // view (a notice at either end); fullscreen, the larger or smaller of fit and 100 %.
+    // Backspace: fit.
     void step(bool up);
     void fit();
     // The check marks follow the stored choices.

@@ -13,6 +13,7 @@
 #include "shell/core/event_printer.h"
 #include "shell/core/form_create.h"
 #include "shell/core/menu_commands.h"
+#include "tools/trace/pixel_goldens.h"
 #include "tools/trace/rig.h"
 
 #include <algorithm>
@@ -183,8 +184,13 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
                 break;
             case Command::Snapshot: {
                 presenter.present(d.now());
+                const Image& frame = presenter.frame();
+                if (options.goldens) {
+                    options.goldens->check(frame, step.line);
+                    break;
+                }
                 std::string why;
-                if (!write_png(presenter.frame(), step.name, &why))
+                if (!write_png(frame, step.name, &why))
                     return {false, "at " + std::to_string(d.now()) + ": snapshot on line " +
                                        std::to_string(step.line) + ": " + why};
                 break;

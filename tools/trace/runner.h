@@ -15,6 +15,8 @@ class Device;
 
 namespace q50::trace {
 
+class PixelGoldens;
+
 struct RunOptions {
     // Runs where the main window's creation loads the skin, between the steps before it and
     // those after it. Messages it reports are printed as "T message TEXT". Without it the
@@ -42,6 +44,8 @@ struct RunOptions {
     // measured at the zoom, as the desktop does.
     double zoom = 1.0;
     View view = View::Device;
+    // Snapshots compared with the pictures kept for them (--goldens) instead of written.
+    PixelGoldens* goldens = nullptr;
 };
 
 struct RunResult {
