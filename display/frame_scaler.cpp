@@ -62,30 +62,6 @@ inline Argb settle_pixel(Argb p) {
     return settle(a << 8, ((p >> 16) & 0xFF) << 8, ((p >> 8) & 0xFF) << 8, (p & 0xFF) << 8);
 }
 
-// p over an opaque q.
-inline Argb lay_over(Argb p, Argb q) {
-    const std::uint32_t a = p >> 24, ia = 255 - a;
-    std::uint32_t rb = (p & 0xFF00FFu) * a + (q & 0xFF00FFu) * ia + 0x800080u;
-    rb = ((rb + ((rb >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
-    std::uint32_t g = (p & 0xFF00u) * a + (q & 0xFF00u) * ia + 0x8000u;
-    g = ((g + ((g >> 8) & 0xFF00u)) >> 8) & 0xFF00u;
-    return 0xFF000000u | rb | g;
-}
-
-// The pixels [from, to) of a row that are opaque all along, found as the span between its
-// first and last opaque pixel; an empty span when anything inside that is not opaque.
-struct Opaque {
-    int from = 0, to = 0;
-};
-inline Opaque opaque_span(const Argb* row, int n) {
-    int from = 0, to = n;
-    while (from < n && (row[from] >> 24) != 255) ++from;
-    while (to > from && (row[to - 1] >> 24) != 255) --to;
-    Argb all = 0xFF000000u;
-    for (int x = from; x < to; ++x) all &= row[x];
-    return all == 0xFF000000u ? Opaque{from, to} : Opaque{};
-}
-
 } // namespace
 
 Rect scaled_unclipped(Rect r, double scale) {
@@ -101,40 +77,15 @@ Rect scaled_rect(Rect r, double scale, PixelSize out) {
     return clip_to(scaled_unclipped(r, scale), out);
 }
 
-void FrameScaler::place(const Placement& p) {
-    place_ = p;
-    valid_ = false;
-}
-
-void FrameScaler::settle_row(int y, int x0, int n, int opaque_from, int opaque_to) {
-    if (!place_.under) return;
-    Argb* to = row(y) + x0;
-    const Image& u = *place_.under;
-    const Argb* from = u.pixels.data() + std::size_t(y + place_.output_top) * std::size_t(u.width) +
-                       place_.output_left + x0;
-    // Only the ends of a device's row are see-through (its outline): the middle is skipped.
-    if (opaque_to <= opaque_from) opaque_from = opaque_to = n;
-    for (int x = 0; x < n; ++x) {
-        if (x == opaque_from) x = opaque_to;
-        if (x >= n) break;
-        const Argb p = to[x];
-        if ((p >> 24) == 255) continue;
-        to[x] = (p >> 24) == 0 ? from[x] : lay_over(p, from[x]);
-    }
-}
-
-void FrameScaler::build_axis(std::vector<Tap>& taps, int out_n, int src_n, int out_origin,
-                             int src_origin) {
-    // In the whole output's and the whole source's pixels, so that a part placed in a larger
-    // picture gets exactly the weights the whole picture scaled at once would.
+void FrameScaler::build_axis(std::vector<Tap>& taps, int out_n, int src_n) {
     taps.assign(std::size_t(std::max(out_n, 0)), Tap{});
-    const int lo = src_origin, hi = src_origin + std::max(src_n - 1, 0);
+    const int lo = 0, hi = std::max(src_n - 1, 0);
     for (int i = 0; i < out_n; ++i) {
-        const double from = (i + out_origin) / scale_, to = (i + out_origin + 1) / scale_;
+        const double from = i / scale_, to = (i + 1) / scale_;
         Tap& t = taps[std::size_t(i)];
         const int first = std::clamp(int(std::floor(from + 1e-9)), lo, hi);
         const int last = std::clamp(int(std::ceil(to - 1e-9)) - 1, first, hi);
-        t.first = first - src_origin;
+        t.first = first;
         t.count = last - first + 1;
         t.weights = int(weights_.size());
         int given = 0;
@@ -179,12 +130,6 @@ void FrameScaler::replicate(const Image& src, Rect d, int k) {
         for (int x = whole * k; x < ow; ++x) first[x] = from[x / k];
         for (int r = 1; r < k && oy + r < out_height_; ++r)
             std::memcpy(row(oy + r) + ox, first, std::size_t(ow) * sizeof(Argb));
-        if (place_.under) {
-            const Opaque o = opaque_span(from, d.width);
-            if (o.from != 0 || o.to != d.width)
-                for (int r = 0; r < k && oy + r < out_height_; ++r)
-                    settle_row(oy + r, ox, ow, o.from * k, std::min(o.to * k, ow));
-        }
     }
 }
 
@@ -229,7 +174,6 @@ void FrameScaler::average(const Image& src, Rect o) {
             }
             to[x] = settle(a, r, g, b);
         }
-        settle_row(y, o.left, o.width, 0, 0);
     }
 }
 
@@ -242,7 +186,6 @@ void FrameScaler::enlarge(const Image& src, Rect o) {
     const std::size_t w = std::size_t(o.width);
     rows_.resize(2 * w);
     int in_slot[2] = {-1, -1};
-    std::pair<int, int> spans[2];
     const auto resampled = [&](int sy) {
         const int slot = sy & 1;
         Argb* to = rows_.data() + std::size_t(slot) * w;
@@ -257,22 +200,13 @@ void FrameScaler::enlarge(const Image& src, Rect o) {
                     ? p
                     : settle_pixel(blend2(p, row[t->first + 1], weights_[std::size_t(t->weights)]));
         }
-        // What of the row needs nothing from what lies under it.
-        const Opaque span = opaque_span(to, int(w));
-        spans[slot] = {span.from, span.to};
         return to;
     };
     for (int y = o.top; y < o.top + o.height; ++y) {
         const Tap& t = down_[std::size_t(y)];
         Argb* to = row(y) + o.left;
         const Argb* a = resampled(t.first);
-        auto span = spans[t.first & 1];
         const Argb* b = t.count == 2 ? resampled(t.first + 1) : nullptr;
-        if (b) {
-            const auto next = spans[(t.first + 1) & 1];
-            span = {std::max(span.first, next.first), std::min(span.second, next.second)};
-        }
-        const bool opaque = span.first == 0 && span.second == int(w);
         if (!b) {
             std::memcpy(to, a, w * sizeof(Argb));
         } else {
@@ -282,7 +216,6 @@ void FrameScaler::enlarge(const Image& src, Rect o) {
                 to[x] = (p >> 24) == 255 ? p : settle_pixel(p);
             }
         }
-        if (!opaque) settle_row(y, o.left, o.width, span.first, span.second);
     }
 }
 
@@ -290,7 +223,7 @@ Rect FrameScaler::update(const Image& src, Rect damage, double scale, PixelSize 
     const PixelSize src_size{src.width, src.height};
     if (!valid_ || scale != scale_ || out_width_ != out.width || out_height_ != out.height ||
         !(src_size == src_size_)) {
-        if (!place_.target && (out_.width != out.width || out_.height != out.height))
+        if (out_.width != out.width || out_.height != out.height)
             out_ = Image(out.width, out.height);
         out_width_ = out.width;
         out_height_ = out.height;
@@ -298,8 +231,8 @@ Rect FrameScaler::update(const Image& src, Rect damage, double scale, PixelSize 
         src_size_ = src_size;
         weights_.clear();
         if (!is_whole(scale)) {
-            build_axis(across_, out.width, src.width, place_.output_left, place_.source_left);
-            build_axis(down_, out.height, src.height, place_.output_top, place_.source_top);
+            build_axis(across_, out.width, src.width);
+            build_axis(down_, out.height, src.height);
         }
         valid_ = true;
         damage = Rect{0, 0, src.width, src.height};
@@ -309,22 +242,15 @@ Rect FrameScaler::update(const Image& src, Rect damage, double scale, PixelSize 
     const PixelSize local{out.width, out.height};
     Rect o;
     if (is_whole(scale)) {
-        // A whole scale keeps the part's corner on a whole output pixel (placements at whole
-        // scales put it at source corner times the scale).
         const int k = int(std::lround(scale));
         replicate(src, damage, k);
         o = scaled_rect(damage, k, local);
     } else {
-        const Rect g =
-            scaled_unclipped(Rect{damage.left + place_.source_left, damage.top + place_.source_top,
-                                  damage.width, damage.height},
-                             scale);
-        o = clip_to(Rect{g.left - place_.output_left, g.top - place_.output_top, g.width, g.height},
-                    local);
+        o = clip_to(scaled_unclipped(damage, scale), local);
         if (o.width > 0 && o.height > 0) average(src, o);
     }
     if (o.width <= 0 || o.height <= 0) return Rect{};
-    return Rect{o.left + place_.output_left, o.top + place_.output_top, o.width, o.height};
+    return o;
 }
 
 Image scale_frame(const Image& src, double scale, PixelSize out) {

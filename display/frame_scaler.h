@@ -28,41 +28,19 @@ class FrameScaler {
     // The scaled frame is redone in full at the next update.
     void invalidate() { valid_ = false; }
 
-    // Where a part of a larger picture goes: `src` is the part of the source whose top-left
-    // pixel is `source` in the whole source's pixels, and the scaled part is written into
-    // `target` (not the scaler's own frame) with its top-left at `output` in the whole output's
-    // pixels, which is also where it lies in `target`. Pixels the scaled part leaves not
-    // opaque show `under` (the same size as `target`) through them. Rectangles the update
-    // returns are then in the whole output's pixels too. Null target: the scaler's own frame.
-    struct Placement {
-        Image* target = nullptr;
-        const Image* under = nullptr;
-        int source_left = 0, source_top = 0;
-        int output_left = 0, output_top = 0;
-    };
-    void place(const Placement& p);
-
   private:
     struct Tap {
         int first = 0;   // first source index
         int count = 0;   // source indices used
         int weights = 0; // offset into weights_, count entries summing to 256
     };
-    void build_axis(std::vector<Tap>& taps, int out_n, int src_n, int out_origin, int src_origin);
+    void build_axis(std::vector<Tap>& taps, int out_n, int src_n);
     void replicate(const Image& src, Rect damage, int k);
     void average(const Image& src, Rect out_rect);
     void enlarge(const Image& src, Rect out_rect);
-    Argb* row(int y) {
-        Image& t = place_.target ? *place_.target : out_;
-        return t.pixels.data() + std::size_t(y + place_.output_top) * std::size_t(t.width) +
-               place_.output_left;
-    }
-    // Lays the scaled row part over `under` where it is not opaque; [opaque_from, opaque_to)
-    // of it is known to be opaque (an empty span: nothing known).
-    void settle_row(int y, int x0, int n, int opaque_from, int opaque_to);
+    Argb* row(int y) { return out_.pixels.data() + std::size_t(y) * std::size_t(out_.width); }
 
     Image out_;
-    Placement place_;
     int out_width_ = 0, out_height_ = 0;
     bool valid_ = false;
     double scale_ = 0;

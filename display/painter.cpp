@@ -40,22 +40,6 @@ inline Argb blend(Argb s, Argb d) {
     return 0xFF000000u | rb | g;
 }
 
-// src over a dst that may be see-through in part (a see-through base).
-inline Argb over(Argb s, Argb d) {
-    const std::uint32_t da = d >> 24;
-    if (da == 255) return blend(s, d);
-    if (da == 0) return s;
-    const std::uint32_t a = s >> 24;
-    const std::uint32_t rest = (da * (255 - a) + 127) / 255; // dst's share of the result
-    const std::uint32_t ra = a + rest;
-    if (ra == 0) return 0;
-    auto channel = [&](int shift) {
-        const std::uint32_t c = ((s >> shift) & 0xFF) * a + ((d >> shift) & 0xFF) * rest;
-        return ((c + ra / 2) / ra) << shift;
-    };
-    return (ra << 24) | channel(16) | channel(8) | channel(0);
-}
-
 // The pixel with its alpha taken down to a fraction (in 1/65536) of itself.
 inline Argb with_ink(Argb p, int ink) {
     const std::uint32_t a = ((p >> 24) * std::uint32_t(ink) + 0x8000u) >> 16;
@@ -75,16 +59,13 @@ inline Argb cover(Argb s, Argb d) {
 
 // One run of a prepared row, pixels [a, b) of it, onto `row` (the row at the picture's left).
 inline void draw_run(const Painter::Prepared::Run& run, const Argb* src, Argb* row, int a, int b,
-                     int ink, bool strongest, bool transparent_base) {
+                     int ink, bool strongest) {
     Argb* dst = row + a;
     if (strongest) {
         for (int x = a; x < b; ++x, ++dst)
             *dst = cover(ink == kFullInk ? src[x] : with_ink(src[x], ink), *dst);
     } else if (run.opaque && ink == kFullInk) {
         std::memcpy(dst, src + a, std::size_t(b - a) * sizeof(Argb));
-    } else if (transparent_base) {
-        for (int x = a; x < b; ++x, ++dst)
-            *dst = over(ink == kFullInk ? src[x] : with_ink(src[x], ink), *dst);
     } else if (ink != kFullInk) {
         for (int x = a; x < b; ++x, ++dst) *dst = blend(with_ink(src[x], ink), *dst);
     } else {
@@ -242,7 +223,7 @@ void Painter::draw_prepared(const Prepared& p, int x0, int y0, Rect clip, int in
             if (hide_from < hide_to && a < hide_to && b > hide_from) {
                 if (a >= hide_from && b <= hide_to) continue;
                 if (a < hide_from && b > hide_to) { // the middle hidden: the left end first
-                    draw_run(run, src, row + x0, a, hide_from, ink, strongest, transparent_base_);
+                    draw_run(run, src, row + x0, a, hide_from, ink, strongest);
                     a = hide_to;
                 } else if (a < hide_from) {
                     b = hide_from;
@@ -250,7 +231,7 @@ void Painter::draw_prepared(const Prepared& p, int x0, int y0, Rect clip, int in
                     a = hide_to;
                 }
             }
-            draw_run(run, src, row + x0, a, b, ink, strongest, transparent_base_);
+            draw_run(run, src, row + x0, a, b, ink, strongest);
         }
     }
 }
@@ -302,19 +283,6 @@ void Painter::find_covers(const WindowModel& window, Rect clip) {
 void Painter::draw_lcd_shadows(Rect clip) {
     const int ink = look_in_use_->shadow_level();
     Rect covered;
-    if (transparent_base_) {
-        // The alpha byte is the shadows' scratch below; what is see-through stays so.
-        look_in_use_->for_each_shadow(*board_, [&](const Picture& p, Rect r) {
-            if (p && !p->empty()) covered = unite(covered, intersect(r, clip));
-        });
-        uncovered_.assign(
-            std::size_t(std::max(covered.width, 0)) * std::size_t(std::max(covered.height, 0)), 0);
-        for (int y = 0; y < covered.height; ++y)
-            for (int x = 0; x < covered.width; ++x)
-                uncovered_[std::size_t(y) * std::size_t(covered.width) + std::size_t(x)] =
-                    alpha_of(row_at(covered.top + y)[covered.left + x]) == 0;
-        covered = Rect{};
-    }
     look_in_use_->for_each_shadow(*board_, [&](const Picture& named, Rect r) {
         const Rect bounds = intersect(r, clip);
         const Picture p = shadow_map_ && named ? shadow_map_(named, r) : named;
@@ -327,20 +295,13 @@ void Painter::draw_lcd_shadows(Rect clip) {
         Argb* row = row_at(y) + covered.left;
         for (int x = 0; x < covered.width; ++x) row[x] |= 0xFF000000u;
     }
-    if (transparent_base_ && !uncovered_.empty()) {
-        // `covered` is within the rectangle measured above: the same shadows, the same clip.
-        for (int y = 0; y < covered.height; ++y)
-            for (int x = 0; x < covered.width; ++x)
-                if (uncovered_[std::size_t(y) * std::size_t(covered.width) + std::size_t(x)])
-                    row_at(covered.top + y)[covered.left + x] = 0;
-    }
 }
 
 void Painter::paint_region(const WindowModel& window, Rect clip) {
     clip = intersect(clip, Rect{0, 0, width_, height_});
     if (is_empty(clip)) return;
     find_covers(window, clip);
-    const Argb fill = transparent_base_ ? 0 : opaque_from_colour(window.colour);
+    const Argb fill = opaque_from_colour(window.colour);
     for (int y = clip.top; y < clip.top + clip.height; ++y) {
         Argb* row = row_at(y);
         const Cover& c = covers_[std::size_t(y - clip.top)];

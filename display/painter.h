@@ -40,14 +40,6 @@ class Painter {
         valid_ = false;
     }
 
-    // Paints on a see-through base instead of the window's colour, so that what the board
-    // leaves uncovered stays see-through and can be laid over a picture drawn elsewhere (the
-    // backdrop at the screen's own resolution). Off by default.
-    void set_transparent_base(bool on) {
-        transparent_base_ = on;
-        valid_ = false;
-    }
-
     // Paints into `target`, with the frame's top-left pixel at (`left`, `top`) of it, instead of
     // into a frame of its own; the base is `under`'s pixels at the same place (`under` lies
     // with its top-left pixel at (`under_left`, `under_top`) of the target and covers the
@@ -129,10 +121,8 @@ class Painter {
     LcdLook* look_ = nullptr;
     LcdLook* look_in_use_ = nullptr; // look_ when it follows the board being painted
     std::uint64_t look_revision_ = 0;
-    bool transparent_base_ = false;
     std::function<Picture(const Picture&, Rect)> shadow_map_;
-    std::vector<std::uint8_t> uncovered_; // shadow pass on a see-through base (scratch)
-    std::vector<Cover> covers_;           // by row of the region being painted
+    std::vector<Cover> covers_; // by row of the region being painted
     int covers_top_ = 0;
 };
 

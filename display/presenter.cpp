@@ -293,7 +293,8 @@ void Presenter::tell_refusals() {
         const std::string file = names_ ? names_->file_of(r.source) : std::string();
         // A picture whose file is not known is told once as such.
         if (!told_.insert(file).second) continue;
-        refusals_ += (refusals_.empty() ? "" : "\n") + refusal_text(r, file, copies_.limit());
+        if (!refusals_.empty()) refusals_ += '\n';
+        refusals_ += refusal_text(r, file, copies_.limit());
     }
 }
 

@@ -95,6 +95,9 @@ class Presenter {
         std::vector<Rect> changed; // physical pixels, disjoint
     };
     Update present(std::int64_t now);
+    // The next present lays the output out and paints all of it anew (a front end that lost
+    // its surface).
+    void invalidate() { applied_once_ = false; }
     // The frame of the output, physical pixels (empty before the first present).
     const Image& frame() const;
     // The board's frame in design pixels as last painted: the frame itself at 100 %.

@@ -435,7 +435,8 @@ std::vector<ZoomChoice> Program::windowed_zoom_choices() const {
     const QScreen* screen = windowed_screen();
     if (!screen) return {};
     const QRect avail = screen->availableGeometry();
-    // In fullscreen the window is the screen; the device is the skin's design size.
+    // In fullscreen the window is the screen; the device is the skin's design size. The LCD
+    // alone is fitted by its own size.
     const Rect shown = view_area();
     const PixelSize device =
         presentation_.Fullscreen_Mode ? device_size_ : PixelSize{shown.width, shown.height};
@@ -469,7 +470,7 @@ void Program::set_view(int view) {
         return;
     }
     TForm1& w = *main_window_;
-    const QPoint centre = w.geometry().center();
+    const QPoint centre = w.pos() + QPoint(w.width() / 2, w.height() / 2);
     through_driver([this] { apply_windowed_scale(); });
     if (w.on_screen()) w.keep_on_screen(centre);
 }

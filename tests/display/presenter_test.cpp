@@ -85,10 +85,17 @@ TEST_F(PresenterTest, EachScaleAndViewGivesThePaintersFrameAndChangedRectanglesC
             EXPECT_EQ(p.window_size(), p.output_size());
             EXPECT_EQ(p.frame().pixels, expected(k, area).pixels);
 
-            // Nothing changed: nothing painted.
+            // Nothing changed: nothing painted; made invalid, all of it again.
             u = p.present(1);
             EXPECT_FALSE(u.painted);
             EXPECT_FALSE(u.laid_out);
+            p.invalidate();
+            u = p.present(1);
+            EXPECT_TRUE(u.laid_out);
+            ASSERT_TRUE(u.painted);
+            const PixelSize out = p.output_size();
+            EXPECT_EQ(u.changed, std::vector<Rect>{(Rect{0, 0, out.width, out.height})});
+            EXPECT_EQ(p.frame().pixels, expected(k, area).pixels);
 
             const Image before = p.frame();
             board.hide("im_flame_3");

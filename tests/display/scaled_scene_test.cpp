@@ -321,32 +321,6 @@ TEST(ResampleAreaTest, AveragesAreasWeightedByAlphaAndKeepsFlatColoursExact) {
         for (Argb p : resample_area(flat, w, h).pixels) ASSERT_EQ(p, argb(255, 12, 34, 56));
 }
 
-// On a see-through base what the board leaves uncovered stays see-through and translucent
-// pictures keep their own cover; over an opaque picture everything is as before.
-TEST(PainterBaseTest, ASeeThroughBaseKeepsUncoveredPixelsAndTranslucentCover) {
-    Board board;
-    for (Segment& s : board.segments()) board.hide(s);
-    WindowModel window;
-    window.client_width = 6;
-    window.client_height = 2;
-    window.key_on = false;
-    Segment& body = board.get("im_background_bottom");
-    board.set_rect(body, {0, 0, 3, 2});
-    board.set_picture(body, std::make_shared<const Image>(3, 2, argb(255, 10, 20, 30)));
-    board.show(body);
-    Segment& glow = board.get("im_flame_1");
-    board.set_rect(glow, {2, 0, 2, 1});
-    board.set_picture(glow, std::make_shared<const Image>(2, 1, argb(128, 250, 250, 250)));
-    board.show(glow);
-    Painter p;
-    p.set_transparent_base(true);
-    const Image& f = p.paint(board, window);
-    EXPECT_EQ(f.at(5, 1), 0u);                       // uncovered
-    EXPECT_EQ(f.at(3, 0), argb(128, 250, 250, 250)); // translucent over nothing
-    EXPECT_EQ(f.at(2, 0), argb(255, 130, 135, 140)); // translucent over the body
-    EXPECT_EQ(f.at(1, 1), argb(255, 10, 20, 30));
-}
-
 } // namespace
 } // namespace q50
 
