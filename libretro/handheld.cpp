@@ -51,7 +51,6 @@ Handheld::~Handheld() {
 bool Handheld::load(const HandheldSetup& setup) {
     random_.seed(setup.seed);
     clock_.set_ms_of_day(setup.ms_of_day);
-    mixer_.load_folder(setup.sound_dir, messages_);
 
     Device& d = *dev_;
     form_create_before_skin(d, presentation_);
@@ -69,6 +68,7 @@ bool Handheld::load(const HandheldSetup& setup) {
         return false;
     }
     own_pictures_ = own_pictures(d.board);
+    mixer_.load_folder(setup.sound_dir, messages_);
     sets_.offer(env, d.board, &messages_);
     pads_.load(store_);
     look_.update(d.board, d.now());
@@ -258,6 +258,10 @@ bool Handheld::load_state(std::span<const std::uint8_t> bytes, std::string& why)
         if (held) press_pointer(i, p);
     }
     target_->muted = false;
+    // A state from a run whose games went higher than the save RAM knows raises it: the
+    // high scores the device shows are then also the ones kept (the device is left as saved).
+    store_.raise_int(setting::HiScore1, dev_->Hi_Score_A);
+    store_.raise_int(setting::HiScore2, dev_->Hi_Score_B);
     view_painter_.invalidate();
     painter_.invalidate();
     set_painter_.invalidate();

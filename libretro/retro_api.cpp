@@ -38,10 +38,12 @@ struct LogMessages : MessageSink {
     void notice(const std::string& text) override { log(RETRO_LOG_WARN, text); }
 };
 
+// Outlives the loaded game: RetroArch writes the .srm from it after the game is unloaded.
+Handheld::SaveRam save_ram{};
+
 struct Core {
     LogMessages messages;
     HandheldSetup setup;
-    Handheld::SaveRam save_ram{};
     std::unique_ptr<Handheld> device = std::make_unique<Handheld>(messages, save_ram);
     CoreOptions options;
 };
@@ -186,6 +188,7 @@ bool load(const retro_game_info* game) {
         log(RETRO_LOG_ERROR, "The frontend cannot show XRGB8888 pictures.");
         return false;
     }
+    save_ram = {};
     core = std::make_unique<Core>();
     core->setup = setup;
     if (!core->device->load(setup)) {
@@ -282,7 +285,7 @@ RETRO_API void retro_reset(void) {
     // The device as just loaded, with the high scores it holds now and the options as set.
     if (!core) return;
     try {
-        auto fresh = std::make_unique<Handheld>(core->messages, core->save_ram);
+        auto fresh = std::make_unique<Handheld>(core->messages, save_ram);
         if (!fresh->load(core->setup)) return;
         core->device = std::move(fresh);
         core->options = CoreOptions{};
@@ -360,12 +363,11 @@ RETRO_API unsigned retro_get_region(void) {
 }
 
 RETRO_API void* retro_get_memory_data(unsigned id) {
-    if (!core || id != RETRO_MEMORY_SAVE_RAM) return nullptr;
-    return core->save_ram.data();
+    return id == RETRO_MEMORY_SAVE_RAM ? save_ram.data() : nullptr;
 }
 
 RETRO_API size_t retro_get_memory_size(unsigned id) {
-    return core && id == RETRO_MEMORY_SAVE_RAM ? kSaveRamBytes : 0;
+    return id == RETRO_MEMORY_SAVE_RAM ? kSaveRamBytes : 0;
 }
 
 } // extern "C"

@@ -5,6 +5,7 @@
 // under a name of its own), so that two instances run side by side without sharing a global.
 #include <libretro-common/libretro.h>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <map>

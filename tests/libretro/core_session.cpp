@@ -18,8 +18,7 @@ void fix_core_clock() {
 }
 
 std::filesystem::path core_system_dir() {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("q50-core-system-" + std::to_string(getpid()));
+    const auto dir = std::filesystem::path(Q50_BINARY_DIR) / "libretro-system";
     if (!std::filesystem::exists(dir / "quendrix50")) {
         std::filesystem::create_directories(dir);
         std::filesystem::create_directory_symlink(Q50_RUN_DIR, dir / "quendrix50");

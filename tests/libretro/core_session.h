@@ -2,6 +2,7 @@
 // What the core's tests share: a system folder that holds the delivered data, the buttons of
 // a scripted game, and the trace tool run on the same input for its snapshots.
 #include "board/image.h"
+#include "board/rect.h"
 #include "tests/libretro/core_frontend.h"
 
 #include <cstdint>

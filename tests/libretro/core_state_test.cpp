@@ -102,6 +102,26 @@ TEST(CoreSaveRam, TheHighScoreIsKeptInItsPlaceAndReadBackBeforeTheDeviceStarts) 
     EXPECT_EQ(le32(g.save_ram(), 0), 9999u);
 }
 
+TEST(CoreSaveRam, AStateWhoseHighScoreIsAboveTheSaveRamRaisesIt) {
+    fix_core_clock();
+    std::vector<std::uint8_t> state, kept;
+    {
+        CoreFrontend f(core_system_dir());
+        ASSERT_TRUE(f.load());
+        play(f, scripted_game(6000), 0, 6000, [](int) {});
+        state = f.save_state();
+        lose_a_game(f, 9000);
+        kept = f.save_ram();
+    }
+    ASSERT_GT(le32(kept, 0), 0u);
+    CoreFrontend g(core_system_dir());
+    ASSERT_TRUE(g.load());
+    g.run();
+    ASSERT_TRUE(g.load_state(state));
+    lose_a_game(g, 9000);
+    EXPECT_EQ(g.save_ram(), kept);
+}
+
 TEST(CoreStates, AStateLoadedIntoAFreshCoreGoesOnWithTheSameFramesAndSound) {
     fix_core_clock();
     constexpr int kAt = 700, kMore = 600;
