@@ -131,3 +131,44 @@ TEST(CoreFrames, EachSoundStartsAtItsTraceTimeToTheSample) {
     // As many samples as the device's time holds.
     EXPECT_EQ(core.sound.size(), std::size_t(SoftwareMixer::frame_at(frame_time(kFrames))) * 2);
 }
+
+TEST(CoreFrames, TheLcdShadowAndResponseOptionsPaintAsTheTraceToolDoes) {
+    const Recorded core =
+        run_core({{"quendrix50_lcd_shadow", "30"}, {"quendrix50_lcd_response", "50"}});
+    const TraceRun looked = trace_snapshots(scripted_game(kFrames), kSnapshotFrames, kFrames,
+                                            "--lcd-shadow 30 --lcd-fade 50");
+    for (int n : kSnapshotFrames)
+        EXPECT_TRUE(core.frames.at(n) == as_core_frame(looked.snapshots.at(n))) << "frame " << n;
+    // The look is really on: the plain snapshot of a game differs.
+    EXPECT_FALSE(core.frames.at(500) == as_core_frame(trace().snapshots.at(500)));
+}
+
+TEST(CoreFrames, VolumeScalesTheSoundAndAPointerOnAPicturedButtonPressesIt) {
+    const Recorded full = run_core();
+    const Recorded half = run_core({{"quendrix50_volume", "50"}});
+    ASSERT_EQ(full.sound.size(), half.sound.size());
+    std::size_t loud = 0;
+    for (std::size_t i = 0; i < full.sound.size(); ++i) {
+        ASSERT_EQ(half.sound[i], full.sound[i] * 50 / 100) << "sample " << i;
+        loud += full.sound[i] != 0;
+    }
+    EXPECT_GT(loud, 1000u);
+
+    // The open button pressed with the pointer at its middle, or with the pad's left button.
+    fix_core_clock();
+    CoreFrontend by_pointer(core_system_dir()), by_pad(core_system_dir()), idle(core_system_dir());
+    for (auto* f : {&by_pointer, &by_pad, &idle}) ASSERT_TRUE(f->load());
+    const retro_system_av_info info = by_pointer.av_info();
+    auto to_pointer = [](int pixel, unsigned size) {
+        return int(pixel * 0xfffe / int(size)) - 0x7fff;
+    };
+    const int x = to_pointer(196 + 52, info.geometry.base_width);
+    const int y = to_pointer(368 + 28, info.geometry.base_height);
+    for (int n = 0; n < 60; ++n) {
+        by_pointer.pointer = n >= 3 && n < 6 ? std::optional(std::pair(x, y)) : std::nullopt;
+        by_pad.pads[0] = n >= 3 && n < 6 ? 1u << RETRO_DEVICE_ID_JOYPAD_Y : 0;
+        for (auto* f : {&by_pointer, &by_pad, &idle}) f->run();
+    }
+    EXPECT_TRUE(by_pointer.frame() == by_pad.frame());
+    EXPECT_FALSE(by_pointer.frame() == idle.frame());
+}

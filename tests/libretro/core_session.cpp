@@ -74,7 +74,7 @@ const char* trace_pad_name(unsigned button) {
 } // namespace
 
 TraceRun trace_snapshots(const std::vector<PadEdge>& edges, const std::vector<int>& frames,
-                         int last_frame) {
+                         int last_frame, const std::string& options) {
     const auto dir =
         std::filesystem::temp_directory_path() / ("q50-core-trace-" + std::to_string(getpid()));
     std::filesystem::remove_all(dir);
@@ -102,8 +102,9 @@ TraceRun trace_snapshots(const std::vector<PadEdge>& edges, const std::vector<in
     for (const Line& l : lines) script << "at " << l.time << " " << l.text << "\n";
     script << "at " << frame_time(last_frame + 1) << " end\n";
     { std::ofstream(dir / "script") << script.str(); }
-    const std::string command = std::string(Q50_TRACE_PATH) + " --skin " + Q50_RUN_DIR + " < " +
-                                (dir / "script").string() + " > " + (dir / "out").string();
+    const std::string command = std::string(Q50_TRACE_PATH) + " --skin " + Q50_RUN_DIR + " " +
+                                options + " < " + (dir / "script").string() + " > " +
+                                (dir / "out").string();
     if (std::system(command.c_str()) != 0) throw std::runtime_error("the trace tool failed");
 
     TraceRun run;

@@ -51,8 +51,9 @@ struct TraceRun {
     std::map<int, Image> snapshots;
     std::vector<std::pair<std::int64_t, std::string>> sounds;
 };
+// `options` are further command-line options of the trace tool (--lcd-shadow 30, ...).
 TraceRun trace_snapshots(const std::vector<PadEdge>& edges, const std::vector<int>& frames,
-                         int last_frame);
+                         int last_frame, const std::string& options = "");
 
 // A picture as the core shows it (laid over black) at a whole scale, cut to `crop` (in the
 // scaled picture's pixels; empty: all of it).
