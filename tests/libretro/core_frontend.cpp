@@ -22,6 +22,7 @@ struct CoreFrontend::Api {
     bool (*load_game)(const retro_game_info*);
     void (*unload_game)();
     void (*run)();
+    void (*reset)();
     size_t (*serialize_size)();
     bool (*serialize)(void*, size_t);
     bool (*unserialize)(const void*, size_t);
@@ -62,6 +63,7 @@ CoreFrontend::CoreFrontend(const std::filesystem::path& system_dir) : system_dir
     bind(handle_, "retro_load_game", api_->load_game);
     bind(handle_, "retro_unload_game", api_->unload_game);
     bind(handle_, "retro_run", api_->run);
+    bind(handle_, "retro_reset", api_->reset);
     bind(handle_, "retro_serialize_size", api_->serialize_size);
     bind(handle_, "retro_serialize", api_->serialize);
     bind(handle_, "retro_unserialize", api_->unserialize);
@@ -106,6 +108,11 @@ void CoreFrontend::unload() {
 void CoreFrontend::run(int frames) {
     enter();
     for (int i = 0; i < frames; ++i) api_->run();
+}
+
+void CoreFrontend::reset() {
+    enter();
+    api_->reset();
 }
 
 void CoreFrontend::set_option(const std::string& key, const std::string& value) {

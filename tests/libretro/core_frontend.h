@@ -39,6 +39,7 @@ class CoreFrontend {
     std::optional<std::pair<int, int>> pointer;
 
     void run(int frames = 1);
+    void reset();
     const CoreFrame& frame() const { return frame_; }
     // Every stereo sample handed over since the load (or the last clear).
     std::vector<std::int16_t> sound;

@@ -72,6 +72,25 @@ TEST(CoreStart, ASkinsConfigIniIsContentAndAnythingElseIsRefused) {
     std::filesystem::remove_all(dir);
 }
 
+TEST(CoreStart, AResetStartsTheDeviceAsJustLoadedWithTheOptionsKept) {
+    fix_core_clock();
+    CoreFrontend played(core_system_dir()), fresh(core_system_dir());
+    for (auto* f : {&played, &fresh}) {
+        f->set_option("quendrix50_scale", "2x");
+        ASSERT_TRUE(f->load());
+    }
+    play(played, scripted_game(300), 0, 300, [](int) {});
+    played.pads = {};
+    played.reset();
+    const auto edges = scripted_game(200, 3);
+    std::vector<CoreFrame> after_reset;
+    play(played, edges, 0, 200, [&](int) { after_reset.push_back(played.frame()); });
+    std::size_t i = 0;
+    play(fresh, edges, 0, 200,
+         [&](int n) { ASSERT_TRUE(fresh.frame() == after_reset[i++]) << "frame " << n; });
+    EXPECT_EQ(after_reset.back().width, 996u);
+}
+
 TEST(CoreSaveRam, TheHighScoreIsKeptInItsPlaceAndReadBackBeforeTheDeviceStarts) {
     fix_core_clock();
     std::vector<std::uint8_t> kept;
