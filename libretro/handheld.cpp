@@ -227,8 +227,14 @@ std::vector<std::uint8_t> Handheld::save_state() const {
 bool Handheld::load_state(std::span<const std::uint8_t> bytes, std::string& why) {
     DeviceParts parts{*dev_, random_, clock_, mixer_, own_pictures_};
     std::vector<std::uint8_t> front;
-    const auto fits = [](std::span<const std::uint8_t> f) {
+    const auto fits = [](std::span<const std::uint8_t> f, std::int64_t now) {
         if (f.size() != kFrontBytes || f[8] > 1) return false;
+        // The frame count and the device time go together: a count from elsewhere would
+        // send the device years ahead at the next frame.
+        const std::uint64_t frames =
+            std::uint64_t(get_u32(f.data())) | std::uint64_t(get_u32(f.data() + 4)) << 32;
+        if (frames > std::uint64_t(1) << 40 || frame_time(std::int64_t(frames)) != now)
+            return false;
         for (int i = 0; i < FrameInput::kPointers; ++i)
             if (f[8 + 1 + 4 * FrameInput::kPorts + 9 * std::size_t(i)] > 1) return false;
         return true;

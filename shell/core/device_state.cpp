@@ -250,7 +250,7 @@ std::vector<std::uint8_t> save_device_state(const DeviceParts& parts,
 
 bool load_device_state(std::span<const std::uint8_t> bytes, DeviceParts& parts,
                        std::vector<std::uint8_t>& front, std::string& why,
-                       const std::function<bool(std::span<const std::uint8_t>)>& front_fits) {
+                       const FrontCheck& front_fits) {
     Reader head(bytes);
     head.u32(); // the mark, compared below as text
     const std::uint32_t version = head.u32();
@@ -288,7 +288,7 @@ bool load_device_state(std::span<const std::uint8_t> bytes, DeviceParts& parts,
         return false;
     }
 
-    if (front_fits && !front_fits(s->front)) {
+    if (front_fits && !front_fits(s->front, s->now)) {
         why = "the front end's part of it is damaged";
         return false;
     }

@@ -52,9 +52,11 @@ std::vector<std::uint8_t> save_device_state(const DeviceParts& parts,
 
 // Puts a saved state back. False, with the reason in `why` and nothing changed, for bytes
 // that are damaged, of another version, or do not fit this device; `front` receives the
-// front end's part, which `front_fits` (when given) checks before anything is put back.
+// front end's part, which `front_fits` (when given) checks, with the state's device time,
+// before anything is put back.
+using FrontCheck = std::function<bool(std::span<const std::uint8_t> front, std::int64_t now)>;
 bool load_device_state(std::span<const std::uint8_t> bytes, DeviceParts& parts,
                        std::vector<std::uint8_t>& front, std::string& why,
-                       const std::function<bool(std::span<const std::uint8_t>)>& front_fits = {});
+                       const FrontCheck& front_fits = {});
 
 } // namespace q50

@@ -170,7 +170,7 @@ TEST(DeviceState, DamagedStatesAreRefusedWithTheirReasonAndChangeNothing) {
     std::string why;
     auto parts = b.parts();
     EXPECT_FALSE(load_device_state(good, parts, front, why,
-                                   [](std::span<const std::uint8_t>) { return false; }));
+                                   [](std::span<const std::uint8_t>, std::int64_t) { return false; }));
     EXPECT_EQ(b.save(), before);
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <zlib.h>
 
 using namespace q50;
 using namespace q50::test;
@@ -197,6 +198,15 @@ TEST(CoreStates, DamagedStatesAndStatesOfAnotherVersionAreRefusedAndChangeNothin
     cut.resize(40);
     auto not_a_state = good;
     not_a_state[0] = 'X';
+    // Whole to its checksum, but its frame count is not the one of its device time.
+    auto other_frame = good;
+    {
+        const std::uint32_t length =
+            good[8] | good[9] << 8 | good[10] << 16 | std::uint32_t(good[11]) << 24;
+        other_frame[16 + length - 53] ^= 0x40; // the front end's part is the last 53 bytes
+        const std::uint32_t crc = std::uint32_t(::crc32(0, other_frame.data() + 16, length));
+        for (int i = 0; i < 4; ++i) other_frame[12 + std::size_t(i)] = std::uint8_t(crc >> (8 * i));
+    }
     const std::pair<std::vector<std::uint8_t>, std::string> bad[] = {
         {flipped, "checksum"},
         {other_version, "version 2"},
