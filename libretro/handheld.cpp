@@ -268,9 +268,9 @@ bool Handheld::load_state(std::span<const std::uint8_t> bytes, std::string& why)
     // high scores the device shows are then also the ones kept (the device is left as saved).
     store_.raise_int(setting::HiScore1, dev_->Hi_Score_A);
     store_.raise_int(setting::HiScore2, dev_->Hi_Score_B);
-    view_painter_.invalidate();
-    painter_.invalidate();
-    set_painter_.invalidate();
+    // The painters need no fresh start: every segment the state changed went through the
+    // board, so the next picture repaints just those (rewind and run-ahead load a state every
+    // frame).
     look_.update(dev_->board, dev_->now());
     return true;
 }
