@@ -5,6 +5,8 @@
 #include "shell/core/device_state.h"
 #include "shell/core/form_create.h"
 
+#include <bit>
+
 namespace q50 {
 
 namespace {
@@ -197,12 +199,24 @@ const PixelFrame& Handheld::picture(const ViewChoice& view) {
 }
 
 namespace {
-constexpr std::size_t kFrontBytes = 8 + 1 + 4 * FrameInput::kPorts + 9 * FrameInput::kPointers;
+// The front end's part of a state: the frame count, whether the device is on, what is held
+// down, then the LCD look's fades (u32 count, then each: u8 flag followed, u64 the bits of the
+// lit fraction it began at, i64 when it began).
+constexpr std::size_t kHeldBytes = 8 + 1 + 4 * FrameInput::kPorts + 9 * FrameInput::kPointers;
+constexpr std::size_t kFadeBytes = 1 + 8 + 8;
+
+void put_u64(std::uint8_t* at, std::uint64_t v) {
+    put_u32(at, std::uint32_t(v));
+    put_u32(at + 4, std::uint32_t(v >> 32));
 }
+std::uint64_t get_u64(const std::uint8_t* at) {
+    return std::uint64_t(get_u32(at)) | std::uint64_t(get_u32(at + 4)) << 32;
+}
+} // namespace
 
 std::vector<std::uint8_t> Handheld::save_state() const {
-    // The front end's part: the frame count, whether the device is on, what is held down.
-    std::vector<std::uint8_t> front(kFrontBytes);
+    const auto fades = look_.fades();
+    std::vector<std::uint8_t> front(kHeldBytes + 4 + kFadeBytes * fades.size());
     std::uint8_t* at = front.data();
     put_u32(at, std::uint32_t(frame_));
     put_u32(at + 4, std::uint32_t(std::uint64_t(frame_) >> 32));
@@ -218,6 +232,14 @@ std::vector<std::uint8_t> Handheld::save_state() const {
         put_u32(at + 5, std::uint32_t(pointer_at_[i].y));
         at += 9;
     }
+    put_u32(at, std::uint32_t(fades.size()));
+    at += 4;
+    for (const LcdLook::Fade& f : fades) {
+        at[0] = f.target ? 1 : 0;
+        put_u64(at + 1, std::bit_cast<std::uint64_t>(f.from));
+        put_u64(at + 9, std::uint64_t(f.start));
+        at += kFadeBytes;
+    }
     // The parts' references are to members this call does not change.
     auto& self = const_cast<Handheld&>(*this);
     DeviceParts parts{*self.dev_, self.random_, self.clock_, self.mixer_, own_pictures_};
@@ -227,8 +249,16 @@ std::vector<std::uint8_t> Handheld::save_state() const {
 bool Handheld::load_state(std::span<const std::uint8_t> bytes, std::string& why) {
     DeviceParts parts{*dev_, random_, clock_, mixer_, own_pictures_};
     std::vector<std::uint8_t> front;
-    const auto fits = [](std::span<const std::uint8_t> f, std::int64_t now) {
-        if (f.size() != kFrontBytes || f[8] > 1) return false;
+    const std::size_t segments = dev_->board.segments().size();
+    const auto fits = [segments](std::span<const std::uint8_t> f, std::int64_t now) {
+        if (f.size() != kHeldBytes + 4 + kFadeBytes * segments || f[8] > 1) return false;
+        if (get_u32(f.data() + kHeldBytes) != segments) return false;
+        for (std::size_t i = 0; i < segments; ++i) {
+            const std::uint8_t* fade = f.data() + kHeldBytes + 4 + kFadeBytes * i;
+            const double from = std::bit_cast<double>(get_u64(fade + 1));
+            const auto start = std::int64_t(get_u64(fade + 9));
+            if (fade[0] > 1 || !(from >= 0 && from <= 1) || start < 0 || start > now) return false;
+        }
         // The frame count and the device time go together: a count from elsewhere would
         // send the device years ahead at the next frame.
         const std::uint64_t frames =
@@ -263,6 +293,14 @@ bool Handheld::load_state(std::span<const std::uint8_t> bytes, std::string& why)
         pointer_held_[std::size_t(i)].reset();
         if (held) press_pointer(i, p);
     }
+    std::vector<LcdLook::Fade> fades(get_u32(at));
+    at += 4;
+    for (LcdLook::Fade& f : fades) {
+        f.target = at[0] == 1;
+        f.from = std::bit_cast<double>(get_u64(at + 1));
+        f.start = std::int64_t(get_u64(at + 9));
+        at += kFadeBytes;
+    }
     target_->muted = false;
     // A state from a run whose games went higher than the save RAM knows raises it: the
     // high scores the device shows are then also the ones kept (the device is left as saved).
@@ -270,8 +308,8 @@ bool Handheld::load_state(std::span<const std::uint8_t> bytes, std::string& why)
     store_.raise_int(setting::HiScore2, dev_->Hi_Score_B);
     // The painters need no fresh start: every segment the state changed went through the
     // board, so the next picture repaints just those (rewind and run-ahead load a state every
-    // frame).
-    look_.update(dev_->board, dev_->now());
+    // frame). The look takes up its fades where the state left them.
+    look_.restore_fades(dev_->board, fades, dev_->now());
     return true;
 }
 

@@ -29,7 +29,7 @@ namespace q50 {
 inline constexpr std::uint32_t kDeviceStateVersion = 1;
 inline constexpr std::size_t kDeviceStateBytes = 16384;
 // The front end's own part is at most this long.
-inline constexpr std::size_t kDeviceStateFrontBytes = 1024;
+inline constexpr std::size_t kDeviceStateFrontBytes = 4096;
 
 // What the state is taken from and put back into.
 struct DeviceParts {

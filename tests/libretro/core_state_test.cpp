@@ -191,6 +191,8 @@ void state_goes_on(const std::map<std::string, std::string>& options) {
 TEST(CoreStates, AStateLoadedIntoAnotherCoreGoesOnWithTheSameFramesAndSound) {
     state_goes_on({});
     state_goes_on({{"quendrix50_view", "LCD only"}, {"quendrix50_scale", "2x"}});
+    // Segments still fading when the state was taken go on fading from where they were.
+    state_goes_on({{"quendrix50_lcd_response", "150"}, {"quendrix50_lcd_shadow", "20"}});
 }
 
 TEST(CoreStates, DamagedStatesAndStatesOfAnotherVersionAreRefusedAndChangeNothing) {
@@ -213,7 +215,9 @@ TEST(CoreStates, DamagedStatesAndStatesOfAnotherVersionAreRefusedAndChangeNothin
     {
         const std::uint32_t length =
             good[8] | good[9] << 8 | good[10] << 16 | std::uint32_t(good[11]) << 24;
-        other_frame[16 + length - 53] ^= 0x40; // the front end's part is the last 53 bytes
+        // The front end's part ends the payload: what is held (53 bytes), then the look's fades.
+        const std::size_t front = 53 + 4 + 17 * Board::kSegmentCount;
+        other_frame[16 + length - front] ^= 0x40;
         const std::uint32_t crc = std::uint32_t(::crc32(0, other_frame.data() + 16, length));
         for (int i = 0; i < 4; ++i) other_frame[12 + std::size_t(i)] = std::uint8_t(crc >> (8 * i));
     }
