@@ -143,7 +143,7 @@ TEST(CoreFrames, TheLcdShadowAndResponseOptionsPaintAsTheTraceToolDoes) {
     EXPECT_FALSE(core.frames.at(500) == as_core_frame(trace().snapshots.at(500)));
 }
 
-TEST(CoreFrames, VolumeScalesTheSoundAndAPointerOnAPicturedButtonPressesIt) {
+TEST(CoreFrames, VolumeScalesTheSoundAndTouchesOnPicturedButtonsPressThem) {
     const Recorded full = run_core();
     const Recorded half = run_core({{"quendrix50_volume", "50"}});
     ASSERT_EQ(full.sound.size(), half.sound.size());
@@ -154,21 +154,45 @@ TEST(CoreFrames, VolumeScalesTheSoundAndAPointerOnAPicturedButtonPressesIt) {
     }
     EXPECT_GT(loud, 1000u);
 
-    // The open button pressed with the pointer at its middle, or with the pad's left button.
+    // The open button pressed with the pointer at its middle, or with the pad's left button;
+    // then, in the game, the movement pad's left half and the bomb touched at once, or the
+    // pad's left and bottom buttons held together.
     fix_core_clock();
-    CoreFrontend by_pointer(core_system_dir()), by_pad(core_system_dir()), idle(core_system_dir());
-    for (auto* f : {&by_pointer, &by_pad, &idle}) ASSERT_TRUE(f->load());
-    const retro_system_av_info info = by_pointer.av_info();
-    auto to_pointer = [](int pixel, unsigned size) {
-        return int(pixel * 0xfffe / int(size)) - 0x7fff;
+    CoreFrontend by_touch(core_system_dir()), by_pad(core_system_dir()),
+        one_touch(core_system_dir());
+    for (auto* f : {&by_touch, &by_pad, &one_touch}) ASSERT_TRUE(f->load());
+    const retro_system_av_info info = by_touch.av_info();
+    auto at = [&](int x, int y) {
+        return std::pair(int(x * 0xfffe / int(info.geometry.base_width)) - 0x7fff,
+                         int(y * 0xfffe / int(info.geometry.base_height)) - 0x7fff);
     };
-    const int x = to_pointer(196 + 52, info.geometry.base_width);
-    const int y = to_pointer(368 + 28, info.geometry.base_height);
-    for (int n = 0; n < 60; ++n) {
-        by_pointer.pointer = n >= 3 && n < 6 ? std::optional(std::pair(x, y)) : std::nullopt;
-        by_pad.pads[0] = n >= 3 && n < 6 ? 1u << RETRO_DEVICE_ID_JOYPAD_Y : 0;
-        for (auto* f : {&by_pointer, &by_pad, &idle}) f->run();
+    const auto open = at(196 + 52, 368 + 28), left = at(59 + 20, 524 + 26),
+               bomb = at(352 + 30, 520 + 31);
+    std::vector<CoreFrame> touched, padded, single;
+    for (int n = 0; n < 200; ++n) {
+        const bool opening = n >= 3 && n < 6, both = n >= 150 && n < 158;
+        by_touch.pointers.clear();
+        one_touch.pointers.clear();
+        if (opening) by_touch.pointers = one_touch.pointers = {open};
+        if (both) {
+            by_touch.pointers = {left, bomb};
+            one_touch.pointers = {left};
+        }
+        by_pad.pads[0] =
+            opening             ? 1u << RETRO_DEVICE_ID_JOYPAD_Y
+            : n >= 40 && n < 45 ? 1u << RETRO_DEVICE_ID_JOYPAD_START
+            : both ? (1u << RETRO_DEVICE_ID_JOYPAD_LEFT) | (1u << RETRO_DEVICE_ID_JOYPAD_B)
+                   : 0;
+        // Game A by the pad for all three: the touch runs start it too.
+        for (auto* f : {&by_touch, &one_touch})
+            f->pads[0] = n >= 40 && n < 45 ? 1u << RETRO_DEVICE_ID_JOYPAD_START : 0;
+        for (auto* f : {&by_touch, &by_pad, &one_touch}) f->run();
+        touched.push_back(by_touch.frame());
+        padded.push_back(by_pad.frame());
+        single.push_back(one_touch.frame());
     }
-    EXPECT_TRUE(by_pointer.frame() == by_pad.frame());
-    EXPECT_FALSE(by_pointer.frame() == idle.frame());
+    EXPECT_TRUE(touched == padded);
+    EXPECT_FALSE(touched[20] == touched[2]) << "the lid opened";
+    EXPECT_FALSE(touched[155] == single[155]) << "the second touch pressed the bomb";
+    EXPECT_EQ(by_touch.sound, by_pad.sound);
 }

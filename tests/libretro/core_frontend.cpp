@@ -216,10 +216,10 @@ std::int16_t CoreFrontend::input(unsigned port, unsigned device, unsigned index,
     CoreFrontend& f = *current_;
     if (device == RETRO_DEVICE_JOYPAD && port < 2 && index == 0 && id < 16)
         return (f.pads[port] >> id) & 1;
-    if (device == RETRO_DEVICE_POINTER && port == 0 && index == 0 && f.pointer) {
+    if (device == RETRO_DEVICE_POINTER && port == 0 && index < f.pointers.size()) {
         if (id == RETRO_DEVICE_ID_POINTER_PRESSED) return 1;
-        if (id == RETRO_DEVICE_ID_POINTER_X) return std::int16_t(f.pointer->first);
-        if (id == RETRO_DEVICE_ID_POINTER_Y) return std::int16_t(f.pointer->second);
+        if (id == RETRO_DEVICE_ID_POINTER_X) return std::int16_t(f.pointers[index].first);
+        if (id == RETRO_DEVICE_ID_POINTER_Y) return std::int16_t(f.pointers[index].second);
     }
     return 0;
 }

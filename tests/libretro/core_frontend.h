@@ -35,8 +35,9 @@ class CoreFrontend {
 
     // Buttons held for the next frames (RETRO_DEVICE_ID_JOYPAD_* bits) on a port.
     std::array<std::uint16_t, 2> pads{};
-    // A pointer pressed at (x, y) in the frontend's -0x7fff..0x7fff range, or none.
-    std::optional<std::pair<int, int>> pointer;
+    // The pointers pressed (touches, by their index), each at (x, y) in the frontend's
+    // -0x7fff..0x7fff range.
+    std::vector<std::pair<int, int>> pointers;
 
     void run(int frames = 1);
     void reset();
