@@ -142,8 +142,10 @@ int main(int argc, char** argv) {
     std::string counts;
     for (int i = 0; i < kTimerCount; ++i)
         if (per_timer[std::size_t(i)])
-            counts += " " + std::string(timer_name(TimerId(i))) + " " +
-                      std::to_string(per_timer[std::size_t(i)]);
+            counts.append(" ")
+                .append(timer_name(TimerId(i)))
+                .append(" ")
+                .append(std::to_string(per_timer[std::size_t(i)]));
     std::printf("timing: steps by timer:%s; mode %d at the stall, %d at the end (Play_Active %d, "
                 "Misses %d, a step due: %s)\n",
                 counts.c_str(), stall_mode, d.Game_State, int(d.Play_Active), d.Misses,

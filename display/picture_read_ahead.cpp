@@ -19,8 +19,15 @@ PictureReadAhead::PictureReadAhead(const std::vector<std::filesystem::path>& fil
         if (seen.insert(key).second)
             jobs_.push_back(Job{std::move(key), f, State::Waiting, PictureLoad{}});
     }
-    // One picture is no work to share.
-    if (jobs_.size() > 1) helper_ = std::thread([this] { help(); });
+    // One picture is no work to share. Where no thread can be started (the system's limit of
+    // threads reached, a browser without shared memory), every picture stays waiting and
+    // take() decodes it on the load's own thread.
+    if (jobs_.size() > 1) {
+        try {
+            helper_ = std::thread([this] { help(); });
+        } catch (const std::system_error&) {
+        }
+    }
 }
 
 PictureReadAhead::~PictureReadAhead() {

@@ -4,6 +4,7 @@
 // back, and a picture is decoded once, by whichever comes to it first. The load still takes
 // every picture in its own order and handles every failure as before (PictureShelf asks for
 // a picture again, the usual way, when one from here failed or no longer fits the budget).
+// Without a second thread the load decodes every picture itself.
 #include "board/board.h"
 #include "display/picture_file.h"
 

@@ -4,7 +4,9 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <png.h>
+#include <unistd.h>
 #include <vector>
 
 namespace q50 {
@@ -70,17 +72,51 @@ bool write_png(const Image& image, const std::filesystem::path& path, std::strin
         if (error) *error = "nothing to write: the picture is empty";
         return false;
     }
-    WriteJob job;
-    job.image = &image;
-    job.file = std::fopen(path.c_str(), "wb");
-    if (!job.file) {
+    // Written beside the file under another name and renamed onto it once whole: a full disk
+    // or a crash leaves no empty or cut picture behind, only the one that was there before.
+    std::filesystem::path dir = path.parent_path();
+    if (dir.empty()) dir = ".";
+    std::string tmp;
+    int fd = -1;
+    for (int n = 0; fd < 0 && n < 100; ++n) {
+        tmp = (dir / ("." + path.filename().string() + "." + std::to_string(::getpid()) + "." +
+                      std::to_string(n)))
+                  .string();
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
         if (error) *error = path.string() + ": " + std::strerror(errno);
         return false;
     }
+    WriteJob job;
+    job.image = &image;
+    job.file = ::fdopen(fd, "wb");
+    if (!job.file) {
+        if (error) *error = path.string() + ": " + std::strerror(errno);
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    errno = 0;
     bool ok = run(&job);
-    if (std::fclose(job.file) != 0) ok = false;
-    if (!ok && error)
-        *error = path.string() + ": " + (job.message[0] ? job.message : "write error");
+    int err = errno; // the reason of a failed write, which libpng reports only as such
+    if (std::fclose(job.file) != 0) {
+        if (ok) err = errno;
+        ok = false;
+    }
+    if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(tmp.c_str());
+        if (error)
+            *error = path.string() + ": " +
+                     (err              ? std::strerror(err)
+                      : job.message[0] ? job.message
+                                       : "write error");
+    }
     return ok;
 }
 

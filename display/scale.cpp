@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 
 namespace q50 {
 
@@ -54,8 +53,7 @@ double windowed_total_scale(int zoom, PixelSize device, PixelSize available, dou
                              int(std::lround(available.height * ratio))};
     const double fit = windowed_fit_scale(device, physical);
     if (zoom == kZoomFit) return fit;
-    const double wanted = zoom / 100.0 * ratio;
-    return wanted <= limit(device, physical) + kSlack ? wanted : fit;
+    return zoom_fits(zoom, device, available, ratio) ? zoom / 100.0 * ratio : fit;
 }
 
 double fullscreen_total_scale(int fullscreen_zoom, PixelSize device, PixelSize screen,
@@ -66,16 +64,32 @@ double fullscreen_total_scale(int fullscreen_zoom, PixelSize device, PixelSize s
     return fullscreen_fit_scale(device, physical);
 }
 
-int zoom_step(double shown_zoom, bool up) {
-    const int shown = int(std::lround(shown_zoom * 100));
+bool zoom_fits(int zoom, PixelSize device, PixelSize available, double ratio) {
+    const PixelSize physical{int(std::lround(available.width * ratio)),
+                             int(std::lround(available.height * ratio))};
+    return zoom / 100.0 * ratio <= limit(device, physical) + kSlack;
+}
+
+std::vector<ZoomChoice> windowed_zoom_choices(PixelSize device, PixelSize available, double ratio) {
+    std::vector<ZoomChoice> choices;
+    for (int z : kZoomSteps)
+        if (zoom_fits(z, device, available, ratio)) choices.push_back({z, z / 100.0});
+    const double fit = windowed_total_scale(kZoomFit, device, available, ratio) / ratio;
+    auto at = std::find_if(choices.begin(), choices.end(),
+                           [fit](const ZoomChoice& c) { return c.shown > fit + kSlack; });
+    choices.insert(at, {kZoomFit, fit});
+    return choices;
+}
+
+std::optional<int> zoom_step(double shown_zoom, bool up, const std::vector<ZoomChoice>& choices) {
     if (up) {
-        for (int z : kZoomSteps)
-            if (z > shown) return z;
-        return std::end(kZoomSteps)[-1];
+        for (const ZoomChoice& c : choices)
+            if (c.shown > shown_zoom + kSlack) return c.zoom;
+    } else {
+        for (auto it = choices.rbegin(); it != choices.rend(); ++it)
+            if (it->shown < shown_zoom - kSlack) return it->zoom;
     }
-    for (auto it = std::rbegin(kZoomSteps); it != std::rend(kZoomSteps); ++it)
-        if (*it < shown) return *it;
-    return kZoomFit;
+    return std::nullopt;
 }
 
 int scaled_length(int design, double scale) {

@@ -6,6 +6,8 @@
 // A "total" scale counts physical pixels per design pixel (zoom times device-pixel ratio).
 // Whole-number total scales are drawn by pixel replication and so stay pixel exact.
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace q50 {
 
@@ -42,9 +44,22 @@ double windowed_total_scale(int zoom, PixelSize device, PixelSize available, dou
 double fullscreen_total_scale(int fullscreen_zoom, PixelSize device, PixelSize screen,
                               double ratio);
 
-// The next stored zoom a "+" or "-" leads to from the scale now shown: the next fixed step
-// above (or below) it; at the top it stays at the largest, below the smallest it is fit (0).
-int zoom_step(double shown_zoom, bool up);
+// Whether a fixed zoom shows the whole device in the available area (else it would be fit).
+bool zoom_fits(int zoom, PixelSize device, PixelSize available, double ratio);
+
+// A stored zoom the windowed device can take on a screen, and the zoom it shows there (window
+// pixels per design pixel).
+struct ZoomChoice {
+    int zoom = kZoomFit;
+    double shown = 1.0;
+};
+// Fit and every fixed zoom that fits, from the smallest shown to the largest; a fixed zoom
+// comes before fit where both show the same.
+std::vector<ZoomChoice> windowed_zoom_choices(PixelSize device, PixelSize available, double ratio);
+// The stored zoom a "+" (or "-") leads to from the zoom shown: the choice nearest above (or
+// below) it; none at the largest (or smallest), so that "-" never enlarges and "+" never
+// shrinks.
+std::optional<int> zoom_step(double shown_zoom, bool up, const std::vector<ZoomChoice>& choices);
 
 // A length of design pixels at a total scale, in whole physical pixels (rounded).
 int scaled_length(int design, double scale);

@@ -190,8 +190,9 @@ bool is_picture_value(const std::string& v) {
 }
 
 std::string rect_text(int l, int t, int w, int h) {
-    return "(" + std::to_string(l) + ", " + std::to_string(t) + ", " + std::to_string(w) + "x" +
-           std::to_string(h) + ")";
+    // Appended: GCC 12 at -O3 warns (-Wrestrict, falsely) on a literal + a temporary.
+    return std::string("(").append(std::to_string(l)) + ", " + std::to_string(t) + ", " +
+           std::to_string(w) + "x" + std::to_string(h) + ")";
 }
 
 std::string colour_text(Colour c) {

@@ -44,7 +44,8 @@ int client_side(std::int32_t v) {
 }
 
 std::string shown_path(const fs::path& p) {
-    return "\"" + p.string() + "\"";
+    // Built by appending: GCC 12 at -O3 warns (-Wrestrict, falsely) on a literal + a temporary.
+    return std::string("\"").append(p.string()).append("\"");
 }
 
 // "Center", "0" and any text that is not an integer centre the device.
@@ -425,6 +426,11 @@ void Load::finish() {
 }
 
 } // namespace
+
+bool presentation_segment(std::string_view name) {
+    return name == "im_backdrop" || name == "im_backdrop_logo" || name == "btn_game_menu_top" ||
+           name == "btn_game_menu_background";
+}
 
 int read_skin_side(const IniFile& ini, std::string_view section, std::string_view key, int fallback,
                    MessageSink& messages) {

@@ -65,6 +65,11 @@ const std::array<std::string_view, kSkinImageCount + 1>& skin_image_names();
 // The same control as a handle, for i in 1..129.
 SegmentId skin_image_control(int i);
 
+// The segments the load shows or hides for the presentation (the fullscreen backdrop, its logo
+// and the in-game menu's button), not the game: a device put back as it was at its switch-on,
+// which may have been in the other presentation, leaves them as the load set them.
+bool presentation_segment(std::string_view name);
+
 // Client sizes of the main window and the manual outside 1..kMaxSkinSide take the key's
 // default (a zero or negative width gives a window nobody can see or reach).
 inline constexpr int kMaxSkinSide = 4096;

@@ -1,5 +1,7 @@
 #include "game/device_services.h"
 
+#include "game/uniform_draw.h"
+
 #include <chrono>
 #include <ctime>
 #include <locale>
@@ -21,7 +23,7 @@ std::int32_t DeviceRandom::uniform(std::int32_t lo, std::int32_t hi) {
                              std::to_string(lo) + ".." + std::to_string(hi));
         return v;
     }
-    return std::uniform_int_distribution<std::int32_t>(lo, hi)(gen_);
+    return uniform_draw(gen_, lo, hi);
 }
 
 std::string DeviceRandom::state() const {

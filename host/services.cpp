@@ -29,4 +29,9 @@ void MessageSink::notice(const std::string& text) {
     write_notice(text);
 }
 
+void MessageSink::detailed_error(const std::string& text, const std::string& detail) {
+    write_notice(detail);
+    error(text);
+}
+
 } // namespace q50

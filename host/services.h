@@ -67,6 +67,10 @@ class MessageSink {
   public:
     virtual ~MessageSink() = default;
     virtual void error(const std::string& text) = 0;
+    // An error whose text stays as the user knows it, with what exactly failed (a file and
+    // the reason) as its detail: shown with the box when the sink has one, and on standard
+    // error in either case.
+    virtual void detailed_error(const std::string& text, const std::string& detail);
     // What the user should know but that stops nothing (a picture not found, a value out of
     // range): written to standard error unless the sink takes it elsewhere.
     virtual void notice(const std::string& text);

@@ -1,6 +1,7 @@
 #include "host/settings_store.h"
 
 #include <charconv>
+#include <memory>
 
 namespace q50 {
 
@@ -45,19 +46,22 @@ bool SettingsStore::write_texts(const Texts& values) {
 }
 
 std::int32_t SettingsStore::raise_int(std::string_view name, std::int32_t value, bool* kept) {
-    std::int32_t best = value;
+    // The change holds nothing of this call's frame: a store may keep it to run again once it
+    // can write.
+    const auto best = std::make_shared<std::int32_t>(value);
     const bool ok = update_text(
-        name, [&](const std::optional<std::string>& stored) -> std::optional<std::string> {
+        name,
+        [value, best](const std::optional<std::string>& stored) -> std::optional<std::string> {
             const std::optional<std::int32_t> old =
                 stored ? parse_stored_int(*stored) : std::nullopt;
             if (old && *old >= value) {
-                best = *old;
+                *best = *old;
                 return std::nullopt;
             }
             return std::to_string(value);
         });
     if (kept) *kept = ok;
-    return best;
+    return *best;
 }
 
 } // namespace q50

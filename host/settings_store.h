@@ -21,7 +21,8 @@ class SettingsStore {
     virtual bool write_text(std::string_view name, std::string_view text) = 0;
 
     // Gets the stored text (nothing when absent) and gives the text to store, or nothing to
-    // leave the value as it is.
+    // leave the value as it is. A store that cannot write now may keep the change and run it
+    // again on the value stored then: it holds what it needs by value.
     using TextChange =
         std::function<std::optional<std::string>(const std::optional<std::string>& stored)>;
     // Reads a value and writes what `change` makes of it, with no write of another writer (in

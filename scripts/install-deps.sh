@@ -9,7 +9,7 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev
   libpng-dev libjpeg-dev zlib1g-dev
   libgtest-dev libgmock-dev
-  clang clang-format
+  clang clang-format libc++-dev libc++abi-dev
   xvfb xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   libx11-dev libxext-dev libxdamage-dev
   fonts-liberation fonts-dejavu-core

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine, builds the test build (AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs every test.
+# UndefinedBehaviorSanitizer), with it the trace tool for clang and libc++ (the golden traces
+# run with both), and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh

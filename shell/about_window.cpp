@@ -1,8 +1,10 @@
 #include "shell/about_window.h"
 
+#include "shell/project_links.h"
 #include "shell/text_fit.h"
 #include "shell/window_look.h"
 #include "shell/window_pictures.h"
+#include "shell/window_scale.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -43,12 +45,16 @@ AboutWindow::AboutWindow(UrlOpener opener, QWidget* parent)
     setWindowTitle(QStringLiteral("About the author..."));
     setFixedSize(kWidth, 176);
     set_window_colour(this, kDarkBlue);
+    // The window's rows are fixed, so the licence is told where it takes no room: over the
+    // whole window (its labels have no tip of their own) and in the read-me its links open.
+    setToolTip(licence_notice());
 
     im_picture = new QLabel(this);
     im_picture->setObjectName(QStringLiteral("im_picture"));
     im_picture->setGeometry(8, 8, 116, 160);
     im_picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     im_picture->setPixmap(window_picture(QStringLiteral("about_picture.png"), devicePixelRatioF()));
+    im_picture->setProperty(kPictureName, QStringLiteral("about_picture.png"));
 
     const QFont bold = arial(kFontPixels, true);
     QFont bold_italic = bold;
@@ -63,10 +69,8 @@ AboutWindow::AboutWindow(UrlOpener opener, QWidget* parent)
     link.setUnderline(true);
     add_row(128, QStringLiteral("Website:"), QString(), link);
     add_row(152, QStringLiteral("Email:"), QString(), link);
-    // The project has no web site and no mailbox of its own: both links lead to the read-me
-    // that ships beside the program.
-    la_website_2 = new LinkLabel(QStringLiteral("Readme.txt (project notes)"), this);
-    la_email_2 = new LinkLabel(QStringLiteral("none, see Readme.txt"), this);
+    la_website_2 = new LinkLabel(q50::website_text(), this);
+    la_email_2 = new LinkLabel(q50::email_text(), this);
     la_website_2->setObjectName(QStringLiteral("la_website_2"));
     la_email_2->setObjectName(QStringLiteral("la_email_2"));
     int y = 128;
@@ -110,11 +114,17 @@ void AboutWindow::open() {
     activateWindow();
 }
 
+QString AboutWindow::licence_notice() {
+    return QStringLiteral("Quendrix50 is free software under the GNU GPL, version 3 or later "
+                          "(GPL-3.0-or-later).\nIts pictures, sounds and texts are under "
+                          "CC-BY-SA-4.0. See Readme.txt.");
+}
+
 QUrl AboutWindow::website_url() {
-    return relative_file_url(QStringLiteral("Readme.txt"));
+    return q50::website_url();
 }
 QUrl AboutWindow::email_url() {
-    return relative_file_url(QStringLiteral("Readme.txt"));
+    return q50::email_url();
 }
 
 void AboutWindow::la_website_2Click() {

@@ -42,6 +42,8 @@ class AboutWindow : public QWidget { // TAboutForm
     // Where the two links lead.
     static QUrl website_url();
     static QUrl email_url();
+    // The licence, shown as the window's tip.
+    static QString licence_notice();
 
   protected:
     void keyPressEvent(QKeyEvent* e) override; // FormKeyDown

@@ -1,9 +1,12 @@
 #include "shell/comfort_rows.h"
 
+#include "shell/notice.h"
 #include "shell/popup_menu.h"
 #include "shell/program.h"
 
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QTreeView>
 
 namespace q50 {
 
@@ -25,7 +28,13 @@ ComfortRows::ComfortRows(PopupMenu& menu, Program& program) : program_(program) 
     mute_ = new QAction(QStringLiteral("Mute"), this);
     mute_->setObjectName(QStringLiteral("pm_mute"));
     mute_->setCheckable(true);
-    connect(mute_, &QAction::triggered, this, [this] { program_.set_muted(!program_.muted()); });
+    connect(mute_, &QAction::triggered, this, [this] {
+        program_.set_muted(!program_.muted());
+        // A silent game says nothing by itself: the player is told which way F6 went.
+        show_notice(program_.main_window(), program_.muted()
+                                                ? QStringLiteral("Sound muted (F6 turns it on)")
+                                                : QStringLiteral("Sound on"));
+    });
     // Shown after a tab, taken by the menu's own shortcut handling like the other rows.
     mute_->setText(QStringLiteral("Mute\tF6"));
     menu.add_extra_shortcut(Qt::Key_F6, mute_);
@@ -60,10 +69,15 @@ ComfortRows::ComfortRows(PopupMenu& menu, Program& program) : program_(program) 
     record_ = new QAction(QStringLiteral("Record this run"), &menu);
     record_->setObjectName(QStringLiteral("pm_record"));
     connect(record_, &QAction::triggered, this, [this] {
-        if (program_.recording())
+        if (program_.recording()) {
             program_.stop_recording();
-        else
-            program_.start_recording();
+            show_notice(program_.main_window(),
+                        QStringLiteral("Recording stopped: %1").arg(recording_file_));
+        } else if (const auto file = program_.start_recording(); !file.empty()) {
+            recording_file_ = QString::fromStdString(file.string());
+            show_notice(program_.main_window(),
+                        QStringLiteral("Recording this run to %1").arg(recording_file_));
+        }
         refresh();
     });
     menu.add_extra_row(record_);
@@ -75,10 +89,21 @@ ComfortRows::ComfortRows(PopupMenu& menu, Program& program) : program_(program) 
         std::filesystem::create_directories(program_.recordings_dir(), ec);
         const QString dir = QString::fromStdString(program_.recordings_dir().string());
         // Qt's own chooser: the same on every desktop, and one a test can type into.
-        return QFileDialog::getOpenFileName(&program_.main_window(),
-                                            QStringLiteral("Play a recording"), dir,
-                                            QStringLiteral("Recordings (*.script);;All files (*)"),
-                                            nullptr, QFileDialog::DontUseNativeDialog);
+        QFileDialog chooser(&program_.main_window(), QStringLiteral("Play a recording"), dir,
+                            QStringLiteral("Recordings (*.script);;All files (*)"));
+        chooser.setOption(QFileDialog::DontUseNativeDialog);
+        chooser.setFileMode(QFileDialog::ExistingFile);
+        // The size and date columns as wide as what they show: at Qt's first size they were
+        // cut ("281...tes").
+        for (QTreeView* files : chooser.findChildren<QTreeView*>()) {
+            QHeaderView* h = files->header();
+            h->setStretchLastSection(false);
+            h->setSectionResizeMode(0, QHeaderView::Stretch);
+            for (int c = 1; c < h->count(); ++c)
+                h->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+        }
+        chooser.resize(chooser.sizeHint().expandedTo(QSize(760, 440)));
+        return chooser.exec() == QDialog::Accepted ? chooser.selectedFiles().value(0) : QString();
     };
     connect(play_, &QAction::triggered, this, [this] {
         if (program_.playing()) {

@@ -51,6 +51,7 @@ class ComfortRows : public QObject {
     QAction* play_ = nullptr;
     std::array<QAction*, 11> volume_{};
     std::array<QAction*, 3> outputs_{};
+    QString recording_file_; // the one being made, for the notice at its end
 };
 
 } // namespace q50

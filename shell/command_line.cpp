@@ -8,12 +8,22 @@ namespace q50 {
 namespace {
 
 QString version_text() {
+    const QString licence = QStringLiteral(
+        "\nFree software under the GNU GPL, version 3 or later (GPL-3.0-or-later); its "
+        "pictures,\nsounds and texts are under CC-BY-SA-4.0. There is NO WARRANTY, to the "
+        "extent\npermitted by law.");
 #ifdef Q50_VERSION
-    return QStringLiteral("quendrix50 " Q50_VERSION);
+    return QStringLiteral("quendrix50 " Q50_VERSION) + licence;
 #else
-    return QStringLiteral("quendrix50");
+    return QStringLiteral("quendrix50") + licence;
 #endif
 }
+
+// The default keys, also the README's: a player who asks for help wants to know how to play.
+constexpr const char* kKeysText =
+    "Keys: 1 Game A, 2 Game B, 3 Time, 5 open/ACL, Left/Right walk, Ctrl bomb.\n"
+    "Mouse: the pictured buttons; right-click for the menu. F12 fullscreen, Esc exit.\n"
+    "Controller: Start Game A, Back Game B, Y Time, X open/ACL, d-pad walk, A bomb.\n";
 
 CommandLine error(const QString& text) {
     CommandLine c;
@@ -61,7 +71,8 @@ CommandLine parse_command_line(const QStringList& arguments, const QString& curr
     if (parser.isSet(help)) {
         c.action = CommandLine::Action::Help;
         c.text = parser.helpText().replace(QLatin1String("<executable_name>"),
-                                           QLatin1String("quendrix50"));
+                                           QLatin1String("quendrix50")) +
+                 QLatin1String("\n") + QLatin1String(kKeysText);
         return c;
     }
     if (parser.isSet(version)) {

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QStyle>
 
 namespace q50 {
 
@@ -62,8 +63,18 @@ KeysDialog::KeysDialog(KeyAssignments& keys, SettingsStore& store, Board& board,
     for (int n = 2; n <= kAssignmentCount; ++n)
         for (int i = 0; i < Key_Combo[1]->count(); ++i)
             Key_Combo[std::size_t(n)]->addItem(Key_Combo[1]->itemText(i));
-    for (int n = 1; n <= kAssignmentCount; ++n)
-        Key_Combo[std::size_t(n)]->setCurrentIndex(keys_.Key_Binding[std::size_t(n)].Choice - 1);
+    for (int n = 1; n <= kAssignmentCount; ++n) {
+        QComboBox* cb = Key_Combo[std::size_t(n)];
+        cb->setCurrentIndex(keys_.Key_Binding[std::size_t(n)].Choice - 1);
+        // A scrolling list of a dozen rows, as wide as its longest name: as a menu of all 44 the
+        // list filled the screen's height with its first keys scrolled off, and cut
+        // "<SPACEBAR>".
+        cb->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+        cb->setMaxVisibleItems(12);
+        cb->view()->setMinimumWidth(cb->view()->sizeHintForColumn(0) +
+                                    2 * cb->view()->frameWidth() +
+                                    cb->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
+    }
     place_lists();
 
     btn_accept = new QPushButton(QStringLiteral("- ACCEPT -"), this);

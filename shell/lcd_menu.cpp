@@ -60,7 +60,8 @@ LcdMenu::LcdMenu(LcdLook& look, SettingsStore& store, std::function<void()> repa
 QMenu& LcdMenu::menu() {
     if (made_) return *menu_;
     made_ = true;
-    menu_ = new QMenu(QStringLiteral("&LCD"), parent_);
+    // No underlined letter: no other row of the menu has one.
+    menu_ = new QMenu(QStringLiteral("LCD"), parent_);
     menu_->setObjectName(QStringLiteral("lcd_menu"));
     // The rows and their groups go to the menu, as if it had made them.
     shadows_->setParent(menu_);

@@ -89,7 +89,9 @@ int main(int argc, char** argv) {
         program.end(0);
     });
 
+    q50::QuitSignals::set_starting(true);
     program.start();
+    q50::QuitSignals::set_starting(false);
     if (program.ending()) return program.exit_code();
     const int rc = QApplication::exec();
     return program.ending() ? program.exit_code() : rc;

@@ -2,7 +2,9 @@
 
 #include "display/picture_budget.h"
 #include "display/picture_read_ahead.h"
+#include "display/skin_loader.h"
 #include "shell/key_codes.h"
+#include "shell/outside_place.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -75,6 +77,8 @@ TForm1::TForm1(Board& board, const WindowModel& window, InputDispatch& input,
     fade_frames_.setInterval(std::clamp(int(std::lround(1000.0 / hz)), 4, 50));
     fade_frames_.setTimerType(Qt::PreciseTimer);
     connect(&fade_frames_, &QTimer::timeout, this, &TForm1::refresh);
+    // The mark goes with the focus: over another program's window it would say nothing.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { place_mark(); });
 }
 
 void TForm1::set_left(int left) {
@@ -192,6 +196,7 @@ void TForm1::centre_on_screen(const QPoint* place) {
     on_screen_ = true;
     raise();
     activateWindow();
+    place_mark();
 }
 
 void TForm1::keep_on_screen(const QPoint& centre) {
@@ -419,19 +424,6 @@ void TForm1::paintEvent(QPaintEvent* e) {
                             r.height() * ratio_);
         p.drawImage(QRectF(r), image_, source);
     }
-    if (!mark_.isEmpty() && e->region().intersects(mark_rect())) {
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0, 0, 0, 190));
-        p.drawRoundedRect(mark_rect(), 6, 6);
-        p.setPen(Qt::white);
-        QFont f = font();
-        f.setBold(true);
-        f.setPixelSize(16);
-        p.setFont(f);
-        p.drawText(mark_rect(), Qt::AlignCenter, mark_);
-    }
     if (!painted_once_) {
         painted_once_ = true;
         // After this paint has been flushed to the screen: the larger drawings the scale
@@ -454,16 +446,75 @@ void TForm1::finish_waiting_pictures(bool only_shown) {
     if (failed && on_picture_failed) on_picture_failed();
 }
 
-QRect TForm1::mark_rect() const {
-    // The middle of the window lies on the device in either mode (inside its outline).
-    const QSize size(120, 32);
-    return QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
-}
-
 void TForm1::set_mark(const QString& text) {
     if (mark_ == text) return;
     mark_ = text;
-    update(mark_rect());
+    if (!mark_window_) mark_window_ = make_outside_label(this, QStringLiteral("mark"), true);
+    mark_window_->setText(mark_);
+    mark_window_->adjustSize();
+    place_mark();
+}
+
+QRect TForm1::device_on_screen() const {
+    const QPoint origin = window_pos_;
+    if (window_.key_on) return QRect(origin, size());
+    // Fullscreen: what the skin shows, apart from what covers the whole screen and the button.
+    Rect d{};
+    bool any = false;
+    for (const Segment& s : board_.segments()) {
+        if (!s.shown || !s.picture || s.rect.width <= 0 || s.rect.height <= 0) continue;
+        if (presentation_segment(s.name)) continue;
+        if (!any) {
+            d = s.rect;
+            any = true;
+            continue;
+        }
+        const int r = std::max(d.left + d.width, s.rect.left + s.rect.width);
+        const int b = std::max(d.top + d.height, s.rect.top + s.rect.height);
+        d.left = std::min(d.left, s.rect.left);
+        d.top = std::min(d.top, s.rect.top);
+        d.width = r - d.left;
+        d.height = b - d.top;
+    }
+    if (!any) return QRect(origin, size());
+    return to_window(d).translated(origin).intersected(QRect(origin, size()));
+}
+
+QRect TForm1::logo_on_screen() const {
+    const Segment* logo = board_.find("im_backdrop_logo");
+    if (window_.key_on || !logo || !logo->shown || !logo->picture) return {};
+    return to_window(logo->rect).translated(window_pos_);
+}
+
+void TForm1::place_mark() {
+    if (!mark_window_) return;
+    const bool show = !mark_.isEmpty() && on_screen_ && isVisible() &&
+                      QGuiApplication::applicationState() == Qt::ApplicationActive;
+    if (!show) {
+        mark_window_->hide();
+        return;
+    }
+    const QRect device = device_on_screen();
+    const QScreen* s = QGuiApplication::screenAt(device.center());
+    if (!s) s = primary_screen();
+    const QRect area = s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+    mark_window_->move(outside_place(device, mark_window_->size(), area, 0, logo_on_screen()));
+    mark_window_->show();
+}
+
+void TForm1::moveEvent(QMoveEvent* e) {
+    QWidget::moveEvent(e);
+    place_mark();
+}
+
+void TForm1::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    place_mark();
+}
+
+void TForm1::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    place_mark();
 }
 
 void TForm1::keyPressEvent(QKeyEvent* e) {

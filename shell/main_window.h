@@ -16,6 +16,7 @@
 #include "shell/realtime_driver.h"
 
 #include <QImage>
+#include <QLabel>
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
@@ -58,11 +59,19 @@ class TForm1 : public QWidget, public WindowMover {
     // fullscreen mode it covers the screen.
     // With `place`, a windowed device comes up there instead (a remembered place).
     void centre_on_screen(const QPoint* place = nullptr);
+    // Where the window is (its left and top), as it placed itself or was dragged.
+    QPoint place() const { return window_pos_; }
 
-    // A small mark painted over the frame, not part of it ("PAUSED"); empty for none.
+    // A small mark beside the device, not part of its frame ("PAUSED"); empty for none. It
+    // shows while the window is on the screen and the program has the focus.
     void set_mark(const QString& text);
     const QString& mark() const { return mark_; }
-    QRect mark_rect() const;
+    const QLabel* mark_window() const { return mark_window_; }
+    // The device's part of the window on the screen: the whole window when windowed, the
+    // device without the backdrop and the menu button in fullscreen.
+    QRect device_on_screen() const;
+    // The fullscreen logo on the screen (empty when windowed or without one).
+    QRect logo_on_screen() const;
     bool on_screen() const { return on_screen_; }
     // After a change of size: centred on `centre` as far as the screen holding that point
     // allows, wholly on it when it fits.
@@ -135,6 +144,9 @@ class TForm1 : public QWidget, public WindowMover {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
@@ -180,6 +192,8 @@ class TForm1 : public QWidget, public WindowMover {
     bool system_move_ = false;
     bool dragging_ = false;
     QString mark_;
+    QLabel* mark_window_ = nullptr;
+    void place_mark();
 };
 
 } // namespace q50

@@ -1,9 +1,11 @@
 #include "shell/notice.h"
 
-#include "shell/window_look.h"
+#include "shell/main_window.h"
+#include "shell/outside_place.h"
 
-#include <QLabel>
+#include <QGuiApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 
 namespace q50 {
@@ -11,18 +13,28 @@ namespace q50 {
 void show_notice(QWidget& over, const QString& text, int milliseconds) {
     static QPointer<QLabel> shown;
     delete shown.data();
-    // A window of its own: the main window's outline would cut a child off, and a tool-tip
-    // window never takes the focus from the game.
-    auto* label = new QLabel(text, &over, Qt::ToolTip | Qt::FramelessWindowHint);
-    label->setObjectName(QStringLiteral("notice"));
+    QLabel* label = make_outside_label(&over, QStringLiteral("notice"), false);
     label->setAttribute(Qt::WA_DeleteOnClose);
-    label->setAttribute(Qt::WA_ShowWithoutActivating);
-    label->setFont(arial(13));
-    label->setMargin(6);
-    set_window_colour(label, 0x202020);
-    set_text_colour(label, kWhite);
+    label->setText(text);
     label->adjustSize();
-    label->move(over.mapToGlobal(QPoint(8, 8)));
+    // Beside the device, below the pause mark if that shows: over it, a notice hid the menu
+    // button or the device's own captions for as long as it showed.
+    const auto* main = qobject_cast<const TForm1*>(&over);
+    const QRect device =
+        main ? main->device_on_screen() : QRect(over.mapToGlobal(QPoint(0, 0)), over.size());
+    const QScreen* screen = QGuiApplication::screenAt(device.center());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const int room = room_beside(device, area);
+    // A long line (a screenshot's path) is folded to fit beside the device where it can.
+    if (label->width() > room && room >= 160) {
+        label->setWordWrap(true);
+        label->setFixedWidth(room);
+        label->setFixedHeight(label->heightForWidth(room));
+    }
+    const int row = main && main->mark_window() && main->mark_window()->isVisible() ? 1 : 0;
+    label->move(
+        outside_place(device, label->size(), area, row, main ? main->logo_on_screen() : QRect()));
     label->show();
     shown = label;
     QTimer::singleShot(milliseconds, label, &QLabel::close);

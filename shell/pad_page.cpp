@@ -2,6 +2,7 @@
 
 #include "input/keys.h"
 #include "shell/action_rows.h"
+#include "shell/text_fit.h"
 #include "shell/window_look.h"
 
 namespace q50 {
@@ -9,6 +10,50 @@ namespace q50 {
 using namespace action_rows;
 
 QString pad_button_text(PadButton b) {
+    switch (b) {
+    case PadButton::a:
+        return QStringLiteral("A");
+    case PadButton::b:
+        return QStringLiteral("B");
+    case PadButton::x:
+        return QStringLiteral("X");
+    case PadButton::y:
+        return QStringLiteral("Y");
+    case PadButton::back:
+        return QStringLiteral("Back");
+    case PadButton::guide:
+        return QStringLiteral("Guide");
+    case PadButton::start:
+        return QStringLiteral("Start");
+    case PadButton::leftstick:
+        return QStringLiteral("Left stick");
+    case PadButton::rightstick:
+        return QStringLiteral("Right stick");
+    case PadButton::leftshoulder:
+        return QStringLiteral("Left shoulder");
+    case PadButton::rightshoulder:
+        return QStringLiteral("Right shoulder");
+    case PadButton::dpup:
+        return QStringLiteral("D-pad up");
+    case PadButton::dpdown:
+        return QStringLiteral("D-pad down");
+    case PadButton::dpleft:
+        return QStringLiteral("D-pad left");
+    case PadButton::dpright:
+        return QStringLiteral("D-pad right");
+    case PadButton::misc1:
+        return QStringLiteral("Misc");
+    case PadButton::paddle1:
+        return QStringLiteral("Paddle 1");
+    case PadButton::paddle2:
+        return QStringLiteral("Paddle 2");
+    case PadButton::paddle3:
+        return QStringLiteral("Paddle 3");
+    case PadButton::paddle4:
+        return QStringLiteral("Paddle 4");
+    case PadButton::touchpad:
+        return QStringLiteral("Touchpad");
+    }
     const std::string_view n = pad_button_name(b);
     return QString::fromLatin1(n.data(), qsizetype(n.size()));
 }
@@ -57,14 +102,17 @@ PadPage::PadPage(QWidget* dialog) : QWidget(dialog) {
     btn_defaults->setGeometry(width() - 8 - kRowWidth, kRowY[4], kRowWidth, kRowHeight);
     connect(btn_defaults, &QPushButton::clicked, this, &PadPage::restore_defaults);
 
-    auto* how = label(this, QStringLiteral("Click an action, then press a button"), false);
+    auto* how = label(this, QStringLiteral("Click an action,\nthen press a button"), false);
     how->setObjectName(QStringLiteral("la_pad_how"));
     QFont small = how->font();
     small.setBold(false);
     how->setFont(small);
-    how->setWordWrap(true);
-    // Beside the dialog's own buttons at the bottom, right of Accept.
-    how->setGeometry(275, 158, width() - 8 - 275, 34);
+    // Beside the dialog's own buttons at the bottom, right of Accept, its two lines centred on
+    // theirs: wrapped where it happened to, it ran down to the dialog's edge.
+    how->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    how->setGeometry(275, 169 - 17, width() - 8 - 275, 34);
+    fit_label(how, width() - 8 - 275);
+    how->move(275, 169 - how->height() / 2);
     show_assignment(kDefaultPad);
 }
 

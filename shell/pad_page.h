@@ -49,7 +49,8 @@ class PadPage : public QWidget {
     int listening_ = 1;
 };
 
-// The text a row shows for a button: SDL's name, as the store keeps it.
+// The text a row shows for a button: the name printed on controllers ("D-pad left", "Back",
+// "A"); the store keeps SDL's own ("dpleft").
 QString pad_button_text(PadButton b);
 
 } // namespace q50

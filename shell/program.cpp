@@ -8,10 +8,12 @@
 #include "shell/core/form_create.h"
 #include "shell/core/skin_folders.h"
 #include "shell/game_menu.h"
+#include "shell/notice.h"
 #include "shell/pad_source.h"
 #include "shell/side_windows.h"
 #include "shell/virtual_pad.h"
 #include "shell/window_pictures.h"
+#include "shell/window_scale.h"
 
 #include <cmath>
 
@@ -39,13 +41,14 @@ std::unique_ptr<SettingsStore> open_store(std::unique_ptr<SettingsStore> given) 
 } // namespace
 
 Program::Program(ProgramOptions options)
-    : options_(std::move(options)), messages_(options_.presenter),
+    : options_(std::move(options)), messages_(options_.presenter, options_.detailed_presenter),
       store_(open_store(std::move(options_.store))), sound_(*store_, messages_),
       device_(Services{told_sound_, told_store_, random_, clock_}),
       target_(device_, &presentation_), input_(logged_target_, keys_),
       pad_input_(logged_target_, pads_), driver_(device_, options_.clock_ms),
       skin_watcher_(std::make_unique<SkinWatcher>([this] { reload_skin(); })) {
     clock_.source = options_.local_ms_of_day;
+    watch_store();
     logged_target_.on_action = [this](ButtonAction a) { note({device_.now(), a, {}}); };
     logged_target_.passes = [this] { return !playing_; };
     driver_.set_schedule([this] { return playback_due(); }, [this] { playback_run_due(); });
@@ -78,6 +81,47 @@ Program::~Program() {
     splash_.reset();
     side_windows_.reset();
     main_window_.reset();
+}
+
+void Program::watch_store() {
+    auto* file = dynamic_cast<FileStore*>(store_.get());
+    if (!file) return;
+    // A full disk, a read-only folder, a lock held by a stuck copy: what could not be stored
+    // waits, and is tried again now and then as well as with every write.
+    store_retry_.setInterval(kStoreRetryMs);
+    connect(&store_retry_, &QTimer::timeout, this, [file] { file->retry(); });
+    file->on_not_saved = [this](const std::string& name, const std::string& why) {
+        store_retry_.start();
+        // The reason in its parentheses when it has them ("No space left on device").
+        std::string reason = why;
+        if (const auto open = why.rfind('('); open != std::string::npos && why.back() == ')')
+            reason = why.substr(open + 1, why.size() - open - 2);
+        const bool score = name.rfind("HiScore", 0) == 0;
+        tell_store(QStringLiteral("%1 not saved yet: %2")
+                       .arg(score ? QStringLiteral("High score") : QStringLiteral("Setting"),
+                            QString::fromStdString(reason)));
+    };
+    file->on_saved = [this] {
+        store_retry_.stop();
+        tell_store(QStringLiteral("Settings and high scores saved"));
+    };
+}
+
+void Program::tell_store(const QString& text) {
+    // Shown once the window it lies over is on the screen (a start writes before that), and
+    // never from inside the step that wrote.
+    store_notice_ = text;
+    QTimer::singleShot(0, this, [this] { show_store_notice(); });
+}
+
+void Program::show_store_notice() {
+    if (store_notice_.isEmpty() || closed_ || !main_window_) return;
+    if (!main_window_->on_screen()) {
+        QTimer::singleShot(250, this, [this] { show_store_notice(); });
+        return;
+    }
+    show_notice(*main_window_, store_notice_);
+    store_notice_.clear();
 }
 
 void Program::end(int code) {
@@ -128,6 +172,8 @@ void Program::start() {
     splash_ = std::make_unique<TSplashForm>(*store_, *this);
     splash_->FormCreate();
     if (ending_) return;
+    // As large as the device will be, where the desktop does not scale the windows itself.
+    if (!splash_->skipped()) splash_->set_scale(side_window_factor(*main_window_));
     if (!splash_->skipped()) splash_->show();
     // The main window is not mapped while it is off screen, so its first activation is the
     // message loop's first turn.
@@ -279,6 +325,7 @@ void Program::use_skin(const std::string& name) {
     }
     skin_dir_ = dir;
     skin_name_ = name;
+    skin_state_ = SkinFolderState::Ready;
     command_line_skin_ = false;
     store_->write_text(setting::Skin, name);
     // As the presentation switch does: off screen, loaded afresh, centred. Shown flags and
@@ -301,32 +348,85 @@ void Program::reload_skin() {
     reloading_ = true;
     do {
         reload_pending_ = false;
-        // An editor that saves by removing and writing anew leaves a moment without the file;
-        // the watch reports its return.
-        std::error_code ec;
-        if (skin_dir_.empty() || !std::filesystem::is_regular_file(skin_dir_ / "Config.ini", ec))
+        if (skin_dir_.empty()) break;
+        // What cannot be loaded is reported once while it lasts, and the skin that loaded last
+        // stays on the screen.
+        const SkinFolderState state = skin_folder_state(skin_dir_);
+        if (state != SkinFolderState::Ready) {
+            report_skin_state(state);
             break;
+        }
+        skin_state_ = SkinFolderState::Ready;
         through_driver([this] { Load_Skin(); });
     } while (reload_pending_ && !ending_);
     reloading_ = false;
     skin_watcher_->watch(skin_dir_);
 }
 
-void Program::apply_windowed_scale() {
-    if (presentation_.Fullscreen_Mode) return;
-    TForm1& w = *main_window_;
-    // The screen the window is on: the one holding its centre, the primary one before it is
-    // shown.
+void Program::report_skin_state(SkinFolderState state) {
+    const SkinFolderState was = skin_state_;
+    skin_state_ = state;
+    // An editor that saves by removing and writing anew leaves a moment without the file, and
+    // a folder copied back comes before its files: the watch reports the file's return.
+    if (state == was ||
+        (state == SkinFolderState::ConfigGone && was == SkinFolderState::FolderGone))
+        return;
+    const std::string dir = skin_dir_.string();
+    const std::string config = (skin_dir_ / "Config.ini").string();
+    std::string text;
+    switch (state) {
+    case SkinFolderState::FolderGone:
+        text = "The skin folder " + dir + " is gone (removed or moved away).";
+        break;
+    case SkinFolderState::ConfigGone:
+        text = "The skin's configuration file " + config + " is gone (removed or moved away).";
+        break;
+    case SkinFolderState::NoPictures:
+        text = "The skin's configuration file " + config +
+               " shows nothing: it names no picture that can be found, or gives nothing a size.";
+        break;
+    case SkinFolderState::Ready:
+        return;
+    }
+    // Not inside the watch's callback: the box runs a loop of its own.
+    text += " The skin loaded last stays in use; it is loaded again as soon as the skin is "
+            "back in order.";
+    QTimer::singleShot(0, this, [this, text] {
+        if (!closed_) messages_.error(text);
+    });
+}
+
+QScreen* Program::windowed_screen() const {
+    // The one holding the window's centre, the primary one before it is shown.
     QScreen* screen = QGuiApplication::primaryScreen();
+    const TForm1& w = *main_window_;
     if (w.on_screen())
         if (QScreen* at = QGuiApplication::screenAt(w.geometry().center())) screen = at;
+    return screen;
+}
+
+void Program::apply_windowed_scale() {
+    if (presentation_.Fullscreen_Mode) return;
+    const QScreen* screen = windowed_screen();
     if (!screen) return;
     const QRect avail = screen->availableGeometry();
     const double ratio = screen->devicePixelRatio();
     const double total =
         windowed_total_scale(Zoom, {window_model_.client_width, window_model_.client_height},
                              {avail.width(), avail.height()}, ratio);
-    w.set_scale(total, ratio);
+    main_window_->set_scale(total, ratio);
+}
+
+std::vector<ZoomChoice> Program::windowed_zoom_choices() const {
+    const QScreen* screen = windowed_screen();
+    if (!screen) return {};
+    const QRect avail = screen->availableGeometry();
+    // In fullscreen the window is the screen; the device is the skin's design size.
+    const PixelSize device = presentation_.Fullscreen_Mode ? device_size_
+                                                           : PixelSize{window_model_.client_width,
+                                                                       window_model_.client_height};
+    return q50::windowed_zoom_choices(device, {avail.width(), avail.height()},
+                                      screen->devicePixelRatio());
 }
 
 double Program::fullscreen_fit_zoom() const {
@@ -341,14 +441,32 @@ double Program::shown_zoom() const {
     return main_window_ ? main_window_->view_scale() : 1.0;
 }
 
-void Program::set_zoom(int zoom) {
-    Zoom = valid_zoom(zoom);
+bool Program::set_zoom(int zoom) {
+    zoom = valid_zoom(zoom);
+    if (zoom != kZoomFit) {
+        const std::vector<ZoomChoice> choices = windowed_zoom_choices();
+        const bool fits = std::any_of(choices.begin(), choices.end(),
+                                      [zoom](const ZoomChoice& c) { return c.zoom == zoom; });
+        if (!fits) {
+            // Kept as it was, and the player told why: a window larger than the screen would
+            // put the device's buttons out of reach.
+            show_notice(*main_window_, QStringLiteral("%1 % does not fit on this screen; the "
+                                                      "zoom stays as it was")
+                                           .arg(zoom));
+            return false;
+        }
+    }
+    Zoom = zoom;
     store_->write_int(setting::Zoom, Zoom);
-    if (presentation_.Fullscreen_Mode) return; // shown when the device is windowed again
+    if (presentation_.Fullscreen_Mode) return true; // shown when the device is windowed again
     TForm1& w = *main_window_;
-    const QPoint centre = w.geometry().center();
+    const double before = w.scale();
+    // The exact middle: QRect::center() lies half a pixel up and left of it, and a window put
+    // back around it crept by a pixel with every step.
+    const QPoint centre = w.pos() + QPoint(w.width() / 2, w.height() / 2);
     through_driver([this] { apply_windowed_scale(); });
-    if (w.on_screen()) w.keep_on_screen(centre);
+    if (w.on_screen() && w.scale() != before) w.keep_on_screen(centre);
+    return true;
 }
 
 void Program::set_fullscreen_zoom(int zoom) {
@@ -373,6 +491,9 @@ void Program::FormClose() {
     if (closed_) return;
     closed_ = true;
     stop_recording();
+    // A last try for what still waits to be stored.
+    store_retry_.stop();
+    if (auto* file = dynamic_cast<FileStore*>(store_.get())) file->retry();
     // No timer step may run once the store is given up.
     driver_.stop();
     if (pad_source_) pad_source_->stop();
@@ -380,11 +501,28 @@ void Program::FormClose() {
 }
 
 bool Program::Snd_Init(int mode) {
-    if (sound_.Snd_Init(mode)) return true;
+    if (sound_.Snd_Init(mode)) {
+        tell_unloaded_samples();
+        return true;
+    }
     // The sound folder's message has been shown; a missing device is asked about instead.
     if (!sound_.device_error().empty() && sound_device_failed(mode)) return true;
     end(1);
     return false;
+}
+
+void Program::tell_unloaded_samples() {
+    QStringList names;
+    for (Sample s : sound_.unloaded_samples())
+        names << QString::fromStdString(sample_file(s)).section(QLatin1Char('/'), -1);
+    if (names.isEmpty()) return;
+    // Standard error has each file's reason; the game goes on without these sounds. Shown
+    // once the window that it lies over has its place.
+    const QString text =
+        QStringLiteral("Not heard (could not be loaded): %1").arg(names.join(", "));
+    QTimer::singleShot(0, this, [this, text] {
+        if (main_window_ && !closed_) show_notice(*main_window_, text);
+    });
 }
 
 // True when the user goes on without sound.
@@ -530,7 +668,10 @@ void Program::change_sound_output(int mode) {
         failed = !sound_.Snd_Init(mode) && !sound_.device_error().empty();
     });
     // Shown once the driver is done: the box's own event loop runs the device on meanwhile.
-    if (!failed) return;
+    if (!failed) {
+        tell_unloaded_samples();
+        return;
+    }
     const std::string_view entry = kSoundOutputEntries[std::size_t(mode)];
     messages_.error("The sound output \"" + std::string(entry) + "\" could not be opened.\n\n" +
                     sound_.device_error() + "\n\nThe game goes on without sound.");
@@ -601,6 +742,8 @@ void Program::reset_device() {
     for (std::size_t i = 0; i < fresh_board_.size() && i < b.segments().size(); ++i) {
         Segment& s = b.segments()[i];
         const FreshSegment& f = fresh_board_[i];
+        // The switch-on may have been in the other presentation.
+        if (presentation_segment(s.name)) continue;
         // A picture of its own may have been cleared or replaced since (the movement pad
         // shows none after a step), not only copied.
         if (s.picture_source != f.source || (!f.source && f.picture && s.picture != f.picture)) {
@@ -636,6 +779,7 @@ bool Program::play_recording(const std::filesystem::path& file) {
     set_paused(false);
     playback_ = std::move(*read.recording);
     fullscreen_before_playback_ = presentation_.Fullscreen_Mode;
+    place_before_playback_ = main_window_->place();
     scratch_store_.begin(playback_.start.store);
     // The recorded run's presentation; the switch writes only to the playback's store.
     switch_presentation(playback_.start.fullscreen);
@@ -662,8 +806,10 @@ void Program::stop_playing() {
     if (!playing_) return;
     playing_ = false;
     show_mark();
-    // Switched back while the playback's store still takes the write.
+    // Switched back while the playback's store still takes the write, to where the player
+    // had the window (the recording's own switches centred it).
     switch_presentation(fullscreen_before_playback_);
+    if (!presentation_.Fullscreen_Mode) main_window_->centre_on_screen(&place_before_playback_);
     scratch_store_.end();
     clock_.source = options_.local_ms_of_day;
     // The player's own device, switched on afresh.
@@ -756,9 +902,13 @@ bool Program::write_recording(const std::string& lines) {
 
 void Program::recording_failed() {
     // Told once: the writer is closed now, so nothing more is written or reported.
-    const std::string text = "The recording " + recording_.file().string() +
-                             " could not be written further: " + recording_.error() +
-                             ". Recording has stopped; the file holds the run up to this moment.";
+    const std::string text =
+        recording_.written() == 0
+            ? "The recording could not be written to " + recording_.file().string() + ": " +
+                  recording_.error() + ". Nothing is recorded; no file was left."
+            : "The recording " + recording_.file().string() +
+                  " could not be written further: " + recording_.error() +
+                  ". Recording has stopped; the file holds the run up to this moment.";
     std::cerr << "quendrix50: " << text << '\n';
     if (side_windows_) side_windows_->comfort().refresh();
     // Not in the middle of the input that wrote the line (a message box runs a loop of its

@@ -34,6 +34,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+
+class QScreen;
 
 namespace q50 {
 
@@ -45,6 +48,9 @@ struct ProgramOptions {
     // The settings store; the per-user file when not given.
     std::unique_ptr<SettingsStore> store;
     MessagePresenter presenter = show_error_box;
+    // For a message with a detail (the file and the reason behind it); when not given, see
+    // MessageBoxSink.
+    DetailedPresenter detailed_presenter;
     // The device's clock in ms (monotonic) and the local time of day in ms since midnight;
     // the real ones when not given.
     std::function<std::int64_t()> clock_ms;
@@ -117,7 +123,8 @@ class Program : public QObject, public SplashHost {
     int FullscreenZoom = 0;
     // Store a new zoom and show the device at it (the window keeps its centre and stays on
     // the screen that holds it). A fullscreen zoom reloads the skin for the new screen size.
-    void set_zoom(int zoom);
+    // A windowed fixed zoom that does not fit the screen is refused with a notice (false).
+    bool set_zoom(int zoom);
     void set_fullscreen_zoom(int zoom);
     // The zoom in view, window pixels per design pixel (1 at 100 %).
     double shown_zoom() const;
@@ -125,6 +132,8 @@ class Program : public QObject, public SplashHost {
     double fullscreen_fit_zoom() const;
     // The windowed device's scale from the zoom and the screen it is on.
     void apply_windowed_scale();
+    // The windowed zooms the screen the window is on can show.
+    std::vector<ZoomChoice> windowed_zoom_choices() const;
 
     Device& device() { return device_; }
     Presentation& presentation() { return presentation_; }
@@ -212,8 +221,20 @@ class Program : public QObject, public SplashHost {
     void clear_splash_pending() override { Splash_Pending = false; }
     void quit() override { end(0); }
 
+    // How often values that could not be stored are tried again.
+    static constexpr int kStoreRetryMs = 5000;
+
   private:
     bool sound_device_failed(int mode);
+    // Values that wait to be stored: tried again, and the player told in a notice.
+    void watch_store();
+    void tell_store(const QString& text);
+    void show_store_notice();
+    QTimer store_retry_;
+    QString store_notice_;
+    // A short notice naming the samples that did not load although the sound output opened.
+    void tell_unloaded_samples();
+    QScreen* windowed_screen() const;
 
     ProgramOptions options_;
     MessageBoxSink messages_;
@@ -260,6 +281,9 @@ class Program : public QObject, public SplashHost {
     bool command_line_skin_ = false;
     bool reloading_ = false;
     bool reload_pending_ = false;
+    // What the last look at the skin folder in use found, so that each fault is told once.
+    SkinFolderState skin_state_ = SkinFolderState::Ready;
+    void report_skin_state(SkinFolderState state);
     std::unique_ptr<PadSource> pad_source_;
     std::unique_ptr<VirtualPadHook> virtual_pad_;
     void start_controllers();
@@ -292,6 +316,7 @@ class Program : public QObject, public SplashHost {
     std::int64_t playback_day_shift_ = 0; // the time of day gone on in the recorded pauses
     bool playing_ = false;
     bool fullscreen_before_playback_ = false;
+    QPoint place_before_playback_;
     // The device time the run's log counts from (the last time the device came on afresh).
     std::int64_t run_base_ = 0;
     // Keeps an entry in the run's log and writes it to the recording, if one is made.

@@ -15,8 +15,12 @@ namespace {
 
 int g_pipe[2] = {-1, -1};
 constexpr int kQuitSignals[] = {SIGINT, SIGTERM, SIGHUP};
+volatile std::sig_atomic_t g_starting = 0;
 
 extern "C" void on_quit_signal(int sig) {
+    // Nothing reads the pipe until the message loop runs; the store's writes replace whole
+    // files, so ending in the middle of one loses nothing.
+    if (g_starting) ::_exit(0);
     // A write waiting for a lock held by a stuck copy would keep the message loop from the
     // signal for seconds: it gives up now (the program is ending).
     FileStore::stop_waiting();
@@ -43,7 +47,12 @@ QuitSignals::QuitSignals(std::function<void(int)> on_signal, QObject* parent)
     for (int sig : kQuitSignals) ::sigaction(sig, &sa, nullptr);
 }
 
+void QuitSignals::set_starting(bool on) {
+    g_starting = on ? 1 : 0;
+}
+
 QuitSignals::~QuitSignals() {
+    g_starting = 0;
     for (int sig : kQuitSignals) ::signal(sig, SIG_DFL);
 }
 

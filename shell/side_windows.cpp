@@ -3,6 +3,7 @@
 #include "shell/game_menu.h"
 #include "shell/notice.h"
 #include "shell/program.h"
+#include "shell/window_scale.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -89,6 +90,7 @@ ManualWindow& SideWindows::manual() {
 }
 
 void SideWindows::show_about() {
+    scale_side_window(about(), side_window_factor(program_.main_window()));
     about().open();
 }
 void SideWindows::show_manual() {
@@ -97,6 +99,7 @@ void SideWindows::show_manual() {
     manual().open();
 }
 void SideWindows::show_key_dialog() {
+    scale_side_window(keys_dialog(), side_window_factor(program_.main_window()));
     keys_dialog().open();
 }
 

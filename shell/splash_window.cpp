@@ -2,14 +2,17 @@
 
 #include "host/setting_names.h"
 #include "shell/key_codes.h"
+#include "shell/project_links.h"
 #include "shell/text_fit.h"
 #include "shell/window_pictures.h"
+#include "shell/window_scale.h"
 #include "sound/sound_output.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -58,6 +61,7 @@ QLabel* picture_button(QWidget* parent, const QString& picture, const QString& f
     const QPixmap pm = window_picture(picture, parent->devicePixelRatioF());
     if (!pm.isNull()) {
         b->setPixmap(pm);
+        b->setProperty(kPictureName, picture);
     } else {
         b->setText(fallback);
         b->setAlignment(Qt::AlignCenter);
@@ -92,15 +96,16 @@ TSplashForm::TSplashForm(SettingsStore& store, SplashHost& host, QWidget* parent
     im_box_picture->setAlignment(Qt::AlignCenter);
     im_box_picture->setPixmap(
         window_picture(QStringLiteral("splash_box.png"), devicePixelRatioF()));
+    im_box_picture->setProperty(kPictureName, QStringLiteral("splash_box.png"));
     la_release_date = label(this, {}, 0, 236, kWidth, 15);
     la_release_date->setFont(arial(false));
     la_release_date->setAlignment(Qt::AlignCenter);
     set_text_colour(la_release_date, Qt::black);
 
     la_website_1 = label(this, QStringLiteral("website:"), 118, 259, 56, 15);
-    la_website_2 = label(this, QStringLiteral("Readme.txt"), 174, 259, 220, 15);
+    la_website_2 = label(this, website_text(), 174, 259, 220, 15);
     la_email_1 = label(this, QStringLiteral("email:"), 118, 282, 56, 15);
-    la_email_2 = label(this, email_url().path(), 174, 282, 220, 15);
+    la_email_2 = label(this, email_text(), 174, 282, 220, 15);
     for (QLabel* l : {la_website_1, la_email_1}) l->setFont(arial(false));
     for (QLabel* l : {la_website_2, la_email_2}) {
         l->setFont(arial(true, true));
@@ -117,8 +122,16 @@ TSplashForm::TSplashForm(SettingsStore& store, SplashHost& host, QWidget* parent
         cb_sound->addItem(QString::fromLatin1(entry.data(), qsizetype(entry.size())));
     cb_sound->setToolTip(
         QString::fromLatin1(kSoundOutputHint.data(), qsizetype(kSoundOutputHint.size())));
-    // As wide as its longest entry needs in this desktop's font, within the window.
-    cb_sound->resize(std::min(combo_width_for_entries(cb_sound, 144), kWidth - 217 - 8), 21);
+    // As wide as its longest entry needs, within the grey panel of the background picture
+    // (its right edge at 373): a smaller font where the desktop's is too wide for that.
+    constexpr int kPanelRoom = 373 - 4 - 217;
+    QFont list_font = cb_sound->font();
+    list_font.setPixelSize(QFontInfo(list_font).pixelSize());
+    while (combo_width_for_entries(cb_sound, 144) > kPanelRoom && list_font.pixelSize() > 9) {
+        list_font.setPixelSize(list_font.pixelSize() - 1);
+        cb_sound->setFont(list_font);
+    }
+    cb_sound->resize(std::min(combo_width_for_entries(cb_sound, 144), kPanelRoom), 21);
     cb_sound->setCurrentIndex(-1);
     connect(cb_sound, &QComboBox::currentIndexChanged, this, [this] { cb_soundChange(); });
 
@@ -156,9 +169,8 @@ QUrl TSplashForm::whatsnew_url() {
     return QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("Whatsnew.txt")));
 }
 
-// A reserved domain: the address belongs to nobody.
 QUrl TSplashForm::email_url() {
-    return QUrl(QStringLiteral("mailto:developers@quendrix50.invalid"));
+    return q50::email_url();
 }
 
 void TSplashForm::FormCreate() {
@@ -226,7 +238,7 @@ void TSplashForm::btn_paypalClick() {
     open_url(readme_url());
 }
 void TSplashForm::la_website_2Click() {
-    open_url(readme_url());
+    open_url(website_url());
 }
 void TSplashForm::la_email_2Click() {
     open_url(email_url());
@@ -283,6 +295,13 @@ bool TSplashForm::event(QEvent* e) {
     return QWidget::event(e);
 }
 
+void TSplashForm::set_scale(int factor) {
+    if (!scale_side_window(*this, factor)) return;
+    background_ = window_picture(QStringLiteral("splash_background.png"),
+                                 factor > 1 ? double(factor) : devicePixelRatioF());
+    update();
+}
+
 void TSplashForm::paintEvent(QPaintEvent* e) {
     QWidget::paintEvent(e);
     QPainter p(this);
@@ -290,7 +309,7 @@ void TSplashForm::paintEvent(QPaintEvent* e) {
     if (background_.isNull())
         p.fillRect(0, 0, kWidth, 50, kDarkBlue);
     else
-        p.drawPixmap(0, 0, background_);
+        p.drawPixmap(rect(), background_);
 }
 
 } // namespace q50

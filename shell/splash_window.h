@@ -91,6 +91,12 @@ class TSplashForm : public QWidget {
     void update_play_button();
     void centre_on_screen();
 
+  public:
+    // The window at a whole factor of its design size (the device's zoom on a desktop without
+    // a scale of its own), its background drawn to match.
+    void set_scale(int factor);
+
+  private:
     SettingsStore& store_;
     SplashHost& host_;
     QPixmap background_;

@@ -30,8 +30,10 @@ ZoomMenu::ZoomMenu(Program& program, PopupMenu& menu) : program_(program) {
         (i < 5 ? windowed_ : fullscreen_)->addAction(a);
         rows_[std::size_t(i)] = a;
         if (i < 5)
-            connect(a, &QAction::triggered, this,
-                    [this, i] { program_.set_zoom(kWindowedZooms[i]); });
+            connect(a, &QAction::triggered, this, [this, i] {
+                program_.set_zoom(kWindowedZooms[i]);
+                refresh_checks(); // a refused zoom leaves the mark where it was
+            });
         else
             connect(a, &QAction::triggered, this,
                     [this, i] { program_.set_fullscreen_zoom(i == 5 ? kZoomFit : 100); });
@@ -80,8 +82,13 @@ void ZoomMenu::step(bool up) {
     if (program_.presentation().Fullscreen_Mode) {
         const bool fit_is_larger = program_.fullscreen_fit_zoom() > 1.0;
         program_.set_fullscreen_zoom(up == fit_is_larger ? kZoomFit : 100);
+    } else if (const auto zoom =
+                   zoom_step(program_.shown_zoom(), up, program_.windowed_zoom_choices())) {
+        program_.set_zoom(*zoom);
     } else {
-        program_.set_zoom(zoom_step(program_.shown_zoom(), up));
+        show_notice(program_.main_window(),
+                    up ? QStringLiteral("This is the largest zoom that fits on this screen")
+                       : QStringLiteral("This is the smallest zoom"));
     }
     refresh_checks();
 }

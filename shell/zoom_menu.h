@@ -27,8 +27,9 @@ class ZoomMenu : public QObject {
     QAction* row(int i) const { return rows_.at(std::size_t(i)); }
     QAction* screenshot_row() const { return screenshot_; }
 
-    // "+" and "-": windowed, the next fixed zoom above or below the one in view; fullscreen,
-    // the larger or smaller of fit and 100 %. Backspace: fit.
+    // "+" and "-": windowed, the zoom that fits the screen nearest above or below the one in
+    // view (a notice at either end); fullscreen, the larger or smaller of fit and 100 %.
+    // Backspace: fit.
     void step(bool up);
     void fit();
     // The check marks follow the stored choices.

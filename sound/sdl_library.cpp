@@ -18,7 +18,7 @@ const SdlLibrary* open_sdl() {
         library.find("SDL_GetHint", sdl.GetHint) && library.find("SDL_GetError", sdl.GetError) &&
         library.find("SDL_InitSubSystem", sdl.InitSubSystem) &&
         library.find("SDL_QuitSubSystem", sdl.QuitSubSystem) &&
-        library.find("SDL_RWFromFile", sdl.RWFromFile) &&
+        library.find("SDL_RWFromConstMem", sdl.RWFromConstMem) &&
         library.find("SDL_PumpEvents", sdl.PumpEvents) &&
         library.find("SDL_PollEvent", sdl.PollEvent) &&
         library.find("SDL_NumJoysticks", sdl.NumJoysticks) &&

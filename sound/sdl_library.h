@@ -18,7 +18,7 @@ struct SdlLibrary {
     decltype(&::SDL_GetError) GetError;
     decltype(&::SDL_InitSubSystem) InitSubSystem;
     decltype(&::SDL_QuitSubSystem) QuitSubSystem;
-    decltype(&::SDL_RWFromFile) RWFromFile;
+    decltype(&::SDL_RWFromConstMem) RWFromConstMem;
     decltype(&::SDL_PumpEvents) PumpEvents;
     decltype(&::SDL_PollEvent) PollEvent;
     decltype(&::SDL_NumJoysticks) NumJoysticks;

@@ -2,6 +2,7 @@
 
 #include "host/setting_names.h"
 #include "sound/mixer_library.h"
+#include "sound/sample_file.h"
 #include "sound/sdl_library.h"
 
 #include <SDL.h>
@@ -37,7 +38,10 @@ bool SoundOutput::Snd_Init(int mode) {
     store_.write_int(setting::SoundMode, kSoundModeNotChosen);
     store_.write_bool(setting::SplashScreen, true);
     // No device is no reason to reinstall: the caller tells the user what really happened.
-    if (opened) messages_.error(std::string(kSoundFolderMessage));
+    if (opened)
+        messages_.detailed_error(std::string(kSoundFolderMessage),
+                                 sample_file(Sample::Bombfall) + " " +
+                                     load_errors_[std::size_t(Sample::Bombfall)] + ".");
     return false;
 }
 
@@ -89,9 +93,32 @@ bool SoundOutput::open_device(int mode) {
 }
 
 void SoundOutput::load_samples() {
+    const SdlLibrary& sdl = *sdl_library();
+    for (int i = 0; i < kSampleCount; ++i) {
+        std::string& error = load_errors_[std::size_t(i)];
+        const SampleBytes file = read_sample_file(sample_file(Sample(i)));
+        error = file.error;
+        if (!error.empty()) continue;
+        // The mixer decodes the whole sample into a buffer of its own: the bytes may go after.
+        SDL_RWops* from = sdl.RWFromConstMem(file.bytes.data(), int(file.bytes.size()));
+        handles_[std::size_t(i)] = from ? mixer_->LoadWAV_RW(from, 1) : nullptr;
+        if (handles_[std::size_t(i)]) continue;
+        const char* why = sdl.GetError();
+        error = std::string("cannot be decoded: ") + (why && *why ? why : "no reason given");
+    }
+    // Bombfall's own failure ends the start with its message; any other is only not heard.
     for (int i = 0; i < kSampleCount; ++i)
-        handles_[std::size_t(i)] =
-            mixer_->LoadWAV_RW(sdl_library()->RWFromFile(sample_file(Sample(i)).c_str(), "rb"), 1);
+        if (Sample(i) != Sample::Bombfall && !load_errors_[std::size_t(i)].empty())
+            messages_.notice("the sample " + sample_file(Sample(i)) + " " +
+                             load_errors_[std::size_t(i)] + "; it is not heard");
+}
+
+std::vector<Sample> SoundOutput::unloaded_samples() const {
+    std::vector<Sample> out;
+    if (!mixer_open_) return out;
+    for (int i = 0; i < kSampleCount; ++i)
+        if (!handles_[std::size_t(i)]) out.push_back(Sample(i));
+    return out;
 }
 
 void SoundOutput::Snd_Play(Sample s) {
@@ -129,6 +156,7 @@ void SoundOutput::apply_volume() {
 }
 
 void SoundOutput::Snd_Close() {
+    for (std::string& error : load_errors_) error.clear();
     for (auto& handle : handles_) {
         if (handle) mixer_->FreeChunk(handle);
         handle = nullptr;

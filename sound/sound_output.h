@@ -9,6 +9,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct Mix_Chunk;
 
@@ -77,6 +78,12 @@ class SoundOutput : public SoundSink {
     // True once a sound-on entry was chosen; nothing sets it back.
     bool Sound_On() const { return sound_on_; }
     bool loaded(Sample s) const { return handles_[std::size_t(s)] != nullptr; }
+    // Why a sample of the last start did not load ("is missing", "cannot be decoded: ...");
+    // empty when it loaded or no device opened. Each one also went to the message sink: a
+    // notice, or Bombfall's detail.
+    const std::string& load_error(Sample s) const { return load_errors_[std::size_t(s)]; }
+    // The samples that will not be heard although the device is open.
+    std::vector<Sample> unloaded_samples() const;
     bool device_open() const { return mixer_open_; }
 
   private:
@@ -96,6 +103,7 @@ class SoundOutput : public SoundSink {
     bool muted_ = false;
     void apply_volume();
     std::array<Mix_Chunk*, kSampleCount> handles_{};
+    std::array<std::string, kSampleCount> load_errors_{};
     std::string device_error_;
 };
 

@@ -3,6 +3,7 @@
 #include "host/services.h"
 #include "shell/core/store_text.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -180,7 +181,8 @@ bool replace_file(const fs::path& target, std::string_view content, mode_t mode,
         write_all(fd.get(), content) && ::fchmod(fd.get(), mode) == 0 && ::fsync(fd.get()) == 0;
     ok = fd.close() && ok;
     if (!ok) {
-        why = "writing " + tmp + " failed (" + reason() + ")";
+        // The target's name, not the temporary's: the same failure is the same reason, told once.
+        why = "writing " + target.string() + " failed (" + reason() + ")";
         ::unlink(tmp.c_str());
         return false;
     }
@@ -234,9 +236,12 @@ std::optional<std::string> FileStore::read_text(std::string_view name) {
 }
 
 bool FileStore::write_text(std::string_view name, std::string_view text) {
-    return update_text(name, [text](const std::optional<std::string>&) {
-        return std::optional<std::string>(std::string(text));
-    });
+    return change_text(
+        name,
+        [text = std::string(text)](const std::optional<std::string>&) {
+            return std::optional<std::string>(text);
+        },
+        true);
 }
 
 void FileStore::stop_waiting() {
@@ -247,21 +252,41 @@ bool FileStore::refuse(const std::string& why) {
     // Each reason once while it lasts: a start makes a dozen writes.
     const std::string text = "settings not saved: " + why;
     if (told_.insert(text).second) write_notice(text);
+    last_reason_ = why;
     return false;
 }
 
+void FileStore::keep_pending(std::string name, TextChange change, bool replaces) {
+    const bool fresh = std::none_of(pending_.begin(), pending_.end(),
+                                    [&](const Pending& p) { return p.name == name; });
+    // A plain write makes every earlier change of the value moot (a window dragged about
+    // writes its place again and again).
+    if (replaces) std::erase_if(pending_, [&](const Pending& p) { return p.name == name; });
+    pending_.push_back({name, std::move(change)});
+    if (fresh && on_not_saved) on_not_saved(name, last_reason_);
+}
+
 bool FileStore::update_text(std::string_view name, const TextChange& change) {
+    return change_text(name, change, false);
+}
+
+bool FileStore::change_text(std::string_view name, const TextChange& change, bool replaces) {
     if (!storable_name(name)) return false;
-    return rewrite([&](StoreText& store, std::string& why) {
+    bool unfit = false;
+    const bool kept_it = rewrite([&](StoreText& store, std::string& why) {
         const std::optional<std::string> text = change(store.find(name));
         if (!text) return Edit::Unchanged;
         if (!storable_text(*text)) {
             why = "the value of " + std::string(name) + " does not fit on one line";
+            unfit = true;
             return Edit::Refused;
         }
         store.set(name, *text);
         return Edit::Changed;
     });
+    // The disk, the folder or the lock failed it: it waits for the next write that succeeds.
+    if (!kept_it && !unfit && !too_large_) keep_pending(std::string(name), change, replaces);
+    return kept_it;
 }
 
 bool FileStore::write_texts(const Texts& values) {
@@ -284,11 +309,33 @@ bool FileStore::write_texts(const Texts& values) {
         }
         return done;
     });
+    if (!kept_others && !too_large_)
+        for (const auto& [name, text] : values)
+            if (storable_name(name) && storable_text(text))
+                keep_pending(
+                    std::string(name),
+                    [text = text](const std::optional<std::string>&) {
+                        return std::optional<std::string>(text);
+                    },
+                    true);
     if (!unfit.empty()) refuse(unfit);
     return kept_others && all;
 }
 
+bool FileStore::retry() {
+    if (pending_.empty()) return true;
+    return rewrite([](StoreText&, std::string&) { return Edit::Unchanged; });
+}
+
+std::vector<std::string> FileStore::pending_names() const {
+    std::vector<std::string> names;
+    for (const Pending& p : pending_)
+        if (std::find(names.begin(), names.end(), p.name) == names.end()) names.push_back(p.name);
+    return names;
+}
+
 bool FileStore::rewrite(const Editor& edit) {
+    too_large_ = false;
     // A store file kept elsewhere through a symbolic link stays a link to the new content.
     const std::optional<fs::path> target = write_target(file_);
     if (!target) return refuse(file_.string() + " is a loop of symbolic links");
@@ -322,23 +369,49 @@ bool FileStore::rewrite(const Editor& edit) {
     } else {
         store = parse_store_text(kNewFileHeader);
     }
+    // What earlier writes could not store goes first, in their order, on the values as they
+    // are now (a high score kept waiting still gives way to a higher one stored meanwhile).
+    bool changed = false;
+    for (const Pending& p : pending_)
+        if (std::optional<std::string> text = p.change(store.find(p.name));
+            text && storable_text(*text)) {
+            store.set(p.name, *text);
+            changed = true;
+        }
     std::string refusal;
     const Edit done = edit(store, refusal);
-    if (done == Edit::Unchanged) return kept();
-    if (done == Edit::Refused) return refuse(refusal);
+    changed = changed || done == Edit::Changed;
+    if (!changed) return done == Edit::Refused ? refuse(refusal) : kept();
     std::string content = store.serialize();
-    if (cur.status == FileContent::Read && content == cur.text) return kept();
-    // A file this store would refuse to read would lose every value at the next start.
-    if (content.size() > kMaxFileSize)
+    if (cur.status == FileContent::Read && content == cur.text)
+        return done == Edit::Refused ? refuse(refusal) : kept();
+    // A file this store would refuse to read would lose every value at the next start. No
+    // later write would get through with these values waiting: they are given up.
+    if (content.size() > kMaxFileSize) {
+        too_large_ = true;
+        pending_.clear();
         return refuse(target->string() + " would grow past " + std::to_string(kMaxFileSize / 1024) +
                       " KB");
+    }
     if (!replace_file(*target, content, mode, why)) return refuse(why);
+    if (done == Edit::Refused) {
+        // The waiting values are stored; only this one was not.
+        settled();
+        return refuse(refusal);
+    }
     return kept();
 }
 
 bool FileStore::kept() {
     told_.clear(); // a failure that comes back is told again
+    settled();
     return true;
+}
+
+void FileStore::settled() {
+    if (pending_.empty()) return;
+    pending_.clear();
+    if (on_saved) on_saved();
 }
 
 } // namespace q50

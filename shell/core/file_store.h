@@ -12,8 +12,10 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace q50 {
 
@@ -34,17 +36,30 @@ class FileStore : public SettingsStore {
     // The lock file beside the store file that every writer holds while it writes.
     std::filesystem::path lock_path() const;
 
-    // Nothing when the value is absent or the file cannot be read.
+    // Nothing when the value is absent or the file cannot be read. A value still waiting to be
+    // stored is not read: the file is what every running copy shares.
     std::optional<std::string> read_text(std::string_view name) override;
     // False, with the file unchanged, when the folder cannot be written, the existing file
     // cannot be read (its values would be lost), the lock cannot be had, or the name or text do
-    // not fit on a line. Each reason is told once on standard error while it lasts.
+    // not fit on a line. Each reason is told once on standard error while it lasts. A value
+    // refused for any reason but its own form or the file's size limit waits, and goes into the
+    // file with the next write that succeeds, or with retry().
     bool write_text(std::string_view name, std::string_view text) override;
     // The read and the write happen under the writers' lock.
     bool update_text(std::string_view name, const TextChange& change) override;
     // One read and one replaced file under one lock for all of them (a start writes a dozen,
     // and each file replaced is flushed to the disk).
     bool write_texts(const Texts& values) override;
+
+    // Writes what waits to be stored; true when nothing waits any more.
+    bool retry();
+    bool pending() const { return !pending_.empty(); }
+    // The names of the values that wait, in the order they were first refused.
+    std::vector<std::string> pending_names() const;
+    // Told when a value begins to wait (its name and why the write failed), and when every
+    // waiting value has reached the file.
+    std::function<void(const std::string& name, const std::string& why)> on_not_saved;
+    std::function<void()> on_saved;
 
     // Files larger than this are treated as unreadable rather than loaded, and no write makes
     // the file larger than this.
@@ -68,6 +83,17 @@ class FileStore : public SettingsStore {
     bool rewrite(const Editor& edit);
     bool refuse(const std::string& why);
     bool kept();
+    void settled();
+    bool change_text(std::string_view name, const TextChange& change, bool replaces);
+    void keep_pending(std::string name, TextChange change, bool replaces);
+
+    struct Pending {
+        std::string name;
+        TextChange change;
+    };
+    std::vector<Pending> pending_;
+    std::string last_reason_;
+    bool too_large_ = false; // the last rewrite was refused for the file's size
 
     std::filesystem::path file_;
     std::chrono::milliseconds lock_wait_ = kLockWait;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace q50 {
@@ -46,8 +47,13 @@ void RecordingWriter::fail(int err) {
     if (::ftruncate(fd_, off_t(written_)) != 0) {
         // Then the file ends in part of a line, which the message about it covers.
     }
+    // Not one whole line in it: an empty file would only look like a recording (a device
+    // such as /dev/full is no file of ours to remove).
+    struct stat st {};
+    const bool remove = written_ == 0 && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
     ::close(fd_);
     fd_ = -1;
+    if (remove) ::unlink(file_.c_str());
 }
 
 bool RecordingWriter::close() {

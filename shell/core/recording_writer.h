@@ -23,7 +23,8 @@ class RecordingWriter {
     const std::filesystem::path& file() const { return file_; }
 
     // Writes whole lines. False once a write failed: nothing more is written, the file is cut
-    // back to the lines written before and closed, and error() says why.
+    // back to the lines written before and closed (removed when that is none), and error()
+    // says why.
     bool write(std::string_view lines);
     // Closes the file; false, with error(), when its last writes did not reach it.
     bool close();

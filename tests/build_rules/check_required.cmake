@@ -23,6 +23,8 @@ endfunction()
 expect_refusal(xlib "X11 was not found: install libx11-dev" -DCMAKE_DISABLE_FIND_PACKAGE_X11=ON)
 expect_refusal(qt "Qt6 COMPONENTS Gui Svg was not found: install qt6-svg-dev"
                -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON)
+expect_refusal(libcxx "clang[+][+] with libc[+][+] was not found: install clang libc[+][+]-dev"
+               -DQ50_TESTS=ON -DQ50_LIBCXX_CXX=${SCRATCH}/no-such-clang)
 if(NOT CXX_ID MATCHES "Clang")
   expect_refusal(clang "Q50_FUZZ=ON needs clang" -DQ50_FUZZ=ON)
 endif()

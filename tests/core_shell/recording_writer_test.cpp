@@ -78,5 +78,28 @@ TEST(RecordingWriter, AFileCutPartWayThroughALineKeepsItsWholeLines) {
     EXPECT_EQ(test::read_file(file), longer + longer);
 }
 
+// A disk that takes not even the first line: no empty file is left to look like a recording.
+TEST(RecordingWriter, AFileThatGotNoWholeLineIsRemoved) {
+    test::TempDir dir;
+    const auto file = dir.path() / "run.script";
+    RecordingWriter w;
+    ASSERT_TRUE(w.open(file));
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit was{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+    rlimit small = was;
+    small.rlim_cur = 10;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool wrote = w.write("# a first line longer than the limit\n");
+    setrlimit(RLIMIT_FSIZE, &was);
+    EXPECT_FALSE(wrote);
+    EXPECT_EQ(w.error(), "File too large");
+    EXPECT_FALSE(std::filesystem::exists(file));
+    // A device is written to but never removed.
+    ASSERT_TRUE(w.open("/dev/full"));
+    EXPECT_FALSE(w.write("seed 3\n"));
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+}
+
 } // namespace
 } // namespace q50

@@ -2,7 +2,9 @@
 #include "display/png_writer.h"
 #include "tests/display/picture_makers.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace q50 {
@@ -114,6 +116,39 @@ TEST(PictureFile, PngWriterRoundTrip) {
     EXPECT_FALSE(write_png(img, dir / "no" / "such" / "dir.png", &error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(write_png(Image(), dir / "empty.png", &error));
+}
+
+// A disk that fills up while the picture is written: the writer says so, and leaves neither an
+// empty nor a cut file, nor its temporary one; a picture already there stays as it was.
+TEST(PictureFile, PngWriterLeavesNothingPartialOnAFullDisk) {
+    ScratchDir dir;
+    Image noise(120, 120);
+    std::uint32_t x = 12345;
+    for (Argb& p : noise.pixels) p = (x = x * 1103515245u + 12345u) | 0xff000000u;
+    const std::filesystem::path kept = dir / "kept.png";
+    ASSERT_TRUE(write_png(Image(2, 2, argb(255, 1, 2, 3)), kept));
+    const auto kept_size = std::filesystem::file_size(kept);
+
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit was{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+    rlimit small = was;
+    small.rlim_cur = 4096; // the noise takes some 40 KB
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error, error_kept;
+    const bool fresh = write_png(noise, dir / "shot.png", &error);
+    const bool over = write_png(noise, kept, &error_kept);
+    setrlimit(RLIMIT_FSIZE, &was);
+
+    EXPECT_FALSE(fresh);
+    EXPECT_FALSE(over);
+    EXPECT_EQ(error, (dir / "shot.png").string() + ": File too large");
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        left.push_back(e.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"kept.png"});
+    EXPECT_EQ(std::filesystem::file_size(kept), kept_size);
+    ASSERT_TRUE(load_picture_file(kept));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "display/scale.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace q50 {
@@ -84,15 +86,46 @@ TEST(ScaleTest, StoredZoomValuesOutsideTheChoicesMeanFit) {
     for (int z : {0, 200, -1, 99}) EXPECT_EQ(valid_fullscreen_zoom(z), kZoomFit);
 }
 
-TEST(ScaleTest, PlusAndMinusStepThroughTheFixedZooms) {
-    EXPECT_EQ(zoom_step(1.0, true), 200);
-    EXPECT_EQ(zoom_step(2.0, true), 300);
-    EXPECT_EQ(zoom_step(4.0, true), 400);
-    EXPECT_EQ(zoom_step(0.9, true), 100);
-    EXPECT_EQ(zoom_step(2.0, false), 100);
-    EXPECT_EQ(zoom_step(1.0, false), kZoomFit);
-    EXPECT_EQ(zoom_step(0.5, false), kZoomFit);
-    EXPECT_EQ(zoom_step(2.5, false), 200);
+TEST(ScaleTest, PlusAndMinusStepThroughTheZoomsThatFitAndNeverTheWrongWay) {
+    // A 4K screen: fit is 200 %, and 300 % and 400 % do not fit.
+    const auto uhd = windowed_zoom_choices(kDevice, {3840, 2100}, 1.0);
+    ASSERT_EQ(uhd.size(), 3u);
+    EXPECT_EQ(uhd[0].zoom, 100);
+    EXPECT_EQ(uhd[1].zoom, 200); // before fit, which shows the same
+    EXPECT_EQ(uhd[2].zoom, kZoomFit);
+    EXPECT_DOUBLE_EQ(uhd[2].shown, 2.0);
+    EXPECT_EQ(zoom_step(2.0, false, uhd), 100);
+    // Below 100 % there is nothing: "-" does not go back to fit, which is larger.
+    EXPECT_EQ(zoom_step(1.0, false, uhd), std::nullopt);
+    EXPECT_EQ(zoom_step(1.0, true, uhd), 200);
+    EXPECT_EQ(zoom_step(2.0, true, uhd), std::nullopt);
+    // A small screen: fit is below 100 %, which does not fit; fit is the only choice.
+    const auto small = windowed_zoom_choices(kDevice, {1024, 700}, 1.0);
+    ASSERT_EQ(small.size(), 1u);
+    EXPECT_EQ(small[0].zoom, kZoomFit);
+    EXPECT_EQ(zoom_step(small[0].shown, true, small), std::nullopt);
+    EXPECT_EQ(zoom_step(small[0].shown, false, small), std::nullopt);
+    // A tall screen: every step fits, and fit (300 %) lies among them.
+    const auto tall = windowed_zoom_choices(kDevice, {2000, 3200}, 1.0);
+    ASSERT_EQ(tall.size(), 5u);
+    EXPECT_EQ(zoom_step(3.0, true, tall), 400);
+    EXPECT_EQ(zoom_step(4.0, false, tall), kZoomFit); // fit shows 300 %, after the fixed 300
+    EXPECT_EQ(zoom_step(3.0, false, tall), 200);
+    // From any zoom shown, a step goes the way asked or nowhere.
+    for (const auto* choices : {&uhd, &small, &tall})
+        for (double shown : {0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 4.0})
+            for (bool up : {true, false})
+                if (const auto z = zoom_step(shown, up, *choices)) {
+                    const auto c = std::find_if(choices->begin(), choices->end(),
+                                                [&](const ZoomChoice& x) { return x.zoom == *z; });
+                    ASSERT_NE(c, choices->end());
+                    EXPECT_TRUE(up ? c->shown > shown : c->shown < shown) << shown << up;
+                }
+    // With a desktop scale the zooms are the window's own: 200 % fits a 1920x1050 area at 2.
+    const auto scaled = windowed_zoom_choices(kDevice, {1920, 1050}, 2.0);
+    EXPECT_EQ(zoom_step(1.0, true, scaled), std::nullopt);
+    EXPECT_FALSE(zoom_fits(200, kDevice, {1920, 1050}, 2.0));
+    EXPECT_TRUE(zoom_fits(100, kDevice, {1920, 1050}, 2.0));
 }
 
 TEST(ScaleTest, WindowPixelsMapBackToTheDesignPixelUnderThem) {

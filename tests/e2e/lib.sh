@@ -117,7 +117,17 @@ main_window() {
   return 0
 }
 main_up() { [ -n "$(main_window)" ]; }
-program_windows() { xdotool search --onlyvisible --pid "$prog_pid" | wc -l; }
+# The program's windows apart from the pause mark and the notices, which take no input.
+program_windows() {
+  local n=0 w
+  for w in $(xdotool search --onlyvisible --pid "$prog_pid" 2>/dev/null); do
+    case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+    "Quendrix50 mark" | "Quendrix50 notice") ;;
+    *) n=$((n + 1)) ;;
+    esac
+  done
+  echo "$n"
+}
 popup_closed() { [ "$(program_windows)" -eq 1 ]; }
 # close_message: Return to the program's window that is not the main one, with the focus put on
 # it first. A key sent to the main window just before the message mapped could leave the focus
@@ -151,6 +161,24 @@ geometry_is() { # geometry_is WINDOW X Y W H
   [ "$X,$Y,$WIDTH,$HEIGHT" = "$2,$3,$4,$5" ]
 }
 main_at() { local m; m=$(main_window); [ -n "$m" ] && geometry_is "$m" "$@"; }
+
+# The pause mark ("PAUSED", "REPLAY") and the notices are small windows of their own beside the
+# device. window_rect NAME: "X Y W H" of the visible program window titled exactly NAME.
+window_rect() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+  [ -n "$w" ] && geometry_of "$w" && echo "$X $Y $WIDTH $HEIGHT"
+}
+mark_shown() { [ -n "$(window_rect 'Quendrix50 mark')" ]; }
+mark_gone() { ! mark_shown; }
+notice_shown() { [ -n "$(window_rect 'Quendrix50 notice')" ]; }
+# outside RECT X Y W H: the window of RECT ("X Y W H") does not overlap the rectangle X Y W H.
+outside() {
+  local a=($1)
+  [ ${#a[@]} -eq 4 ] || return 1
+  [ $((a[0] + a[2])) -le "$2" ] || [ "${a[0]}" -ge $(($2 + $4)) ] ||
+    [ $((a[1] + a[3])) -le "$3" ] || [ "${a[1]}" -ge $(($3 + $5)) ]
+}
 
 manual=
 find_manual() { manual=$(xdotool search --onlyvisible --name '^Manual$' | head -1); [ -n "$manual" ]; }

@@ -46,15 +46,15 @@ menu_row() { # menu_row UPS: the context menu opened, the row UPS above its bott
 }
 menu_closed() { wait_for 5 popup_closed || fail "the context menu did not close"; }
 key_to_main() { xdotool windowfocus --sync "$main" || true; xdotool key "$@"; }
-# The mark is a box over the middle of the window; the closed device stands still, so that part
-# of the screen is exactly as before the pause once the mark is gone.
+# The mark is a small window beside the device; the closed device stands still, so its middle
+# is exactly as before the pause, with the mark and without it.
 middle() { convert "$out/$1.png" -crop 120x32+$((wx + 249 - 60))+$((wy + 385 - 16)) +repage "png24:$out/$1-middle.png"; }
 middle_differs() { # middle_differs SHOT: the number of pixels unlike the unpaused middle
   shot "$1"; middle "$1"
   compare -metric AE "$out/$1-middle.png" "$out/unpaused-middle.png" null: 2>&1 || true
 }
-dark_middle() { local n; n=$(middle_differs "$1"); [ "$n" -gt 1000 ] 2>/dev/null; }
-pale_middle() { [ "$(middle_differs "$1")" = 0 ]; }
+dark_middle() { mark_shown && [ "$(middle_differs "$1")" = 0 ]; }
+pale_middle() { mark_gone && [ "$(middle_differs "$1")" = 0 ]; }
 shot unpaused; middle unpaused
 
 menu_row 8

@@ -49,16 +49,17 @@ start_program() {
   xdotool key 3
 }
 popup_open() { [ "$(program_windows)" -ge 2 ]; }
-# Right click on the device, L opens the LCD submenu at its first row; DOWN steps further.
+# Right click on the device, the thirteenth row and RIGHT open the LCD submenu at its first row;
+# DOWN steps further.
 choose_lcd_row() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW
+  local X Y WIDTH HEIGHT SCREEN WINDOW i
   wait_for 5 geometry_of "$(main_window)" || fail "the main window's place cannot be read"
   xdotool mousemove $((X + 37 * k)) $((Y + 635 * k)) click 3
   wait_for 5 popup_open || fail "no context menu after a right click"
   sleep 0.3
-  xdotool key l
+  for ((i = 0; i < 13; i++)); do xdotool key Down; done
+  xdotool key Right
   sleep 0.3
-  local i
   for ((i = 0; i < $1; i++)); do xdotool key Down; done
   xdotool key Return
   wait_for 5 popup_closed || fail "the context menu did not close"

@@ -2,8 +2,8 @@
 # End-to-end, the menus and side windows: the built program in its own Xvfb, started windowed
 # with a sound output already chosen, driven by real pointer and key events. It opens the
 # context menu with a right click, switches to fullscreen with F12, opens the in-game menu,
-# switches back, opens the manual with F4 and turns a page, the about window with F1 and the
-# key dialog from the context menu (each made at that first use), and ends with Esc.
+# switches back, opens the manual with F4 and turns a page, the about window with F1 (its
+# licence tip under the pointer) and the key dialog from the context menu (each made at that first use), and ends with Esc.
 #   run_e2e_menus.sh RUN_DIR PICTURES_DIR OUT_DIR
 # With Q50_E2E_DOCS=DIR the screenshots are also copied there.
 set -euo pipefail
@@ -89,6 +89,15 @@ about=
 find_about() { about=$(xdotool search --onlyvisible --name '^About the author\.\.\.$' | head -1); [ -n "$about" ]; }
 wait_for 5 find_about || fail "F1 did not open the about window"
 xdotool windowfocus --sync "$about" || true
+# The licence is the window's tip: resting the pointer on a row shows it, as one more window.
+X= Y= WIDTH= HEIGHT=
+geometry_of "$about" || fail "the about window has no place on the screen"
+xdotool mousemove $((X + 250)) $((Y + 40))
+tip_shown() { [ "$(program_windows)" -ge 3 ]; }
+wait_for 5 tip_shown || fail "resting the pointer on the about window showed no licence tip"
+shot about-tip
+xdotool mousemove $((width - 4)) $((height - 4))
+echo "e2e: the pointer on the about window showed its licence tip"
 xdotool key Escape
 about_gone() { ! xdotool search --onlyvisible --name '^About the author\.\.\.$' | grep -q .; }
 wait_for 5 about_gone || fail "Esc did not close the about window"

@@ -3,8 +3,11 @@
 # (QT_SCALE_FACTOR) the splash window, the about window, the key dialog and the manual are twice
 # their design size on the screen, the about window's picture is its built-in double-size
 # drawing, and the manual's page is its picture with every pixel
-# doubled (crisp, not smoothed). Without a desktop scale the device fits at 200 % and the
-# manual follows it: twice the size, every pixel doubled. Real keys and clicks (xdotool).
+# doubled (crisp, not smoothed); the key dialog's lists scroll instead of running down the
+# screen. Without a desktop scale the device fits at 200 % and the side windows follow it: the
+# splash and about windows and the key dialog twice their size, the manual with every pixel
+# doubled. Real keys and
+# clicks (xdotool).
 #   run_e2e_side_dpi.sh RUN_DIR OUT_DIR
 set -euo pipefail
 run_dir=$1 out=$2
@@ -101,16 +104,70 @@ sleep 0.5
 xdotool key Down Down Down Down Down Down Return
 expect_size '^Key settings$' 896 390
 shot keys-f2
+
+# The key dialog's lists: a scrolling list of a dozen keys, not all 44 down the screen.
+read -r width height x y <<<"$(size_of "$window")"
+xdotool mousemove $((x + 90 * 2)) $((y + 40 * 2)) click 1
+sleep 1
+list_rect=
+find_list() { # a program window that is none of the named ones: the list's popup
+  local w g X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(xdotool search --onlyvisible --pid "$prog_pid" 2>/dev/null); do
+    case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+    "Quendrix50" | "Key settings" | "Quendrix50 mark" | "Quendrix50 notice") continue ;;
+    esac
+    g=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue
+    eval "$g"
+    [ "${HEIGHT:-0}" -gt 40 ] || continue
+    list_rect="$WIDTH $HEIGHT $X $Y"
+    return 0
+  done
+  return 1
+}
+wait_for 5 find_list || fail "a click on the first key list opened no list"
+shot keys-list-f2
+read -r lw lh lx ly <<<"$list_rect"
+[ "$lh" -lt 1000 ] || fail "the key list is ${lw}x${lh}: all 44 keys down the screen"
+echo "side-dpi: the key list opens as a scrolling list (${lw}x${lh})"
+xdotool key Escape
 stop_program
 
-# No desktop scale: the device fits at 200 % and the manual follows it.
-start_program 1 SplashScreen=0
-expect_size '^Quendrix50$' 996 1540
+# No desktop scale: the device fits at 200 %, and the side windows follow it: the splash and
+# the about window at twice their design size, the manual with every pixel doubled.
+start_program 1 SplashScreen=1
+expect_size '^About this game\.\.\.$' 920 840
+shot splash-f1
 xdotool windowfocus --sync "$window" || true
+xdotool key 1
+expect_size '^Quendrix50$' 996 1540
+main=$window
+xdotool windowfocus --sync "$main" || true
+xdotool key F1
+expect_size '^About the author\.\.\.$' 794 352
+shot about-f1
+read -r width height x y <<<"$(size_of "$window")"
+convert "$out/about-f1.png" -crop "232x320+$((x + 16))+$((y + 16))" +repage "png24:$out/about-picture-f1.png"
+[ "$(compare -metric AE "$out/about-picture-f1.png" "$out/about-expected.png" null: 2>&1 || true)" = 0 ] ||
+  fail "the about window's picture at 200 % is not its double-size drawing"
+echo "side-dpi: at 200 % the splash and about windows are twice their size, with the double-size picture"
+xdotool windowfocus --sync "$window" || true
+xdotool key Escape
+wait_for 5 gone '^About the author\.\.\.$' || fail "Esc did not close the about window"
+xdotool windowfocus --sync "$main" || true
 xdotool key F4
 expect_size '^Manual$' 1090 730
 wait_for 5 manual_page manual-f1 2 || fail "the manual's page at 200 % is not its pixels doubled"
 echo "side-dpi: at 200 % the manual follows the device, every pixel doubled"
+xdotool windowfocus --sync "$window" || true
+xdotool key Escape
+wait_for 5 gone '^Manual$' || fail "Esc did not close the manual"
+read -r width height x y <<<"$(size_of "$main")"
+xdotool mousemove $((x + width / 2)) $((y + 40)) click 3
+sleep 0.5
+xdotool key Down Down Down Down Down Down Return
+expect_size '^Key settings$' 896 390
+shot keys-f1
+echo "side-dpi: at 200 % the key dialog is twice its size too"
 stop_program
 [ -n "${Q50_E2E_DOCS:-}" ] && for n in splash-f2 about-f2 keys-f2; do cp "$out/$n.png" "$Q50_E2E_DOCS/e2e-dpi-$n.png"; done
 echo "side-dpi: passed"

@@ -34,8 +34,22 @@ TEST_F(AboutWindowTest, LayoutColoursAndLinkLook) {
     }
     EXPECT_EQ(about.la_website_2->y(), 128);
     EXPECT_EQ(about.la_email_2->y(), 152);
-    // Every text on the window is the program's own: no address of anyone.
-    for (QLabel* l : about.findChildren<QLabel*>()) EXPECT_FALSE(l->text().contains('@'));
+    // Every text on the window is the program's own: an address only in the reserved domain,
+    // which belongs to nobody.
+    for (QLabel* l : about.findChildren<QLabel*>())
+        if (l->text().contains('@')) {
+            EXPECT_TRUE(l->text().endsWith(".invalid")) << l->text().toStdString();
+        }
+}
+
+TEST_F(AboutWindowTest, TheLicenceShowsOverTheWholeWindowWithoutChangingItsRows) {
+    const QString tip = about.toolTip();
+    EXPECT_TRUE(tip.contains("GPL-3.0-or-later")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("CC-BY-SA-4.0")) << tip.toStdString();
+    // A label with a tip of its own would hide the window's over its place.
+    for (QLabel* l : about.findChildren<QLabel*>())
+        EXPECT_TRUE(l->toolTip().isEmpty()) << l->text().toStdString();
+    EXPECT_EQ(about.findChildren<QLabel*>().size(), 15);
 }
 
 TEST_F(AboutWindowTest, EachLinkOpensItsTargetAndClosesTheWindow) {
@@ -51,6 +65,9 @@ TEST_F(AboutWindowTest, EachLinkOpensItsTargetAndClosesTheWindow) {
     click(about.la_email_2);
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[1], AboutWindow::email_url());
+    // The same address as the splash window's, to write to.
+    EXPECT_EQ(opened[1].scheme(), "mailto");
+    EXPECT_EQ(about.la_email_2->text(), "developers@quendrix50.invalid");
     EXPECT_FALSE(about.isVisible());
 }
 

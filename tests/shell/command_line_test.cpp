@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QRegularExpression>
 
 namespace q50 {
@@ -44,6 +45,22 @@ TEST(CommandLine, CheckSkinEndsWithTheReportRatherThanStarting) {
     EXPECT_EQ(parse({"--windowed", "--check-skin", "/x"}).action, Action::CheckSkin);
 }
 
+TEST(CommandLine, HelpEndsWithTheDefaultKeysAsTheReadmeGivesThem) {
+    const QStringList lines = parse({"--help"}).text.trimmed().split('\n');
+    ASSERT_GE(lines.size(), 3);
+    const QStringList keys = lines.mid(lines.size() - 3);
+    EXPECT_TRUE(keys[0].startsWith("Keys: 1 Game A, 2 Game B, 3 Time, 5 open/ACL"));
+    EXPECT_TRUE(keys[1].contains("right-click for the menu"));
+    EXPECT_TRUE(keys[2].startsWith("Controller: Start Game A"));
+    QFile readme(QStringLiteral(Q50_SOURCE_DIR "/README.md"));
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    for (const QString& line : keys) {
+        EXPECT_LE(line.size(), 80) << line.toStdString();
+        EXPECT_TRUE(text.contains(line)) << "README.md lacks: " << line.toStdString();
+    }
+}
+
 TEST(CommandLine, HelpAndVersionPrintAndEnd) {
     const CommandLine help = parse({"--help"});
     EXPECT_EQ(help.action, Action::Help);
@@ -55,6 +72,9 @@ TEST(CommandLine, HelpAndVersionPrintAndEnd) {
     EXPECT_EQ(version.action, Action::Version);
     EXPECT_TRUE(version.text.startsWith("quendrix50 ")) << version.text.toStdString();
     EXPECT_TRUE(version.text.contains(QRegularExpression("[0-9]+\\.[0-9]+")));
+    // The licence travels with the version, as the package and the about window state it.
+    EXPECT_TRUE(version.text.contains("GPL-3.0-or-later")) << version.text.toStdString();
+    EXPECT_TRUE(version.text.contains("CC-BY-SA-4.0")) << version.text.toStdString();
     EXPECT_EQ(parse({"-v"}).action, Action::Version);
 }
 

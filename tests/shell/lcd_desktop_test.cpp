@@ -154,7 +154,7 @@ TEST_F(LcdMenuTest, RowsInOrderWithTheStoredChoicesChecked) {
               (std::vector<std::string>{"Shadow off", "Shadow 5 %", "Shadow 10 %", "Shadow 15 %",
                                         "Shadow 25 %", "Shadow of your own...", "-", "Response off",
                                         "Response 40 ms", "Response 80 ms"}));
-    EXPECT_EQ(menu->menu().title(), "&LCD");
+    EXPECT_EQ(menu->menu().title(), "LCD");
     EXPECT_EQ(look.shadow(), 10);
     EXPECT_EQ(look.fade(), 80);
     EXPECT_EQ(checked(), (std::vector<std::string>{"lcd_shadow_10", "lcd_fade_80"}));

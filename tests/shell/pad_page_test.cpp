@@ -68,7 +68,8 @@ TEST_F(PadPageTest, ThePageShowsTheAssignmentInUseAndSwitchesWithTheKeys) {
     ASSERT_TRUE(dialog->showing_pads());
     EXPECT_FALSE(dialog->Key_Combo[1]->isVisible());
     EXPECT_EQ(dialog->btn_page->text(), "KEYBOARD");
-    const char* shown[8] = {"", "start", "back", "y", "x", "dpleft", "dpright", "rightshoulder"};
+    const char* shown[8] = {"",  "Start",      "Back",        "Y",
+                            "X", "D-pad left", "D-pad right", "Right shoulder"};
     for (int n = 1; n <= 7; ++n) EXPECT_EQ(row(n), shown[n]) << n;
     EXPECT_EQ(page().listening(), 1);
     EXPECT_TRUE(page().Pad_Button[1]->isChecked());
@@ -83,11 +84,11 @@ TEST_F(PadPageTest, APressedButtonGoesToTheChosenRowAndTheNextRowListens) {
     page().Pad_Button[4]->click();
     EXPECT_EQ(page().listening(), 4);
     EXPECT_TRUE(dialog->take_pad_button(PadButton::b));
-    EXPECT_EQ(row(4), "b");
+    EXPECT_EQ(row(4), "B");
     EXPECT_EQ(page().listening(), 5);
     // Guide is the in-game menu's: it is swallowed but assigns nothing.
     EXPECT_TRUE(dialog->take_pad_button(PadButton::guide));
-    EXPECT_EQ(row(5), "dpleft");
+    EXPECT_EQ(row(5), "D-pad left");
     EXPECT_EQ(page().listening(), 5);
     // The last row is followed by the first.
     page().Pad_Button[7]->click();
@@ -185,7 +186,7 @@ TEST_F(PadPageTest, DefaultsRestoreTheMappingAndEscKeepsTheOldOne) {
     EXPECT_TRUE(writes.empty());
 
     dialog->open();
-    EXPECT_EQ(row(1), "leftstick") << "reopened, the page shows the mapping in use";
+    EXPECT_EQ(row(1), "Left stick") << "reopened, the page shows the mapping in use";
     page().btn_defaults->click();
     dialog->btn_accept->click();
     EXPECT_EQ(pads.Pad, kDefaultPad);
@@ -256,7 +257,7 @@ TEST_F(PadPageProgram, AButtonAssignedThroughTheDialogIsStoredAndActs) {
     dialog.pad_page->Pad_Button[4]->click(); // "Open the game/ACL"
     tap(PadButton::b);
     EXPECT_EQ(program->device().Game_State, 0) << "the press was the dialog's, not the game's";
-    EXPECT_EQ(dialog.pad_page->Pad_Button[4]->text(), "b");
+    EXPECT_EQ(dialog.pad_page->Pad_Button[4]->text(), "B");
     dialog.btn_accept->click();
     EXPECT_EQ(store->values().at("Pad4"), "b");
     EXPECT_EQ(program->pads().Pad[4], PadButton::b);

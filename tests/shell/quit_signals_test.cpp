@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace q50 {
@@ -31,6 +33,23 @@ TEST(QuitSignals, InterruptTerminateAndHangUpEachEndTheProgramOrderly) {
     struct sigaction now {};
     sigaction(SIGHUP, nullptr, &now);
     EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+// A start held by something that never answers (a file that is a named pipe, a slow disk)
+// runs no message loop: the signal ends the process itself, with the orderly status.
+TEST(QuitSignals, ASignalDuringTheStartEndsTheProcessAtOnce) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        QuitSignals quit([](int) { ::_exit(2); });
+        QuitSignals::set_starting(true);
+        std::raise(SIGTERM);
+        ::_exit(3); // the start went on as if nothing had been asked
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 } // namespace

@@ -14,6 +14,10 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
+
+#include <fstream>
+#include <iterator>
 
 namespace q50 {
 namespace {
@@ -215,6 +219,38 @@ TEST_F(SideWindowsTest, EveryWindowCarriesTheProgramsOwnIcon) {
     for (QWidget* w : {static_cast<QWidget*>(&main()), static_cast<QWidget*>(&side().manual()),
                        static_cast<QWidget*>(&side().about())})
         EXPECT_FALSE(w->windowIcon().isNull()) << w->windowTitle().toStdString();
+}
+
+// The manual's pages are drawn from tools/gen/art/manual.txt: every row of the context menu
+// (the fourteen and the block after them) and every key shown beside a row is in it.
+TEST_F(SideWindowsTest, TheManualNamesEveryContextMenuRowAndItsKey) {
+    start(false);
+    std::ifstream in(fs::path(Q50_SOURCE_DIR) / "tools/gen/art/manual.txt");
+    ASSERT_TRUE(in);
+    const std::string manual((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+    QMenu& menu = side().menu().pm_0_menu();
+    emit menu.aboutToShow();
+    int rows = 0;
+    for (QAction* a : menu.actions()) {
+        if (a->isSeparator()) continue;
+        QString text = a->menu() ? a->menu()->title() : a->text();
+        text.remove(QLatin1Char('&')).replace(QStringLiteral("\u2026"), QStringLiteral("..."));
+        const QStringList parts = text.split(QLatin1Char('\t'));
+        const std::string caption = parts[0].toStdString();
+        EXPECT_NE(manual.find(caption), std::string::npos) << caption;
+        if (parts.size() > 1) {
+            const std::string key = "(" + parts[1].toStdString();
+            EXPECT_NE(manual.find(key), std::string::npos) << caption << ": " << key;
+        }
+        ++rows;
+    }
+    EXPECT_GT(rows, 14);
+    // The keys that have no row of their own.
+    for (const char* key : {"F5 pause", "F6 mute", "F7 play", "F9 screenshot", "+ and - zoom"})
+        EXPECT_NE(manual.find(key), std::string::npos) << key;
+    // Edits of a skin of one's own show at once (the skin watcher).
+    EXPECT_NE(manual.find("shows every change you save at once"), std::string::npos);
 }
 
 } // namespace

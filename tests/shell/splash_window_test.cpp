@@ -1,7 +1,9 @@
 #include "shell/splash_window.h"
 
 #include "qt_events.h"
+#include "shell/about_window.h"
 #include "shell/core/memory_store.h"
+#include "shell/text_fit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -73,9 +75,11 @@ TEST_F(Splash, LayoutAndTexts) {
     EXPECT_EQ(form->la_website_2->pos(), QPoint(174, 259));
     EXPECT_EQ(form->la_email_2->pos(), QPoint(174, 282));
     EXPECT_EQ(form->cb_sound->geometry().topLeft(), QPoint(217, 308));
-    // At least its design width, wider where the entries need it in this desktop's font.
+    // At least its design width, wider where the entries need it in this desktop's font, and
+    // within the grey panel of the background (to 373), every entry whole.
     EXPECT_GE(form->cb_sound->width(), 144);
-    EXPECT_LE(form->cb_sound->geometry().right(), 460 - 8);
+    EXPECT_LE(form->cb_sound->geometry().right(), 373);
+    EXPECT_LE(combo_width_for_entries(form->cb_sound, 144), form->cb_sound->width());
     // The hint says what the entries mean.
     const std::string hint = form->cb_sound->toolTip().toStdString();
     for (const char* word : {"PipeWire", "PulseAudio", "ALSA", "SDL_AUDIODRIVER"})
@@ -196,6 +200,11 @@ TEST_F(Splash, LinksOpenTheReadmeAndMailAndTheWindowStays) {
     EXPECT_TRUE(opened[0].toLocalFile().endsWith("/Readme.txt"));
     EXPECT_EQ(opened[1].scheme(), "mailto");
     EXPECT_TRUE(opened[1].path().endsWith(".invalid"));
+    // The about window shows and opens the very same two.
+    EXPECT_EQ(form->la_website_2->text(), "project notes (Readme.txt)");
+    EXPECT_EQ(form->la_email_2->text(), opened[1].path());
+    EXPECT_EQ(opened[0], AboutWindow::website_url());
+    EXPECT_EQ(opened[1], AboutWindow::email_url());
     EXPECT_TRUE(opened[2].isLocalFile());
     EXPECT_TRUE(form->isVisible());
     // A right click opens nothing.

@@ -16,6 +16,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -251,6 +252,54 @@ TEST_F(UserSkins, ChangedConfigOfTheSkinInUseShowsWithinASecond) {
     EXPECT_EQ(game_a(), (Rect{5, 6, 30, 40}));
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_TRUE(messages.empty());
+}
+
+// Each fault of the skin in use is told once; the skin that loaded last stays on the screen, and
+// the live reload goes on once the skin is back.
+TEST_F(UserSkins, AGoneFolderOrConfigOrAnEmptyConfigIsToldAndTheLastSkinStays) {
+    start({{"Skin", "Blue"}, {"FullscreenMode", "0"}});
+    const fs::path dir = home / "quendrix50/skins/Blue";
+    const fs::path away = home / "quendrix50/skins/Blue.away";
+    auto wait_until = [](const std::function<bool()>& done) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 3000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        return done();
+    };
+    auto told = [this](std::size_t n) { return [this, n] { return messages.size() >= n; }; };
+    auto at = [this](Rect r) { return [this, r] { return game_a() == r; }; };
+    ASSERT_EQ(game_a(), (Rect{50, 60, 30, 40}));
+
+    fs::rename(dir, away);
+    ASSERT_TRUE(wait_until(told(1)));
+    EXPECT_EQ(messages[0], "The skin folder " + dir.string() +
+                               " is gone (removed or moved away). The skin loaded last stays in "
+                               "use; it is loaded again as soon as the skin is back in order.");
+    EXPECT_EQ(game_a(), (Rect{50, 60, 30, 40}));
+    fs::rename(away, dir);
+    EXPECT_TRUE(wait_until(at(Rect{50, 60, 30, 40})));
+    test::write_file(dir / "Config.ini", skin_config(77, 88));
+    EXPECT_TRUE(wait_until(at(Rect{77, 88, 30, 40}))) << "the watch went with the folder";
+
+    fs::rename(dir / "Config.ini", root.path() / "Config.ini.kept");
+    ASSERT_TRUE(wait_until(told(2)));
+    EXPECT_EQ(messages[1].rfind("The skin's configuration file " + (dir / "Config.ini").string() +
+                                    " is gone (removed or moved away).",
+                                0),
+              0u)
+        << messages[1];
+    fs::rename(root.path() / "Config.ini.kept", dir / "Config.ini");
+    test::write_file(dir / "Config.ini", skin_config(5, 6));
+    EXPECT_TRUE(wait_until(at(Rect{5, 6, 30, 40})));
+
+    test::write_file(dir / "Config.ini", "[Common]\nGameWidth=498\n");
+    ASSERT_TRUE(wait_until(told(3)));
+    EXPECT_NE(messages[2].find(" shows nothing: "), std::string::npos) << messages[2];
+    EXPECT_EQ(game_a(), (Rect{5, 6, 30, 40}));
+    test::write_file(dir / "Config.ini", skin_config(9, 9));
+    EXPECT_TRUE(wait_until(at(Rect{9, 9, 30, 40})));
+    EXPECT_EQ(messages.size(), 3u) << "each fault told once";
 }
 
 TEST_F(UserSkins, ANewPictureOfTheSkinInUseShowsWithoutAnEditOfConfig) {

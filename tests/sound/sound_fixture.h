@@ -14,8 +14,13 @@
 namespace q50::test {
 
 struct RecordedMessages : MessageSink {
-    std::vector<std::string> texts;
+    std::vector<std::string> texts, details, notices;
     void error(const std::string& text) override { texts.push_back(text); }
+    void detailed_error(const std::string& text, const std::string& detail) override {
+        texts.push_back(text);
+        details.push_back(detail);
+    }
+    void notice(const std::string& text) override { notices.push_back(text); }
 };
 
 class SoundInTempFolder : public ::testing::Test {

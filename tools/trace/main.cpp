@@ -1,12 +1,15 @@
 // quendrix-trace: plays a script of timed inputs against the device in virtual time and
 // prints what happens. Reads the script on standard input.
 #include "display/lcd_look.h"
+#include "tools/trace/pixel_goldens.h"
 #include "tools/trace/runner.h"
 #include "tools/trace/script.h"
 
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -14,7 +17,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: quendrix-trace [--skin DIR] [--manual DIR] [--fullscreen] [--screen WxH]\n"
-    "                      [--lcd-shadow N] [--lcd-fade MS] < SCRIPT\n"
+    "                      [--lcd-shadow N] [--lcd-fade MS]\n"
+    "                      [--goldens BASE [--failed BASE] [--rebaseline all|missing]] < SCRIPT\n"
     "Plays the script against the device in virtual time and prints one event a line.\n"
     "Exit status: 0 done, 1 the run stopped with an error, 2 the script or the command line\n"
     "is wrong (nothing is run).\n"
@@ -26,7 +30,15 @@ constexpr const char* kUsage =
     "  --screen WxH   the screen size the skin loader sees (default 1024x768)\n"
     "  --lcd-shadow N snapshots show unlit segments at N % of their ink (0..100, default 0)\n"
     "  --lcd-fade MS  snapshots show segments darkening and clearing over MS milliseconds\n"
-    "                 (0..200, default 0)\n";
+    "                 (0..200, default 0)\n"
+    "  --goldens BASE snapshot N (from 1, in the script's order) is compared with the kept\n"
+    "                 picture BASE.NNNN.png instead of written to the file it names; exit\n"
+    "                 status 1 when one differs or is missing\n"
+    "  --failed BASE  a failing comparison writes what was painted to BASE.NNNN.png and the\n"
+    "                 difference (red where it differs) to BASE.NNNN.diff.png (default: the\n"
+    "                 kept pictures' name in the current directory)\n"
+    "  --rebaseline all|missing\n"
+    "                 write the kept pictures anew: every one, or only those missing\n";
 
 bool parse_screen(const std::string& text, int& w, int& h) {
     const auto x = text.find('x');
@@ -64,6 +76,7 @@ bool parse_bounded(const std::string& text, int lo, int hi, int& out) {
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     q50::trace::RunOptions options;
+    std::string goldens, failed, rebaseline;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-h" || arg == "--help") {
@@ -84,6 +97,10 @@ int main(int argc, char** argv) {
                       << (shadow ? q50::kLcdShadowMax : q50::kLcdFadeMax) << ")\n";
             return 2;
         }
+        if ((arg == "--goldens" || arg == "--failed" || arg == "--rebaseline") && i + 1 < argc) {
+            (arg == "--goldens" ? goldens : arg == "--failed" ? failed : rebaseline) = argv[++i];
+            continue;
+        }
         if ((arg == "--skin" || arg == "--manual" || arg == "--screen") && i + 1 < argc) {
             const std::string value = argv[++i];
             if (arg == "--skin") {
@@ -102,6 +119,26 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    using q50::trace::PixelGoldens;
+    if (goldens.empty() && (!failed.empty() || !rebaseline.empty())) {
+        std::cerr << "quendrix-trace: --failed and --rebaseline need --goldens\n";
+        return 2;
+    }
+    if (!rebaseline.empty() && rebaseline != "all" && rebaseline != "missing") {
+        std::cerr << "quendrix-trace: bad --rebaseline value '" << rebaseline
+                  << "' (use all or missing)\n";
+        return 2;
+    }
+    std::unique_ptr<PixelGoldens> kept;
+    if (!goldens.empty()) {
+        const auto renew = rebaseline == "all"       ? PixelGoldens::Renew::All
+                           : rebaseline == "missing" ? PixelGoldens::Renew::Missing
+                                                     : PixelGoldens::Renew::None;
+        if (failed.empty()) failed = std::filesystem::path(goldens).filename().string();
+        kept = std::make_unique<PixelGoldens>(goldens, failed, renew);
+        options.goldens = kept.get();
+    }
+
     std::ostringstream input;
     input << std::cin.rdbuf();
     const std::string text = input.str();
@@ -116,9 +153,11 @@ int main(int argc, char** argv) {
     if (options.skin_dir.empty()) options.skin_dir = parsed.script->skin;
     const q50::trace::RunResult result = q50::trace::run_script(*parsed.script, std::cout, options);
     std::cout.flush();
-    if (!result.ok) {
-        std::cerr << "quendrix-trace: " << result.error << '\n';
-        return 1;
+    bool ok = result.ok;
+    if (!result.ok) std::cerr << "quendrix-trace: " << result.error << '\n';
+    if (kept) {
+        for (const std::string& f : kept->failures()) std::cerr << "quendrix-trace: " << f << '\n';
+        ok = ok && kept->failures().empty();
     }
-    return 0;
+    return ok ? 0 : 1;
 }

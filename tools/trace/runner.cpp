@@ -12,6 +12,7 @@
 #include "shell/core/event_printer.h"
 #include "shell/core/form_create.h"
 #include "shell/core/menu_commands.h"
+#include "tools/trace/pixel_goldens.h"
 #include "tools/trace/rig.h"
 
 #include <algorithm>
@@ -163,8 +164,13 @@ RunResult run_script(const Script& script, std::ostream& out, const RunOptions& 
                     look.update(d.board, d.now());
                     painter.set_lcd_look(&look);
                 }
+                const Image& frame = painter.paint(d.board, window);
+                if (options.goldens) {
+                    options.goldens->check(frame, step.line);
+                    break;
+                }
                 std::string why;
-                if (!write_png(painter.paint(d.board, window), step.name, &why))
+                if (!write_png(frame, step.name, &why))
                     return {false, "at " + std::to_string(d.now()) + ": snapshot on line " +
                                        std::to_string(step.line) + ": " + why};
                 break;

@@ -14,6 +14,8 @@ class Device;
 
 namespace q50::trace {
 
+class PixelGoldens;
+
 struct RunOptions {
     // Runs where the main window's creation loads the skin, between the steps before it and
     // those after it. Messages it reports are printed as "T message TEXT". Without it the
@@ -36,6 +38,8 @@ struct RunOptions {
     // shadow in percent of their ink and the fade time in milliseconds; 0 is off.
     int lcd_shadow = 0;
     int lcd_fade = 0;
+    // Snapshots compared with the pictures kept for them (--goldens) instead of written.
+    PixelGoldens* goldens = nullptr;
 };
 
 struct RunResult {

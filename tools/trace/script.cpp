@@ -108,7 +108,7 @@ class Parser {
         if (w[0] == "store" || w[0] == "seed" || w[0] == "time" || w[0] == "fullscreen" ||
             w[0] == "skin") {
             if (!script_.steps.empty())
-                return fail("'" + std::string(w[0]) + "' must come before the first 'at'");
+                return fail(std::string("'").append(w[0]) + "' must come before the first 'at'");
             if (w[0] == "store") return store(w);
             if (w[0] == "seed") return seed(w);
             if (w[0] == "skin") {
@@ -130,9 +130,10 @@ class Parser {
 
     bool store(const std::vector<std::string_view>& w) {
         if (w.size() < 3) return fail("'store' needs a value name and a text");
-        if (!is_store_value(w[1])) return fail("unknown store value '" + std::string(w[1]) + "'");
+        if (!is_store_value(w[1]))
+            return fail(std::string("unknown store value '").append(w[1]) + "'");
         std::string text(w[2]);
-        for (std::size_t i = 3; i < w.size(); ++i) text += " " + std::string(w[i]);
+        for (std::size_t i = 3; i < w.size(); ++i) text.append(" ").append(w[i]);
         script_.store.emplace_back(std::string(w[1]), text);
         return true;
     }
@@ -318,9 +319,9 @@ class Parser {
     bool set(const std::vector<std::string_view>& args, Step& step) {
         if (args.empty()) return fail("'set' needs a variable and a value");
         const Settable s = settable(args[0]);
-        if (!s.known) return fail("unknown variable '" + std::string(args[0]) + "'");
+        if (!s.known) return fail(std::string("unknown variable '").append(args[0]) + "'");
         if (int(args.size()) - 1 != s.count)
-            return fail("'" + std::string(args[0]) + "' takes " + std::to_string(s.count) +
+            return fail(std::string("'").append(args[0]) + "' takes " + std::to_string(s.count) +
                         (s.count == 1 ? " value" : " values"));
         for (std::size_t i = 1; i < args.size(); ++i) {
             auto v = parse_integer(args[i]);
