@@ -21,6 +21,8 @@ function(q50_floor_library target)
   file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${arg_FOLDER} SYMBOLIC)
 
   add_library(${target} STATIC ${arg_SOURCES})
+  # Position-independent, so that a front end can be a shared library (the RetroArch core).
+  set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
   q50_compile_units(${target})
   target_include_directories(${target} PUBLIC ${root})
   target_link_libraries(${target} PUBLIC ${arg_BELOW} ${arg_LIBRARIES})

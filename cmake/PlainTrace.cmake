@@ -1,7 +1,8 @@
 # A sanitized program cannot run under `ulimit -v` (AddressSanitizer reserves terabytes of address
 # space), so a sanitized build with tests also builds the trace tool without the sanitizers,
 # unoptimized (it only has to load skins), in a folder of its own, for the picture bombs to run
-# under the limit the tool meets in use. One compiler at a time: it builds beside the rest of
+# under the limit the tool meets in use. The RetroArch core is built there too: RetroArch itself
+# is not sanitized and cannot load a sanitized core. One compiler at a time: it builds beside the rest of
 # the build. Included before every other target on purpose: ninja starts the ready steps in the
 # order they are written, and this chain (about a tenth of the build's work, one step after the
 # other) then runs from the first second instead of being left alone at the end, where it held
@@ -16,8 +17,10 @@ if(Q50_SANITIZE AND Q50_TESTS)
                -DQ50_FUZZ=OFF -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O0
                -DCMAKE_C_FLAGS_DEBUG=-O0 -DCMAKE_CXX_COMPILER=${CMAKE_CXX_COMPILER}
                -DCMAKE_C_COMPILER=${CMAKE_C_COMPILER}
-    BUILD_COMMAND ${CMAKE_COMMAND} --build ${Q50_PLAIN_TRACE_DIR} --target quendrix-trace -j 1
+    BUILD_COMMAND ${CMAKE_COMMAND} --build ${Q50_PLAIN_TRACE_DIR} --target quendrix-trace
+                  quendrix50_libretro -j 1
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
-    BUILD_BYPRODUCTS ${Q50_PLAIN_TRACE_DIR}/tools/quendrix-trace)
+    BUILD_BYPRODUCTS ${Q50_PLAIN_TRACE_DIR}/tools/quendrix-trace
+                     ${Q50_PLAIN_TRACE_DIR}/libretro/quendrix50_libretro.so)
 endif()

@@ -10,14 +10,15 @@ if(NOT ROOT)
 endif()
 
 # folder:floor, as docs/architecture.md draws them.
-set(floors board:1 host:1 game:2 display:2 input:2 sound:2 shell/core:3
-           shell:4 tools:4 bench:4 fuzz:4)
+set(floors board:1 host:1 game:2 display:2 input:2 sound:2 sound/mixer:2 shell/core:3
+           shell:4 libretro:4 tools:4 bench:4 fuzz:4)
 # What a folder of the top floor may take from its neighbours: the benches measure the desktop
 # and the tools, the fuzz targets drive the tools' parsers with the tests' picture makers.
 set(reach_bench shell tools)
 set(reach_fuzz tools tests)
 # What a folder may not take although it lies below: the offline core (q50core) does not link
-# the sound output, which needs a real audio device.
+# the sound output, which needs a real audio device (the software mixer, sound/mixer/, needs
+# none and is a folder of its own).
 set(shun_shell/core sound)
 
 set(folders "")
@@ -34,6 +35,8 @@ function(folder_of path out)
   set(result "")
   if(path MATCHES "^shell/core/")
     set(result shell/core)
+  elseif(path MATCHES "^sound/mixer/")
+    set(result sound/mixer)
   elseif(path MATCHES "^([^/]+)/")
     set(first ${CMAKE_MATCH_1})
     if(DEFINED floor_${first} OR first STREQUAL "tests")
@@ -45,7 +48,7 @@ endfunction()
 
 set(breaches 0)
 set(checked 0)
-foreach(top board host game display input sound shell tools bench fuzz)
+foreach(top board host game display input sound shell libretro tools bench fuzz)
   file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/${top}/*.h ${ROOT}/${top}/*.hpp
        ${ROOT}/${top}/*.cpp ${ROOT}/${top}/*.c)
   foreach(file ${files})

@@ -100,6 +100,23 @@ void LcdLook::update(const Board& board, std::int64_t now) {
     }
 }
 
+std::vector<LcdLook::Fade> LcdLook::fades() const {
+    std::vector<Fade> out;
+    for (const State& st : states_) out.push_back({st.target, st.from, st.start});
+    return out;
+}
+
+void LcdLook::restore_fades(const Board& board, const std::vector<Fade>& fades, std::int64_t now) {
+    if (&board != board_ || states_.size() != board.segments().size()) attach(board, now);
+    if (fades.size() != states_.size()) return;
+    for (std::size_t i = 0; i < fades.size(); ++i) {
+        states_[i].target = fades[i].target;
+        states_[i].from = fades[i].from;
+        states_[i].start = fades[i].start;
+    }
+    // The levels follow at the next update, which repaints the segments whose level moved.
+}
+
 void LcdLook::clear_changes() {
     if (!any_changed_) return;
     for (State& st : states_) st.changed = false;

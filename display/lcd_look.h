@@ -55,6 +55,18 @@ class LcdLook {
     // and settled, and every digit position with all its glyphs at once (where any figure
     // can appear, whatever it shows now).
     template <class F> void for_each_shadow(const Board& board, F&& f) const;
+    // What a saved state keeps of the look, by segment: the shown flag followed, how lit the
+    // segment was when its fade began, and when that was.
+    struct Fade {
+        bool target = false;
+        double from = 0;
+        std::int64_t start = 0;
+    };
+    std::vector<Fade> fades() const;
+    // Puts saved fades back for `board` (`now` is the time of a first attach); a list of
+    // another length changes nothing. The levels follow at the next update().
+    void restore_fades(const Board& board, const std::vector<Fade>& fades, std::int64_t now);
+
     // Segments whose level changed since clear_changes().
     bool changed(std::size_t i) const { return i < states_.size() && states_[i].changed; }
     bool any_changed() const { return any_changed_; }

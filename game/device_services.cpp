@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <ctime>
+#include <locale>
+#include <sstream>
 
 namespace q50 {
 
@@ -22,6 +24,24 @@ std::int32_t DeviceRandom::uniform(std::int32_t lo, std::int32_t hi) {
         return v;
     }
     return uniform_draw(gen_, lo, hi);
+}
+
+std::string DeviceRandom::state() const {
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out << gen_;
+    return out.str();
+}
+
+bool DeviceRandom::set_state(const std::string& text) {
+    std::istringstream in(text);
+    in.imbue(std::locale::classic());
+    std::mt19937 read;
+    if (!(in >> read)) return false;
+    in >> std::ws;
+    if (!in.eof()) return false; // more than one state
+    gen_ = read;
+    return true;
 }
 
 std::int64_t SystemClock::ms_of_day() const {

@@ -35,6 +35,10 @@ class DeviceRandom : public RandomSource {
     void script(std::int32_t value) { scripted_.push_back(value); }
     std::size_t scripted_left() const { return scripted_.size(); }
     std::int32_t uniform(std::int32_t lo, std::int32_t hi) override;
+    // The generator's whole state as text (the standard's own form, the same on every
+    // library), and back; false, with nothing changed, for text that is not such a state.
+    std::string state() const;
+    bool set_state(const std::string& text);
 
   private:
     std::mt19937 gen_;
@@ -60,6 +64,8 @@ class SettableClock : public LocalClock {
     void set_ms_of_day(std::int64_t ms) { at_zero_ms_ = ms; }
     // Moves the time of day on by `ms` against device time (as a pause of the device does).
     void shift(std::int64_t ms) { at_zero_ms_ += ms; }
+    // The time of day at device time 0, in milliseconds (what a saved state keeps).
+    std::int64_t ms_at_zero() const { return at_zero_ms_; }
     TimeOfDay now(std::int64_t device_ms) override;
 
   private:

@@ -73,13 +73,23 @@ class TimerSet {
     // the steps then differ from exact device time, and a recording must say so.
     bool catch_up_to(std::int64_t t, std::int64_t stall_ms, const Handler& fire);
 
-  private:
+    // One timer as a saved state of the device keeps it.
     struct Slot {
         bool enabled = false;
         std::int32_t interval = 1;
         std::int64_t due = 0;
         std::uint64_t period = 0; // bumped when a fresh period starts
+        bool operator==(const Slot&) const = default;
     };
+    const Slot& saved(TimerId id) const { return slot(id); }
+    // Puts back every timer and the time as saved; the caller has checked that they fit
+    // together (an enabled timer is not due before `now`).
+    void restore(const std::array<Slot, kTimerCount>& timers, std::int64_t now) {
+        slots_ = timers;
+        now_ = now;
+    }
+
+  private:
     Slot& slot(TimerId id) { return slots_[std::size_t(id)]; }
     const Slot& slot(TimerId id) const { return slots_[std::size_t(id)]; }
     std::optional<TimerId> earliest(std::int64_t limit) const;

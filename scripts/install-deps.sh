@@ -16,6 +16,7 @@ packages=(
   xdg-utils
   weston qt6-wayland
   desktop-file-utils appstream lintian dpkg-dev
+  retroarch retroarch-dev
 )
 
 sudo_cmd=()

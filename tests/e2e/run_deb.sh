@@ -29,7 +29,17 @@ for f in ./usr/bin/quendrix50 ./usr/share/quendrix50/Config.ini ./usr/share/quen
          ./usr/share/man/man6/quendrix50.6.gz ./usr/share/doc/quendrix50/copyright; do
   grep -q " $f\$" "$out/contents.txt" || { echo "deb: $f is not in the package"; exit 1; }
 done
-if grep -q " ./usr/lib/" "$out/contents.txt"; then echo "deb: files under /usr/lib"; exit 1; fi
+# The RetroArch core, where Debian's RetroArch looks, is all that lies under /usr/lib.
+arch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+if [ -e "$build/libretro/quendrix50_libretro.so" ]; then
+  for f in ./usr/lib/$arch/libretro/quendrix50_libretro.so ./usr/share/libretro/info/quendrix50_libretro.info; do
+    grep -q " $f\$" "$out/contents.txt" || { echo "deb: $f is not in the package"; exit 1; }
+  done
+fi
+if grep " ./usr/lib/" "$out/contents.txt" |
+  grep -v " ./usr/lib/\($arch/\(libretro/\(quendrix50_libretro.so\)\?\)\?\)\?$" | grep -q .; then
+  echo "deb: files under /usr/lib besides the RetroArch core"; exit 1
+fi
 # The dependencies: the two libraries opened at run time, and those the executable names, as
 # dpkg-shlibdeps reads them (the C library and the toolkit with their lowest versions).
 depends=$(dpkg-deb -f "$deb" Depends)
