@@ -28,8 +28,8 @@ std::optional<int> number(std::string_view text, int lo, int hi) {
 
 void apply_option(CoreOptions& o, std::string_view key, std::string_view value) {
     if (key == "quendrix50_view") {
-        if (value == "Whole device") o.view.view = View::WholeDevice;
-        if (value == "LCD only") o.view.view = View::LcdOnly;
+        if (value == "Whole device") o.view.view = View::Device;
+        if (value == "LCD only") o.view.view = View::Lcd;
     } else if (key == "quendrix50_scale") {
         if (auto v = number(value, 1, kMaxViewScale)) o.view.scale = *v;
     } else if (key == "quendrix50_lcd_shadow") {

@@ -2,25 +2,26 @@
 
 namespace q50 {
 
-const PixelFrame& ViewPainter::update(const Image& painted, Rect damage, Rect crop) {
-    crop = intersect(crop, Rect{0, 0, painted.width, painted.height});
-    if (!valid_ || crop != crop_ || frame_.width != crop.width || frame_.height != crop.height) {
-        crop_ = crop;
-        frame_.width = crop.width;
-        frame_.height = crop.height;
-        frame_.pixels.assign(std::size_t(crop.width) * std::size_t(crop.height), 0);
-        damage = crop;
-        valid_ = true;
+const PixelFrame& ViewPainter::update(const Image& shown, const std::vector<Rect>& changed,
+                                      bool all) {
+    const Rect whole{0, 0, shown.width, shown.height};
+    if (all || frame_.width != shown.width || frame_.height != shown.height) {
+        frame_.width = shown.width;
+        frame_.height = shown.height;
+        frame_.pixels.assign(std::size_t(shown.width) * std::size_t(shown.height), 0);
+        copy(shown, whole);
+        return frame_;
     }
-    const Rect part = intersect(damage, crop);
-    for (int y = part.top; y < part.top + part.height; ++y) {
-        const Argb* from = painted.pixels.data() + std::size_t(y) * std::size_t(painted.width);
-        std::uint32_t* to =
-            frame_.pixels.data() + std::size_t(y - crop.top) * std::size_t(frame_.width);
-        for (int x = part.left; x < part.left + part.width; ++x)
-            to[x - crop.left] = xrgb_over_black(from[x]);
-    }
+    for (const Rect& r : changed) copy(shown, intersect(r, whole));
     return frame_;
+}
+
+void ViewPainter::copy(const Image& shown, Rect part) {
+    for (int y = part.top; y < part.top + part.height; ++y) {
+        const Argb* from = shown.pixels.data() + std::size_t(y) * std::size_t(shown.width);
+        std::uint32_t* to = frame_.pixels.data() + std::size_t(y) * std::size_t(frame_.width);
+        for (int x = part.left; x < part.left + part.width; ++x) to[x] = xrgb_over_black(from[x]);
+    }
 }
 
 } // namespace q50

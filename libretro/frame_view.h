@@ -1,21 +1,19 @@
 #pragma once
-// The picture a frame-driven front end shows: the whole device or its LCD alone, at a whole
-// scale, as 32-bit XRGB pixels. Kept up to date from the painter's frame, redoing only what
-// the painter repainted.
+// The picture a frame-driven front end shows: the presenter's frame as 32-bit XRGB pixels,
+// kept up to date from the rectangles the presenter tells changed.
 #include "board/image.h"
 #include "board/rect.h"
-#include "display/scale.h"
+#include "display/presenter.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace q50 {
 
-enum class View { WholeDevice, LcdOnly };
 inline constexpr int kMaxViewScale = 4;
 
 struct ViewChoice {
-    View view = View::WholeDevice;
+    View view = View::Device;
     int scale = 1; // 1..kMaxViewScale
     bool operator==(const ViewChoice&) const = default;
 };
@@ -37,17 +35,13 @@ constexpr std::uint32_t xrgb_over_black(Argb p) {
 
 class ViewPainter {
   public:
-    // Brings the view up to date: `painted` is the board's frame at the view's scale, `damage`
-    // the part of it repainted, `crop` (in its pixels) the part the view shows. A new crop or
-    // size redoes everything.
-    const PixelFrame& update(const Image& painted, Rect damage, Rect crop);
+    // Copies what a present changed of `shown`; a new size, or `all`, redoes everything.
+    const PixelFrame& update(const Image& shown, const std::vector<Rect>& changed, bool all);
     const PixelFrame& frame() const { return frame_; }
-    void invalidate() { valid_ = false; }
 
   private:
+    void copy(const Image& shown, Rect part);
     PixelFrame frame_;
-    Rect crop_;
-    bool valid_ = false;
 };
 
 } // namespace q50

@@ -39,7 +39,11 @@ Handheld::Handheld(MessageSink& messages, SaveRam& save_ram)
     dev_ = std::make_unique<Device>(Services{*sink_, store_, random_, clock_});
     device_target_ = std::make_unique<DeviceTarget>(*dev_, &presentation_);
     target_ = std::make_unique<Target>(*device_target_);
-    fade_clock_ = std::make_unique<FadeClock>(look_, *dev_);
+    presenter_ = std::make_unique<Presenter>(dev_->board, window_);
+    // A frame is on the screen as soon as it is handed over: the sets a scale needs are read
+    // when it first needs them.
+    presenter_->first_frame_shown();
+    fade_clock_ = std::make_unique<FadeClock>(presenter_->lcd_look(), *dev_);
     store_.on_write = [this](const std::string& name, const std::string& text) {
         store_written(name, text);
     };
@@ -73,7 +77,7 @@ bool Handheld::load(const HandheldSetup& setup) {
     mixer_.load_folder(setup.sound_dir, messages_);
     sets_.offer(env, d.board, &messages_);
     pads_.load(store_);
-    look_.update(d.board, d.now());
+    presenter_->lcd_look().update(d.board, d.now());
     return true;
 }
 
@@ -152,50 +156,52 @@ void Handheld::press_pointer(int i, FrameInput::Point p) {
 }
 
 void Handheld::set_lcd_look(int shadow, int response) {
-    look_.set_shadow(shadow);
-    look_.set_fade(response);
-    look_.update(dev_->board, dev_->now());
-    LcdLook* look = look_.active() ? &look_ : nullptr;
-    painter_.set_lcd_look(look);
-    set_painter_.set_lcd_look(look);
-    dev_->board.set_observer(look_.fade() > 0 ? fade_clock_.get() : nullptr);
-    view_painter_.invalidate();
-}
-
-Rect Handheld::lcd_rect() const {
-    return dev_->board.get("im_background_screen_top").rect;
+    LcdLook& look = presenter_->lcd_look();
+    look.set_shadow(shadow);
+    look.set_fade(response);
+    look.update(dev_->board, dev_->now());
+    dev_->board.set_observer(look.fade() > 0 ? fade_clock_.get() : nullptr);
 }
 
 PixelSize Handheld::view_size(const ViewChoice& view) const {
     const int k = std::clamp(view.scale, 1, kMaxViewScale);
-    if (view.view == View::LcdOnly) return {lcd_rect().width * k, lcd_rect().height * k};
-    return {window_.client_width * k, window_.client_height * k};
+    // As the presenter lays the view out: the LCD's part of the client, or the whole client.
+    const Rect client{0, 0, window_.client_width, window_.client_height};
+    Rect area = client;
+    if (view.view == View::Lcd)
+        if (const Segment* lcd = dev_->board.find(kLcdViewSegment))
+            if (const Rect r = intersect(lcd->rect, client); !is_empty(r)) area = r;
+    return {area.width * k, area.height * k};
 }
 
-FrameInput::Point Handheld::design_point(const ViewChoice& view, int x, int y) const {
+void Handheld::show(const ViewChoice& view) {
     const int k = std::clamp(view.scale, 1, kMaxViewScale);
-    const Rect origin = view.view == View::LcdOnly ? lcd_rect() : Rect{};
-    return {origin.left + x / k, origin.top + y / k};
+    if (presenter_->view() == view.view && presenter_->scale() == k) return;
+    presenter_->set_view(view.view);
+    if (presenter_->scale() != k) {
+        // A video frame keeps the skin's pixels whole: a larger drawing is used at its own
+        // scale only, never enlarged to the next whole scale between two sets.
+        presenter_->set_skin_sets(sets_.wanted(k) == k ? &sets_ : nullptr);
+        presenter_->set_scale(k, 1.0);
+    }
+    present();
+}
+
+void Handheld::present() {
+    const Presenter::Update u = presenter_->present(dev_->now());
+    view_painter_.update(presenter_->frame(), u.changed, u.laid_out);
+}
+
+FrameInput::Point Handheld::design_point(const ViewChoice& view, int x, int y) {
+    show(view);
+    const DesignPoint p = presenter_->to_design(x, y);
+    return {p.x, p.y};
 }
 
 const PixelFrame& Handheld::picture(const ViewChoice& view) {
-    const int k = std::clamp(view.scale, 1, kMaxViewScale);
-    const Board& board = dev_->board;
-    if (look_.active()) look_.update(board, dev_->now());
-    Rect damage;
-    const Image* painted = nullptr;
-    if (k == 1) {
-        painted = &painter_.paint(board, window_, &damage);
-    } else {
-        sets_.prepare(k);
-        painted = &set_painter_.paint(board, window_, sets_, k, &damage);
-    }
-    Rect crop{0, 0, painted->width, painted->height};
-    if (view.view == View::LcdOnly) {
-        const Rect l = lcd_rect();
-        crop = {l.left * k, l.top * k, l.width * k, l.height * k};
-    }
-    return view_painter_.update(*painted, damage, crop);
+    show(view);
+    present();
+    return view_painter_.frame();
 }
 
 namespace {
@@ -215,7 +221,7 @@ std::uint64_t get_u64(const std::uint8_t* at) {
 } // namespace
 
 std::vector<std::uint8_t> Handheld::save_state() const {
-    const auto fades = look_.fades();
+    const auto fades = presenter_->lcd_look().fades();
     std::vector<std::uint8_t> front(kHeldBytes + 4 + kFadeBytes * fades.size());
     std::uint8_t* at = front.data();
     put_u32(at, std::uint32_t(frame_));
@@ -306,10 +312,10 @@ bool Handheld::load_state(std::span<const std::uint8_t> bytes, std::string& why)
     // high scores the device shows are then also the ones kept (the device is left as saved).
     store_.raise_int(setting::HiScore1, dev_->Hi_Score_A);
     store_.raise_int(setting::HiScore2, dev_->Hi_Score_B);
-    // The painters need no fresh start: every segment the state changed went through the
+    // The presenter needs no fresh start: every segment the state changed went through the
     // board, so the next picture repaints just those (rewind and run-ahead load a state every
     // frame). The look takes up its fades where the state left them.
-    look_.restore_fades(dev_->board, fades, dev_->now());
+    presenter_->lcd_look().restore_fades(dev_->board, fades, dev_->now());
     return true;
 }
 

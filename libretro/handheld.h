@@ -4,9 +4,7 @@
 // floor((n + 1) * 1000 / 60), with the sound of exactly that stretch mixed in software.
 // Everything here comes from the toolkit-free floors; the RetroArch entry points (retro_api.cpp)
 // only translate.
-#include "display/lcd_look.h"
-#include "display/painter.h"
-#include "display/set_painter.h"
+#include "display/presenter.h"
 #include "display/skin_sets.h"
 #include "game/device.h"
 #include "game/device_services.h"
@@ -83,7 +81,7 @@ class Handheld {
     // The view's size in pixels, at scale 1 and at the largest scale.
     PixelSize view_size(const ViewChoice& view) const;
     // A point of the view (its pixels at the view's scale) as a design pixel of the board.
-    FrameInput::Point design_point(const ViewChoice& view, int x, int y) const;
+    FrameInput::Point design_point(const ViewChoice& view, int x, int y);
 
     // The stereo frames of the last run_frame, interleaved.
     std::span<const std::int16_t> sound() const { return sound_; }
@@ -118,7 +116,9 @@ class Handheld {
     void apply_input(const FrameInput& input);
     void press_pointer(int i, FrameInput::Point p);
     void store_written(const std::string& name, const std::string& text);
-    Rect lcd_rect() const;
+    // Has the presenter show the view; a change is laid out and painted at once.
+    void show(const ViewChoice& view);
+    void present();
 
     MessageSink& messages_;
     MemoryStore store_;
@@ -141,10 +141,8 @@ class Handheld {
     std::array<std::optional<SegmentId>, FrameInput::kPointers> pointer_held_;
     std::array<FrameInput::Point, FrameInput::kPointers> pointer_at_{}; // where each was pressed
     std::array<std::uint32_t, FrameInput::kPorts> pads_held_{};
-    LcdLook look_;
+    std::unique_ptr<Presenter> presenter_; // over the device's board and the window
     std::unique_ptr<BoardObserver> fade_clock_;
-    Painter painter_;
-    SetPainter set_painter_;
     ViewPainter view_painter_;
     std::vector<std::int16_t> sound_;
     SaveRam& save_ram_;

@@ -90,7 +90,7 @@ retro_game_geometry geometry() {
     const PixelSize now = core->device->view_size(core->options.view);
     ViewChoice largest = core->options.view;
     largest.scale = kMaxViewScale;
-    ViewChoice whole_largest{View::WholeDevice, kMaxViewScale};
+    ViewChoice whole_largest{View::Device, kMaxViewScale};
     const PixelSize a = core->device->view_size(largest);
     const PixelSize b = core->device->view_size(whole_largest);
     retro_game_geometry g{};
