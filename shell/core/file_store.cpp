@@ -1,4 +1,5 @@
 #include "shell/core/file_store.h"
+#include "shell/core/replace_file.h"
 
 #include "host/services.h"
 #include "shell/core/store_text.h"
@@ -166,8 +167,8 @@ std::optional<fs::path> write_target(const fs::path& file) {
     return std::nullopt; // a loop of links
 }
 
-// Writes `content` to a new file in `dir`, flushed to the disk, and renames it onto `target`;
-// false with the reason in `why`.
+} // namespace
+
 bool replace_file(const fs::path& target, std::string_view content, mode_t mode, std::string& why) {
     fs::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
@@ -196,8 +197,6 @@ bool replace_file(const fs::path& target, std::string_view content, mode_t mode,
     if (dirfd.ok()) ::fsync(dirfd.get());
     return true;
 }
-
-} // namespace
 
 FileStore::FileStore(fs::path file) : FileStore(std::move(file), kLockWait) {}
 

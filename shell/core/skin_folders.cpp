@@ -38,13 +38,17 @@ std::optional<fs::path> inside(const fs::path& data_dir, const std::string& valu
 
 } // namespace
 
-fs::path user_skins_home() {
+fs::path user_data_home() {
     fs::path base = absolute_env("XDG_DATA_HOME");
     if (base.empty()) {
         const fs::path home = absolute_env("HOME");
         base = (home.empty() ? fs::path("/tmp") : home) / ".local/share";
     }
-    return base / "quendrix50" / "skins";
+    return base / "quendrix50";
+}
+
+fs::path user_skins_home() {
+    return user_data_home() / "skins";
 }
 
 std::vector<fs::path> skin_search_path() {

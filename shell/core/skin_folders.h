@@ -13,6 +13,9 @@ struct UserSkin {
     std::filesystem::path dir;
 };
 
+// The user's own data of this program: $XDG_DATA_HOME/quendrix50 (~/.local/share when
+// XDG_DATA_HOME is unset, empty or relative).
+std::filesystem::path user_data_home();
 // The folder where a user's own skins are made: $XDG_DATA_HOME/quendrix50/skins
 // (~/.local/share when XDG_DATA_HOME is unset, empty or relative).
 std::filesystem::path user_skins_home();
