@@ -124,10 +124,14 @@
   function setPaused(on) {
     if (!M || stopped || on === (pausedAt !== null)) return;
     if (on) {
-      run(null);
+      // The clock is read once: the device is caught up to the very millisecond the pause
+      // holds, so the resume comes at the same device time and nothing runs in between.
       pausedAt = clockNow();
+      M._q50_advance(deviceNow());
       M._q50_pause();
+      takeEvents();
       arm(-1);
+      requestPaint();
       silence();
     } else {
       const ms = clockNow() - pausedAt;
