@@ -25,6 +25,8 @@ inline constexpr std::string_view WindowLeft = "WindowLeft";
 inline constexpr std::string_view WindowTop = "WindowTop";
 inline constexpr std::string_view LcdShadow = "LcdShadow"; // percent of the ink, 0 = off
 inline constexpr std::string_view LcdFade = "LcdFade";     // milliseconds, 0 = off
+// 1: a game under way at the close is kept, and the next start offers to go on with it.
+inline constexpr std::string_view Resume = "Resume";
 
 // The key and the controller button of the assignments 1..7 (input/assignments.h).
 inline constexpr std::array<std::string_view, 7> kKeyNames = {"Key1", "Key2", "Key3", "Key4",

@@ -11,6 +11,7 @@
 #include "shell/notice.h"
 #include "shell/pad_source.h"
 #include "shell/side_windows.h"
+#include "shell/state_rows.h"
 #include "shell/virtual_pad.h"
 #include "shell/window_pictures.h"
 #include "shell/window_scale.h"
@@ -528,6 +529,7 @@ void Program::FormActivate() {
 void Program::FormClose() {
     if (closed_) return;
     closed_ = true;
+    if (side_windows_) side_windows_->states().program_closing();
     stop_recording();
     // A last try for what still waits to be stored.
     store_retry_.stop();
@@ -725,6 +727,7 @@ void Program::start_device() {
         begin_run_log(clock_.ms_of_day());
         device_.power_on();
     });
+    if (side_windows_) side_windows_->states().offer_resume();
     // The first frame comes first; controllers are looked for as soon as it is on screen, or
     // after half a second if the window system never asks for a paint.
     if (main_window_->painted_once()) {
@@ -758,6 +761,12 @@ void Program::remember_fresh_device() {
         fresh_board_.push_back({s.shown, s.picture_source, s.picture});
     for (int i = 0; i < kTimerCount; ++i)
         fresh_intervals_[std::size_t(i)] = device_.timers.interval(TimerId(i));
+}
+
+std::vector<Picture> Program::own_pictures() const {
+    std::vector<Picture> out;
+    for (const FreshSegment& f : fresh_board_) out.push_back(f.picture);
+    return out;
 }
 
 void Program::remember_fresh_pictures() {
@@ -853,6 +862,7 @@ void Program::stop_playing() {
     if (!presentation_.Fullscreen_Mode) main_window_->centre_on_screen(&place_before_playback_);
     scratch_store_.end();
     clock_.source = options_.local_ms_of_day;
+    from_state_ = false;
     // The player's own device, switched on afresh.
     random_.seed_from_clock();
     driver_.run([this] {
@@ -916,6 +926,13 @@ std::filesystem::path Program::recordings_dir() const {
 
 std::filesystem::path Program::start_recording() {
     if (recording_.is_open()) return {};
+    if (from_state_) {
+        messages_.error("This run went on from a saved state, which a recording cannot hold: "
+                        "a recording replays the run from the moment the device was switched "
+                        "on. Nothing is recorded; the next start (or the end of a playback) "
+                        "begins a run that can be.");
+        return {};
+    }
     const std::filesystem::path dir = recordings_dir();
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);

@@ -140,6 +140,16 @@ class Program : public QObject, public SplashHost {
     std::vector<ZoomChoice> windowed_zoom_choices() const;
 
     Device& device() { return device_; }
+    DeviceRandom& random() { return random_; }
+    // The device has been switched on (the splash window's Play).
+    bool device_on() const { return device_on_; }
+    // The computer's time of day, in milliseconds since midnight.
+    std::int64_t ms_of_day() const { return clock_.ms_of_day(); }
+    // Each segment's picture as the last skin load gave it, for a saved state to put back.
+    std::vector<Picture> own_pictures() const;
+    // The device went on from a saved state: the run's log no longer leads to it, so the run
+    // cannot be recorded until the device is switched on afresh.
+    void went_on_from_state() { from_state_ = true; }
     Presentation& presentation() { return presentation_; }
     // A menu command that changes the device or its presentation, run as an input is: the
     // device caught up first, the command noted in the run's log (and the recording), the
@@ -296,6 +306,7 @@ class Program : public QObject, public SplashHost {
     std::optional<QPoint> remembered_place() const;
     void active_changed(bool active);
     bool device_on_ = false;
+    bool from_state_ = false;
     // What the device was at the moment it was switched on, to start it afresh from.
     struct FreshSegment {
         bool shown = false;

@@ -58,6 +58,11 @@ void RealtimeDriver::start_at_zero(const std::function<void()>& first) {
     emit stepped();
 }
 
+void RealtimeDriver::continue_at(std::int64_t device_ms) {
+    // clock_ns() is the raw clock less the pauses and start_: only start_ moves.
+    start_ = (paused_ ? paused_at_ : raw_ns()) - paused_total_ - device_ms * 1000000;
+}
+
 void RealtimeDriver::set_schedule(std::function<std::optional<ReplayDue>()> next_due,
                                   std::function<void()> run_due) {
     if (!next_due || !run_due) {

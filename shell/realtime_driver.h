@@ -33,6 +33,9 @@ class RealtimeDriver : public QObject {
     // The device is switched on: its time counts from 0 now, and `first` (reading the time of
     // day, the power-on) runs at device time 0 exactly, however long it takes.
     void start_at_zero(const std::function<void()>& first = {});
+    // Device time takes up from `device_ms` now, paused or not (a saved state was put back):
+    // the next steps come at their own times counted from there.
+    void continue_at(std::int64_t device_ms);
 
     // Inputs known ahead of their time (a recording played back): `next_due` gives the next one,
     // or nothing; `run_due` runs it. Each runs at its own device time, after every timer step

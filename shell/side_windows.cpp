@@ -30,6 +30,7 @@ SideWindows::SideWindows(Program& program)
     menu_->on_extra_popup([this] { lcd_menu_->refresh_checks(); });
     // Ahead of the skin rows, which stay the last of the block, next to Exit.
     comfort_ = std::make_unique<ComfortRows>(*menu_, program_);
+    states_ = std::make_unique<StateRows>(*menu_, program_);
     skin_menu_ = std::make_unique<SkinMenu>(*menu_, program_, open_url);
     inform = [&main](const QString& text) {
         QMessageBox::information(&main, QApplication::applicationDisplayName(), text);

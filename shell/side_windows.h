@@ -11,6 +11,7 @@
 #include "shell/menu_host.h"
 #include "shell/popup_menu.h"
 #include "shell/skin_menu.h"
+#include "shell/state_rows.h"
 #include "shell/zoom_menu.h"
 
 #include <functional>
@@ -41,6 +42,7 @@ class SideWindows : public MenuHost {
     GameMenu& game_menu() { return menu_->game_menu(); }
     ZoomMenu& zoom() { return *zoom_; }
     ComfortRows& comfort() { return *comfort_; }
+    StateRows& states() { return *states_; }
 
     // How the shell's "open" is done (the desktop's by default); tests record instead.
     UrlOpener open_url = desktop_url_opener();
@@ -79,6 +81,7 @@ class SideWindows : public MenuHost {
     std::unique_ptr<SkinMenu> skin_menu_;
     std::unique_ptr<LcdMenu> lcd_menu_;
     std::unique_ptr<ComfortRows> comfort_;
+    std::unique_ptr<StateRows> states_;
 };
 
 } // namespace q50
