@@ -196,9 +196,13 @@ void StateRows::offer(const std::filesystem::path& file) {
     }
     if (!ask(QStringLiteral("A game was under way when the program closed. Go on with it?")))
         return;
-    if (!put_back(*bytes, QStringLiteral("The game kept at the last close"))) return;
-    // The player has just answered a box: the game waits, paused, until they are ready.
+    // The player has just answered a box: the game waits, paused, until they are ready. Paused
+    // first, so that not a millisecond of it runs before the pause.
     program_.set_paused(true);
+    if (!put_back(*bytes, QStringLiteral("The game kept at the last close"))) {
+        program_.set_paused(false);
+        return;
+    }
     tell(QStringLiteral("The game goes on where it was left: F5 ends the pause"));
 }
 

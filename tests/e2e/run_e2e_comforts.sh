@@ -34,8 +34,8 @@ echo "$e2e_tag: the drag moved the window to 303,45 and stored the place"
 wx=303 wy=45
 
 # The context menu's extra rows counted from its bottom: Up once is Exit, then "Open skins
-# folder", "Skin", "Play a recording…", "Record this run", "Sound", "Pause when the window
-# loses focus", "Pause".
+# folder", "Skin", "Saved state", "Play a recording…", "Record this run", "Sound", "Pause when
+# the window loses focus", "Pause".
 menu_row() { # menu_row UPS: the context menu opened, the row UPS above its bottom chosen
   xdotool mousemove $((wx + 100)) $((wy + 600)) click 3
   wait_for 5 bash -c "[ \$(xdotool search --onlyvisible --pid $prog_pid | wc -l) -ge 2 ]" ||
@@ -57,7 +57,7 @@ dark_middle() { mark_shown && [ "$(middle_differs "$1")" = 0 ]; }
 pale_middle() { mark_gone && [ "$(middle_differs "$1")" = 0 ]; }
 shot unpaused; middle unpaused
 
-menu_row 8
+menu_row 9
 xdotool key Return
 menu_closed
 wait_for 5 dark_middle menu-paused || fail "the menu's Pause showed no mark"
@@ -65,14 +65,14 @@ key_to_main Pause
 wait_for 5 pale_middle pause-key-resumed || fail "the Pause key did not resume"
 key_to_main Pause
 wait_for 5 dark_middle pause-key-paused || fail "the Pause key did not pause"
-menu_row 8
+menu_row 9
 xdotool key Return
 menu_closed
 wait_for 5 pale_middle menu-resumed || fail "the menu's Pause did not resume"
 echo "$e2e_tag: the menu's Pause and the Pause key paused and resumed, with the mark"
 
 # Sound: its submenu opens at "Mute"; below it the volume steps 100 % .. 0 %.
-menu_row 6
+menu_row 7
 xdotool key Right
 wait_for 5 bash -c "[ \$(xdotool search --onlyvisible --pid $prog_pid | wc -l) -ge 3 ]" ||
   fail "the Sound submenu did not open"
@@ -81,7 +81,7 @@ shot sound-menu
 xdotool key Down Down Down Down Down Down Return
 menu_closed
 wait_for 5 grep -qx "Volume=50" "$store" || { cat "$store"; fail "50 % was not stored as Volume=50"; }
-menu_row 6
+menu_row 7
 xdotool key Right
 sleep 0.5
 xdotool key Return
@@ -95,7 +95,7 @@ echo "$e2e_tag: the Sound submenu set the volume to 50 % and muted; F6 unmuted"
 # The output, changed while the program runs: below the eleven volume steps come the splash
 # window's three outputs (SDL's dummy audio driver stands in for the sound card here).
 sound_output() { # sound_output DOWNS
-  menu_row 6
+  menu_row 7
   xdotool key Right
   sleep 0.5
   local i
@@ -112,7 +112,7 @@ wait_for 5 grep -qx "SoundMode=2" "$store" || { cat "$store"; fail "no sound was
 echo "$e2e_tag: the Sound submenu changed the output to the sound card and back to none"
 
 # Pause when the window loses focus: another window of the program takes the focus.
-menu_row 7
+menu_row 8
 xdotool key Return
 menu_closed
 wait_for 5 grep -qx "AutoPause=1" "$store" || { cat "$store"; fail "AutoPause=1 was not stored"; }
@@ -131,7 +131,7 @@ echo "$e2e_tag: with AutoPause the device paused while the about window had the 
 
 # Record this run: the file appears, takes the key that opens the device as it comes, and
 # ends with "end" when stopped; the trace tool replays it.
-menu_row 5
+menu_row 6
 xdotool key Return
 menu_closed
 recording=
@@ -148,7 +148,7 @@ key_to_main Pause
 sleep 1
 key_to_main Pause
 sleep 1.2
-menu_row 5
+menu_row 6
 xdotool key Return
 menu_closed
 wait_for 5 grep -q '^at [0-9]* end$' "$recording" || { cat "$recording"; fail "Stop recording did not end the file"; }
@@ -182,7 +182,7 @@ wait_for 20 main_at 303 45 498 770 || { m=$(main_window); [ -n "$m" ] && xdotool
 echo "$e2e_tag: the next start showed the device at the stored place"
 main=$(main_window)
 rm -f "$recordings"/run-*.script
-menu_row 5
+menu_row 6
 xdotool key Return
 menu_closed
 wait_for 5 found_recording || fail "Record this run made no file at the second start"

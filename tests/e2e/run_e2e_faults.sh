@@ -137,11 +137,11 @@ shot screenshot-notice
 echo "$e2e_tag: F9 on a full disk left no file"
 wait_for 10 popup_closed || fail "the screenshot's notice did not go"
 
-# "Record this run" is the fifth of the context menu's rows above its bottom.
+# "Record this run" is the sixth of the context menu's rows above its bottom.
 xdotool mousemove $((263 + 100)) $((15 + 600)) click 3
 wait_for 5 windows_at_least 2 || fail "no context menu after a right click"
 sleep 0.3
-xdotool key Up Up Up Up Up Return
+xdotool key Up Up Up Up Up Up Return
 wait_for 10 told "Nothing is recorded; no file was left." || fail "Record this run on a full disk was not told"
 close_message || fail "the recording's box did not close"
 [ -z "$(ls -A "$recordings")" ] || fail "Record this run on a full disk left $(ls -A "$recordings")"
