@@ -5,14 +5,18 @@
 
 #include "../support/scoped_env.h"
 #include "../support/temp_dir.h"
+#include "input/keys.h"
 #include "program_rig.h"
 #include "qt_events.h"
 #include "shell/comfort_rows.h"
 #include "shell/core/memory_store.h"
+#include "shell/key_codes.h"
+#include "shell/popup_menu.h"
 #include "shell/side_windows.h"
 #include "shell/state_rows.h"
 
 #include <QCoreApplication>
+#include <QKeySequence>
 
 #include <gtest/gtest.h>
 
@@ -195,9 +199,18 @@ TEST_F(States, ALoadNeverBreaksARecordingOrAPlaybackAndARunFromAStateIsNotRecord
     EXPECT_TRUE(program->recording());
     comfort.record()->trigger();
     ASSERT_FALSE(program->recording());
+    const std::string desktop = events.str();
     fs::path recording;
     for (const auto& e : fs::directory_iterator(dir.path() / "recordings")) recording = e.path();
     ASSERT_FALSE(recording.empty());
+    // The save and the refused load left the recording the run's own: the trace tool replays
+    // it to the very events the desktop wrote.
+    const fs::path replay = dir.path() / "replay.out";
+    const std::string command = std::string(Q50_BINARY_DIR) + "/tools/quendrix-trace < " +
+                                recording.string() + " > " + replay.string() + " 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << file_text(replay);
+    EXPECT_NE(desktop.find(" mode 6\n"), std::string::npos);
+    EXPECT_TRUE(file_text(replay) == desktop) << "the replay differs from the desktop's events";
 
     // During a playback neither a save nor a load.
     ASSERT_TRUE(program->play_recording(recording));
@@ -227,6 +240,34 @@ TEST_F(States, ALoadNeverBreaksARecordingOrAPlaybackAndARunFromAStateIsNotRecord
     comfort.record()->trigger();
     EXPECT_TRUE(program->recording());
     comfort.record()->trigger();
+}
+
+// Neither key can be taken by a game action, and a held key saves or loads once.
+TEST_F(States, TheirKeysAreNoneOfTheAssignableKeysAndARepeatDoesNothing) {
+    start();
+    PopupMenu& menu = program->side_windows()->menu();
+    for (int key : {int(Qt::Key_F8), int(Qt::Key_F10)}) {
+        EXPECT_TRUE(menu.is_extra_shortcut(key)) << QKeySequence(key).toString().toStdString();
+        const std::uint16_t code = virtual_key_code(key, Qt::NoModifier, 0, false);
+        EXPECT_NE(code, 0);
+        EXPECT_EQ(assignable_key_number(code), 0) << QKeySequence(key).toString().toStdString();
+    }
+    begin_game();
+    testing::press_key(&w(), Qt::Key_F8);
+    const auto first = file_text(slot);
+    ASSERT_FALSE(first.empty());
+    run_to(wall + 2000);
+    testing::send_key(&w(), QEvent::KeyPress, Qt::Key_F8, Qt::NoModifier, true);
+    EXPECT_EQ(file_text(slot), first) << "a repeat of the held key saved again";
+    testing::release_key(&w(), Qt::Key_F8);
+    const std::int64_t now = dev().now();
+    testing::press_key(&w(), Qt::Key_F10);
+    testing::release_key(&w(), Qt::Key_F10);
+    ASSERT_LT(dev().now(), now);
+    run_to(wall + 500);
+    const std::int64_t later = dev().now();
+    testing::send_key(&w(), QEvent::KeyPress, Qt::Key_F10, Qt::NoModifier, true);
+    EXPECT_EQ(dev().now(), later) << "a repeat of the held key loaded again";
 }
 
 TEST_F(States, ASlotThatIsNoStateIsRefusedAndAFailedSaveKeepsTheSlotWhole) {
