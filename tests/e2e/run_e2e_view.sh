@@ -47,8 +47,8 @@ size_is() { # size_is W H: the main window's size, wholly on the screen
 }
 key_to_main() { xdotool windowfocus --sync "$(main_window)" || true; xdotool key "$@"; }
 # The context menu opened by a real right click in the middle of the window; its extra rows
-# counted from its bottom: Exit, Open skins folder, Skin, Play a recording…, Record this run,
-# Sound, Pause when the window loses focus, Pause, LCD, Save screenshot, Zoom.
+# counted from its bottom: Exit, Open skins folder, Skin, Saved state, Play a recording…, Record
+# this run, Sound, Pause when the window loses focus, Pause, LCD, Save screenshot, Zoom.
 lcd_only_row() {
   local X Y WIDTH HEIGHT SCREEN WINDOW i
   geometry_of "$(main_window)" || fail "the main window's place cannot be read"
@@ -56,7 +56,7 @@ lcd_only_row() {
   wait_for 5 bash -c "[ \$(xdotool search --onlyvisible --pid $prog_pid | wc -l) -ge 2 ]" ||
     fail "no context menu after a right click"
   sleep 0.3
-  for ((i = 0; i < 11; i++)); do xdotool key Up; done
+  for ((i = 0; i < 12; i++)); do xdotool key Up; done
   xdotool key Right
   sleep 0.5
   # Fit, 100 %, 200 %, 300 %, 400 %, Fullscreen: fit, Fullscreen: 100 %, LCD only.
