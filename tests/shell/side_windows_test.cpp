@@ -91,8 +91,8 @@ TEST_F(SideWindowsTest, MenusAreMadeAtTheirFirstPopupAndTheirKeysAndChecksWorkBe
     ASSERT_TRUE(pm.menu_made());
     QMenu& m = pm.pm_0_menu();
     EXPECT_TRUE(m.isVisible());
-    // The context menu and the zoom, LCD, sound and skin submenus.
-    EXPECT_EQ(menus(), before + 5);
+    // The context menu and the zoom, LCD, sound, saved state and skin submenus.
+    EXPECT_EQ(menus(), before + 6);
     EXPECT_TRUE(pm.item(10).action->isChecked());
     EXPECT_TRUE(pm.item(12).action->isChecked());  // overlays on by default
     EXPECT_FALSE(pm.item(11).action->isChecked()); // the splash was skipped, its box unticked
@@ -109,7 +109,8 @@ TEST_F(SideWindowsTest, MenusAreMadeAtTheirFirstPopupAndTheirKeysAndChecksWorkBe
     const QList<QAction*> rows = m.actions();
     for (QAction* sub :
          {side().zoom().submenu().menuAction(), side().lcd_menu().menu().menuAction(),
-          side().comfort().sound_menu()->menuAction(), side().skin_menu().submenu().menuAction()}) {
+          side().comfort().sound_menu()->menuAction(), side().states().submenu()->menuAction(),
+          side().skin_menu().submenu().menuAction()}) {
         EXPECT_EQ(rows.count(sub), 1);
         EXPECT_GT(rows.indexOf(sub), rows.indexOf(pm.item(12).action));
         EXPECT_LT(rows.indexOf(sub), rows.indexOf(pm.item(13).action));
@@ -117,7 +118,7 @@ TEST_F(SideWindowsTest, MenusAreMadeAtTheirFirstPopupAndTheirKeysAndChecksWorkBe
     m.hide();
     // A second popup makes nothing more.
     pm.popup_at(QPoint(20, 20));
-    EXPECT_EQ(menus(), before + 5);
+    EXPECT_EQ(menus(), before + 6);
     m.hide();
 }
 
