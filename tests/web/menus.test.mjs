@@ -18,7 +18,7 @@ test('the menu, the manual, the keys and Exit', { timeout: 60000 }, async () => 
   await page.mouse.click(300, 400, { button: 'right' });
   assert.deepEqual(await rowTexts(page), ['About...', "View 'Readme.txt'", "View 'Whatsnew.txt'",
     'View manual', '-', 'Edit configuration file', 'Key settings', 'Reset Hiscores', '-',
-    'Display controller overlays', 'LCD only', 'Full screen', 'Sound', 'Volume up',
+    'Display controller overlays', 'Zoom', 'Full screen', 'Sound', 'Volume up',
     'Volume down', 'Pause', 'Save screenshot', 'Record this run',
     'Play a recording from a file', 'Copy replay link', '-', 'Exit']);
   assert.equal(await page.getAttribute('#menu li:has-text("Display controller overlays")',
@@ -38,9 +38,10 @@ test('the menu, the manual, the keys and Exit', { timeout: 60000 }, async () => 
 
   await page.mouse.click(300, 400, { button: 'right' });
   await page.click('#menu li:has-text("Key settings")');
-  const keys = await page.$$eval('#keys-table tr', (r) => r.map((x) => x.textContent));
-  assert.deepEqual(keys, ['Game A1', 'Game B2', 'Time3', 'Open the game/ACL5', 'Left<LEFT ARROW>',
-    'Right<RIGHT ARROW>', 'Bomb<CTRL>']);
+  const keys = await page.$$eval('#keys-page tr', (r) => r.map((x) =>
+    x.querySelector('label').textContent + '=' + x.querySelector('select').selectedOptions[0].text));
+  assert.deepEqual(keys, ['Game A=1', 'Game B=2', 'Time=3', 'Open the game/ACL=5',
+    'Left=<LEFT ARROW>', 'Right=<RIGHT ARROW>', 'Bomb=<CTRL>']);
   await page.keyboard.press('Escape');
 
   await page.mouse.click(300, 400, { button: 'right' });
