@@ -128,6 +128,14 @@ EMSCRIPTEN_KEEPALIVE int q50_control_at(int x, int y) {
     return device && q50::control_at(device->board(), x, y) != nullptr;
 }
 
+// Whether a button that presses something lies at the design position (a finger held there is
+// a held press, not the long press that opens the menu; the device's body only drags).
+EMSCRIPTEN_KEEPALIVE int q50_button_at(int x, int y) {
+    const q50::Segment* s = device ? q50::control_at(device->board(), x, y) : nullptr;
+    const q50::MouseControl* c = s ? q50::mouse_control(device->board().id_of(*s)) : nullptr;
+    return c && (c->press || c->game_menu);
+}
+
 // A controller's button (SDL's number) pressed or let go.
 EMSCRIPTEN_KEEPALIVE void q50_pad_button(int pad, int button, int down) {
     if (device && button >= 0 && button < q50::kPadButtonCount)

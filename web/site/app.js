@@ -305,6 +305,9 @@
     if (!audio) return;
     if (audio.state !== 'running') audio.resume().catch(() => {});
   }
+  // Any key, click or touch on the page lets the sound run, wherever it lands.
+  for (const type of ['keydown', 'pointerdown', 'touchend'])
+    document.addEventListener(type, () => startAudio(), { capture: true, passive: true });
   function showSoundHint() {
     $('sound-hint').hidden = !audio || audio.state === 'running' || stopped;
     q50.audioState = audio ? audio.state : 'none';
@@ -379,7 +382,7 @@
     const [x, y] = designPoint(e);
     pointers.add(e.pointerId);
     canvas.setPointerCapture(e.pointerId);
-    watchLongPress(e, !!M._q50_control_at(x, y));
+    watchLongPress(e, !!M._q50_button_at(x, y));
     run(() => M._q50_pointer(e.pointerId, 1, x, y));
   });
   function pointerEnd(e) {
