@@ -74,13 +74,18 @@ EMSCRIPTEN_KEEPALIVE void q50_start(const char* store_text, int length, std::uin
 
 // Plays a recording instead: 1 when it started, 0 with q50_error() when it cannot be read
 // (the device in use is then left as it is).
-EMSCRIPTEN_KEEPALIVE int q50_play(const char* recording, int length) {
+EMSCRIPTEN_KEEPALIVE int q50_play(const char* recording, int length, int screen_width,
+                                  int screen_height) {
     q50::RecordingRead read =
         q50::parse_recording(std::string_view(recording, std::size_t(length)));
     if (!read.recording) {
         error = read.error;
         return 0;
     }
+    // A replay link opened first plays before any switch-on: the skin and screen are its own.
+    setup.skin_dir = "/data";
+    setup.screen_width = screen_width;
+    setup.screen_height = screen_height;
     device.reset();
     rgba.clear();
     device = std::make_unique<q50::web::PageDevice>(*read.recording, setup);

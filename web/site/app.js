@@ -481,7 +481,7 @@
     return new Response(stream).text();
   }
   function play(text, from) {
-    const ok = withText(text, (p, n) => M._q50_play(p, n));
+    const ok = withText(text, (p, n) => M._q50_play(p, n, screen.width, screen.height));
     if (!ok) {
       tell(from + ' cannot be played as a recording: ' + M.UTF8ToString(M._q50_error()) + '.');
       return false;
