@@ -238,6 +238,7 @@
     }
     q50.view = view;
     q50.zoom = zoom;
+    q50.room = room;
     requestPaint();
   }
   // The LCD-only view's touch pads lie beside the LCD, never over it: held sideways, left and
