@@ -3,10 +3,16 @@
 // Accept stores Key1..Key7 and Pad1..Pad7 as the desktop does, and the game takes the new keys
 // at once and after a reload. The controller part runs on a scripted stand-in of
 // navigator.getGamepads (headless chromium has no controller): a button pressed while a row of
-// the controller page has the focus becomes that row's, and the game does not see it.
+// the controller page has the focus becomes that row's, and the game does not see it. The
+// screenshot goes to Q50_WEB_SHOTS as web-keys.png.
 import { test, after, before } from 'node:test';
 import assert from 'node:assert/strict';
-import { start, open, touch, centre, boxOf, actions, STORE_KEY } from './lib.mjs';
+import { mkdirSync } from 'node:fs';
+import { join } from 'node:path';
+import { start, open, site, touch, centre, boxOf, actions, STORE_KEY } from './lib.mjs';
+
+const shots = process.env.Q50_WEB_SHOTS || join(site, '..', 'shots');
+mkdirSync(shots, { recursive: true });
 
 let env;
 before(async () => { env = await start(); });
@@ -32,6 +38,7 @@ test('keys by keyboard and mouse: a clash holds Accept back, Accept stores and a
     await page.keyboard.press('ArrowDown'); // Game A on 2, which Game B has
     assert.equal(await page.isDisabled('#keys-accept'), true);
     assert.equal(await page.isVisible('#keys-clash'), true);
+    await page.screenshot({ path: join(shots, 'web-keys.png') });
     assert.deepEqual(await page.$$eval('#keys-page select', (s) =>
       s.map((x) => x.getAttribute('aria-invalid'))),
     ['true', 'true', 'false', 'false', 'false', 'false', 'false']);

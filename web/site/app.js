@@ -404,11 +404,13 @@
       closeMenu();
       b.setPointerCapture(e.pointerId);
       down.add(e.pointerId);
+      b.classList.add('down');
       run(() => M._q50_assignment(n, 1));
     });
     const up = (e) => {
       if (!down.delete(e.pointerId)) return;
       e.preventDefault();
+      if (down.size === 0) b.classList.remove('down');
       run(() => M._q50_assignment(n, 0));
       if (n === 4) showAclText();
     };
@@ -861,6 +863,7 @@
   function showKeyPage(pads) {
     $('keys-page').hidden = pads;
     $('pads-page').hidden = !pads;
+    $('pads-defaults').hidden = !pads;
     $('keys-tab-keys').setAttribute('aria-selected', String(!pads));
     $('keys-tab-pads').setAttribute('aria-selected', String(pads));
     $('keys-tab-keys').tabIndex = pads ? -1 : 0;
