@@ -72,7 +72,7 @@ void PageDevice::start(const RunSetup& setup) {
         if (on_sound) on_sound(c.what, c.time);
     };
     rig_.store.on_write = [this](const std::string& name, const std::string& text) {
-        printer_.stored(name, text);
+        if (!preference_) printer_.stored(name, text);
         const std::string before = text_.serialize();
         text_.set(name, text);
         if (keep_store_ && !playback_ && text_.serialize() != before)
@@ -278,6 +278,9 @@ bool PageDevice::assign(const std::array<int, 8>& keys, const std::array<PadButt
                 pads[std::size_t(j)] == pads[std::size_t(k)])
                 return false;
     }
+    // The player's choice, not the device's doing: kept, and no event of the run (the desktop's
+    // dialog writes the program's store, which its event log does not show either).
+    const PreferenceWrite quiet(preference_);
     for (int n = 1; n <= kAssignmentCount; ++n)
         rig_.keys.assign(rig_.store, n, keys[std::size_t(n)]);
     rig_.keys.Keys_Build_Hints(rig_.dev.board);
@@ -294,7 +297,9 @@ bool PageDevice::assign(const std::array<int, 8>& keys, const std::array<PadButt
 }
 
 void PageDevice::write_int(std::string_view name, std::int32_t value) {
-    // Written only when it changes, as every new setting is.
+    // Written only when it changes, as every new setting is; a preference of the player's, so
+    // no event of the run, as on the desktop.
+    const PreferenceWrite quiet(preference_);
     if (rig_.store.read_int(name, value - 1) != value) rig_.store.write_int(name, value);
 }
 

@@ -161,6 +161,16 @@ class PageDevice {
     CatchUp catch_up_{rig_.dev};
     std::unique_ptr<Recording> playback_;
     std::size_t next_entry_ = 0;
+    // While a preference of the player's is written (sound, zoom, view, keys): kept in the
+    // store, not printed as the device's event.
+    bool preference_ = false;
+    struct PreferenceWrite {
+        explicit PreferenceWrite(bool& on) : on_(on) { on_ = true; }
+        ~PreferenceWrite() { on_ = false; }
+        PreferenceWrite(const PreferenceWrite&) = delete;
+        PreferenceWrite& operator=(const PreferenceWrite&) = delete;
+        bool& on_;
+    };
 };
 
 } // namespace q50::web

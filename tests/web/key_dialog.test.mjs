@@ -9,7 +9,7 @@ import { test, after, before } from 'node:test';
 import assert from 'node:assert/strict';
 import { mkdirSync } from 'node:fs';
 import { join } from 'node:path';
-import { start, open, site, touch, centre, boxOf, actions, STORE_KEY } from './lib.mjs';
+import { start, open, site, touch, centre, boxOf, actions, events, trace, STORE_KEY } from './lib.mjs';
 
 const shots = process.env.Q50_WEB_SHOTS || join(site, '..', 'shots');
 mkdirSync(shots, { recursive: true });
@@ -64,6 +64,11 @@ test('keys by keyboard and mouse: a clash holds Accept back, Accept stores and a
     await page.keyboard.press('Space');
     await page.keyboard.press('ControlLeft');
     assert.deepEqual(await actions(page), ['press bomb', 'release bomb']);
+    // The new keys are the player's choice, no event of the device: the run replays the same.
+    const recording = await page.evaluate(() => window.q50.recording());
+    const end = Number(/^at (\d+) end$/m.exec(recording)[1]);
+    assert.deepEqual(trace(recording),
+      (await events(page)).filter((l) => Number(l.split(' ')[0]) <= end));
 
     await page.reload();
     await page.waitForFunction(() => window.q50 && window.q50.ready && window.q50.paints > 0);

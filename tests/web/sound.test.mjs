@@ -2,7 +2,7 @@
 // volume and mute are stored under the desktop's names (Volume, Muted) and read again.
 import { test, after, before } from 'node:test';
 import assert from 'node:assert/strict';
-import { start, open, events, waitEvent, STORE_KEY } from './lib.mjs';
+import { start, open, events, waitEvent, trace, STORE_KEY } from './lib.mjs';
 
 let env;
 before(async () => { env = await start(); });
@@ -36,6 +36,12 @@ test('volume and mute are stored as the desktop stores them', { timeout: 60000 }
   await page.click('#device', { button: 'right' });
   await page.click('#menu li:has-text("Sound")');
   assert.match(await store(), /^Muted=1$/m);
+  // The player's preferences are kept, and are no events of the device: the run replays the same.
+  const recording = await page.evaluate(() => window.q50.recording());
+  const end = Number(/^at (\d+) end$/m.exec(recording)[1]);
+  const shown = (await events(page)).filter((l) => Number(l.split(' ')[0]) <= end);
+  assert.ok(!shown.some((l) => / store (Volume|Muted) /.test(l)), shown.join('\n'));
+  assert.deepEqual(trace(recording), shown);
   await page.reload();
   await page.waitForFunction(() => window.q50 && window.q50.ready);
   assert.deepEqual(await page.evaluate(() => [window.q50.volume, window.q50.muted]), [0.8, true]);
