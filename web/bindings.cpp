@@ -2,8 +2,12 @@
 // page (the store, the sound). One device at a time: the player's run, or a recording playing.
 #include "web/page_device.h"
 
+#include "input/assignments.h"
+#include "input/keys.h"
+
 #include <emscripten.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,11 +29,18 @@ EM_JS(void, page_keep_store, (const char* text, int length),
       { Module.keepStore(new TextDecoder().decode(HEAPU8.subarray(text, text + length))); });
 EM_JS(void, page_sound, (const char* what, double time),
       { Module.playSound(UTF8ToString(what), time); });
+EM_JS(void, page_game_menu, (), { Module.openGameMenu(); });
 
 void hook(q50::web::PageDevice& d) {
     d.on_sound = [](const std::string& what, std::int64_t time) {
         page_sound(what.c_str(), double(time));
     };
+    d.on_game_menu = [] { page_game_menu(); };
+}
+
+// The settings of the page's own that keep the desktop's names: the sound, the zoom, the view.
+bool page_setting(std::string_view n) {
+    return n == "Volume" || n == "Muted" || n == "Zoom" || n == "FullscreenZoom" || n == "View";
 }
 
 double due_or_none(std::optional<std::int64_t> due) {
@@ -63,13 +74,18 @@ EMSCRIPTEN_KEEPALIVE void q50_start(const char* store_text, int length, std::uin
 
 // Plays a recording instead: 1 when it started, 0 with q50_error() when it cannot be read
 // (the device in use is then left as it is).
-EMSCRIPTEN_KEEPALIVE int q50_play(const char* recording, int length) {
+EMSCRIPTEN_KEEPALIVE int q50_play(const char* recording, int length, int screen_width,
+                                  int screen_height) {
     q50::RecordingRead read =
         q50::parse_recording(std::string_view(recording, std::size_t(length)));
     if (!read.recording) {
         error = read.error;
         return 0;
     }
+    // A replay link opened first plays before any switch-on: the skin and screen are its own.
+    setup.skin_dir = "/data";
+    setup.screen_width = screen_width;
+    setup.screen_height = screen_height;
     device.reset();
     rgba.clear();
     device = std::make_unique<q50::web::PageDevice>(*read.recording, setup);
@@ -117,6 +133,14 @@ EMSCRIPTEN_KEEPALIVE int q50_control_at(int x, int y) {
     return device && q50::control_at(device->board(), x, y) != nullptr;
 }
 
+// Whether a button that presses something lies at the design position (a finger held there is
+// a held press, not the long press that opens the menu; the device's body only drags).
+EMSCRIPTEN_KEEPALIVE int q50_button_at(int x, int y) {
+    const q50::Segment* s = device ? q50::control_at(device->board(), x, y) : nullptr;
+    const q50::MouseControl* c = s ? q50::mouse_control(device->board().id_of(*s)) : nullptr;
+    return c && (c->press || c->game_menu);
+}
+
 // A controller's button (SDL's number) pressed or let go.
 EMSCRIPTEN_KEEPALIVE void q50_pad_button(int pad, int button, int down) {
     if (device && button >= 0 && button < q50::kPadButtonCount)
@@ -141,6 +165,41 @@ EMSCRIPTEN_KEEPALIVE const char* q50_key_name(int n) {
     return hand_out(device ? device->key_text(n) : std::string());
 }
 
+// The key dialog: assignment n's key (1..44) and controller button (SDL's number).
+EMSCRIPTEN_KEEPALIVE int q50_key_choice(int n) {
+    return device ? device->key_choice(n) : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int q50_pad_choice(int n) {
+    return device && n >= 1 && n <= q50::kAssignmentCount ? int(device->pad_choice(n)) : 0;
+}
+
+// The dialog's text of assignable key `choice` (1..44), and SDL's name of a button.
+EMSCRIPTEN_KEEPALIVE const char* q50_key_text(int choice) {
+    return hand_out(choice >= 1 && choice <= q50::kAssignableKeyCount
+                        ? std::string(q50::assignable_key(choice).dialog_text)
+                        : std::string());
+}
+
+EMSCRIPTEN_KEEPALIVE const char* q50_pad_button_name(int b) {
+    return hand_out(b >= 0 && b < q50::kPadButtonCount
+                        ? std::string(q50::pad_button_name(q50::PadButton(b)))
+                        : std::string());
+}
+
+// Accept: `keys` and `pads` hold assignments 1..7 at [1..7]; 0 when two share one.
+EMSCRIPTEN_KEEPALIVE int q50_assign(const std::int32_t* keys, const std::int32_t* pads) {
+    if (!device) return 0;
+    std::array<int, 8> k{};
+    std::array<q50::PadButton, 8> p{};
+    for (std::size_t n = 1; n < 8; ++n) {
+        k[n] = keys[n];
+        if (pads[n] < 0 || pads[n] >= q50::kPadButtonCount) return 0;
+        p[n] = q50::PadButton(pads[n]);
+    }
+    return device->assign(k, p);
+}
+
 // The rectangle of the control named (design pixels: left, top, width, height; with `shown`,
 // in CSS pixels on the canvas), all 0 when there is none.
 EMSCRIPTEN_KEEPALIVE void q50_rect_of(const char* name, int shown, std::int32_t* out) {
@@ -152,16 +211,17 @@ EMSCRIPTEN_KEEPALIVE void q50_rect_of(const char* name, int shown, std::int32_t*
     out[3] = r.height;
 }
 
-// Volume (0..100, default 100) and Muted (0 or 1, default 0), as the desktop stores them.
+// Volume (0..100, default 100), Muted (0 or 1, default 0), Zoom, FullscreenZoom and View, as
+// the desktop stores them.
 EMSCRIPTEN_KEEPALIVE int q50_read_setting(const char* name, int dflt) {
     const std::string_view n(name);
-    if (!device || (n != "Volume" && n != "Muted")) return dflt;
+    if (!device || !page_setting(n)) return dflt;
     return device->read_int(n, dflt);
 }
 
 EMSCRIPTEN_KEEPALIVE void q50_write_setting(const char* name, int value) {
     const std::string_view n(name);
-    if (device && (n == "Volume" || n == "Muted")) device->write_int(n, value);
+    if (device && page_setting(n)) device->write_int(n, value);
 }
 
 EMSCRIPTEN_KEEPALIVE void q50_reset_high_scores() {
@@ -188,10 +248,33 @@ EMSCRIPTEN_KEEPALIVE void q50_resume(double paused_ms) {
     if (device) device->resume(std::int64_t(paused_ms));
 }
 
-// Paints; returns how many rectangles changed (q50_parts: left, top, width, height each). The
-// frame is q50_frame_width() x q50_frame_height() RGBA bytes at q50_frame().
+// How the windowed device is shown (physical pixels per design pixel, per CSS pixel; the view).
 EMSCRIPTEN_KEEPALIVE void q50_set_output(double total_scale, double ratio, int view) {
     if (device) device->set_output(total_scale, ratio, q50::valid_view(view));
+}
+
+// The device's fullscreen mode, which the page's full screen switches.
+EMSCRIPTEN_KEEPALIVE void q50_set_fullscreen(int on) {
+    if (device) device->set_fullscreen(on != 0);
+}
+
+EMSCRIPTEN_KEEPALIVE int q50_fullscreen() {
+    return device && device->fullscreen();
+}
+
+// CSS pixels per design pixel as the device is shown.
+EMSCRIPTEN_KEEPALIVE double q50_view_scale() {
+    return device ? device->view_scale() : 1;
+}
+
+// The device's mode (0: the lid closed).
+EMSCRIPTEN_KEEPALIVE int q50_game_state() {
+    return device ? device->game_state() : 0;
+}
+
+// The screen (CSS pixels), its ratio, the stored FullscreenZoom and the view, for fullscreen.
+EMSCRIPTEN_KEEPALIVE void q50_set_screen(int width, int height, double ratio, int zoom, int view) {
+    if (device) device->set_screen({width, height}, ratio, zoom, q50::valid_view(view));
 }
 
 // Paints; returns how many rectangles changed (q50_parts: left, top, width, height each, in

@@ -3,7 +3,10 @@
 #include "display/skin_loader.h"
 #include "host/setting_names.h"
 #include "input/assignments.h"
+#include "input/keys.h"
 #include "shell/core/menu_commands.h"
+
+#include <cmath>
 
 namespace q50::web {
 
@@ -63,33 +66,88 @@ PageDevice::PageDevice(const Recording& recording, const RunSetup& setup)
 }
 
 void PageDevice::start(const RunSetup& setup) {
-    Device& d = rig_.dev;
     printer_.attach();
     rig_.sound.on_call = [this](const RecordingSound::Call& c) {
         printer_.sound(c.what);
         if (on_sound) on_sound(c.what, c.time);
     };
     rig_.store.on_write = [this](const std::string& name, const std::string& text) {
-        printer_.stored(name, text);
+        if (!preference_) printer_.stored(name, text);
         const std::string before = text_.serialize();
         text_.set(name, text);
         if (keep_store_ && !playback_ && text_.serialize() != before)
             keep_store_(text_.serialize());
     };
+    const auto menu = [this] {
+        if (on_game_menu) on_game_menu();
+    };
+    keys_.on_game_menu_click = menu;
+    pad_input_.on_guide = menu;
+    skin_dir_ = setup.skin_dir;
+    screen_ = {setup.screen_width, setup.screen_height};
     rig_.start([&] {
         // As the trace tool starts: the presentation of the run, not the stored one.
         rig_.presentation.Fullscreen_Mode = setup.fullscreen;
-        if (setup.skin_dir.empty()) return;
-        SkinEnvironment env;
-        env.Fullscreen_Mode = setup.fullscreen;
-        env.executable_dir = env.current_dir = setup.skin_dir;
-        env.screen_width = setup.screen_width;
-        env.screen_height = setup.screen_height;
-        Load_Skin(d.board, window_, env, printer_);
-        // The skin's larger drawings, read when a scale first needs them.
-        sets_.offer(env, d.board, &printer_);
-        presenter_.set_skin_sets(&sets_);
+        load_skin();
     });
+}
+
+void PageDevice::load_skin() {
+    if (skin_dir_.empty()) return;
+    const bool fullscreen = rig_.presentation.Fullscreen_Mode;
+    SkinEnvironment env;
+    env.Fullscreen_Mode = fullscreen;
+    env.executable_dir = env.current_dir = skin_dir_;
+    env.screen_width = screen_.width;
+    env.screen_height = screen_.height;
+    // As the desktop lays a fullscreen device out: on the screen measured in design pixels at
+    // the scale it is drawn at, at fit the whole scale above when only clear margins overflow.
+    double scale = ratio_;
+    double snap = 0;
+    const PixelSize physical{int(std::lround(screen_.width * ratio_)),
+                             int(std::lround(screen_.height * ratio_))};
+    if (fullscreen) {
+        env.screen_for_device = [&](PixelSize device) {
+            scale = fullscreen_total_scale(fullscreen_zoom_, device, screen_, ratio_);
+            return screen_in_design(physical, scale);
+        };
+        env.snapped_screen_for_device = [&](PixelSize device) -> std::optional<PixelSize> {
+            if (fullscreen_zoom_ != kZoomFit) return std::nullopt;
+            snap = fullscreen_snap_scale(device, physical);
+            if (snap <= 0) return std::nullopt;
+            return screen_in_design(physical, snap);
+        };
+    }
+    const SkinLoadResult r = Load_Skin(rig_.dev.board, window_, env, printer_);
+    // The skin's larger drawings, read when a scale first needs them.
+    sets_.offer(env, rig_.dev.board, &printer_);
+    presenter_.set_skin_sets(&sets_);
+    if (!fullscreen) return;
+    if (r.snapped) scale = snap;
+    // The LCD alone fills the screen by its own size.
+    if (const Rect lcd = presenter_.view_area();
+        !(lcd.width == window_.client_width && lcd.height == window_.client_height))
+        scale = fullscreen_total_scale(fullscreen_zoom_, {lcd.width, lcd.height}, screen_, ratio_);
+    presenter_.set_screen(screen_);
+    presenter_.set_scale(scale, ratio_);
+}
+
+void PageDevice::set_fullscreen(bool on) {
+    if (playback_ || on == fullscreen()) return;
+    record_command(menu_command_text(MenuCommand::Fullscreen, on));
+    q50::set_fullscreen(rig_.dev, rig_.presentation, on);
+    load_skin();
+}
+
+void PageDevice::set_screen(PixelSize screen, double ratio, int fullscreen_zoom, View view) {
+    fullscreen_zoom = valid_fullscreen_zoom(fullscreen_zoom);
+    const bool changed = screen != screen_ || ratio != ratio_ ||
+                         fullscreen_zoom != fullscreen_zoom_ || view != presenter_.view();
+    screen_ = screen;
+    ratio_ = ratio;
+    fullscreen_zoom_ = fullscreen_zoom;
+    presenter_.set_view(view);
+    if (changed && fullscreen()) load_skin();
 }
 
 std::optional<std::int64_t> PageDevice::advance(std::int64_t t) {
@@ -118,8 +176,12 @@ void PageDevice::apply(const RecordedLine& e) {
         show_controller_overlays(rig_.dev, rig_.presentation, e.value == 1);
         break;
     case MenuCommand::Fullscreen:
+        // As the trace tool switches: the page shows the recorded presentation in its canvas.
+        q50::set_fullscreen(rig_.dev, rig_.presentation, e.value == 1);
+        load_skin();
+        break;
     case MenuCommand::Pause:
-        break; // the page shows the device as it is; device time stood still until the resume
+        break; // device time stood still until the resume
     case MenuCommand::Resume:
         rig_.clock.shift(e.value);
         if (rig_.dev.Game_State == 4) rig_.dev.Timer_ClockTimer();
@@ -144,7 +206,10 @@ bool PageDevice::pointer_down(int pointer, int x, int y) {
     const Segment* s = control_at(rig_.dev.board, x, y);
     if (!s) return false;
     auto& dispatch = pointers_[pointer];
-    if (!dispatch) dispatch = std::make_unique<InputDispatch>(target_, rig_.keys);
+    if (!dispatch) {
+        dispatch = std::make_unique<InputDispatch>(target_, rig_.keys);
+        dispatch->on_game_menu_click = keys_.on_game_menu_click;
+    }
     dispatch->mouse_down(rig_.dev.board.id_of(*s), MouseButton::Left, x - s->rect.left,
                          y - s->rect.top);
     return true;
@@ -198,8 +263,43 @@ std::string PageDevice::key_text(int n) const {
                : std::string();
 }
 
+int PageDevice::key_choice(int n) const {
+    return n >= 1 && n <= kAssignmentCount ? rig_.keys.Key_Binding[std::size_t(n)].Choice : 0;
+}
+
+bool PageDevice::assign(const std::array<int, 8>& keys, const std::array<PadButton, 8>& pads) {
+    for (int j = 1; j <= kAssignmentCount; ++j) {
+        const int pad = int(pads[std::size_t(j)]);
+        if (keys[std::size_t(j)] < 1 || keys[std::size_t(j)] > kAssignableKeyCount || pad < 0 ||
+            pad >= kPadButtonCount || pads[std::size_t(j)] == PadButton::guide)
+            return false;
+        for (int k = j + 1; k <= kAssignmentCount; ++k)
+            if (keys[std::size_t(j)] == keys[std::size_t(k)] ||
+                pads[std::size_t(j)] == pads[std::size_t(k)])
+                return false;
+    }
+    // The player's choice, not the device's doing: kept, and no event of the run (the desktop's
+    // dialog writes the program's store, which its event log does not show either).
+    const PreferenceWrite quiet(preference_);
+    for (int n = 1; n <= kAssignmentCount; ++n)
+        rig_.keys.assign(rig_.store, n, keys[std::size_t(n)]);
+    rig_.keys.Keys_Build_Hints(rig_.dev.board);
+    // Written only when changed: a store that never had them keeps the defaults unwritten.
+    bool pads_changed = false;
+    for (int n = 1; n <= kAssignmentCount; ++n)
+        pads_changed = pads_changed || pads[std::size_t(n)] != pads_.Pad[std::size_t(n)];
+    if (pads_changed) {
+        for (int n = 1; n <= kAssignmentCount; ++n)
+            pads_.Pad[std::size_t(n)] = pads[std::size_t(n)];
+        pads_.save(rig_.store);
+    }
+    return true;
+}
+
 void PageDevice::write_int(std::string_view name, std::int32_t value) {
-    // Written only when it changes, as every new setting is.
+    // Written only when it changes, as every new setting is; a preference of the player's, so
+    // no event of the run, as on the desktop.
+    const PreferenceWrite quiet(preference_);
     if (rig_.store.read_int(name, value - 1) != value) rig_.store.write_int(name, value);
 }
 

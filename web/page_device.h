@@ -18,6 +18,7 @@
 #include "shell/core/rig.h"
 #include "shell/core/store_text.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -75,6 +76,14 @@ class PageDevice {
     void assignment(int n, bool down);
     // The dialog's text of the key that assignment n (1..7) has.
     std::string key_text(int n) const;
+    // The key dialog: assignment n's key (1..44) and controller button, and Accept, which
+    // stores all seven keys and, when they changed, the seven buttons, as the desktop's does.
+    // False (nothing changed) when two assignments share a key or a button.
+    int key_choice(int n) const;
+    PadButton pad_choice(int n) const { return pads_.Pad[std::size_t(n)]; }
+    bool assign(const std::array<int, 8>& keys, const std::array<PadButton, 8>& pads);
+    // Told of a click on the in-game menu button (fullscreen mode shows it).
+    std::function<void()> on_game_menu;
 
     // The context menu's device commands, recorded as the desktop records them.
     void reset_high_scores();
@@ -92,8 +101,19 @@ class PageDevice {
     void resume(std::int64_t paused_ms);
 
     // How the page shows the device: physical pixels per design pixel, physical pixels per
-    // CSS pixel, and the whole device or the LCD alone.
+    // CSS pixel, and the whole device or the LCD alone. In fullscreen mode the scale is the
+    // device's own (set_screen).
     void set_output(double total_scale, double ratio, View view);
+    // The page's full screen (the Fullscreen API) is the device's fullscreen mode: recorded,
+    // stored and laid out for the screen as the desktop does it. Ignored while a recording
+    // plays, which switches as it was made.
+    void set_fullscreen(bool on);
+    bool fullscreen() const { return rig_.presentation.Fullscreen_Mode; }
+    double view_scale() const { return presenter_.view_scale(); }
+    std::int32_t game_state() const { return rig_.dev.Game_State; }
+    // The screen in CSS pixels, its pixel ratio, the stored FullscreenZoom (fit or 100) and the
+    // view: in fullscreen mode the skin is laid out anew for them when they changed.
+    void set_screen(PixelSize screen, double ratio, int fullscreen_zoom, View view);
     // Brings the frame (physical pixels) up to date; `parts` receives the rectangles that
     // changed, the whole frame when it took a new size.
     const Image& paint(std::vector<Rect>& parts);
@@ -114,6 +134,8 @@ class PageDevice {
 
   private:
     void start(const RunSetup& setup);
+    // Loads the skin for the presentation in use (at start, and at each switch).
+    void load_skin();
     void apply(const RecordedLine& e);
     void record_command(const std::string& command);
 
@@ -131,10 +153,24 @@ class PageDevice {
     PadDispatch pad_input_{target_, pads_};
     SkinSets sets_;
     Presenter presenter_{rig_.dev.board, window_};
+    std::string skin_dir_;
+    PixelSize screen_;
+    double ratio_ = 1.0;
+    int fullscreen_zoom_ = kZoomFit;
     RunLog log_;
     CatchUp catch_up_{rig_.dev};
     std::unique_ptr<Recording> playback_;
     std::size_t next_entry_ = 0;
+    // While a preference of the player's is written (sound, zoom, view, keys): kept in the
+    // store, not printed as the device's event.
+    bool preference_ = false;
+    struct PreferenceWrite {
+        explicit PreferenceWrite(bool& on) : on_(on) { on_ = true; }
+        ~PreferenceWrite() { on_ = false; }
+        PreferenceWrite(const PreferenceWrite&) = delete;
+        PreferenceWrite& operator=(const PreferenceWrite&) = delete;
+        bool& on_;
+    };
 };
 
 } // namespace q50::web

@@ -16,14 +16,15 @@ export const site = process.env.Q50_WEB_SITE || join(root, 'build-web', 'site');
 export const STORE_KEY = 'quendrix50/Quendrix50.conf';
 
 // A server, a browser with a profile of its own, and a way to end both.
-// `ratio`: the screen's device-pixel ratio (a phone's is about 3).
-export async function start({ ratio = 1 } = {}) {
+// `ratio`: the screen's device-pixel ratio (a phone's is about 3); `soundHeld`: the browser
+// holds sound back until the player acts, as most do.
+export async function start({ ratio = 1, soundHeld = false } = {}) {
   const server = await serve(site, 0);
   const url = `http://127.0.0.1:${server.address().port}/`;
   const profile = mkdtempSync(join(tmpdir(), 'q50-chromium-'));
   const args = ['--disable-background-networking', '--disable-component-update', '--disable-sync',
     '--no-first-run', '--disable-quic', '--disable-gpu', '--mute-audio',
-    '--autoplay-policy=no-user-gesture-required'];
+    '--autoplay-policy=' + (soundHeld ? 'document-user-activation-required' : 'no-user-gesture-required')];
   if (process.getuid && process.getuid() === 0) args.push('--no-sandbox');
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.Q50_CHROMIUM || '/usr/bin/chromium', headless: true, args,
@@ -54,6 +55,16 @@ export async function open(env, { width = 600, height = 800, suffix = '', touch 
   await page.waitForFunction(() => window.q50 && window.q50.ready && window.q50.paints > 0);
   return page;
 }
+
+// Touches through the browser's own touch input (CDP): `points` are {x, y, id}.
+export const touch = (page, type, touchPoints) =>
+  page.cdp.send('Input.dispatchTouchEvent', { type, touchPoints });
+export const centre = (r) => ({ x: r.x + r.width / 2, y: r.y + r.height / 2 });
+export const boxOf = (page, selector) =>
+  page.$eval(selector, (e) => e.getBoundingClientRect().toJSON());
+// The run's recorded presses and releases, without their times.
+export const actions = async (page) => (await page.evaluate(() => window.q50.recording()))
+  .split('\n').filter((x) => / (press|release) \w+$/.test(x)).map((x) => x.replace(/^at \d+ /, ''));
 
 // The events so far, and a wait for one that matches.
 export const events = (page) => page.evaluate(() => window.q50.events.slice());

@@ -4,7 +4,7 @@
 // again.
 import { test, after, before } from 'node:test';
 import assert from 'node:assert/strict';
-import { start, open, waitEvent } from './lib.mjs';
+import { start, open, waitEvent, touch, centre, actions } from './lib.mjs';
 
 let env;
 before(async () => { env = await start(); });
@@ -18,7 +18,7 @@ test('the menu, the manual, the keys and Exit', { timeout: 60000 }, async () => 
   await page.mouse.click(300, 400, { button: 'right' });
   assert.deepEqual(await rowTexts(page), ['About...', "View 'Readme.txt'", "View 'Whatsnew.txt'",
     'View manual', '-', 'Edit configuration file', 'Key settings', 'Reset Hiscores', '-',
-    'Display controller overlays', 'LCD only', 'Full screen', 'Sound', 'Volume up',
+    'Display controller overlays', 'Zoom', 'Full screen', 'Sound', 'Volume up',
     'Volume down', 'Pause', 'Save screenshot', 'Record this run',
     'Play a recording from a file', 'Copy replay link', '-', 'Exit']);
   assert.equal(await page.getAttribute('#menu li:has-text("Display controller overlays")',
@@ -38,9 +38,10 @@ test('the menu, the manual, the keys and Exit', { timeout: 60000 }, async () => 
 
   await page.mouse.click(300, 400, { button: 'right' });
   await page.click('#menu li:has-text("Key settings")');
-  const keys = await page.$$eval('#keys-table tr', (r) => r.map((x) => x.textContent));
-  assert.deepEqual(keys, ['Game A1', 'Game B2', 'Time3', 'Open the game/ACL5', 'Left<LEFT ARROW>',
-    'Right<RIGHT ARROW>', 'Bomb<CTRL>']);
+  const keys = await page.$$eval('#keys-page tr', (r) => r.map((x) =>
+    x.querySelector('label').textContent + '=' + x.querySelector('select').selectedOptions[0].text));
+  assert.deepEqual(keys, ['Game A=1', 'Game B=2', 'Time=3', 'Open the game/ACL=5',
+    'Left=<LEFT ARROW>', 'Right=<RIGHT ARROW>', 'Bomb=<CTRL>']);
   await page.keyboard.press('Escape');
 
   await page.mouse.click(300, 400, { button: 'right' });
@@ -53,3 +54,38 @@ test('the menu, the manual, the keys and Exit', { timeout: 60000 }, async () => 
   await waitEvent(page, /^\d+ mode 2$/);
   await page.close();
 });
+
+// A finger held still for a moment opens the menu where nothing presses (the device's body, the
+// page around it); on a button it is a held press, and no menu comes.
+test('a long press opens the menu; one on a button holds the button', { timeout: 60000 },
+  async () => {
+    const page = await open(env, { touch: true });
+    const left = centre(await page.evaluate(() => window.q50.clientRectOf('btn_ctrlr_overlay_left')));
+    await touch(page, 'touchStart', [{ ...left, id: 1 }]);
+    await page.waitForTimeout(1200);
+    assert.equal(await page.isVisible('#menu'), false, 'a held button opened the menu');
+    await touch(page, 'touchEnd', []);
+    assert.deepEqual(await actions(page), ['press left', 'release left']);
+    // The device's body, below the LCD and above the buttons.
+    const body = await page.evaluate(() => window.q50.clientRectOf('im_background_bottom'));
+    const at = { x: body.x + body.width / 2, y: body.y + 8 };
+    await touch(page, 'touchStart', [{ ...at, id: 2 }]);
+    await page.waitForTimeout(300);
+    assert.equal(await page.isVisible('#menu'), false, 'the menu came before the long press');
+    await page.waitForSelector('#menu', { state: 'visible', timeout: 3000 });
+    await touch(page, 'touchEnd', []);
+    assert.equal(await page.$eval('#menu [tabindex]', (e) => e.firstChild.textContent), 'About...');
+    // A tap on a row chooses it, as a click does.
+    const row = await page.$eval('#menu li:nth-child(4)', (e) => e.getBoundingClientRect().toJSON());
+    await touch(page, 'touchStart', [{ ...centre(row), id: 3 }]);
+    await touch(page, 'touchEnd', []);
+    await page.waitForSelector('#manual-window[open]');
+    // A short touch on the body opens nothing.
+    await page.keyboard.press('Escape');
+    await touch(page, 'touchStart', [{ ...at, id: 4 }]);
+    await page.waitForTimeout(150);
+    await touch(page, 'touchEnd', []);
+    await page.waitForTimeout(900);
+    assert.equal(await page.isVisible('#menu'), false, 'a short touch opened the menu');
+    await page.close();
+  });

@@ -61,6 +61,19 @@ test('a desktop recording opened by a replay link plays to the trace tool\'s eve
     await page.close();
   });
 
+// A link opened in a fresh page plays before any switch-on of the player's: with the delivered
+// skin all the same (it once played on a device without pictures).
+test('a replay link opened in a new page plays with the delivered skin', { timeout: 90000 },
+  async () => {
+    const link = '#replay=' + base64url(deflateRawSync(Buffer.from(DESKTOP_RUN)));
+    const page = await open(env, { suffix: link });
+    assert.equal(await page.evaluate(() => window.q50.playing), true);
+    assert.deepEqual(await page.evaluate(() => [window.q50.module._q50_client_width(),
+      window.q50.module._q50_client_height()]), [498, 770]);
+    assert.deepEqual(await eventsUntil(page, END), trace(DESKTOP_RUN));
+    await page.close();
+  });
+
 test('a run played in the page replays in the trace tool to the same events',
   { timeout: 90000 }, async () => {
     const page = await open(env);

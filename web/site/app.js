@@ -74,6 +74,7 @@
     const due = pausedAt === null ? M._q50_advance(deviceNow()) : -1;
     takeEvents();
     arm(due);
+    if (!!M._q50_fullscreen() !== fullscreenShown) laidOut = false;
     requestPaint();
   }
   function takeEvents() {
@@ -82,6 +83,7 @@
     const lines = text.split('\n');
     lines.pop();
     for (const l of lines) q50.events.push(l);
+    if (/ mode /.test(text)) showAclText();
   }
   function switchOn(storeText) {
     origin = clockNow();
@@ -97,11 +99,22 @@
     q50.events = []; // each run's events from its switch-on
     withText(storeText, (p, n) => M._q50_start(p, n, seed, msOfDay, screen.width, screen.height));
     laidOut = false;
+    readShowSettings();
     run(null);
     readSoundSettings();
   }
   function setting(name, dflt) {
     return withText(name, (p) => M._q50_read_setting(p, dflt));
+  }
+  // The zoom and the view as the desktop stores them; no stored View leaves the page's own
+  // choice (the LCD alone on a screen held sideways too low for the device).
+  function readShowSettings() {
+    const z = setting('Zoom', 0);
+    zoom = [0, 100, 200, 300, 400].includes(z) ? z : 0;
+    fullscreenZoom = setting('FullscreenZoom', 0) === 100 ? 100 : 0;
+    const v = setting('View', -1);
+    viewChosen = v !== -1;
+    if (viewChosen) view = v === 1 ? 1 : 0;
   }
   function readSoundSettings() {
     volume = Math.min(100, Math.max(0, setting('Volume', 100))) / 100;
@@ -161,8 +174,8 @@
     if (canvas.width !== w || canvas.height !== h) {
       canvas.width = w;
       canvas.height = h;
-      place();
     }
+    place();
     if (n === 0 || !w || !h) return;
     const ctx = canvas.getContext('2d');
     const image = new ImageData(new Uint8ClampedArray(M.HEAPU8.buffer, M._q50_frame(), w * h * 4),
@@ -188,9 +201,16 @@
     const c = canvas.getBoundingClientRect();
     return { x: c.left + r.left, y: c.top + r.top, width: r.width, height: r.height };
   };
-  // The device (or its LCD) as large as the page shows it whole, drawn by the presenter at the
-  // screen's own pixels (the device-pixel ratio), from the skin's larger drawings where needed.
+  // The device (or its LCD) as large as the page shows it whole, or at the stored zoom where
+  // that fits, drawn by the presenter at the screen's own pixels (the device-pixel ratio), from
+  // the skin's larger drawings where needed. In fullscreen mode the device lays itself out for
+  // the screen, over the backdrop, as the desktop's fullscreen mode does.
   let laidOut = false;
+  let zoom = 0; // the stored Zoom: 0 fits the page, else a percentage
+  let fullscreenZoom = 0; // the stored FullscreenZoom: 0 fits the screen, or 100
+  let fitScale = 1; // CSS pixels per design pixel at fit, as last laid out
+  let room = { left: 0, top: 0, width: 0, height: 0 }; // where the canvas goes
+  let fullscreenShown = false;
   function fit() {
     const dw = M._q50_client_width();
     const dh = M._q50_client_height();
@@ -200,14 +220,52 @@
     const ah = innerHeight;
     if (!viewChosen) view = aw > ah && ah < dh ? 1 : 0;
     const lcd = rectOf('im_background_screen_top');
-    const area = view === 1 && lcd.width > 0 ? lcd : { width: dw, height: dh };
+    const lcdView = view === 1 && lcd.width > 0;
+    room = lcdView ? layOutPads(aw, ah) : { left: 0, top: 0, width: aw, height: ah };
+    $('lcd-pads').hidden = !lcdView;
     const ratio = devicePixelRatio || 1;
-    const scale = Math.min(aw / area.width, ah / area.height);
-    M._q50_set_output(scale * ratio, ratio, view === 1 && lcd.width > 0 ? 1 : 0);
-    $('lcd-pads').hidden = view !== 1;
+    fullscreenShown = !!M._q50_fullscreen();
+    if (fullscreenShown) {
+      M._q50_set_screen(Math.round(room.width), Math.round(room.height), ratio, fullscreenZoom,
+        lcdView ? 1 : 0);
+      q50.scale = M._q50_view_scale();
+    } else {
+      const area = lcdView ? lcd : { width: dw, height: dh };
+      fitScale = Math.min(room.width / area.width, room.height / area.height);
+      const scale = zoom && zoom / 100 <= fitScale ? zoom / 100 : fitScale;
+      M._q50_set_output(scale * ratio, ratio, lcdView ? 1 : 0);
+      q50.scale = scale;
+    }
     q50.view = view;
-    q50.scale = scale;
+    q50.zoom = zoom;
+    q50.room = room;
     requestPaint();
+  }
+  // The LCD-only view's touch pads lie beside the LCD, never over it: held sideways, left and
+  // right in a column on the left and the bomb on the right, as on the device; upright, in a
+  // row below. GAME A, GAME B, TIME and ACL (OPEN while the lid is closed) make a row under
+  // the LCD. Returns the room left for the LCD.
+  function layOutPads(aw, ah) {
+    const put = (el, x, y, w, h) => Object.assign(el.style,
+      { left: x + 'px', top: y + 'px', width: w + 'px', height: h + 'px' });
+    const keysHigh = Math.round(Math.min(56, Math.max(40, ah * 0.1)));
+    let lcdRoom;
+    if (aw > ah) {
+      const side = Math.round(Math.min(260, Math.max(110, aw * 0.2)));
+      put($('pad-left'), 0, 0, side / 2, ah);
+      put($('pad-right'), side / 2, 0, side / 2, ah);
+      put($('pad-bomb'), aw - side, 0, side, ah);
+      put($('lcd-keys'), side, ah - keysHigh, aw - 2 * side, keysHigh);
+      lcdRoom = { left: side, top: 0, width: aw - 2 * side, height: ah - keysHigh };
+    } else {
+      const high = Math.round(Math.min(260, Math.max(110, ah * 0.22)));
+      put($('pad-left'), 0, ah - high, aw * 0.3, high);
+      put($('pad-right'), aw * 0.3, ah - high, aw * 0.3, high);
+      put($('pad-bomb'), aw * 0.6, ah - high, aw * 0.4, high);
+      put($('lcd-keys'), 0, ah - high - keysHigh, aw, keysHigh);
+      lcdRoom = { left: 0, top: 0, width: aw, height: ah - high - keysHigh };
+    }
+    return lcdRoom;
   }
   function place() {
     const ratio = devicePixelRatio || 1;
@@ -216,10 +274,10 @@
     canvas.style.width = w + 'px';
     canvas.style.height = h + 'px';
     canvas.style.position = 'absolute';
-    canvas.style.left = (innerWidth - w) / 2 + 'px';
-    canvas.style.top = (innerHeight - h) / 2 + 'px';
+    canvas.style.left = room.left + (room.width - w) / 2 + 'px';
+    canvas.style.top = room.top + (room.height - h) / 2 + 'px';
   }
-  addEventListener('resize', () => { if (M) fit(); });
+  addEventListener('resize', () => { if (M) { laidOut = false; requestPaint(); } });
 
   // ---- sound ----
   let audio = null;
@@ -235,6 +293,10 @@
     } catch (e) {
       return;
     }
+    // A browser that holds sound back until the player acts keeps the context suspended: a
+    // small hint says so until it runs.
+    audio.addEventListener('statechange', showSoundHint);
+    setTimeout(showSoundHint, 500);
     for (const name of SAMPLES)
       fetch('data/Sound/' + name + '.wav').then((r) => r.arrayBuffer())
         .then((b) => audio.decodeAudioData(b)).then((b) => buffers.set(name, b))
@@ -243,7 +305,13 @@
   function startAudio() {
     if (!audio) return;
     if (audio.state !== 'running') audio.resume().catch(() => {});
-    setTimeout(() => { $('sound-hint').hidden = !audio || audio.state === 'running'; }, 300);
+  }
+  // Any key, click or touch on the page lets the sound run, wherever it lands.
+  for (const type of ['keydown', 'pointerdown', 'touchend'])
+    document.addEventListener(type, () => startAudio(), { capture: true, passive: true });
+  function showSoundHint() {
+    $('sound-hint').hidden = !audio || audio.state === 'running' || stopped;
+    q50.audioState = audio ? audio.state : 'none';
   }
   function silence() {
     for (const s of playing) s.stop();
@@ -315,6 +383,7 @@
     const [x, y] = designPoint(e);
     pointers.add(e.pointerId);
     canvas.setPointerCapture(e.pointerId);
+    watchLongPress(e, !!M._q50_button_at(x, y));
     run(() => M._q50_pointer(e.pointerId, 1, x, y));
   });
   function pointerEnd(e) {
@@ -324,19 +393,35 @@
   }
   canvas.addEventListener('pointerup', pointerEnd);
   canvas.addEventListener('pointercancel', pointerEnd);
-  // The LCD-only view's large touch areas: each its own press and release.
-  const PAD_KEYS = { left: 5, right: 6, bomb: 7 };
-  for (const b of document.querySelectorAll('#lcd-pads .pad')) {
-    const n = PAD_KEYS[b.dataset.button];
+  // The LCD-only view's touch areas and buttons: each press is its pointer's own, released by
+  // that pointer, as the assignment's key would press and release it.
+  for (const b of document.querySelectorAll('#lcd-pads button')) {
+    const n = Number(b.dataset.assignment);
+    const down = new Set();
     b.addEventListener('pointerdown', (e) => {
       e.preventDefault();
       startAudio();
+      closeMenu();
       b.setPointerCapture(e.pointerId);
+      down.add(e.pointerId);
+      b.classList.add('down');
       run(() => M._q50_assignment(n, 1));
     });
-    const up = (e) => { e.preventDefault(); run(() => M._q50_assignment(n, 0)); };
+    const up = (e) => {
+      if (!down.delete(e.pointerId)) return;
+      e.preventDefault();
+      if (down.size === 0) b.classList.remove('down');
+      run(() => M._q50_assignment(n, 0));
+      if (n === 4) showAclText();
+    };
     b.addEventListener('pointerup', up);
     b.addEventListener('pointercancel', up);
+    b.addEventListener('contextmenu', (e) => { e.preventDefault(); e.stopPropagation(); });
+  }
+  // The fourth button opens the lid while it is closed, as the key of that assignment does.
+  function showAclText() {
+    const closed = M && M._q50_game_state() === 0;
+    $('pad-acl').textContent = closed ? 'OPEN' : 'ACL';
   }
   document.addEventListener('touchmove', (e) => e.preventDefault(), { passive: false });
 
@@ -357,6 +442,7 @@
         const b = PAD_BUTTONS[i];
         if (b === undefined || b < 0 || down === !!was.buttons[i]) return;
         startAudio();
+        if (down && padForDialog(b)) return;
         run(() => M._q50_pad_button(gp.index, b, down ? 1 : 0));
       });
       const axes = gp.axes.slice(0, 2).map((v) => Math.round(Math.max(-1, Math.min(1, v)) * 32767));
@@ -398,7 +484,7 @@
     return new Response(stream).text();
   }
   function play(text, from) {
-    const ok = withText(text, (p, n) => M._q50_play(p, n));
+    const ok = withText(text, (p, n) => M._q50_play(p, n, screen.width, screen.height));
     if (!ok) {
       tell(from + ' cannot be played as a recording: ' + M.UTF8ToString(M._q50_error()) + '.');
       return false;
@@ -478,8 +564,7 @@
       '-',
       { text: 'Display controller overlays', checked: !!M._q50_overlays(),
         act: () => run(() => M._q50_show_overlays(M._q50_overlays() ? 0 : 1)) },
-      { text: 'LCD only', checked: view === 1,
-        act: () => { view = 1 - view; viewChosen = true; fit(); } },
+      { text: 'Zoom', sub: zoomRows },
       { text: 'Full screen', checked: !!document.fullscreenElement, act: toggleFullscreen },
       { text: 'Sound', checked: !muted, act: () => setMuted(!muted) },
       { text: 'Volume up', key: '+', act: () => setVolume(volume + 0.1) },
@@ -503,37 +588,89 @@
     ];
     return list;
   }
-  function openMenu(x, y) {
+  // The Zoom rows as the desktop has them, the fixed zooms only where they fit the page; then
+  // the view.
+  function zoomRows() {
+    const pick = (z) => { zoom = z; keepShowSetting('Zoom', z); };
+    const list = [{ text: 'Fit to page', radio: zoom === 0, act: () => pick(0) }];
+    for (const z of [100, 200, 300, 400])
+      if (z / 100 <= fitScale || zoom === z)
+        list.push({ text: z + ' %', radio: zoom === z, act: () => pick(z) });
+    const full = (z) => { fullscreenZoom = z; keepShowSetting('FullscreenZoom', z); };
+    list.push('-',
+      { text: 'Fullscreen: fit', radio: fullscreenZoom === 0, act: () => full(0) },
+      { text: 'Fullscreen: 100 %', radio: fullscreenZoom === 100, act: () => full(100) },
+      '-',
+      { text: 'Whole device', radio: view === 0, act: () => setView(0) },
+      { text: 'LCD only', radio: view === 1, act: () => setView(1) });
+    return list;
+  }
+  function keepShowSetting(name, value) {
+    run(() => withText(name, (p) => M._q50_write_setting(p, value)));
+    fit();
+  }
+  function setView(v) {
+    view = v;
+    viewChosen = true;
+    keepShowSetting('View', v);
+  }
+  // A menu of `list`'s rows at (x, y); a row with `sub` opens its rows in the menu's place.
+  let menuAt = [0, 0];
+  function openMenu(x, y, list = rows(), back = null) {
+    menuAt = [x, y];
     menu.replaceChildren();
-    for (const r of rows()) {
+    if (back) {
+      const li = document.createElement('li');
+      li.setAttribute('role', 'menuitem');
+      li.className = 'back';
+      li.tabIndex = -1;
+      li.textContent = back;
+      li.addEventListener('click', () => openMenu(x, y));
+      menu.append(li);
+    }
+    for (const r of list) {
       const li = document.createElement('li');
       if (r === '-') {
         li.setAttribute('role', 'separator');
-      } else {
-        li.setAttribute('role', r.checked === undefined ? 'menuitem' : 'menuitemcheckbox');
-        if (r.checked !== undefined) li.setAttribute('aria-checked', String(r.checked));
-        li.tabIndex = -1;
-        li.textContent = r.text;
-        if (r.bold) li.className = 'default';
-        if (r.key) {
-          const k = document.createElement('span');
-          k.className = 'shortcut';
-          k.textContent = r.key;
-          li.append(k);
-        }
-        li.addEventListener('click', () => { closeMenu(); r.act(); });
-        li.addEventListener('keydown', (e) => {
-          if (e.key === 'Enter' || e.key === ' ') { e.preventDefault(); closeMenu(); r.act(); }
-        });
+        menu.append(li);
+        continue;
       }
+      const role = r.radio !== undefined ? 'menuitemradio'
+        : r.checked !== undefined ? 'menuitemcheckbox' : 'menuitem';
+      li.setAttribute('role', role);
+      const on = r.radio ?? r.checked;
+      if (on !== undefined) li.setAttribute('aria-checked', String(on));
+      li.tabIndex = -1;
+      li.textContent = r.text;
+      if (r.bold) li.className = 'default';
+      if (r.sub) li.setAttribute('aria-haspopup', 'menu');
+      if (r.key || r.sub) {
+        const k = document.createElement('span');
+        k.className = 'shortcut';
+        k.textContent = r.sub ? '\u25b8' : r.key;
+        k.setAttribute('aria-hidden', 'true');
+        li.append(k);
+      }
+      const act = () => {
+        if (r.sub) openMenu(x, y, r.sub(), r.text);
+        else { closeMenu(); r.act(); }
+      };
+      li.addEventListener('click', act);
+      li.addEventListener('keydown', (e) => {
+        if (e.key === 'Enter' || e.key === ' ' || (r.sub && e.key === 'ArrowRight')) {
+          e.preventDefault();
+          act();
+        }
+      });
       menu.append(li);
     }
+    menu.dataset.sub = back ? 'yes' : '';
     menu.hidden = false;
     const w = menu.offsetWidth;
     const h = menu.offsetHeight;
     menu.style.left = Math.max(0, Math.min(x, innerWidth - w)) + 'px';
     menu.style.top = Math.max(0, Math.min(y, innerHeight - h)) + 'px';
-    menu.querySelector('[tabindex]').focus();
+    menu.querySelector('[tabindex]:not(.back)')?.focus();
   }
   function closeMenu() {
     menu.hidden = true;
@@ -543,14 +680,49 @@
     const i = items.indexOf(document.activeElement);
     if (e.key === 'ArrowDown') items[(i + 1) % items.length].focus();
     else if (e.key === 'ArrowUp') items[(i - 1 + items.length) % items.length].focus();
+    else if (menu.dataset.sub && (e.key === 'ArrowLeft' || e.key === 'Escape'))
+      openMenu(...menuAt);
     else if (e.key === 'Escape') closeMenu();
     else return;
     e.preventDefault();
     e.stopPropagation();
   });
+  // A right click opens the menu; so does a finger held still for a moment where it presses
+  // nothing (on a button it is a held press: the hero walks).
   document.addEventListener('contextmenu', (e) => {
     e.preventDefault();
+    if (pressing.size > 0 || document.querySelector('dialog[open]')) return;
     openMenu(e.clientX, e.clientY);
+  });
+  const pressing = new Set(); // touches that hold a control
+  let longPress = null;
+  const LONG_PRESS_MS = 600;
+  function watchLongPress(e, onControl) {
+    if (e.pointerType !== 'touch') return;
+    if (onControl) {
+      pressing.add(e.pointerId);
+      return;
+    }
+    clearTimeout(longPress?.timer);
+    const at = { id: e.pointerId, x: e.clientX, y: e.clientY };
+    at.timer = setTimeout(() => { longPress = null; openMenu(at.x, at.y); }, LONG_PRESS_MS);
+    longPress = at;
+  }
+  function endLongPress(e) {
+    pressing.delete(e.pointerId);
+    if (longPress && longPress.id === e.pointerId) {
+      clearTimeout(longPress.timer);
+      longPress = null;
+    }
+  }
+  document.addEventListener('pointermove', (e) => {
+    if (longPress && longPress.id === e.pointerId &&
+        Math.hypot(e.clientX - longPress.x, e.clientY - longPress.y) > 12) endLongPress(e);
+  });
+  document.addEventListener('pointerup', endLongPress);
+  document.addEventListener('pointercancel', endLongPress);
+  stage.addEventListener('pointerdown', (e) => {
+    if (e.target === stage) watchLongPress(e, false);
   });
   document.addEventListener('pointerdown', (e) => {
     if (!menu.hidden && !menu.contains(e.target)) closeMenu();
@@ -578,11 +750,21 @@
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     else document.documentElement.requestFullscreen().catch(() => {});
   }
+  // The page's full screen is the device's fullscreen mode, recorded and stored as the
+  // desktop's: the presenter draws the backdrop and logo around the device for the screen.
   document.addEventListener('fullscreenchange', () => {
-    document.body.style.background = document.fullscreenElement
-      ? '#10131a url(data/Graphics/Backdrop/Backdrop.png) center / cover' : '';
-    fit();
+    const on = !!document.fullscreenElement;
+    run(() => M._q50_set_fullscreen(on ? 1 : 0));
+    laidOut = false;
+    requestPaint();
   });
+  // The in-game menu button of fullscreen mode (and a controller's Guide) opens the menu.
+  function openGameMenu() {
+    queueMicrotask(() => {
+      const r = q50.clientRectOf('btn_game_menu_top');
+      openMenu(r.x + r.width, r.y + r.height);
+    });
+  }
   function exit() {
     stopped = true;
     arm(-1);
@@ -624,20 +806,120 @@
     if (e.key === 'ArrowLeft') $('manual-back').click();
     if (e.key === 'ArrowRight') $('manual-next').click();
   });
+  // The key dialog: each of the seven assignments takes one of the 44 keys and one controller
+  // button; two on one key (or button) mark both rows and hold Accept back, as on the desktop.
   const LABELS = ['Game A', 'Game B', 'Time', 'Open the game/ACL', 'Left', 'Right', 'Bomb'];
-  function showKeys() {
-    const t = $('keys-table');
-    t.replaceChildren();
-    for (let n = 1; n <= 7; ++n) {
-      const tr = document.createElement('tr');
-      const th = document.createElement('th');
-      th.textContent = LABELS[n - 1];
-      const td = document.createElement('td');
-      td.textContent = M.UTF8ToString(M._q50_key_name(n));
-      tr.append(th, td);
-      t.append(tr);
+  // The standard mapping's buttons a row can take (SDL's numbers; Guide opens the menu), and
+  // the names printed on controllers.
+  const PAD_CHOICES = [[0, 'A'], [1, 'B'], [2, 'X'], [3, 'Y'], [4, 'Back'], [6, 'Start'],
+    [7, 'Left stick'], [8, 'Right stick'], [9, 'Left shoulder'], [10, 'Right shoulder'],
+    [11, 'D-pad up'], [12, 'D-pad down'], [13, 'D-pad left'], [14, 'D-pad right']];
+  const PAD_DEFAULTS = [6, 4, 3, 2, 13, 14, 0];
+  const keySelects = [];
+  const padSelects = [];
+  function buildKeyRows() {
+    if (keySelects.length) return;
+    const choices = [];
+    for (let c = 1; c <= 44; ++c) choices.push([c, M.UTF8ToString(M._q50_key_text(c))]);
+    const rowsOf = (table, kind, options, selects) => {
+      for (let n = 1; n <= 7; ++n) {
+        const tr = document.createElement('tr');
+        const th = document.createElement('th');
+        const label = document.createElement('label');
+        label.textContent = LABELS[n - 1];
+        label.htmlFor = kind + '-' + n;
+        th.append(label);
+        const td = document.createElement('td');
+        const sel = document.createElement('select');
+        sel.id = kind + '-' + n;
+        for (const [v, text] of options) sel.add(new Option(text, String(v)));
+        sel.addEventListener('change', checkKeys);
+        td.append(sel);
+        tr.append(th, td);
+        table.append(tr);
+        selects.push(sel);
+      }
+    };
+    rowsOf($('keys-page'), 'key', choices, keySelects);
+    rowsOf($('pads-page'), 'pad', PAD_CHOICES, padSelects);
+  }
+  function checkKeys() {
+    let clash = false;
+    for (const [page, selects] of [['keys', keySelects], ['pads', padSelects]]) {
+      let here = false;
+      for (const a of selects) {
+        const twice = selects.some((b) => b !== a && b.value === a.value);
+        a.setAttribute('aria-invalid', String(twice));
+        a.closest('tr').classList.toggle('clash', twice);
+        here = here || twice;
+      }
+      $(page === 'keys' ? 'keys-tab-keys' : 'keys-tab-pads').classList.toggle('clash', here);
+      clash = clash || here;
     }
+    $('keys-accept').disabled = clash;
+    $('keys-clash').hidden = !clash;
+    return clash;
+  }
+  function showKeyPage(pads) {
+    $('keys-page').hidden = pads;
+    $('pads-page').hidden = !pads;
+    $('pads-defaults').hidden = !pads;
+    $('keys-tab-keys').setAttribute('aria-selected', String(!pads));
+    $('keys-tab-pads').setAttribute('aria-selected', String(pads));
+    $('keys-tab-keys').tabIndex = pads ? -1 : 0;
+    $('keys-tab-pads').tabIndex = pads ? 0 : -1;
+  }
+  function showKeys() {
+    buildKeyRows();
+    for (let n = 1; n <= 7; ++n) {
+      keySelects[n - 1].value = String(M._q50_key_choice(n));
+      padSelects[n - 1].value = String(M._q50_pad_choice(n));
+    }
+    showKeyPage(false);
+    checkKeys();
     $('keys-window').showModal();
+    keySelects[0].focus();
+  }
+  $('keys-tab-keys').addEventListener('click', () => showKeyPage(false));
+  $('keys-tab-pads').addEventListener('click', () => showKeyPage(true));
+  for (const id of ['keys-tab-keys', 'keys-tab-pads'])
+    $(id).addEventListener('keydown', (e) => {
+      if (e.key !== 'ArrowLeft' && e.key !== 'ArrowRight') return;
+      const pads = $('keys-page').hidden;
+      showKeyPage(!pads);
+      $(pads ? 'keys-tab-keys' : 'keys-tab-pads').focus();
+    });
+  $('pads-defaults').addEventListener('click', () => {
+    padSelects.forEach((sel, i) => { sel.value = String(PAD_DEFAULTS[i]); });
+    checkKeys();
+  });
+  $('keys-accept').addEventListener('click', (e) => {
+    e.preventDefault();
+    if (checkKeys()) return;
+    const keys = [0, ...keySelects.map((x) => Number(x.value))];
+    const padsChosen = [0, ...padSelects.map((x) => Number(x.value))];
+    const p = M._malloc(64);
+    new Int32Array(M.HEAPU8.buffer, p, 16).set([...keys, ...padsChosen]);
+    let ok = 0;
+    run(() => { ok = M._q50_assign(p, p + 32); });
+    M._free(p);
+    if (!ok) {
+      tell('Two actions cannot have the same key or button.');
+      return;
+    }
+    $('keys-window').close();
+  });
+  // A controller's button while the controller page shows: the focused row takes it, and the
+  // row below is next. The game does not see it.
+  function padForDialog(b) {
+    if (!$('keys-window').open) return false;
+    const i = padSelects.indexOf(document.activeElement);
+    if (i >= 0 && PAD_CHOICES.some(([v]) => v === b)) {
+      padSelects[i].value = String(b);
+      checkKeys();
+      (padSelects[i + 1] || $('keys-accept')).focus();
+    }
+    return true;
   }
 
   // ---- start ----
@@ -647,7 +929,7 @@
       $('message').hidden = false;
       return;
     }
-    M = await Quendrix50({ keepStore, playSound });
+    M = await Quendrix50({ keepStore, playSound, openGameMenu });
     loadSounds();
     q50.module = M;
     if (!await playLink()) switchOn(readStore());
