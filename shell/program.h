@@ -10,15 +10,14 @@
 #include "input/dispatch.h"
 #include "input/keys.h"
 #include "input/pad.h"
-#include "input/run_log.h"
 #include "shell/core/device_target.h"
 #include "shell/core/event_printer.h"
 #include "shell/core/menu_commands.h"
 #include "shell/core/presentation.h"
-#include "shell/core/recording_file.h"
-#include "shell/core/recording_writer.h"
+#include "shell/core/run_recording.h"
 #include "shell/core/scratch_store.h"
 #include "shell/main_window.h"
+#include "shell/main_window_host.h"
 #include "shell/message_box.h"
 #include "shell/realtime_driver.h"
 #include "shell/skin_watcher.h"
@@ -77,7 +76,7 @@ class SideWindows;
 class PadSource;
 class VirtualPadHook;
 
-class Program : public QObject, public SplashHost {
+class Program : public QObject, public SplashHost, private MainWindowHost {
     Q_OBJECT
   public:
     explicit Program(ProgramOptions options);
@@ -184,8 +183,8 @@ class Program : public QObject, public SplashHost {
     // every input as it comes, until stopped. Returns the file, empty when it could not be made.
     std::filesystem::path start_recording();
     void stop_recording();
-    bool recording() const { return recording_.is_open(); }
-    const RunLog& run_log() const { return run_log_; }
+    bool recording() const { return recorder_.writing(); }
+    const RunLog& run_log() const { return recorder_.log(); }
     std::filesystem::path recordings_dir() const;
 
     // Plays a recording back in the window: the device starts afresh as the recorded run did
@@ -197,11 +196,9 @@ class Program : public QObject, public SplashHost {
     // the file is not a recording (nothing is changed then).
     bool play_recording(const std::filesystem::path& file);
     void stop_playing();
-    bool playing() const { return playing_; }
+    bool playing() const { return playback_.playing(); }
     // Every recorded line has run (the device plays on until stop_playing()).
-    bool playback_finished() const {
-        return playing_ && playback_next_ >= playback_.entries.size();
-    }
+    bool playback_finished() const { return playback_.finished(); }
     RealtimeDriver& driver() { return driver_; }
     const WindowModel& window_model() const { return window_model_; }
     TForm1& main_window() { return *main_window_; }
@@ -225,10 +222,24 @@ class Program : public QObject, public SplashHost {
     void clear_splash_pending() override { Splash_Pending = false; }
     void quit() override { end(0); }
 
+    // MainWindowHost: what the main window's events mean to the program.
+    MainWindowHost& window_host() { return *this; }
+
     // How often values that could not be stored are tried again.
     static constexpr int kStoreRetryMs = 5000;
 
   private:
+    // MainWindowHost
+    bool shortcut_key(QKeyEvent* e) override;
+    void context_menu_at(const QPoint& global) override;
+    void activated() override { FormActivate(); }
+    void active_changed(bool active) override;
+    void closing() override;
+    void first_frame_shown() override;
+    void dragged_to(const QPoint& at) override { remember_place(at); }
+    void picture_failed() override;
+    void pictures_not_shown(const std::string& text) override;
+
     bool sound_device_failed(int mode);
     // Values that wait to be stored: tried again, and the player told in a notice.
     void watch_store();
@@ -294,7 +305,6 @@ class Program : public QObject, public SplashHost {
     void toggle_game_menu();
     void remember_place(const QPoint& at);
     std::optional<QPoint> remembered_place() const;
-    void active_changed(bool active);
     bool device_on_ = false;
     // What the device was at the moment it was switched on, to start it afresh from.
     struct FreshSegment {
@@ -310,27 +320,16 @@ class Program : public QObject, public SplashHost {
     Rect view_area() const;
     void show_mark();
     void reset_device();
-    void begin_run_log(std::int64_t ms_of_day);
-    // The driver's schedule of a playback: the next recorded line's device time, and running it.
-    std::optional<ReplayDue> playback_due() const;
-    void playback_run_due();
-    void apply_recorded(const RecordedLine& e);
+    // A new run of the recorder, the device having come on afresh at device time `base`.
+    void begin_run_log(std::int64_t ms_of_day, std::int64_t base);
     void switch_presentation(bool fullscreen);
-    Recording playback_;
-    std::size_t playback_next_ = 0;
-    std::int64_t playback_origin_ = 0;    // the device time the recording's 0 is played at
-    std::int64_t playback_day_shift_ = 0; // the time of day gone on in the recorded pauses
-    bool playing_ = false;
+    // The run as it goes (and its file while "Record this run" writes one), and a recording
+    // played back.
+    RunRecorder recorder_;
+    Playback playback_{device_, target_, presentation_};
     bool fullscreen_before_playback_ = false;
     QPoint place_before_playback_;
-    // The device time the run's log counts from (the last time the device came on afresh).
-    std::int64_t run_base_ = 0;
-    // Keeps an entry in the run's log and writes it to the recording, if one is made.
-    void note(RunLog::Entry e);
-    RunLog run_log_;
-    RecordingWriter recording_;
-    // Writes to the recording; a failed write ends it and tells the player.
-    bool write_recording(const std::string& lines);
+    // A failed write has ended the recording: the player is told.
     void recording_failed();
     std::unique_ptr<std::ofstream> event_file_;
     std::unique_ptr<EventPrinter> printer_;

@@ -10,12 +10,11 @@
 #include "game/device_services.h"
 #include "input/dispatch.h"
 #include "input/pad.h"
-#include "input/run_log.h"
 #include "shell/core/catch_up.h"
 #include "shell/core/device_target.h"
 #include "shell/core/event_printer.h"
-#include "shell/core/recording_file.h"
 #include "shell/core/rig.h"
+#include "shell/core/run_recording.h"
 #include "shell/core/store_text.h"
 
 #include <cstdint>
@@ -107,15 +106,13 @@ class PageDevice {
     std::string take_events();
     // The run as a recording: what the desktop's "Record this run" writes, ending now.
     std::string recording() const;
-    bool playing() const { return playback_ != nullptr; }
+    bool playing() const { return playback_.playing(); }
     std::string store_text() const { return text_.serialize(); }
     // Told of each sample (or "silence") with the device time it is due at.
     std::function<void(const std::string& what, std::int64_t time)> on_sound;
 
   private:
     void start(const RunSetup& setup);
-    void apply(const RecordedLine& e);
-    void record_command(const std::string& command);
 
     Rig rig_;
     StoreText text_;
@@ -131,10 +128,9 @@ class PageDevice {
     PadDispatch pad_input_{target_, pads_};
     SkinSets sets_;
     Presenter presenter_{rig_.dev.board, window_};
-    RunLog log_;
+    RunRecorder recorder_;
     CatchUp catch_up_{rig_.dev};
-    std::unique_ptr<Recording> playback_;
-    std::size_t next_entry_ = 0;
+    Playback playback_{rig_.dev, device_target_, rig_.presentation};
 };
 
 } // namespace q50::web
