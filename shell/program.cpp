@@ -6,7 +6,6 @@
 #include "host/setting_names.h"
 #include "shell/core/file_store.h"
 #include "shell/core/form_create.h"
-#include "shell/core/skin_folders.h"
 #include "shell/game_menu.h"
 #include "shell/notice.h"
 #include "shell/pad_source.h"
@@ -27,7 +26,6 @@
 
 #include <algorithm>
 #include <iostream>
-#include <unistd.h>
 
 namespace q50 {
 
@@ -45,8 +43,7 @@ Program::Program(ProgramOptions options)
       store_(open_store(std::move(options_.store))), sound_(*store_, messages_),
       device_(Services{told_sound_, told_store_, random_, clock_}),
       target_(device_, &presentation_), input_(logged_target_, keys_),
-      pad_input_(logged_target_, pads_), driver_(device_, options_.clock_ms),
-      skin_watcher_(std::make_unique<SkinWatcher>([this] { reload_skin(); })) {
+      pad_input_(logged_target_, pads_), driver_(device_, options_.clock_ms) {
     clock_.source = options_.local_ms_of_day;
     watch_store();
     logged_target_.on_action = [this](ButtonAction a) { recorder_.action(device_.now(), a); };
@@ -144,8 +141,8 @@ void Program::start() {
     if (QGuiApplication::windowIcon().isNull())
         QGuiApplication::setWindowIcon(QIcon(window_picture(QStringLiteral("app_icon.png"))));
     main_window_ = std::make_unique<TForm1>(device_.board, window_model_, input_, driver_);
-    main_window_->set_waiting_pictures(&waiting_pictures_);
-    main_window_->set_picture_names(&picture_budget_);
+    main_window_->set_waiting_pictures(&skins_.waiting());
+    main_window_->set_picture_names(&skins_.budget());
     main_window_->set_host(this);
     messages_.set_parent(main_window_.get());
     FormCreate();
@@ -190,12 +187,6 @@ void Program::first_frame_shown() {
     if (device_on_) start_controllers();
 }
 
-void Program::picture_failed() {
-    // Once the event loop is back (a paint may have asked for the picture).
-    load_without_waiting_ = true;
-    QTimer::singleShot(0, this, [this] { load_again_without_waiting(); });
-}
-
 void Program::pictures_not_shown(const std::string& text) {
     // Told once the paint that found them is over: a box must not open inside a paint.
     QTimer::singleShot(0, this, [this, text] { messages_.error(text); });
@@ -209,23 +200,13 @@ void Program::FormCreate() {
     form_create(device_, presentation_, keys_, [this] {
         // An option on the command line counts for this run only; nothing is stored.
         if (options_.fullscreen) presentation_.Fullscreen_Mode = *options_.fullscreen;
-        if (!options_.skin_dir.empty()) {
-            skin_dir_ = options_.skin_dir;
-            command_line_skin_ = true;
-        } else if (const auto stored = store_->read_text(setting::Skin);
-                   stored && !stored->empty()) {
-            // A chosen skin whose folder has gone leaves the delivered one in use.
-            if (const auto skin = find_user_skin(skin_search_path(), *stored)) {
-                skin_dir_ = skin->dir;
-                skin_name_ = skin->name;
-            }
-        }
+        skins_.choose(options_.skin_dir);
         Zoom = valid_zoom(store_->read_int(setting::Zoom, kZoomFit));
         FullscreenZoom = valid_fullscreen_zoom(store_->read_int(setting::FullscreenZoom, kZoomFit));
         DeviceView = int(valid_view(store_->read_int(setting::View, int(View::Device))));
         main_window_->presenter().set_view(View(DeviceView));
         through_driver([this] { Load_Skin(); });
-        skin_watcher_->watch(skin_dir_);
+        skins_.watch();
     });
     pads_.load(*store_);
     volume_ = std::clamp(store_->read_int(setting::Volume, 100), 0, 100);
@@ -237,24 +218,7 @@ void Program::FormCreate() {
 
 void Program::Load_Skin() {
     SkinEnvironment env;
-    if (skin_dir_.empty()) {
-        env.executable_dir = options_.executable_dir;
-        env.current_dir = options_.current_dir;
-    } else {
-        // A skin folder of its own: its Config.ini and its relative folders are all found there.
-        env.executable_dir = env.current_dir = skin_dir_;
-    }
     env.Fullscreen_Mode = presentation_.Fullscreen_Mode;
-    env.budget = &picture_budget_;
-    // What an earlier load left waiting may still be held (the fresh device keeps pictures):
-    // it is completed before anything is replaced. Only the first frame waits for nothing it
-    // does not show; a later load decodes every picture as it goes.
-    main_window_->finish_waiting_pictures();
-    before_waiting_load_.reset();
-    if (!main_window_->painted_once() && !load_without_waiting_) {
-        env.waiting = &waiting_pictures_;
-        before_waiting_load_ = BeforeLoad{device_.board.segments(), window_model_};
-    }
     double ratio = 1.0;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         env.screen_width = s->geometry().width();
@@ -283,147 +247,32 @@ void Program::Load_Skin() {
         if (snap_scale <= 0) return std::nullopt;
         return screen_in_design(physical, snap_scale);
     };
-    const SkinLoadResult r = q50::Load_Skin(device_.board, window_model_, env, messages_);
-    if (r.snapped) fullscreen_scale = snap_scale;
-    // The LCD alone fills the screen by its own size; the loader still lays the whole device
-    // out, as the whole device would be shown.
-    const double device_scale = fullscreen_scale;
-    if (const Rect lcd = view_area();
-        !(lcd.width == window_model_.client_width && lcd.height == window_model_.client_height))
-        fullscreen_scale =
-            fullscreen_total_scale(FullscreenZoom, {lcd.width, lcd.height}, screen, ratio);
-    // A user skin that cannot be read once the program runs is reported; the program goes on.
-    if (r.terminate_requested && (skin_dir_.empty() || !form_created_)) end(1);
-    // Shown at its design size, a stretched backdrop is drawn as one picture of the window's
-    // size: that is all that is kept of it. At a scale the decorations are resampled from the
-    // decoded picture and its larger drawings, so it stays as it was read.
-    if (presentation_.Fullscreen_Mode && device_scale == 1.0 && ratio == 1.0)
-        keep_backdrop_as_drawn(device_.board, window_model_);
-    // A device started afresh later (a playback) must show this skin's pictures, not the
-    // ones it had at switch-on.
-    remember_fresh_pictures();
-    // Only noted here: a set is read when a scale needs it, after the first frame.
-    skin_sets_.offer(env, device_.board, &messages_);
-    main_window_->set_skin_sets(&skin_sets_);
+    skins_.load(env, [&](const SkinLoadResult& r) {
+        if (r.snapped) fullscreen_scale = snap_scale;
+        // The LCD alone fills the screen by its own size; the loader still lays the whole
+        // device out, as the whole device would be shown.
+        const double device_scale = fullscreen_scale;
+        if (const Rect lcd = view_area();
+            !(lcd.width == window_model_.client_width && lcd.height == window_model_.client_height))
+            fullscreen_scale =
+                fullscreen_total_scale(FullscreenZoom, {lcd.width, lcd.height}, screen, ratio);
+        // A user skin that cannot be read once the program runs is reported; the program goes
+        // on.
+        if (r.terminate_requested && (skin_dir().empty() || !form_created_)) end(1);
+        // Shown at its design size, a stretched backdrop is drawn as one picture of the
+        // window's size: that is all that is kept of it. At a scale the decorations are
+        // resampled from the decoded picture and its larger drawings, so it stays as it was
+        // read.
+        if (presentation_.Fullscreen_Mode && device_scale == 1.0 && ratio == 1.0)
+            keep_backdrop_as_drawn(device_.board, window_model_);
+        // A device started afresh later (a playback) must show this skin's pictures, not the
+        // ones it had at switch-on.
+        remember_fresh_pictures();
+    });
     if (presentation_.Fullscreen_Mode)
         main_window_->set_scale(fullscreen_scale, ratio);
     else
         apply_windowed_scale();
-}
-
-void Program::load_again_without_waiting() {
-    if (!before_waiting_load_) return;
-    const BeforeLoad before = std::move(*before_waiting_load_);
-    before_waiting_load_.reset();
-    Board& b = device_.board;
-    std::vector<Segment*> loaded{&b.get("im_backdrop"), &b.get("im_backdrop_logo"),
-                                 &b.get("btn_game_menu_background")};
-    for (int i = 1; i <= kSkinImageCount; ++i) loaded.push_back(&b.get(skin_image_control(i)));
-    for (Segment* s : loaded) {
-        const Segment& was = before.segments[std::size_t(s - b.segments().data())];
-        if (was.picture_source)
-            b.copy_picture(*s, b.get(*was.picture_source));
-        else if (was.picture)
-            b.set_picture(*s, was.picture);
-        else
-            b.clear_picture(*s);
-        b.set_rect(*s, was.rect);
-    }
-    window_model_ = before.window;
-    through_driver([this, &b] {
-        Load_Skin();
-        // Segments that showed a copy of a picture the load has replaced show the new one.
-        for (Segment& s : b.segments())
-            if (s.picture_source)
-                if (const Segment& from = b.get(*s.picture_source); from.picture != s.picture)
-                    b.copy_picture(s, from);
-    });
-}
-
-bool Program::delivered_skin_read_only() const {
-    if (options_.installed) return true;
-    const std::filesystem::path config = options_.executable_dir / "Config.ini";
-    return ::access(config.c_str(), W_OK) != 0;
-}
-
-void Program::use_skin(const std::string& name) {
-    std::filesystem::path dir;
-    if (!name.empty()) {
-        const auto skin = find_user_skin(skin_search_path(), name);
-        if (!skin) return; // gone since the menu listed it
-        dir = skin->dir;
-    }
-    skin_dir_ = dir;
-    skin_name_ = name;
-    skin_state_ = SkinFolderState::Ready;
-    command_line_skin_ = false;
-    store_->write_text(setting::Skin, name);
-    // As the presentation switch does: off screen, loaded afresh, centred. Shown flags and
-    // timers are the device's and stay as they are.
-    through_driver([this] {
-        main_window_->move_off_screen();
-        Load_Skin();
-        main_window_->centre_on_screen();
-    });
-    skin_watcher_->watch(skin_dir_);
-}
-
-void Program::reload_skin() {
-    // A message box of a reload runs its own event loop, where the next change may arrive:
-    // it is taken up once the box is closed.
-    if (reloading_) {
-        reload_pending_ = true;
-        return;
-    }
-    reloading_ = true;
-    do {
-        reload_pending_ = false;
-        if (skin_dir_.empty()) break;
-        // What cannot be loaded is reported once while it lasts, and the skin that loaded last
-        // stays on the screen.
-        const SkinFolderState state = skin_folder_state(skin_dir_);
-        if (state != SkinFolderState::Ready) {
-            report_skin_state(state);
-            break;
-        }
-        skin_state_ = SkinFolderState::Ready;
-        through_driver([this] { Load_Skin(); });
-    } while (reload_pending_ && !ending_);
-    reloading_ = false;
-    skin_watcher_->watch(skin_dir_);
-}
-
-void Program::report_skin_state(SkinFolderState state) {
-    const SkinFolderState was = skin_state_;
-    skin_state_ = state;
-    // An editor that saves by removing and writing anew leaves a moment without the file, and
-    // a folder copied back comes before its files: the watch reports the file's return.
-    if (state == was ||
-        (state == SkinFolderState::ConfigGone && was == SkinFolderState::FolderGone))
-        return;
-    const std::string dir = skin_dir_.string();
-    const std::string config = (skin_dir_ / "Config.ini").string();
-    std::string text;
-    switch (state) {
-    case SkinFolderState::FolderGone:
-        text = "The skin folder " + dir + " is gone (removed or moved away).";
-        break;
-    case SkinFolderState::ConfigGone:
-        text = "The skin's configuration file " + config + " is gone (removed or moved away).";
-        break;
-    case SkinFolderState::NoPictures:
-        text = "The skin's configuration file " + config +
-               " shows nothing: it names no picture that can be found, or gives nothing a size.";
-        break;
-    case SkinFolderState::Ready:
-        return;
-    }
-    // Not inside the watch's callback: the box runs a loop of its own.
-    text += " The skin loaded last stays in use; it is loaded again as soon as the skin is "
-            "back in order.";
-    QTimer::singleShot(0, this, [this, text] {
-        if (!closed_) messages_.error(text);
-    });
 }
 
 QScreen* Program::windowed_screen() const {
@@ -744,7 +593,7 @@ void Program::begin_run_log(std::int64_t ms_of_day, std::int64_t base) {
     start.seed = random_.last_seed();
     start.fullscreen = presentation_.Fullscreen_Mode;
     std::error_code ec;
-    const std::filesystem::path skin = skin_dir_.empty() ? options_.executable_dir : skin_dir_;
+    const std::filesystem::path skin = skin_dir().empty() ? options_.executable_dir : skin_dir();
     start.skin = std::filesystem::absolute(skin, ec).lexically_normal().string();
     if (ec) start.skin.clear();
     recorder_.begin(std::move(start), base);

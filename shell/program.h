@@ -1,9 +1,6 @@
 #pragma once
 // The program as a whole: its services, the device, the windows in their creation order, the
 // way it comes up (main window off screen, FormCreate, the splash gate) and the way it ends.
-#include "display/picture_budget.h"
-#include "display/picture_read_ahead.h"
-#include "display/skin_sets.h"
 #include "display/window_model.h"
 #include "game/device.h"
 #include "game/device_services.h"
@@ -20,7 +17,7 @@
 #include "shell/main_window_host.h"
 #include "shell/message_box.h"
 #include "shell/realtime_driver.h"
-#include "shell/skin_watcher.h"
+#include "shell/skin_session.h"
 #include "shell/splash_window.h"
 #include "sound/sound_output.h"
 
@@ -89,6 +86,8 @@ class Program : public QObject, public SplashHost, private MainWindowHost {
     // signal); the message loop, if it runs, stops at its next turn.
     bool ending() const { return ending_; }
     int exit_code() const { return exit_code_; }
+    // The main window has closed (FormClose): no further window is shown.
+    bool closed() const { return closed_; }
     void end(int code);
 
     void FormCreate();
@@ -99,20 +98,15 @@ class Program : public QObject, public SplashHost, private MainWindowHost {
     // caller runs it through the driver, whose refresh shows it.
     void Load_Skin();
 
-    // The skin in use: the delivered one (an empty folder) or a folder of the user's own.
-    const std::filesystem::path& skin_dir() const { return skin_dir_; }
-    // The name of the user skin in use as the store keeps it ("" for the delivered one and for
-    // a folder given with --skin).
-    const std::string& skin_name() const { return skin_name_; }
-    bool skin_from_command_line() const { return command_line_skin_; }
-    // The delivered skin cannot be changed: it is installed, or its Config.ini is not writable.
-    bool delivered_skin_read_only() const;
-    // Chooses a user skin by name ("" the delivered one), remembers the choice (Skin) and
-    // reloads in place as the presentation switch does: the game and its timers go on.
-    void use_skin(const std::string& name);
-    // Loads the skin in use again where the window stands (after a change to its files).
-    void reload_skin();
-    SkinWatcher& skin_watcher() { return *skin_watcher_; }
+    // The skin in use, its loads and the watch on its folder.
+    SkinSession& skins() { return skins_; }
+    const std::filesystem::path& skin_dir() const { return skins_.dir(); }
+    const std::string& skin_name() const { return skins_.name(); }
+    bool skin_from_command_line() const { return skins_.from_command_line(); }
+    bool delivered_skin_read_only() const { return skins_.delivered_read_only(); }
+    void use_skin(const std::string& name) { skins_.use(name); }
+    void reload_skin() { skins_.reload(); }
+    SkinWatcher& skin_watcher() { return skins_.watcher(); }
 
     bool Splash_Pending = true;
 
@@ -207,7 +201,7 @@ class Program : public QObject, public SplashHost, private MainWindowHost {
     bool splash_skipped() const { return splash_skipped_; }
     MessageBoxSink& messages() { return messages_; }
     // The memory that the skin's and the manual's pictures share.
-    PictureBudget& picture_budget() { return picture_budget_; }
+    PictureBudget& picture_budget() { return skins_.budget(); }
     const ProgramOptions& options() const { return options_; }
     // The about window, key dialog, manual and menus (after start()).
     SideWindows* side_windows() { return side_windows_.get(); }
@@ -237,7 +231,7 @@ class Program : public QObject, public SplashHost, private MainWindowHost {
     void closing() override;
     void first_frame_shown() override;
     void dragged_to(const QPoint& at) override { remember_place(at); }
-    void picture_failed() override;
+    void picture_failed() override { skins_.picture_failed(); }
     void pictures_not_shown(const std::string& text) override;
 
     bool sound_device_failed(int mode);
@@ -271,34 +265,12 @@ class Program : public QObject, public SplashHost, private MainWindowHost {
     PadDispatch pad_input_;
     RealtimeDriver driver_;
     WindowModel window_model_;
-    PictureBudget picture_budget_;
     PixelSize device_size_{498, 770}; // the skin's design size at the last load
-    SkinSets skin_sets_;
-    // The first load's pictures that the first frame does not show, decoded after it.
-    WaitingPictures waiting_pictures_;
-    // The board and window as they were before that load: a picture that waited and turned
-    // out damaged puts them back, and the skin is loaded again decoding every picture, so that
-    // the load stops at that picture with its message, as it always did.
-    struct BeforeLoad {
-        std::vector<Segment> segments;
-        WindowModel window;
-    };
-    std::optional<BeforeLoad> before_waiting_load_;
-    bool load_without_waiting_ = false;
-    void load_again_without_waiting();
+    SkinSession skins_{*this, device_.board, window_model_};
     std::unique_ptr<TForm1> main_window_;
     std::unique_ptr<SideWindows> side_windows_;
     std::unique_ptr<TSplashForm> splash_;
-    std::unique_ptr<SkinWatcher> skin_watcher_;
-    std::filesystem::path skin_dir_;
-    std::string skin_name_;
     bool form_created_ = false;
-    bool command_line_skin_ = false;
-    bool reloading_ = false;
-    bool reload_pending_ = false;
-    // What the last look at the skin folder in use found, so that each fault is told once.
-    SkinFolderState skin_state_ = SkinFolderState::Ready;
-    void report_skin_state(SkinFolderState state);
     std::unique_ptr<PadSource> pad_source_;
     std::unique_ptr<VirtualPadHook> virtual_pad_;
     void start_controllers();
