@@ -168,7 +168,7 @@ void TForm1::refresh() {
         else
             fade_frames_.stop();
     }
-    if (presenter_.take_picture_failure() && on_picture_failed) on_picture_failed();
+    if (presenter_.take_picture_failure() && host_) host_->picture_failed();
     tell_refusals();
     if (u.painted) show_frame(u.changed);
 }
@@ -206,7 +206,7 @@ void TForm1::show_frame(const std::vector<Rect>& changed) {
 
 void TForm1::tell_refusals() {
     const std::string text = presenter_.take_refusals();
-    if (!text.empty() && on_pictures_not_shown) on_pictures_not_shown(text);
+    if (!text.empty() && host_) host_->pictures_not_shown(text);
 }
 
 void TForm1::update_shape(const Image& f) {
@@ -324,13 +324,13 @@ void TForm1::paintEvent(QPaintEvent* e) {
         QTimer::singleShot(0, this, [this] {
             finish_waiting_pictures();
             if (presenter_.prepare_sets()) refresh();
-            if (auto next = std::exchange(after_first_paint, nullptr)) next();
+            if (host_) host_->first_frame_shown();
         });
     }
 }
 
 void TForm1::finish_waiting_pictures(bool only_shown) {
-    if (presenter_.finish_waiting_pictures(only_shown) && on_picture_failed) on_picture_failed();
+    if (presenter_.finish_waiting_pictures(only_shown) && host_) host_->picture_failed();
 }
 
 void TForm1::set_mark(const QString& text) {
@@ -406,7 +406,7 @@ void TForm1::hideEvent(QHideEvent* e) {
 
 void TForm1::keyPressEvent(QKeyEvent* e) {
     e->accept();
-    if (shortcut_keys && shortcut_keys(e)) return;
+    if (host_ && host_->shortcut_key(e)) return;
     const std::uint16_t code = virtual_key_code(*e);
     if (code == 0) return;
     driver_.run([&] { input_.key_down(code); });
@@ -477,7 +477,7 @@ void TForm1::mouseReleaseEvent(QMouseEvent* e) {
     });
     if (button == MouseButton::Left) {
         // A drag the compositor did has no place we could know.
-        if (dragging_ && !system_move_ && on_dragged) on_dragged(window_pos_);
+        if (dragging_ && !system_move_ && host_) host_->dragged_to(window_pos_);
         dragging_ = false;
         system_move_ = false;
     }
@@ -492,19 +492,20 @@ void TForm1::update_cursor(const QPoint& pos) {
 
 void TForm1::contextMenuEvent(QContextMenuEvent* e) {
     e->accept();
-    if (context_menu) context_menu(e->globalPos());
+    if (host_) host_->context_menu_at(e->globalPos());
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
-    if (on_close) on_close();
+    if (host_) host_->closing();
     e->accept();
 }
 
 void TForm1::changeEvent(QEvent* e) {
     QWidget::changeEvent(e);
     if (e->type() != QEvent::ActivationChange) return;
-    if (isActiveWindow() && on_activate) on_activate();
-    if (on_active_changed) on_active_changed(isActiveWindow());
+    if (!host_) return;
+    if (isActiveWindow()) host_->activated();
+    host_->active_changed(isActiveWindow());
 }
 
 bool TForm1::event(QEvent* e) {

@@ -7,6 +7,7 @@
 #include "display/presenter.h"
 #include "display/window_model.h"
 #include "input/dispatch.h"
+#include "shell/main_window_host.h"
 #include "shell/realtime_driver.h"
 
 #include <QImage>
@@ -16,7 +17,6 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,21 +30,10 @@ class TForm1 : public QWidget, public WindowMover {
   public:
     TForm1(Board& board, const WindowModel& window, InputDispatch& input, RealtimeDriver& driver);
 
-    // Keys taken ahead of the game keys (the context menu's shortcuts); true when taken.
-    std::function<bool(QKeyEvent*)> shortcut_keys;
-    // A right click anywhere, at this global position.
-    std::function<void(const QPoint&)> context_menu;
-    // The first and every later activation (FormActivate).
-    std::function<void()> on_activate;
-    // The window system closes the window (FormClose).
-    std::function<void()> on_close;
-    // Once, after the first frame reached the window (work that can wait for it goes here).
-    std::function<void()> after_first_paint;
+    // Told of what the window's events mean beyond the device's input (null: nobody).
+    void set_host(MainWindowHost* host) { host_ = host; }
+    MainWindowHost* host() const { return host_; }
     bool painted_once() const { return presenter_.shown_once(); }
-    // The window was dragged to a new place (its left and top) by the device body.
-    std::function<void(const QPoint&)> on_dragged;
-    // The main window stopped or started being the active window.
-    std::function<void(bool active)> on_active_changed;
 
     // Off the screen (and unmapped, so that it is never seen there).
     void move_off_screen();
@@ -88,13 +77,9 @@ class TForm1 : public QWidget, public WindowMover {
     }
     // Every waiting picture, or only those a shown segment draws.
     void finish_waiting_pictures(bool only_shown = false);
-    // A waiting picture's file turned out damaged (its picture stays empty).
-    std::function<void()> on_picture_failed;
 
-    // Pictures whose copy at the scale shown could not be made (over the copy budget, or out of
-    // memory): what to tell the user, each file once per skin. Their segments show nothing at
-    // that scale. `names` (may be null) knows which file each picture came from.
-    std::function<void(const std::string& text)> on_pictures_not_shown;
+    // Which file each picture came from, for the host's word on pictures not shown (may be
+    // null).
     void set_picture_names(const PictureBudget* names) { presenter_.set_picture_names(names); }
     CopyBudget& copy_budget() { return presenter_.copy_budget(); }
 
@@ -160,6 +145,7 @@ class TForm1 : public QWidget, public WindowMover {
     const WindowModel& window_;
     InputDispatch& input_;
     RealtimeDriver& driver_;
+    MainWindowHost* host_ = nullptr;
     Presenter presenter_;
     QTimer fade_frames_;
     QImage image_;

@@ -6,7 +6,6 @@
 #include "host/setting_names.h"
 #include "shell/core/file_store.h"
 #include "shell/core/form_create.h"
-#include "shell/core/skin_folders.h"
 #include "shell/game_menu.h"
 #include "shell/notice.h"
 #include "shell/pad_source.h"
@@ -28,7 +27,6 @@
 
 #include <algorithm>
 #include <iostream>
-#include <unistd.h>
 
 namespace q50 {
 
@@ -46,17 +44,18 @@ Program::Program(ProgramOptions options)
       store_(open_store(std::move(options_.store))), sound_(*store_, messages_),
       device_(Services{told_sound_, told_store_, random_, clock_}),
       target_(device_, &presentation_), input_(logged_target_, keys_),
-      pad_input_(logged_target_, pads_), driver_(device_, options_.clock_ms),
-      skin_watcher_(std::make_unique<SkinWatcher>([this] { reload_skin(); })) {
+      pad_input_(logged_target_, pads_), driver_(device_, options_.clock_ms) {
     clock_.source = options_.local_ms_of_day;
     watch_store();
-    logged_target_.on_action = [this](ButtonAction a) { note({device_.now(), a, {}}); };
-    logged_target_.passes = [this] { return !playing_; };
-    driver_.set_schedule([this] { return playback_due(); }, [this] { playback_run_due(); });
+    logged_target_.on_action = [this](ButtonAction a) { recorder_.action(device_.now(), a); };
+    logged_target_.passes = [this] { return !playing(); };
+    playback_.drive(driver_);
+    playback_.on_fullscreen = [this](bool on) { switch_presentation(on); };
+    recorder_.on_file_failed = [this] { recording_failed(); };
     // A stall the driver caught up from is the run's, as an input is: its replay needs it. A
     // playback's own stalls are not (its lines say what the recorded run did).
     driver_.on_stall = [this](const Stall& s) {
-        if (device_on_ && !playing_) note({s.at, {}, catch_up_command(s)});
+        if (device_on_ && !playing()) recorder_.stall(s);
     };
     std::ostream* events = options_.event_log;
     const QByteArray event_file = qgetenv("Q50_EVENT_LOG");
@@ -143,24 +142,9 @@ void Program::start() {
     if (QGuiApplication::windowIcon().isNull())
         QGuiApplication::setWindowIcon(QIcon(window_picture(QStringLiteral("app_icon.png"))));
     main_window_ = std::make_unique<TForm1>(device_.board, window_model_, input_, driver_);
-    main_window_->set_waiting_pictures(&waiting_pictures_);
-    // Once the event loop is back (a paint may have asked for the picture).
-    main_window_->on_picture_failed = [this] {
-        load_without_waiting_ = true;
-        QTimer::singleShot(0, this, [this] { load_again_without_waiting(); });
-    };
-    // Told once the paint that found them is over: a box must not open inside a paint.
-    main_window_->set_picture_names(&picture_budget_);
-    main_window_->on_pictures_not_shown = [this](const std::string& text) {
-        QTimer::singleShot(0, this, [this, text] { messages_.error(text); });
-    };
-    main_window_->on_activate = [this] { FormActivate(); };
-    main_window_->on_dragged = [this](const QPoint& at) { remember_place(at); };
-    main_window_->on_active_changed = [this](bool active) { active_changed(active); };
-    main_window_->on_close = [this] {
-        FormClose();
-        end(exit_code_);
-    };
+    main_window_->set_waiting_pictures(&skins_.waiting());
+    main_window_->set_picture_names(&skins_.budget());
+    main_window_->set_host(this);
     messages_.set_parent(main_window_.get());
     FormCreate();
     // A failed installation ends here: no further window is made.
@@ -186,6 +170,29 @@ void Program::start() {
     QTimer::singleShot(0, this, [this] { FormActivate(); });
 }
 
+bool Program::shortcut_key(QKeyEvent* e) {
+    return side_windows_ && side_windows_->shortcut_key(e);
+}
+
+void Program::context_menu_at(const QPoint& global) {
+    if (side_windows_) side_windows_->menu().popup_at(global);
+}
+
+void Program::closing() {
+    FormClose();
+    end(exit_code_);
+}
+
+void Program::first_frame_shown() {
+    // Before the switch-on, start_device() finds the frame painted and starts them itself.
+    if (device_on_) start_controllers();
+}
+
+void Program::pictures_not_shown(const std::string& text) {
+    // Told once the paint that found them is over: a box must not open inside a paint.
+    QTimer::singleShot(0, this, [this, text] { messages_.error(text); });
+}
+
 void Program::FormCreate() {
     // The window has no title bar; its title is what the window system shows for the program.
     main_window_->setWindowTitle(QString::fromLatin1(kProductTitle));
@@ -194,23 +201,13 @@ void Program::FormCreate() {
     form_create(device_, presentation_, keys_, [this] {
         // An option on the command line counts for this run only; nothing is stored.
         if (options_.fullscreen) presentation_.Fullscreen_Mode = *options_.fullscreen;
-        if (!options_.skin_dir.empty()) {
-            skin_dir_ = options_.skin_dir;
-            command_line_skin_ = true;
-        } else if (const auto stored = store_->read_text(setting::Skin);
-                   stored && !stored->empty()) {
-            // A chosen skin whose folder has gone leaves the delivered one in use.
-            if (const auto skin = find_user_skin(skin_search_path(), *stored)) {
-                skin_dir_ = skin->dir;
-                skin_name_ = skin->name;
-            }
-        }
+        skins_.choose(options_.skin_dir);
         Zoom = valid_zoom(store_->read_int(setting::Zoom, kZoomFit));
         FullscreenZoom = valid_fullscreen_zoom(store_->read_int(setting::FullscreenZoom, kZoomFit));
         DeviceView = int(valid_view(store_->read_int(setting::View, int(View::Device))));
         main_window_->presenter().set_view(View(DeviceView));
         through_driver([this] { Load_Skin(); });
-        skin_watcher_->watch(skin_dir_);
+        skins_.watch();
     });
     pads_.load(*store_);
     volume_ = std::clamp(store_->read_int(setting::Volume, 100), 0, 100);
@@ -222,24 +219,7 @@ void Program::FormCreate() {
 
 void Program::Load_Skin() {
     SkinEnvironment env;
-    if (skin_dir_.empty()) {
-        env.executable_dir = options_.executable_dir;
-        env.current_dir = options_.current_dir;
-    } else {
-        // A skin folder of its own: its Config.ini and its relative folders are all found there.
-        env.executable_dir = env.current_dir = skin_dir_;
-    }
     env.Fullscreen_Mode = presentation_.Fullscreen_Mode;
-    env.budget = &picture_budget_;
-    // What an earlier load left waiting may still be held (the fresh device keeps pictures):
-    // it is completed before anything is replaced. Only the first frame waits for nothing it
-    // does not show; a later load decodes every picture as it goes.
-    main_window_->finish_waiting_pictures();
-    before_waiting_load_.reset();
-    if (!main_window_->painted_once() && !load_without_waiting_) {
-        env.waiting = &waiting_pictures_;
-        before_waiting_load_ = BeforeLoad{device_.board.segments(), window_model_};
-    }
     double ratio = 1.0;
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         env.screen_width = s->geometry().width();
@@ -268,147 +248,32 @@ void Program::Load_Skin() {
         if (snap_scale <= 0) return std::nullopt;
         return screen_in_design(physical, snap_scale);
     };
-    const SkinLoadResult r = q50::Load_Skin(device_.board, window_model_, env, messages_);
-    if (r.snapped) fullscreen_scale = snap_scale;
-    // The LCD alone fills the screen by its own size; the loader still lays the whole device
-    // out, as the whole device would be shown.
-    const double device_scale = fullscreen_scale;
-    if (const Rect lcd = view_area();
-        !(lcd.width == window_model_.client_width && lcd.height == window_model_.client_height))
-        fullscreen_scale =
-            fullscreen_total_scale(FullscreenZoom, {lcd.width, lcd.height}, screen, ratio);
-    // A user skin that cannot be read once the program runs is reported; the program goes on.
-    if (r.terminate_requested && (skin_dir_.empty() || !form_created_)) end(1);
-    // Shown at its design size, a stretched backdrop is drawn as one picture of the window's
-    // size: that is all that is kept of it. At a scale the decorations are resampled from the
-    // decoded picture and its larger drawings, so it stays as it was read.
-    if (presentation_.Fullscreen_Mode && device_scale == 1.0 && ratio == 1.0)
-        keep_backdrop_as_drawn(device_.board, window_model_);
-    // A device started afresh later (a playback) must show this skin's pictures, not the
-    // ones it had at switch-on.
-    remember_fresh_pictures();
-    // Only noted here: a set is read when a scale needs it, after the first frame.
-    skin_sets_.offer(env, device_.board, &messages_);
-    main_window_->set_skin_sets(&skin_sets_);
+    skins_.load(env, [&](const SkinLoadResult& r) {
+        if (r.snapped) fullscreen_scale = snap_scale;
+        // The LCD alone fills the screen by its own size; the loader still lays the whole
+        // device out, as the whole device would be shown.
+        const double device_scale = fullscreen_scale;
+        if (const Rect lcd = view_area();
+            !(lcd.width == window_model_.client_width && lcd.height == window_model_.client_height))
+            fullscreen_scale =
+                fullscreen_total_scale(FullscreenZoom, {lcd.width, lcd.height}, screen, ratio);
+        // A user skin that cannot be read once the program runs is reported; the program goes
+        // on.
+        if (r.terminate_requested && (skin_dir().empty() || !form_created_)) end(1);
+        // Shown at its design size, a stretched backdrop is drawn as one picture of the
+        // window's size: that is all that is kept of it. At a scale the decorations are
+        // resampled from the decoded picture and its larger drawings, so it stays as it was
+        // read.
+        if (presentation_.Fullscreen_Mode && device_scale == 1.0 && ratio == 1.0)
+            keep_backdrop_as_drawn(device_.board, window_model_);
+        // A device started afresh later (a playback) must show this skin's pictures, not the
+        // ones it had at switch-on.
+        remember_fresh_pictures();
+    });
     if (presentation_.Fullscreen_Mode)
         main_window_->set_scale(fullscreen_scale, ratio);
     else
         apply_windowed_scale();
-}
-
-void Program::load_again_without_waiting() {
-    if (!before_waiting_load_) return;
-    const BeforeLoad before = std::move(*before_waiting_load_);
-    before_waiting_load_.reset();
-    Board& b = device_.board;
-    std::vector<Segment*> loaded{&b.get("im_backdrop"), &b.get("im_backdrop_logo"),
-                                 &b.get("btn_game_menu_background")};
-    for (int i = 1; i <= kSkinImageCount; ++i) loaded.push_back(&b.get(skin_image_control(i)));
-    for (Segment* s : loaded) {
-        const Segment& was = before.segments[std::size_t(s - b.segments().data())];
-        if (was.picture_source)
-            b.copy_picture(*s, b.get(*was.picture_source));
-        else if (was.picture)
-            b.set_picture(*s, was.picture);
-        else
-            b.clear_picture(*s);
-        b.set_rect(*s, was.rect);
-    }
-    window_model_ = before.window;
-    through_driver([this, &b] {
-        Load_Skin();
-        // Segments that showed a copy of a picture the load has replaced show the new one.
-        for (Segment& s : b.segments())
-            if (s.picture_source)
-                if (const Segment& from = b.get(*s.picture_source); from.picture != s.picture)
-                    b.copy_picture(s, from);
-    });
-}
-
-bool Program::delivered_skin_read_only() const {
-    if (options_.installed) return true;
-    const std::filesystem::path config = options_.executable_dir / "Config.ini";
-    return ::access(config.c_str(), W_OK) != 0;
-}
-
-void Program::use_skin(const std::string& name) {
-    std::filesystem::path dir;
-    if (!name.empty()) {
-        const auto skin = find_user_skin(skin_search_path(), name);
-        if (!skin) return; // gone since the menu listed it
-        dir = skin->dir;
-    }
-    skin_dir_ = dir;
-    skin_name_ = name;
-    skin_state_ = SkinFolderState::Ready;
-    command_line_skin_ = false;
-    store_->write_text(setting::Skin, name);
-    // As the presentation switch does: off screen, loaded afresh, centred. Shown flags and
-    // timers are the device's and stay as they are.
-    through_driver([this] {
-        main_window_->move_off_screen();
-        Load_Skin();
-        main_window_->centre_on_screen();
-    });
-    skin_watcher_->watch(skin_dir_);
-}
-
-void Program::reload_skin() {
-    // A message box of a reload runs its own event loop, where the next change may arrive:
-    // it is taken up once the box is closed.
-    if (reloading_) {
-        reload_pending_ = true;
-        return;
-    }
-    reloading_ = true;
-    do {
-        reload_pending_ = false;
-        if (skin_dir_.empty()) break;
-        // What cannot be loaded is reported once while it lasts, and the skin that loaded last
-        // stays on the screen.
-        const SkinFolderState state = skin_folder_state(skin_dir_);
-        if (state != SkinFolderState::Ready) {
-            report_skin_state(state);
-            break;
-        }
-        skin_state_ = SkinFolderState::Ready;
-        through_driver([this] { Load_Skin(); });
-    } while (reload_pending_ && !ending_);
-    reloading_ = false;
-    skin_watcher_->watch(skin_dir_);
-}
-
-void Program::report_skin_state(SkinFolderState state) {
-    const SkinFolderState was = skin_state_;
-    skin_state_ = state;
-    // An editor that saves by removing and writing anew leaves a moment without the file, and
-    // a folder copied back comes before its files: the watch reports the file's return.
-    if (state == was ||
-        (state == SkinFolderState::ConfigGone && was == SkinFolderState::FolderGone))
-        return;
-    const std::string dir = skin_dir_.string();
-    const std::string config = (skin_dir_ / "Config.ini").string();
-    std::string text;
-    switch (state) {
-    case SkinFolderState::FolderGone:
-        text = "The skin folder " + dir + " is gone (removed or moved away).";
-        break;
-    case SkinFolderState::ConfigGone:
-        text = "The skin's configuration file " + config + " is gone (removed or moved away).";
-        break;
-    case SkinFolderState::NoPictures:
-        text = "The skin's configuration file " + config +
-               " shows nothing: it names no picture that can be found, or gives nothing a size.";
-        break;
-    case SkinFolderState::Ready:
-        return;
-    }
-    // Not inside the watch's callback: the box runs a loop of its own.
-    text += " The skin loaded last stays in use; it is loaded again as soon as the skin is "
-            "back in order.";
-    QTimer::singleShot(0, this, [this, text] {
-        if (!closed_) messages_.error(text);
-    });
 }
 
 QScreen* Program::windowed_screen() const {
@@ -613,15 +478,6 @@ std::optional<QPoint> Program::remembered_place() const {
     return std::nullopt;
 }
 
-void Program::note(RunLog::Entry e) {
-    e.time -= run_base_;
-    if (e.command.empty())
-        run_log_.add(e.time, e.action);
-    else
-        run_log_.add_command(e.time, e.command);
-    if (recording_.is_open()) write_recording(RunLog::line(e));
-}
-
 void Program::through_driver(const std::function<void()>& change) {
     // Before the device is switched on its time has not begun: nothing to catch up.
     if (!device_on_ || driver_.stopped()) {
@@ -634,7 +490,7 @@ void Program::through_driver(const std::function<void()>& change) {
 
 void Program::run_command(MenuCommand c, bool on, const std::function<void()>& body) {
     through_driver([&] {
-        if (device_on_) note({device_.now(), {}, menu_command_text(c, on)});
+        if (device_on_) recorder_.command(device_.now(), menu_command_text(c, on));
         body();
     });
 }
@@ -644,14 +500,11 @@ void Program::set_paused(bool on, bool automatic) {
     auto_paused_ = on && automatic;
     if (on) {
         driver_.pause();
-        note({device_.now(), {}, menu_command_text(MenuCommand::Pause)});
+        recorder_.pause(device_.now());
     } else {
         driver_.resume();
         // The time of day went on meanwhile: a replay moves its own on by as much.
-        note({device_.now(),
-              {},
-              menu_command_text(MenuCommand::Resume) + ' ' +
-                  std::to_string(driver_.last_pause_ms())});
+        recorder_.resume(device_.now(), driver_.last_pause_ms());
         // The clock shows the time of day as it is now, not as it was when the pause began.
         if (device_.Game_State == 4) driver_.run([this] { device_.Timer_ClockTimer(); });
     }
@@ -662,9 +515,9 @@ void Program::set_paused(bool on, bool automatic) {
 
 void Program::show_mark() {
     // A playback ignores the player's keys: the mark says why nothing answers them.
-    main_window_->set_mark(paused()   ? QStringLiteral("PAUSED")
-                           : playing_ ? QStringLiteral("REPLAY")
-                                      : QString());
+    main_window_->set_mark(paused()    ? QStringLiteral("PAUSED")
+                           : playing() ? QStringLiteral("REPLAY")
+                                       : QString());
 }
 
 bool Program::auto_pause() const {
@@ -720,11 +573,10 @@ void Program::change_sound_output(int mode) {
 void Program::start_device() {
     device_on_ = true;
     remember_fresh_device();
-    run_base_ = 0;
     // Device time 0 is now, and the time of day is read at it: the mode is set at 0 and the
     // clock counts from the recorded time of day, as a replay of the run does.
     driver_.start_at_zero([this] {
-        begin_run_log(clock_.ms_of_day());
+        begin_run_log(clock_.ms_of_day(), 0);
         device_.power_on();
     });
     if (side_windows_) side_windows_->states().offer_resume();
@@ -734,25 +586,20 @@ void Program::start_device() {
         start_controllers();
         return;
     }
-    main_window_->after_first_paint = [this] { start_controllers(); };
     QTimer::singleShot(500, this, [this] { start_controllers(); });
 }
 
-void Program::begin_run_log(std::int64_t ms_of_day) {
+void Program::begin_run_log(std::int64_t ms_of_day, std::int64_t base) {
     RunStart start;
     start.ms_of_day = ms_of_day;
-    std::vector<std::string> names{std::string(setting::HiScore1), std::string(setting::HiScore2),
-                                   std::string(setting::CtrlrOverlay)};
-    for (int n = 1; n <= kAssignmentCount; ++n) names.emplace_back(setting::key(n));
-    for (const std::string& name : names)
-        if (auto text = store_->read_text(name)) start.store.emplace_back(name, *text);
+    start.store = run_start_values(*store_);
     start.seed = random_.last_seed();
     start.fullscreen = presentation_.Fullscreen_Mode;
     std::error_code ec;
-    const std::filesystem::path skin = skin_dir_.empty() ? options_.executable_dir : skin_dir_;
+    const std::filesystem::path skin = skin_dir().empty() ? options_.executable_dir : skin_dir();
     start.skin = std::filesystem::absolute(skin, ec).lexically_normal().string();
     if (ec) start.skin.clear();
-    run_log_.begin(std::move(start));
+    recorder_.begin(std::move(start), base);
 }
 
 void Program::remember_fresh_device() {
@@ -821,28 +668,24 @@ bool Program::play_recording(const std::filesystem::path& file) {
                         " cannot be played as a recording: " + read.error + ".");
         return false;
     }
-    if (playing_) stop_playing();
+    if (playing()) stop_playing();
     stop_recording();
     set_paused(false);
-    playback_ = std::move(*read.recording);
+    playback_.load(std::move(*read.recording));
+    const RunStart& start = playback_.recording().start;
     fullscreen_before_playback_ = presentation_.Fullscreen_Mode;
     place_before_playback_ = main_window_->place();
-    scratch_store_.begin(playback_.start.store);
+    scratch_store_.begin(start.store);
     // The recorded run's presentation; the switch writes only to the playback's store.
-    switch_presentation(playback_.start.fullscreen);
-    playback_next_ = playback_.entries.size();
-    playback_day_shift_ = 0;
-    random_.seed(playback_.start.seed);
-    clock_.source = [this] {
-        return playback_.start.ms_of_day + (device_.now() - playback_origin_) + playback_day_shift_;
-    };
+    switch_presentation(start.fullscreen);
+    random_.seed(start.seed);
+    clock_.source = [this] { return playback_.ms_of_day(device_.now()); };
     driver_.run([this] {
-        playback_origin_ = device_.now();
+        // From here on the recorded lines are the driver's to run, each at its own time; the
+        // recorded time of day counts from here as the device comes on.
+        playback_.start(device_.now());
         reset_device();
         device_.power_on();
-        // From here on the recorded lines are the driver's to run, each at its own time.
-        playing_ = true;
-        playback_next_ = 0;
     });
     show_mark();
     driver_.poll();
@@ -850,11 +693,8 @@ bool Program::play_recording(const std::filesystem::path& file) {
 }
 
 void Program::stop_playing() {
-    if (!playing_) return;
-    playing_ = false;
-    // A long recording's lines are let go at once.
-    playback_.entries = {};
-    playback_next_ = 0;
+    if (!playing()) return;
+    playback_.stop();
     show_mark();
     // Switched back while the playback's store still takes the write, to where the player
     // had the window (the recording's own switches centred it).
@@ -867,51 +707,9 @@ void Program::stop_playing() {
     random_.seed_from_clock();
     driver_.run([this] {
         reset_device();
-        run_base_ = device_.now();
-        begin_run_log(clock_.ms_of_day());
+        begin_run_log(clock_.ms_of_day(), device_.now());
         device_.power_on();
     });
-}
-
-std::optional<ReplayDue> Program::playback_due() const {
-    if (!playing_ || playback_next_ >= playback_.entries.size()) return std::nullopt;
-    return playback_.entries[playback_next_].due(playback_origin_);
-}
-
-void Program::playback_run_due() {
-    // Counted first: the line may stop the playback, or run the driver in turn.
-    const RecordedLine e = playback_.entries[playback_next_++];
-    apply_recorded(e);
-}
-
-void Program::apply_recorded(const RecordedLine& e) {
-    switch (e.kind) {
-    case RecordedLine::Kind::Button:
-        target_.perform(e.action());
-        return;
-    case RecordedLine::Kind::CatchUp:
-        replay_stall(device_, {playback_origin_ + e.time, e.value});
-        return;
-    case RecordedLine::Kind::Command:
-        break;
-    }
-    switch (e.command()) {
-    case MenuCommand::ResetHiscores:
-        reset_high_scores(device_);
-        break;
-    case MenuCommand::Overlays:
-        show_controller_overlays(device_, presentation_, e.value == 1);
-        break;
-    case MenuCommand::Fullscreen:
-        switch_presentation(e.value == 1);
-        break;
-    case MenuCommand::Pause:
-        break; // device time stood still until the resume, which follows at the same time
-    case MenuCommand::Resume:
-        playback_day_shift_ += e.value;
-        if (device_.Game_State == 4) device_.Timer_ClockTimer();
-        break;
-    }
 }
 
 std::filesystem::path Program::recordings_dir() const {
@@ -925,7 +723,7 @@ std::filesystem::path Program::recordings_dir() const {
 }
 
 std::filesystem::path Program::start_recording() {
-    if (recording_.is_open()) return {};
+    if (recorder_.writing()) return {};
     if (from_state_) {
         messages_.error("This run went on from a saved state, which a recording cannot hold: "
                         "a recording replays the run from the moment the device was switched "
@@ -940,33 +738,26 @@ std::filesystem::path Program::start_recording() {
     std::filesystem::path file = dir / ("run-" + stamp.toStdString() + ".script");
     for (int n = 2; std::filesystem::exists(file, ec); ++n)
         file = dir / ("run-" + stamp.toStdString() + "-" + std::to_string(n) + ".script");
-    if (!recording_.open(file)) {
+    if (!recorder_.create_file(file)) {
         messages_.error("The recording could not be written to " + file.string() + ": " +
-                        recording_.error() + ".");
+                        recorder_.file().error() + ".");
         return {};
     }
-    std::string text = "# A run of Quendrix50, recorded " +
-                       QDateTime::currentDateTime().toString(Qt::ISODate).toStdString() +
-                       "; replay it with quendrix-trace < this file\n" + run_log_.header();
-    for (const RunLog::Entry& e : run_log_.entries()) text += RunLog::line(e);
-    if (!write_recording(text)) return {};
+    const std::string comment = "A run of Quendrix50, recorded " +
+                                QDateTime::currentDateTime().toString(Qt::ISODate).toStdString() +
+                                "; replay it with quendrix-trace < this file";
+    if (!recorder_.write_so_far(comment)) return {};
     return file;
-}
-
-bool Program::write_recording(const std::string& lines) {
-    if (recording_.write(lines)) return true;
-    recording_failed();
-    return false;
 }
 
 void Program::recording_failed() {
     // Told once: the writer is closed now, so nothing more is written or reported.
+    const RecordingWriter& f = recorder_.file();
     const std::string text =
-        recording_.written() == 0
-            ? "The recording could not be written to " + recording_.file().string() + ": " +
-                  recording_.error() + ". Nothing is recorded; no file was left."
-            : "The recording " + recording_.file().string() +
-                  " could not be written further: " + recording_.error() +
+        f.written() == 0
+            ? "The recording could not be written to " + f.file().string() + ": " + f.error() +
+                  ". Nothing is recorded; no file was left."
+            : "The recording " + f.file().string() + " could not be written further: " + f.error() +
                   ". Recording has stopped; the file holds the run up to this moment.";
     std::cerr << "quendrix50: " << text << '\n';
     if (side_windows_) side_windows_->comfort().refresh();
@@ -976,15 +767,13 @@ void Program::recording_failed() {
 }
 
 void Program::stop_recording() {
-    if (!recording_.is_open()) return;
-    if (!write_recording("at " + std::to_string(driver_.clock_ms() - run_base_) + " end\n")) return;
-    if (!recording_.close()) recording_failed();
+    if (recorder_.writing()) recorder_.end_file(driver_.clock_ms());
 }
 
 bool Program::accepting_input() const {
     // A modal window (the file chooser, a message box) or an open menu takes the keys; the
     // controller's presses are kept from the game there as well.
-    return !ending_ && !playing_ && !driver_.paused() && !driver_.stopped() && main_window_ &&
+    return !ending_ && !playing() && !driver_.paused() && !driver_.stopped() && main_window_ &&
            main_window_->isEnabled() && main_window_->on_screen() &&
            !QApplication::activeModalWidget() && !QApplication::activePopupWidget();
 }

@@ -1,27 +1,23 @@
 #pragma once
 // The program as a whole: its services, the device, the windows in their creation order, the
 // way it comes up (main window off screen, FormCreate, the splash gate) and the way it ends.
-#include "display/picture_budget.h"
-#include "display/picture_read_ahead.h"
-#include "display/skin_sets.h"
 #include "display/window_model.h"
 #include "game/device.h"
 #include "game/device_services.h"
 #include "input/dispatch.h"
 #include "input/keys.h"
 #include "input/pad.h"
-#include "input/run_log.h"
 #include "shell/core/device_target.h"
 #include "shell/core/event_printer.h"
 #include "shell/core/menu_commands.h"
 #include "shell/core/presentation.h"
-#include "shell/core/recording_file.h"
-#include "shell/core/recording_writer.h"
+#include "shell/core/run_recording.h"
 #include "shell/core/scratch_store.h"
 #include "shell/main_window.h"
+#include "shell/main_window_host.h"
 #include "shell/message_box.h"
 #include "shell/realtime_driver.h"
-#include "shell/skin_watcher.h"
+#include "shell/skin_session.h"
 #include "shell/splash_window.h"
 #include "sound/sound_output.h"
 
@@ -77,7 +73,7 @@ class SideWindows;
 class PadSource;
 class VirtualPadHook;
 
-class Program : public QObject, public SplashHost {
+class Program : public QObject, public SplashHost, private MainWindowHost {
     Q_OBJECT
   public:
     explicit Program(ProgramOptions options);
@@ -90,6 +86,8 @@ class Program : public QObject, public SplashHost {
     // signal); the message loop, if it runs, stops at its next turn.
     bool ending() const { return ending_; }
     int exit_code() const { return exit_code_; }
+    // The main window has closed (FormClose): no further window is shown.
+    bool closed() const { return closed_; }
     void end(int code);
 
     void FormCreate();
@@ -100,20 +98,15 @@ class Program : public QObject, public SplashHost {
     // caller runs it through the driver, whose refresh shows it.
     void Load_Skin();
 
-    // The skin in use: the delivered one (an empty folder) or a folder of the user's own.
-    const std::filesystem::path& skin_dir() const { return skin_dir_; }
-    // The name of the user skin in use as the store keeps it ("" for the delivered one and for
-    // a folder given with --skin).
-    const std::string& skin_name() const { return skin_name_; }
-    bool skin_from_command_line() const { return command_line_skin_; }
-    // The delivered skin cannot be changed: it is installed, or its Config.ini is not writable.
-    bool delivered_skin_read_only() const;
-    // Chooses a user skin by name ("" the delivered one), remembers the choice (Skin) and
-    // reloads in place as the presentation switch does: the game and its timers go on.
-    void use_skin(const std::string& name);
-    // Loads the skin in use again where the window stands (after a change to its files).
-    void reload_skin();
-    SkinWatcher& skin_watcher() { return *skin_watcher_; }
+    // The skin in use, its loads and the watch on its folder.
+    SkinSession& skins() { return skins_; }
+    const std::filesystem::path& skin_dir() const { return skins_.dir(); }
+    const std::string& skin_name() const { return skins_.name(); }
+    bool skin_from_command_line() const { return skins_.from_command_line(); }
+    bool delivered_skin_read_only() const { return skins_.delivered_read_only(); }
+    void use_skin(const std::string& name) { skins_.use(name); }
+    void reload_skin() { skins_.reload(); }
+    SkinWatcher& skin_watcher() { return skins_.watcher(); }
 
     bool Splash_Pending = true;
 
@@ -194,8 +187,8 @@ class Program : public QObject, public SplashHost {
     // every input as it comes, until stopped. Returns the file, empty when it could not be made.
     std::filesystem::path start_recording();
     void stop_recording();
-    bool recording() const { return recording_.is_open(); }
-    const RunLog& run_log() const { return run_log_; }
+    bool recording() const { return recorder_.writing(); }
+    const RunLog& run_log() const { return recorder_.log(); }
     std::filesystem::path recordings_dir() const;
 
     // Plays a recording back in the window: the device starts afresh as the recorded run did
@@ -207,11 +200,9 @@ class Program : public QObject, public SplashHost {
     // the file is not a recording (nothing is changed then).
     bool play_recording(const std::filesystem::path& file);
     void stop_playing();
-    bool playing() const { return playing_; }
+    bool playing() const { return playback_.playing(); }
     // Every recorded line has run (the device plays on until stop_playing()).
-    bool playback_finished() const {
-        return playing_ && playback_next_ >= playback_.entries.size();
-    }
+    bool playback_finished() const { return playback_.finished(); }
     RealtimeDriver& driver() { return driver_; }
     const WindowModel& window_model() const { return window_model_; }
     TForm1& main_window() { return *main_window_; }
@@ -220,7 +211,7 @@ class Program : public QObject, public SplashHost {
     bool splash_skipped() const { return splash_skipped_; }
     MessageBoxSink& messages() { return messages_; }
     // The memory that the skin's and the manual's pictures share.
-    PictureBudget& picture_budget() { return picture_budget_; }
+    PictureBudget& picture_budget() { return skins_.budget(); }
     const ProgramOptions& options() const { return options_; }
     // The about window, key dialog, manual and menus (after start()).
     SideWindows* side_windows() { return side_windows_.get(); }
@@ -235,10 +226,24 @@ class Program : public QObject, public SplashHost {
     void clear_splash_pending() override { Splash_Pending = false; }
     void quit() override { end(0); }
 
+    // MainWindowHost: what the main window's events mean to the program.
+    MainWindowHost& window_host() { return *this; }
+
     // How often values that could not be stored are tried again.
     static constexpr int kStoreRetryMs = 5000;
 
   private:
+    // MainWindowHost
+    bool shortcut_key(QKeyEvent* e) override;
+    void context_menu_at(const QPoint& global) override;
+    void activated() override { FormActivate(); }
+    void active_changed(bool active) override;
+    void closing() override;
+    void first_frame_shown() override;
+    void dragged_to(const QPoint& at) override { remember_place(at); }
+    void picture_failed() override { skins_.picture_failed(); }
+    void pictures_not_shown(const std::string& text) override;
+
     bool sound_device_failed(int mode);
     // Values that wait to be stored: tried again, and the player told in a notice.
     void watch_store();
@@ -270,41 +275,18 @@ class Program : public QObject, public SplashHost {
     PadDispatch pad_input_;
     RealtimeDriver driver_;
     WindowModel window_model_;
-    PictureBudget picture_budget_;
     PixelSize device_size_{498, 770}; // the skin's design size at the last load
-    SkinSets skin_sets_;
-    // The first load's pictures that the first frame does not show, decoded after it.
-    WaitingPictures waiting_pictures_;
-    // The board and window as they were before that load: a picture that waited and turned
-    // out damaged puts them back, and the skin is loaded again decoding every picture, so that
-    // the load stops at that picture with its message, as it always did.
-    struct BeforeLoad {
-        std::vector<Segment> segments;
-        WindowModel window;
-    };
-    std::optional<BeforeLoad> before_waiting_load_;
-    bool load_without_waiting_ = false;
-    void load_again_without_waiting();
+    SkinSession skins_{*this, device_.board, window_model_};
     std::unique_ptr<TForm1> main_window_;
     std::unique_ptr<SideWindows> side_windows_;
     std::unique_ptr<TSplashForm> splash_;
-    std::unique_ptr<SkinWatcher> skin_watcher_;
-    std::filesystem::path skin_dir_;
-    std::string skin_name_;
     bool form_created_ = false;
-    bool command_line_skin_ = false;
-    bool reloading_ = false;
-    bool reload_pending_ = false;
-    // What the last look at the skin folder in use found, so that each fault is told once.
-    SkinFolderState skin_state_ = SkinFolderState::Ready;
-    void report_skin_state(SkinFolderState state);
     std::unique_ptr<PadSource> pad_source_;
     std::unique_ptr<VirtualPadHook> virtual_pad_;
     void start_controllers();
     void toggle_game_menu();
     void remember_place(const QPoint& at);
     std::optional<QPoint> remembered_place() const;
-    void active_changed(bool active);
     bool device_on_ = false;
     bool from_state_ = false;
     // What the device was at the moment it was switched on, to start it afresh from.
@@ -321,27 +303,16 @@ class Program : public QObject, public SplashHost {
     Rect view_area() const;
     void show_mark();
     void reset_device();
-    void begin_run_log(std::int64_t ms_of_day);
-    // The driver's schedule of a playback: the next recorded line's device time, and running it.
-    std::optional<ReplayDue> playback_due() const;
-    void playback_run_due();
-    void apply_recorded(const RecordedLine& e);
+    // A new run of the recorder, the device having come on afresh at device time `base`.
+    void begin_run_log(std::int64_t ms_of_day, std::int64_t base);
     void switch_presentation(bool fullscreen);
-    Recording playback_;
-    std::size_t playback_next_ = 0;
-    std::int64_t playback_origin_ = 0;    // the device time the recording's 0 is played at
-    std::int64_t playback_day_shift_ = 0; // the time of day gone on in the recorded pauses
-    bool playing_ = false;
+    // The run as it goes (and its file while "Record this run" writes one), and a recording
+    // played back.
+    RunRecorder recorder_;
+    Playback playback_{device_, target_, presentation_};
     bool fullscreen_before_playback_ = false;
     QPoint place_before_playback_;
-    // The device time the run's log counts from (the last time the device came on afresh).
-    std::int64_t run_base_ = 0;
-    // Keeps an entry in the run's log and writes it to the recording, if one is made.
-    void note(RunLog::Entry e);
-    RunLog run_log_;
-    RecordingWriter recording_;
-    // Writes to the recording; a failed write ends it and tells the player.
-    bool write_recording(const std::string& lines);
+    // A failed write has ended the recording: the player is told.
     void recording_failed();
     std::unique_ptr<std::ofstream> event_file_;
     std::unique_ptr<EventPrinter> printer_;

@@ -36,8 +36,6 @@ SideWindows::SideWindows(Program& program)
         QMessageBox::information(&main, QApplication::applicationDisplayName(), text);
     };
 
-    main.shortcut_keys = [this](QKeyEvent* e) { return shortcut_key(e); };
-    main.context_menu = [this](const QPoint& global) { menu_->popup_at(global); };
     program_.input().on_game_menu_click = [this] { game_menu().btn_game_menu_topClick(); };
     main.refresh();
 }
@@ -45,9 +43,6 @@ SideWindows::SideWindows(Program& program)
 SideWindows::~SideWindows() {
     comfort_.reset();
     zoom_.reset();
-    TForm1& main = program_.main_window();
-    main.shortcut_keys = nullptr;
-    main.context_menu = nullptr;
     program_.input().on_game_menu_click = nullptr;
 }
 

@@ -25,7 +25,7 @@ class Program;
 class SideWindows : public MenuHost {
   public:
     // After the main window's creation: the manual's settings read from Config.ini as they
-    // are now, the menus made, the main window's hooks set.
+    // are now, the menus made.
     explicit SideWindows(Program& program);
     ~SideWindows() override;
 
@@ -50,6 +50,8 @@ class SideWindows : public MenuHost {
     std::function<void(const QString&)> inform;
 
     SkinMenu& skin_menu() { return *skin_menu_; }
+    // The menus' shortcuts, taken ahead of the game keys; true when taken.
+    bool shortcut_key(QKeyEvent* e);
 
     // MenuHost
     void show_about() override;
@@ -69,8 +71,6 @@ class SideWindows : public MenuHost {
     void quit() override;
 
   private:
-    bool shortcut_key(QKeyEvent* e);
-
     Program& program_;
     ManualSettings manual_settings_;
     std::unique_ptr<AboutWindow> about_;

@@ -10,21 +10,6 @@
 
 namespace q50::web {
 
-namespace {
-
-// The values a run starts from, as the desktop's recording names them.
-std::vector<std::pair<std::string, std::string>> start_values(SettingsStore& store) {
-    std::vector<std::string> names{std::string(setting::HiScore1), std::string(setting::HiScore2),
-                                   std::string(setting::CtrlrOverlay)};
-    for (int n = 1; n <= kAssignmentCount; ++n) names.emplace_back(setting::key(n));
-    std::vector<std::pair<std::string, std::string>> values;
-    for (const std::string& name : names)
-        if (auto text = store.read_text(name)) values.emplace_back(name, *text);
-    return values;
-}
-
-} // namespace
-
 PageDevice::PageDevice(const RunSetup& setup, std::function<void(const std::string&)> keep_store)
     : keep_store_(std::move(keep_store)) {
     text_ = parse_store_text(setup.store_text);
@@ -34,18 +19,17 @@ PageDevice::PageDevice(const RunSetup& setup, std::function<void(const std::stri
     rig_.clock.set_ms_of_day(setup.ms_of_day);
     start(setup);
     RunStart begin;
-    begin.store = start_values(rig_.store);
+    begin.store = run_start_values(rig_.store);
     begin.seed = setup.seed;
     begin.ms_of_day = setup.ms_of_day;
     // No skin line: the page's folder means nothing elsewhere; a replay shows the delivered skin.
-    log_.begin(std::move(begin));
-    target_.on_action = [this](ButtonAction a) { log_.add(now(), a); };
+    recorder_.begin(std::move(begin));
+    target_.on_action = [this](ButtonAction a) { recorder_.action(now(), a); };
     pads_.load(rig_.store);
-    catch_up_.on_stall = [this](const Stall& st) { log_.add_command(st.at, catch_up_command(st)); };
+    catch_up_.on_stall = [this](const Stall& st) { recorder_.stall(st); };
 }
 
-PageDevice::PageDevice(const Recording& recording, const RunSetup& setup)
-    : playback_(std::make_unique<Recording>(recording)) {
+PageDevice::PageDevice(const Recording& recording, const RunSetup& setup) {
     for (const auto& [name, text] : recording.start.store) {
         rig_.store.preset(name, text);
         text_.set(name, text);
@@ -55,14 +39,15 @@ PageDevice::PageDevice(const Recording& recording, const RunSetup& setup)
     RunSetup as_made = setup;
     as_made.fullscreen = recording.start.fullscreen;
     start(as_made);
-    catch_up_.set_schedule(
-        [this]() -> std::optional<ReplayDue> {
-            if (next_entry_ >= playback_->entries.size()) return std::nullopt;
-            const RecordedLine& e = playback_->entries[next_entry_];
-            return ReplayDue{e.time,
-                             e.kind == RecordedLine::Kind::CatchUp ? e.time - e.value : e.time};
-        },
-        [this] { apply(playback_->entries[next_entry_++]); });
+    // As the trace tool switches: the page shows the recorded presentation in its canvas.
+    playback_.on_fullscreen = [this](bool on) {
+        q50::set_fullscreen(rig_.dev, rig_.presentation, on);
+        load_skin();
+    };
+    playback_.on_resume = [this](std::int64_t paused_ms) { rig_.clock.shift(paused_ms); };
+    playback_.load(recording);
+    playback_.start(0);
+    playback_.drive(catch_up_);
 }
 
 void PageDevice::start(const RunSetup& setup) {
@@ -75,8 +60,7 @@ void PageDevice::start(const RunSetup& setup) {
         if (!preference_) printer_.stored(name, text);
         const std::string before = text_.serialize();
         text_.set(name, text);
-        if (keep_store_ && !playback_ && text_.serialize() != before)
-            keep_store_(text_.serialize());
+        if (keep_store_ && text_.serialize() != before) keep_store_(text_.serialize());
     };
     const auto menu = [this] {
         if (on_game_menu) on_game_menu();
@@ -90,6 +74,13 @@ void PageDevice::start(const RunSetup& setup) {
         rig_.presentation.Fullscreen_Mode = setup.fullscreen;
         load_skin();
     });
+}
+
+std::optional<std::int64_t> PageDevice::advance(std::int64_t t) {
+    catch_up_.to(t);
+    // The recorder's own list of sounds would grow with the run; the printer has had them.
+    rig_.sound.calls.clear();
+    return catch_up_.next_due();
 }
 
 void PageDevice::load_skin() {
@@ -133,8 +124,8 @@ void PageDevice::load_skin() {
 }
 
 void PageDevice::set_fullscreen(bool on) {
-    if (playback_ || on == fullscreen()) return;
-    record_command(menu_command_text(MenuCommand::Fullscreen, on));
+    if (playing() || on == fullscreen()) return;
+    recorder_.command(now(), menu_command_text(MenuCommand::Fullscreen, on));
     q50::set_fullscreen(rig_.dev, rig_.presentation, on);
     load_skin();
 }
@@ -157,52 +148,16 @@ std::optional<std::int64_t> PageDevice::advance(std::int64_t t) {
     return catch_up_.next_due();
 }
 
-void PageDevice::apply(const RecordedLine& e) {
-    switch (e.kind) {
-    case RecordedLine::Kind::Button:
-        device_target_.perform(e.action());
-        return;
-    case RecordedLine::Kind::CatchUp:
-        replay_stall(rig_.dev, e.stall());
-        return;
-    case RecordedLine::Kind::Command:
-        break;
-    }
-    switch (e.command()) {
-    case MenuCommand::ResetHiscores:
-        q50::reset_high_scores(rig_.dev);
-        break;
-    case MenuCommand::Overlays:
-        show_controller_overlays(rig_.dev, rig_.presentation, e.value == 1);
-        break;
-    case MenuCommand::Fullscreen:
-        // As the trace tool switches: the page shows the recorded presentation in its canvas.
-        q50::set_fullscreen(rig_.dev, rig_.presentation, e.value == 1);
-        load_skin();
-        break;
-    case MenuCommand::Pause:
-        break; // device time stood still until the resume
-    case MenuCommand::Resume:
-        rig_.clock.shift(e.value);
-        if (rig_.dev.Game_State == 4) rig_.dev.Timer_ClockTimer();
-        break;
-    }
-}
-
-void PageDevice::record_command(const std::string& command) {
-    log_.add_command(now(), command);
-}
-
 void PageDevice::key_down(std::uint16_t code) {
-    if (!playback_) keys_.key_down(code);
+    if (!playing()) keys_.key_down(code);
 }
 
 void PageDevice::key_up(std::uint16_t code) {
-    if (!playback_) keys_.key_up(code);
+    if (!playing()) keys_.key_up(code);
 }
 
 bool PageDevice::pointer_down(int pointer, int x, int y) {
-    if (playback_) return false;
+    if (playing()) return false;
     const Segment* s = control_at(rig_.dev.board, x, y);
     if (!s) return false;
     auto& dispatch = pointers_[pointer];
@@ -231,7 +186,7 @@ void PageDevice::pointers_cancelled() {
 }
 
 void PageDevice::pad_button(int pad, PadButton b, bool down) {
-    if (playback_) return;
+    if (playing()) return;
     if (down)
         pad_input_.button_down(pad, b);
     else
@@ -239,7 +194,7 @@ void PageDevice::pad_button(int pad, PadButton b, bool down) {
 }
 
 void PageDevice::pad_axis(int pad, PadAxis a, int value) {
-    if (!playback_) pad_input_.axis(pad, a, value);
+    if (!playing()) pad_input_.axis(pad, a, value);
 }
 
 void PageDevice::pad_removed(int pad) {
@@ -247,7 +202,7 @@ void PageDevice::pad_removed(int pad) {
 }
 
 void PageDevice::assignment(int n, bool down) {
-    if (playback_ || n < 1 || n > kAssignmentCount) return;
+    if (playing() || n < 1 || n > kAssignmentCount) return;
     if (down) {
         target_.perform(assignment_down_action(n, rig_.dev.Game_State));
     } else if (const auto a = assignment_up_action(n, rig_.dev.Game_State)) {
@@ -304,25 +259,24 @@ void PageDevice::write_int(std::string_view name, std::int32_t value) {
 }
 
 void PageDevice::reset_high_scores() {
-    if (playback_) return;
-    record_command(menu_command_text(MenuCommand::ResetHiscores));
+    if (playing()) return;
+    recorder_.command(now(), menu_command_text(MenuCommand::ResetHiscores));
     q50::reset_high_scores(rig_.dev);
 }
 
 void PageDevice::show_overlays(bool on) {
-    if (playback_) return;
-    record_command(menu_command_text(MenuCommand::Overlays, on));
+    if (playing()) return;
+    recorder_.command(now(), menu_command_text(MenuCommand::Overlays, on));
     show_controller_overlays(rig_.dev, rig_.presentation, on);
 }
 
 void PageDevice::pause() {
-    if (!playback_) record_command(menu_command_text(MenuCommand::Pause));
+    if (!playing()) recorder_.pause(now());
 }
 
 void PageDevice::resume(std::int64_t paused_ms) {
-    if (playback_) return;
-    record_command(std::string(menu_command_word(MenuCommand::Resume)) + " " +
-                   std::to_string(paused_ms));
+    if (playing()) return;
+    recorder_.resume(now(), paused_ms);
     rig_.clock.shift(paused_ms);
     if (rig_.dev.Game_State == 4) rig_.dev.Timer_ClockTimer();
 }
@@ -356,11 +310,8 @@ std::string PageDevice::take_events() {
 }
 
 std::string PageDevice::recording() const {
-    std::string text =
-        "# a run of the browser edition; replay it with quendrix-trace < this file\n" +
-        log_.header();
-    for (const RunLog::Entry& e : log_.entries()) text += RunLog::line(e);
-    return text + "at " + std::to_string(now()) + " end\n";
+    return recorder_.text("a run of the browser edition; replay it with quendrix-trace < this file",
+                          now());
 }
 
 } // namespace q50::web

@@ -10,12 +10,11 @@
 #include "game/device_services.h"
 #include "input/dispatch.h"
 #include "input/pad.h"
-#include "input/run_log.h"
 #include "shell/core/catch_up.h"
 #include "shell/core/device_target.h"
 #include "shell/core/event_printer.h"
-#include "shell/core/recording_file.h"
 #include "shell/core/rig.h"
+#include "shell/core/run_recording.h"
 #include "shell/core/store_text.h"
 
 #include <array>
@@ -127,7 +126,7 @@ class PageDevice {
     std::string take_events();
     // The run as a recording: what the desktop's "Record this run" writes, ending now.
     std::string recording() const;
-    bool playing() const { return playback_ != nullptr; }
+    bool playing() const { return playback_.playing(); }
     std::string store_text() const { return text_.serialize(); }
     // Told of each sample (or "silence") with the device time it is due at.
     std::function<void(const std::string& what, std::int64_t time)> on_sound;
@@ -136,8 +135,6 @@ class PageDevice {
     void start(const RunSetup& setup);
     // Loads the skin for the presentation in use (at start, and at each switch).
     void load_skin();
-    void apply(const RecordedLine& e);
-    void record_command(const std::string& command);
 
     Rig rig_;
     StoreText text_;
@@ -157,10 +154,9 @@ class PageDevice {
     PixelSize screen_;
     double ratio_ = 1.0;
     int fullscreen_zoom_ = kZoomFit;
-    RunLog log_;
+    RunRecorder recorder_;
     CatchUp catch_up_{rig_.dev};
-    std::unique_ptr<Recording> playback_;
-    std::size_t next_entry_ = 0;
+    Playback playback_{rig_.dev, device_target_, rig_.presentation};
     // While a preference of the player's is written (sound, zoom, view, keys): kept in the
     // store, not printed as the device's event.
     bool preference_ = false;

@@ -102,22 +102,23 @@ TEST_F(Comforts, F5PausesTimeSoundAndPressesAndShowsAMarkOutsideTheFrame) {
 TEST_F(Comforts, AutoPauseFollowsTheWindowsFocusOnlyWhenAskedFor) {
     start();
     TForm1& w = main();
-    ASSERT_TRUE(w.on_active_changed);
-    w.on_active_changed(false);
+    ASSERT_EQ(w.host(), &program->window_host());
+    MainWindowHost& host = program->window_host();
+    host.active_changed(false);
     EXPECT_FALSE(program->paused()) << "AutoPause is off by default";
     EXPECT_EQ(stored("AutoPause"), "<absent>");
 
     rows().auto_pause()->trigger();
     EXPECT_EQ(stored("AutoPause"), "1");
-    w.on_active_changed(false);
+    host.active_changed(false);
     EXPECT_TRUE(program->paused());
-    w.on_active_changed(true);
+    host.active_changed(true);
     EXPECT_FALSE(program->paused()) << "focus back ends a pause that focus made";
 
     // A pause the player made stays when the focus comes back.
     rows().pause()->trigger();
-    w.on_active_changed(false);
-    w.on_active_changed(true);
+    host.active_changed(false);
+    host.active_changed(true);
     EXPECT_TRUE(program->paused());
 }
 

@@ -125,13 +125,22 @@ TEST_F(MainWindow, AutoRepeatRepeatsDownAndOnlyTheLastReleaseCounts) {
                              "Inp_right_up"}));
 }
 
-TEST_F(MainWindow, ShortcutKeysComeAheadOfTheGameKeys) {
+// A host that takes Escape and 1 as its shortcuts and keeps where the context menu was asked.
+struct ShortcutHost : MainWindowHost {
     std::vector<int> taken;
-    form->shortcut_keys = [&](QKeyEvent* e) {
+    QPoint menu_at;
+    bool shortcut_key(QKeyEvent* e) override {
         if (e->key() != Qt::Key_Escape && e->key() != Qt::Key_1) return false;
         taken.push_back(e->key());
         return true;
-    };
+    }
+    void context_menu_at(const QPoint& global) override { menu_at = global; }
+};
+
+TEST_F(MainWindow, ShortcutKeysComeAheadOfTheGameKeys) {
+    ShortcutHost host;
+    form->set_host(&host);
+    std::vector<int>& taken = host.taken;
     send_key(form.get(), QEvent::KeyPress, Qt::Key_1);
     send_key(form.get(), QEvent::KeyPress, Qt::Key_2);
     send_key(form.get(), QEvent::KeyPress, Qt::Key_Escape);
@@ -174,11 +183,11 @@ TEST_F(MainWindow, ReleaseGoesToThePressedButtonWhereverThePointerIs) {
 }
 
 TEST_F(MainWindow, ContextMenuHookGetsTheRightClick) {
-    QPoint asked;
-    form->context_menu = [&](const QPoint& p) { asked = p; };
+    ShortcutHost host;
+    form->set_host(&host);
     QContextMenuEvent e(QContextMenuEvent::Mouse, {10, 20}, {110, 220});
     QApplication::sendEvent(form.get(), &e);
-    EXPECT_EQ(asked, QPoint(110, 220));
+    EXPECT_EQ(host.menu_at, QPoint(110, 220));
     EXPECT_TRUE(take().empty());
 }
 
