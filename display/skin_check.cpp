@@ -56,7 +56,8 @@ const std::vector<std::string>& keys_of_video() {
     return k;
 }
 const std::vector<std::string>& keys_of_manual() {
-    static const std::vector<std::string> k{"ManualDir", "ManualHeight", "ManualWidth"};
+    static const std::vector<std::string> k{"ManualDir", "ManualDir2x", "ManualHeight",
+                                            "ManualWidth"};
     return k;
 }
 // Folders of the same pictures drawn larger, read by the desktop for a scaled device.
