@@ -20,9 +20,13 @@ bool same_ignoring_case(const std::string& a, const std::string& b) {
     return true;
 }
 
+// The last part may be anything but a folder: a named pipe or a device in a file's place is
+// found, so that its reader refuses it by name rather than calling it missing.
 bool usable(const fs::path& p, bool last) {
     std::error_code ec;
-    return last ? fs::is_regular_file(p, ec) : fs::is_directory(p, ec);
+    if (!last) return fs::is_directory(p, ec);
+    const fs::file_status st = fs::status(p, ec);
+    return !ec && fs::exists(st) && !fs::is_directory(st);
 }
 
 } // namespace

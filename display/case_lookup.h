@@ -21,7 +21,8 @@ struct CaseLookup {
 // Looks `path` up as written; when it does not exist, walks it one component at a time and
 // takes, for each component that does not exist as written, the entry of its folder that
 // equals it without regard to (ASCII) letter case. A component that exists as written always
-// wins. The last component must be a regular file (or a link to one); the others folders.
+// wins. The last component may be anything but a folder (a named pipe is found, and refused by
+// its reader); the others must be folders.
 CaseLookup find_ignoring_case(const std::filesystem::path& path);
 
 } // namespace q50

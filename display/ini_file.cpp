@@ -1,5 +1,7 @@
 #include "display/ini_file.h"
 
+#include "host/regular_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -123,30 +125,17 @@ std::optional<IniFile> IniFile::load(const std::filesystem::path& path, std::str
         if (error) *error = path.string() + ": is a directory";
         return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (error) *error = path.string() + ": " + std::strerror(errno);
+    const FileBytes file = read_regular_file(path.string(), max_bytes, WhenLarger::Cut);
+    if (!file.error.empty()) {
+        if (error) *error = path.string() + ": " + file.error;
         return std::nullopt;
     }
-    std::string text;
-    char chunk[1 << 16];
-    while (text.size() < max_bytes) {
-        in.read(chunk, std::streamsize(std::min(sizeof chunk, max_bytes - text.size())));
-        text.append(chunk, std::size_t(in.gcount()));
-        if (!in) break;
-    }
-    if (in.bad()) {
-        if (error) *error = path.string() + ": read error";
-        return std::nullopt;
-    }
-    if (text.size() == max_bytes && in.peek() != std::char_traits<char>::eof() && cut_notice) {
-        constexpr std::size_t mb = 1024 * 1024;
-        const std::string size = max_bytes % mb == 0 ? std::to_string(max_bytes / mb) + " MB"
-                                                     : std::to_string(max_bytes) + " bytes";
+    if (file.cut && cut_notice) {
+        const std::string size = size_text(max_bytes);
         *cut_notice =
             path.string() + " is larger than " + size + "; only its first " + size + " are read";
     }
-    return parse(text);
+    return parse(std::string(file.bytes.begin(), file.bytes.end()));
 }
 
 const std::string* IniFile::find(std::string_view section, std::string_view key) const {

@@ -21,6 +21,8 @@ ManualSettings read_manual_settings(const fs::path& executable_dir, const fs::pa
     ManualSettings s;
     s.dir =
         skin_directory(ini->read_string("Manual", "ManualDir", "Graphics\\Manual\\"), current_dir);
+    const std::string dir2x = ini->read_string("Manual", "ManualDir2x", "");
+    if (!dir2x.empty()) s.dir2x = skin_directory(dir2x, current_dir);
     s.height = read_skin_side(*ini, "Manual", "ManualHeight", s.height, messages);
     s.width = read_skin_side(*ini, "Manual", "ManualWidth", s.width, messages);
     return s;
@@ -62,6 +64,47 @@ ManualPages load_manual_pages(const ManualSettings& settings, PictureBudget& bud
                             ") not found; shown as a red square");
     }
     return out;
+}
+
+Picture load_manual_page_2x(const ManualSettings& settings, int n, PixelSize design,
+                            PictureBudget& budget, MessageSink& messages) {
+    if (settings.dir2x.empty() || n < 1 || n > kManualPageCount) return nullptr;
+    const std::string page = "(manual page " + std::to_string(n) + " at twice the size)";
+    std::error_code ec;
+    if (!fs::is_directory(settings.dir2x, ec)) {
+        // One line for the folder, not one a page.
+        if (n == 1)
+            messages.notice("\"" + settings.dir2x.string() +
+                            "\": no manual pages at twice the size found; the pages are shown "
+                            "enlarged");
+        return nullptr;
+    }
+    std::set<std::string> told;
+    bool found = false;
+    const fs::path file =
+        find_skin_picture(settings.dir2x, std::to_string(n) + ".png", messages, told, &found);
+    if (!found) {
+        messages.notice("\"" + file.string() + "\" " + page + " not found; page " +
+                        std::to_string(n) + " is shown enlarged");
+        return nullptr;
+    }
+    PictureShelf shelf(budget, PictureBudget::Owner::Manual, PictureShelf::Start::Adding);
+    const PictureLoad load = shelf.get(file, false);
+    if (!load) {
+        messages.notice(load.error + "; page " + std::to_string(n) + " is shown enlarged");
+        return nullptr;
+    }
+    if (load.picture->width != 2 * design.width || load.picture->height != 2 * design.height) {
+        budget.give_back(PictureBudget::Owner::Manual,
+                         picture_bytes(load.picture->width, load.picture->height));
+        messages.notice("\"" + file.string() + "\" " + page + " is " +
+                        std::to_string(load.picture->width) + "x" +
+                        std::to_string(load.picture->height) + ", not " +
+                        std::to_string(2 * design.width) + "x" + std::to_string(2 * design.height) +
+                        "; page " + std::to_string(n) + " is shown enlarged");
+        return nullptr;
+    }
+    return load.picture;
 }
 
 } // namespace q50

@@ -3,6 +3,7 @@
 // without any toolkit: the manual window shows them, the trace tool loads them as the program
 // does at its start.
 #include "display/picture_budget.h"
+#include "display/scale.h"
 #include "host/services.h"
 
 #include <array>
@@ -14,6 +15,9 @@ constexpr int kManualPageCount = 16;
 
 struct ManualSettings {
     std::filesystem::path dir; // ends in a delimiter
+    // The same pages drawn at twice the size ("n.png"), for a manual shown above 1x; empty
+    // when the skin file names none.
+    std::filesystem::path dir2x;
     int width = 545;
     int height = 365;
 };
@@ -39,5 +43,13 @@ struct ManualPages {
 // is named to `messages` as a notice, a page that fails as an error, and the load stops there.
 ManualPages load_manual_pages(const ManualSettings& settings, PictureBudget& budget,
                               MessageSink& messages);
+
+// Page `n` drawn at twice the size, from the folder ManualDir2x names: exactly twice
+// `design` each way, or null when there is none or it cannot be used (the page at its design
+// size then shows, scaled). Its memory is charged to the manual in `budget`. What keeps it
+// from use is told to `messages` as a notice, for the first page only when the whole folder is
+// missing.
+Picture load_manual_page_2x(const ManualSettings& settings, int n, PixelSize design,
+                            PictureBudget& budget, MessageSink& messages);
 
 } // namespace q50

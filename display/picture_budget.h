@@ -33,6 +33,11 @@ class PictureBudget {
     void charge(Owner owner, std::int64_t bytes) { used_[std::size_t(owner)] += bytes; }
     // A new load replaces every picture the owner's previous load made.
     void clear(Owner owner) { used_[std::size_t(owner)] = 0; }
+    // A picture the owner let go before its next load.
+    void give_back(Owner owner, std::int64_t bytes) {
+        std::int64_t& u = used_[std::size_t(owner)];
+        u = u > bytes ? u - bytes : 0;
+    }
 
     // Which file a picture came from, for what is said about it after its load (a copy of it at
     // the screen's scale that cannot be made). Empty when not known or the picture is gone.

@@ -1,6 +1,7 @@
 #include "display/picture_file.h"
 
 #include "display/decoders.h"
+#include "host/regular_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -149,37 +150,30 @@ PictureLoad load_picture_file(const std::filesystem::path& path, std::int64_t ma
         result.error = quoted + " is a directory, not a picture file";
         return result;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        result.error = quoted + " cannot be read (" + std::strerror(errno) + ")";
-        return result;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size < 0) {
-        result.error = quoted + " cannot be read";
-        return result;
-    }
-    if (size == 0) {
-        result.error = quoted + " is empty";
-        return result;
-    }
-    if (std::uintmax_t(size) > kMaxPictureFileBytes) {
+    // A named pipe in a picture's place is refused, not waited on.
+    const FileBytes file =
+        read_regular_file(path.string(), std::size_t(kMaxPictureFileBytes), WhenLarger::Refuse);
+    if (file.size > kMaxPictureFileBytes) {
         result.error = quoted + " is too large to be a picture";
         return result;
     }
-    std::vector<std::uint8_t> bytes;
-    try {
-        bytes.resize(static_cast<std::size_t>(size));
-    } catch (const std::bad_alloc&) {
-        result.error = quoted + " cannot be read (not enough memory)";
+    if (file.error == "is missing") {
+        result.error = quoted + " cannot be read (" + std::strerror(ENOENT) + ")";
         return result;
     }
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
-        result.error = quoted + " cannot be read";
+    if (file.error.rfind("cannot be opened", 0) == 0) {
+        result.error = quoted + " cannot be read" + file.error.substr(16);
         return result;
     }
+    if (!file.error.empty()) {
+        result.error = quoted + " " + file.error;
+        return result;
+    }
+    if (file.bytes.empty()) {
+        result.error = quoted + " is empty";
+        return result;
+    }
+    const std::vector<std::uint8_t>& bytes = file.bytes;
     result = decode_picture(extension, bytes, max_bytes, claim);
     if (!result && result.out_of_memory)
         result.error = quoted + " is not loaded: " + result.error;

@@ -7,6 +7,7 @@
 #include "display/picture_budget.h"
 #include "display/picture_file.h"
 #include "display/skin_loader.h"
+#include "host/regular_file.h"
 
 #include <algorithm>
 #include <array>
@@ -56,7 +57,8 @@ const std::vector<std::string>& keys_of_video() {
     return k;
 }
 const std::vector<std::string>& keys_of_manual() {
-    static const std::vector<std::string> k{"ManualDir", "ManualHeight", "ManualWidth"};
+    static const std::vector<std::string> k{"ManualDir", "ManualDir2x", "ManualHeight",
+                                            "ManualWidth"};
     return k;
 }
 // Folders of the same pictures drawn larger, read by the desktop for a scaled device.
@@ -117,8 +119,8 @@ std::string suggestion(std::string_view name, const std::vector<std::string>& kn
 }
 
 std::string read_all(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const FileBytes file = read_regular_file(p.string(), IniFile::kMaxFileBytes, WhenLarger::Cut);
+    return std::string(file.bytes.begin(), file.bytes.end());
 }
 
 // Section and key names as written, line by line, the way the reader splits the file. Names are

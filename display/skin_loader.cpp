@@ -29,9 +29,11 @@ bool names_picture(const std::string& value) {
     return !value.empty() && value != kNoPicture;
 }
 
+// A named pipe or a device as Config.ini counts as there (and is refused when read).
 bool file_exists(const fs::path& p) {
     std::error_code ec;
-    return fs::is_regular_file(p, ec);
+    const fs::file_status st = fs::status(p, ec);
+    return !ec && fs::exists(st) && !fs::is_directory(st);
 }
 
 int saturate(std::int64_t v) {
@@ -125,7 +127,11 @@ SkinLoadResult Load::run() {
     std::optional<IniFile> ini;
     if (file_exists(config)) ini = open_skin_file(config, &error, messages_);
     if (!ini) {
-        messages_.error(std::string(kConfigMissingMessage));
+        // A file there that cannot be read is named, with why.
+        if (error.empty())
+            messages_.error(std::string(kConfigMissingMessage));
+        else
+            messages_.detailed_error(std::string(kConfigMissingMessage), error);
         result.status = SkinLoadStatus::ConfigMissing;
         result.terminate_requested = true;
     } else if (!apply_config(*ini)) {

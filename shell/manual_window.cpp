@@ -225,26 +225,78 @@ void ManualWindow::show_button_pictures(double scale) {
     }
 }
 
+namespace {
+
+// The top-left `w` by `h` of a page (the whole page when that is all of it).
+Image top_left(const Image& page, int w, int h) {
+    Image part(w, h);
+    for (int y = 0; y < h; ++y)
+        std::copy_n(page.pixels.begin() + std::ptrdiff_t(y) * page.width, w,
+                    part.pixels.begin() + std::ptrdiff_t(y) * w);
+    return part;
+}
+
+} // namespace
+
+Picture ManualWindow::page_2x(int n) {
+    if (n == page_2x_number_) return page_2x_;
+    drop_page_2x();
+    const QPixmap& design = Manual_Page_Image[std::size_t(n)];
+    if (page_2x_refused_[std::size_t(n)] || design.isNull()) return nullptr;
+    struct Stderr : MessageSink {
+        void error(const std::string& text) override { write_notice(text); }
+    } messages;
+    page_2x_ =
+        load_manual_page_2x(settings_, n, {design.width(), design.height()}, *budget_, messages);
+    if (!page_2x_) {
+        page_2x_refused_[std::size_t(n)] = true;
+        return nullptr;
+    }
+    page_2x_number_ = n;
+    return page_2x_;
+}
+
+void ManualWindow::drop_page_2x() {
+    if (page_2x_)
+        budget_->give_back(PictureBudget::Owner::Manual,
+                           picture_bytes(page_2x_->width, page_2x_->height));
+    page_2x_.reset();
+    page_2x_number_ = 0;
+}
+
 QPixmap ManualWindow::at_scale(int n) {
     const QPixmap& design = Manual_Page_Image[std::size_t(n)];
+    if (!(total_ > 1.0)) drop_page_2x();
     if (design.isNull() || (total_ == 1.0 && ratio_ == 1.0)) return design;
+    // Text drawn at twice the size stays sharp: above 1x the page comes from that drawing,
+    // brought to the scale from there, and from the design-size page only when it has none.
+    const Picture larger = total_ > 1.0 ? page_2x(n) : nullptr;
+    const double from = larger ? total_ / 2.0 : total_;
     // A page larger than the window shows only its top-left part: only that is brought to the
     // scale, with a source pixel to spare each way for the averaging at its edges, so that the
     // pixels shown are those of the whole page scaled.
     const PixelSize all = scaled_size({design.width(), design.height()}, total_);
     const PixelSize out{std::min(all.width, int(std::ceil(width() * ratio_ - 1e-9))),
                         std::min(all.height, int(std::ceil(height() * ratio_ - 1e-9)))};
-    const int w = std::min(design.width(), int(std::ceil(out.width / total_)) + 2);
-    const int h = std::min(design.height(), int(std::ceil(out.height / total_)) + 2);
+    const int source_width = larger ? larger->width : design.width();
+    const int source_height = larger ? larger->height : design.height();
+    const int w = std::min(source_width, int(std::ceil(out.width / from)) + 2);
+    const int h = std::min(source_height, int(std::ceil(out.height / from)) + 2);
+    const bool whole = w == source_width && h == source_height;
     try {
-        const QImage part = (w == design.width() && h == design.height())
-                                ? design.toImage()
-                                : design.copy(0, 0, w, h).toImage();
-        const Picture page = picture_from_qimage(part);
-        if (!page || page->empty()) throw std::bad_alloc();
-        QImage shown = qimage_from_picture(scale_frame(*page, total_, out));
-        if (shown.isNull()) throw std::bad_alloc();
-        QPixmap pm = QPixmap::fromImage(std::move(shown));
+        Image shown;
+        if (larger) {
+            shown = whole ? scale_frame(*larger, from, out)
+                          : scale_frame(top_left(*larger, w, h), from, out);
+        } else {
+            const QImage part = whole ? design.toImage() : design.copy(0, 0, w, h).toImage();
+            const Picture page = picture_from_qimage(part);
+            if (!page || page->empty()) throw std::bad_alloc();
+            shown = scale_frame(*page, from, out);
+        }
+        QImage picture = qimage_from_picture(shown);
+        if (picture.isNull()) throw std::bad_alloc();
+        QPixmap pm = QPixmap::fromImage(std::move(picture));
         if (pm.isNull()) throw std::bad_alloc();
         pm.setDevicePixelRatio(ratio_);
         return pm;
@@ -296,6 +348,8 @@ void ManualWindow::resizeEvent(QResizeEvent* e) {
 
 void ManualWindow::release_pages() {
     for (QPixmap& page : Manual_Page_Image) page = QPixmap();
+    drop_page_2x();
+    page_2x_refused_.fill(false);
     im_page_top->clear();
     // The skin may use what the pages took.
     budget_->clear(PictureBudget::Owner::Manual);

@@ -107,7 +107,12 @@ class ManualWindow : public QWidget { // TManualForm
     void place_controls();
     // Page `n` as shown at the scale: only the part of it the window shows is brought to the
     // scale. A copy whose memory cannot be had is told once and the page shows nothing.
+    // Above 1x it is made from the page drawn at twice the size when there is one.
     QPixmap at_scale(int n);
+    // Page `n` drawn at twice the size, or null: read when first asked for, and only one page
+    // held at a time. A page that cannot be used is told once per opening.
+    Picture page_2x(int n);
+    void drop_page_2x();
     // The buttons' pictures for a scale (physical pixels per design pixel): the built-in
     // double-size drawings above 1.
     void show_button_pictures(double scale);
@@ -123,6 +128,9 @@ class ManualWindow : public QWidget { // TManualForm
     bool pages_loaded_ = false;
     std::array<std::filesystem::path, kPageCount + 1> page_files_{};
     std::array<bool, kPageCount + 1> page_told_{};
+    Picture page_2x_;
+    int page_2x_number_ = 0;
+    std::array<bool, kPageCount + 1> page_2x_refused_{};
 };
 
 } // namespace q50

@@ -1,8 +1,6 @@
 #pragma once
-// A sample's file read whole into memory before the mixer decodes it. The file is opened
-// without blocking and taken only when it is a regular file: a named pipe or a device put in
-// its place would otherwise hold the start until something writes to it, and the start could
-// then not even be ended by a signal.
+// A sample's file read whole into memory before the mixer decodes it, from a regular file only
+// and without blocking (host/regular_file.h).
 #include <cstddef>
 #include <string>
 #include <vector>

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -62,6 +63,30 @@ TEST_F(HostileSkin, UnreadableConfigCountsAsMissingAndUnreadablePictureIsNamed) 
         return 0;
     });
     EXPECT_EQ(rc, 0);
+}
+
+// Named pipes in the place of Config.ini and of a picture: an open that blocked would wait here
+// for a writer that never comes. Each is refused by name, as the loader refuses a damaged file.
+TEST_F(HostileSkin, NamedPipesAsConfigOrPictureAreRefusedByNameWithoutWaiting) {
+    config("[Common]\nGameWidth=300\n" + images_naming("pipe.png", 1, 1));
+    fs::create_directories(run_dir() / "Graphics/Skin");
+    ASSERT_EQ(::mkfifo((run_dir() / "Graphics/Skin/pipe.png").c_str(), 0600), 0);
+    EXPECT_LT(seconds_to_load(), 30.0);
+    EXPECT_NE(result.status, SkinLoadStatus::Complete);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_NE(sink.messages[0].find("pipe.png\" is not a regular file"), std::string::npos)
+        << sink.messages[0];
+
+    fs::remove(exe_dir() / "Config.ini");
+    ASSERT_EQ(::mkfifo((exe_dir() / "Config.ini").c_str(), 0600), 0);
+    sink.messages.clear();
+    EXPECT_LT(seconds_to_load(), 30.0);
+    EXPECT_EQ(result.status, SkinLoadStatus::ConfigMissing);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0], kConfigMissingMessage);
+    std::string why;
+    EXPECT_FALSE(IniFile::load(exe_dir() / "Config.ini", &why));
+    EXPECT_EQ(why, (exe_dir() / "Config.ini").string() + ": is not a regular file");
 }
 
 // A wrong file copied over Config.ini: without [ImageN] sections every segment loses its

@@ -2,11 +2,10 @@
 # End-to-end: the side windows on a 3840x2160 screen. With a desktop scale of 2
 # (QT_SCALE_FACTOR) the splash window, the about window, the key dialog and the manual are twice
 # their design size on the screen, the about window's picture is its built-in double-size
-# drawing, and the manual's page is its picture with every pixel
-# doubled (crisp, not smoothed); the key dialog's lists scroll instead of running down the
-# screen. Without a desktop scale the device fits at 200 % and the side windows follow it: the
-# splash and about windows and the key dialog twice their size, the manual with every pixel
-# doubled. Real keys and
+# drawing, and the manual's page is its drawing at twice the size, pixel for pixel; the key
+# dialog's lists scroll instead of running down the screen. Without a desktop scale the device
+# fits at 200 % and the side windows follow it: the splash and about windows and the key dialog
+# twice their size, the manual with its pages drawn at twice the size. Real keys and
 # clicks (xdotool).
 #   run_e2e_side_dpi.sh RUN_DIR OUT_DIR
 set -euo pipefail
@@ -51,16 +50,16 @@ stop_program() {
   wait "$prog_pid" 2>/dev/null || true
   prog_pid=
 }
-# manual_page NAME SCALE: the manual's page on the screen equals page 1 with every pixel
-# repeated SCALE times (the page's top 20 rows hold the window's own buttons).
+# manual_page NAME SCALE: the manual's page on the screen equals page 1 drawn at twice the size,
+# its pixels repeated SCALE/2 times (the page's top 20 design rows hold the window's buttons).
 manual_page() {
   local width height x y k=$2
   read -r width height x y <<<"$(size_of "$window")"
   shot "$1"
   convert "$out/$1.png" -crop "$((545 * k))x$((325 * k))+${x}+$((y + 20 * k))" +repage \
     "png24:$out/$1-page.png"
-  convert "$run_dir/Graphics/Manual/1.bmp" -crop 545x325+0+20 +repage -sample "$((k * 100))%" \
-    "png24:$out/$1-expected.png"
+  convert "$run_dir/Graphics/Manual@2x/1.png" -crop 1090x650+0+40 +repage \
+    -sample "$((k * 50))%" "png24:$out/$1-expected.png"
   [ "$(compare -metric AE "$out/$1-page.png" "$out/$1-expected.png" null: 2>&1 || true)" = 0 ]
 }
 
@@ -92,8 +91,8 @@ wait_for 5 gone '^About the author\.\.\.$' || fail "Esc did not close the about 
 xdotool windowfocus --sync "$main" || true
 xdotool key F4
 expect_size '^Manual$' 1090 730
-wait_for 5 manual_page manual-f2 2 || fail "the manual's page at a desktop scale of 2 is not its pixels doubled"
-echo "side-dpi: the manual's page is its picture with every pixel doubled"
+wait_for 5 manual_page manual-f2 2 || fail "the manual's page at a desktop scale of 2 is not its drawing at twice the size"
+echo "side-dpi: the manual's page is its drawing at twice the size"
 xdotool windowfocus --sync "$window" || true
 xdotool key Escape
 wait_for 5 gone '^Manual$' || fail "Esc did not close the manual"
@@ -133,7 +132,7 @@ xdotool key Escape
 stop_program
 
 # No desktop scale: the device fits at 200 %, and the side windows follow it: the splash and
-# the about window at twice their design size, the manual with every pixel doubled.
+# the about window at twice their design size, the manual from its pages at twice the size.
 start_program 1 SplashScreen=1
 expect_size '^About this game\.\.\.$' 920 840
 shot splash-f1
@@ -156,8 +155,8 @@ wait_for 5 gone '^About the author\.\.\.$' || fail "Esc did not close the about 
 xdotool windowfocus --sync "$main" || true
 xdotool key F4
 expect_size '^Manual$' 1090 730
-wait_for 5 manual_page manual-f1 2 || fail "the manual's page at 200 % is not its pixels doubled"
-echo "side-dpi: at 200 % the manual follows the device, every pixel doubled"
+wait_for 5 manual_page manual-f1 2 || fail "the manual's page at 200 % is not its drawing at twice the size"
+echo "side-dpi: at 200 % the manual follows the device with its pages drawn at twice the size"
 xdotool windowfocus --sync "$window" || true
 xdotool key Escape
 wait_for 5 gone '^Manual$' || fail "Esc did not close the manual"

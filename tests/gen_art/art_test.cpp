@@ -18,10 +18,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -296,6 +298,40 @@ TEST(Icons, EverySizeIsTheSameDrawingAndTheSvgIsScalable) {
     EXPECT_NE(text.find("viewBox=\"0 0 256 256\""), std::string::npos);
     EXPECT_NE(text.find("<path"), std::string::npos);
     fs::remove_all(dir);
+}
+
+// The delivered pages at twice the size are the delivered pages, only sharper: a page left
+// behind when the text changed would show another page above 1x.
+TEST(Art, DeliveredManualPagesAtTwiceTheSizeMatchTheirDesignPages) {
+    app();
+    const fs::path data = fs::path(Q50_SOURCE_DIR) / "data" / "Graphics";
+    auto mean_difference = [](const QImage& a, const QImage& b) {
+        long diff = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                diff += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y)));
+        return double(diff) / (a.width() * a.height());
+    };
+    std::vector<QImage> design(17), halved(17);
+    for (int n = 1; n <= 16; ++n) {
+        SCOPED_TRACE(n);
+        QImage large;
+        ASSERT_TRUE(design[std::size_t(n)].load(
+            QString::fromStdString((data / "Manual" / (std::to_string(n) + ".bmp")).string())));
+        ASSERT_TRUE(large.load(
+            QString::fromStdString((data / "Manual@2x" / (std::to_string(n) + ".png")).string())));
+        ASSERT_EQ(large.size(), design[std::size_t(n)].size() * 2);
+        halved[std::size_t(n)] = large.scaled(design[std::size_t(n)].size(), Qt::IgnoreAspectRatio,
+                                              Qt::SmoothTransformation);
+    }
+    for (int n = 1; n <= 16; ++n) {
+        const double own = mean_difference(halved[std::size_t(n)], design[std::size_t(n)]);
+        EXPECT_LT(own, 3.0) << n;
+        // Next to any other page it is far off: the test tells pages apart.
+        const int other = n % 16 + 1;
+        EXPECT_GT(mean_difference(halved[std::size_t(n)], design[std::size_t(other)]), 3 * own)
+            << n;
+    }
 }
 
 } // namespace

@@ -98,6 +98,11 @@ TEST_F(ManualWindowTest, SettingsComeFromTheManualSectionOrTheirDefaults) {
     EXPECT_EQ(s.dir, root / "Book/Pages/");
     EXPECT_EQ(s.width, 512);
     EXPECT_EQ(s.height, 365);
+    EXPECT_TRUE(s.dir2x.empty()); // no pages at twice the size unless named
+    EXPECT_TRUE(none.dir2x.empty());
+
+    std::ofstream(root / "Config.ini") << "[Manual]\nManualDir2x=Book\\Large\n";
+    EXPECT_EQ(read_manual_settings(root, root).dir2x, root / "Book/Large/");
 }
 
 TEST_F(ManualWindowTest, WindowIsBorderlessOnTopAndSizedFromTheSettings) {
@@ -337,6 +342,101 @@ TEST_F(ManualWindowTest, OnlyWhatTheWindowShowsOfALargePageIsScaled) {
         for (int y = 0; y < shown.height(); ++y)
             for (int x = 0; x < shown.width(); ++x)
                 ASSERT_EQ(Argb(shown.pixel(x, y)), whole.at(x, y)) << s << ": " << x << "," << y;
+    }
+    EXPECT_TRUE(errors.empty());
+}
+
+// A page drawn at twice the size: every pixel its own, unlike any page doubled.
+QImage page_2x_picture(int w, int h, int seed) {
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb((x * 7 + seed * 40) & 255, (y * 5 + x) & 255, seed * 30));
+    return img;
+}
+
+QImage shown_page(ManualWindow& m) {
+    return m.im_page_top->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Above 1x the pages come from their drawings at twice the size, pixel for pixel at 2x,
+// scaled from there at other scales; at 1x and without such drawings nothing changes.
+TEST_F(ManualWindowTest, AboveOneXThePagesDrawnAtTwiceTheSizeShow) {
+    settings.width = 60;
+    settings.height = 40;
+    settings.dir2x = root / "pages2x/";
+    fs::create_directories(settings.dir2x);
+    for (int n = 1; n <= 16; ++n) {
+        write_bmp(settings.dir / (std::to_string(n) + ".bmp"), 60, 40, 0, 0, 200);
+        ASSERT_TRUE(page_2x_picture(120, 80, n)
+                        .save(QString::fromStdString(
+                            (settings.dir2x / (std::to_string(n) + ".png")).string())));
+    }
+    PictureBudget budget;
+    auto m = std::make_unique<ManualWindow>(
+        settings, [this](const QString& t) { errors.push_back(t.toStdString()); }, nullptr,
+        &budget);
+    m->open();
+    const std::int64_t design_pages = budget.used();
+    EXPECT_EQ(shown_page(*m).size(), QSize(60, 40)); // 1x: the design page as before
+    EXPECT_EQ(shown_page(*m).pixel(10, 10), qRgb(0, 0, 200));
+
+    m->set_scale(2, 1);
+    EXPECT_EQ(shown_page(*m), page_2x_picture(120, 80, 1));
+    tap(*m, Qt::Key_Right);
+    EXPECT_EQ(shown_page(*m), page_2x_picture(120, 80, 2));
+    tap(*m, Qt::Key_Right);
+    // One page at twice the size is held at a time.
+    EXPECT_EQ(budget.used(), design_pages + picture_bytes(120, 80));
+
+    m->set_scale(1.5, 1);
+    const QImage drawn = page_2x_picture(120, 80, 3);
+    Image larger(120, 80);
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 120; ++x) larger.at(x, y) = Argb(drawn.pixel(x, y));
+    const Image expected = scale_frame(larger, 0.75, {90, 60});
+    const QImage shown = shown_page(*m);
+    ASSERT_EQ(shown.size(), QSize(90, 60));
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 90; ++x)
+            ASSERT_EQ(Argb(shown.pixel(x, y)) | 0xff000000u, expected.at(x, y)) << x << "," << y;
+
+    m->set_scale(2, 2); // a desktop scale of 2: the same pixels, as many window pixels as at 1x
+    EXPECT_EQ(m->im_page_top->pixmap().devicePixelRatio(), 2.0);
+    EXPECT_EQ(shown_page(*m), page_2x_picture(120, 80, 3));
+
+    m->set_scale(1, 1);
+    EXPECT_EQ(shown_page(*m).pixel(10, 10), qRgb(0, 0, 200));
+    EXPECT_EQ(budget.used(), design_pages); // the larger page is let go at 1x
+    EXPECT_TRUE(errors.empty());
+}
+
+// A drawing at twice the size that is missing, of the wrong size or damaged leaves its page
+// shown enlarged from the design page, with no box: the page is there all the same.
+TEST_F(ManualWindowTest, APageAtTwiceTheSizeThatCannotBeUsedLeavesTheDesignPageEnlarged) {
+    settings.width = 60;
+    settings.height = 40;
+    settings.dir2x = root / "pages2x/";
+    fs::create_directories(settings.dir2x);
+    write_bmp(settings.dir / "1.bmp", 60, 40, 0, 0, 0, true);
+    write_bmp(settings.dir / "2.bmp", 60, 40, 0, 0, 0, true);
+    write_bmp(settings.dir / "3.bmp", 60, 40, 0, 0, 0, true);
+    ASSERT_TRUE(page_2x_picture(60, 40, 1).save(
+        QString::fromStdString((settings.dir2x / "1.png").string()))); // design size
+    std::ofstream(settings.dir2x / "2.png", std::ios::binary) << "\x89PNG\r\n\x1a\nnot a picture";
+    // 3.png is missing.
+    auto m = make();
+    m->open();
+    m->set_scale(2, 1);
+    for (int n = 1; n <= 3; ++n) {
+        const QImage design =
+            m->Manual_Page_Image[std::size_t(n)].toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage shown = shown_page(*m);
+        ASSERT_EQ(shown.size(), QSize(120, 80)) << n;
+        for (int y = 0; y < 80; ++y)
+            for (int x = 0; x < 120; ++x)
+                ASSERT_EQ(shown.pixel(x, y), design.pixel(x / 2, y / 2)) << n << ": " << x;
+        tap(*m, Qt::Key_Right);
     }
     EXPECT_TRUE(errors.empty());
 }

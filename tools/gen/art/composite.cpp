@@ -34,12 +34,12 @@ Scene everything_lit() {
     return s;
 }
 
-QImage compose(const ArtBook& book, const Scene& scene) {
+QImage compose(const ArtBook& book, const Scene& scene, int scale) {
     std::vector<const q50::SegmentGeometry*> order;
     for (const auto& g : q50::kDesignGeometry) order.push_back(&g);
     std::stable_sort(order.begin(), order.end(),
                      [](auto a, auto b) { return a->layer < b->layer; });
-    QImage frame(498, 770, QImage::Format_ARGB32_Premultiplied);
+    QImage frame(498 * scale, 770 * scale, QImage::Format_ARGB32_Premultiplied);
     frame.fill(Qt::transparent);
     QPainter p(&frame);
     for (const auto* g : order) {
@@ -74,7 +74,7 @@ QImage compose(const ArtBook& book, const Scene& scene) {
         } else
             shown = scene.lit.count(name) != 0;
         if (!shown || !book.has(source)) continue;
-        p.drawImage(QPointF(g->left, g->top), book.render(source));
+        p.drawImage(QPointF(g->left * scale, g->top * scale), book.render(source, scale));
     }
     p.end();
     return frame.convertToFormat(QImage::Format_ARGB32);

@@ -22,6 +22,7 @@ struct Scene {
 // Every LCD segment of the everything-on display (the panel reads 12:00 AM).
 Scene everything_lit();
 
-QImage compose(const ArtBook& book, const Scene& scene);
+// At a whole `scale` every segment is drawn that many times larger.
+QImage compose(const ArtBook& book, const Scene& scene, int scale = 1);
 
 } // namespace q50gen

@@ -1,6 +1,7 @@
 // Paints every delivered picture and writes the skin file:
 //   q50-gen-art REPO_ROOT [--preview FOLDER]
-// REPO_ROOT/data receives Config.ini, Graphics/Skin, Graphics/Backdrop and Graphics/Manual;
+// REPO_ROOT/data receives Config.ini, Graphics/Skin, Graphics/Backdrop and Graphics/Manual (and
+// Manual@2x);
 // REPO_ROOT/shell/pictures the pictures built into the windows, REPO_ROOT/packaging the
 // program icon (packaging/icons: every size and the scalable one). --preview also writes
 // composites of the whole device for checking the artwork by eye.
@@ -41,7 +42,8 @@ int main(int argc, char** argv) {
                                std::filesystem::copy_options::overwrite_existing);
     q50gen::write_icons(root / "packaging" / "icons");
     q50gen::write_manual(book, root / "tools" / "gen" / "art" / "manual.txt",
-                         root / "data" / "Graphics" / "Manual");
+                         root / "data" / "Graphics" / "Manual",
+                         root / "data" / "Graphics" / "Manual@2x");
     if (argc == 4) q50gen::write_previews(book, argv[3]);
     return 0;
 }

@@ -43,11 +43,17 @@ std::vector<Page> read_pages(const fs::path& source) {
     }
 }
 
-// Illustrations: the device itself or a part of its display, from the delivered skin.
-QImage crop(const ArtBook& book, const Scene& scene, const QRect& area, double scale) {
-    const QImage full = compose(book, scene).copy(area);
-    return full.scaled(int(area.width() * scale), int(area.height() * scale), Qt::KeepAspectRatio,
-                       Qt::SmoothTransformation);
+// Illustrations: the device itself or a part of its display, from the delivered skin. At a
+// page scale `k` the same picture from the skin drawn k times larger, so that every page
+// drawn larger is the same page, only sharper.
+QImage shrunk(const QImage& full, QSize box, int k) {
+    const QSize design = (full.size() / k).scaled(box, Qt::KeepAspectRatio);
+    return full.scaled(design * k, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage crop(const ArtBook& book, const Scene& scene, const QRect& area, double scale, int k) {
+    const QImage full = compose(book, scene, k).copy(QRect(area.topLeft() * k, area.size() * k));
+    return shrunk(full, QSize(int(area.width() * scale), int(area.height() * scale)), k);
 }
 
 Scene base_play() {
@@ -60,15 +66,13 @@ Scene base_play() {
     return s;
 }
 
-QImage illustration(const ArtBook& book, const std::string& name) {
+QImage illustration(const ArtBook& book, const std::string& name, int k) {
     if (name == "closed") {
         Scene s;
         s.closed = true;
-        return compose(book, s).scaled(176, 272, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        return shrunk(compose(book, s, k), QSize(176, 272), k);
     }
-    if (name == "open")
-        return compose(book, everything_lit())
-            .scaled(176, 272, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (name == "open") return shrunk(compose(book, everything_lit(), k), QSize(176, 272), k);
     if (name == "hold") {
         Scene low = base_play();
         low.lit.insert(
@@ -76,11 +80,12 @@ QImage illustration(const ArtBook& book, const std::string& name) {
         Scene high = base_play();
         high.lit.insert({"im_pelko_2_body", "im_pelko_2_up", "im_flame_2"});
         const QRect area(166, 172, 78, 118);
-        QImage both(196, 240, QImage::Format_ARGB32_Premultiplied);
+        QImage both(196 * k, 240 * k, QImage::Format_ARGB32_Premultiplied);
         both.fill(Qt::transparent);
         QPainter p(&both);
-        p.drawImage(QPointF(0, 0), crop(book, low, area, 1.2));
-        p.drawImage(QPointF(102, 0), crop(book, high, area, 1.2));
+        p.drawImage(QPointF(0, 0), crop(book, low, area, 1.2, k));
+        p.drawImage(QPointF(102 * k, 0), crop(book, high, area, 1.2, k));
+        p.scale(k, k);
         const QFont f = sans(11, true);
         print_text(p, QRectF(0, 146, 94, 16), "low: safe", f, kPrint);
         print_text(p, QRectF(0, 161, 94, 16), "from the fire", f, kPrint);
@@ -95,12 +100,12 @@ QImage illustration(const ArtBook& book, const std::string& name) {
         Scene s = base_play();
         s.lit.erase("im_partner_right_3");
         s.lit.insert({"im_pelko_5_body", "im_pelko_5_up", "im_pelko_5_bomb", "im_partner_right_2"});
-        return crop(book, s, QRect(300, 140, 126, 150), 1.45);
+        return crop(book, s, QRect(300, 140, 126, 150), 1.45, k);
     }
     if (name == "blast") {
         Scene s = base_play();
         s.lit.insert({"im_enemy_boom_1", "im_enemy_boom_2", "im_pelko_5_body", "im_pelko_5_up"});
-        return crop(book, s, QRect(120, 104, 300, 190), 0.62);
+        return crop(book, s, QRect(120, 104, 300, 190), 0.62, k);
     }
     if (name == "miss") {
         Scene s = base_play();
@@ -110,13 +115,13 @@ QImage illustration(const ArtBook& book, const std::string& name) {
             s.lit.erase("im_enemy_" + std::to_string(n) + "_up");
             s.lit.insert("im_enemy_" + std::to_string(n) + "_down");
         }
-        return crop(book, s, QRect(68, 104, 190, 190), 0.98);
+        return crop(book, s, QRect(68, 104, 190, 190), 0.98, k);
     }
     if (name == "chance") {
         Scene s = base_play();
         s.lit.insert({"im_panel_miss_0", "im_panel_miss_1", "im_panel_miss_2"});
         s.digits = {{"im_panel_digit_2", 3}, {"im_panel_digit_3", 0}, {"im_panel_digit_4", 0}};
-        return crop(book, s, QRect(68, 104, 360, 120), 0.52);
+        return crop(book, s, QRect(68, 104, 360, 120), 0.52, k);
     }
     if (name == "clock") {
         Scene s;
@@ -126,15 +131,18 @@ QImage illustration(const ArtBook& book, const std::string& name) {
                     {"im_panel_digit_2", 0},
                     {"im_panel_digit_3", 0},
                     {"im_panel_digit_4", 8}};
-        return crop(book, s, QRect(300, 104, 128, 80), 1.45);
+        return crop(book, s, QRect(300, 104, 128, 80), 1.45, k);
     }
     fail("unknown picture " + name);
 }
 
-QImage render(const ArtBook& book, const Page& page, int number) {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+// The page at `k` pixels per design pixel: the same layout, its text and lines drawn k times
+// larger.
+QImage render(const ArtBook& book, const Page& page, int number, int k) {
+    QImage image(kWidth * k, kHeight * k, QImage::Format_RGB32);
     image.fill(QColor(251, 250, 246));
     QPainter p(&image);
+    p.scale(k, k);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -145,10 +153,14 @@ QImage render(const ArtBook& book, const Page& page, int number) {
                Qt::AlignLeft | Qt::AlignVCenter);
     double text_right = kWidth - 18;
     if (!page.picture.empty()) {
-        const QImage pic = illustration(book, page.picture);
-        const double x = kWidth - 16 - pic.width();
-        const double y = 42 + std::max(0.0, (292.0 - pic.height()) / 2.0);
-        p.drawImage(QPointF(x, y), pic);
+        const QImage pic = illustration(book, page.picture, k);
+        const double x = kWidth - 16 - pic.width() / k;
+        const double y = 42 + std::max(0.0, (292.0 - pic.height() / k) / 2.0);
+        // Its pixels as they are, not resampled by the page's scale.
+        p.save();
+        p.resetTransform();
+        p.drawImage(QPointF(x * k, y * k), pic);
+        p.restore();
         text_right = x - 14;
     }
     const QFont body = sans(12), bold = sans(12, true);
@@ -183,12 +195,16 @@ QImage render(const ArtBook& book, const Page& page, int number) {
 
 } // namespace
 
-void write_manual(const ArtBook& book, const fs::path& source, const fs::path& folder) {
+void write_manual(const ArtBook& book, const fs::path& source, const fs::path& folder,
+                  const fs::path& folder2x) {
     fs::create_directories(folder);
+    fs::create_directories(folder2x);
     const auto pages = read_pages(source);
-    for (int n = 1; n <= kPages; ++n)
-        write_bmp(render(book, pages[std::size_t(n - 1)], n),
-                  (folder / (std::to_string(n) + ".bmp")).string());
+    for (int n = 1; n <= kPages; ++n) {
+        const Page& page = pages[std::size_t(n - 1)];
+        write_bmp(render(book, page, n, 1), (folder / (std::to_string(n) + ".bmp")).string());
+        write_png(render(book, page, n, 2), (folder2x / (std::to_string(n) + ".png")).string());
+    }
 }
 
 } // namespace q50gen

@@ -25,8 +25,10 @@ void write_backdrop(const std::filesystem::path& folder, int scale = 1);
 void write_window_pictures(const ArtBook& book, const std::filesystem::path& folder);
 // The program icon at 16 .. 512 pixels (quendrix50-N.png) and as quendrix50.svg.
 void write_icons(const std::filesystem::path& folder);
+// The sixteen pages as 1.bmp .. 16.bmp into `folder`, and drawn at twice the size as 1.png ..
+// 16.png into `folder2x`, for a manual shown above 1x.
 void write_manual(const ArtBook& book, const std::filesystem::path& source,
-                  const std::filesystem::path& folder);
+                  const std::filesystem::path& folder, const std::filesystem::path& folder2x);
 void write_previews(const ArtBook& book, const std::filesystem::path& folder);
 
 // Segments whose picture the skin file leaves out ("nil"): the four digit positions get

@@ -61,7 +61,8 @@ void write_config(const fs::path& file) {
         ini << "Left=" << g.left << "\nTop=" << g.top << "\nWidth=" << g.width
             << "\nHeight=" << g.height << "\n\n";
     }
-    ini << "[Manual]\nManualDir=Graphics\\Manual\\\nManualWidth=545\nManualHeight=365\n";
+    ini << "[Manual]\nManualDir=Graphics\\Manual\\\nManualWidth=545\nManualHeight=365\n"
+        << "ManualDir2x=Graphics\\Manual@2x\\\n";
     // The same pictures drawn larger, for a device shown at a scale (the desktop reads these;
     // the skin loader does not).
     ini << "\n[Scaled]\n";
