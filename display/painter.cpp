@@ -256,16 +256,17 @@ Painter::Placed Painter::placed(const Segment& s, const WindowModel& window, Rec
     return {&prepared(s.picture), s.rect.left, s.rect.top, bounds, ink};
 }
 
-void Painter::find_covers(const WindowModel& window, Rect clip) {
+void Painter::find_covers(Rect clip) {
     // For each row, the widest run that one layer drawn at full ink covers opaquely: every
     // layer under it, and the base, would only be painted over there.
     covers_top_ = clip.top;
     covers_.assign(std::size_t(clip.height), Cover{});
-    for (std::size_t i = 0; i < order_.size(); ++i) {
-        const Placed pl = placed(*order_[i], window, clip);
+    for (std::size_t i = 0; i < layers_.size(); ++i) {
+        const Placed& pl = layers_[i];
         if (!pl.prepared || pl.ink != kFullInk) continue;
         const Prepared& p = *pl.prepared;
-        const Rect area = intersect(Rect{pl.x, pl.y, p.width, p.height}, pl.bounds);
+        const Rect area =
+            intersect(intersect(Rect{pl.x, pl.y, p.width, p.height}, pl.bounds), clip);
         for (int y = area.top; y < area.top + area.height; ++y) {
             const int py = y - pl.y;
             Cover& c = covers_[std::size_t(y - clip.top)];
@@ -300,7 +301,20 @@ void Painter::draw_lcd_shadows(Rect clip) {
 void Painter::paint_region(const WindowModel& window, Rect clip) {
     clip = intersect(clip, Rect{0, 0, width_, height_});
     if (is_empty(clip)) return;
-    find_covers(window, clip);
+    layers_.clear();
+    for (const Segment* s : order_) layers_.push_back(placed(*s, window, clip));
+    // Every pixel's result depends on its own layers alone, so a large region is painted in
+    // bands of rows small enough to stay in the cache while every layer and the key pass go
+    // over them: the frame then goes through memory once instead of once a pass.
+    constexpr int kBandPixels = 65536;
+    const int rows = std::max(1, kBandPixels / clip.width);
+    for (int top = clip.top; top < clip.top + clip.height; top += rows)
+        paint_band(window,
+                   Rect{clip.left, top, clip.width, std::min(rows, clip.top + clip.height - top)});
+}
+
+void Painter::paint_band(const WindowModel& window, Rect clip) {
+    find_covers(clip);
     const Argb fill = opaque_from_colour(window.colour);
     for (int y = clip.top; y < clip.top + clip.height; ++y) {
         Argb* row = row_at(y);
@@ -332,15 +346,17 @@ void Painter::paint_region(const WindowModel& window, Rect clip) {
             draw_lcd_shadows(clip);
             shadows = false;
         }
-        const Placed pl = placed(*s, window, clip);
-        if (pl.prepared) draw_prepared(*pl.prepared, pl.x, pl.y, pl.bounds, pl.ink, false, int(i));
+        const Placed& pl = layers_[i];
+        if (pl.prepared)
+            draw_prepared(*pl.prepared, pl.x, pl.y, intersect(pl.bounds, clip), pl.ink, false,
+                          int(i));
     }
     if (window.key_on) {
         const Argb key = opaque_from_colour(window.key_colour);
         for (int y = clip.top; y < clip.top + clip.height; ++y) {
             Argb* row = row_at(y) + clip.left;
             for (int x = 0; x < clip.width; ++x)
-                if (row[x] == key) row[x] = 0;
+                row[x] = row[x] == key ? 0u : row[x]; // no branch: the loop vectorises
         }
     }
 }
