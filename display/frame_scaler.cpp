@@ -1,5 +1,7 @@
 #include "display/frame_scaler.h"
 
+#include "display/pixel_ops.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -7,14 +9,6 @@
 namespace q50 {
 
 namespace {
-
-Rect clip_to(Rect r, PixelSize size) {
-    const int l = std::max(r.left, 0), t = std::max(r.top, 0);
-    const int right = std::min<long long>(0ll + r.left + r.width, size.width);
-    const int bottom = std::min<long long>(0ll + r.top + r.height, size.height);
-    if (right <= l || bottom <= t) return Rect{};
-    return Rect{l, t, right - l, bottom - t};
-}
 
 // Sums of channels weighted to 256 per pixel, back to a pixel. Fully see-through source
 // pixels are all zero, so the sums are those of premultiplied colour: dividing by the alpha
@@ -32,7 +26,7 @@ inline Argb settle(std::uint32_t a, std::uint32_t r, std::uint32_t g, std::uint3
 }
 
 // Weighted sum without settling the alpha (the pass across keeps premultiplied sums).
-inline Argb mix(const Argb* const* px, const std::uint16_t* w, int n) {
+inline Argb weighted_sum(const Argb* const* px, const std::uint16_t* w, int n) {
     std::uint32_t a = 0, r = 0, g = 0, b = 0;
     for (int i = 0; i < n; ++i) {
         const Argb p = *px[i];
@@ -43,21 +37,6 @@ inline Argb mix(const Argb* const* px, const std::uint16_t* w, int n) {
     }
     return argb(std::uint8_t((a + 128) >> 8), std::uint8_t((r + 128) >> 8),
                 std::uint8_t((g + 128) >> 8), std::uint8_t((b + 128) >> 8));
-}
-
-// p weighted w/256 plus q weighted the rest, all four channels at once.
-inline Argb blend2(Argb p, Argb q, std::uint32_t w) {
-    const std::uint32_t v = 256 - w;
-    const std::uint32_t rb =
-        (((p & 0xFF00FFu) * w + (q & 0xFF00FFu) * v + 0x800080u) >> 8) & 0xFF00FFu;
-    const std::uint32_t ag =
-        ((((p >> 8) & 0xFF00FFu) * w + ((q >> 8) & 0xFF00FFu) * v + 0x800080u)) & 0xFF00FF00u;
-    return ag | rb;
-}
-
-// blend2 at a weight of 128, byte by byte: (p + q + 1) / 2 in each channel, no multiply.
-inline Argb even_mix(Argb p, Argb q) {
-    return (p | q) - (((p ^ q) >> 1) & 0x7F7F7F7Fu);
 }
 
 // An averaged pixel whose alpha is neither 0 nor 255 lies on the see-through outline.
@@ -79,7 +58,7 @@ Rect scaled_unclipped(Rect r, double scale) {
 
 Rect scaled_rect(Rect r, double scale, PixelSize out) {
     if (r.width <= 0 || r.height <= 0) return Rect{};
-    return clip_to(scaled_unclipped(r, scale), out);
+    return intersect(scaled_unclipped(r, scale), Rect{0, 0, out.width, out.height});
 }
 
 void FrameScaler::build_axis(std::vector<Tap>& taps, int out_n, int src_n) {
@@ -107,7 +86,7 @@ void FrameScaler::build_axis(std::vector<Tap>& taps, int out_n, int src_n) {
 Argb FrameScaler::column(const Argb* row, std::size_t x) const {
     const Tap& t = across_[x];
     if (t.count == 1) return row[t.first];
-    return settle_pixel(blend2(row[t.first], row[t.first + 1], weights_[std::size_t(t.weights)]));
+    return settle_pixel(mix(row[t.first], row[t.first + 1], weights_[std::size_t(t.weights)]));
 }
 
 bool FrameScaler::in_halves(const std::vector<Tap>& taps) const {
@@ -178,7 +157,7 @@ void FrameScaler::average(const Image& src, Rect o) {
             }
             const int n = std::min(t.count, 64);
             for (int i = 0; i < n; ++i) px[i] = row + t.first + i;
-            to[x] = mix(px, &weights_[std::size_t(t.weights)], n);
+            to[x] = weighted_sum(px, &weights_[std::size_t(t.weights)], n);
         }
     }
     for (int y = o.top; y < o.top + o.height; ++y) {
@@ -282,7 +261,7 @@ void FrameScaler::enlarge(const Image& src, Rect o) {
             if (wt == 128)
                 for (std::size_t x = 0; x < w; ++x) to[x] = even_mix(a[x], b[x]);
             else
-                for (std::size_t x = 0; x < w; ++x) to[x] = blend2(a[x], b[x], wt);
+                for (std::size_t x = 0; x < w; ++x) to[x] = mix(a[x], b[x], wt);
             settle_outline(to, w);
         }
     }
@@ -314,8 +293,7 @@ void FrameScaler::across(const Argb* row, Argb* to, Rect o) {
         seam_a_[i] = p[0];
         seam_b_[i] = p[1];
     }
-    for (std::size_t i = 0; i < n; ++i)
-        seam_a_[i] = blend2(seam_a_[i], seam_b_[i], seam_weight_[i]);
+    for (std::size_t i = 0; i < n; ++i) seam_a_[i] = mix(seam_a_[i], seam_b_[i], seam_weight_[i]);
     settle_outline(seam_a_.data(), n);
     for (std::size_t i = 0; i < n; ++i) to[seam_x_[i]] = seam_a_[i];
 }
@@ -339,7 +317,7 @@ Rect FrameScaler::update(const Image& src, Rect damage, double scale, PixelSize 
         valid_ = true;
         damage = Rect{0, 0, src.width, src.height};
     }
-    damage = clip_to(damage, src_size);
+    damage = intersect(damage, Rect{0, 0, src.width, src.height});
     if (damage.width <= 0 || src.empty() || out.width <= 0 || out.height <= 0) return Rect{};
     const PixelSize local{out.width, out.height};
     Rect o;
@@ -348,7 +326,7 @@ Rect FrameScaler::update(const Image& src, Rect damage, double scale, PixelSize 
         replicate(src, damage, k);
         o = scaled_rect(damage, k, local);
     } else {
-        o = clip_to(scaled_unclipped(damage, scale), local);
+        o = intersect(scaled_unclipped(damage, scale), Rect{0, 0, out.width, out.height});
         if (o.width > 0 && o.height > 0) average(src, o);
     }
     if (o.width <= 0 || o.height <= 0) return Rect{};

@@ -1,5 +1,7 @@
 #include "display/painter.h"
 
+#include "display/pixel_ops.h"
+
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -30,16 +32,6 @@ struct Painter::CacheEntry {
 
 namespace {
 
-// src over an opaque dst, rounded like a division by 255.
-inline Argb blend(Argb s, Argb d) {
-    const std::uint32_t a = s >> 24, ia = 255 - a;
-    std::uint32_t rb = (s & 0xFF00FFu) * a + (d & 0xFF00FFu) * ia + 0x800080u;
-    rb = ((rb + ((rb >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
-    std::uint32_t g = (s & 0xFF00u) * a + (d & 0xFF00u) * ia + 0x8000u;
-    g = ((g + ((g >> 8) & 0xFF00u)) >> 8) & 0xFF00u;
-    return 0xFF000000u | rb | g;
-}
-
 // The pixel with its alpha taken down to a fraction (in 1/65536) of itself.
 inline Argb with_ink(Argb p, int ink) {
     const std::uint32_t a = ((p >> 24) * std::uint32_t(ink) + 0x8000u) >> 16;
@@ -52,9 +44,9 @@ inline Argb with_ink(Argb p, int ink) {
 inline Argb cover(Argb s, Argb d) {
     const std::uint32_t a = s >> 24, c = 255 - (d >> 24);
     if (a <= c) return d;
-    if (c == 0) return (blend(s, d) & 0x00FFFFFFu) | ((255 - a) << 24); // the usual case
+    if (c == 0) return (over_opaque(s, d) & 0x00FFFFFFu) | ((255 - a) << 24); // the usual case
     const std::uint32_t t = ((a - c) * 255 + (255 - c) / 2) / (255 - c);
-    return (blend((s & 0x00FFFFFFu) | (t << 24), d) & 0x00FFFFFFu) | ((255 - a) << 24);
+    return (over_opaque((s & 0x00FFFFFFu) | (t << 24), d) & 0x00FFFFFFu) | ((255 - a) << 24);
 }
 
 // One run of a prepared row, pixels [a, b) of it, onto `row` (the row at the picture's left).
@@ -67,9 +59,9 @@ inline void draw_run(const Painter::Prepared::Run& run, const Argb* src, Argb* r
     } else if (run.opaque && ink == kFullInk) {
         std::memcpy(dst, src + a, std::size_t(b - a) * sizeof(Argb));
     } else if (ink != kFullInk) {
-        for (int x = a; x < b; ++x, ++dst) *dst = blend(with_ink(src[x], ink), *dst);
+        for (int x = a; x < b; ++x, ++dst) *dst = over_opaque(with_ink(src[x], ink), *dst);
     } else {
-        for (int x = a; x < b; ++x, ++dst) *dst = blend(src[x], *dst);
+        for (int x = a; x < b; ++x, ++dst) *dst = over_opaque(src[x], *dst);
     }
 }
 
@@ -361,32 +353,6 @@ void Painter::paint_band(const WindowModel& window, Rect clip) {
     }
 }
 
-namespace {
-
-bool overlaps(Rect a, Rect b) {
-    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
-           b.top < a.top + a.height;
-}
-
-// Adds `r` to disjoint rectangles, merging it with every one it overlaps: segments far apart
-// (a flame at the left, the score at the right) stay apart, so neither repaint covers the
-// space between them.
-void add_part(std::vector<Rect>& parts, Rect r) {
-    if (is_empty(r)) return;
-    for (std::size_t i = 0; i < parts.size();) {
-        if (overlaps(parts[i], r)) {
-            r = unite(r, parts[i]);
-            parts.erase(parts.begin() + std::ptrdiff_t(i));
-            i = 0;
-        } else {
-            ++i;
-        }
-    }
-    parts.push_back(r);
-}
-
-} // namespace
-
 const Image& Painter::paint(const Board& board, const WindowModel& window, Rect* damage,
                             std::vector<Rect>* parts) {
     if (board_ != &board) {
@@ -411,7 +377,7 @@ const Image& Painter::paint(const Board& board, const WindowModel& window, Rect*
         width_ = w;
         height_ = h;
         window_ = window;
-        add_part(changed, whole);
+        add_apart(changed, whole, false);
     } else if (board.revision() != board_revision_ || (look && look->any_changed())) {
         const auto& segs = board.segments();
         for (std::size_t i = 0; i < segs.size(); ++i) {
@@ -420,8 +386,8 @@ const Image& Painter::paint(const Board& board, const WindowModel& window, Rect*
             // An LCD segment under the look shows even when dark (its shadow, its fade).
             const bool lcd = look && look->affects(i);
             if (s.revision == old.revision && !(lcd && look->changed(i))) continue;
-            if (old.shown || lcd) add_part(changed, intersect(old.rect, whole));
-            if (s.shown || lcd) add_part(changed, intersect(s.rect, whole));
+            if (old.shown || lcd) add_apart(changed, intersect(old.rect, whole), false);
+            if (s.shown || lcd) add_apart(changed, intersect(s.rect, whole), false);
             // A picture change of a hidden segment shows nowhere.
         }
     }
