@@ -38,6 +38,13 @@ class FrameScaler {
     void replicate(const Image& src, Rect damage, int k);
     void average(const Image& src, Rect out_rect);
     void enlarge(const Image& src, Rect out_rect);
+    // Source row `row` resampled across into `to`, the columns of `out_rect`.
+    void across(const Argb* row, Argb* to, Rect out_rect);
+    // One output column of a source row, resampled across.
+    Argb column(const Argb* row, std::size_t x) const;
+    // Whether the taps make every two source pixels three output pixels, the middle one an
+    // even mix of the two (150 %).
+    bool in_halves(const std::vector<Tap>& taps) const;
     Argb* row(int y) { return out_.pixels.data() + std::size_t(y) * std::size_t(out_.width); }
 
     Image out_;
@@ -48,6 +55,16 @@ class FrameScaler {
     std::vector<Tap> across_, down_;
     std::vector<std::uint16_t> weights_;
     std::vector<Argb> rows_; // source rows resampled across, for one update
+    // Enlarging: each output column's first source pixel; the columns that blend two (the
+    // seams), their weights and, for one row, their pixel pairs.
+    std::vector<int> first_;
+    std::vector<std::uint32_t> seam_x_, seam_weight_;
+    std::vector<Argb> seam_a_, seam_b_;
+    bool halves_ = false;
+    // Of one enlarging update, by source row: the output row that is its plain copy (-1:
+    // none), and where it is resampled (null: not yet, or its slot was taken since).
+    std::vector<int> own_row_;
+    std::vector<const Argb*> home_;
 };
 
 // Where design rectangle `r` lands at a scale, every output pixel it touches, not clipped.

@@ -1,5 +1,7 @@
 #include "display/painter.h"
 
+#include "display/pixel_ops.h"
+
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -30,16 +32,6 @@ struct Painter::CacheEntry {
 
 namespace {
 
-// src over an opaque dst, rounded like a division by 255.
-inline Argb blend(Argb s, Argb d) {
-    const std::uint32_t a = s >> 24, ia = 255 - a;
-    std::uint32_t rb = (s & 0xFF00FFu) * a + (d & 0xFF00FFu) * ia + 0x800080u;
-    rb = ((rb + ((rb >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
-    std::uint32_t g = (s & 0xFF00u) * a + (d & 0xFF00u) * ia + 0x8000u;
-    g = ((g + ((g >> 8) & 0xFF00u)) >> 8) & 0xFF00u;
-    return 0xFF000000u | rb | g;
-}
-
 // The pixel with its alpha taken down to a fraction (in 1/65536) of itself.
 inline Argb with_ink(Argb p, int ink) {
     const std::uint32_t a = ((p >> 24) * std::uint32_t(ink) + 0x8000u) >> 16;
@@ -52,9 +44,9 @@ inline Argb with_ink(Argb p, int ink) {
 inline Argb cover(Argb s, Argb d) {
     const std::uint32_t a = s >> 24, c = 255 - (d >> 24);
     if (a <= c) return d;
-    if (c == 0) return (blend(s, d) & 0x00FFFFFFu) | ((255 - a) << 24); // the usual case
+    if (c == 0) return (over_opaque(s, d) & 0x00FFFFFFu) | ((255 - a) << 24); // the usual case
     const std::uint32_t t = ((a - c) * 255 + (255 - c) / 2) / (255 - c);
-    return (blend((s & 0x00FFFFFFu) | (t << 24), d) & 0x00FFFFFFu) | ((255 - a) << 24);
+    return (over_opaque((s & 0x00FFFFFFu) | (t << 24), d) & 0x00FFFFFFu) | ((255 - a) << 24);
 }
 
 // One run of a prepared row, pixels [a, b) of it, onto `row` (the row at the picture's left).
@@ -67,9 +59,9 @@ inline void draw_run(const Painter::Prepared::Run& run, const Argb* src, Argb* r
     } else if (run.opaque && ink == kFullInk) {
         std::memcpy(dst, src + a, std::size_t(b - a) * sizeof(Argb));
     } else if (ink != kFullInk) {
-        for (int x = a; x < b; ++x, ++dst) *dst = blend(with_ink(src[x], ink), *dst);
+        for (int x = a; x < b; ++x, ++dst) *dst = over_opaque(with_ink(src[x], ink), *dst);
     } else {
-        for (int x = a; x < b; ++x, ++dst) *dst = blend(src[x], *dst);
+        for (int x = a; x < b; ++x, ++dst) *dst = over_opaque(src[x], *dst);
     }
 }
 
@@ -256,16 +248,17 @@ Painter::Placed Painter::placed(const Segment& s, const WindowModel& window, Rec
     return {&prepared(s.picture), s.rect.left, s.rect.top, bounds, ink};
 }
 
-void Painter::find_covers(const WindowModel& window, Rect clip) {
+void Painter::find_covers(Rect clip) {
     // For each row, the widest run that one layer drawn at full ink covers opaquely: every
     // layer under it, and the base, would only be painted over there.
     covers_top_ = clip.top;
     covers_.assign(std::size_t(clip.height), Cover{});
-    for (std::size_t i = 0; i < order_.size(); ++i) {
-        const Placed pl = placed(*order_[i], window, clip);
+    for (std::size_t i = 0; i < layers_.size(); ++i) {
+        const Placed& pl = layers_[i];
         if (!pl.prepared || pl.ink != kFullInk) continue;
         const Prepared& p = *pl.prepared;
-        const Rect area = intersect(Rect{pl.x, pl.y, p.width, p.height}, pl.bounds);
+        const Rect area =
+            intersect(intersect(Rect{pl.x, pl.y, p.width, p.height}, pl.bounds), clip);
         for (int y = area.top; y < area.top + area.height; ++y) {
             const int py = y - pl.y;
             Cover& c = covers_[std::size_t(y - clip.top)];
@@ -300,7 +293,20 @@ void Painter::draw_lcd_shadows(Rect clip) {
 void Painter::paint_region(const WindowModel& window, Rect clip) {
     clip = intersect(clip, Rect{0, 0, width_, height_});
     if (is_empty(clip)) return;
-    find_covers(window, clip);
+    layers_.clear();
+    for (const Segment* s : order_) layers_.push_back(placed(*s, window, clip));
+    // Every pixel's result depends on its own layers alone, so a large region is painted in
+    // bands of rows small enough to stay in the cache while every layer and the key pass go
+    // over them: the frame then goes through memory once instead of once a pass.
+    constexpr int kBandPixels = 65536;
+    const int rows = std::max(1, kBandPixels / clip.width);
+    for (int top = clip.top; top < clip.top + clip.height; top += rows)
+        paint_band(window,
+                   Rect{clip.left, top, clip.width, std::min(rows, clip.top + clip.height - top)});
+}
+
+void Painter::paint_band(const WindowModel& window, Rect clip) {
+    find_covers(clip);
     const Argb fill = opaque_from_colour(window.colour);
     for (int y = clip.top; y < clip.top + clip.height; ++y) {
         Argb* row = row_at(y);
@@ -332,44 +338,20 @@ void Painter::paint_region(const WindowModel& window, Rect clip) {
             draw_lcd_shadows(clip);
             shadows = false;
         }
-        const Placed pl = placed(*s, window, clip);
-        if (pl.prepared) draw_prepared(*pl.prepared, pl.x, pl.y, pl.bounds, pl.ink, false, int(i));
+        const Placed& pl = layers_[i];
+        if (pl.prepared)
+            draw_prepared(*pl.prepared, pl.x, pl.y, intersect(pl.bounds, clip), pl.ink, false,
+                          int(i));
     }
     if (window.key_on) {
         const Argb key = opaque_from_colour(window.key_colour);
         for (int y = clip.top; y < clip.top + clip.height; ++y) {
             Argb* row = row_at(y) + clip.left;
             for (int x = 0; x < clip.width; ++x)
-                if (row[x] == key) row[x] = 0;
+                row[x] = row[x] == key ? 0u : row[x]; // no branch: the loop vectorises
         }
     }
 }
-
-namespace {
-
-bool overlaps(Rect a, Rect b) {
-    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
-           b.top < a.top + a.height;
-}
-
-// Adds `r` to disjoint rectangles, merging it with every one it overlaps: segments far apart
-// (a flame at the left, the score at the right) stay apart, so neither repaint covers the
-// space between them.
-void add_part(std::vector<Rect>& parts, Rect r) {
-    if (is_empty(r)) return;
-    for (std::size_t i = 0; i < parts.size();) {
-        if (overlaps(parts[i], r)) {
-            r = unite(r, parts[i]);
-            parts.erase(parts.begin() + std::ptrdiff_t(i));
-            i = 0;
-        } else {
-            ++i;
-        }
-    }
-    parts.push_back(r);
-}
-
-} // namespace
 
 const Image& Painter::paint(const Board& board, const WindowModel& window, Rect* damage,
                             std::vector<Rect>* parts) {
@@ -395,7 +377,7 @@ const Image& Painter::paint(const Board& board, const WindowModel& window, Rect*
         width_ = w;
         height_ = h;
         window_ = window;
-        add_part(changed, whole);
+        add_apart(changed, whole, false);
     } else if (board.revision() != board_revision_ || (look && look->any_changed())) {
         const auto& segs = board.segments();
         for (std::size_t i = 0; i < segs.size(); ++i) {
@@ -404,8 +386,8 @@ const Image& Painter::paint(const Board& board, const WindowModel& window, Rect*
             // An LCD segment under the look shows even when dark (its shadow, its fade).
             const bool lcd = look && look->affects(i);
             if (s.revision == old.revision && !(lcd && look->changed(i))) continue;
-            if (old.shown || lcd) add_part(changed, intersect(old.rect, whole));
-            if (s.shown || lcd) add_part(changed, intersect(s.rect, whole));
+            if (old.shown || lcd) add_apart(changed, intersect(old.rect, whole), false);
+            if (s.shown || lcd) add_apart(changed, intersect(s.rect, whole), false);
             // A picture change of a hidden segment shows nowhere.
         }
     }

@@ -80,8 +80,9 @@ class Painter {
         int order = -1;
     };
     void paint_region(const WindowModel& window, Rect clip);
+    void paint_band(const WindowModel& window, Rect clip);
     Placed placed(const Segment& s, const WindowModel& window, Rect clip);
-    void find_covers(const WindowModel& window, Rect clip);
+    void find_covers(Rect clip);
     // `strongest`: the unlit segments' shadows, where overlapping ones do not add up. `order`:
     // the layer's place in the layer order, when what a layer above covers may be skipped.
     void draw_prepared(const Prepared& p, int x, int y, Rect clip, int ink = kFullInk,
@@ -122,7 +123,8 @@ class Painter {
     LcdLook* look_in_use_ = nullptr; // look_ when it follows the board being painted
     std::uint64_t look_revision_ = 0;
     std::function<Picture(const Picture&, Rect)> shadow_map_;
-    std::vector<Cover> covers_; // by row of the region being painted
+    std::vector<Placed> layers_; // in layer order, for the region being painted
+    std::vector<Cover> covers_;  // by row of the band being painted
     int covers_top_ = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "display/picture_scaler.h"
 
+#include "display/pixel_ops.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -51,19 +53,6 @@ void axis(std::vector<Tap>& taps, std::vector<int>& weights, int out_n, int src_
     }
 }
 
-bool whole(double f) {
-    return std::abs(f - std::round(f)) < 1e-9;
-}
-
-// `r` cut to an output of `size`.
-Rect within(Rect r, PixelSize size) {
-    const int l = std::max(r.left, 0), t = std::max(r.top, 0);
-    const long long right = std::min<long long>(0ll + r.left + r.width, size.width);
-    const long long bottom = std::min<long long>(0ll + r.top + r.height, size.height);
-    if (right <= l || bottom <= t) return Rect{};
-    return Rect{l, t, int(right - l), int(bottom - t)};
-}
-
 } // namespace
 
 Image repeat_pixels(const Image& src, int k) {
@@ -77,16 +66,6 @@ Image repeat_pixels(const Image& src, int k) {
 }
 
 namespace {
-
-// p weighted w/256 plus q weighted the rest, all four channels at once.
-inline Argb blend2(Argb p, Argb q, std::uint32_t w) {
-    const std::uint32_t v = 256 - w;
-    const std::uint32_t rb =
-        (((p & 0xFF00FFu) * w + (q & 0xFF00FFu) * v + 0x800080u) >> 8) & 0xFF00FFu;
-    const std::uint32_t ag =
-        (((p >> 8) & 0xFF00FFu) * w + ((q >> 8) & 0xFF00FFu) * v + 0x800080u) & 0xFF00FF00u;
-    return ag | rb;
-}
 
 inline Argb premultiplied(Argb p) {
     const std::uint32_t a = p >> 24;
@@ -128,7 +107,7 @@ void enlarge(const Image& src, int width, const std::vector<Tap>& across,
         for (int x = 0; x < width; ++x) pm[std::size_t(x)] = premultiplied(from[x]);
         const Argb* row = pm.data();
         for (std::size_t x = 0; x < std::size_t(out_w); ++x)
-            to[x] = blend2(row[first[x]], row[second[x]], weight[x]);
+            to[x] = mix(row[first[x]], row[second[x]], weight[x]);
         for (int x : empty) to[x] = 0;
         return to;
     };
@@ -144,7 +123,7 @@ void enlarge(const Image& src, int width, const std::vector<Tap>& across,
         } else {
             const Argb* b = across_row(t.first + 1);
             const std::uint32_t w = std::uint32_t(wy[t.weights]);
-            for (int x = 0; x < out_w; ++x) to[x] = blend2(a[x], b[x], w);
+            for (int x = 0; x < out_w; ++x) to[x] = mix(a[x], b[x], w);
         }
         for (int x = 0; x < out_w; ++x) {
             const std::uint32_t al = to[x] >> 24;
@@ -275,12 +254,12 @@ Image place_scaled(const Image& src, int width, int height, double factor, doubl
 Image place_scaled(const Image& src, int width, int height, double factor, double phase_x,
                    double phase_y, Rect part) {
     const PixelSize size = placed_size(src, width, height, factor, phase_x, phase_y);
-    part = within(part, size);
+    part = intersect(part, Rect{0, 0, size.width, size.height});
     if (part.width <= 0 || part.height <= 0) return Image{};
     width = std::min(width, src.width);
     height = std::min(height, src.height);
     const bool aligned = phase_x < 1e-9 && phase_y < 1e-9;
-    if (aligned && whole(factor)) {
+    if (aligned && is_whole(factor)) {
         const int k = int(std::lround(factor));
         Image out(part.width, part.height);
         for (int y = 0; y < part.height; ++y) {
@@ -304,7 +283,7 @@ Image resample_area(const Image& src, int width, int height) {
 
 Image resample_area(const Image& src, int width, int height, Rect part) {
     if (src.empty() || width <= 0 || height <= 0) return Image{};
-    part = within(part, PixelSize{width, height});
+    part = intersect(part, Rect{0, 0, width, height});
     if (part.width <= 0 || part.height <= 0) return Image{};
     if (src.width == width && src.height == height) {
         if (part == Rect{0, 0, width, height}) return src;

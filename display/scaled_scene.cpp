@@ -2,6 +2,7 @@
 
 #include "display/frame_scaler.h"
 #include "display/picture_file.h"
+#include "display/pixel_ops.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,29 +11,6 @@
 namespace q50 {
 
 namespace {
-
-bool contains(Rect outer, Rect inner) {
-    return inner.left >= outer.left && inner.top >= outer.top &&
-           inner.left + inner.width <= outer.left + outer.width &&
-           inner.top + inner.height <= outer.top + outer.height;
-}
-
-// Overlapping or side by side.
-bool touch(Rect a, Rect b) {
-    return a.left <= b.left + b.width && b.left <= a.left + a.width && a.top <= b.top + b.height &&
-           b.top <= a.top + a.height;
-}
-
-// p over an opaque q.
-inline Argb over_opaque(Argb p, Argb q) {
-    const std::uint32_t a = p >> 24, ia = 255 - a;
-    if (a == 255) return p;
-    std::uint32_t rb = (p & 0xFF00FFu) * a + (q & 0xFF00FFu) * ia + 0x800080u;
-    rb = ((rb + ((rb >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
-    std::uint32_t g = (p & 0xFF00u) * a + (q & 0xFF00u) * ia + 0x8000u;
-    g = ((g + ((g >> 8) & 0xFF00u)) >> 8) & 0xFF00u;
-    return 0xFF000000u | rb | g;
-}
 
 // The segments' rectangles that `take` accepts, cut to `whole`, grouped where they touch or
 // overlap.
@@ -45,18 +23,7 @@ std::vector<Rect> grouped(const Board& board, Rect whole, const Take& take) {
     for (std::size_t i = 0; i < segs.size(); ++i) {
         const Segment& s = segs[i];
         if (&s == backdrop || &s == logo || !take(i, s)) continue;
-        Rect g = intersect(s.rect, whole);
-        if (is_empty(g)) continue;
-        for (std::size_t k = 0; k < groups.size();) {
-            if (touch(groups[k], g)) {
-                g = unite(g, groups[k]);
-                groups.erase(groups.begin() + std::ptrdiff_t(k));
-                k = 0; // the larger group may reach one it did not before
-            } else {
-                ++k;
-            }
-        }
-        groups.push_back(g);
+        add_apart(groups, intersect(s.rect, whole), true);
     }
     return groups;
 }

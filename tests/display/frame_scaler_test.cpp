@@ -1,4 +1,5 @@
 #include "display/frame_scaler.h"
+#include "display/pixel_ops.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -48,6 +49,38 @@ TEST(FrameScalerTest, IncrementalUpdatesEqualAFullScaleAtEveryScale) {
         EXPECT_LE(damage.height, int(2 * s) + 3) << s;
         EXPECT_GT(damage.width, 0);
     }
+}
+
+// At 150 % two source pixels become three: a path of its own, which must give what the taps of
+// any other scale give. A source one pixel wider (or taller) than an even one cannot be taken
+// as pairs and goes the general way; the columns and rows the two share must be the same.
+TEST(FrameScalerTest, OneAndAHalfGivesWhatTheGeneralTapsGive) {
+    const Image odd = noise_with_holes(41, 31, 7);
+    Image even(40, 30);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) even.at(x, y) = odd.at(x, y);
+    const Image general = scale_frame(odd, 1.5, scaled_size({41, 31}, 1.5));
+    const Image pairs = scale_frame(even, 1.5, {60, 45});
+    for (int y = 0; y < 45; ++y)
+        for (int x = 0; x < 60; ++x) ASSERT_EQ(pairs.at(x, y), general.at(x, y)) << x << "," << y;
+    // A part starting inside a triple, and rows taken from the output they are copied to.
+    FrameScaler scaler;
+    scaler.update(even, {0, 0, 40, 30}, 1.5, {60, 45});
+    Image changed = even;
+    for (int y = 5; y < 12; ++y)
+        for (int x = 3; x < 8; ++x) changed.at(x, y) = (x + y) % 3 ? argb(255, 9, 8, 7) : 0;
+    scaler.update(changed, {3, 5, 5, 7}, 1.5, {60, 45});
+    EXPECT_EQ(scaler.frame().pixels, scale_frame(changed, 1.5, {60, 45}).pixels);
+}
+
+TEST(FrameScalerTest, AnEvenMixIsTheMixAtHalfWeight) {
+    std::mt19937 rng(5);
+    for (int i = 0; i < 200000; ++i) {
+        const Argb p = rng(), q = rng();
+        ASSERT_EQ(even_mix(p, q), mix(p, q, 128)) << std::hex << p << " " << q;
+    }
+    EXPECT_EQ(even_mix(0xFFFFFFFFu, 0), 0x80808080u);
+    EXPECT_EQ(mix(0x12345678u, 0x9ABCDEF0u, 256), 0x12345678u);
 }
 
 TEST(FrameScalerTest, FractionalScalesAverageAreasWithoutSmearingFlatInk) {

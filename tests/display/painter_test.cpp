@@ -208,6 +208,48 @@ TEST_F(PainterTest, IncrementalPaintingMatchesAFullPaint) {
     }
 }
 
+// A large frame is painted in bands of rows; pictures across their borders, see-through and
+// half see-through, with the key colour in them, must come out as a frame of one band does:
+// each slice of the board, moved up and painted in a window of its height alone.
+TEST_F(PainterTest, ATallFramePaintsLikeEverySliceOfItPaintedAlone) {
+    window.client_width = 64;
+    window.client_height = 3000;
+    window.key_on = true;
+    window.colour = window.key_colour = 0x00102030;
+    std::mt19937 rng(3);
+    auto any = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const Argb key = opaque_from_colour(window.key_colour);
+    int n = 0;
+    for (Segment& s : board.segments()) {
+        if (n++ == 12) break;
+        Image img(any(10, 64), any(200, 1500));
+        for (Argb& p : img.pixels)
+            p = any(0, 9) == 0
+                    ? key
+                    : argb(std::uint8_t(any(0, 2) * 127 + any(0, 1)), std::uint8_t(any(0, 255)),
+                           std::uint8_t(any(0, 255)), std::uint8_t(any(0, 255)));
+        board.set_picture(s, std::make_shared<const Image>(img));
+        board.set_rect(s, {any(-5, 40), any(-50, 2900), img.width, img.height});
+        board.set_shown(s, true);
+    }
+    const Image whole = paint();
+    std::vector<Rect> at;
+    for (const Segment& s : board.segments()) at.push_back(s.rect);
+    for (int top = 0; top < 3000; top += 250) {
+        std::size_t i = 0;
+        for (Segment& s : board.segments()) {
+            const Rect r = at[i++];
+            board.set_rect(s, {r.left, r.top - top, r.width, r.height});
+        }
+        WindowModel w = window;
+        w.client_height = 250;
+        const Image part = paint_board(board, w);
+        for (int y = 0; y < 250; ++y)
+            for (int x = 0; x < 64; ++x)
+                ASSERT_EQ(part.at(x, y), whole.at(x, top + y)) << x << "," << top + y;
+    }
+}
+
 // Several segments change between two paints, as a timer step changes them: the parts are
 // painted one by one and must still give the whole frame.
 TEST_F(PainterTest, ManyChangesAtOncePaintLikeAFullPaint) {
