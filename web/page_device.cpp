@@ -141,13 +141,6 @@ void PageDevice::set_screen(PixelSize screen, double ratio, int fullscreen_zoom,
     if (changed && fullscreen()) load_skin();
 }
 
-std::optional<std::int64_t> PageDevice::advance(std::int64_t t) {
-    catch_up_.to(t);
-    // The recorder's own list of sounds would grow with the run; the printer has had them.
-    rig_.sound.calls.clear();
-    return catch_up_.next_due();
-}
-
 void PageDevice::key_down(std::uint16_t code) {
     if (!playing()) keys_.key_down(code);
 }

@@ -6,7 +6,6 @@
 #include "shell/core/skin_folders.h"
 #include "sound/mixer/software_mixer.h"
 
-#include <bit>
 #include <cstring>
 #include <optional>
 
@@ -26,13 +25,25 @@ std::uint64_t get(const std::uint8_t* at, int n) {
     return v;
 }
 
+// By memcpy, not std::bit_cast: the browser build's older libc++ has no bit_cast.
+std::uint64_t bits_of(double d) {
+    std::uint64_t v;
+    std::memcpy(&v, &d, sizeof v);
+    return v;
+}
+double double_of(std::uint64_t v) {
+    double d;
+    std::memcpy(&d, &v, sizeof d);
+    return d;
+}
+
 std::vector<std::uint8_t> front_part(const LcdLook& look) {
     const auto fades = look.fades();
     std::vector<std::uint8_t> out(kTag, kTag + 4);
     put(out, fades.size(), 4);
     for (const LcdLook::Fade& f : fades) {
         out.push_back(f.target ? 1 : 0);
-        put(out, std::bit_cast<std::uint64_t>(f.from), 8);
+        put(out, bits_of(f.from), 8);
         put(out, std::uint64_t(f.start), 8);
     }
     return out;
@@ -56,7 +67,7 @@ bool read_front(std::span<const std::uint8_t> f, std::size_t segments, std::int6
         const std::uint8_t* at = f.data() + 8 + kFadeBytes * i;
         LcdLook::Fade& fade = fades[i];
         fade.target = at[0] == 1;
-        fade.from = std::bit_cast<double>(get(at + 1, 8));
+        fade.from = double_of(get(at + 1, 8));
         fade.start = std::int64_t(get(at + 9, 8));
         if (at[0] > 1 || !(fade.from >= 0 && fade.from <= 1) || fade.start < 0 ||
             fade.start > now) {

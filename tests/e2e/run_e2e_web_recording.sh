@@ -20,13 +20,13 @@ main=$(main_window)
 # The windowed device is centred: (1024 - 498) / 2, (800 - 770) / 2.
 wx=263 wy=15
 
-# "Record this run" is the fifth row above the context menu's bottom.
+# "Record this run" is the sixth row above the context menu's bottom.
 record_row() {
   xdotool mousemove $((wx + 100)) $((wy + 600)) click 3
   wait_for 5 bash -c "[ \$(xdotool search --onlyvisible --pid $prog_pid | wc -l) -ge 2 ]" ||
     fail "no context menu after a right click"
   sleep 0.3
-  xdotool key Up Up Up Up Up Return
+  xdotool key Up Up Up Up Up Up Return
   wait_for 5 popup_closed || fail "the context menu did not close"
 }
 key_to_main() { xdotool windowfocus --sync "$main" || true; xdotool key "$@"; }
