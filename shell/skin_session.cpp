@@ -142,6 +142,9 @@ void SkinSession::reload() {
     } while (reload_pending_ && !program_.ending());
     reloading_ = false;
     watch();
+    // The watch is set anew after the load: a change made while the skin loaded (a busy machine
+    // takes a while) came before it and would go unseen.
+    if (!dir_.empty() && !program_.ending() && skin_folder_state(dir_) != state_) reload();
 }
 
 void SkinSession::report_state(SkinFolderState state) {

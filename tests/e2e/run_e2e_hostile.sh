@@ -22,7 +22,8 @@ begin_e2e "${width}x${height}" xdotool import flock
 run_dir=$(cd "$run_dir" && pwd)
 program=$run_dir/quendrix50
 limit=()
-if ldd "$program" | grep libasan >/dev/null; then
+# GCC links the sanitizer's runtime as a library, clang into the program: either names it.
+if grep -qa __asan_init "$program"; then
   export ASAN_OPTIONS=detect_leaks=0:hard_rss_limit_mb=$ceiling_mb
 else
   limit=(ulimit -v $((ceiling_mb * 1024 * 2))) # address space: twice the room

@@ -71,10 +71,10 @@ begin_e2e 3840x2160 xdotool import convert compare
 fresh_store SoundMode=2 SplashScreen=0 FullscreenMode=0
 launch_program QT_SCALE_FACTOR=1
 open_manual
-wait_for 10 sharp manual-200-p1 1 || fail "page 1 at 200 % is not its drawing at twice the size"
+wait_for 30 sharp manual-200-p1 1 || fail "page 1 at 200 % is not its drawing at twice the size"
 echo "$e2e_tag: at 200 % page 1 is its drawing at twice the size (k=$k), not its pixels doubled"
 turn
-wait_for 10 sharp manual-200-p2 2 || fail "page 2 at 200 % is not its drawing at twice the size"
+wait_for 30 sharp manual-200-p2 2 || fail "page 2 at 200 % is not its drawing at twice the size"
 echo "$e2e_tag: page 2 likewise after a turn"
 kill -TERM "$prog_pid"
 ended_cleanly SIGTERM
@@ -139,17 +139,17 @@ convert "$run_dir/Graphics/Manual/3.bmp" "png32:$start_dir/Graphics/Manual@2x/3.
 fresh_store SoundMode=2 SplashScreen=0 FullscreenMode=0
 launch_program QT_SCALE_FACTOR=1
 open_manual
-wait_for 10 doubled manual-fifo-p1 1 || fail "page 1 (a named pipe at twice the size) is not its design page doubled"
+wait_for 30 doubled manual-fifo-p1 1 || fail "page 1 (a named pipe at twice the size) is not its design page doubled"
 wait_for 5 told "Manual@2x/1.png" || fail "the named pipe was not named on standard error"
 echo "$e2e_tag: a named pipe as page 1 at twice the size: no hang, the design page doubled"
 turn
-wait_for 10 doubled manual-cut-p2 2 || fail "page 2 (a cut PNG) is not its design page doubled"
+wait_for 30 doubled manual-cut-p2 2 || fail "page 2 (a cut PNG) is not its design page doubled"
 wait_for 5 told "Manual@2x/2.png" || fail "the cut page was not named on standard error"
 turn
-wait_for 10 doubled manual-small-p3 3 || fail "page 3 (at its design size) is not its design page doubled"
+wait_for 30 doubled manual-small-p3 3 || fail "page 3 (at its design size) is not its design page doubled"
 wait_for 5 told "Manual@2x/3.png" || fail "the page of the wrong size was not named on standard error"
 turn
-wait_for 10 sharp manual-good-p4 4 || fail "page 4 after the faulty ones is not its drawing at twice the size"
+wait_for 30 sharp manual-good-p4 4 || fail "page 4 after the faulty ones is not its drawing at twice the size"
 echo "$e2e_tag: a cut page and one of the wrong size show doubled and are named; page 4 is sharp"
 grep -F 'Manual@2x' "$out/program.log" | sed "s/^/$e2e_tag: said: /"
 kill -TERM "$prog_pid"

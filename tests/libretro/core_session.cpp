@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 #include <unistd.h>
 
 namespace q50::test {
@@ -19,9 +20,15 @@ void fix_core_clock() {
 
 std::filesystem::path core_system_dir() {
     const auto dir = std::filesystem::path(Q50_BINARY_DIR) / "libretro-system";
-    if (!std::filesystem::exists(dir / "quendrix50")) {
+    const auto link = dir / "quendrix50";
+    if (!std::filesystem::exists(link)) {
         std::filesystem::create_directories(dir);
-        std::filesystem::create_directory_symlink(Q50_RUN_DIR, dir / "quendrix50");
+        // Tests run side by side: another may make the same link first, which is as good.
+        std::error_code made;
+        std::filesystem::create_directory_symlink(Q50_RUN_DIR, link, made);
+        if (made && std::filesystem::read_symlink(link) != Q50_RUN_DIR)
+            throw std::filesystem::filesystem_error("cannot make the core's system folder", link,
+                                                    made);
     }
     return dir;
 }

@@ -4,6 +4,7 @@
 // hundreds of scans. The tool must finish in seconds, within the limit, naming each file that
 // is refused.
 #include "../support/picture_bombs.h"
+#include "../support/sanitizers.h"
 #include "display/picture_budget.h"
 
 #include <gtest/gtest.h>
@@ -42,7 +43,7 @@ struct Tool {
 std::vector<Tool> tools() {
     const std::string own = Q50_BINARY_DIR "/tools/quendrix-trace";
     const std::string ulimit = "ulimit -v 2097152 && ";
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(Q50_ADDRESS_SANITIZED)
     return {{"sanitized, resident memory up to 2 GB", own,
              "ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}hard_rss_limit_mb=2048\" "},
             {"without sanitizers, ulimit -v 2 GB", Q50_PLAIN_TRACE, ulimit}};

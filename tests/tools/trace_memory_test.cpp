@@ -1,6 +1,8 @@
 // A long script against the trace tool's memory. The tool checks a script whole, then runs it a
 // step at a time from its text: its resident peak grows by about the script's own size. Held as
 // parsed steps, the same script took ten times its size (a 100 MB recording, 952 MB).
+#include "../support/sanitizers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -35,7 +37,7 @@ Peak run_tool(const std::string& tool, const fs::path& script) {
 }
 
 TEST(TraceMemory, ALongScriptTakesAboutItsOwnSizeNotTenTimesIt) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(Q50_ADDRESS_SANITIZED)
     // The sanitizer's own allocations would blur the figures: the tool built without it.
 #if defined(Q50_PLAIN_TRACE)
     const std::string tool = Q50_PLAIN_TRACE;
