@@ -77,7 +77,7 @@ void RealtimeDriver::set_schedule(std::function<std::optional<ReplayDue>()> next
 }
 
 void RealtimeDriver::catch_up(std::int64_t t) {
-    if (holding_) return;
+    if (holding_ || acting_) return;
     catch_up_.to(t, [this] { return paused_ || stopped_; });
 }
 
@@ -102,13 +102,23 @@ void RealtimeDriver::resume() {
 
 void RealtimeDriver::run(const std::function<void()>& action) {
     if (stopped_) return;
-    if (holding_) {
-        // Within a scheduled input: at its time, and the outer run re-arms and tells.
+    if (holding_ || acting_) {
+        // Within a scheduled input or another action: at its time, and the outer run re-arms
+        // and tells. A menu command that loads the skin or opens a box (whose loop wakes the
+        // timer) would otherwise move the device on halfway, and its effects would come a
+        // millisecond after the time it is recorded at.
         if (action) action();
         return;
     }
     catch_up(clock_ms());
-    if (action) action();
+    if (action) {
+        acting_ = true;
+        struct Done {
+            bool& acting;
+            ~Done() { acting = false; }
+        } done{acting_};
+        action();
+    }
     rearm();
     emit stepped();
 }

@@ -103,6 +103,8 @@ class RealtimeDriver : public QObject {
     // it makes in turn (a recorded menu command) must not catch up past it, and the timer is
     // armed once it is done.
     bool holding_ = false;
+    // Inside run()'s action: device time stands still until it is done.
+    bool acting_ = false;
     std::int64_t raw_ns() const;
 };
 

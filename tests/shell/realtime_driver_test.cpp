@@ -69,6 +69,25 @@ TEST_F(Driver, EarlyWakeUpRunsNothingAndWaitsTheRest) {
     EXPECT_EQ(driver.armed_delay_ms(), 1);
 }
 
+// A menu command that loads the skin takes a while and makes runs of its own (and a box's loop
+// would wake the timer): all of it happens at the time the command is recorded at.
+TEST_F(Driver, AnActionAndWhatItRunsInTurnStayAtTheTimeItBegan) {
+    driver.run([&] { dev.timers.start(TimerId::Clock, 3); });
+    wall = 100;
+    std::vector<std::int64_t> seen;
+    driver.run([&] {
+        seen.push_back(dev.now());
+        wall = 105; // the load took five milliseconds
+        driver.poll();
+        driver.run([&] { seen.push_back(dev.now()); });
+        seen.push_back(dev.now());
+    });
+    EXPECT_EQ(seen, (std::vector<std::int64_t>{100, 100, 100}));
+    // Once it is done the device catches up as usual.
+    driver.poll();
+    EXPECT_EQ(dev.now(), 105);
+}
+
 TEST_F(Driver, StoppedDriverRunsNothing) {
     driver.run([&] { dev.timers.start(TimerId::Clock, 10); });
     driver.stop();
