@@ -66,11 +66,16 @@ export const boxOf = (page, selector) =>
 export const actions = async (page) => (await page.evaluate(() => window.q50.recording()))
   .split('\n').filter((x) => / (press|release) \w+$/.test(x)).map((x) => x.replace(/^at \d+ /, ''));
 
+// How often the long waits look at the page. Playwright's own default looks at every animation
+// frame, which keeps the page drawing frames for the whole wait: in a game played to its end
+// that was most of the browser's work in these tests.
+const POLL_MS = 50;
+
 // The events so far, and a wait for one that matches.
 export const events = (page) => page.evaluate(() => window.q50.events.slice());
 export async function waitEvent(page, pattern, timeout = 15000) {
   await page.waitForFunction((p) => window.q50.events.some((l) => new RegExp(p).test(l)),
-    pattern.source, { timeout });
+    pattern.source, { timeout, polling: POLL_MS });
 }
 
 // The trace tool built to WebAssembly, run by node on `script` with the delivered skin; its
@@ -86,7 +91,8 @@ export function trace(script) {
 
 // The page's events up to device time `end`, once the device has passed it.
 export async function eventsUntil(page, end, timeout = 60000) {
-  await page.waitForFunction((t) => window.q50.module._q50_now() > t, end, { timeout });
+  await page.waitForFunction((t) => window.q50.module._q50_now() > t, end,
+    { timeout, polling: POLL_MS });
   return (await events(page)).filter((l) => Number(l.split(' ')[0]) <= end);
 }
 
