@@ -190,6 +190,7 @@ void Handheld::show(const ViewChoice& view) {
 void Handheld::present() {
     const Presenter::Update u = presenter_->present(dev_->now());
     view_painter_.update(presenter_->frame(), u.changed, u.laid_out);
+    if (u.laid_out || !u.changed.empty()) ++picture_version_;
 }
 
 FrameInput::Point Handheld::design_point(const ViewChoice& view, int x, int y) {
@@ -316,6 +317,8 @@ bool Handheld::load_state(std::span<const std::uint8_t> bytes, std::string& why)
     // board, so the next picture repaints just those (rewind and run-ahead load a state every
     // frame). The look takes up its fades where the state left them.
     presenter_->lcd_look().restore_fades(dev_->board, fades, dev_->now());
+    // Whatever the picture was, the next one is handed over whole.
+    ++picture_version_;
     return true;
 }
 

@@ -78,6 +78,9 @@ class Handheld {
 
     // The frame in XRGB8888 for a view at a scale (1..4).
     const PixelFrame& picture(const ViewChoice& view);
+    // Counts the frames whose pixels differ from the one before: the same count, the same
+    // picture (a front end may be told so rather than handed it again).
+    std::uint64_t picture_version() const { return picture_version_; }
     // The view's size in pixels, at scale 1 and at the largest scale.
     PixelSize view_size(const ViewChoice& view) const;
     // A point of the view (its pixels at the view's scale) as a design pixel of the board.
@@ -144,6 +147,7 @@ class Handheld {
     std::unique_ptr<Presenter> presenter_; // over the device's board and the window
     std::unique_ptr<BoardObserver> fade_clock_;
     ViewPainter view_painter_;
+    std::uint64_t picture_version_ = 0;
     std::vector<std::int16_t> sound_;
     SaveRam& save_ram_;
     std::int64_t frame_ = 0;

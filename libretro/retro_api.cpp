@@ -46,6 +46,12 @@ struct Core {
     HandheldSetup setup;
     std::unique_ptr<Handheld> device = std::make_unique<Handheld>(messages, save_ram);
     CoreOptions options;
+    // A frontend that can show the last frame again is told so when nothing changed: the
+    // device is still most of the time, and a whole frame handed over sixty times a second
+    // is work for nothing on a small handheld.
+    bool can_dupe = false;
+    const Handheld* handed_device = nullptr;
+    std::uint64_t handed_version = 0;
 };
 std::unique_ptr<Core> core;
 
@@ -197,6 +203,7 @@ bool load(const retro_game_info* game) {
     }
     read_options();
     describe_input();
+    if (!environ_cb(RETRO_ENVIRONMENT_GET_CAN_DUPE, &core->can_dupe)) core->can_dupe = false;
     return true;
 }
 
@@ -288,6 +295,7 @@ RETRO_API void retro_reset(void) {
         auto fresh = std::make_unique<Handheld>(core->messages, save_ram);
         if (!fresh->load(core->setup)) return;
         core->device = std::move(fresh);
+        core->handed_device = nullptr;
         core->options = CoreOptions{};
         read_options();
         core->device->set_lcd_look(core->options.lcd_shadow, core->options.lcd_response);
@@ -307,8 +315,16 @@ RETRO_API void retro_run(void) {
         }
         core->device->run_frame(poll());
         const PixelFrame& f = core->device->picture(core->options.view);
-        video_cb(f.pixels.data(), unsigned(f.width), unsigned(f.height),
-                 std::size_t(f.width) * sizeof(std::uint32_t));
+        const std::size_t pitch = std::size_t(f.width) * sizeof(std::uint32_t);
+        const Handheld* device = core->device.get();
+        if (core->can_dupe && core->handed_device == device &&
+            core->handed_version == device->picture_version()) {
+            video_cb(nullptr, unsigned(f.width), unsigned(f.height), pitch);
+        } else {
+            video_cb(f.pixels.data(), unsigned(f.width), unsigned(f.height), pitch);
+            core->handed_device = device;
+            core->handed_version = device->picture_version();
+        }
         const auto sound = core->device->sound();
         if (!sound.empty()) audio_batch_cb(sound.data(), sound.size() / 2);
     } catch (const std::exception& e) {

@@ -165,6 +165,9 @@ bool CoreFrontend::environment(unsigned cmd, void* data) {
         return true;
     case RETRO_ENVIRONMENT_SET_SUPPORT_NO_GAME:
         return true;
+    case RETRO_ENVIRONMENT_GET_CAN_DUPE:
+        *static_cast<bool*>(data) = f.can_dupe;
+        return true;
     case RETRO_ENVIRONMENT_SET_VARIABLES:
         for (auto* v = static_cast<const retro_variable*>(data); v->key; ++v)
             f.declared_options[v->key] = v->value;
@@ -198,10 +201,18 @@ bool CoreFrontend::environment(unsigned cmd, void* data) {
 
 void CoreFrontend::video(const void* data, unsigned w, unsigned h, size_t pitch) {
     CoreFrontend& f = *current_;
-    if (!data) return; // the same frame again
+    if (!data) {
+        ++f.dupes; // the same frame again
+        return;
+    }
+    ++f.handed;
     f.frame_.width = w;
     f.frame_.height = h;
     f.frame_.pixels.resize(std::size_t(w) * h);
+    if (pitch == std::size_t(w) * 4) {
+        std::memcpy(f.frame_.pixels.data(), data, pitch * h);
+        return;
+    }
     for (unsigned y = 0; y < h; ++y)
         std::memcpy(f.frame_.pixels.data() + std::size_t(y) * w,
                     static_cast<const std::uint8_t*>(data) + y * pitch, w * 4);

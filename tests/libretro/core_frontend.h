@@ -42,6 +42,11 @@ class CoreFrontend {
     void run(int frames = 1);
     void reset();
     const CoreFrame& frame() const { return frame_; }
+    // Whether it says it can show the last frame again (RetroArch can), and how many frames
+    // the core handed over and how many it said were the last one again.
+    bool can_dupe = true;
+    int handed = 0;
+    int dupes = 0;
     // Every stereo sample handed over since the load (or the last clear).
     std::vector<std::int16_t> sound;
 
