@@ -2,16 +2,16 @@
 # that two runs on one machine never share (and kill) each other's server.
 #   start_xvfb WIDTHxHEIGHT OUT_DIR   sets xvfb_pid and exports DISPLAY
 
-# Polls a command for at most $1 seconds: every 0.1 s at first, then every 0.3 s.
+# Polls a command for at most $1 seconds: every 0.1 s for a second, then every 0.2 s.
 wait_for() {
   local limit=$1; shift
-  local end=$((SECONDS + limit)) pause=0.1
+  local end=$((SECONDS + limit)) tries=0
   until "$@" >/dev/null 2>&1; do
     [ $SECONDS -lt $end ] || return 1
-    sleep $pause
-    # A check that keeps failing is tried less often: most take a screenshot and compare it,
-    # and ten a second of those was much of the tests' work on a busy machine.
-    case $pause in 0.1) pause=0.2 ;; 0.2) pause=0.3 ;; esac
+    # A check that keeps failing for more than a second is tried half as often: most take a
+    # screenshot and compare it, and ten a second of those was much of the tests' work on a
+    # busy machine.
+    if [ $((tries += 1)) -le 10 ]; then sleep 0.1; else sleep 0.2; fi
   done
 }
 
