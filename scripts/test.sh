@@ -46,12 +46,14 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 cd build-test
-# Two tests more than cores: the end-to-end tests, started first, mostly wait on their screens,
-# and the other tests keep the cores busy meanwhile. They start while the browser edition may
-# still be building; its tests follow it, beside them, two at a time.
+# Three slots a core: the end-to-end tests, started first, mostly wait on their screens and take
+# one slot each, the computing tests two (tests/CMakeLists.txt), so the waiting ones all run at
+# once while those keep the cores busy. At two tests more than cores the end-to-end ones held
+# every slot for a minute with the cores a quarter idle. They start while the browser edition
+# may still be building; its tests follow it, beside them, two at a time.
 cores=$(nproc 2>/dev/null || echo 2)
 rm -f native-tests.log web-tests.log
-ctest --output-on-failure -j "$((cores + 2))" --timeout 600 -E '^web\.' >native-tests.log 2>&1 &
+ctest --output-on-failure -j "$((cores * 3))" --timeout 600 -E '^web\.' >native-tests.log 2>&1 &
 native_tests=$!
 web_rc=0
 if wait "$web_build"; then
