@@ -45,7 +45,6 @@ endfunction()
 # it (frames painted pixel by pixel, games played for minutes of device time). With
 # Q50_SANITIZE_O1 that code is compiled at -O1, the level the sanitizers' authors advise for a
 # usable speed; their checks stay in, and the tests' own files stay at the build's level.
-option(Q50_SANITIZE_O1 "In a sanitized build, compile the floors, the core and the trace tool at -O1" OFF)
 function(q50_optimize_when_sanitized target)
   if(Q50_SANITIZE AND Q50_SANITIZE_O1)
     target_compile_options(${target} PRIVATE -O1)

@@ -99,9 +99,6 @@ ended_cleanly() {
   [ "$rc" -eq 0 ] || fail "the program ended with status $rc"
 }
 
-# The fastest zlib level and no filter (-quality 10): shots are read once and thrown away, and
-# the default compression was most of what a screenshot cost.
-shot() { import -window root -quality 10 "png24:$out/$1.png"; }
 # check NAME ARGS...: the screenshot NAME against the painter's frame of ARGS ($frames, $size)
 check() { local name=$1; shift; "$frames" "$run_dir" $size "$@" "$out/$name.png" "$out/$name-expected.png"; }
 try_state() { shot "$1"; check "$@"; }

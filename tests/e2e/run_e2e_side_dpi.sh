@@ -19,7 +19,6 @@ source "$(dirname "$0")/xvfb.sh"
 fail() { echo "side-dpi: $*"; [ -f "$out/program.log" ] && tail -5 "$out/program.log"; exit 1; }
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 
-shot() { import -window root -quality 10 "png24:$out/$1.png"; }
 window_of() { xdotool search --onlyvisible --name "$1" | head -1; }
 size_of() { # size_of WINDOW: "WIDTH HEIGHT X Y" on the screen
   local X Y WIDTH HEIGHT SCREEN WINDOW

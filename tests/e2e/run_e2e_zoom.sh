@@ -34,7 +34,6 @@ body_x=249 body_y=20     # the lid, part of the body that drags the window
 mark_a="78 283 38 9"     # im_panel_game_a: lit on the everything-on display and in Game A
 mark_b="381 285 36 8"    # im_panel_game_b: lit on the everything-on display only
 
-shot() { import -window root -quality 10 "png24:$out/$1.png"; }
 # crop SHOT X Y W H NAME: a part of a screenshot
 crop() { convert "$out/$1.png" -crop "${4}x${5}+${2}+${3}" +repage "png24:$out/$6.png"; }
 differ() { ! compare -metric AE "$out/$1.png" "$out/$2.png" null: 2>/dev/null; }

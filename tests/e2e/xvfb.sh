@@ -1,6 +1,7 @@
 # Sourced by the end-to-end scripts: bounded polling, clean-up on exit, and a private Xvfb on a display number it picks itself, so
 # that two runs on one machine never share (and kill) each other's server.
 #   start_xvfb WIDTHxHEIGHT OUT_DIR   sets xvfb_pid and exports DISPLAY
+#   shot NAME                         a screenshot, $out/NAME.png
 
 # Polls a command for at most $1 seconds: every 0.1 s for a second, then every 0.2 s.
 wait_for() {
@@ -14,6 +15,11 @@ wait_for() {
     if [ $((tries += 1)) -le 10 ]; then sleep 0.1; else sleep 0.2; fi
   done
 }
+
+# shot NAME: the whole screen as $out/NAME.png. The fastest zlib level and no filter
+# (-quality 10): shots are read once and thrown away, and the default compression was most of
+# what a screenshot cost.
+shot() { import -window root -quality 10 "png24:$out/$1.png"; }
 
 # Ends the program and the X server however the script ends.
 xvfb_pid= prog_pid=
